@@ -1,0 +1,69 @@
+#!/usr/bin/env bash
+# Prandel etykiet: one script for shop owners and developers.
+#
+#   ./make.sh          install what is missing, build, start the program
+#   ./make.sh test     install what is missing, build, run every test
+#   ./make.sh build    install what is missing and build only
+#   ./make.sh bench    build and run the benchmarks
+#
+# Environment: BUILD_DIR (default ./build), SANITIZE=ON for an ASan/UBSan build.
+set -euo pipefail
+cd "$(dirname "$0")"
+
+PACKAGES=(
+  cmake g++ ninja-build pkg-config ccache
+  qt6-base-dev qt6-base-dev-tools libqt6sql6-sqlite libqt6sql6-odbc libgl-dev
+  libcups2-dev unixodbc unixodbc-dev libsqliteodbc odbc-postgresql
+  fonts-dejavu-core fonts-liberation2
+  googletest libgtest-dev libgmock-dev libbenchmark-dev
+  zbar-tools poppler-utils postgresql pxlib-dev
+)
+
+install_packages() {
+  local missing=()
+  for p in "${PACKAGES[@]}"; do
+    dpkg-query -W -f='${db:Status-Status}' "$p" 2>/dev/null | grep -qx installed || missing+=("$p")
+  done
+  [ ${#missing[@]} -eq 0 ] && return 0
+  echo "Instalowanie pakietów: ${missing[*]}"
+  local sudo=""
+  [ "$(id -u)" -ne 0 ] && sudo="sudo"
+  export DEBIAN_FRONTEND=noninteractive
+  $sudo apt-get update -qq
+  $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+}
+
+BUILD_DIR=${BUILD_DIR:-build}
+configure_and_build() {
+  cmake -S . -B "$BUILD_DIR" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+        -DSANITIZE="${SANITIZE:-OFF}" -DPRANDEL_BENCH="${1:-OFF}" >/dev/null
+  cmake --build "$BUILD_DIR" -j "$(nproc)"
+}
+
+cmd=${1:-run}
+case "$cmd" in
+  run)
+    install_packages
+    configure_and_build
+    exec "$BUILD_DIR/src/app/prandel-etykiet"
+    ;;
+  build)
+    install_packages
+    configure_and_build
+    ;;
+  test)
+    install_packages
+    configure_and_build
+    cd "$BUILD_DIR"
+    QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j "$(nproc)" --timeout 600
+    ;;
+  bench)
+    install_packages
+    configure_and_build ON
+    for b in "$BUILD_DIR"/bench/bench_*; do [ -x "$b" ] && "$b"; done
+    ;;
+  *)
+    echo "użycie: $0 [run|test|build|bench]" >&2
+    exit 2
+    ;;
+esac

@@ -1,0 +1,105 @@
+#include "datafolder.h"
+#include "inifile.h"
+#include "prompter.h"
+#include "testsupport.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace {
+
+TEST(DataFolder, FollowsXdgDataHomeAndIsCached) {
+    TempDataHome home;
+    const QString folder = GetDataFolder();
+    EXPECT_EQ(folder, home.dataFolder());
+    EXPECT_TRUE(folder.endsWith("/Prandel etykiet/"));
+    qputenv("XDG_DATA_HOME", "/somewhere/else");
+    EXPECT_EQ(GetDataFolder(), folder);
+    EXPECT_FALSE(QFileInfo::exists(folder));
+    EXPECT_TRUE(EnsureDataFolder());
+    EXPECT_TRUE(QFileInfo(folder).isDir());
+}
+
+TEST(DataFolder, FallsBackToHomeAndReportsAFolderThatCannotBeMade) {
+    TempDataHome home;
+    qunsetenv("XDG_DATA_HOME");
+    const QByteArray oldHome = qgetenv("HOME");
+    qputenv("HOME", home.root().toUtf8());
+    SetDataFolderOverride(QString());
+    EXPECT_EQ(GetDataFolder(), home.root() + "/.local/share/Prandel etykiet/");
+
+    // A plain file where a parent folder should be.
+    WriteAll(home.root() + "/blocked", "x");
+    qputenv("XDG_DATA_HOME", (home.root() + "/blocked").toUtf8());
+    SetDataFolderOverride(QString());
+    EXPECT_FALSE(EnsureDataFolder());
+    qputenv("HOME", oldHome);
+}
+
+TEST(FirstRun, MarkerIsWrittenOnceAndTheAnswerKept) {
+    TempDataHome home;
+    ASSERT_TRUE(EnsureDataFolder());
+    EXPECT_TRUE(IsFirstRun());
+    TIniFile ini(home.path("settings.ini"));
+    EXPECT_EQ(ini.ReadString("OTHER", "FIRSTRUN", "?"), "0");
+    EXPECT_TRUE(IsFirstRun());  // same answer for the rest of the process
+    ResetFirstRunCache();
+    EXPECT_FALSE(IsFirstRun());
+}
+
+TEST(FirstRun, MarkerKeepsTheRestOfAnExistingFile) {
+    TempDataHome home;
+    WriteAll(home.path("settings.ini"), "[SYMBOL]\r\nZL=PLN\r\n[OTHER]\r\nSCALE=3\r\nFIRSTRUN=1\r\n");
+    EXPECT_TRUE(IsFirstRun());
+    EXPECT_EQ(ReadAll(home.path("settings.ini")), "[SYMBOL]\r\nZL=PLN\r\n[OTHER]\r\nSCALE=3\r\nFIRSTRUN=0\r\n");
+}
+
+TEST(FirstRun, UnwritableFolderStillAnswers) {
+    TempDataHome home;  // the data folder does not exist, so the marker cannot be written
+    EXPECT_TRUE(IsFirstRun());
+    EXPECT_FALSE(QFileInfo::exists(home.path("settings.ini")));
+}
+
+TEST(FirstRun, CopiesDefinitionsAndLayoutsWithoutOverwriting) {
+    TempDataHome home;
+    QTemporaryDir program;
+    WriteAll(program.filePath("SQLCFG/a.cdb"), "shipped a");
+    WriteAll(program.filePath("LABELS/30x20.etk"), "shipped layout");
+    WriteAll(program.filePath("LABELS/other.etk"), "shipped other");
+    QDir().mkpath(program.filePath("LABELS/sub"));
+    WriteAll(program.filePath("LABELS/sub/deep.etk"), "not copied");
+    WriteAll(home.path("LABELS/30x20.etk"), "user's own");
+    SetProgramFolderOverride(program.path());
+    PrepareFirstRun();
+    SetProgramFolderOverride(QString());
+    EXPECT_EQ(ReadAll(home.path("SQLCFG/a.cdb")), "shipped a");
+    EXPECT_EQ(ReadAll(home.path("LABELS/30x20.etk")), "user's own");
+    EXPECT_EQ(ReadAll(home.path("LABELS/other.etk")), "shipped other");
+    EXPECT_FALSE(QFileInfo::exists(home.path("LABELS/sub")));
+}
+
+TEST(FirstRun, ShippedFolderIsFoundFromTheBuildTree) {
+    const QString folder = GetProgramFolder();
+    EXPECT_TRUE(QFileInfo(folder + "LABELS").isDir()) << folder.toStdString();
+    EXPECT_TRUE(QFileInfo(folder + "SQLCFG").isDir()) << folder.toStdString();
+}
+
+TEST(Prompter, ScriptedAnswersAreTakenInOrderAndCallsRecorded) {
+    TScriptedPrompter p;
+    p.answer(true);
+    p.answer(false);
+    p.answerPath("/tmp/x.etk");
+    EXPECT_TRUE(p.confirmOkCancel("first?"));
+    EXPECT_FALSE(p.confirmYesNo("second?"));
+    EXPECT_FALSE(p.confirmYesNo("third?"));  // default answer
+    p.error("bad");
+    EXPECT_EQ(p.openFile("Otwórz", "/tmp", "*.etk"), "/tmp/x.etk");
+    EXPECT_EQ(p.saveFile("Zapisz", "/tmp", "*.etk"), "");
+    EXPECT_EQ(p.askText("c", "l", "i"), std::nullopt);
+    EXPECT_EQ(p.messages(), (QStringList{"first?", "second?", "third?", "bad"}));
+    EXPECT_EQ(p.messages(TScriptedPrompter::Kind::Error), QStringList{"bad"});
+}
+
+}  // namespace

@@ -1,0 +1,23 @@
+#include <QApplication>
+#include <QFontDatabase>
+#include <QTemporaryDir>
+#include <cstdio>
+#include <gtest/gtest.h>
+
+int main(int argc, char** argv) {
+    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    // Never touch the real home folder, whatever a test forgets to set.
+    QTemporaryDir home;
+    qputenv("XDG_DATA_HOME", home.path().toUtf8());
+    qputenv("XDG_CONFIG_HOME", (home.path() + "/config").toUtf8());
+    QApplication app(argc, argv);
+    app.setApplicationName(QStringLiteral("Prandel etykiet"));
+    // Text drawn without a scalable font comes out as empty boxes with no error;
+    // fail loudly instead.
+    if (QFontDatabase::families().isEmpty()) {
+        std::fprintf(stderr, "Nie znaleziono żadnej czcionki: zainstaluj fonts-dejavu-core i fonts-liberation2.\n");
+        return 1;
+    }
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
