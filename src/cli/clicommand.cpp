@@ -1,0 +1,54 @@
+#include "clicommand.h"
+
+#include <cstdio>
+
+std::map<QString, CliCommand>& CliCommands() {
+    static std::map<QString, CliCommand> commands;
+    return commands;
+}
+
+CliRegistrar::CliRegistrar(const QString& name, const QString& usage, std::function<int(const QStringList&)> run) {
+    CliCommands()[name] = CliCommand{name, usage, std::move(run)};
+}
+
+void CliOut(const QString& line) {
+    const QByteArray bytes = line.toUtf8() + '\n';
+    std::fwrite(bytes.constData(), 1, bytes.size(), stdout);
+}
+
+void CliError(const QString& message) {
+    const QByteArray bytes = message.toUtf8() + '\n';
+    std::fwrite(bytes.constData(), 1, bytes.size(), stderr);
+}
+
+int CliFail(const QString& message, int code) {
+    CliError(message);
+    return code;
+}
+
+std::optional<QString> CliArgs::value(const QString& option) const {
+    const qsizetype i = Args.indexOf(option);
+    if (i < 0 || i + 1 >= Args.size()) return std::nullopt;
+    return Args[i + 1];
+}
+
+QStringList CliArgs::positional(const QStringList& optionsWithValues) const {
+    QStringList out;
+    for (qsizetype i = 0; i < Args.size(); ++i) {
+        if (optionsWithValues.contains(Args[i])) {
+            ++i;
+            continue;
+        }
+        if (Args[i].startsWith(QLatin1String("--"))) continue;
+        out << Args[i];
+    }
+    return out;
+}
+
+std::optional<int> CliArgs::integer(const QString& option, bool* ok) const {
+    *ok = true;
+    const auto v = value(option);
+    if (!v) return std::nullopt;
+    const int n = v->toInt(ok);
+    return n;
+}

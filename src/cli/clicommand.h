@@ -1,0 +1,46 @@
+#pragma once
+#include <QString>
+#include <QStringList>
+#include <functional>
+#include <map>
+#include <optional>
+
+// A command of the headless companion. Each command lives in its own file and
+// registers itself with PRANDEL_CLI_COMMAND, so commands can be added without
+// touching the dispatcher.
+struct CliCommand {
+    QString name;
+    QString usage;  // one line for --help
+    std::function<int(const QStringList& args)> run;
+};
+
+std::map<QString, CliCommand>& CliCommands();
+
+struct CliRegistrar {
+    CliRegistrar(const QString& name, const QString& usage, std::function<int(const QStringList&)> run);
+};
+
+#define PRANDEL_CLI_CONCAT2(a, b) a##b
+#define PRANDEL_CLI_CONCAT(a, b) PRANDEL_CLI_CONCAT2(a, b)
+#define PRANDEL_CLI_COMMAND(name, usage, fn) \
+    static const CliRegistrar PRANDEL_CLI_CONCAT(cliRegistrar_, __LINE__)(QStringLiteral(name), QStringLiteral(usage), fn)
+
+// Output in UTF-8, as shop scripts expect.
+void CliOut(const QString& line);                  // a line on standard output
+void CliError(const QString& message);             // a line on standard error
+int CliFail(const QString& message, int code = 1);  // CliError, then the exit code
+
+// Simple option parsing: "--name value" pairs and "--flag" switches.
+class CliArgs {
+public:
+    explicit CliArgs(const QStringList& args) : Args(args) {}
+    std::optional<QString> value(const QString& option) const;
+    bool flag(const QString& option) const { return Args.contains(option); }
+    // Positional arguments, after removing the named options with values.
+    QStringList positional(const QStringList& optionsWithValues) const;
+    // An integer option; nullopt when missing, `ok` false when not a number.
+    std::optional<int> integer(const QString& option, bool* ok) const;
+
+private:
+    QStringList Args;
+};
