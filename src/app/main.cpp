@@ -1,0 +1,29 @@
+#include "datafolder.h"
+#include "mainform.h"
+#include "prompter.h"
+#include "splashform.h"
+#include "widgetprompter.h"
+
+#include <QApplication>
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    app.setApplicationName(QStringLiteral("Prandel etykiet"));
+    app.setApplicationDisplayName(QStringLiteral("Prandel etykiet"));
+    app.setApplicationVersion(TMainForm::VersionText());
+    app.setDesktopFileName(QStringLiteral("prandel-etykiet"));
+    EnsureDataFolder();
+
+    TWidgetPrompter prompter;
+    Prompter::install(&prompter);
+    TMainForm mainForm;
+    prompter.setParent(&mainForm);
+    {
+        TSplashScreenForm splash(&mainForm);
+        splash.exec();
+    }
+    mainForm.show();
+    const int result = app.exec();
+    Prompter::install(nullptr);
+    return result;
+}

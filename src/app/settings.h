@@ -1,0 +1,43 @@
+#pragma once
+#include <QDateTime>
+#include <QString>
+#include <cstdint>
+
+// The program's settings, read from settings.ini at start and written at close.
+// Values are plain fields: the range rules are applied when reading.
+class TSettings {
+public:
+    QString LabelFileName;  // full path once read
+    std::int32_t FrameColor = 0;
+    QDateTime LastPrintDate = QDateTime(QDate(1899, 12, 30), QTime(0, 0));
+    QString AdminName;
+    QString AdminPassword;  // 32 upper-case hex digits, or empty
+    QString PrinterName;
+    QString Orientation;  // "Pionowa" or "Pozioma" once read
+    QString DatabaseType;
+    QString CurrencySymbol, KgSymbol, LitreSymbol, SquareMetreSymbol;
+    bool AlwaysGr = false, DoubleGr = false, DotSeparator = false, SmallGr = false;
+    std::uint8_t BarcodeType = 0;  // 0-22 once read
+    bool BarcodeShowText = false;
+    std::uint8_t CheckType = 0;  // 0, 1, 3 or 4 once read
+    std::uint8_t Scale = 0;      // 1-5 once read
+    bool AskLabelCount = false;
+    std::int32_t LabelCount = 0;  // labels per record of the current print job; never stored
+
+    // False when the file does not exist or cannot be read; values read before
+    // a failure stay.
+    bool LoadFromFile(const QString& path);
+    // Writes the keys kept from run to run; false when the write failed.
+    bool SaveToFile(const QString& path) const;
+};
+
+// The data folder's layout folder with a trailing "/".
+QString LabelsFolder();
+// A layout file name as settings.ini and the configuration page show it: the
+// bare name when the file lies in the data folder's "LABELS", else the full path.
+QString ShortLayoutName(const QString& fullPath);
+// The inverse: a bare name becomes a path in "LABELS"; a path stays.
+QString FullLayoutName(const QString& name);
+
+// MD5 of the text's Windows-1250 bytes, 32 upper-case hexadecimal digits.
+QString PasswordHash(const QString& text);

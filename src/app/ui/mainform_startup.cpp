@@ -1,0 +1,35 @@
+// Start-up of the main window: the loading step under the splash window and
+// the initialisation that follows once the window is on screen.
+#include "mainform.h"
+
+#include "datafolder.h"
+#include "prompter.h"
+
+void TMainForm::LoadingStep() {
+    StartupErrors.clear();
+    Loading = true;
+    if (Settings.LoadFromFile(DataPath(QStringLiteral("settings.ini")))) {
+        if (!ReloadLayout())
+            StartupErrors << QString::fromUtf8("błąd podczas odczytu pliku wyglądu etykiety: \"%1\".")
+                                 .arg(Settings.LabelFileName);
+    } else {
+        StartupErrors << QString::fromUtf8("błąd podczas odczytu pliku konfiguracji programu.");
+    }
+    Loading = false;
+    // A copy: the handler unsubscribes itself while it runs.
+    const auto handler = OnLoadFinished;
+    if (handler) handler(this);
+}
+
+void TMainForm::DeferredInit() {
+    FillConfigurationPage();
+    if (StartupErrors.isEmpty()) return;
+    QString text = StartupErrors.size() == 1
+                       ? QString::fromUtf8("Wystapił błąd podczas inicjalizacji programu:")
+                       : QString::fromUtf8("Wystąpiły błędy podczas inizjalizacji programu:");
+    for (const QString& e : StartupErrors) text += QStringLiteral("\n-") + e;
+    Prompter::current().error(text);
+}
+
+bool TMainForm::SaveLayout() { return true; }
+bool TMainForm::ReloadLayout() { return true; }

@@ -1,0 +1,251 @@
+#include "datafolder.h"
+#include "inifile.h"
+#include "loginforms.h"
+#include "mainform.h"
+#include "prompter.h"
+#include "settings.h"
+#include "splashform.h"
+#include "testsupport.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QFileInfo>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QStackedWidget>
+#include <QToolButton>
+#include <gtest/gtest.h>
+
+namespace {
+
+struct MainFormTest : ::testing::Test {
+    TempDataHome home;
+    TScriptedPrompter prompter;
+    MainFormTest() {
+        Prompter::install(&prompter);
+        EnsureDataFolder();
+    }
+    ~MainFormTest() override { Prompter::install(nullptr); }
+
+    // Queues the answer of the login dialog.
+    void TypeLogin(const QString& name, const QString& password, bool ok = true) {
+        prompter.answerDialog([=](QObject& d) {
+            auto& form = dynamic_cast<TLogForm&>(d);
+            form.edUserName->setText(name);
+            form.edPasswd->setText(password);
+            return ok ? QDialog::Accepted : QDialog::Rejected;
+        });
+    }
+    void TypePassword(const QString& name, const QString& password, const QString& confirm, bool* okEnabled) {
+        prompter.answerDialog([=](QObject& d) {
+            auto& form = dynamic_cast<TChPasswdForm&>(d);
+            form.Edit1->setText(name);
+            form.Edit2->setText(password);
+            form.Edit3->setText(confirm);
+            *okEnabled = form.btnOk->isEnabled();
+            return *okEnabled ? QDialog::Accepted : QDialog::Rejected;
+        });
+    }
+    static bool Shown(QToolButton* b) { return !b->isHidden(); }
+};
+
+TEST_F(MainFormTest, CaptionsAndStartPage) {
+    TMainForm form;
+    EXPECT_EQ(form.CurrentPage(), 0);
+    EXPECT_TRUE(form.sbtnPrint->isChecked());
+    EXPECT_EQ(form.sbtnPrint->text(), "Wydruki");
+    EXPECT_EQ(form.sbtnProject->text(), QString::fromUtf8("Wygląd etykiety"));
+    EXPECT_EQ(form.sbtnChangePasswd->text(), QString::fromUtf8("Zmień hasło"));
+    EXPECT_FALSE(Shown(form.sbtnProject));
+    EXPECT_FALSE(Shown(form.sbtnConfiguration));
+    EXPECT_FALSE(form.Wygldetykiety1->isVisible());
+    EXPECT_EQ(form.cbPrinterName->itemText(form.cbPrinterName->count() - 1), "PDF");
+    EXPECT_EQ(form.cbPrinterOrientation->count(), 2);
+    EXPECT_EQ(form.CurrentHelpContext(), 6);
+}
+
+TEST_F(MainFormTest, StartupErrorBoxHeadings) {
+    {
+        TMainForm form;
+        form.LoadingStep();  // no settings.ini
+        form.DeferredInit();
+        EXPECT_EQ(prompter.messages(TScriptedPrompter::Kind::Error),
+                  QStringList{QString::fromUtf8("Wystapił błąd podczas inicjalizacji programu:\n"
+                                                "-błąd podczas odczytu pliku konfiguracji programu.")});
+    }
+    prompter.clear();
+    TMainForm form;
+    form.StartupErrors = {"pierwszy.", "drugi."};
+    form.DeferredInit();
+    EXPECT_EQ(prompter.messages(TScriptedPrompter::Kind::Error),
+              QStringList{QString::fromUtf8("Wystąpiły błędy podczas inizjalizacji programu:\n-pierwszy.\n-drugi.")});
+    prompter.clear();
+    form.StartupErrors.clear();
+    form.DeferredInit();
+    EXPECT_TRUE(prompter.calls().empty());
+}
+
+TEST_F(MainFormTest, LoginWithoutAdministratorAndPageSwitch) {
+    TMainForm form;
+    WriteAll(home.path("settings.ini"), "");
+    form.LoadingStep();
+    TypeLogin("someone", "");
+    form.sbtnLoginClick();
+    TypeLogin("", "secret");
+    form.sbtnLoginClick();
+    EXPECT_EQ(prompter.messages(TScriptedPrompter::Kind::Error).size(), 2);
+    EXPECT_FALSE(form.AdminLoggedIn);
+
+    TypeLogin("", "");
+    form.sbtnLoginClick();
+    EXPECT_TRUE(form.AdminLoggedIn);
+    EXPECT_TRUE(Shown(form.sbtnProject) && Shown(form.sbtnConfiguration) && Shown(form.sbtnChangePasswd));
+    EXPECT_TRUE(form.Konfiguracja2->isVisible());
+    EXPECT_EQ(form.sbtnLogin->text(), "Wyloguj");
+    EXPECT_EQ(form.Zaloguj1->text(), "Wyloguj");
+
+    form.sbtnConfiguration->click();
+    EXPECT_EQ(form.CurrentPage(), 2);
+    EXPECT_EQ(form.CurrentHelpContext(), 13);
+    EXPECT_TRUE(form.sbtnConfiguration->isChecked());
+    EXPECT_FALSE(form.sbtnPrint->isChecked());
+    form.Wygldetykiety1->trigger();
+    EXPECT_EQ(form.CurrentPage(), 1);
+    EXPECT_TRUE(form.sbtnProject->isChecked());
+
+    form.sbtnLoginClick();  // logout returns to the goods list
+    EXPECT_FALSE(form.AdminLoggedIn);
+    EXPECT_EQ(form.CurrentPage(), 0);
+    EXPECT_TRUE(form.sbtnPrint->isChecked());
+    EXPECT_FALSE(Shown(form.sbtnProject));
+    EXPECT_EQ(form.Zaloguj1->text(), "Zaloguj");
+}
+
+TEST_F(MainFormTest, PasswordChangeTrimsAndLoginComparesExactly) {
+    TMainForm form;
+    TypeLogin("", "");
+    form.sbtnLoginClick();
+    bool okEnabled = true;
+    TypePassword(" szef ", "abc", "abd", &okEnabled);
+    form.sbtnChangePasswdClick();
+    EXPECT_FALSE(okEnabled);
+    EXPECT_TRUE(form.Settings.AdminName.isEmpty());
+    TypePassword(" szef ", " tajne ", " tajne ", &okEnabled);
+    form.sbtnChangePasswdClick();
+    EXPECT_TRUE(okEnabled);
+    EXPECT_EQ(form.Settings.AdminName, "szef");
+    EXPECT_EQ(form.Settings.AdminPassword, PasswordHash("szeftajne"));
+    form.sbtnLoginClick();  // out
+
+    TypeLogin("szef ", "tajne");
+    form.sbtnLoginClick();
+    EXPECT_FALSE(form.AdminLoggedIn);
+    TypeLogin("szef", "tajne ");
+    form.sbtnLoginClick();
+    EXPECT_FALSE(form.AdminLoggedIn);
+    TypeLogin("szef", "tajne", false);  // cancelled
+    form.sbtnLoginClick();
+    EXPECT_FALSE(form.AdminLoggedIn);
+    EXPECT_EQ(prompter.messages(TScriptedPrompter::Kind::Error),
+              (QStringList{QString::fromUtf8("Błąd podczas logowania."), QString::fromUtf8("Błąd podczas logowania.")}));
+    TypeLogin("szef", "tajne");
+    form.sbtnLoginClick();
+    EXPECT_TRUE(form.AdminLoggedIn);
+
+    // An empty password stores the hash of the name alone, which an empty password then matches.
+    TypePassword("szef", "", "", &okEnabled);
+    form.sbtnChangePasswdClick();
+    EXPECT_EQ(form.Settings.AdminPassword, PasswordHash("szef"));
+    form.sbtnLoginClick();
+    TypeLogin("szef", "");
+    form.sbtnLoginClick();
+    EXPECT_TRUE(form.AdminLoggedIn);
+
+    // A lower-case hash typed into the file never matches.
+    form.sbtnLoginClick();
+    form.Settings.AdminPassword = PasswordHash("szef").toLower();
+    TypeLogin("szef", "");
+    form.sbtnLoginClick();
+    EXPECT_FALSE(form.AdminLoggedIn);
+}
+
+TEST_F(MainFormTest, CloseWritesTheSettingsTwiceTheSecondTimeWithThePageValues) {
+    WriteAll(home.path("settings.ini"), "[PRICE]\r\nSMALLGR=1\r\n");
+    {
+        TMainForm form;
+        form.LoadingStep();
+        form.DeferredInit();
+        form.cbAskLabelCounter->setChecked(true);
+        form.cbPrinterOrientation->setCurrentIndex(1);
+        form.close();
+    }
+    const TIniFile ini(home.path("settings.ini"));
+    EXPECT_EQ(ini.ReadString("PRINTER", "ASKLABELCOUNT", ""), "1");
+    EXPECT_EQ(ini.ReadString("PRINTER", "ORIENTATION", ""), "Pozioma");
+    EXPECT_EQ(ini.ReadString("PRICE", "SMALLGR", ""), "1");
+    EXPECT_EQ(ini.ReadString("LABEL", "FILENAME", ""), "30x20.etk");
+    EXPECT_TRUE(prompter.calls().empty());
+}
+
+TEST_F(MainFormTest, FailedWritesOnCloseAreReportedAndTheCloseGoesOn) {
+    TMainForm form;
+    // A folder where settings.ini should be: both writes fail.
+    QDir().mkpath(home.path("settings.ini"));
+    form.show();
+    EXPECT_TRUE(form.close());
+    EXPECT_EQ(prompter.messages(TScriptedPrompter::Kind::Error),
+              (QStringList{QString::fromUtf8("Wystąpił błąd podczas zapisu konfiguracji programu."),
+                           QString::fromUtf8("Wystąpił błąd podczas zapisu pliku konfiguracji programu.")}));
+}
+
+TEST_F(MainFormTest, SplashStaysThreeSecondsThenClosesAfterLoading) {
+    TMainForm form;
+    {
+        TSplashScreenForm splash(&form);
+        splash.FormActivate();  // loading is quick
+        EXPECT_TRUE(splash.LoadFinished);
+        EXPECT_FALSE(splash.TimeElapsed);
+        EXPECT_TRUE(splash.Timer1.isActive());
+        EXPECT_EQ(splash.Timer1.interval(), 3000);
+        EXPECT_EQ(splash.result(), 0);
+        splash.Timer1Timer();  // three seconds are over
+        EXPECT_EQ(splash.result(), QDialog::Accepted);
+        EXPECT_FALSE(form.OnLoadFinished);
+    }
+    {
+        // Loading outlasts the three seconds: close 100 ms after it ends.
+        TSplashScreenForm splash(&form);
+        splash.Timer1Timer();
+        EXPECT_TRUE(splash.TimeElapsed);
+        EXPECT_FALSE(splash.Timer1.isActive());
+        EXPECT_NE(splash.result(), QDialog::Accepted);
+        splash.LoadFinishedHandler(&form);
+        EXPECT_TRUE(splash.Timer1.isActive());
+        EXPECT_EQ(splash.Timer1.interval(), 100);
+        splash.Timer1Timer();
+        EXPECT_EQ(splash.result(), QDialog::Accepted);
+    }
+}
+
+TEST_F(MainFormTest, FirstStartPreparesTheDataFolder) {
+    TMainForm form;
+    TSplashScreenForm splash(&form);
+    splash.FormActivate();
+    EXPECT_EQ(TIniFile(home.path("settings.ini")).ReadString("OTHER", "FIRSTRUN", ""), "0");
+    EXPECT_TRUE(QFileInfo(home.path("SQLCFG")).isDir());
+    EXPECT_TRUE(QFileInfo(home.path("LABELS")).isDir());
+    EXPECT_EQ(splash.Label1->text(), QString::fromUtf8("Trwa ładowanie definicji baz danych..."));
+    EXPECT_EQ(form.StartupErrors.size(), 0) << form.StartupErrors.join('|').toStdString();
+}
+
+TEST_F(MainFormTest, AboutBoxNamesTheVersion) {
+    TMainForm form;
+    form.Oprogramie1->trigger();
+    ASSERT_EQ(prompter.messages(TScriptedPrompter::Kind::Info).size(), 1);
+    EXPECT_TRUE(prompter.messages(TScriptedPrompter::Kind::Info)[0].startsWith("Prandel etykiet - wersja 2.0.0.0"));
+}
+
+}  // namespace

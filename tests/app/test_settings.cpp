@@ -1,0 +1,170 @@
+#include "settings.h"
+
+#include "datafolder.h"
+#include "inifile.h"
+#include "printers.h"
+#include "testsupport.h"
+
+#include <QProcess>
+#include <gtest/gtest.h>
+
+namespace {
+
+struct SettingsTest : ::testing::Test {
+    TempDataHome home;
+    SettingsTest() { EnsureDataFolder(); }
+    QString ini() const { return home.path("settings.ini"); }
+    TSettings Load(const QByteArray& text) {
+        WriteAll(ini(), text);
+        TSettings s;
+        EXPECT_TRUE(s.LoadFromFile(ini()));
+        return s;
+    }
+};
+
+TEST_F(SettingsTest, MissingFileChangesNothing) {
+    TSettings s;
+    EXPECT_FALSE(s.LoadFromFile(ini()));
+    EXPECT_EQ(s.Scale, 0);
+    EXPECT_TRUE(s.LabelFileName.isEmpty());
+    EXPECT_FALSE(s.DoubleGr);
+}
+
+TEST_F(SettingsTest, DefaultsOfAnEmptyFile) {
+    const TSettings s = Load("");
+    EXPECT_EQ(s.LabelFileName, home.path("LABELS/30x20.etk"));
+    EXPECT_EQ(s.Orientation, "Pionowa");
+    EXPECT_EQ(s.CurrencySymbol, QString::fromUtf8("zł"));
+    EXPECT_EQ(s.KgSymbol, "kg");
+    EXPECT_EQ(s.LitreSymbol, "litr");
+    EXPECT_EQ(s.SquareMetreSymbol, "m2");
+    EXPECT_TRUE(s.DoubleGr);
+    EXPECT_TRUE(s.AlwaysGr);
+    EXPECT_FALSE(s.DotSeparator);
+    EXPECT_FALSE(s.SmallGr);
+    EXPECT_EQ(s.BarcodeType, 14);
+    EXPECT_TRUE(s.BarcodeShowText);
+    EXPECT_EQ(s.Scale, 2);
+    EXPECT_EQ(s.CheckType, 0);
+    EXPECT_EQ(s.PrinterName, DefaultPrinterName());
+    // Without a stored date the last print is "now", so nothing counts as printed last.
+    EXPECT_LE(qAbs(s.LastPrintDate.secsTo(QDateTime::currentDateTime())), 5);
+}
+
+TEST_F(SettingsTest, RangeRules) {
+    struct Case {
+        QByteArray text;
+        int barcode, scale, check;
+        const char* orientation;
+    };
+    const Case cases[] = {
+        {"[BARCODE]\nTYPE=23\n[OTHER]\nSCALE=0\nCHECKTYPE=2\n[PRINTER]\nORIENTATION=landscape\n", 14, 2, 0, "Pionowa"},
+        {"[BARCODE]\nTYPE=-1\n[OTHER]\nSCALE=6\nCHECKTYPE=4\n[PRINTER]\nORIENTATION=Pozioma\n", 14, 2, 4, "Pozioma"},
+        {"[BARCODE]\nTYPE=0\n[OTHER]\nSCALE=258\nCHECKTYPE=3\n[PRINTER]\nORIENTATION=pozioma\n", 0, 2, 3, "Pionowa"},
+        {"[BARCODE]\nTYPE=0x16\n[OTHER]\nSCALE=257\nCHECKTYPE=1\n", 22, 1, 1, "Pionowa"},
+        {"[BARCODE]\nTYPE=garbage\n[OTHER]\nSCALE=x5\nCHECKTYPE=\n", 14, 2, 0, "Pionowa"},
+    };
+    for (const Case& c : cases) {
+        const TSettings s = Load(c.text);
+        EXPECT_EQ(s.BarcodeType, c.barcode) << c.text.constData();
+        EXPECT_EQ(s.Scale, c.scale) << c.text.constData();
+        EXPECT_EQ(s.CheckType, c.check) << c.text.constData();
+        EXPECT_EQ(s.Orientation, c.orientation) << c.text.constData();
+    }
+}
+
+TEST_F(SettingsTest, GarbageValuesReadAsDefaults) {
+    const TSettings s = Load("[PRICE]\nDOUBLEGR=tak\nALWAYSGR=0\nSMALLGR=7\n[LABEL]\nFRAMECOLOR=red\n"
+                             "[LAST PRINT]\nDATE=yesterday\n[PRINTER]\nASKLABELCOUNT=maybe\n");
+    EXPECT_TRUE(s.DoubleGr);
+    EXPECT_FALSE(s.AlwaysGr);
+    EXPECT_TRUE(s.SmallGr);
+    EXPECT_EQ(s.FrameColor, 0);
+    EXPECT_FALSE(s.AskLabelCount);
+    EXPECT_LE(qAbs(s.LastPrintDate.secsTo(QDateTime::currentDateTime())), 5);
+}
+
+TEST_F(SettingsTest, LayoutNameIsShortInsideLabelsAndFullElsewhere) {
+    TSettings s = Load("[LABEL]\nFILENAME=30x20.etk\n");
+    EXPECT_EQ(s.LabelFileName, home.path("LABELS/30x20.etk"));
+    ASSERT_TRUE(s.SaveToFile(ini()));
+    EXPECT_EQ(TIniFile(ini()).ReadString("LABEL", "FILENAME", ""), "30x20.etk");
+
+    s.LabelFileName = "/srv/layouts/big.etk";
+    ASSERT_TRUE(s.SaveToFile(ini()));
+    EXPECT_EQ(TIniFile(ini()).ReadString("LABEL", "FILENAME", ""), "/srv/layouts/big.etk");
+    TSettings again;
+    ASSERT_TRUE(again.LoadFromFile(ini()));
+    EXPECT_EQ(again.LabelFileName, "/srv/layouts/big.etk");
+
+    // A path into LABELS spelled another way is kept whole.
+    s.LabelFileName = home.path("LABELS/./a.etk");
+    ASSERT_TRUE(s.SaveToFile(ini()));
+    EXPECT_EQ(TIniFile(ini()).ReadString("LABEL", "FILENAME", ""), home.path("LABELS/./a.etk"));
+}
+
+TEST_F(SettingsTest, HandEditedKeysSurviveAndOnlyKeptKeysAreWritten) {
+    const QByteArray hand = "[SYMBOL]\r\nZL=PLN\r\n[PRICE]\r\nSMALLGR=1\r\n[BARCODE]\r\nTYPE=9\r\n[OTHER]\r\nSCALE=4\r\n"
+                            "FIRSTRUN=0\r\nMYKEY=keep me\r\n";
+    TSettings s = Load(hand);
+    s.AdminName = "kierownik";
+    s.LastPrintDate = QDateTime(QDate(2026, 3, 1), QTime(14, 5, 6));
+    s.CheckType = 3;
+    ASSERT_TRUE(s.SaveToFile(ini()));
+    const TIniFile f(ini());
+    EXPECT_EQ(f.ReadString("SYMBOL", "ZL", ""), "PLN");
+    EXPECT_EQ(f.ReadString("BARCODE", "TYPE", ""), "9");
+    EXPECT_EQ(f.ReadString("OTHER", "SCALE", ""), "4");
+    EXPECT_EQ(f.ReadString("OTHER", "MYKEY", ""), "keep me");
+    EXPECT_EQ(f.ReadString("OTHER", "CHECKTYPE", ""), "3");
+    EXPECT_EQ(f.ReadString("LAST PRINT", "DATE", ""), "2026-03-01 14:05:06");
+    EXPECT_FALSE(f.ValueExists("SYMBOL", "KG"));
+    EXPECT_FALSE(f.ValueExists("PRICE", "DOUBLEGR"));
+    TSettings again;
+    ASSERT_TRUE(again.LoadFromFile(ini()));
+    EXPECT_EQ(again.LastPrintDate, s.LastPrintDate);
+    EXPECT_EQ(again.AdminName, "kierownik");
+}
+
+TEST_F(SettingsTest, MidnightIsWrittenAsADate) {
+    TSettings s;
+    s.LastPrintDate = QDateTime(QDate(2026, 12, 24), QTime(0, 0));
+    ASSERT_TRUE(s.SaveToFile(ini()));
+    EXPECT_EQ(TIniFile(ini()).ReadString("LAST PRINT", "DATE", ""), "2026-12-24");
+    TSettings again;
+    ASSERT_TRUE(again.LoadFromFile(ini()));
+    EXPECT_EQ(again.LastPrintDate, s.LastPrintDate);
+}
+
+TEST_F(SettingsTest, WriteIntoAMissingFolderFails) {
+    TSettings s;
+    EXPECT_FALSE(s.SaveToFile(home.path("no/such/settings.ini")));
+}
+
+TEST(PasswordHash, Rfc1321Vectors) {
+    const std::pair<const char*, const char*> vectors[] = {
+        {"", "D41D8CD98F00B204E9800998ECF8427E"},
+        {"a", "0CC175B9C0F1B6A831C399E269772661"},
+        {"abc", "900150983CD24FB0D6963F7D28E17F72"},
+        {"message digest", "F96B697D7CB7938D525A2F31AAF161D0"},
+        {"abcdefghijklmnopqrstuvwxyz", "C3FCD3D76192E4007DFB496CCA67E13B"},
+        {"ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789", "D174AB98D277D9F5A5611C2C9F419D9F"},
+        {"12345678901234567890123456789012345678901234567890123456789012345678901234567890",
+         "57EDF4A22BE3C955AC49DA2E2107B67A"},
+    };
+    for (const auto& [text, digest] : vectors) EXPECT_EQ(PasswordHash(QString::fromLatin1(text)), digest) << text;
+}
+
+TEST(PasswordHash, HashesTheWindows1250BytesOfPolishLetters) {
+    // "Zażółć" in Windows-1250, digested by the system's md5sum.
+    QProcess md5;
+    md5.start("md5sum", {});
+    ASSERT_TRUE(md5.waitForStarted());
+    md5.write("Za\xbf\xf3\xb3\xe6");
+    md5.closeWriteChannel();
+    ASSERT_TRUE(md5.waitForFinished());
+    const QString expected = QString::fromLatin1(md5.readAllStandardOutput().left(32)).toUpper();
+    EXPECT_EQ(PasswordHash(QString::fromUtf8("Zażółć")), expected);
+}
+
+}  // namespace
