@@ -102,6 +102,10 @@ void TMainForm::BuildMenuPanel() {
     pal.setColor(QPalette::Window, pal.color(QPalette::Highlight));
     pal.setColor(QPalette::ButtonText, pal.color(QPalette::HighlightedText));
     plMenu->setPalette(pal);
+    plMenu->setStyleSheet(QStringLiteral(
+        "QToolButton { color: palette(highlighted-text); border: 1px solid transparent; border-radius: 4px; }"
+        "QToolButton:hover { border-color: rgba(255,255,255,140); }"
+        "QToolButton:checked { background: rgba(0,0,0,70); border-color: rgba(255,255,255,160); }"));
 
     sbtnPrint = MenuButton(plMenu, "sbtnPrint", QStringLiteral("Wydruki"), QStyle::SP_FileDialogContentsView, 6);
     sbtnRefresh = MenuButton(plMenu, "sbtnRefresh", QStringLiteral("Aktualizacja"), QStyle::SP_BrowserReload, 7);
