@@ -5,6 +5,7 @@
 #include "widgetprompter.h"
 
 #include <QApplication>
+#include <QIcon>
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
@@ -12,6 +13,7 @@ int main(int argc, char** argv) {
     app.setApplicationDisplayName(QStringLiteral("Prandel etykiet"));
     app.setApplicationVersion(TMainForm::VersionText());
     app.setDesktopFileName(QStringLiteral("prandel-etykiet"));
+    app.setWindowIcon(QIcon(GetProgramFolder() + QStringLiteral("icons/prandel-etykiet.svg")));
     EnsureDataFolder();
 
     TWidgetPrompter prompter;
