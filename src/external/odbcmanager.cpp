@@ -243,3 +243,8 @@ void TODBCManager::CreateDataSource() {
     if (!OdbcInstaller::WriteUserDsnValue(QStringLiteral("ODBC Data Sources"), DsnName, driverName))
         throw TODBCManagerException(DataSourceFailed);
 }
+
+void PrepareODBCManager(TODBCManager& manager) {
+    manager.SetDsnName(QStringLiteral("Prandel etykiet"));
+    manager.SetDefinitionFolder(GetDataFolder() + QStringLiteral("SQLCFG/"));
+}

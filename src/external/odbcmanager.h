@@ -110,3 +110,7 @@ private:
     QString User;
     QString SqlPass;
 };
+
+// Sets a new manager up as the program uses it: the data source name before
+// any definition is loaded and the data folder's definition folder.
+void PrepareODBCManager(TODBCManager& manager);
