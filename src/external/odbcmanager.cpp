@@ -169,7 +169,14 @@ QString TODBCManager::GetDbTypeName() const {
     return ValidType(DbType) ? QString::fromLatin1(kTypes[DbType - 1].name) : QString();
 }
 
-QString TODBCManager::GetDataLocation() const { return DbType == 1 || DbType == 3 ? DataPath : DsnName; }
+QString TODBCManager::GetDataLocation() const {
+    if (DbType != 1 && DbType != 3) return DsnName;
+    // A relative folder names tables shipped with the program, such as the
+    // demonstration shop; the folder of the program's files is its base.
+    if (!DataPath.trimmed().isEmpty() && QDir::isRelativePath(DataPath.trimmed()))
+        return QDir::cleanPath(GetProgramFolder() + DataPath.trimmed());
+    return DataPath;
+}
 
 QString TODBCManager::GetSqlPassword() const { return DecipherText(QString::fromLatin1(kPasswordKey), SqlPass); }
 

@@ -51,8 +51,9 @@ public:
 
     int GetDbType() const { return DbType; }
     QString GetDbTypeName() const;
-    // What the query engine opens: the folder for Paradox and dBase, the data
-    // source name for the others.
+    // What the query engine opens: the folder for Paradox and dBase (a
+    // relative one taken from the program's shipped files), the data source
+    // name for the others.
     QString GetDataLocation() const;
     QString GetSqlPassword() const;
     void SetSqlPassword(const QString& password);

@@ -1,4 +1,5 @@
 #include "odbcmanager.h"
+#include "datafolder.h"
 #include "testsupport.h"
 
 #include <QDir>
@@ -200,6 +201,48 @@ TEST_F(Definitions, UnwritableFileReturnsFalseAndKeepsMemory) {
     EXPECT_FALSE(manager.SaveToFile(blocked));
     EXPECT_EQ(manager.GetDbname(), QStringLiteral("/b.fdb"));
     EXPECT_EQ(manager.GetDefinitionFile(), folder + QStringLiteral("Fb.cdb"));
+}
+
+}  // namespace
+
+namespace {
+
+// The definitions shipped with the program: each loads, has its type and both
+// queries, and the goods query names the six columns in the expected order.
+TEST(ShippedDefinitions, LoadWithTheirTypesAndQueries) {
+    TempDataHome home;
+    TODBCManager manager;
+    manager.SetDefinitionFolder(SourceDataDir() + QStringLiteral("/SQLCFG/"));
+    QStringList names;
+    manager.ListDefinitions(names);
+    names.sort();
+    EXPECT_EQ(names, QStringList({QStringLiteral("Sklep demonstracyjny"), QStringLiteral("Szablon Firebird"),
+                                  QStringLiteral("Szablon FoxPro"), QStringLiteral("Szablon Paradox"),
+                                  QStringLiteral("Szablon SQL Server"), QStringLiteral("Szablon dBase")}));
+    const std::pair<const char*, int> types[] = {{"Sklep demonstracyjny", 3}, {"Szablon Paradox", 1},
+                                                 {"Szablon FoxPro", 2},       {"Szablon dBase", 3},
+                                                 {"Szablon SQL Server", 4},   {"Szablon Firebird", 5}};
+    for (const auto& [name, type] : types) {
+        manager.SelectDefinition(QString::fromUtf8(name));
+        EXPECT_EQ(manager.GetDbType(), type) << name;
+        EXPECT_TRUE(manager.GetQuery1().contains(QStringLiteral("ID, NAZWA, CENA, WAGA, KOD, TYPKODU"))) << name;
+        EXPECT_TRUE(manager.GetQuery2().startsWith(QStringLiteral("SELECT COUNT(*)"))) << name;
+        EXPECT_FALSE(manager.GetDsnName().endsWith(u'-')) << name;
+        EXPECT_FALSE(manager.SqlLogin) << name;
+    }
+    manager.SelectDefinition(QStringLiteral("Szablon SQL Server"));
+    EXPECT_EQ(manager.GetOdbcValues(), QStringList({QStringLiteral("Port=1433"), QStringLiteral("TDS_Version=7.4")}));
+}
+
+TEST(ShippedDefinitions, DemonstrationShopLiesInTheProgramsFiles) {
+    TempDataHome home;
+    TODBCManager manager;
+    manager.SetDefinitionFolder(SourceDataDir() + QStringLiteral("/SQLCFG/"));
+    manager.SelectDefinition(QStringLiteral("Sklep demonstracyjny"));
+    EXPECT_EQ(manager.GetDataPath(), QStringLiteral("DEMO"));
+    EXPECT_EQ(manager.GetDataLocation(), QDir::cleanPath(GetProgramFolder() + QStringLiteral("DEMO")));
+    manager.SetDataPath(QStringLiteral("/srv/sklep"));
+    EXPECT_EQ(manager.GetDataLocation(), QStringLiteral("/srv/sklep"));
 }
 
 }  // namespace
