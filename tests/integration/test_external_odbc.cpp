@@ -1,5 +1,6 @@
 #include "odbcenv.h"
 #include "odbcmanager.h"
+#include "pgserver.h"
 #include "testsupport.h"
 
 #include <QSqlDatabase>
@@ -87,6 +88,51 @@ TEST(ExternalOdbc, DataSourceOfADefinitionOpensWithTheRealSqliteDriver) {
     const auto again = RunDefinition(manager, nullptr);
     ASSERT_EQ(again.size(), 1);
     EXPECT_EQ(again[0], QStringList({QStringLiteral("Masło")}));
+}
+
+TEST(ExternalOdbc, SqlServerDefinitionReachesARealServerThroughItsDataSource) {
+    TPgServer server;
+    ASSERT_TRUE(server.started()) << server.error().toStdString();
+    ASSERT_TRUE(server.error().isEmpty()) << server.error().toStdString();
+    TempDataHome home;
+    TOdbcTestEnv odbc;
+    // The PostgreSQL driver stands registered under a name the SQL Server
+    // lookup accepts, after one that must lose on order.
+    odbc.setDrivers("[SQL Server Native Client 11.0]\nDriver=psqlodbcw.so\n[SQL Server]\nDriver=/nie/ma.so\n");
+
+    const QString folder = home.path(QStringLiteral("SQLCFG/"));
+    // psqlODBC reads the host from Servername; Server stays what the page edits.
+    WriteAll(folder + QStringLiteral("Serwer.cdb"),
+             "[DATABASE]\r\nTYPE=4\r\nServer=127.0.0.1\r\nDatabase=sklep\r\nDSN=Serwer\r\n[ODBC]\r\n"
+             "Servername=127.0.0.1\r\nPort=" + QByteArray::number(server.port()) +
+                 "\r\nUsername=prandel\r\n[SQL]\r\n"
+                 "QUERY1=SELECT id, nazwa, cena, waga, kod, typ FROM towary ORDER BY id\r\n"
+                 "QUERY2=SELECT COUNT(*) FROM towary\r\n");
+    TODBCManager manager;
+    manager.SetDefinitionFolder(folder);
+    manager.SelectDefinition(QStringLiteral("Serwer"));
+    manager.CreateDataSource();
+
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QODBC"), QStringLiteral("fixture"));
+        db.setDatabaseName(manager.GetDataLocation());
+        ASSERT_TRUE(db.open()) << db.lastError().text().toStdString();
+        QSqlQuery q(db);
+        ASSERT_TRUE(q.exec(QStringLiteral("CREATE TABLE towary (id text, nazwa text, cena text, waga text, kod text, typ int)")));
+        ASSERT_TRUE(q.exec(QStringLiteral("INSERT INTO towary VALUES ('A1', 'Żółty ser', '24,90', '1 kg', '5901234123457', 14),"
+                                          " ('A2', 'Woda', '1,99', '1,5 l', '96385074', 11)")))
+            << q.lastError().text().toStdString();
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("fixture"));
+
+    QString count;
+    const auto rows = RunDefinition(manager, &count);
+    EXPECT_EQ(count, QStringLiteral("2"));
+    ASSERT_EQ(rows.size(), 2);
+    EXPECT_EQ(rows[0], QStringList({QStringLiteral("A1"), QStringLiteral("Żółty ser"), QStringLiteral("24,90"),
+                                    QStringLiteral("1 kg"), QStringLiteral("5901234123457"), QStringLiteral("14")}));
+    EXPECT_EQ(rows[1][5], QStringLiteral("11"));
 }
 
 }  // namespace
