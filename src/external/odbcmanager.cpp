@@ -10,6 +10,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QStringDecoder>
+#include <algorithm>
 #include <array>
 
 namespace {
@@ -223,7 +224,15 @@ void TODBCManager::CreateDataSource() {
         QString name;
         QString value;
         // The driver manager never reads a value without a name.
-        if (SplitNameValue(line, name, value) && !name.trimmed().isEmpty()) values.append({name, value});
+        if (!SplitNameValue(line, name, value) || name.trimmed().isEmpty()) continue;
+        // Value names match without regard to case, as the driver manager reads them.
+        auto same = std::find_if(values.begin(), values.end(), [&](const std::pair<QString, QString>& v) {
+            return v.first.trimmed().compare(name.trimmed(), Qt::CaseInsensitive) == 0;
+        });
+        if (same != values.end())
+            same->second = value;
+        else
+            values.append({name, value});
     }
     // A line break would split the value and leave a stray line in the
     // user's DSN file; such a definition is refused before anything changes.
@@ -243,7 +252,17 @@ void TODBCManager::CreateDataSource() {
     const QString driverFile = OdbcInstaller::ResolveLibrary(driverPath);
     if (driverFile.isEmpty()) throw TODBCManagerException(NoDriver);
 
-    if (!OdbcInstaller::WriteUserDsnValue(DsnName, QStringLiteral("Driver"), driverFile))
+    // The driver file comes first; an ODBC value named Driver replaces it.
+    QString driverValue = driverFile;
+    for (auto it = values.begin(); it != values.end();) {
+        if (it->first.trimmed().compare(QStringLiteral("Driver"), Qt::CaseInsensitive) == 0) {
+            driverValue = it->second;
+            it = values.erase(it);
+        } else {
+            ++it;
+        }
+    }
+    if (!OdbcInstaller::WriteUserDsnValue(DsnName, QStringLiteral("Driver"), driverValue))
         throw TODBCManagerException(DataSourceFailed);
     for (const auto& [name, value] : values)
         if (!OdbcInstaller::WriteUserDsnValue(DsnName, name, value)) throw TODBCManagerException(DataSourceFailed);

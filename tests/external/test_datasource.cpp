@@ -108,8 +108,8 @@ TEST_F(DataSource, WritesDriverLocationAndOdbcValuesInOrder) {
 TEST_F(DataSource, OdbcKeysReplaceEarlierValues) {
     odbc.setDrivers("[SQL Server]\nDriver=" + kPostgres + "\n");
     const QString path = OdbcInstaller::DriverFolder() + QStringLiteral("/libsqlite3odbc.so");
-    define("[DATABASE]\nTYPE=4\nServer=127.0.0.1\nDatabase=sklep\nDSN=MS\n[ODBC]\nDriver=" + path.toUtf8() +
-           "\nServer=localhost\n");
+    define("[DATABASE]\nTYPE=4\nServer=127.0.0.1\nDatabase=sklep\nDSN=MS\n[ODBC]\ndriver=" + path.toUtf8() +
+           "\nSERVER=localhost\n");
     ASSERT_EQ(create(), 0);
     EXPECT_EQ(keys(), QStringList({QStringLiteral("Driver"), QStringLiteral("Server"), QStringLiteral("Database")}));
     EXPECT_EQ(value(QStringLiteral("Driver")), path);
