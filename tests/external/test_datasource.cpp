@@ -148,6 +148,18 @@ TEST_F(DataSource, MissingDriverLeavesAnEmptyDataSource) {
     EXPECT_TRUE(keys().isEmpty());
 }
 
+TEST_F(DataSource, UnreadableDriverListFindsNoDriver) {
+    QFile::remove(odbc.driverListPath());
+    QDir().mkpath(odbc.driverListPath() + QStringLiteral("/sub"));
+    QStringList names;
+    EXPECT_FALSE(OdbcInstaller::InstalledDrivers(names) && !names.isEmpty());
+    QString path, name;
+    EXPECT_FALSE(FindOdbcDriver(5, path, name));
+    define("[DATABASE]\nTYPE=5\nDbname=/x\nDSN=Fb\n");
+    EXPECT_EQ(create(), 3);
+    QDir(odbc.driverListPath()).removeRecursively();
+}
+
 TEST_F(DataSource, LineBreaksAreRefusedBeforeAnythingChanges) {
     odbc.setDrivers("[Firebird]\nDriver=" + kSqlite + "\n");
     const QByteArray before = "[Prandel etykiet-Fb]\nDriver=old.so\nDbname=/old\n";
