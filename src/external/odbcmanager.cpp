@@ -75,6 +75,8 @@ TODBCManager::~TODBCManager() = default;
 
 int TODBCManager::ListDefinitions(QStringList& names) const {
     names.clear();
+    // Without a folder there is nothing to list (not the working folder).
+    if (DefinitionFolder.isEmpty()) return -1;
     QDir dir(DefinitionFolder);
     const QStringList entries =
         dir.entryList({QStringLiteral("*.cdb")}, QDir::Files | QDir::Hidden | QDir::System, QDir::Unsorted);

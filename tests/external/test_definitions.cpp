@@ -79,6 +79,9 @@ TEST_F(Definitions, IndexIsExactAndCaseSensitive) {
     QDir(folder).removeRecursively();
     EXPECT_EQ(manager.ListDefinitions(names), -1);
     EXPECT_TRUE(names.isEmpty());
+    TODBCManager unset;
+    EXPECT_EQ(unset.ListDefinitions(names), -1);
+    EXPECT_TRUE(names.isEmpty());
 }
 
 TEST_F(Definitions, EmptyNameLoadsNothingAndMissingFileKeepsTheLoadedOne) {

@@ -63,7 +63,7 @@ struct TDBControls {
     static constexpr int kWidth = 330;
     static constexpr int kRowHeight = 24;
     static constexpr int kLabelHeight = 16;
-    static constexpr int kPathTop = 50;      // top of the path edit
-    static constexpr int kLoginTop = 82;     // top of the check box
-    static constexpr int kUserTop = 124;     // top of the user edit
+    static constexpr int kPathTop = 68;      // top of the path edit
+    static constexpr int kLoginTop = 102;    // top of the check box
+    static constexpr int kUserTop = 146;     // top of the user edit
 };
