@@ -1,0 +1,278 @@
+#include "odbcmanager.h"
+
+#include "cipher.h"
+#include "codepage.h"
+#include "datafolder.h"
+#include "inifile.h"
+#include "mazovia.h"
+#include "odbcinstaller.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QStringDecoder>
+#include <algorithm>
+#include <array>
+
+namespace {
+
+const QString kDatabase = QStringLiteral("DATABASE");
+const QString kLogin = QStringLiteral("LOGIN PARAMS");
+const QString kDsnPrefix = QStringLiteral("Prandel etykiet-");
+
+struct TypeInfo {
+    const char* name;
+    const char* driver;
+};
+
+// Indexed by type code 1..5.
+constexpr std::array<TypeInfo, 5> kTypes = {{
+    {"Paradox", "Microsoft Paradox Driver"},
+    {"FoxPro", "Microsoft Visual FoxPro Driver"},
+    {"DBase", "Microsoft dBase Driver"},
+    {"MSSQL", "SQL Server"},
+    {"Firebird", "Firebird"},
+}};
+
+constexpr int kSqlServer = 4;
+
+bool ValidType(int type) { return type >= 1 && type <= 5; }
+
+bool HasLineBreak(const QString& text) { return text.contains(u'\n') || text.contains(u'\r'); }
+
+}  // namespace
+
+bool SplitNameValue(const QString& line, QString& name, QString& value) {
+    const qsizetype eq = line.indexOf(u'=');
+    if (eq < 0) return false;
+    name = line.left(eq);
+    value = line.mid(eq + 1);
+    return true;
+}
+
+bool FindOdbcDriver(int type, QString& driverPath, QString& driverName) {
+    if (!ValidType(type)) return false;
+    QStringList drivers;
+    if (!OdbcInstaller::InstalledDrivers(drivers)) return false;
+    auto tryMatch = [&](const QString& wanted) {
+        for (const QString& name : drivers) {
+            if (!name.contains(wanted, Qt::CaseSensitive)) continue;
+            bool found = false;
+            const QString path = OdbcInstaller::DriverValue(name, QStringLiteral("Driver"), &found);
+            if (!found) continue;
+            driverName = name;
+            driverPath = path;
+            return true;
+        }
+        return false;
+    };
+    if (tryMatch(QString::fromLatin1(kTypes[type - 1].driver))) return true;
+    // Linux systems usually reach SQL Server through FreeTDS.
+    return type == kSqlServer && tryMatch(QStringLiteral("FreeTDS"));
+}
+
+TODBCManager::TODBCManager() = default;
+TODBCManager::~TODBCManager() = default;
+
+int TODBCManager::ListDefinitions(QStringList& names) const {
+    names.clear();
+    // Without a folder there is nothing to list (not the working folder).
+    if (DefinitionFolder.isEmpty()) return -1;
+    QDir dir(DefinitionFolder);
+    const QStringList entries =
+        dir.entryList({QStringLiteral("*.cdb")}, QDir::Files | QDir::Hidden | QDir::System, QDir::Unsorted);
+    for (const QString& entry : entries) {
+        const QString name = entry.left(entry.size() - 4);
+        if (!name.trimmed().isEmpty()) names << name;
+    }
+    return static_cast<int>(names.indexOf(DefinitionName));
+}
+
+void TODBCManager::SelectDefinition(const QString& name) {
+    DefinitionName = name;
+    if (name.isEmpty()) return;
+    // Definitions are listed from the definition folder, so they are loaded
+    // from there too; until it is set, it is the data folder's "SQLCFG".
+    const QString folder = DefinitionFolder.isEmpty() ? GetDataFolder() + QStringLiteral("SQLCFG/") : DefinitionFolder;
+    const QString path = folder + name + QStringLiteral(".cdb");
+    if (!QFileInfo(path).isFile()) throw TODBCManagerException(ReadFailed);
+    LoadFromFile(path);
+}
+
+void TODBCManager::LoadFromFile(const QString& path) {
+    DefinitionFile = path;
+    if (!QFileInfo(path).isFile()) throw TODBCManagerException(ReadFailed);
+    TIniFile ini(path);
+    if (ini.ReadFailed() || !ini.FileExisted()) throw TODBCManagerException(ReadFailed);
+
+    int type = ini.ReadInteger(kDatabase, QStringLiteral("TYPE"), 1);
+    if (!ValidType(type)) type = 1;
+    DbType = static_cast<std::uint8_t>(type);
+    switch (DbType) {
+    case 1:
+    case 3:
+        DataPath = ini.ReadString(kDatabase, QStringLiteral("DataPath"), QString());
+        break;
+    case 2:
+        SourceDB = ini.ReadString(kDatabase, QStringLiteral("SourceDB"), QString());
+        break;
+    case 4:
+        Server = ini.ReadString(kDatabase, QStringLiteral("Server"), QString());
+        Database = ini.ReadString(kDatabase, QStringLiteral("Database"), QString());
+        break;
+    case 5:
+        Dbname = ini.ReadString(kDatabase, QStringLiteral("Dbname"), QString());
+        break;
+    }
+
+    OdbcValues.clear();
+    const QString odbc = QStringLiteral("ODBC");
+    for (const QString& key : ini.ReadSection(odbc))
+        OdbcValues << key + u'=' + ini.ReadString(odbc, key, QString());
+
+    const QString sql = QStringLiteral("SQL");
+    Query1 = ini.ReadString(sql, QStringLiteral("QUERY1"), QString());
+    Query2 = ini.ReadString(sql, QStringLiteral("QUERY2"), QString());
+    DsnName = kDsnPrefix + ini.ReadString(kDatabase, QStringLiteral("DSN"), QString());
+    User = ini.ReadString(kLogin, QStringLiteral("USER"), QString()).trimmed();
+    SqlLogin = ini.ReadBool(kLogin, QStringLiteral("SQLLOGIN"), false);
+    SqlUser = ini.ReadString(kLogin, QStringLiteral("SQLUSER"), QString());
+    SqlPass = ini.ReadString(kLogin, QStringLiteral("SQLPASS"), QString());
+}
+
+bool TODBCManager::SaveToFile(const QString& path) {
+    if (DefinitionFile.trimmed().isEmpty()) return true;
+    TIniFile ini(path);
+    if (ini.ReadFailed()) return false;
+    switch (DbType) {
+    case 1:
+    case 3:
+        ini.WriteString(kDatabase, QStringLiteral("DataPath"), DataPath);
+        break;
+    case 2:
+        ini.WriteString(kDatabase, QStringLiteral("SourceDB"), SourceDB);
+        break;
+    case 4:
+        ini.WriteString(kDatabase, QStringLiteral("Server"), Server);
+        ini.WriteString(kDatabase, QStringLiteral("Database"), Database);
+        ini.WriteString(kLogin, QStringLiteral("USER"), User);
+        ini.WriteInteger(kLogin, QStringLiteral("SQLLOGIN"), SqlLogin ? 1 : 0);
+        ini.WriteString(kLogin, QStringLiteral("SQLUSER"), SqlUser);
+        ini.WriteString(kLogin, QStringLiteral("SQLPASS"), SqlPass);
+        break;
+    case 5:
+        ini.WriteString(kDatabase, QStringLiteral("Dbname"), Dbname);
+        break;
+    }
+    return ini.UpdateFile();
+}
+
+bool TODBCManager::Save() { return SaveToFile(DefinitionFile); }
+
+QString TODBCManager::GetDbTypeName() const {
+    return ValidType(DbType) ? QString::fromLatin1(kTypes[DbType - 1].name) : QString();
+}
+
+QString TODBCManager::GetDataLocation() const {
+    if (DbType != 1 && DbType != 3) return DsnName;
+    // A relative folder names tables shipped with the program, such as the
+    // demonstration shop; the folder of the program's files is its base.
+    if (!DataPath.trimmed().isEmpty() && QDir::isRelativePath(DataPath.trimmed()))
+        return QDir::cleanPath(GetProgramFolder() + DataPath.trimmed());
+    return DataPath;
+}
+
+QString TODBCManager::GetSqlPassword() const { return DecipherText(QString::fromLatin1(kPasswordKey), SqlPass); }
+
+void TODBCManager::SetSqlPassword(const QString& password) {
+    SqlPass = EncipherText(QString::fromLatin1(kPasswordKey), password);
+}
+
+QByteArray TODBCManager::ConvertText(const QByteArray& text) const {
+    if (DefinitionName == QStringLiteral("Buchalter II")) return MazoviaToWin1250(text);
+    if (DefinitionName == QStringLiteral("LeftHand Mała Księgowość")) {
+        QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+        const QString decoded = decoder.decode(text);
+        // Bytes that are no UTF-8 (text the external system already stored in
+        // a single-byte code page) are kept rather than turned into stand-ins.
+        if (decoded.isEmpty() || decoder.hasError()) return text;
+        return ToWin1250(decoded, '?');
+    }
+    return text;
+}
+
+QString TODBCManager::ConvertText(const QString& text) const { return FromWin1250(ConvertText(ToWin1250(text))); }
+
+bool TODBCManager::DriverLoads(const QString& driverPath) const { return OdbcInstaller::LibraryLoads(driverPath); }
+
+void TODBCManager::CreateDataSource() {
+    // The location values and the definition's ODBC values, in writing order;
+    // a later value of the same name replaces an earlier one.
+    QList<std::pair<QString, QString>> values;
+    switch (DbType) {
+    case 2:
+        values.append({QStringLiteral("SourceDB"), SourceDB});
+        break;
+    case 4:
+        values.append({QStringLiteral("Server"), Server});
+        values.append({QStringLiteral("Database"), Database});
+        break;
+    case 5:
+        values.append({QStringLiteral("Dbname"), Dbname});
+        break;
+    default:
+        break;
+    }
+    for (const QString& line : OdbcValues) {
+        QString name;
+        QString value;
+        // The driver manager never reads a value without a name.
+        if (!SplitNameValue(line, name, value) || name.trimmed().isEmpty()) continue;
+        // Value names match without regard to case, as the driver manager reads them.
+        auto same = std::find_if(values.begin(), values.end(), [&](const std::pair<QString, QString>& v) {
+            return v.first.trimmed().compare(name.trimmed(), Qt::CaseInsensitive) == 0;
+        });
+        if (same != values.end())
+            same->second = value;
+        else
+            values.append({name, value});
+    }
+    // A line break would split the value and leave a stray line in the
+    // user's DSN file; such a definition is refused before anything changes.
+    if (DsnName.trimmed().isEmpty() || HasLineBreak(DsnName) || DsnName.contains(u'[') || DsnName.contains(u']'))
+        throw TODBCManagerException(DataSourceFailed);
+    for (const auto& [name, value] : values)
+        if (HasLineBreak(name) || HasLineBreak(value) || name.trimmed().startsWith(u'[')) throw TODBCManagerException(DataSourceFailed);
+
+    OdbcInstaller::RemoveUserDsn(DsnName);
+    if (!OdbcInstaller::CreateEmptyUserDsn(DsnName)) throw TODBCManagerException(DataSourceFailed);
+
+    QString driverPath;
+    QString driverName;
+    if (!FindOdbcDriver(DbType, driverPath, driverName)) throw TODBCManagerException(NoDriver);
+    // odbcinst.ini may name the driver file bare; the data source needs the
+    // full path the driver manager would load.
+    const QString driverFile = OdbcInstaller::ResolveLibrary(driverPath);
+    if (driverFile.isEmpty()) throw TODBCManagerException(NoDriver);
+
+    // The driver file comes first; an ODBC value named Driver replaces it.
+    QString driverValue = driverFile;
+    for (auto it = values.begin(); it != values.end();) {
+        if (it->first.trimmed().compare(QStringLiteral("Driver"), Qt::CaseInsensitive) == 0) {
+            driverValue = it->second;
+            it = values.erase(it);
+        } else {
+            ++it;
+        }
+    }
+    if (!OdbcInstaller::WriteUserDsnValue(DsnName, QStringLiteral("Driver"), driverValue))
+        throw TODBCManagerException(DataSourceFailed);
+    for (const auto& [name, value] : values)
+        if (!OdbcInstaller::WriteUserDsnValue(DsnName, name, value)) throw TODBCManagerException(DataSourceFailed);
+    if (!OdbcInstaller::WriteUserDsnValue(QStringLiteral("ODBC Data Sources"), DsnName, driverName))
+        throw TODBCManagerException(DataSourceFailed);
+}
+
+void PrepareODBCManager(TODBCManager& manager) {
+    manager.SetDsnName(QStringLiteral("Prandel etykiet"));
+    manager.SetDefinitionFolder(GetDataFolder() + QStringLiteral("SQLCFG/"));
+}

@@ -1,0 +1,193 @@
+#include "dbcontrols.h"
+
+#include "odbcmanager.h"
+#include "prompter.h"
+
+#include <QCheckBox>
+#include <QDir>
+#include <QFileInfo>
+#include <QLabel>
+#include <QLineEdit>
+#include <QSignalBlocker>
+#include <QToolButton>
+
+namespace {
+
+const char* const kFolderTitle = "Wybierz katalog plików zewnętrznej bazy danych...";
+const char* const kFileTitle = "Wybierz plik bazy danych...";
+const char* const kFirebirdFilter = "Pliki bazy danych Firebird (*.fdb *.gdb);;wszystkie pliki (*)";
+
+QLabel* MakeLabel(QWidget* parent, const QString& name, const QString& text) {
+    auto* label = new QLabel(text, parent);
+    label->setObjectName(name);
+    return label;
+}
+
+}  // namespace
+
+void TDropDownComboBox::showPopup() {
+    emit dropDown();
+    QComboBox::showPopup();
+}
+
+void TDBControls::Create(QWidget* parent, const QString& pathLabelName, const QString& pathEditName,
+                         const QString& userLabelName, const QString& passwordLabelName) {
+    cbDBType = new QComboBox(parent);
+    cbDBType->setObjectName(QStringLiteral("cbDBType"));
+    cbDBType->setEditable(false);
+    PathLabel = MakeLabel(parent, pathLabelName, QString());
+    PathEdit = new QLineEdit(parent);
+    PathEdit->setObjectName(pathEditName);
+    SpeedButton1 = new QToolButton(parent);
+    SpeedButton1->setObjectName(QStringLiteral("SpeedButton1"));
+    SpeedButton1->setText(QStringLiteral("..."));
+    cbMSSQLServer = new TDropDownComboBox(parent);
+    cbMSSQLServer->setObjectName(QStringLiteral("cbMSSQLServer"));
+    cbMSSQLServer->setEditable(true);
+    Label8 = MakeLabel(parent, QStringLiteral("Label8"), QStringLiteral("Baza danych"));
+    cbMSSQLDatabase = new TDropDownComboBox(parent);
+    cbMSSQLDatabase->setObjectName(QStringLiteral("cbMSSQLDatabase"));
+    cbMSSQLDatabase->setEditable(true);
+    cbSQLLogin = new QCheckBox(QStringLiteral("Zaloguj podając użytkownika i hasło"), parent);
+    cbSQLLogin->setObjectName(QStringLiteral("cbSQLLogin"));
+    UserLabel = MakeLabel(parent, userLabelName, QStringLiteral("Użytkownik"));
+    EDUser = new QLineEdit(parent);
+    EDUser->setObjectName(QStringLiteral("EDUser"));
+    PasswordLabel = MakeLabel(parent, passwordLabelName, QStringLiteral("Hasło"));
+    EDPasswd = new QLineEdit(parent);
+    EDPasswd->setObjectName(QStringLiteral("EDPasswd"));
+    EDPasswd->setEchoMode(QLineEdit::Password);
+    // Shown as "*" like the rest of the program's password fields.
+    EDPasswd->setStyleSheet(QStringLiteral("lineedit-password-character: 42"));
+    PathLabel->setBuddy(PathEdit);
+    UserLabel->setBuddy(EDUser);
+    PasswordLabel->setBuddy(EDPasswd);
+}
+
+void TDBControls::Place(int left, int top) {
+    const int half = (kWidth - 10) / 2;
+    const int right = left + half + 10;
+    cbDBType->setGeometry(left, top + 18, kWidth, kRowHeight);
+    PathLabel->setGeometry(left, top + kPathTop - kLabelHeight - 2, half, kLabelHeight);
+    PathEdit->setGeometry(left, top + kPathTop, kWidth - kRowHeight - 2, kRowHeight);
+    SpeedButton1->setGeometry(left + kWidth - kRowHeight, top + kPathTop, kRowHeight, kRowHeight);
+    // The server takes the path's place; the database stands beside it.
+    cbMSSQLServer->setGeometry(left, top + kPathTop, half, kRowHeight);
+    Label8->setGeometry(right, top + kPathTop - kLabelHeight - 2, half, kLabelHeight);
+    cbMSSQLDatabase->setGeometry(right, top + kPathTop, half, kRowHeight);
+    cbSQLLogin->setGeometry(left, top + kLoginTop, kWidth, 20);
+    UserLabel->setGeometry(left, top + kUserTop - kLabelHeight - 2, half, kLabelHeight);
+    EDUser->setGeometry(left, top + kUserTop, half, kRowHeight);
+    PasswordLabel->setGeometry(right, top + kUserTop - kLabelHeight - 2, half, kLabelHeight);
+    EDPasswd->setGeometry(right, top + kUserTop, half, kRowHeight);
+}
+
+void TDBControls::SetSqlVisible(bool visible) {
+    for (QWidget* w : {static_cast<QWidget*>(cbMSSQLServer), static_cast<QWidget*>(cbMSSQLDatabase),
+                       static_cast<QWidget*>(Label8), static_cast<QWidget*>(cbSQLLogin), static_cast<QWidget*>(UserLabel),
+                       static_cast<QWidget*>(EDUser), static_cast<QWidget*>(PasswordLabel),
+                       static_cast<QWidget*>(EDPasswd)})
+        w->setVisible(visible);
+}
+
+bool TDBControls::SqlVisible() const { return !cbSQLLogin->isHidden(); }
+
+void TDBControls::Arrange(const TODBCManager& manager) {
+    const int type = manager.GetDbType();
+    const bool sql = type == 4;
+    PathEdit->setVisible(!sql);
+    SpeedButton1->setVisible(!sql);
+    SetSqlVisible(sql);
+    switch (type) {
+    case 1:
+    case 3:
+        PathLabel->setText(QStringLiteral("Katalog plików bazy danych"));
+        PathEdit->setText(manager.GetDataPath());
+        break;
+    case 2:
+        PathLabel->setText(QStringLiteral("Katalog plików bazy danych"));
+        PathEdit->setText(manager.GetSourceDB());
+        break;
+    case 4:
+        PathLabel->setText(QStringLiteral("Serwer"));
+        cbMSSQLServer->setEditText(manager.GetServer());
+        cbMSSQLDatabase->setEditText(manager.GetDatabase());
+        // The check box first, so that the login fields follow it.
+        cbSQLLogin->setChecked(manager.SqlLogin);
+        EDUser->setText(manager.SqlUser);
+        EDPasswd->setText(manager.GetSqlPassword());
+        SqlLoginClick();
+        break;
+    case 5:
+        PathLabel->setText(QStringLiteral("Plik bazy danych"));
+        PathEdit->setText(manager.GetDbname());
+        break;
+    }
+}
+
+void TDBControls::SqlLoginClick() {
+    const bool on = cbSQLLogin->isChecked();
+    UserLabel->setEnabled(on);
+    EDUser->setEnabled(on);
+    PasswordLabel->setEnabled(on);
+    EDPasswd->setEnabled(on);
+}
+
+void TDBControls::Browse(const TODBCManager& manager) {
+    if (cbDBType->currentIndex() < 0) return;
+    switch (manager.GetDbType()) {
+    case 1:
+    case 2:
+    case 3: {
+        // A dBase definition edits a folder as Paradox does, so it gets the same picker.
+        const QString current = PathEdit->text().trimmed();
+        const QString start = !current.isEmpty() && QFileInfo(current).isDir() ? current : QString();
+        const QString folder = Prompter::current().chooseFolder(QString::fromUtf8(kFolderTitle), start);
+        if (!folder.isEmpty()) PathEdit->setText(QDir::toNativeSeparators(folder));
+        break;
+    }
+    case 5: {
+        const QString file = Prompter::current().openFile(QString::fromUtf8(kFileTitle), manager.GetDbname(),
+                                                          QString::fromUtf8(kFirebirdFilter));
+        if (!file.isEmpty()) PathEdit->setText(QFileInfo(file).absoluteFilePath());
+        break;
+    }
+    default:
+        break;
+    }
+}
+
+void TDBControls::Store(TODBCManager& manager, bool trimNames) const {
+    const QString path = PathEdit->text().trimmed();
+    switch (manager.GetDbType()) {
+    case 1:
+    case 3:
+        manager.SetDataPath(path);
+        break;
+    case 2:
+        manager.SetSourceDB(path);
+        break;
+    case 4: {
+        const QString server = cbMSSQLServer->currentText();
+        const QString database = cbMSSQLDatabase->currentText();
+        manager.SetServer(trimNames ? server.trimmed() : server);
+        manager.SetDatabase(trimNames ? database.trimmed() : database);
+        manager.SqlLogin = cbSQLLogin->isChecked();
+        manager.SqlUser = EDUser->text().trimmed();
+        manager.SetSqlPassword(EDPasswd->text());
+        break;
+    }
+    case 5:
+        manager.SetDbname(path);
+        break;
+    }
+}
+
+void TDBControls::FillDefinitions(const TODBCManager& manager) {
+    QStringList names;
+    const int index = manager.ListDefinitions(names);
+    const QSignalBlocker block(cbDBType);
+    cbDBType->clear();
+    cbDBType->addItems(names);
+    cbDBType->setCurrentIndex(index);
+}

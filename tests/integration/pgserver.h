@@ -1,0 +1,31 @@
+#pragma once
+#include <QDir>
+#include <QString>
+#include <QStringList>
+#include <QTemporaryDir>
+
+// A PostgreSQL server of its own for one test, on 127.0.0.1 and a free port,
+// with a trusted superuser "prandel" and an empty database "sklep". The
+// server refuses to run as root, so under root it runs as the "postgres" user.
+class TPgServer {
+public:
+    TPgServer();
+    ~TPgServer();
+    TPgServer(const TPgServer&) = delete;
+    TPgServer& operator=(const TPgServer&) = delete;
+
+    bool started() const { return Started; }
+    const QString& error() const { return Error; }
+    int port() const { return Port; }
+
+private:
+    bool Run(const QString& program, const QStringList& args, int timeoutMs);
+
+    // Without blanks: the server's options pass through a shell.
+    QTemporaryDir Dir{QDir::tempPath() + QStringLiteral("/prandel-pg-XXXXXX")};
+    QString DataDir;
+    QString BinDir;
+    int Port = 0;
+    bool Started = false;
+    QString Error;
+};
