@@ -296,24 +296,67 @@ void TBarcodeSymbol::PaintBars(QPainter& canvas, const QString& pattern) {
         return QPoint(RoundEven(p * co + q * s) + ox, RoundEven(-p * s + q * co) + oy);
     };
     canvas.setRenderHint(QPainter::Antialiasing, false);
+    // At quarter turns every element is an upright rectangle: filling it
+    // covers exactly the pixels of the outlined polygon, much faster.
+    const bool upright = std::fabs(s) < 1e-9 || std::fabs(co) < 1e-9;
     QPen pen;
     pen.setWidth(1);
     pen.setCapStyle(Qt::SquareCap);
     pen.setJoinStyle(Qt::MiterJoin);
+    // Without short bars the spaces together fill the whole symbol, so one
+    // fill in the space colour and then the bars alone give the same pixels.
+    bool shortBars = false;
+    for (const QChar c : pattern) shortBars |= c.unicode() >= 'A';
+    const bool spacesAsBackground = upright && W > 0 && !shortBars;
+    if (spacesAsBackground) {
+        const QPoint a = rotate(0, 0), b = rotate(W - 1, H);
+        const QRect area(QPoint(std::min(a.x(), b.x()), std::min(a.y(), b.y())),
+                         QPoint(std::max(a.x(), b.x()), std::max(a.y(), b.y())));
+        // Upright or upside down on a bitmap every row of the symbol is the
+        // same: tile one row instead of filling each bar row by row.
+        if (std::fabs(co) > 0.5 && canvas.device() && canvas.device()->devType() == QInternal::Image &&
+            canvas.transform().type() <= QTransform::TxTranslate && H >= 0) {
+            const bool opaque = FColor.alpha() == 255 && FColorBar.alpha() == 255;
+            QImage row(W, 1, opaque ? QImage::Format_RGB32 : QImage::Format_ARGB32_Premultiplied);
+            QRgb* px = reinterpret_cast<QRgb*>(row.scanLine(0));
+            const QRgb space = qPremultiply(FColor.rgba()), bar = qPremultiply(FColorBar.rgba());
+            const bool reversed = co < 0;
+            int at = 0;
+            for (const QChar c : pattern) {
+                ElementInfo(c, lt, w);
+                for (int i = 0; i < w; ++i, ++at) px[reversed ? W - 1 - at : at] = lt == TBarLineType::White ? space : bar;
+            }
+            canvas.setBrushOrigin(area.topLeft());
+            canvas.fillRect(area, QBrush(row));
+            return;
+        }
+        canvas.fillRect(area, FColor);
+    }
     int x = 0;
     QPolygon poly(4);
     for (const QChar c : pattern) {
         ElementInfo(c, lt, w);
+        if (spacesAsBackground && lt == TBarLineType::White) {
+            x += w;
+            continue;
+        }
         const QColor& colour = lt == TBarLineType::White ? FColor : FColorBar;
-        pen.setColor(colour);
-        canvas.setPen(pen);
-        canvas.setBrush(colour);
         const int h = lt == TBarLineType::BlackHalf ? H * 2 / 5 : H;
-        poly[0] = rotate(x, 0);
-        poly[1] = rotate(x, h);
-        poly[2] = rotate(x + w - 1, h);
-        poly[3] = rotate(x + w - 1, 0);
-        canvas.drawPolygon(poly);
+        const QPoint p0 = rotate(x, 0), p2 = rotate(x + w - 1, h);
+        if (upright) {
+            canvas.fillRect(QRect(QPoint(std::min(p0.x(), p2.x()), std::min(p0.y(), p2.y())),
+                                  QPoint(std::max(p0.x(), p2.x()), std::max(p0.y(), p2.y()))),
+                            colour);
+        } else {
+            pen.setColor(colour);
+            canvas.setPen(pen);
+            canvas.setBrush(colour);
+            poly[0] = p0;
+            poly[1] = rotate(x, h);
+            poly[2] = p2;
+            poly[3] = rotate(x + w - 1, 0);
+            canvas.drawPolygon(poly);
+        }
         x += w;
     }
 }
