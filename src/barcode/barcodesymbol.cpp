@@ -262,20 +262,15 @@ void TBarcodeSymbol::PaintTo(QPainter& canvas) {
         width += w;
     }
     canvas.save();
-    PaintBars(canvas, pattern);
+    PaintBars(canvas, pattern, width);
     if (FShowText != bcoNone) PaintLegend(canvas, width);
     canvas.restore();
 }
 
-void TBarcodeSymbol::PaintBars(QPainter& canvas, const QString& pattern) {
+void TBarcodeSymbol::PaintBars(QPainter& canvas, const QString& pattern, int W) {
     const double a = FAngle / 180.0 * M_PI;
-    int W = 0;
     TBarLineType lt;
     int w;
-    for (const QChar c : pattern) {
-        ElementInfo(c, lt, w);
-        W += w;
-    }
     const int H = FHeight;
     const double s = std::sin(a), co = std::cos(a);
     int ox = 0, oy = 0;
@@ -366,11 +361,10 @@ void TBarcodeSymbol::PaintLegend(QPainter& canvas, int width) {
     canvas.setPen(FShowTextFontColor);
     canvas.setBrush(Qt::white);
     const QFontMetrics fm(canvas.font(), canvas.device());
-    const auto write = [&](int x, int y, const QString& text) {
+    const auto write = [&](int x, int y, const QString& text, int textWidth) {
         // Text goes on a white box, like an opaque background.
-        const QRect box(x, y, fm.horizontalAdvance(text), fm.height());
-        canvas.fillRect(box, Qt::white);
-        canvas.drawText(box, Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, text);
+        canvas.fillRect(QRect(x, y, textWidth, fm.height()), Qt::white);
+        canvas.drawText(x, y + fm.ascent(), text);
     };
     const int textWidth = fm.horizontalAdvance(FText);
     int x = FLeft;
@@ -389,7 +383,7 @@ void TBarcodeSymbol::PaintLegend(QPainter& canvas, int width) {
     int y = FTop;
     if (FShowTextPosition == stpBottomLeft || FShowTextPosition == stpBottomRight || FShowTextPosition == stpBottomCenter)
         y = FTop + FHeight - fm.height();
-    if (FShowText == bcoCode || FShowText == bcoBoth) write(x, y, FText);
+    if (FShowText == bcoCode || FShowText == bcoBoth) write(x, y, FText, textWidth);
     if (FShowText == bcoTyp || FShowText == bcoBoth) {
         // The signed height of the font: negative for a character height.
         int fontHeight;
@@ -397,6 +391,7 @@ void TBarcodeSymbol::PaintLegend(QPainter& canvas, int width) {
             fontHeight = -FShowTextFont.pixelSize();
         else
             fontHeight = -RoundEven(FShowTextFont.pointSizeF() * canvas.device()->logicalDpiY() / 72.0);
-        write(FLeft, FTop + RoundEven(fontHeight * 2.5), TypeName());
+        const QString name = TypeName();
+        write(FLeft, FTop + RoundEven(fontHeight * 2.5), name, fm.horizontalAdvance(name));
     }
 }

@@ -122,7 +122,7 @@ private:
     void PrepareWidths();
     void MakeModules();
     [[noreturn]] void Fail(const QString& format) const;
-    void PaintBars(QPainter& canvas, const QString& pattern);
+    void PaintBars(QPainter& canvas, const QString& pattern, int width);
     void PaintLegend(QPainter& canvas, int width);
 
     int FHeight = 0;
