@@ -8,6 +8,8 @@
 #include <vector>
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size);
+// Optional, as with libFuzzer.
+extern "C" __attribute__((weak)) int LLVMFuzzerInitialize(int* argc, char*** argv);
 
 namespace {
 
@@ -28,14 +30,18 @@ void RunOne(const std::vector<std::uint8_t>& bytes) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (LLVMFuzzerInitialize) LLVMFuzzerInitialize(&argc, &argv);
     int files = 0;
     for (int i = 1; i < argc; ++i) {
         std::vector<std::filesystem::path> paths;
         if (std::filesystem::is_directory(argv[i])) {
             for (const auto& e : std::filesystem::directory_iterator(argv[i]))
                 if (e.is_regular_file()) paths.push_back(e.path());
-        } else {
+        } else if (std::filesystem::is_regular_file(argv[i])) {
             paths.emplace_back(argv[i]);
+        } else {
+            std::fprintf(stderr, "no such corpus: %s\n", argv[i]);
+            return 1;
         }
         for (const auto& p : paths) {
             std::ifstream in(p, std::ios::binary);

@@ -1,6 +1,9 @@
 #include "mainform.h"
 
 #include "datafolder.h"
+#include "externaldbbox.h"
+#include "externalstartup.h"
+#include "odbcmanager.h"
 #include "helpwindow.h"
 #include "loginforms.h"
 #include "printers.h"
@@ -57,6 +60,9 @@ QAction* Item(QMenu* menu, const char* name, const QString& caption) {
 TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent) {
     setObjectName(QStringLiteral("MainForm"));
     setWindowTitle(QStringLiteral("Prandel etykiet"));
+
+    ODBCManager = std::make_unique<TODBCManager>();
+    PrepareODBCManager(*ODBCManager);
 
     auto* central = new QWidget(this);
     auto* row = new QHBoxLayout(central);
@@ -232,8 +238,11 @@ void TMainForm::BuildConfigurationPage() {
     cbAskLabelCounter = new QCheckBox(QString::fromUtf8("Pytaj o ilość drukowanych etykiet"), printer);
     cbAskLabelCounter->setObjectName(QStringLiteral("cbAskLabelCounter"));
     form->addWidget(plain(cbAskLabelCounter));
-    printer->setMaximumWidth(420);
+    printer->setMaximumWidth(520);
     layout->addWidget(printer);
+    GroupBox6 = new TExternalDbBox(*ODBCManager, TabSheet3);
+    GroupBox6->setMaximumWidth(520);
+    layout->addWidget(GroupBox6);
     layout->addStretch(1);
     PageControl1->addWidget(TabSheet3);
 }
@@ -319,6 +328,7 @@ void TMainForm::FillPrinterLists() {
 
 void TMainForm::FillConfigurationPage() {
     edLabelFileName->setText(ShortLayoutName(Settings.LabelFileName));
+    GroupBox6->Fill();
     cbPrinterName->setCurrentIndex(cbPrinterName->findText(Settings.PrinterName, Qt::MatchExactly | Qt::MatchCaseSensitive));
     cbPrinterOrientation->setCurrentIndex(0);
     const int o = cbPrinterOrientation->findText(Settings.Orientation, Qt::MatchExactly | Qt::MatchCaseSensitive);
@@ -328,6 +338,8 @@ void TMainForm::FillConfigurationPage() {
 
 void TMainForm::StoreConfigurationPage() {
     Settings.LabelFileName = FullLayoutName(edLabelFileName->text());
+    Settings.DatabaseType = GroupBox6->DefinitionName();
+    GroupBox6->StoreDatabaseFields();
     Settings.PrinterName = cbPrinterName->currentIndex() >= 0 ? cbPrinterName->currentText() : QString();
     Settings.Orientation = cbPrinterOrientation->currentText();
     Settings.AskLabelCount = cbAskLabelCounter->isChecked();
@@ -357,4 +369,5 @@ void TMainForm::FormClose() {
     StoreConfigurationPage();
     if (!Settings.SaveToFile(DataPath(QStringLiteral("settings.ini"))))
         Prompter::current().error(QString::fromUtf8("Wystąpił błąd podczas zapisu pliku konfiguracji programu."));
+    SaveExternalDatabaseOnClose(*ODBCManager);
 }

@@ -1,6 +1,8 @@
 #pragma once
 #include "settings.h"
 
+#include <memory>
+
 #include <QMainWindow>
 #include <QStringList>
 #include <functional>
@@ -15,6 +17,8 @@ class QMenu;
 class QStackedWidget;
 class QToolButton;
 class QWidget;
+class TExternalDbBox;
+class TODBCManager;
 
 // The main window: the hub that owns the settings and the long-lived objects,
 // with the menu bar panel on the left and three pages (prints, label design,
@@ -35,6 +39,7 @@ public:
     QStringList StartupErrors;
     bool Loading = false;
     TSettings Settings;
+    std::unique_ptr<TODBCManager> ODBCManager;
 
     // Start-up: run from the splash window, then after the window appeared.
     void LoadingStep();
@@ -89,6 +94,7 @@ public:
     QComboBox* cbPrinterOrientation;
     QCheckBox* cbAskLabelCounter;
     QLineEdit* edLabelFileName;
+    TExternalDbBox* GroupBox6;
 
 protected:
     void showEvent(QShowEvent* event) override;

@@ -3,6 +3,8 @@
 #include "mainform.h"
 
 #include "datafolder.h"
+#include "externalstartup.h"
+#include "odbcmanager.h"
 #include "prompter.h"
 
 void TMainForm::LoadingStep() {
@@ -22,6 +24,7 @@ void TMainForm::LoadingStep() {
 }
 
 void TMainForm::DeferredInit() {
+    Settings.DatabaseType = InitExternalDatabase(*ODBCManager, Settings.DatabaseType, StartupErrors, nullptr, this);
     FillConfigurationPage();
     if (StartupErrors.isEmpty()) return;
     QString text = StartupErrors.size() == 1
