@@ -25,8 +25,9 @@ void Abort() { throw TAbort(); }
 namespace {
 
 // Lower case, and each Polish letter right after its base letter.
-int Weight(QChar c) {
-    const char16_t u = c.toLower().unicode();
+int Weight(char32_t c) {
+    if (c < 0x80) return int((c >= 'A' && c <= 'Z') ? c + 32 : c) << 2;
+    const char32_t u = QChar::toLower(c);
     switch (u) {
     case 0x0105: return ('a' << 2) | 1;  // ą
     case 0x0107: return ('c' << 2) | 1;  // ć
@@ -39,6 +40,29 @@ int Weight(QChar c) {
     case 0x017C: return ('z' << 2) | 2;  // ż
     default: return int(u) << 2;
     }
+}
+
+// The next code point of UTF-16 text.
+char32_t NextCodePoint(const QChar* s, qsizetype n, qsizetype& i) {
+    const char16_t c = s[i++].unicode();
+    if (c >= 0xD800 && c < 0xDC00 && i < n) {
+        const char16_t d = s[i].unicode();
+        if (d >= 0xDC00 && d < 0xE000) {
+            ++i;
+            return char32_t(0x10000 + ((c - 0xD800) << 10) + (d - 0xDC00));
+        }
+    }
+    return c;
+}
+
+// The next code point of UTF-8 text, as SQLite stores it.
+char32_t NextCodePoint(const unsigned char* s, int n, int& i) {
+    const unsigned char c = s[i++];
+    if (c < 0x80) return c;
+    int extra = c >= 0xF0 ? 3 : c >= 0xE0 ? 2 : c >= 0xC0 ? 1 : 0;
+    char32_t cp = c & (0x3F >> extra);
+    while (extra-- > 0 && i < n && (s[i] & 0xC0) == 0x80) cp = (cp << 6) | (s[i++] & 0x3F);
+    return cp;
 }
 
 // UTF-16 compared in code point order, as SQLite compares UTF-8 text.
@@ -55,14 +79,31 @@ int BinaryCompare(const QString& a, const QString& b) {
 }
 
 bool NoCaseStartsWith(const QString& text, const QString& prefix) {
-    if (prefix.size() > text.size()) return false;
-    for (qsizetype i = 0; i < prefix.size(); ++i)
-        if (Weight(text[i]) != Weight(prefix[i])) return false;
+    qsizetype i = 0, j = 0;
+    while (j < prefix.size()) {
+        if (i >= text.size()) return false;
+        if (Weight(NextCodePoint(text.constData(), text.size(), i)) !=
+            Weight(NextCodePoint(prefix.constData(), prefix.size(), j)))
+            return false;
+    }
     return true;
 }
 
 int CollationCallback(void*, int na, const void* a, int nb, const void* b) {
-    return PolishNoCaseCompare(static_cast<const QChar*>(a), na / 2, static_cast<const QChar*>(b), nb / 2);
+    const auto* x = static_cast<const unsigned char*>(a);
+    const auto* y = static_cast<const unsigned char*>(b);
+    int i = 0, j = 0;
+    while (i < na && j < nb) {
+        // ASCII letters and digits of equal bytes need no decoding.
+        if (x[i] == y[j] && x[i] < 0x80) {
+            ++i;
+            ++j;
+            continue;
+        }
+        const int wx = Weight(NextCodePoint(x, na, i)), wy = Weight(NextCodePoint(y, nb, j));
+        if (wx != wy) return wx < wy ? -1 : 1;
+    }
+    return (i < na) ? 1 : (j < nb) ? -1 : 0;
 }
 
 const char* kNoCase = "PL_NOCASE";
@@ -70,13 +111,48 @@ const char* kNoCase = "PL_NOCASE";
 }  // namespace
 
 int PolishNoCaseCompare(const QChar* a, qsizetype na, const QChar* b, qsizetype nb) {
-    const qsizetype n = std::min(na, nb);
-    for (qsizetype i = 0; i < n; ++i) {
-        const int x = Weight(a[i]), y = Weight(b[i]);
+    qsizetype i = 0, j = 0;
+    while (i < na && j < nb) {
+        if (a[i] == b[j] && a[i].unicode() < 0x80) {
+            ++i;
+            ++j;
+            continue;
+        }
+        const int x = Weight(NextCodePoint(a, na, i)), y = Weight(NextCodePoint(b, nb, j));
         if (x != y) return x < y ? -1 : 1;
     }
-    return na == nb ? 0 : (na < nb ? -1 : 1);
+    return (i < na) ? 1 : (j < nb) ? -1 : 0;
 }
+
+namespace {
+
+// Reads "yyyy-MM-dd HH:mm:ss.zzz" (also without milliseconds or time) by hand:
+// Qt's format parser would dominate the reading of a record.
+bool StorageToDateTime(const QString& t, QDateTime& out) {
+    auto num = [&](qsizetype from, qsizetype len, int& v) {
+        v = 0;
+        for (qsizetype i = from; i < from + len; ++i) {
+            const char16_t c = t[i].unicode();
+            if (c < '0' || c > '9') return false;
+            v = v * 10 + (c - '0');
+        }
+        return true;
+    };
+    const qsizetype n = t.size();
+    if (n != 10 && n != 19 && n != 23) return false;
+    int y, mo, d, h = 0, mi = 0, s = 0, ms = 0;
+    if (!num(0, 4, y) || t[4] != u'-' || !num(5, 2, mo) || t[7] != u'-' || !num(8, 2, d)) return false;
+    if (n >= 19 && (t[10] != u' ' || !num(11, 2, h) || t[13] != u':' || !num(14, 2, mi) || t[16] != u':' || !num(17, 2, s)))
+        return false;
+    if (n == 23 && (t[19] != u'.' || !num(20, 3, ms))) return false;
+    const QDate date(y, mo, d);
+    const QTime time(h, mi, s, ms);
+    if (!date.isValid() || !time.isValid()) return false;
+    out = QDateTime(date, time);
+    return true;
+}
+
+}  // namespace
 
 QString DateTimeToStorage(const QDateTime& moment) {
     if (!moment.isValid()) return QString();
@@ -122,7 +198,11 @@ std::shared_ptr<TSqliteConnection> Acquire(const QString& path) {
     const QVariant h = c->Db.driver()->handle();
     if (h.isValid() && qstrcmp(h.typeName(), "sqlite3*") == 0) c->Handle = *static_cast<sqlite3* const*>(h.constData());
     if (!c->Handle) throw TEngineError(QStringLiteral("Sterownik bazy nie udostępnia połączenia SQLite."));
-    sqlite3_create_collation(c->Handle, kNoCase, SQLITE_UTF16, nullptr, CollationCallback);
+    sqlite3_create_collation(c->Handle, kNoCase, SQLITE_UTF8, nullptr, CollationCallback);
+    // Whole-table passes (opening the list, marking) must not read the file anew
+    // each time: a page cache that holds a large goods table, and reads mapped
+    // into memory. Both concern this connection only, never the file.
+    sqlite3_exec(c->Handle, "PRAGMA cache_size = -65536; PRAGMA mmap_size = 268435456;", nullptr, nullptr, nullptr);
     reg[key] = c;
     return c;
 }
@@ -199,6 +279,7 @@ bool TField::Required() const { return Table->Defs.at(Index).Required; }
 
 QVariant TField::Value() const {
     Table->CheckActive();
+    Table->EnsureLoaded();
     return Table->Buffer.at(Index);
 }
 
@@ -529,6 +610,7 @@ void TTable::Open() {
         SetPosition(0);
         AtBof = true;
     } catch (...) {
+        FinalizeStatements();
         State = TDataSetState::Inactive;
         Keys.clear();
         Conn.reset();
@@ -538,6 +620,7 @@ void TTable::Open() {
 
 void TTable::Close() {
     if (!Active()) return;
+    FinalizeStatements();
     State = TDataSetState::Inactive;
     Keys.clear();
     Buffer.clear();
@@ -599,9 +682,8 @@ QVariant TTable::FromStorage(int field, const QVariant& stored) const {
     }
     case TFieldType::Boolean: return stored.toLongLong() != 0;
     case TFieldType::DateTime: {
-        const QString t = stored.toString();
-        QDateTime m = QDateTime::fromString(t, QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz"));
-        if (!m.isValid() && !TextToDateTime(t, m)) return QVariant();
+        QDateTime m;
+        if (!StorageToDateTime(stored.toString(), m)) return QVariant();
         return m;
     }
     }
@@ -622,18 +704,53 @@ QVariant TTable::ToStorage(int field, const QVariant& value) const {
     return QVariant();
 }
 
+void TTable::FinalizeStatements() {
+    if (FetchStatement) sqlite3_finalize(static_cast<sqlite3_stmt*>(FetchStatement));
+    FetchStatement = nullptr;
+}
+
 void TTable::Fetch() {
     Buffer.assign(Defs.size(), QVariant());
     Modified.assign(Defs.size(), false);
     BufferRowId = -1;
     if (Keys.empty()) return;
-    QStringList cols;
-    for (const auto& f : Defs) cols << QuoteName(f.Name);
-    QSqlQuery q = Run(*Conn, QStringLiteral("SELECT %1 FROM %2 WHERE rowid = ?").arg(cols.join(u','), QuoteName(SqlTable)),
-                      {Keys[Cur].RowId});
-    if (!q.next()) return;  // deleted through another table object
-    for (int i = 0; i < FieldCount(); ++i) Buffer[i] = FromStorage(i, q.value(i));
-    BufferRowId = Keys[Cur].RowId;
+    // Moving through the list reads one row at a time; the statement is prepared
+    // once per opening.
+    auto* st = static_cast<sqlite3_stmt*>(FetchStatement);
+    if (!st) {
+        QStringList cols;
+        for (const auto& f : Defs) cols << QuoteName(f.Name);
+        const QByteArray sql =
+            QStringLiteral("SELECT %1 FROM %2 WHERE rowid = ?").arg(cols.join(u','), QuoteName(SqlTable)).toUtf8();
+        if (sqlite3_prepare_v2(Conn->Handle, sql.constData(), int(sql.size()), &st, nullptr) != SQLITE_OK)
+            throw TEngineError(QString::fromUtf8(sqlite3_errmsg(Conn->Handle)));
+        FetchStatement = st;
+    }
+    sqlite3_bind_int64(st, 1, Keys[Cur].RowId);
+    const int rc = sqlite3_step(st);
+    if (rc != SQLITE_ROW && rc != SQLITE_DONE) {
+        const QString error = QString::fromUtf8(sqlite3_errmsg(Conn->Handle));
+        sqlite3_reset(st);
+        throw TEngineError(error);
+    }
+    if (rc == SQLITE_ROW) {
+        for (int i = 0; i < FieldCount(); ++i) {
+            QVariant stored;
+            switch (sqlite3_column_type(st, i)) {
+            case SQLITE_NULL: break;
+            case SQLITE_INTEGER: stored = qint64(sqlite3_column_int64(st, i)); break;
+            case SQLITE_FLOAT: stored = sqlite3_column_double(st, i); break;
+            default: {
+                const void* text = sqlite3_column_text16(st, i);
+                stored = QString(static_cast<const QChar*>(text), sqlite3_column_bytes16(st, i) / 2);
+            }
+            }
+            Buffer[i] = FromStorage(i, stored);
+        }
+        BufferRowId = Keys[Cur].RowId;
+    }
+    // SQLITE_DONE: the row was deleted through another table object.
+    sqlite3_reset(st);
 }
 
 void TTable::SetPosition(int pos) {
@@ -641,7 +758,13 @@ void TTable::SetPosition(int pos) {
     Cur = n == 0 ? 0 : std::clamp(pos, 0, n - 1);
     AtBof = n == 0;
     AtEof = n == 0;
+    Loaded = false;
+}
+
+void TTable::EnsureLoaded() {
+    if (Loaded) return;
     Fetch();
+    Loaded = true;
 }
 
 void TTable::First() {
@@ -795,6 +918,7 @@ void TTable::Edit() {
         Insert();
         return;
     }
+    EnsureLoaded();
     if (BufferRowId < 0) throw TEngineError(QStringLiteral("Rekord został usunięty."));
     State = TDataSetState::Edit;
     Modified.assign(Defs.size(), false);
@@ -806,6 +930,7 @@ void TTable::Insert() {
     State = TDataSetState::Insert;
     Buffer.assign(Defs.size(), QVariant());
     Modified.assign(Defs.size(), false);
+    Loaded = true;
     if (AfterInsert) AfterInsert(*this);
 }
 

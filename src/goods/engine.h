@@ -194,6 +194,7 @@ private:
     void CheckBrowse();
     void LoadKeys();
     void Fetch();
+    void EnsureLoaded();
     void SetPosition(int pos);
     int PositionOf(qint64 rowId, const QString& order, bool isNull) const;
     int LowerBound(const QString& order, bool isNull, qint64 rowId) const;
@@ -222,6 +223,9 @@ private:
     QString FilterSql;
     QVariantList FilterBinds;
 
+    void FinalizeStatements();
+    void* FetchStatement = nullptr;  // the prepared row read, kept while open
+
     std::vector<Key> Keys;
     int Cur = 0;
     bool AtBof = true;
@@ -229,6 +233,7 @@ private:
     std::vector<QVariant> Buffer;  // current record, in program types
     std::vector<bool> Modified;
     qint64 BufferRowId = -1;
+    bool Loaded = false;  // the record is read when a field is first used
 };
 
 // One transaction on a table's file; nested guards join the outermost one. Rolls

@@ -146,6 +146,7 @@ TEST_F(EngineTest, TwoCursorsSeeEachOthersPostsAfterRefresh) {
     tbLocalShow.Refresh();
     ASSERT_EQ(tbLocalShow.RecordCount(), 1);
     ASSERT_TRUE(tbLocal.FindKey("1"));
+    EXPECT_EQ(tbLocal.FieldByName("CENA").AsString(), "1,00");
     tbLocalShow.Edit();
     tbLocalShow.FieldByName("CENA").SetAsString("3,49");
     tbLocalShow.Post();
