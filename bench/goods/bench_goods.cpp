@@ -73,6 +73,7 @@ void ClearAllMarks(benchmark::State& state) {
     SetupGoodsTable(tbLocal, false);
     SetupGoodsTable(tbLocalShow, true);
     tbLocalShow.Open();
+    tbLocalShow.First();  // the list on screen, refreshed by the operation
     for (auto _ : state) {
         state.PauseTiming();
         tbLocal.Open();
@@ -91,6 +92,7 @@ void MarkViewWithCombinedFilter(benchmark::State& state) {
     tbLocalShow.SetFilter(ViewFilter(1, kLastPrint));
     tbLocalShow.SetFiltered(true);
     tbLocalShow.Open();
+    tbLocalShow.First();
     int count = 0;
     for (auto _ : state) {
         state.PauseTiming();

@@ -603,12 +603,12 @@ void TTable::Open() {
         FilterSql.clear();
         FilterBinds.clear();
         if (FilterOn) FilterSql = WhereClause(FilterText, FilterBinds);
-        LoadKeys();
+        KeysValid = false;
+        Keys.clear();
         State = TDataSetState::Browse;
         Buffer.assign(Defs.size(), QVariant());
         Modified.assign(Defs.size(), false);
-        SetPosition(0);
-        AtBof = true;
+        Loaded = false;
     } catch (...) {
         FinalizeStatements();
         State = TDataSetState::Inactive;
@@ -622,6 +622,7 @@ void TTable::Close() {
     if (!Active()) return;
     FinalizeStatements();
     State = TDataSetState::Inactive;
+    KeysValid = false;
     Keys.clear();
     Buffer.clear();
     Modified.clear();
@@ -631,22 +632,53 @@ void TTable::Close() {
 
 void TTable::ForEachKey(const std::function<void(const QString&)>& fn) const {
     CheckActive();
+    EnsureKeys();
     for (const Key& k : Keys)
         if (!k.Null) fn(k.Order);
 }
 
 QString TTable::ConnectionName() const { return Conn ? Conn->Name : QString(); }
 
+void TTable::EnsureKeys() const {
+    if (!KeysValid) const_cast<TTable*>(this)->ReloadFirst();
+}
+
+void TTable::ReloadFirst() {
+    LoadKeys();
+    KeysValid = true;
+    SetPosition(0);
+    AtBof = true;
+}
+
+bool TTable::Eof() const {
+    if (Active()) EnsureKeys();
+    return AtEof;
+}
+
+bool TTable::Bof() const {
+    if (Active()) EnsureKeys();
+    return AtBof;
+}
+
+int TTable::RecNo() const {
+    CheckActive();
+    EnsureKeys();
+    return Keys.empty() ? -1 : Cur;
+}
+
 void TTable::LoadKeys() {
     QString sql = QStringLiteral("SELECT rowid, %1 FROM %2")
                       .arg(OrderField >= 0 ? QuoteName(Defs[OrderField].Name) : QStringLiteral("NULL"), QuoteName(SqlTable));
+    // Under a filter the table is read in storage order and sorted here: walking
+    // the index would look every row up in the table to test the filter.
+    const bool sortHere = !FilterSql.isEmpty() && OrderField >= 0;
     if (!FilterSql.isEmpty()) sql += QStringLiteral(" WHERE ") + FilterSql;
-    if (OrderField >= 0)
+    if (OrderField < 0)
+        sql += QStringLiteral(" ORDER BY rowid");
+    else if (!sortHere)
         sql += QStringLiteral(" ORDER BY %1%2, rowid")
                    .arg(QuoteName(Defs[OrderField].Name),
                         OrderNoCase ? QStringLiteral(" COLLATE ") + QLatin1String(kNoCase) : QString());
-    else
-        sql += QStringLiteral(" ORDER BY rowid");
     // The keys of a large table are read straight from SQLite: this is the one
     // pass over every row when a list opens.
     sqlite3_stmt* st = nullptr;
@@ -668,6 +700,7 @@ void TTable::LoadKeys() {
     const QString error = QString::fromUtf8(sqlite3_errmsg(Conn->Handle));
     sqlite3_finalize(st);
     if (rc != SQLITE_DONE) throw TEngineError(error);
+    if (sortHere) std::sort(keys.begin(), keys.end(), [this](const Key& a, const Key& b) { return CompareKeys(a, b) < 0; });
     Keys = std::move(keys);
 }
 
@@ -713,6 +746,7 @@ void TTable::Fetch() {
     Buffer.assign(Defs.size(), QVariant());
     Modified.assign(Defs.size(), false);
     BufferRowId = -1;
+    EnsureKeys();
     if (Keys.empty()) return;
     // Moving through the list reads one row at a time; the statement is prepared
     // once per opening.
@@ -769,18 +803,24 @@ void TTable::EnsureLoaded() {
 
 void TTable::First() {
     CheckBrowse();
+    if (!KeysValid) {
+        ReloadFirst();
+        return;
+    }
     SetPosition(0);
     AtBof = true;
 }
 
 void TTable::Last() {
     CheckBrowse();
+    EnsureKeys();
     SetPosition(static_cast<int>(Keys.size()) - 1);
     AtEof = true;
 }
 
 void TTable::Next() {
     CheckBrowse();
+    EnsureKeys();
     if (Keys.empty() || Cur >= static_cast<int>(Keys.size()) - 1) {
         AtEof = true;
         return;
@@ -790,6 +830,7 @@ void TTable::Next() {
 
 void TTable::Prior() {
     CheckBrowse();
+    EnsureKeys();
     if (Keys.empty() || Cur <= 0) {
         AtBof = true;
         return;
@@ -799,16 +840,19 @@ void TTable::Prior() {
 
 bool TTable::IsEmpty() const {
     CheckActive();
+    EnsureKeys();
     return Keys.empty();
 }
 
 int TTable::RecordCount() const {
     CheckActive();
+    EnsureKeys();
     return static_cast<int>(Keys.size());
 }
 
 void TTable::Refresh() {
     CheckBrowse();
+    if (!KeysValid) return;  // read when first used
     const qint64 current = Keys.empty() ? -1 : Keys[Cur].RowId;
     int pos = Cur;
     LoadKeys();
@@ -829,8 +873,9 @@ void TTable::SetFilter(const QString& filter) {
         FilterText = filter;
         FilterSql = sql;
         FilterBinds = binds;
-        LoadKeys();
-        First();
+        KeysValid = false;
+        Keys.clear();
+        Loaded = false;
         return;
     }
     FilterText = filter;
@@ -845,8 +890,9 @@ void TTable::SetFiltered(bool on) {
         FilterOn = on;
         FilterSql = sql;
         FilterBinds = binds;
-        LoadKeys();
-        First();
+        KeysValid = false;
+        Keys.clear();
+        Loaded = false;
         return;
     }
     FilterOn = on;
@@ -869,6 +915,7 @@ void TTable::SetIndexName(const QString& name) {
         ResolveOrder();
         throw;
     }
+    if (!KeysValid) return;
     LoadKeys();
     int pos = 0;
     for (size_t i = 0; i < Keys.size(); ++i)
@@ -913,6 +960,7 @@ bool TTable::MatchesFilter(qint64 rowId) {
 
 void TTable::Edit() {
     CheckActive();
+    EnsureKeys();
     if (State == TDataSetState::Edit || State == TDataSetState::Insert) return;
     if (Keys.empty()) {
         Insert();
@@ -927,6 +975,7 @@ void TTable::Edit() {
 
 void TTable::Insert() {
     CheckBrowse();
+    EnsureKeys();
     State = TDataSetState::Insert;
     Buffer.assign(Defs.size(), QVariant());
     Modified.assign(Defs.size(), false);
@@ -996,6 +1045,7 @@ void TTable::Cancel() {
 
 bool TTable::Delete() {
     CheckActive();
+    EnsureKeys();
     if (State == TDataSetState::Insert) {
         Cancel();
         return true;
@@ -1017,6 +1067,7 @@ bool TTable::Delete() {
 
 bool TTable::FindKey(const QVariant& value) {
     CheckBrowse();
+    EnsureKeys();
     if (OrderField < 0) throw TEngineError(QStringLiteral("Tabela %1 nie ma indeksu do wyszukiwania.").arg(FileName));
     if (value.isNull()) return false;
     const QString text = ToStorage(OrderField, value.toString()).toString();
@@ -1032,6 +1083,7 @@ bool TTable::FindKey(const QVariant& value) {
 
 bool TTable::Locate(const QString& field, const QVariant& value, TLocateOptions options) {
     CheckBrowse();
+    EnsureKeys();
     const int fi = FieldIndex(field);
     if (fi < 0) throw TEngineError(QStringLiteral("Pole %1 nie istnieje.").arg(field));
     const TFieldDef& def = Defs[fi];

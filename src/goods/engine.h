@@ -131,13 +131,13 @@ public:
     void Next();
     void Prior();
     void Last();
-    bool Eof() const { return AtEof; }
-    bool Bof() const { return AtBof; }
+    bool Eof() const;
+    bool Bof() const;
     bool IsEmpty() const;
     // Records under the filter, if it is on.
     int RecordCount() const;
     // Position of the current record, from 0; -1 on an empty table.
-    int RecNo() const { return Keys.empty() ? -1 : Cur; }
+    int RecNo() const;
     // Reads the table anew, staying on the current record when it is still there.
     void Refresh();
 
@@ -193,6 +193,10 @@ private:
     void CheckActive() const;
     void CheckBrowse();
     void LoadKeys();
+    // The order of the records is read when the cursor is first used, so that
+    // set-based operations on an opened table never pay for it.
+    void EnsureKeys() const;
+    void ReloadFirst();
     void Fetch();
     void EnsureLoaded();
     void SetPosition(int pos);
@@ -226,6 +230,7 @@ private:
     void FinalizeStatements();
     void* FetchStatement = nullptr;  // the prepared row read, kept while open
 
+    bool KeysValid = false;
     std::vector<Key> Keys;
     int Cur = 0;
     bool AtBof = true;

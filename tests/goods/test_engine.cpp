@@ -141,8 +141,9 @@ TEST_F(EngineTest, NavigationBeginningAndEnd) {
 }
 
 TEST_F(EngineTest, TwoCursorsSeeEachOthersPostsAfterRefresh) {
-    AddGoods(tbLocal, {"1", "mleko"});
     EXPECT_TRUE(tbLocalShow.IsEmpty());
+    AddGoods(tbLocal, {"1", "mleko"});
+    EXPECT_TRUE(tbLocalShow.IsEmpty());  // until it is refreshed
     tbLocalShow.Refresh();
     ASSERT_EQ(tbLocalShow.RecordCount(), 1);
     ASSERT_TRUE(tbLocal.FindKey("1"));
