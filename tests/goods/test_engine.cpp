@@ -104,8 +104,14 @@ TEST_F(EngineTest, NameOrderIgnoresCaseAlsoForPolishLetters) {
     EXPECT_EQ(Column(tbLocalShow, "NAZWA"),
               (QStringList{"Ala", "ala", "ąb", "BANAN", "cebula", "Ćma", "ćwiek", "lody", "Łódź", "zebra", "źrebię", "Żaba"}));
     EXPECT_EQ(Column(tbLocal, "ID"), (QStringList{"0", "1", "10", "11", "2", "3", "4", "5", "6", "7", "8", "9"}));
+    // A filtered list is sorted apart from the index; both orders agree.
+    tbLocalShow.SetFilter("NEW = FALSE");
+    tbLocalShow.SetFiltered(true);
+    EXPECT_EQ(Column(tbLocalShow, "NAZWA"),
+              (QStringList{"Ala", "ala", "ąb", "BANAN", "cebula", "Ćma", "ćwiek", "lody", "Łódź", "zebra", "źrebię", "Żaba"}));
     EXPECT_TRUE(tbLocalShow.FindKey("ŁÓDŹ"));
     EXPECT_EQ(tbLocalShow.FieldByName("ID").AsString(), "7");
+    tbLocalShow.SetFiltered(false);
     // Posting a changed name moves the record to its new place at once.
     ASSERT_TRUE(tbLocalShow.Locate("NAZWA", "zebra", {}));
     tbLocalShow.Edit();
@@ -171,6 +177,21 @@ TEST_F(EngineTest, TwoCursorsSeeEachOthersPostsAfterRefresh) {
     EXPECT_EQ(tbLocalShow.RecordCount(), 1);
     tbLocalShow.Refresh();
     EXPECT_TRUE(tbLocalShow.IsEmpty());
+}
+
+TEST_F(EngineTest, PostedRecordOutsideTheFilterLeavesTheList) {
+    tbLocalShow.SetFilter("NEW = TRUE");
+    tbLocalShow.SetFiltered(true);
+    AddGoods(tbLocalShow, {"1", "nowy", "1", true});
+    AddGoods(tbLocalShow, {"2", "stary", "1", false});
+    EXPECT_EQ(Column(tbLocalShow, "NAZWA"), QStringList{"nowy"});
+    ASSERT_TRUE(tbLocalShow.Locate("NAZWA", "nowy", {}));
+    tbLocalShow.Edit();
+    tbLocalShow.FieldByName("NEW").SetAsBoolean(false);
+    tbLocalShow.Post();
+    EXPECT_TRUE(tbLocalShow.IsEmpty());
+    tbLocal.Refresh();
+    EXPECT_EQ(tbLocal.RecordCount(), 2);
 }
 
 TEST_F(EngineTest, FieldAccessByNameAndPosition) {
