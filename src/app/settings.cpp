@@ -50,7 +50,8 @@ bool TSettings::LoadFromFile(const QString& path) {
     LabelFileName = FullLayoutName(str("LABEL", "FILENAME", QStringLiteral("30x20.etk")));
     FrameColor = integer("LABEL", "FRAMECOLOR", 0);
     DatabaseType = str("DATABASE", "TYPE", QString());
-    LastPrintDate = TextToDateTime(str("LAST PRINT", "DATE", QString())).value_or(CurrentMoment());
+    LastPrintDate = CurrentMoment();
+    TextToDateTime(str("LAST PRINT", "DATE", QString()), LastPrintDate);
     PrinterName = str("PRINTER", "NAME", QString());
     if (PrinterName.isEmpty()) PrinterName = DefaultPrinterName();
     Orientation = str("PRINTER", "ORIENTATION", kPortrait);

@@ -1,19 +1,27 @@
 #include "datetimetext.h"
 
 QString DateTimeToText(const QDateTime& moment) {
+    if (!moment.isValid()) return QString();
     if (moment.time() == QTime(0, 0)) return moment.date().toString(QStringLiteral("yyyy-MM-dd"));
     return moment.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
 }
 
-std::optional<QDateTime> TextToDateTime(const QString& text) {
+bool TextToDateTime(const QString& text, QDateTime& moment) {
     const QString t = text.trimmed();
-    QDateTime dt = QDateTime::fromString(t, QStringLiteral("yyyy-MM-dd HH:mm:ss"));
-    if (!dt.isValid()) {
+    // Exact lengths keep out texts that Qt's parser would otherwise stretch to fit.
+    if (t.size() == 10) {
         const QDate d = QDate::fromString(t, QStringLiteral("yyyy-MM-dd"));
-        if (d.isValid()) dt = QDateTime(d, QTime(0, 0));
+        if (!d.isValid()) return false;
+        moment = QDateTime(d, QTime(0, 0));
+        return true;
     }
-    if (!dt.isValid()) return std::nullopt;
-    return dt;
+    if (t.size() == 19) {
+        const QDateTime m = QDateTime::fromString(t, QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+        if (!m.isValid()) return false;
+        moment = m;
+        return true;
+    }
+    return false;
 }
 
 QDateTime CurrentMoment() {

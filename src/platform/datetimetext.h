@@ -1,13 +1,16 @@
 #pragma once
 #include <QDateTime>
 #include <QString>
-#include <optional>
 
-// Date-times as text in settings and filters: "yyyy-MM-dd HH:mm:ss", the time
-// left out when it is exactly midnight. Whole seconds only, so a moment written
-// and read back compares equal to the stored one.
+// The program's date-and-time text, used in settings.ini, in goods filters and
+// wherever a moment is shown: "yyyy-MM-dd HH:mm:ss", or only "yyyy-MM-dd" when
+// the moment is exactly midnight. Milliseconds are not written.
 QString DateTimeToText(const QDateTime& moment);
-// Accepts both forms; nullopt for anything else.
-std::optional<QDateTime> TextToDateTime(const QString& text);
-// The current moment cut to whole seconds.
+
+// Reads what DateTimeToText writes (a date alone means midnight). Blanks around
+// the text are allowed; anything else gives false and leaves `moment` alone.
+bool TextToDateTime(const QString& text, QDateTime& moment);
+
+// The current moment cut to whole seconds, so that it survives being written as
+// text and read back.
 QDateTime CurrentMoment();

@@ -1,0 +1,264 @@
+#pragma once
+#include <QDateTime>
+#include <QString>
+#include <QStringList>
+#include <QVariant>
+#include <functional>
+#include <memory>
+#include <stdexcept>
+#include <vector>
+
+// The table engine the goods code works through: a table object is a cursor over
+// one table of an SQLite file, in the order of one index, optionally restricted
+// by a filter expression. Several table objects may stand on the same file; each
+// has its own position and filter, and sees the others' changes after Refresh.
+
+// Every engine failure.
+class TEngineError : public std::runtime_error {
+public:
+    explicit TEngineError(const QString& message);
+    QString Message() const { return Text; }
+
+private:
+    QString Text;
+};
+
+// A silent abort, raised by an event handler to stop the operation that called it
+// without any message.
+class TAbort : public std::exception {
+public:
+    const char* what() const noexcept override { return "abort"; }
+};
+[[noreturn]] void Abort();
+
+enum class TFieldType { String, Integer, Boolean, DateTime };
+
+struct TFieldDef {
+    QString Name;
+    TFieldType Type = TFieldType::String;
+    int Size = 0;  // characters of a string field; 0 for the other types
+    bool Required = false;
+};
+
+struct TIndexDef {
+    QString Name;  // empty for the primary index
+    QStringList Fields;
+    bool Primary = false;
+    bool CaseInsensitive = false;  // also for Polish letters
+    bool Unique = false;
+};
+
+enum class TDataSetState { Inactive, Browse, Edit, Insert };
+
+struct TLocateOptions {
+    bool CaseInsensitive = false;
+    bool PartialKey = false;  // the field begins with the value
+};
+
+class TTable;
+struct TSqliteConnection;
+
+// One field of the current record of a table.
+class TField {
+public:
+    TField(TTable* table, int index) : Table(table), Index(index) {}
+    const QString& FieldName() const;
+    TFieldType DataType() const;
+    int Size() const;
+    bool Required() const;
+
+    bool IsNull() const;
+    // The engine's text: decimal integers, "True"/"False", the program's
+    // date-time text, "" for null.
+    QString AsString() const;
+    // Null reads 0; text that is no integer raises.
+    qint64 AsInteger() const;
+    bool AsBoolean() const;
+    QDateTime AsDateTime() const;
+    QVariant Value() const;
+
+    // Writes need the edit or insert state. A text longer than a string field is
+    // stored cut to the field's size; an empty text makes the field null.
+    void SetAsString(const QString& value);
+    void SetAsInteger(qint64 value);
+    void SetAsBoolean(bool value);
+    void SetAsDateTime(const QDateTime& value);
+    void Clear();
+
+private:
+    TTable* Table;
+    int Index;
+};
+
+class TTable {
+public:
+    TTable();
+    ~TTable();
+    TTable(const TTable&) = delete;
+    TTable& operator=(const TTable&) = delete;
+
+    // Where the table lives: a folder and a file name ("towary.db"); the table
+    // inside the file is named after the file without its extension.
+    void SetDatabaseName(const QString& folder);
+    QString DatabaseName() const { return Folder; }
+    void SetTableName(const QString& name);
+    QString TableName() const { return FileName; }
+    QString FilePath() const;
+    // The order: empty for the primary index, or the name of a secondary index.
+    void SetIndexName(const QString& name);
+    QString IndexName() const { return Index; }
+
+    // Creation from definitions; the file must not exist yet.
+    std::vector<TFieldDef>& FieldDefs() { return Defs; }
+    std::vector<TIndexDef>& IndexDefs() { return IndexDefinitions; }
+    bool Exists() const;
+    void CreateTable();
+
+    void Open();
+    void Close();
+    bool Active() const { return State != TDataSetState::Inactive; }
+    TDataSetState DataSetState() const { return State; }
+
+    // Filter expressions: comparisons of a field with TRUE, FALSE, NULL, a number
+    // or a quoted text, joined by AND, OR, NOT and parentheses. Any other text is
+    // refused with an error when the filter takes effect.
+    void SetFilter(const QString& filter);
+    QString Filter() const { return FilterText; }
+    void SetFiltered(bool on);
+    bool Filtered() const { return FilterOn; }
+
+    void First();
+    void Next();
+    void Prior();
+    void Last();
+    bool Eof() const;
+    bool Bof() const;
+    bool IsEmpty() const;
+    // Records under the filter, if it is on.
+    int RecordCount() const;
+    // Position of the current record, from 0; -1 on an empty table.
+    int RecNo() const;
+    // Reads the table anew, staying on the current record when it is still there.
+    void Refresh();
+
+    // Edit on an empty table starts an insert. Moving, refreshing or starting
+    // another edit posts a pending change first.
+    void Edit();
+    void Insert();
+    void Post();
+    void Cancel();
+    // False when the before-delete handler aborted.
+    bool Delete();
+
+    std::function<void(TTable&)> AfterInsert;
+    std::function<void(TTable&)> AfterEdit;
+    std::function<void(TTable&)> BeforeDelete;  // may call Abort()
+
+    // Keyed search on the first field of the current index, within the filter.
+    bool FindKey(const QVariant& value);
+    // The first record in the current order, within the filter, whose field matches.
+    bool Locate(const QString& field, const QVariant& value, TLocateOptions options = {});
+
+    int FieldCount() const { return static_cast<int>(Defs.size()); }
+    TField Fields(int index);
+    TField FieldByName(const QString& name);
+    int FieldIndex(const QString& name) const;  // -1 when missing
+
+    // Set-based operations on the whole table (the table need not be positioned;
+    // it must be open). Each runs in one transaction; `progress` is called between
+    // parts of a long pass, so a window can process its pending messages.
+    using Progress = std::function<void()>;
+    int CountWhere(const QString& filter);
+    int UpdateWhere(const QString& filter, const std::vector<std::pair<QString, QVariant>>& values,
+                    const Progress& progress = {});
+    int DeleteWhere(const QString& filter, const Progress& progress = {});
+
+    // Calls `fn` with the order field of every record under the filter, in order
+    // (null values left out).
+    void ForEachKey(const std::function<void(const QString&)>& fn) const;
+
+    // The file's connection name, for code and tests that need plain SQL.
+    QString ConnectionName() const;
+
+    struct Key {
+        qint64 RowId;
+        QString Order;  // value of the order field
+        bool Null;
+    };
+
+private:
+    friend class TField;
+    friend class TTableTransaction;
+
+    void CheckActive() const;
+    void CheckBrowse();
+    void LoadKeys();
+    // The order of the records is read when the cursor is first used, so that
+    // set-based operations on an opened table never pay for it.
+    void EnsureKeys() const;
+    void ReloadFirst();
+    void Fetch();
+    void EnsureLoaded();
+    void SetPosition(int pos);
+    int PositionOf(qint64 rowId, const QString& order, bool isNull) const;
+    int LowerBound(const QString& order, bool isNull, qint64 rowId) const;
+    int CompareKeys(const Key& a, const Key& b) const;
+    bool MatchesFilter(qint64 rowId);
+    void ReadStructure();
+    void ResolveOrder();
+    QString WhereClause(const QString& filter, QVariantList& binds) const;
+    QVariant ToStorage(int field, const QVariant& value) const;
+    QVariant FromStorage(int field, const QVariant& stored) const;
+    void SetValue(int field, const QVariant& value);
+
+    QString Folder;
+    QString FileName;
+    QString Index;
+    QString FilterText;
+    bool FilterOn = false;
+    std::vector<TFieldDef> Defs;
+    std::vector<TIndexDef> IndexDefinitions;
+    TDataSetState State = TDataSetState::Inactive;
+
+    std::shared_ptr<TSqliteConnection> Conn;
+    QString SqlTable;
+    int OrderField = -1;        // -1: rowid order
+    bool OrderNoCase = false;   // the order index ignores case
+    QString FilterSql;
+    QVariantList FilterBinds;
+
+    void FinalizeStatements();
+    void* FetchStatement = nullptr;  // the prepared row read, kept while open
+
+    bool KeysValid = false;
+    std::vector<Key> Keys;
+    int Cur = 0;
+    bool AtBof = true;
+    bool AtEof = true;
+    std::vector<QVariant> Buffer;  // current record, in program types
+    std::vector<bool> Modified;
+    qint64 BufferRowId = -1;
+    bool Loaded = false;  // the record is read when a field is first used
+};
+
+// One transaction on a table's file; nested guards join the outermost one. Rolls
+// back unless committed.
+class TTableTransaction {
+public:
+    explicit TTableTransaction(TTable& table);
+    ~TTableTransaction();
+    TTableTransaction(const TTableTransaction&) = delete;
+    TTableTransaction& operator=(const TTableTransaction&) = delete;
+    void Commit();
+
+private:
+    std::shared_ptr<TSqliteConnection> Conn;
+    bool Outer = false;
+    bool Done = false;
+};
+
+// Compares two texts as the name index does: case ignored, Polish letters after
+// their base letters (a < ą < b). Negative, zero or positive.
+int PolishNoCaseCompare(const QChar* a, qsizetype na, const QChar* b, qsizetype nb);
+// The stored form of a date-time ("yyyy-MM-dd HH:mm:ss.zzz"), sortable as text.
+QString DateTimeToStorage(const QDateTime& moment);

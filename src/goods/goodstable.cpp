@@ -1,0 +1,123 @@
+#include "goodstable.h"
+
+#include "datafolder.h"
+#include "views.h"
+
+#include <QCoreApplication>
+#include <QDir>
+
+QString GoodsDatabaseFolder() { return GetDataFolder() + QStringLiteral("DB"); }
+
+void SetupGoodsTable(TTable& table, bool nameOrder) {
+    table.Close();
+    table.SetDatabaseName(GoodsDatabaseFolder());
+    table.SetTableName(kGoodsTableName);
+    table.SetIndexName(nameOrder ? kNameIndex : QString());
+}
+
+bool CreateGoodsTable(TTable& tbLocal) {
+    try {
+        if (!QDir().mkpath(GoodsDatabaseFolder())) return false;
+        tbLocal.Close();
+        tbLocal.SetDatabaseName(GoodsDatabaseFolder());
+        tbLocal.SetTableName(kGoodsTableName);
+        if (tbLocal.Exists()) return true;
+        auto& fields = tbLocal.FieldDefs();
+        fields = {
+            {QStringLiteral("ID"), TFieldType::String, 30, true},
+            {QStringLiteral("NAZWA"), TFieldType::String, 50, true},
+            {QStringLiteral("CENA"), TFieldType::String, 10, true},
+            {QStringLiteral("WAGA"), TFieldType::String, 50, false},
+            {QStringLiteral("ABSCENA"), TFieldType::String, 50, false},
+            {QStringLiteral("KODKRESKOWY"), TFieldType::String, 50, false},
+            {QStringLiteral("TYPKODU"), TFieldType::Integer, 0, false},
+            {QStringLiteral("PRINTDATE"), TFieldType::DateTime, 0, false},
+            {QStringLiteral("NEW"), TFieldType::Boolean, 0, true},
+            {QStringLiteral("SELECT"), TFieldType::Boolean, 0, true},
+        };
+        auto& indexes = tbLocal.IndexDefs();
+        indexes = {
+            {QString(), {QStringLiteral("ID")}, true, false, true},
+            {kNameIndex, {QStringLiteral("NAZWA")}, false, true, false},
+        };
+        tbLocal.CreateTable();
+        return true;
+    } catch (...) {
+        return false;
+    }
+}
+
+QStringList OpenGoodsList(TTable& tbLocal, TTable& tbLocalShow) {
+    QStringList errors;
+    SetupGoodsTable(tbLocal, false);
+    const QString filter = tbLocalShow.Filter();
+    const bool filtered = tbLocalShow.Filtered();
+    SetupGoodsTable(tbLocalShow, true);
+    tbLocalShow.SetFilter(filter);
+    tbLocalShow.SetFiltered(filtered);
+    if (!tbLocal.Exists()) CreateGoodsTable(tbLocal);
+    try {
+        tbLocalShow.Open();
+    } catch (const TEngineError&) {
+        errors << QStringLiteral("błąd podczas odczytu bazy danych towarów.");
+        if (!CreateGoodsTable(tbLocal)) errors << QStringLiteral("błąd podczas tworzenia bazy danych towarów.");
+    }
+    return errors;
+}
+
+qint64 NextFreeId(TTable& tbLocal) {
+    tbLocal.SetFiltered(false);
+    tbLocal.Close();
+    // Whatever order an earlier operation left, keys are looked up on ID.
+    tbLocal.SetIndexName(QString());
+    tbLocal.Open();
+    const qint64 n = tbLocal.RecordCount();
+    // Among the n + 11 candidates 0 .. n + 10 at most n are taken. One pass over
+    // the keys finds which; a key counts only as the exact decimal text of its
+    // number (so "07" does not take 7).
+    std::vector<bool> taken(static_cast<size_t>(n + 11), false);
+    tbLocal.ForEachKey([&](const QString& key) {
+        if (key.isEmpty() || key.size() > 18) return;
+        if (key.size() > 1 && key[0] == u'0') return;
+        qint64 v = 0;
+        for (QChar c : key) {
+            if (c < u'0' || c > u'9') return;
+            v = v * 10 + (c.unicode() - '0');
+        }
+        if (v <= n + 10) taken[static_cast<size_t>(v)] = true;
+    });
+    tbLocal.Close();
+    for (qint64 i = 0; i <= n + 10; ++i)
+        if (!taken[static_cast<size_t>(i)]) return i;
+    return n + 10;  // not reached
+}
+
+void ProcessPendingMessages() {
+    if (QCoreApplication::instance()) QCoreApplication::processEvents();
+}
+
+void ClearAllSelections(TTable& tbLocal, TTable& tbLocalShow, const TTable::Progress& progress) {
+    tbLocal.SetFiltered(false);
+    tbLocal.Open();
+    tbLocal.UpdateWhere(QString(), {{QStringLiteral("SELECT"), false}}, progress);
+    if (tbLocalShow.Active()) tbLocalShow.Refresh();
+}
+
+int SelectByType(TTable& tbLocal, TTable& tbLocalShow, const QString& viewFilter, const QString& checkFilter,
+                 const TTable::Progress& progress) {
+    tbLocal.Close();
+    tbLocal.SetFiltered(false);
+    tbLocal.Open();
+    const QString combined = CombineFilters(viewFilter, checkFilter);
+    int count = 0;
+    {
+        TTableTransaction tx(tbLocal);
+        tbLocal.UpdateWhere(viewFilter, {{QStringLiteral("SELECT"), false}}, progress);
+        tbLocal.UpdateWhere(combined, {{QStringLiteral("SELECT"), true}}, progress);
+        count = tbLocal.CountWhere(combined);
+        tx.Commit();
+    }
+    if (tbLocalShow.Active()) tbLocalShow.Refresh();
+    tbLocal.Close();
+    return count;
+}

@@ -1,0 +1,45 @@
+#pragma once
+#include "engine.h"
+
+#include <QString>
+#include <QStringList>
+
+// The local goods table "towary.db" in the data folder's "DB" folder.
+inline const QString kGoodsTableName = QStringLiteral("towary.db");
+inline const QString kNameIndex = QStringLiteral("IDNAZWA");
+
+// The data folder's "DB" folder, without a trailing "/".
+QString GoodsDatabaseFolder();
+
+// Points a table object at the goods table, in primary (ID) or name order.
+void SetupGoodsTable(TTable& table, bool nameOrder);
+
+// Creates the goods table when it does not exist: the "DB" folder, the ten
+// fields and both indexes. True when the table exists afterwards; false when
+// anything failed on the way (no error escapes). An existing file is never
+// changed, whatever it holds.
+bool CreateGoodsTable(TTable& tbLocal);
+
+// The start-up step of the goods list: creates the table when the file is
+// missing, then opens `tbLocalShow` in name order with its current filter. Returns
+// the start-up errors to show (empty when the list is open).
+QStringList OpenGoodsList(TTable& tbLocal, TTable& tbLocalShow);
+
+// The key for a record entered by hand: the smallest of 0, 1, 2, ... that is not
+// the ID of a record (as its decimal text). Reopens `tbLocal` in primary order
+// without filter and closes it again.
+qint64 NextFreeId(TTable& tbLocal);
+
+// Lets the window process pending messages during long passes.
+void ProcessPendingMessages();
+
+// Clears the mark of every record through `tbLocal`, then refreshes `tbLocalShow`
+// when it is open. Raises TEngineError on failure; the table is then unchanged.
+void ClearAllSelections(TTable& tbLocal, TTable& tbLocalShow, const TTable::Progress& progress = ProcessPendingMessages);
+
+// Selection by type: unmarks every record of the view, marks those of them that
+// also match the check filter, refreshes `tbLocalShow` and returns the number of
+// marked records (the count under the combined filter). One transaction: on an
+// error the marks are as they were.
+int SelectByType(TTable& tbLocal, TTable& tbLocalShow, const QString& viewFilter, const QString& checkFilter,
+                 const TTable::Progress& progress = ProcessPendingMessages);
