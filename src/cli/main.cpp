@@ -5,6 +5,16 @@
 
 namespace {
 
+// Shop scripts read standard error for the program's own message; Qt's notes
+// about the missing display session are no concern of theirs.
+void QuietQtNotes(QtMsgType type, const QMessageLogContext& context, const QString& message) {
+    if (type == QtDebugMsg || type == QtInfoMsg) return;
+    if (type == QtWarningMsg &&
+        (message.startsWith(QLatin1String("QStandardPaths:")) || QByteArray(context.category).startsWith("qt.qpa")))
+        return;
+    CliError(message);
+}
+
 void PrintHelp() {
     CliOut(QStringLiteral("prandel-etykiet-cli %1 - Prandel etykiet bez okna").arg(QStringLiteral(PRANDEL_VERSION)));
     CliOut(QString());
@@ -23,6 +33,7 @@ void PrintHelp() {
 int main(int argc, char** argv) {
     // Fonts and images need a GUI application, but never a display.
     if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    qInstallMessageHandler(QuietQtNotes);
     QGuiApplication app(argc, argv);
     app.setApplicationName(QStringLiteral("Prandel etykiet"));
     app.setApplicationVersion(QStringLiteral(PRANDEL_VERSION));
