@@ -181,6 +181,12 @@ void TdcComponent::paintEvent(QPaintEvent*) {
 
 void TdcComponent::Paint(QPainter&) {}
 
+void TdcComponent::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    // Handles that lag behind the size would be hit where none is drawn.
+    UpdateHandles();
+}
+
 void TdcComponent::DrawSelection(QPainter& painter) {
     if (State == dsIdle) return;
     painter.setPen(QPen(QColor(255, 0, 0), 1));
