@@ -1,5 +1,6 @@
 #include "inifile.h"
 #include "layout.h"
+#include "layoutpaths.h"
 #include "testsupport.h"
 
 #include <QDir>
@@ -54,4 +55,19 @@ TEST(ShippedLayouts, EachIsSoundAndExactlyWhatTheWriterProduces) {
         ASSERT_TRUE(SaveLayoutFile(copy, layout));
         EXPECT_EQ(ReadAll(copy), ReadAll(path)) << name.toStdString();
     }
+}
+
+TEST(LayoutPaths, BareNamesLiveInTheLabelsFolder) {
+    TempDataHome home;
+    const QString labels = home.dataFolder() + QStringLiteral("LABELS/");
+    EXPECT_EQ(LayoutsFolder(), labels);
+    EXPECT_EQ(LayoutFullPath(QStringLiteral("30x20.etk")), labels + QStringLiteral("30x20.etk"));
+    EXPECT_EQ(LayoutFullPath(QStringLiteral("/srv/shop/a.etk")), QStringLiteral("/srv/shop/a.etk"));
+    EXPECT_EQ(LayoutDisplayName(labels + QStringLiteral("58x40.etk")), QStringLiteral("58x40.etk"));
+    EXPECT_EQ(LayoutDisplayName(QStringLiteral("/srv/shop/a.etk")), QStringLiteral("/srv/shop/a.etk"));
+    EXPECT_EQ(LayoutDisplayName(labels + QStringLiteral("sub/b.etk")), labels + QStringLiteral("sub/b.etk"));
+    // The folder test is made with case.
+    QString upper = labels;
+    upper.replace(QStringLiteral("LABELS"), QStringLiteral("labels"));
+    EXPECT_EQ(LayoutDisplayName(upper + QStringLiteral("c.etk")), upper + QStringLiteral("c.etk"));
 }
