@@ -81,13 +81,17 @@ TLayoutDefaults PrintLayoutDefaults() {
     return d;
 }
 
+void ReadLayoutGeometry(const TIniFile& ini, const QString& section, int& left, int& top, int& right, int& bottom) {
+    left = ini.ReadInteger(section, QStringLiteral("LEFT"), 0);
+    top = ini.ReadInteger(section, QStringLiteral("TOP"), 0);
+    right = ini.ReadInteger(section, QStringLiteral("RIGHT"), 0);
+    bottom = ini.ReadInteger(section, QStringLiteral("BOTTOM"), 0);
+}
+
 void ReadLayoutObject(const TIniFile& ini, const QString& section, LayoutObjectKind kind,
                       const TLayoutDefaults& defaults, TLayoutObject& o) {
     o.Kind = kind;
-    o.Left = ini.ReadInteger(section, QStringLiteral("LEFT"), 0);
-    o.Top = ini.ReadInteger(section, QStringLiteral("TOP"), 0);
-    o.Right = ini.ReadInteger(section, QStringLiteral("RIGHT"), 0);
-    o.Bottom = ini.ReadInteger(section, QStringLiteral("BOTTOM"), 0);
+    ReadLayoutGeometry(ini, section, o.Left, o.Top, o.Right, o.Bottom);
     if (kind == LayoutObjectKind::Label) {
         o.Type = static_cast<quint8>(ini.ReadInteger(section, QStringLiteral("TYPE"), defaults.Type));
         o.Text = Cut(ini.ReadString(section, QStringLiteral("TEXT"), defaults.Text), defaults.MaxTextLength);

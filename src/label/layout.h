@@ -100,6 +100,8 @@ struct TLabelLayout {
 
 // Reading. Sections are taken in file order by the prefix rule above; the
 // keys of each kind are read, everything else is ignored.
+// LEFT, TOP, RIGHT and BOTTOM, each 0 when missing.
+void ReadLayoutGeometry(const TIniFile& ini, const QString& section, int& left, int& top, int& right, int& bottom);
 void ReadLayoutObject(const TIniFile& ini, const QString& section, LayoutObjectKind kind,
                       const TLayoutDefaults& defaults, TLayoutObject& object);
 TLabelLayout ReadLayout(const TIniFile& ini, const TLayoutDefaults& defaults);

@@ -233,3 +233,27 @@ TEST_F(Design, GarbageNumbersAndHugeValuesDoNotBreakTheDesigner) {
     ASSERT_TRUE(LoadLayoutFile(Path("out.etk"), DesignerLayoutDefaults(), back));
     EXPECT_EQ(back.Objects.size(), 2u);
 }
+
+TEST_F(Design, PngAndJpegPicturesRoundTripThroughTheFile) {
+    QImage img(30, 20, QImage::Format_RGB32);
+    img.fill(QColor(200, 30, 30));
+    const QString png = Dir.filePath("logo.png");
+    const QString jpg = Dir.filePath("photo.jpg");
+    ASSERT_TRUE(img.save(png, "PNG"));
+    ASSERT_TRUE(img.save(jpg, "JPEG"));
+    for (const QString& path : {png, jpg}) {
+        auto* image = new TdcImage(&Panel, 1);
+        image->move(40, 30);
+        image->SetFileName(path);
+        ASSERT_FALSE(image->LoadError()) << path.toStdString();
+        EXPECT_EQ(image->size(), QSize(30, 20));
+    }
+    ASSERT_TRUE(SaveDesign(&Panel, Path(), 1));
+    ASSERT_TRUE(LoadDesign(&Panel, Path(), 1));
+    QStringList files;
+    for (TdcComponent* c : Objects()) files << qobject_cast<TdcImage*>(c)->FileName();
+    files.sort();
+    QStringList want{png, jpg};
+    want.sort();
+    EXPECT_EQ(files, want);
+}

@@ -164,9 +164,9 @@ void TdcComponent::SaveToIni(TIniFile& ini, const QString& section) const {
 }
 
 void TdcComponent::LoadFromIni(const TIniFile& ini, const QString& section) {
-    TLayoutObject o;
-    ReadLayoutObject(ini, section, LayoutObjectKind::Image, DesignerLayoutDefaults(), o);
-    ApplyGeometryMm(o.Left, o.Top, o.Right, o.Bottom);
+    int l, t, r, b;
+    ReadLayoutGeometry(ini, section, l, t, r, b);
+    ApplyGeometryMm(l, t, r, b);
 }
 
 void TdcComponent::paintEvent(QPaintEvent*) {
