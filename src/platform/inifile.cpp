@@ -83,10 +83,13 @@ TIniFile::Span TIniFile::FindSection(const QString& section) const {
     const int count = static_cast<int>(Lines.size());
     if (!IndexValid) {
         SectionIndex.clear();
+        LastHeader = -1;
         // Of two sections with the same name the first one counts.
         for (int i = 0; i < count; ++i) {
             const QString name = HeaderName(Lines[i].text);
-            if (!name.isNull() && !SectionIndex.contains(name.toCaseFolded())) SectionIndex.insert(name.toCaseFolded(), i);
+            if (name.isNull()) continue;
+            LastHeader = i;
+            if (!SectionIndex.contains(name.toCaseFolded())) SectionIndex.insert(name.toCaseFolded(), i);
         }
         IndexValid = true;
     }
@@ -170,9 +173,12 @@ void TIniFile::WriteString(const QString& section, const QString& key, const QSt
     const QString line = key + u'=' + OneLine(value);
     const Span span = FindSection(section);
     if (span.header < 0) {
-        IndexValid = false;
         if (!Lines.empty() && Lines.back().eol.isEmpty()) Lines.back().eol = QStringLiteral("\r\n");
         Lines.push_back({u'[' + section + u']', QStringLiteral("\r\n")});
+        // A section appended at the end moves no other header.
+        const QString name = HeaderName(Lines.back().text);
+        LastHeader = static_cast<int>(Lines.size()) - 1;
+        if (!SectionIndex.contains(name.toCaseFolded())) SectionIndex.insert(name.toCaseFolded(), LastHeader);
         Lines.push_back({line, QStringLiteral("\r\n")});
         return;
     }
@@ -185,7 +191,8 @@ void TIniFile::WriteString(const QString& section, const QString& key, const QSt
     int at = span.end;
     while (at - 1 > span.header && Lines[at - 1].text.trimmed().isEmpty()) --at;
     if (Lines[at - 1].eol.isEmpty()) Lines[at - 1].eol = QStringLiteral("\r\n");
-    IndexValid = false;
+    // Only a line inserted above the last header moves headers.
+    if (at <= LastHeader) IndexValid = false;
     Lines.insert(Lines.begin() + at, Line{line, QStringLiteral("\r\n")});
 }
 

@@ -79,4 +79,5 @@ private:
     // files with thousands of sections are read in linear time.
     mutable QHash<QString, int> SectionIndex;
     mutable bool IndexValid = false;
+    mutable int LastHeader = -1;
 };

@@ -257,3 +257,19 @@ TEST_F(Design, PngAndJpegPicturesRoundTripThroughTheFile) {
     want.sort();
     EXPECT_EQ(files, want);
 }
+
+TEST_F(Design, TenThousandSectionsLoadAndSave) {
+    // Loading and saving stay linear in the number of sections.
+    const int n = 10000;
+    QByteArray many = "[PANEL]\r\nWIDTH=80\r\nHEIGHT=60\r\n";
+    for (int i = 1; i <= n; ++i)
+        many += "[LABEL" + QByteArray::number(i) + "]\r\nLEFT=" + QByteArray::number(i % 70) + "\r\nRIGHT=" +
+                QByteArray::number(i % 70 + 5) + "\r\nTEXT=t" + QByteArray::number(i) + "\r\n";
+    WriteAll(Path(), many);
+    ASSERT_TRUE(LoadDesign(&Panel, Path(), 1));
+    ASSERT_EQ(Objects().size(), n);
+    ASSERT_TRUE(SaveDesign(&Panel, Path("out.etk"), 1));
+    TLabelLayout back;
+    ASSERT_TRUE(LoadLayoutFile(Path("out.etk"), PrintLayoutDefaults(), back));
+    EXPECT_EQ(back.Objects.size(), size_t(n));
+}
