@@ -18,14 +18,8 @@ QString Cut(QString text, int max) {
 }  // namespace
 
 QString CompoCaption(int type) {
-    switch (type) {
-    case ctPrice: return QStringLiteral("Cena");
-    case ctName: return QStringLiteral("Nazwa");
-    case ctAbsPrice: return QStringLiteral("Cena za jednostkę");
-    case ctCode: return QStringLiteral("Kod");
-    case ctUserLabel: return QStringLiteral("Napis");
-    default: return {};
-    }
+    if (type < 0 || type >= static_cast<int>(CompoCaptions.size())) return {};
+    return CompoCaptions[static_cast<size_t>(type)].toString();
 }
 
 QColor ColorFromValue(int value) {

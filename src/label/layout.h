@@ -2,6 +2,8 @@
 #include <QColor>
 #include <QString>
 #include <QStringList>
+#include <QStringView>
+#include <array>
 #include <vector>
 
 class TIniFile;
@@ -16,7 +18,11 @@ enum TCompoType : quint8 {
     ctUserBitmap = 5,
 };
 
-// Default texts of the kinds ctPrice to ctUserLabel; empty for any other value.
+// Default texts of the kinds ctPrice to ctUserLabel, indexed by kind.
+inline constexpr std::array<QStringView, 5> CompoCaptions = {
+    u"Cena", u"Nazwa", u"Cena za jednostkę", u"Kod", u"Napis",
+};
+// The default text of a kind; empty for any value outside CompoCaptions.
 QString CompoCaption(int type);
 
 // Text alignment of a label object, as stored in ALIGNMENT.
