@@ -7,6 +7,7 @@
 #include <QImage>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
+#include <QTest>
 #include <gtest/gtest.h>
 
 namespace {
@@ -272,4 +273,19 @@ TEST_F(Design, TenThousandSectionsLoadAndSave) {
     TLabelLayout back;
     ASSERT_TRUE(LoadLayoutFile(Path("out.etk"), PrintLayoutDefaults(), back));
     EXPECT_EQ(back.Objects.size(), size_t(n));
+}
+
+TEST_F(Design, PanelReportsClicksOnItselfOnly) {
+    int clicks = 0;
+    QObject::connect(&Panel, &TDesignPanel::clicked, [&] { ++clicks; });
+    TdcLabel* label = Label(QStringLiteral("x"));
+    label->move(100, 100);
+    QTest::mouseClick(&Panel, Qt::LeftButton, Qt::NoModifier, {10, 10});
+    EXPECT_EQ(clicks, 1);
+    QTest::mouseClick(label, Qt::LeftButton, Qt::NoModifier, {10, 10});
+    EXPECT_EQ(clicks, 1);
+    EXPECT_TRUE(label->Select());
+    QTest::mouseClick(&Panel, Qt::RightButton, Qt::NoModifier, {10, 10});
+    EXPECT_EQ(clicks, 1);
+    EXPECT_EQ(Panel.objectName(), QStringLiteral("plProjDesign"));
 }
