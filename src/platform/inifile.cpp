@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
+#include <QSet>
 
 namespace {
 
@@ -80,14 +81,24 @@ void TIniFile::Load() {
 
 TIniFile::Span TIniFile::FindSection(const QString& section) const {
     const int count = static_cast<int>(Lines.size());
-    for (int i = 0; i < count; ++i) {
-        const QString name = HeaderName(Lines[i].text);
-        if (name.isNull() || name.compare(section, Qt::CaseInsensitive) != 0) continue;
-        int end = i + 1;
-        while (end < count && HeaderName(Lines[end].text).isNull()) ++end;
-        return {i, end};
+    if (!IndexValid) {
+        SectionIndex.clear();
+        LastHeader = -1;
+        // Of two sections with the same name the first one counts.
+        for (int i = 0; i < count; ++i) {
+            const QString name = HeaderName(Lines[i].text);
+            if (name.isNull()) continue;
+            LastHeader = i;
+            if (!SectionIndex.contains(name.toCaseFolded())) SectionIndex.insert(name.toCaseFolded(), i);
+        }
+        IndexValid = true;
     }
-    return {-1, -1};
+    const auto it = SectionIndex.constFind(section.toCaseFolded());
+    if (it == SectionIndex.constEnd()) return {-1, -1};
+    const int i = it.value();
+    int end = i + 1;
+    while (end < count && HeaderName(Lines[end].text).isNull()) ++end;
+    return {i, end};
 }
 
 int TIniFile::FindKey(const Span& span, const QString& key) const {
@@ -164,6 +175,10 @@ void TIniFile::WriteString(const QString& section, const QString& key, const QSt
     if (span.header < 0) {
         if (!Lines.empty() && Lines.back().eol.isEmpty()) Lines.back().eol = QStringLiteral("\r\n");
         Lines.push_back({u'[' + section + u']', QStringLiteral("\r\n")});
+        // A section appended at the end moves no other header.
+        const QString name = HeaderName(Lines.back().text);
+        LastHeader = static_cast<int>(Lines.size()) - 1;
+        if (!SectionIndex.contains(name.toCaseFolded())) SectionIndex.insert(name.toCaseFolded(), LastHeader);
         Lines.push_back({line, QStringLiteral("\r\n")});
         return;
     }
@@ -176,6 +191,8 @@ void TIniFile::WriteString(const QString& section, const QString& key, const QSt
     int at = span.end;
     while (at - 1 > span.header && Lines[at - 1].text.trimmed().isEmpty()) --at;
     if (Lines[at - 1].eol.isEmpty()) Lines[at - 1].eol = QStringLiteral("\r\n");
+    // Only a line inserted above the last header moves headers.
+    if (at <= LastHeader) IndexValid = false;
     Lines.insert(Lines.begin() + at, Line{line, QStringLiteral("\r\n")});
 }
 
@@ -195,9 +212,13 @@ bool TIniFile::ValueExists(const QString& section, const QString& key) const {
 
 QStringList TIniFile::ReadSections() const {
     QStringList names;
+    QSet<QString> seen;
     for (const Line& l : Lines) {
         const QString name = HeaderName(l.text);
-        if (!name.isNull() && !names.contains(name, Qt::CaseInsensitive)) names << name;
+        if (!name.isNull() && !seen.contains(name.toCaseFolded())) {
+            seen.insert(name.toCaseFolded());
+            names << name;
+        }
     }
     return names;
 }
@@ -216,6 +237,7 @@ void TIniFile::EraseSection(const QString& section) {
     const Span span = FindSection(section);
     if (span.header < 0) return;
     Dirty = true;
+    IndexValid = false;
     Lines.erase(Lines.begin() + span.header, Lines.begin() + span.end);
 }
 
@@ -223,6 +245,7 @@ void TIniFile::DeleteKey(const QString& section, const QString& key) {
     const int k = FindKey(FindSection(section), key);
     if (k < 0) return;
     Dirty = true;
+    IndexValid = false;
     Lines.erase(Lines.begin() + k);
 }
 

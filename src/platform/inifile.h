@@ -1,4 +1,5 @@
 #pragma once
+#include <QHash>
 #include <QString>
 #include <QStringList>
 #include <vector>
@@ -73,4 +74,10 @@ private:
     bool Existed = false;
     bool ReadError = false;
     bool Dirty = false;
+    // Header line of each section (case-folded name, first occurrence), built
+    // on demand and dropped whenever lines are inserted or removed, so that
+    // files with thousands of sections are read in linear time.
+    mutable QHash<QString, int> SectionIndex;
+    mutable bool IndexValid = false;
+    mutable int LastHeader = -1;
 };

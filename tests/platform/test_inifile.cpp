@@ -150,4 +150,22 @@ TEST_F(IniTest, AtomicWriteLeavesNoTemporaryFiles) {
     EXPECT_EQ(ReadAll(path()), "[A]\nk=4\n");
 }
 
+TEST_F(IniTest, LookupsFollowInsertionsAndErasures) {
+    // Sections are found through an index; every edit that moves lines must
+    // leave later lookups right.
+    WriteAll(path(), "[A]\nk=1\n[B]\nk=2\n[a]\nk=dup\n[C]\nk=3\n");
+    TIniFile ini(path());
+    EXPECT_EQ(ini.ReadString("a", "k", "d"), "1");  // the first of two spellings counts
+    ini.WriteString("A", "new", "x");               // inserts a line before B
+    EXPECT_EQ(ini.ReadString("B", "k", "d"), "2");
+    EXPECT_EQ(ini.ReadString("C", "k", "d"), "3");
+    ini.EraseSection("A");
+    EXPECT_EQ(ini.ReadString("A", "k", "d"), "dup");
+    ini.DeleteKey("B", "k");
+    EXPECT_EQ(ini.ReadString("C", "k", "d"), "3");
+    ini.WriteString("D", "k", "4");
+    EXPECT_EQ(ini.ReadString("d", "K", "x"), "4");
+    EXPECT_EQ(ini.ReadSections(), QStringList({"B", "a", "C", "D"}));
+}
+
 }  // namespace

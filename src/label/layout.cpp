@@ -1,0 +1,196 @@
+#include "layout.h"
+
+#include "inifile.h"
+
+#include <QFileInfo>
+
+namespace {
+
+const QString kPanel = QStringLiteral("PANEL");
+const QString kLabelPrefix = QStringLiteral("LABEL");
+const QString kImagePrefix = QStringLiteral("IMAGE");
+
+QString Cut(QString text, int max) {
+    if (max > 0 && text.size() > max) text.truncate(max);
+    return text;
+}
+
+}  // namespace
+
+QString CompoCaption(int type) {
+    if (type < 0 || type >= static_cast<int>(CompoCaptions.size())) return {};
+    return CompoCaptions[static_cast<size_t>(type)].toString();
+}
+
+QColor ColorFromValue(int value) {
+    const auto v = static_cast<quint32>(value);
+    if ((v & 0xFF000000u) != 0) return QColor(Qt::black);
+    return QColor(static_cast<int>(v & 0xFF), static_cast<int>((v >> 8) & 0xFF), static_cast<int>((v >> 16) & 0xFF));
+}
+
+int ColorToValue(const QColor& color) {
+    const QColor c = color.toRgb();
+    return c.red() + 256 * c.green() + 65536 * c.blue();
+}
+
+bool LayoutSectionKind(const QString& section, LayoutObjectKind& kind) {
+    if (section.startsWith(kLabelPrefix, Qt::CaseSensitive)) {
+        kind = LayoutObjectKind::Label;
+        return true;
+    }
+    if (section.startsWith(kImagePrefix, Qt::CaseSensitive)) {
+        kind = LayoutObjectKind::Image;
+        return true;
+    }
+    return false;
+}
+
+QString LayoutSectionName(LayoutObjectKind kind, int number) {
+    return (kind == LayoutObjectKind::Label ? kLabelPrefix : kImagePrefix) + QString::number(number);
+}
+
+TLayoutDefaults DesignerLayoutDefaults() {
+    TLayoutDefaults d;
+    d.PanelWidth = 100;
+    d.PanelHeight = 50;
+    d.Type = ctUserLabel;
+    d.Text = QStringLiteral("??????");
+    d.FontName = QStringLiteral("Arial");
+    d.FontSize = 16;
+    d.RealSize = true;
+    d.MaxTextLength = 0;
+    return d;
+}
+
+TLayoutDefaults PrintLayoutDefaults() {
+    TLayoutDefaults d;
+    d.PanelWidth = 0;
+    d.PanelHeight = 0;
+    d.Type = ctPrice;
+    d.Text = QString();
+    d.FontName = QStringLiteral("Arial");
+    d.FontSize = 10;
+    d.RealSize = true;
+    d.MaxTextLength = 255;
+    return d;
+}
+
+void ReadLayoutGeometry(const TIniFile& ini, const QString& section, int& left, int& top, int& right, int& bottom) {
+    left = ini.ReadInteger(section, QStringLiteral("LEFT"), 0);
+    top = ini.ReadInteger(section, QStringLiteral("TOP"), 0);
+    right = ini.ReadInteger(section, QStringLiteral("RIGHT"), 0);
+    bottom = ini.ReadInteger(section, QStringLiteral("BOTTOM"), 0);
+}
+
+void ReadLayoutObject(const TIniFile& ini, const QString& section, LayoutObjectKind kind,
+                      const TLayoutDefaults& defaults, TLayoutObject& o) {
+    o.Kind = kind;
+    ReadLayoutGeometry(ini, section, o.Left, o.Top, o.Right, o.Bottom);
+    if (kind == LayoutObjectKind::Label) {
+        o.Type = static_cast<quint8>(ini.ReadInteger(section, QStringLiteral("TYPE"), defaults.Type));
+        o.Text = Cut(ini.ReadString(section, QStringLiteral("TEXT"), defaults.Text), defaults.MaxTextLength);
+        o.FontName = Cut(ini.ReadString(section, QStringLiteral("FONTNAME"), defaults.FontName), defaults.MaxTextLength);
+        o.FontSize = ini.ReadInteger(section, QStringLiteral("FONTSIZE"), defaults.FontSize);
+        o.FontBold = ini.ReadBool(section, QStringLiteral("FONTBOLD"), false);
+        o.FontItalic = ini.ReadBool(section, QStringLiteral("FONTITALIC"), false);
+        o.FontUnderline = ini.ReadBool(section, QStringLiteral("FONTUNDERLINE"), false);
+        o.FontColor = ini.ReadInteger(section, QStringLiteral("FONTCOLOR"), 0);
+        o.Alignment = static_cast<quint8>(ini.ReadInteger(section, QStringLiteral("ALIGNMENT"), taLeftJustify));
+    } else {
+        o.Type = ctUserBitmap;
+        o.FileName = Cut(ini.ReadString(section, QStringLiteral("FILENAME"), QString()), defaults.MaxTextLength);
+        o.RealSize = ini.ReadBool(section, QStringLiteral("REALSIZE"), defaults.RealSize);
+    }
+}
+
+TLabelLayout ReadLayout(const TIniFile& ini, const TLayoutDefaults& defaults) {
+    TLabelLayout layout;
+    layout.Width = ini.ReadInteger(kPanel, QStringLiteral("WIDTH"), defaults.PanelWidth);
+    layout.Height = ini.ReadInteger(kPanel, QStringLiteral("HEIGHT"), defaults.PanelHeight);
+    const QStringList sections = ini.ReadSections();
+    for (const QString& section : sections) {
+        LayoutObjectKind kind;
+        if (!LayoutSectionKind(section, kind)) continue;
+        TLayoutObject o;
+        ReadLayoutObject(ini, section, kind, defaults, o);
+        layout.Objects.push_back(std::move(o));
+    }
+    return layout;
+}
+
+bool LoadLayoutFile(const QString& path, const TLayoutDefaults& defaults, TLabelLayout& layout) {
+    const TIniFile ini(path);
+    if (ini.ReadFailed() || (ini.FileExisted() && QFileInfo(path).isDir())) {
+        layout = TLabelLayout{};
+        return false;
+    }
+    layout = ReadLayout(ini, defaults);
+    return true;
+}
+
+void WriteLayoutGeometry(TIniFile& ini, const QString& section, int left, int top, int right, int bottom) {
+    ini.WriteInteger(section, QStringLiteral("LEFT"), left);
+    ini.WriteInteger(section, QStringLiteral("TOP"), top);
+    ini.WriteInteger(section, QStringLiteral("RIGHT"), right);
+    ini.WriteInteger(section, QStringLiteral("BOTTOM"), bottom);
+}
+
+void WriteLabelKeys(TIniFile& ini, const QString& section, const TLayoutObject& o) {
+    ini.WriteString(section, QStringLiteral("CLASS"), QStringLiteral("LABEL"));
+    ini.WriteInteger(section, QStringLiteral("TYPE"), o.Type);
+    ini.WriteString(section, QStringLiteral("TEXT"), o.Text);
+    ini.WriteString(section, QStringLiteral("FONTNAME"), o.FontName);
+    ini.WriteInteger(section, QStringLiteral("FONTSIZE"), o.FontSize);
+    ini.WriteBool(section, QStringLiteral("FONTBOLD"), o.FontBold);
+    ini.WriteBool(section, QStringLiteral("FONTITALIC"), o.FontItalic);
+    ini.WriteBool(section, QStringLiteral("FONTUNDERLINE"), o.FontUnderline);
+    ini.WriteInteger(section, QStringLiteral("FONTCOLOR"), o.FontColor);
+    ini.WriteInteger(section, QStringLiteral("ALIGNMENT"), o.Alignment);
+}
+
+void WriteImageKeys(TIniFile& ini, const QString& section, const TLayoutObject& o) {
+    ini.WriteString(section, QStringLiteral("FILENAME"), o.FileName);
+    ini.WriteBool(section, QStringLiteral("REALSIZE"), o.RealSize);
+}
+
+void WriteLayoutObject(TIniFile& ini, const QString& section, const TLayoutObject& o) {
+    WriteLayoutGeometry(ini, section, o.Left, o.Top, o.Right, o.Bottom);
+    if (o.Kind == LayoutObjectKind::Label)
+        WriteLabelKeys(ini, section, o);
+    else
+        WriteImageKeys(ini, section, o);
+}
+
+void WriteLayoutPanel(TIniFile& ini, int width, int height) {
+    ini.WriteInteger(kPanel, QStringLiteral("WIDTH"), width);
+    ini.WriteInteger(kPanel, QStringLiteral("HEIGHT"), height);
+}
+
+void EraseLayoutSections(TIniFile& ini) {
+    // A hand-edited file may hold a section twice; erase every copy, or the
+    // old keys of the second one would mix with the new object's.
+    for (int i = 1; i <= 99; ++i) {
+        for (const LayoutObjectKind kind : {LayoutObjectKind::Label, LayoutObjectKind::Image}) {
+            const QString name = LayoutSectionName(kind, i);
+            while (ini.SectionExists(name)) ini.EraseSection(name);
+        }
+    }
+}
+
+QString TLayoutNumbering::Next(LayoutObjectKind kind) {
+    return LayoutSectionName(kind, kind == LayoutObjectKind::Label ? ++Labels : ++Images);
+}
+
+void WriteLayout(TIniFile& ini, const TLabelLayout& layout) {
+    EraseLayoutSections(ini);
+    WriteLayoutPanel(ini, layout.Width, layout.Height);
+    TLayoutNumbering numbering;
+    for (const TLayoutObject& o : layout.Objects) WriteLayoutObject(ini, numbering.Next(o.Kind), o);
+}
+
+bool SaveLayoutFile(const QString& path, const TLabelLayout& layout) {
+    TIniFile ini(path);
+    if (ini.ReadFailed()) return false;
+    WriteLayout(ini, layout);
+    return ini.UpdateFile();
+}

@@ -1,0 +1,143 @@
+#pragma once
+#include <QColor>
+#include <QString>
+#include <QStringList>
+#include <QStringView>
+#include <array>
+#include <vector>
+
+class TIniFile;
+
+// What a label object stands for; stored in layout files as TYPE.
+enum TCompoType : quint8 {
+    ctPrice = 0,
+    ctName = 1,
+    ctAbsPrice = 2,
+    ctCode = 3,
+    ctUserLabel = 4,
+    ctUserBitmap = 5,
+};
+
+// Default texts of the kinds ctPrice to ctUserLabel, indexed by kind.
+inline constexpr std::array<QStringView, 5> CompoCaptions = {
+    u"Cena", u"Nazwa", u"Cena za jednostkę", u"Kod", u"Napis",
+};
+// The default text of a kind; empty for any value outside CompoCaptions.
+QString CompoCaption(int type);
+
+// Text alignment of a label object, as stored in ALIGNMENT.
+enum TLabelAlignment : quint8 {
+    taLeftJustify = 0,
+    taRightJustify = 1,
+    taCenter = 2,
+};
+
+// Colour values as settings and layout files hold them: red + 256 × green +
+// 65536 × blue. Values with bits above the 24 colour bits (system colours) are
+// not plain colours; they come out as black.
+QColor ColorFromValue(int value);
+int ColorToValue(const QColor& color);
+
+// The two kinds of object sections.
+enum class LayoutObjectKind { Label, Image };
+
+// Which kind of object a section of a layout file holds: "LABEL" or "IMAGE" at
+// its first character, compared with case ("label1" and "XLABEL1" hold
+// nothing, "LABELS" and "LABEL_A" hold a label). Returns false for any other
+// section.
+bool LayoutSectionKind(const QString& section, LayoutObjectKind& kind);
+
+// "LABEL"n or "IMAGE"n.
+QString LayoutSectionName(LayoutObjectKind kind, int number);
+
+// One object section of a layout file, with every key it may hold. Geometry in
+// whole millimetres from the label's top-left corner.
+struct TLayoutObject {
+    LayoutObjectKind Kind = LayoutObjectKind::Label;
+    int Left = 0;
+    int Top = 0;
+    int Right = 0;
+    int Bottom = 0;
+    // Label sections.
+    quint8 Type = ctUserLabel;     // TYPE, low byte
+    QString Text;                  // TEXT
+    QString FontName;              // FONTNAME
+    int FontSize = 0;              // FONTSIZE, points at scale 1
+    bool FontBold = false;         // FONTBOLD
+    bool FontItalic = false;       // FONTITALIC
+    bool FontUnderline = false;    // FONTUNDERLINE
+    int FontColor = 0;             // FONTCOLOR, colour value
+    quint8 Alignment = taLeftJustify;  // ALIGNMENT, low byte
+    // Image sections.
+    QString FileName;              // FILENAME
+    bool RealSize = true;          // REALSIZE
+
+    int Width() const { return Right - Left; }
+    int Height() const { return Bottom - Top; }
+};
+
+// The values that stand in for keys missing from a file (or not numbers). The
+// designer and the print manager read the same files with different defaults.
+struct TLayoutDefaults {
+    int PanelWidth = 0;
+    int PanelHeight = 0;
+    quint8 Type = ctPrice;
+    QString Text;
+    QString FontName;
+    int FontSize = 0;
+    bool RealSize = true;
+    // Texts, font names and file names longer than this are cut; 0 keeps
+    // everything the INI reader gives (at most 2047 characters).
+    int MaxTextLength = 0;
+};
+
+// Designer: a 100 × 50 mm label, TYPE 4 (fixed text) "??????", Arial 16 points.
+TLayoutDefaults DesignerLayoutDefaults();
+// Printing: a 0 × 0 label, TYPE 0 (price), empty text, Arial 10 points, texts
+// cut to 255 characters.
+TLayoutDefaults PrintLayoutDefaults();
+
+// A whole layout: the label size in millimetres and the objects in file order.
+struct TLabelLayout {
+    int Width = 0;
+    int Height = 0;
+    std::vector<TLayoutObject> Objects;
+};
+
+// Reading. Sections are taken in file order by the prefix rule above; the
+// keys of each kind are read, everything else is ignored.
+// LEFT, TOP, RIGHT and BOTTOM, each 0 when missing.
+void ReadLayoutGeometry(const TIniFile& ini, const QString& section, int& left, int& top, int& right, int& bottom);
+void ReadLayoutObject(const TIniFile& ini, const QString& section, LayoutObjectKind kind,
+                      const TLayoutDefaults& defaults, TLayoutObject& object);
+TLabelLayout ReadLayout(const TIniFile& ini, const TLayoutDefaults& defaults);
+// Reads the file at `path`. A missing file reads as an empty layout with the
+// defaults' size; false only when the file exists but cannot be read. (The
+// print manager refuses a missing file itself.)
+bool LoadLayoutFile(const QString& path, const TLayoutDefaults& defaults, TLabelLayout& layout);
+
+// Writing, key by key in the file's order; an object section gets every key of
+// its kind.
+void WriteLayoutGeometry(TIniFile& ini, const QString& section, int left, int top, int right, int bottom);
+void WriteLabelKeys(TIniFile& ini, const QString& section, const TLayoutObject& object);
+void WriteImageKeys(TIniFile& ini, const QString& section, const TLayoutObject& object);
+void WriteLayoutObject(TIniFile& ini, const QString& section, const TLayoutObject& object);
+void WriteLayoutPanel(TIniFile& ini, int width, int height);
+// Erases LABEL1 to LABEL99 and IMAGE1 to IMAGE99 (higher numbers stay), so
+// that objects deleted since the last save do not come back.
+void EraseLayoutSections(TIniFile& ini);
+// Numbers labels and images separately from 1 in list order.
+class TLayoutNumbering {
+public:
+    QString Next(LayoutObjectKind kind);
+
+private:
+    int Labels = 0;
+    int Images = 0;
+};
+// The whole save: erase, PANEL, the objects in order. Other sections and keys
+// of the file stay as they were.
+void WriteLayout(TIniFile& ini, const TLabelLayout& layout);
+// Writes `layout` into the file at `path` (created when missing); false when
+// the file cannot be read or written.
+bool SaveLayoutFile(const QString& path, const TLabelLayout& layout);

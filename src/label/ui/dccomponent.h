@@ -1,0 +1,216 @@
+#pragma once
+#include "layout.h"
+
+#include <QImage>
+#include <QPoint>
+#include <QWidget>
+#include <array>
+#include <functional>
+
+class TIniFile;
+class QPainter;
+
+enum TDragState : quint8 {
+    dsIdle = 0,      // not selected
+    dsMoving = 1,
+    dsResizing = 2,
+    dsSelected = 3,
+};
+
+// Cursor identifiers of the size handles (0 is the default cursor).
+constexpr qint16 crDefault = 0;
+constexpr qint16 crSizeNESW = -6;
+constexpr qint16 crSizeNS = -7;
+constexpr qint16 crSizeNWSE = -8;
+constexpr qint16 crSizeWE = -9;
+
+// One of the eight size handles, in the object's client coordinates; the
+// bounds are inclusive on all four sides for the hit test.
+struct TSizeHandle {
+    int Left = 0;
+    int Top = 0;
+    int Right = 0;
+    int Bottom = 0;
+    qint16 Cursor = crDefault;
+};
+
+// A label object on the design panel: a child widget without a background of
+// its own that the administrator selects, moves and resizes with the mouse.
+// Position and size are pixels of the panel at the design scale `Scale`; the
+// font holds the design size (the stored size times `Scale`).
+//
+// The panel's child order is the z-order (first child backmost) and the order
+// in which a layout is saved.
+class TdcComponent : public QWidget {
+    Q_OBJECT
+public:
+    using Notify = std::function<void(TdcComponent*)>;
+
+    TdcComponent(QWidget* panel, quint8 scale);
+
+    // Fired when the object becomes selected, before every move or resize
+    // step, and on a double click.
+    Notify OnSelect;
+    Notify OnChange;
+    Notify OnDblClick;
+
+    TDragState DragState() const { return State; }
+    // Moving and resizing objects count as selected.
+    bool Select() const { return State != dsIdle; }
+    // true: selected, brought to the front, OnSelect, repaint; false: idle, repaint.
+    void SetSelect(bool value);
+
+    quint8 Scale() const { return ScaleValue; }
+    // Rescales position, size and font with truncating division by the old
+    // scale before multiplying: the remainders are lost.
+    void SetScale(quint8 scale);
+
+    int Left() const { return x(); }
+    int Top() const { return y(); }
+    int Width() const { return width(); }
+    int Height() const { return height(); }
+    void SetLeft(int v);
+    void SetTop(int v);
+    void SetWidth(int v);
+    void SetHeight(int v);
+
+    // Font: face name, design size in points, style and colour value.
+    const QString& FontName() const { return FontFace; }
+    void SetFontName(const QString& name);
+    int FontPointSize() const { return FontPoints; }
+    void SetFontPointSize(int points);
+    bool FontBold() const { return Bold; }
+    bool FontItalic() const { return Italic; }
+    bool FontUnderline() const { return Underline; }
+    void SetFontBold(bool on);
+    void SetFontItalic(bool on);
+    void SetFontUnderline(bool on);
+    int FontColor() const { return FontColorValue; }
+    void SetFontColor(int value);
+    // The font as painted: the design size limited to what a renderer can take.
+    QFont PaintFont() const;
+
+    const TSizeHandle& Handle(int index) const { return Handles.at(index); }
+    int ActiveHandle() const { return ActiveHandleIndex; }
+    QPoint GrabPoint() const { return Grab; }
+    bool IgnoreNextPress() const { return IgnorePress; }
+    qint16 CursorId() const { return CursorValue; }
+    // Index of the first handle that holds `p`, or -1.
+    int HandleAt(QPoint p) const;
+
+    void UpdateHandles();
+    // Pulls the object back over the panel's right and bottom edges (the left
+    // and top edges are not enforced).
+    void KeepInsideParent();
+
+    // One section of a layout file: the geometry in millimetres; the kinds add
+    // their own keys after it.
+    virtual void SaveToIni(TIniFile& ini, const QString& section) const;
+    virtual void LoadFromIni(const TIniFile& ini, const QString& section);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+
+    // The object's own content; not called while it is moved or resized.
+    virtual void Paint(QPainter& painter);
+    // The red frame and the black handles of a selected object.
+    void DrawSelection(QPainter& painter);
+    // A left press and release inside the object.
+    virtual void Click();
+    // Geometry of the object in millimetres, as written to a layout file.
+    void GeometryMm(int& left, int& top, int& right, int& bottom) const;
+    void ApplyGeometryMm(int left, int top, int right, int bottom);
+    int PanelWidth() const;
+    int PanelHeight() const;
+
+private:
+    void SetCursorId(qint16 id);
+    void Press(QMouseEvent* event);
+
+    TDragState State = dsIdle;
+    std::array<TSizeHandle, 8> Handles{};
+    QPoint Grab;
+    int ActiveHandleIndex = 0;
+    bool IgnorePress = false;
+    quint8 ScaleValue = 1;
+    qint16 CursorValue = crDefault;
+
+    QString FontFace = QStringLiteral("Arial");
+    int FontPoints = 15;
+    bool Bold = false;
+    bool Italic = false;
+    bool Underline = false;
+    int FontColorValue = 0;
+
+    // Mouse bookkeeping that maps the toolkit's event order onto the object's
+    // rules: a click needs a left press on the object, the press that comes
+    // with a double click is undone.
+    bool LeftPressed = false;
+    bool PressUnmoved = false;
+    TDragState StateBeforePress = dsIdle;
+    QPoint GrabBeforePress;
+    bool ReleaseOfDoubleClick = false;
+};
+
+// A text object: a goods field (price, name, unit price, barcode) or a fixed text.
+class TdcLabel : public TdcComponent {
+    Q_OBJECT
+public:
+    TdcLabel(QWidget* panel, quint8 scale);
+
+    const QString& Text() const { return TextValue; }
+    void SetText(const QString& text);
+    quint8 Alignment() const { return AlignmentValue; }
+    void SetAlignment(quint8 alignment);
+    quint8 AType() const { return TypeValue; }
+    void SetAType(quint8 type) { TypeValue = type; }
+    // Points at scale 1: the design size div Scale.
+    int FontSize() const;
+    void SetFontSize(int points);
+
+    void SaveToIni(TIniFile& ini, const QString& section) const override;
+    void LoadFromIni(const TIniFile& ini, const QString& section) override;
+
+protected:
+    void Paint(QPainter& painter) override;
+
+private:
+    QString TextValue;
+    quint8 AlignmentValue = taLeftJustify;
+    quint8 TypeValue = ctPrice;
+};
+
+// A picture object. Created behind every other object of the panel.
+class TdcImage : public TdcComponent {
+    Q_OBJECT
+public:
+    TdcImage(QWidget* panel, quint8 scale);
+
+    const QString& FileName() const { return File; }
+    // Loads the picture. In real-size mode the object takes the picture's pixel
+    // size, limited to the room right of and below it on the panel. A file
+    // that cannot be read sets LoadError, empties FileName and the picture and
+    // keeps the size.
+    void SetFileName(const QString& path);
+    bool RealSize() const { return Real; }
+    void SetRealSize(bool on);
+    bool LoadError() const { return Error; }
+    const QImage& Bitmap() const { return Picture; }
+
+    void SaveToIni(TIniFile& ini, const QString& section) const override;
+    void LoadFromIni(const TIniFile& ini, const QString& section) override;
+
+protected:
+    void Paint(QPainter& painter) override;
+
+private:
+    QImage Picture;
+    QString File;
+    bool Real = true;
+    bool Error = false;
+};

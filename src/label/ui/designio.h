@@ -1,0 +1,52 @@
+#pragma once
+#include "dccomponent.h"
+
+#include <QString>
+#include <QWidget>
+#include <functional>
+
+// The white panel that carries the label objects (`plProjDesign`). Any QWidget
+// can serve as the panel; this one adds the white background and a click
+// notification for placing new objects.
+class TDesignPanel : public QWidget {
+    Q_OBJECT
+public:
+    explicit TDesignPanel(QWidget* parent = nullptr);
+
+signals:
+    // A left press and release on the panel itself (not on an object).
+    void clicked();
+
+protected:
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+
+private:
+    bool Pressed = false;
+};
+
+// The label objects of the panel in child order (back to front).
+QList<TdcComponent*> DesignObjects(const QWidget* panel);
+
+// What the designer hands to every object that LoadDesign creates, and what
+// it does before the first object is selected (bring its toolbars to the state
+// for no selection).
+struct TDesignHooks {
+    TdcComponent::Notify OnSelect;
+    TdcComponent::Notify OnChange;
+    TdcComponent::Notify OnDblClick;
+    std::function<void()> BeforeSelectFirst;
+};
+
+// Writes the panel's size and objects into the layout file at `path`: erases
+// LABEL1 to LABEL99 and IMAGE1 to IMAGE99, writes PANEL, then numbers labels
+// and images separately in child order. Every other section and key of the
+// file stays. False when the file cannot be read or written.
+bool SaveDesign(const QWidget* panel, const QString& path, quint8 scale);
+
+// Replaces the panel's objects and size by the layout file at `path`, read
+// with the designer's defaults (a missing file gives an empty 100 × 50 mm
+// label and counts as success). Images whose picture cannot be read are left
+// out silently. On success the first object is selected. False when the file
+// exists but cannot be read; the panel is then left empty at the default size.
+bool LoadDesign(QWidget* panel, const QString& path, quint8 scale, const TDesignHooks& hooks = {});

@@ -1,0 +1,303 @@
+#include "inifile.h"
+#include "layout.h"
+#include "testsupport.h"
+
+#include <QDir>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace {
+
+const QByteArray kExample =
+    "[PANEL]\r\nWIDTH=30\r\nHEIGHT=20\r\n"
+    "[LABEL1]\r\nLEFT=1\r\nTOP=2\r\nRIGHT=29\r\nBOTTOM=7\r\nCLASS=LABEL\r\nTYPE=1\r\nTEXT=Nazwa\r\n"
+    "FONTNAME=Arial\r\nFONTSIZE=8\r\nFONTBOLD=1\r\nFONTITALIC=0\r\nFONTUNDERLINE=0\r\nFONTCOLOR=0\r\nALIGNMENT=2\r\n";
+
+TLayoutObject NameField() {
+    TLayoutObject o;
+    o.Kind = LayoutObjectKind::Label;
+    o.Left = 1;
+    o.Top = 2;
+    o.Right = 29;
+    o.Bottom = 7;
+    o.Type = ctName;
+    o.Text = QStringLiteral("Nazwa");
+    o.FontName = QStringLiteral("Arial");
+    o.FontSize = 8;
+    o.FontBold = true;
+    o.Alignment = taCenter;
+    return o;
+}
+
+TLayoutObject Label(int n) {
+    TLayoutObject o = NameField();
+    o.Type = ctUserLabel;
+    o.Text = QStringLiteral("Napis %1").arg(n);
+    o.Left = n;
+    o.Right = n + 10;
+    return o;
+}
+
+TLayoutObject Image(const QString& file) {
+    TLayoutObject o;
+    o.Kind = LayoutObjectKind::Image;
+    o.Left = 2;
+    o.Top = 3;
+    o.Right = 12;
+    o.Bottom = 8;
+    o.FileName = file;
+    o.RealSize = false;
+    return o;
+}
+
+class LayoutFile : public ::testing::Test {
+protected:
+    QTemporaryDir Dir;
+    QString Path(const QString& name = QStringLiteral("test.etk")) const { return Dir.filePath(name); }
+    TLabelLayout Read(const QByteArray& bytes, const TLayoutDefaults& defaults) {
+        WriteAll(Path(), bytes);
+        TLabelLayout layout;
+        EXPECT_TRUE(LoadLayoutFile(Path(), defaults, layout));
+        return layout;
+    }
+};
+
+}  // namespace
+
+TEST(LayoutKinds, CaptionsAndColourValues) {
+    EXPECT_EQ(CompoCaption(ctPrice), QStringLiteral("Cena"));
+    EXPECT_EQ(CompoCaption(ctName), QStringLiteral("Nazwa"));
+    EXPECT_EQ(CompoCaption(ctAbsPrice), QStringLiteral("Cena za jednostkę"));
+    EXPECT_EQ(CompoCaption(ctCode), QStringLiteral("Kod"));
+    EXPECT_EQ(CompoCaption(ctUserLabel), QStringLiteral("Napis"));
+    EXPECT_TRUE(CompoCaption(ctUserBitmap).isEmpty());
+    EXPECT_EQ(ColorFromValue(255), QColor(255, 0, 0));
+    EXPECT_EQ(ColorFromValue(8388608), QColor(0, 0, 128));
+    EXPECT_EQ(ColorToValue(QColor(128, 128, 0)), 32896);
+    EXPECT_EQ(ColorToValue(ColorFromValue(12632256)), 12632256);
+    // System colours and other non-plain values are no colour of their own.
+    EXPECT_EQ(ColorFromValue(static_cast<int>(0xFF00000F)), QColor(Qt::black));
+}
+
+TEST(LayoutKinds, SectionPrefixIsCaseSensitive) {
+    LayoutObjectKind kind;
+    for (const char* name : {"LABEL1", "LABELS", "LABEL_A", "LABEL", "LABEL100"}) {
+        EXPECT_TRUE(LayoutSectionKind(QString::fromLatin1(name), kind)) << name;
+        EXPECT_EQ(kind, LayoutObjectKind::Label) << name;
+    }
+    EXPECT_TRUE(LayoutSectionKind(QStringLiteral("IMAGE7"), kind));
+    EXPECT_EQ(kind, LayoutObjectKind::Image);
+    for (const char* name : {"label1", "Label1", "XLABEL1", "PANEL", " LABEL1", "image1", "IMAG"})
+        EXPECT_FALSE(LayoutSectionKind(QString::fromLatin1(name), kind)) << name;
+}
+
+TEST_F(LayoutFile, ExampleIsWrittenByteForByte) {
+    TLabelLayout layout;
+    layout.Width = 30;
+    layout.Height = 20;
+    layout.Objects.push_back(NameField());
+    ASSERT_TRUE(SaveLayoutFile(Path(), layout));
+    EXPECT_EQ(ReadAll(Path()), kExample);
+}
+
+TEST_F(LayoutFile, ExampleReadsBackWithEveryKey) {
+    const TLabelLayout layout = Read(kExample, PrintLayoutDefaults());
+    EXPECT_EQ(layout.Width, 30);
+    EXPECT_EQ(layout.Height, 20);
+    ASSERT_EQ(layout.Objects.size(), 1u);
+    const TLayoutObject& o = layout.Objects[0];
+    EXPECT_EQ(o.Kind, LayoutObjectKind::Label);
+    EXPECT_EQ(o.Left, 1);
+    EXPECT_EQ(o.Top, 2);
+    EXPECT_EQ(o.Right, 29);
+    EXPECT_EQ(o.Bottom, 7);
+    EXPECT_EQ(o.Type, ctName);
+    EXPECT_EQ(o.Text, QStringLiteral("Nazwa"));
+    EXPECT_EQ(o.FontName, QStringLiteral("Arial"));
+    EXPECT_EQ(o.FontSize, 8);
+    EXPECT_TRUE(o.FontBold);
+    EXPECT_FALSE(o.FontItalic);
+    EXPECT_FALSE(o.FontUnderline);
+    EXPECT_EQ(o.FontColor, 0);
+    EXPECT_EQ(o.Alignment, taCenter);
+}
+
+TEST_F(LayoutFile, MissingKeysTakeTheDefaultsOfTheReader) {
+    const QByteArray bytes = "[LABEL1]\r\nLEFT=3\r\n[IMAGE1]\r\nFILENAME=a.bmp\r\n";
+    const TLabelLayout design = Read(bytes, DesignerLayoutDefaults());
+    EXPECT_EQ(design.Width, 100);
+    EXPECT_EQ(design.Height, 50);
+    ASSERT_EQ(design.Objects.size(), 2u);
+    EXPECT_EQ(design.Objects[0].Type, ctUserLabel);
+    EXPECT_EQ(design.Objects[0].Text, QStringLiteral("??????"));
+    EXPECT_EQ(design.Objects[0].FontSize, 16);
+    EXPECT_EQ(design.Objects[0].FontName, QStringLiteral("Arial"));
+    EXPECT_EQ(design.Objects[0].Left, 3);
+    EXPECT_EQ(design.Objects[0].Right, 0);
+    EXPECT_TRUE(design.Objects[1].RealSize);
+
+    const TLabelLayout print = Read(bytes, PrintLayoutDefaults());
+    EXPECT_EQ(print.Width, 0);
+    EXPECT_EQ(print.Height, 0);
+    EXPECT_EQ(print.Objects[0].Type, ctPrice);
+    EXPECT_TRUE(print.Objects[0].Text.isEmpty());
+    EXPECT_EQ(print.Objects[0].FontSize, 10);
+    EXPECT_EQ(print.Objects[0].FontName, QStringLiteral("Arial"));
+    EXPECT_EQ(print.Objects[1].Kind, LayoutObjectKind::Image);
+    EXPECT_EQ(print.Objects[1].FileName, QStringLiteral("a.bmp"));
+    EXPECT_TRUE(print.Objects[1].RealSize);
+}
+
+TEST_F(LayoutFile, OnlyLabelAndImagePrefixesAreReadInFileOrder) {
+    const QByteArray bytes =
+        "[IMAGE2]\r\nFILENAME=b.bmp\r\n[label1]\r\nTEXT=lower\r\n[XLABEL1]\r\nTEXT=x\r\n[LABELS]\r\nTEXT=s\r\n"
+        "[SHOP]\r\nTEXT=shop\r\n[LABEL_A]\r\nTEXT=a\r\n[LABEL]\r\n[IMAGE1]\r\nFILENAME=a.bmp\r\n";
+    const TLabelLayout layout = Read(bytes, PrintLayoutDefaults());
+    ASSERT_EQ(layout.Objects.size(), 5u);
+    EXPECT_EQ(layout.Objects[0].FileName, QStringLiteral("b.bmp"));
+    EXPECT_EQ(layout.Objects[1].Text, QStringLiteral("s"));
+    EXPECT_EQ(layout.Objects[2].Text, QStringLiteral("a"));
+    EXPECT_EQ(layout.Objects[3].Kind, LayoutObjectKind::Label);
+    EXPECT_TRUE(layout.Objects[3].Text.isEmpty());
+    EXPECT_EQ(layout.Objects[4].FileName, QStringLiteral("a.bmp"));
+}
+
+TEST_F(LayoutFile, NumbersTextsAndBytesAsTheIniReaderGivesThem) {
+    const QByteArray bytes =
+        "[PANEL]\r\nWIDTH=abc\r\nHEIGHT=0x1E\r\n"
+        "[LABEL1]\r\nLEFT=$A\r\nTOP= 7 \r\nRIGHT=12mm\r\nBOTTOM=\r\nTYPE=258\r\nTEXT=   Cena   \r\n"
+        "FONTSIZE=9.5\r\nFONTBOLD=2\r\nFONTITALIC=-1\r\nFONTUNDERLINE=yes\r\nFONTCOLOR=$FF\r\nALIGNMENT=513\r\n";
+    const TLabelLayout layout = Read(bytes, DesignerLayoutDefaults());
+    EXPECT_EQ(layout.Width, 100);
+    EXPECT_EQ(layout.Height, 30);
+    ASSERT_EQ(layout.Objects.size(), 1u);
+    const TLayoutObject& o = layout.Objects[0];
+    EXPECT_EQ(o.Left, 10);
+    EXPECT_EQ(o.Top, 7);
+    EXPECT_EQ(o.Right, 0);
+    EXPECT_EQ(o.Bottom, 0);
+    EXPECT_EQ(o.Type, 2);  // low byte of 258
+    EXPECT_EQ(o.Text, QStringLiteral("Cena"));
+    EXPECT_EQ(o.FontSize, 16);
+    EXPECT_TRUE(o.FontBold);
+    EXPECT_TRUE(o.FontItalic);
+    EXPECT_FALSE(o.FontUnderline);
+    EXPECT_EQ(o.FontColor, 255);
+    EXPECT_EQ(o.Alignment, 1);  // low byte of 513
+}
+
+TEST_F(LayoutFile, PrintingCutsLongTextsTo255Characters) {
+    const QString longText(600, QChar(u'ż'));
+    TLabelLayout layout;
+    TLayoutObject label = NameField();
+    label.Text = longText;
+    label.FontName = longText;
+    layout.Objects.push_back(label);
+    layout.Objects.push_back(Image(QStringLiteral("/tmp/") + longText));
+    ASSERT_TRUE(SaveLayoutFile(Path(), layout));
+
+    TLabelLayout print;
+    ASSERT_TRUE(LoadLayoutFile(Path(), PrintLayoutDefaults(), print));
+    ASSERT_EQ(print.Objects.size(), 2u);
+    EXPECT_EQ(print.Objects[0].Text, longText.left(255));
+    EXPECT_EQ(print.Objects[0].FontName, longText.left(255));
+    EXPECT_EQ(print.Objects[1].FileName.size(), 255);
+
+    TLabelLayout design;
+    ASSERT_TRUE(LoadLayoutFile(Path(), DesignerLayoutDefaults(), design));
+    EXPECT_EQ(design.Objects[0].Text, longText);
+}
+
+TEST_F(LayoutFile, SavingErasesOldObjectsAndKeepsEverythingElse) {
+    WriteAll(Path(),
+             "; sklep\r\n[SHOP]\r\nNAME=Ry\x9C\r\n[PANEL]\r\nWIDTH=80\r\nCOMMENT=keep\r\n"
+             "[LABEL1]\r\nTEXT=1\r\n[LABEL2]\r\nTEXT=2\r\n[IMAGE1]\r\nFILENAME=x\r\n[LABEL3]\r\nTEXT=3\r\n"
+             "[LABEL4]\r\nTEXT=4\r\nOWN=old\r\n[LABEL100]\r\nTEXT=100\r\n[IMAGE100]\r\nFILENAME=y\r\n[label2]\r\nTEXT=dup\r\n");
+    TLabelLayout layout;
+    layout.Width = 40;
+    layout.Height = 25;
+    layout.Objects = {Label(1), Label(2)};
+    ASSERT_TRUE(SaveLayoutFile(Path(), layout));
+
+    const TIniFile ini(Path());
+    EXPECT_EQ(ini.ReadSections(),
+              QStringList({"SHOP", "PANEL", "LABEL100", "IMAGE100", "LABEL1", "LABEL2"}));
+    EXPECT_EQ(ini.ReadString("SHOP", "NAME", {}), QStringLiteral("Ryś"));
+    EXPECT_EQ(ini.ReadString("PANEL", "COMMENT", {}), QStringLiteral("keep"));
+    EXPECT_EQ(ini.ReadInteger("PANEL", "WIDTH", 0), 40);
+    EXPECT_EQ(ini.ReadString("LABEL2", "TEXT", {}), QStringLiteral("Napis 2"));
+    // The old second copy of LABEL2 is gone with the first, so no old key mixes in.
+    EXPECT_EQ(ini.ReadSection("LABEL2").size(), 14);
+    EXPECT_EQ(ini.ReadString("LABEL100", "TEXT", {}), QStringLiteral("100"));
+    EXPECT_TRUE(ReadAll(Path()).startsWith("; sklep\r\n[SHOP]\r\nNAME=Ry\x9C\r\n"));
+}
+
+TEST_F(LayoutFile, LabelsAndImagesAreNumberedSeparatelyInListOrder) {
+    TLabelLayout layout;
+    layout.Objects = {Image("a.bmp"), Label(1), Image("b.bmp"), Label(2), Label(3)};
+    ASSERT_TRUE(SaveLayoutFile(Path(), layout));
+    const TIniFile ini(Path());
+    EXPECT_EQ(ini.ReadSections(), QStringList({"PANEL", "IMAGE1", "LABEL1", "IMAGE2", "LABEL2", "LABEL3"}));
+    EXPECT_EQ(ini.ReadString("IMAGE2", "FILENAME", {}), QStringLiteral("b.bmp"));
+    EXPECT_EQ(ini.ReadSection("IMAGE1"),
+              QStringList({"LEFT", "TOP", "RIGHT", "BOTTOM", "FILENAME", "REALSIZE"}));
+    EXPECT_EQ(ini.ReadString("IMAGE1", "REALSIZE", {}), QStringLiteral("0"));
+}
+
+TEST_F(LayoutFile, MoreThan99LabelsAreWrittenAndReadBack) {
+    TLabelLayout layout;
+    for (int i = 1; i <= 120; ++i) layout.Objects.push_back(Label(i));
+    ASSERT_TRUE(SaveLayoutFile(Path(), layout));
+    TLabelLayout back;
+    ASSERT_TRUE(LoadLayoutFile(Path(), PrintLayoutDefaults(), back));
+    ASSERT_EQ(back.Objects.size(), 120u);
+    EXPECT_EQ(back.Objects[119].Text, QStringLiteral("Napis 120"));
+    EXPECT_EQ(back.Objects[99].Left, 100);
+
+    // Saving again overwrites LABEL100 and above key by key (they are never
+    // erased) and appends LABEL1 to LABEL99 after them: no object is doubled.
+    ASSERT_TRUE(SaveLayoutFile(Path(), layout));
+    ASSERT_TRUE(LoadLayoutFile(Path(), PrintLayoutDefaults(), back));
+    ASSERT_EQ(back.Objects.size(), 120u);
+    EXPECT_EQ(back.Objects[0].Text, QStringLiteral("Napis 100"));
+    EXPECT_EQ(back.Objects[20].Text, QStringLiteral("Napis 120"));
+    EXPECT_EQ(back.Objects[21].Text, QStringLiteral("Napis 1"));
+}
+
+TEST_F(LayoutFile, MissingFileReadsAsEmptyAndUnwritablePlacesFail) {
+    TLabelLayout layout;
+    ASSERT_TRUE(LoadLayoutFile(Path("missing.etk"), DesignerLayoutDefaults(), layout));
+    EXPECT_EQ(layout.Width, 100);
+    EXPECT_EQ(layout.Height, 50);
+    EXPECT_TRUE(layout.Objects.empty());
+
+    EXPECT_FALSE(SaveLayoutFile(Dir.filePath("no/such/folder/x.etk"), layout));
+    ASSERT_TRUE(QDir(Dir.path()).mkdir("folder.etk"));
+    EXPECT_FALSE(SaveLayoutFile(Dir.filePath("folder.etk"), layout));
+    EXPECT_FALSE(LoadLayoutFile(Dir.filePath("folder.etk"), DesignerLayoutDefaults(), layout));
+}
+
+TEST_F(LayoutFile, BadFilesGiveDefaultsNotFailures) {
+    // UTF-8 instead of Windows-1250: the numbers still count, the text is read
+    // byte by byte.
+    TLabelLayout utf8 = Read(QStringLiteral("[PANEL]\nWIDTH=58\n[LABEL1]\nLEFT=4\nTEXT=Cena za jednostkę\n").toUtf8(),
+                             PrintLayoutDefaults());
+    EXPECT_EQ(utf8.Width, 58);
+    ASSERT_EQ(utf8.Objects.size(), 1u);
+    EXPECT_EQ(utf8.Objects[0].Left, 4);
+    EXPECT_TRUE(utf8.Objects[0].Text.startsWith(QStringLiteral("Cena za jednostk")));
+
+    // Binary noise with NUL bytes and no structure.
+    QByteArray noise;
+    for (int i = 0; i < 4096; ++i) noise.append(static_cast<char>((i * 7919) % 256));
+    noise.append("\n[LABEL9\n=\n[IMAGE]\nFILENAME\n");
+    const TLabelLayout garbage = Read(noise, DesignerLayoutDefaults());
+    EXPECT_EQ(garbage.Width, 100);
+
+    // Ten thousand sections are read in one pass each.
+    QByteArray many = "[PANEL]\r\nWIDTH=30\r\n";
+    for (int i = 1; i <= 10000; ++i) many += "[LABEL" + QByteArray::number(i) + "]\r\nLEFT=" + QByteArray::number(i % 30) + "\r\nTEXT=t\r\n";
+    const TLabelLayout big = Read(many, PrintLayoutDefaults());
+    ASSERT_EQ(big.Objects.size(), 10000u);
+    EXPECT_EQ(big.Objects[9999].Left, 10000 % 30);
+}
