@@ -1,4 +1,6 @@
 #include "datafolder.h"
+#include "designio.h"
+#include "plcolorbox.h"
 #include "inifile.h"
 #include "loginforms.h"
 #include "mainform.h"
@@ -249,6 +251,89 @@ TEST_F(MainFormTest, AboutBoxNamesTheVersion) {
     form.Oprogramie1->trigger();
     ASSERT_EQ(prompter.messages(TScriptedPrompter::Kind::Info).size(), 1);
     EXPECT_TRUE(prompter.messages(TScriptedPrompter::Kind::Info)[0].startsWith("Prandel etykiet - wersja 2.0.0.0"));
+}
+
+}  // namespace
+
+namespace {
+
+struct LayoutInShellTest : MainFormTest {
+    // Logs in (no administrator set) and loads the shipped default layout.
+    void Start(TMainForm& form) {
+        TSplashScreenForm splash(&form);
+        splash.FormActivate();
+        TypeLogin("", "");
+        form.sbtnLoginClick();
+    }
+};
+
+TEST_F(LayoutInShellTest, StartUpLoadsTheDefaultLayoutIntoTheDesigner) {
+    TMainForm form;
+    Start(form);
+    EXPECT_TRUE(form.StartupErrors.isEmpty()) << form.StartupErrors.join('|').toStdString();
+    EXPECT_EQ(form.Settings.LabelFileName, home.path("LABELS/30x20.etk"));
+    EXPECT_GE(DesignObjects(form.plProjDesign).size(), 4);
+    EXPECT_FALSE(form.LayoutModified);
+}
+
+TEST_F(LayoutInShellTest, UnreadableLayoutIsAStartUpError) {
+    EnsureDataFolder();
+    QDir().mkpath(home.path("LABELS/folder.etk"));
+    WriteAll(home.path("settings.ini"), "[LABEL]\r\nFILENAME=folder.etk\r\n[OTHER]\r\nFIRSTRUN=0\r\n");
+    TMainForm form;
+    form.LoadingStep();
+    EXPECT_EQ(form.StartupErrors,
+              QStringList{QString::fromUtf8("błąd podczas odczytu pliku wyglądu etykiety: \"%1\".")
+                              .arg(home.path("LABELS/folder.etk"))});
+}
+
+TEST_F(LayoutInShellTest, LeavingTheDesignerAsksAndNoReloadsTheFile) {
+    TMainForm form;
+    Start(form);
+    const QByteArray before = ReadAll(form.Settings.LabelFileName);
+    form.sbtnProject->click();
+    const int objects = DesignObjects(form.plProjDesign).size();
+    delete DesignObjects(form.plProjDesign).last();
+    form.LayoutModified = true;
+
+    prompter.answer(false);
+    form.sbtnPrint->click();
+    EXPECT_EQ(prompter.messages(TScriptedPrompter::Kind::YesNo),
+              QStringList{QString::fromUtf8("Zmodyfikowano wygląd etykiety.\nZapisać zmiany w pliku: \"30x20.etk\"?")});
+    EXPECT_EQ(DesignObjects(form.plProjDesign).size(), objects);  // the file's layout is back
+    EXPECT_TRUE(form.LayoutModified);                              // as the reload leaves it
+    EXPECT_EQ(ReadAll(form.Settings.LabelFileName), before);
+
+    // Page 0 to page 2 asks too; Yes writes the file.
+    delete DesignObjects(form.plProjDesign).last();
+    prompter.answer(true);
+    form.sbtnConfiguration->click();
+    EXPECT_FALSE(form.LayoutModified);
+    EXPECT_NE(ReadAll(form.Settings.LabelFileName), before);
+}
+
+TEST_F(LayoutInShellTest, AFailedSaveIsReportedAndKeepsTheFlag) {
+    TMainForm form;
+    Start(form);
+    form.Settings.LabelFileName = home.path("no/such/folder/x.etk");
+    form.LayoutModified = true;
+    prompter.answer(true);
+    form.sbtnPrint->click();
+    EXPECT_TRUE(form.LayoutModified);
+    EXPECT_EQ(prompter.messages(TScriptedPrompter::Kind::Error),
+              QStringList{QString::fromUtf8("Wystąpił błąd podczas zapisu pliku: \"%1\".")
+                              .arg(home.path("no/such/folder/x.etk"))});
+}
+
+TEST_F(LayoutInShellTest, FrameColourComesFromTheColourBox) {
+    WriteAll(home.path("settings.ini"), "[LABEL]\r\nFRAMECOLOR=255\r\n[DATABASE]\r\nTYPE=x\r\n");
+    TMainForm form;
+    form.LoadingStep();
+    form.DeferredInit();
+    EXPECT_EQ(form.cbColor->Selected(), 255);
+    form.cbColor->SetSelected(0x00FF00);
+    form.close();
+    EXPECT_EQ(TIniFile(home.path("settings.ini")).ReadString("LABEL", "FRAMECOLOR", ""), QString::number(0x00FF00));
 }
 
 }  // namespace

@@ -1,6 +1,9 @@
 #include "mainform.h"
 
+#include "plcolorbox.h"
 #include "datafolder.h"
+#include "designio.h"
+#include "units.h"
 #include "externaldbbox.h"
 #include "externalstartup.h"
 #include "odbcmanager.h"
@@ -24,6 +27,7 @@
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QScreen>
+#include <QScrollArea>
 #include <QShortcut>
 #include <QStackedWidget>
 #include <QStyle>
@@ -207,7 +211,15 @@ void TMainForm::BuildDesignPage() {
     edLabelFileName->setReadOnly(true);
     fileRow->addWidget(edLabelFileName, 1);
     layout->addLayout(fileRow);
-    layout->addStretch(1);
+    auto* scroller = new QScrollArea(TabSheet2);
+    scroller->setObjectName(QStringLiteral("sbDesign"));
+    scroller->setBackgroundRole(QPalette::Dark);
+    scroller->setAlignment(Qt::AlignCenter);
+    plProjDesign = new TDesignPanel;
+    plProjDesign->setObjectName(QStringLiteral("plProjDesign"));
+    plProjDesign->resize(MmToPixelsX(*plProjDesign, 100, DesignScale()), MmToPixelsY(*plProjDesign, 50, DesignScale()));
+    scroller->setWidget(plProjDesign);
+    layout->addWidget(scroller, 1);
     PageControl1->addWidget(TabSheet2);
 }
 
@@ -235,6 +247,10 @@ void TMainForm::BuildConfigurationPage() {
     cbPrinterOrientation = new QComboBox(printer);
     cbPrinterOrientation->setObjectName(QStringLiteral("cbPrinterOrientation"));
     form->addWidget(plain(cbPrinterOrientation));
+    form->addWidget(plain(new QLabel(QStringLiteral("Kolor obramowania"), printer)));
+    cbColor = new TPLColorBox(printer);
+    cbColor->setObjectName(QStringLiteral("cbColor"));
+    form->addWidget(plain(cbColor));
     cbAskLabelCounter = new QCheckBox(QString::fromUtf8("Pytaj o ilość drukowanych etykiet"), printer);
     cbAskLabelCounter->setObjectName(QStringLiteral("cbAskLabelCounter"));
     form->addWidget(plain(cbAskLabelCounter));
@@ -328,6 +344,7 @@ void TMainForm::FillPrinterLists() {
 
 void TMainForm::FillConfigurationPage() {
     edLabelFileName->setText(ShortLayoutName(Settings.LabelFileName));
+    cbColor->SetSelected(Settings.FrameColor);
     GroupBox6->Fill();
     cbPrinterName->setCurrentIndex(cbPrinterName->findText(Settings.PrinterName, Qt::MatchExactly | Qt::MatchCaseSensitive));
     cbPrinterOrientation->setCurrentIndex(0);
@@ -338,6 +355,7 @@ void TMainForm::FillConfigurationPage() {
 
 void TMainForm::StoreConfigurationPage() {
     Settings.LabelFileName = FullLayoutName(edLabelFileName->text());
+    Settings.FrameColor = cbColor->Selected();
     Settings.DatabaseType = GroupBox6->DefinitionName();
     GroupBox6->StoreDatabaseFields();
     Settings.PrinterName = cbPrinterName->currentIndex() >= 0 ? cbPrinterName->currentText() : QString();

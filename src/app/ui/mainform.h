@@ -18,6 +18,9 @@ class QStackedWidget;
 class QToolButton;
 class QWidget;
 class TExternalDbBox;
+class TPLColorBox;
+class TDesignPanel;
+class QScrollArea;
 class TODBCManager;
 
 // The main window: the hub that owns the settings and the long-lived objects,
@@ -94,6 +97,8 @@ public:
     QComboBox* cbPrinterOrientation;
     QCheckBox* cbAskLabelCounter;
     QLineEdit* edLabelFileName;
+    TPLColorBox* cbColor;
+    TDesignPanel* plProjDesign;
     TExternalDbBox* GroupBox6;
 
 protected:
@@ -107,8 +112,12 @@ private:
     void BuildDesignPage();
     void BuildConfigurationPage();
     void SetLoggedIn(bool loggedIn);
+    // The designer's Save command: writes the layout file named by the settings.
     bool SaveLayout();
+    // Loads the layout file named by the settings into the design panel.
     bool ReloadLayout();
+    quint8 DesignScale() const;
+    void DesignObjectSelected(class TdcComponent* object);
     void FormCloseQuery();
     void FormClose();
 

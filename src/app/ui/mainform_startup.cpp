@@ -3,6 +3,7 @@
 #include "mainform.h"
 
 #include "datafolder.h"
+#include "designio.h"
 #include "externalstartup.h"
 #include "odbcmanager.h"
 #include "prompter.h"
@@ -34,5 +35,30 @@ void TMainForm::DeferredInit() {
     Prompter::current().error(text);
 }
 
-bool TMainForm::SaveLayout() { return true; }
-bool TMainForm::ReloadLayout() { return true; }
+quint8 TMainForm::DesignScale() const {
+    // Only a missing settings file leaves the zoom outside its range.
+    return Settings.Scale >= 1 && Settings.Scale <= 5 ? Settings.Scale : 2;
+}
+
+bool TMainForm::SaveLayout() {
+    if (!SaveDesign(plProjDesign, Settings.LabelFileName, DesignScale())) {
+        Prompter::current().error(
+            QString::fromUtf8("Wystąpił błąd podczas zapisu pliku: \"%1\".").arg(Settings.LabelFileName));
+        return false;
+    }
+    LayoutModified = false;
+    return true;
+}
+
+bool TMainForm::ReloadLayout() {
+    TDesignHooks hooks;
+    hooks.OnSelect = [this](TdcComponent* object) { DesignObjectSelected(object); };
+    hooks.OnChange = [this](TdcComponent*) { LayoutModified = true; };
+    return LoadDesign(plProjDesign, Settings.LabelFileName, DesignScale(), hooks);
+}
+
+void TMainForm::DesignObjectSelected(TdcComponent* object) {
+    // One object at a time carries the handles.
+    for (TdcComponent* other : DesignObjects(plProjDesign))
+        if (other != object && other->Select()) other->SetSelect(false);
+}
