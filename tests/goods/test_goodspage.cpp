@@ -18,7 +18,11 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMouseEvent>
 #include <QPushButton>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
 #include <QTest>
 #include <QToolButton>
 #include <QToolTip>
@@ -475,6 +479,51 @@ TEST_F(GoodsPageTest, GridDrawsMarkedRowsInTheTooltipColourAndTypeNames) {
     EXPECT_EQ(page.Model()->headerData(TGoodsListModel::colAbsCena, Qt::Horizontal).toString(),
               QString::fromUtf8("Cena za jednostkę"));
     EXPECT_EQ(page.Model()->index(0, TGoodsListModel::colTypKodu).data(TGoodsListModel::TypeCodeRole).toInt(), 14);
+}
+
+TEST_F(GoodsPageTest, AFailingBulkPassKeepsTheMarksAndSaysNothing) {
+    Fill({{"1", "a", "1", true}, {"2", "b", "1", true}, {"3", "c"}});
+    TGoodsPage& page = Open();
+    ClickAt(2, 5);
+    {
+        // The table refuses to mark anything more.
+        QSqlDatabase db = QSqlDatabase::database(page.tbLocalShow.ConnectionName());
+        QSqlQuery q(db);
+        ASSERT_TRUE(q.exec("CREATE TRIGGER refuse BEFORE UPDATE OF \"SELECT\" ON towary WHEN NEW.\"SELECT\" = 1 "
+                           "AND OLD.\"SELECT\" = 0 BEGIN SELECT RAISE(ABORT, 'locked'); END"))
+            << q.lastError().text().toStdString();
+    }
+    page.ShowView(1);  // clearing still works: "c" loses its mark
+    EXPECT_TRUE(MarkedIds().isEmpty());
+    EXPECT_TRUE(page.sbtnCheckAll->isEnabled());
+    page.sbtnCheckAll->click();
+    EXPECT_TRUE(MarkedIds().isEmpty());
+    EXPECT_EQ(page.SelectCounter.Count, 0);
+    ClickAt(0, 5);
+    EXPECT_TRUE(MarkedIds().isEmpty());
+    EXPECT_EQ(page.SelectCounter.Count, 0);
+    EXPECT_EQ(page.tbLocalShow.DataSetState(), TDataSetState::Browse);
+    EXPECT_TRUE(Prompt.calls().empty());
+    EXPECT_EQ(page.Model()->rowCount(), 2);
+}
+
+TEST_F(GoodsPageTest, TheFrameAroundSelectFollowsTheMouse) {
+    Fill({{"1", "a"}});
+    TGoodsPage& page = Open();
+    EXPECT_FALSE(page.Bevel1->isVisible());
+    QEvent enter(QEvent::Enter);
+    QApplication::sendEvent(page.sbtnCheckTypeChange, &enter);
+    EXPECT_TRUE(page.Bevel1->isVisible());
+    QApplication::sendEvent(page.sbtnUnCheckAll, &enter);
+    EXPECT_FALSE(page.Bevel1->isVisible());
+    QApplication::sendEvent(page.sbtnCheckAll, &enter);
+    EXPECT_TRUE(page.Bevel1->isVisible());
+    QTest::mouseMove(page.gdMain->viewport(), QPoint(40, 5));
+    QMouseEvent move(QEvent::MouseMove, QPointF(40, 5), QPointF(40, 5), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(page.gdMain->viewport(), &move);
+    EXPECT_FALSE(page.Bevel1->isVisible());
+    EXPECT_EQ(page.Bevel1->geometry().united(page.sbtnCheckAll->geometry()).united(page.sbtnCheckTypeChange->geometry()),
+              page.Bevel1->geometry());
 }
 
 TEST(GoodsGridLayout, ColumnWidthsRoundHalvesToEven) {

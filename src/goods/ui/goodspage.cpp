@@ -480,14 +480,17 @@ void TGoodsPage::SelectWithType(int type) {
 }
 
 void TGoodsPage::ToggleCurrentMark() {
+    int delta = 0;
     try {
         if (!tbLocalShow.Active() || tbLocalShow.IsEmpty()) return;
         const int row = tbLocalShow.RecNo();
         TogglingSelection = true;
         tbLocalShow.Edit();
+        TogglingSelection = false;
         TField select = tbLocalShow.FieldByName(QStringLiteral("SELECT"));
         const bool was = select.AsBoolean();
         select.SetAsBoolean(!was);
+        delta = was ? -1 : 1;
         if (was)
             SelectCounter.Decrement();
         else
@@ -498,7 +501,9 @@ void TGoodsPage::ToggleCurrentMark() {
         else
             ListChanged();
     } catch (const std::exception&) {
+        // The mark was not stored: the counter goes back to the marks there are.
         TogglingSelection = false;
+        if (delta != 0) SelectCounter.SetCount(SelectCounter.Count - delta);
         try {
             tbLocalShow.Cancel();
         } catch (const std::exception&) {
