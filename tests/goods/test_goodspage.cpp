@@ -191,6 +191,20 @@ TEST_F(GoodsPageTest, ViewsAndCheckTypesCombine) {
     page.SetCheckType(7);
     EXPECT_EQ(page.CheckType(), 0);
     EXPECT_EQ(page.sbtnCheckAll->text(), "Zaznacz\nwszystkie");
+    // The arrow checks the item of the current type and leaves the caption.
+    page.sbtnCheckAll->setProperty("Tag", 3);
+    page.sbtnCheckAll->setText("Zaznacz");
+    page.sbtnCheckTypeChange->click();
+    EXPECT_TRUE(page.pmCheckType->isVisible());
+    EXPECT_TRUE(page.pmCheckType->actions().at(2)->isChecked());
+    EXPECT_EQ(page.sbtnCheckAll->text(), "Zaznacz");
+    page.pmCheckType->hide();
+    // Choosing an item sets the type and runs the selection at once.
+    page.ShowView(0);
+    page.pmCheckType->actions().at(1)->trigger();
+    EXPECT_EQ(page.sbtnCheckAll->text(), "Zaznacz\nzmienione");
+    EXPECT_EQ(MarkedIds(), (QStringList{"1", "2", "4"}));
+    page.SetCheckType(7);
     const auto checked = page.pmCheckType->actions();
     ASSERT_EQ(checked.size(), 4);
     EXPECT_TRUE(checked[0]->isChecked());
@@ -416,8 +430,13 @@ TEST_F(GoodsPageTest, EditMenuEnablesItsItemsByTheListAndTheFocus) {
     EXPECT_TRUE(action("Nastpny1")->isEnabled());
     EXPECT_TRUE(action("Usu1")->isEnabled());
     EXPECT_FALSE(action("Odznaczwszystkie1")->isEnabled());
+    EXPECT_FALSE(page.nbFirst->isEnabled());
+    EXPECT_TRUE(page.nbLast->isEnabled());
     action("Ostatni1")->trigger();
     EXPECT_EQ(CurrentName(), "c");
+    EXPECT_EQ(page.gdMain->currentIndex().row(), 2);
+    EXPECT_TRUE(page.nbFirst->isEnabled());
+    EXPECT_FALSE(page.nbNext->isEnabled());
     open();
     EXPECT_TRUE(action("Pierwszy1")->isEnabled());
     EXPECT_FALSE(action("Ostatni1")->isEnabled());

@@ -310,7 +310,7 @@ void TGoodsPage::BuildBottomPanel() {
     connect(sbtnUnCheckAll, &QToolButton::clicked, this, [this] { ClearAllSelections(true); });
     connect(sbtnCheckAll, &QToolButton::clicked, this, &TGoodsPage::sbtnCheckAllClick);
     connect(sbtnCheckTypeChange, &QToolButton::clicked, this, [this] {
-        SetCheckType(CheckType());  // checks the popup item of the current type
+        CheckPopupItem();
         pmCheckType->popup(sbtnCheckAll->mapToGlobal(QPoint(0, sbtnCheckAll->height())));
     });
 }
@@ -392,6 +392,7 @@ void TGoodsPage::SyncGridToTable() {
         gdMain->selectionModel()->clear();
     }
     Syncing = false;
+    UpdateNavigator();
 }
 
 void TGoodsPage::GridCurrentChanged(const QModelIndex& current) {
@@ -401,6 +402,7 @@ void TGoodsPage::GridCurrentChanged(const QModelIndex& current) {
     } catch (const std::exception&) {
         // The list stays where the engine has it.
     }
+    UpdateNavigator();
 }
 
 void TGoodsPage::ShowView(int item) {
@@ -458,7 +460,24 @@ void TGoodsPage::SetCheckType(int type) {
         if (t.Type == type) item = &t;
     sbtnCheckAll->setProperty(kTag, item->Type);
     sbtnCheckAll->setText(QString::fromUtf8(item->Caption));
-    for (QAction* a : CheckTypeGroup->actions()) a->setChecked(a->data().toInt() == item->Type);
+    CheckPopupItem();
+}
+
+void TGoodsPage::CheckPopupItem() {
+    int type = CheckType();
+    if (type != 1 && type != 3 && type != 4) type = 0;
+    for (QAction* a : CheckTypeGroup->actions()) a->setChecked(a->data().toInt() == type);
+}
+
+void TGoodsPage::UpdateNavigator() {
+    const bool empty = IsEmpty();
+    const bool atBeginning = AtBeginning();
+    const bool atEnd = AtEnd();
+    nbFirst->setEnabled(!atBeginning);
+    nbPrior->setEnabled(!atBeginning);
+    nbNext->setEnabled(!atEnd);
+    nbLast->setEnabled(!atEnd);
+    nbDelete->setEnabled(!empty);
 }
 
 int TGoodsPage::CheckType() const { return sbtnCheckAll->property(kTag).toInt(); }

@@ -135,6 +135,8 @@ private:
     void SetListButtons(bool hasRecords);
     void UpdateListButtons();
     void SyncGridToTable();
+    void UpdateNavigator();
+    void CheckPopupItem();
     void GridCurrentChanged(const QModelIndex& current);
     void OnCounterChange(int count);
     void AfterInsert();
