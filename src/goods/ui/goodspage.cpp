@@ -289,6 +289,7 @@ void TGoodsPage::BuildBottomPanel() {
     sbtnCheckAll = PanelButton(plBottomDB, "sbtnCheckAll", QStringLiteral("Zaznacz"));
     sbtnCheckAll->setGeometry(620, 30, 90, 50);
     sbtnCheckTypeChange = PanelButton(plBottomDB, "sbtnCheckTypeChange", QString());
+    sbtnCheckTypeChange->setToolButtonStyle(Qt::ToolButtonIconOnly);
     sbtnCheckTypeChange->setArrowType(Qt::DownArrow);
     sbtnCheckTypeChange->setGeometry(710, 30, 18, 50);
     for (QToolButton* b : {sbtnDoPrint, sbtnShow, sbtnUnCheckAll, sbtnCheckAll}) b->setEnabled(false);
