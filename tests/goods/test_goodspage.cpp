@@ -50,7 +50,7 @@ protected:
     // The page as the main window's start leaves it: list open, view 0 applied.
     TGoodsPage& Open() {
         TGoodsPageContext context;
-        context.LastPrintDate = [] { return kLastPrint; };
+        context.LastPrintDate = [this] { return LastPrint; };
         context.Loading = [this] { return Loading; };
         Page = std::make_unique<TGoodsPage>(context);
         Page->resize(900, 500);
@@ -89,6 +89,7 @@ protected:
     TScriptedPrompter Prompt;
     std::unique_ptr<TGoodsPage> Page;
     bool Loading = false;
+    QDateTime LastPrint = kLastPrint;
 };
 
 TEST_F(GoodsPageTest, ClickInTheIconAreaAndSpaceToggleTheMarkAndTheCounter) {
@@ -209,6 +210,19 @@ TEST_F(GoodsPageTest, ViewsAndCheckTypesCombine) {
     ASSERT_EQ(checked.size(), 4);
     EXPECT_TRUE(checked[0]->isChecked());
     EXPECT_FALSE(checked[3]->isChecked());
+}
+
+TEST_F(GoodsPageTest, LastPrintViewIsEmptyBeforeAnyPrint) {
+    LastPrint = QDateTime(QDate(1899, 12, 30), QTime(0, 0));  // settings never written by a print
+    Fill({{"1", "a", "1", false, false, kLastPrint}, {"2", "b"}});
+    TGoodsPage& page = Open();
+    EXPECT_TRUE(page.sbtnDoPrint->isEnabled());
+    page.ShowView(3);
+    EXPECT_EQ(page.Model()->rowCount(), 0);
+    for (QToolButton* b : {page.sbtnDoPrint, page.sbtnShow, page.sbtnCheckAll}) EXPECT_FALSE(b->isEnabled());
+    page.ShowView(0);
+    EXPECT_EQ(page.Model()->rowCount(), 2);
+    EXPECT_TRUE(page.sbtnCheckAll->isEnabled());
 }
 
 TEST_F(GoodsPageTest, DeleteAsksOnceForTheMarkedGoodsOfTheView) {
