@@ -18,6 +18,7 @@ class QStackedWidget;
 class QToolButton;
 class QWidget;
 class TExternalDbBox;
+class TGoodsPage;
 class TODBCManager;
 
 // The main window: the hub that owns the settings and the long-lived objects,
@@ -72,6 +73,7 @@ public:
     QToolButton* sbtnChangePasswd;
     QStackedWidget* PageControl1;
     QWidget* TabSheet1;
+    TGoodsPage* GoodsPage;  // the whole content of TabSheet1
     QWidget* TabSheet2;
     QWidget* TabSheet3;
 
