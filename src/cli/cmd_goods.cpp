@@ -63,16 +63,41 @@ int GoodsList(const QStringList& args) {
     return 0;
 }
 
+// Marks goods as the select-by-type button does: the goods of view V lose
+// their marks, those of them that also match check type C get one.
+int GoodsSelect(const QStringList& args) {
+    const CliArgs a(args);
+    bool ok = true;
+    const auto type = a.integer(QStringLiteral("--check-type"), &ok);
+    if (!ok || !type || (*type != 0 && *type != 1 && *type != 3 && *type != 4))
+        return CliFail(QStringLiteral("Nieprawidłowy typ zaznaczania: %1").arg(a.value(QStringLiteral("--check-type")).value_or(QString())), 2);
+    const auto view = a.integer(QStringLiteral("--view"), &ok);
+    if (!ok || (args.contains(QStringLiteral("--view")) && !view) || (view && (*view < 0 || *view > 4)))
+        return CliFail(QStringLiteral("Nieprawidłowy kod widoku: %1").arg(a.value(QStringLiteral("--view")).value_or(QString())), 2);
+    TTable tbLocal, tbLocalShow;
+    const QDateTime lastPrint = LastPrintDateFromSettings();
+    tbLocalShow.SetFilter(ViewFilter(view.value_or(0), lastPrint));
+    tbLocalShow.SetFiltered(true);
+    if (!OpenList(tbLocal, tbLocalShow)) return 1;
+    try {
+        SelectByType(tbLocal, tbLocalShow, ViewFilter(view.value_or(0), lastPrint), ViewFilter(*type, lastPrint), {});
+    } catch (const TEngineError& e) {
+        return CliFail(e.Message());
+    }
+    return 0;
+}
+
 // Subcommands of "goods", each with its own function.
 const std::map<QString, std::function<int(const QStringList&)>>& GoodsSubcommands() {
     static const std::map<QString, std::function<int(const QStringList&)>> subcommands{
         {QStringLiteral("list"), GoodsList},
+        {QStringLiteral("select"), GoodsSelect},
     };
     return subcommands;
 }
 
 int RunGoods(const QStringList& args) {
-    if (args.isEmpty()) return CliFail(QStringLiteral("użycie: goods list [--view KOD]"), 2);
+    if (args.isEmpty()) return CliFail(QStringLiteral("użycie: goods list [--view KOD] | goods select --check-type C [--view V]"), 2);
     const auto& subs = GoodsSubcommands();
     const auto it = subs.find(args.first());
     if (it == subs.end()) return CliFail(QStringLiteral("Nieznane polecenie goods: %1").arg(args.first()), 2);
@@ -81,4 +106,4 @@ int RunGoods(const QStringList& args) {
 
 }  // namespace
 
-PRANDEL_CLI_COMMAND("goods", "goods list [--view KOD]", RunGoods);
+PRANDEL_CLI_COMMAND("goods", "goods list [--view KOD] | goods select --check-type C [--view V]", RunGoods);

@@ -298,17 +298,7 @@ std::optional<bool> ParseBool(const QString& text) {
 
 }  // namespace
 
-QString TField::AsString() const {
-    const QVariant v = Value();
-    if (v.isNull()) return QString();
-    switch (DataType()) {
-    case TFieldType::String: return v.toString();
-    case TFieldType::Integer: return QString::number(v.toLongLong());
-    case TFieldType::Boolean: return v.toBool() ? QStringLiteral("True") : QStringLiteral("False");
-    case TFieldType::DateTime: return DateTimeToText(v.toDateTime());
-    }
-    return QString();
-}
+QString TField::AsString() const { return Table->DisplayText(Index, Value()); }
 
 qint64 TField::AsInteger() const {
     const QVariant v = Value();
@@ -742,12 +732,8 @@ void TTable::FinalizeStatements() {
     FetchStatement = nullptr;
 }
 
-void TTable::Fetch() {
-    Buffer.assign(Defs.size(), QVariant());
-    Modified.assign(Defs.size(), false);
-    BufferRowId = -1;
-    EnsureKeys();
-    if (Keys.empty()) return;
+bool TTable::ReadRow(qint64 rowId, std::vector<QVariant>& out) const {
+    out.assign(Defs.size(), QVariant());
     // Moving through the list reads one row at a time; the statement is prepared
     // once per opening.
     auto* st = static_cast<sqlite3_stmt*>(FetchStatement);
@@ -758,9 +744,9 @@ void TTable::Fetch() {
             QStringLiteral("SELECT %1 FROM %2 WHERE rowid = ?").arg(cols.join(u','), QuoteName(SqlTable)).toUtf8();
         if (sqlite3_prepare_v2(Conn->Handle, sql.constData(), int(sql.size()), &st, nullptr) != SQLITE_OK)
             throw TEngineError(QString::fromUtf8(sqlite3_errmsg(Conn->Handle)));
-        FetchStatement = st;
+        const_cast<TTable*>(this)->FetchStatement = st;
     }
-    sqlite3_bind_int64(st, 1, Keys[Cur].RowId);
+    sqlite3_bind_int64(st, 1, rowId);
     const int rc = sqlite3_step(st);
     if (rc != SQLITE_ROW && rc != SQLITE_DONE) {
         const QString error = QString::fromUtf8(sqlite3_errmsg(Conn->Handle));
@@ -779,12 +765,48 @@ void TTable::Fetch() {
                 stored = QString(static_cast<const QChar*>(text), sqlite3_column_bytes16(st, i) / 2);
             }
             }
-            Buffer[i] = FromStorage(i, stored);
+            out[i] = FromStorage(i, stored);
         }
-        BufferRowId = Keys[Cur].RowId;
     }
     // SQLITE_DONE: the row was deleted through another table object.
     sqlite3_reset(st);
+    return rc == SQLITE_ROW;
+}
+
+void TTable::Fetch() {
+    Modified.assign(Defs.size(), false);
+    BufferRowId = -1;
+    EnsureKeys();
+    if (Keys.empty()) {
+        Buffer.assign(Defs.size(), QVariant());
+        return;
+    }
+    if (ReadRow(Keys[Cur].RowId, Buffer)) BufferRowId = Keys[Cur].RowId;
+}
+
+bool TTable::RecordAt(int pos, std::vector<QVariant>& values) const {
+    CheckActive();
+    EnsureKeys();
+    if (pos < 0 || pos >= static_cast<int>(Keys.size())) return false;
+    return ReadRow(Keys[pos].RowId, values);
+}
+
+void TTable::MoveTo(int pos) {
+    CheckBrowse();
+    EnsureKeys();
+    if (Keys.empty()) return;
+    SetPosition(pos);
+}
+
+QString TTable::DisplayText(int field, const QVariant& value) const {
+    if (value.isNull()) return QString();
+    switch (Defs.at(field).Type) {
+    case TFieldType::String: return value.toString();
+    case TFieldType::Integer: return QString::number(value.toLongLong());
+    case TFieldType::Boolean: return value.toBool() ? QStringLiteral("True") : QStringLiteral("False");
+    case TFieldType::DateTime: return DateTimeToText(value.toDateTime());
+    }
+    return QString();
 }
 
 void TTable::SetPosition(int pos) {

@@ -138,6 +138,13 @@ public:
     int RecordCount() const;
     // Position of the current record, from 0; -1 on an empty table.
     int RecNo() const;
+    // Moves to the record at `pos` of the current order (clamped to the list).
+    void MoveTo(int pos);
+    // The stored values of the record at `pos`, in field order, without moving
+    // the cursor (a pending edit is not seen). False when there is no such record.
+    bool RecordAt(int pos, std::vector<QVariant>& values) const;
+    // The engine's text of a value of field `field` (as TField::AsString gives it).
+    QString DisplayText(int field, const QVariant& value) const;
     // Reads the table anew, staying on the current record when it is still there.
     void Refresh();
 
@@ -198,6 +205,7 @@ private:
     void EnsureKeys() const;
     void ReloadFirst();
     void Fetch();
+    bool ReadRow(qint64 rowId, std::vector<QVariant>& out) const;
     void EnsureLoaded();
     void SetPosition(int pos);
     int PositionOf(qint64 rowId, const QString& order, bool isNull) const;

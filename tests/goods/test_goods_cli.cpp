@@ -81,3 +81,37 @@ TEST(GoodsCli, ListCreatesAMissingTableAndReportsAForeignOne) {
 }
 
 }  // namespace
+
+TEST(GoodsCli, SelectMarksTheViewByCheckType) {
+    TempDataHome home;
+    const QDateTime last(QDate(2026, 7, 8), QTime(9, 10, 11));
+    {
+        TTable t;
+        ASSERT_TRUE(CreateGoodsTable(t));
+        t.Open();
+        AddGoods(t, {"1", "a", "1", true, false, {}});
+        AddGoods(t, {"2", "b", "1", true, true, last});
+        AddGoods(t, {"3", "c", "1", false, true, {}});
+        AddGoods(t, {"4", "d", "1", false, false, last});
+    }
+    WriteAll(home.path("settings.ini"), "[LAST PRINT]\r\nDATE=2026-07-08 09:10:11\r\n");
+    const auto marked = [&] {
+        const auto r = Cli(home.dataFolder(), {"goods", "list", "--view", "2"});
+        QStringList ids;
+        for (const QString& line : r.Out.split('\n', Qt::SkipEmptyParts).mid(1)) ids << line.section('\t', 0, 0);
+        return ids;
+    };
+    // Changed goods never printed; the unchanged mark of 3 stays, being outside the view.
+    auto r = Cli(home.dataFolder(), {"goods", "select", "--check-type", "3", "--view", "1"});
+    EXPECT_EQ(r.Code, 0) << r.Err.toStdString();
+    EXPECT_EQ(marked(), (QStringList{"1", "3"}));
+    r = Cli(home.dataFolder(), {"goods", "select", "--check-type", "4"});
+    EXPECT_EQ(r.Code, 0);
+    EXPECT_EQ(marked(), (QStringList{"2", "4"}));
+    r = Cli(home.dataFolder(), {"goods", "select", "--check-type", "2"});
+    EXPECT_EQ(r.Code, 2);
+    EXPECT_FALSE(r.Err.isEmpty());
+    r = Cli(home.dataFolder(), {"goods", "select", "--check-type", "0", "--view", "x"});
+    EXPECT_EQ(r.Code, 2);
+    EXPECT_EQ(marked(), (QStringList{"2", "4"}));
+}

@@ -6,6 +6,7 @@
 #include "units.h"
 #include "externaldbbox.h"
 #include "externalstartup.h"
+#include "goodspage.h"
 #include "odbcmanager.h"
 #include "helpwindow.h"
 #include "loginforms.h"
@@ -53,6 +54,16 @@ QToolButton* MenuButton(QWidget* parent, const char* name, const QString& captio
     return b;
 }
 
+// Lays the window out now, before it is shown, so that positions can be read.
+void ActivateLayouts(QWidget* widget) {
+    if (QLayout* layout = widget->layout()) {
+        layout->invalidate();
+        layout->activate();
+    }
+    for (QObject* child : widget->children())
+        if (auto* w = qobject_cast<QWidget*>(child); w && !w->isWindow()) ActivateLayouts(w);
+}
+
 QAction* Item(QMenu* menu, const char* name, const QString& caption) {
     QAction* a = menu->addAction(caption);
     a->setObjectName(QLatin1String(name));
@@ -83,15 +94,21 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent) {
     BuildConfigurationPage();
     BuildMenuBar();
 
-    resize(980, 660);
+    // The window fits the controls: 20 pixels right of the rightmost control
+    // under the goods grid, 40 pixels below the lowest menu bar button.
+    ActivateLayouts(this);
+    const QPoint right = GoodsPage->sbtnCheckTypeChange->mapTo(this, QPoint(GoodsPage->sbtnCheckTypeChange->width(), 0));
+    const QPoint bottom = sbtnChangePasswd->mapTo(this, QPoint(0, sbtnChangePasswd->height()));
+    resize(right.x() + 20, bottom.y() + 40);
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
+    ActivateLayouts(this);
+    GoodsPage->LayoutColumns();
 
     sbtnPrintClick(sbtnPrint);
     FillPrinterLists();
     LayoutModified = false;
     AdminLoggedIn = false;
-    TogglingSelection = false;
     StartupErrors.clear();
     Loading = false;
 
@@ -183,6 +200,7 @@ void TMainForm::BuildMenuBar() {
 
     Edycja1 = menuBar()->addMenu(QStringLiteral("&Edycja"));
     Edycja1->setObjectName(QStringLiteral("Edycja1"));
+    FillEditMenu(Edycja1, GoodsPage, this);
 
     Pomoc1 = menuBar()->addMenu(QStringLiteral("Po&moc"));
     Pomoc1->setObjectName(QStringLiteral("Pomoc1"));
@@ -196,7 +214,15 @@ void TMainForm::BuildMenuBar() {
 void TMainForm::BuildPrintsPage() {
     TabSheet1 = new QWidget(PageControl1);
     TabSheet1->setObjectName(QStringLiteral("TabSheet1"));
-    new QVBoxLayout(TabSheet1);
+    auto* layout = new QVBoxLayout(TabSheet1);
+    TGoodsPageContext context;
+    context.LastPrintDate = [this] { return Settings.LastPrintDate; };
+    context.UnitSymbols = [this] {
+        return TUnitSymbols{Settings.CurrencySymbol, Settings.KgSymbol, Settings.LitreSymbol, Settings.SquareMetreSymbol};
+    };
+    context.Loading = [this] { return Loading; };
+    GoodsPage = new TGoodsPage(std::move(context), TabSheet1);
+    layout->addWidget(GoodsPage);
     PageControl1->addWidget(TabSheet1);
 }
 
@@ -351,6 +377,7 @@ void TMainForm::FillConfigurationPage() {
     const int o = cbPrinterOrientation->findText(Settings.Orientation, Qt::MatchExactly | Qt::MatchCaseSensitive);
     if (o >= 0) cbPrinterOrientation->setCurrentIndex(o);
     cbAskLabelCounter->setChecked(Settings.AskLabelCount);
+    GoodsPage->SetCheckType(Settings.CheckType);
 }
 
 void TMainForm::StoreConfigurationPage() {
@@ -361,6 +388,7 @@ void TMainForm::StoreConfigurationPage() {
     Settings.PrinterName = cbPrinterName->currentIndex() >= 0 ? cbPrinterName->currentText() : QString();
     Settings.Orientation = cbPrinterOrientation->currentText();
     Settings.AskLabelCount = cbAskLabelCounter->isChecked();
+    Settings.CheckType = static_cast<std::uint8_t>(GoodsPage->CheckType());
 }
 
 void TMainForm::showEvent(QShowEvent* event) {

@@ -20,7 +20,7 @@ class QWidget;
 class TExternalDbBox;
 class TPLColorBox;
 class TDesignPanel;
-class QScrollArea;
+class TGoodsPage;
 class TODBCManager;
 
 // The main window: the hub that owns the settings and the long-lived objects,
@@ -37,7 +37,6 @@ public:
     bool LayoutModified = false;
     bool AdminLoggedIn = false;
     bool PrintCancelRequested = false;
-    bool TogglingSelection = false;
     std::function<void(TMainForm*)> OnLoadFinished;
     QStringList StartupErrors;
     bool Loading = false;
@@ -75,6 +74,7 @@ public:
     QToolButton* sbtnChangePasswd;
     QStackedWidget* PageControl1;
     QWidget* TabSheet1;
+    TGoodsPage* GoodsPage;  // the whole content of TabSheet1
     QWidget* TabSheet2;
     QWidget* TabSheet3;
 

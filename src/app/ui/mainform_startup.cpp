@@ -5,6 +5,7 @@
 #include "datafolder.h"
 #include "designio.h"
 #include "externalstartup.h"
+#include "goodspage.h"
 #include "odbcmanager.h"
 #include "prompter.h"
 
@@ -18,6 +19,8 @@ void TMainForm::LoadingStep() {
     } else {
         StartupErrors << QString::fromUtf8("błąd podczas odczytu pliku konfiguracji programu.");
     }
+    StartupErrors << GoodsPage->OpenGoodsList();
+    GoodsPage->ShowView(0);
     Loading = false;
     // A copy: the handler unsubscribes itself while it runs.
     const auto handler = OnLoadFinished;

@@ -1,0 +1,123 @@
+#include "editrecordform.h"
+
+#include "barcodetypecombo.h"
+#include "engine.h"
+
+#include <QComboBox>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+TEditRecordForm::TEditRecordForm(TTable& table, bool insertMode, const TUnitSymbols& symbols, QWidget* parent)
+    : QDialog(parent), Table(table), Symbols(symbols) {
+    setObjectName(QStringLiteral("EditRecordForm"));
+    setWindowTitle(insertMode ? QStringLiteral("Dodaj nowy rekord") : QStringLiteral("Edycja rekordu"));
+    setModal(true);
+
+    auto* grid = new QGridLayout;
+    int row = 0;
+    const auto addRow = [&](const QString& caption, QWidget* control, QWidget* extra = nullptr) {
+        grid->addWidget(new QLabel(caption, this), row, 0);
+        grid->addWidget(control, row, 1);
+        if (extra) grid->addWidget(extra, row, 2);
+        ++row;
+    };
+    edName = BoundEdit("NAZWA", "edName");
+    edPrice = BoundEdit("CENA", "edPrice");
+    edWeight = BoundEdit("WAGA", "edWeight");
+    edAbsPrice = BoundEdit("ABSCENA", "edAbsPrice");
+    edBarcode = BoundEdit("KODKRESKOWY", "edBarcode");
+    btnCalculate = new QPushButton(QStringLiteral("Przelicz"), this);
+    btnCalculate->setObjectName(QStringLiteral("btnCalculate"));
+    btnCalculate->setFlat(true);
+    btnCalculate->setAutoDefault(false);
+    btnCalculate->setCursor(Qt::PointingHandCursor);
+    btnCalculate->setStyleSheet(QStringLiteral("QPushButton { color: palette(link); text-decoration: underline; border: none; }"));
+    cbCodeType = new QComboBox(this);
+    cbCodeType->setObjectName(QStringLiteral("cbCodeType"));
+
+    addRow(QStringLiteral("Nazwa"), edName);
+    addRow(QStringLiteral("Cena"), edPrice);
+    addRow(QStringLiteral("Waga"), edWeight);
+    addRow(QString::fromUtf8("Cena za jednostkę"), edAbsPrice, btnCalculate);
+    addRow(QStringLiteral("Kod"), edBarcode);
+    addRow(QStringLiteral("Typ kodu"), cbCodeType);
+
+    btnOk = new QPushButton(QStringLiteral("&Ok"), this);
+    btnOk->setObjectName(QStringLiteral("btnOk"));
+    btnOk->setDefault(true);
+    btnCancel = new QPushButton(QStringLiteral("&Anuluj"), this);
+    btnCancel->setObjectName(QStringLiteral("btnCancel"));
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(btnOk);
+    buttons->addWidget(btnCancel);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(grid);
+    layout->addLayout(buttons);
+    layout->setSizeConstraint(QLayout::SetFixedSize);  // fixed border
+    edName->setMinimumWidth(320);
+
+    int code = 14;
+    try {
+        code = static_cast<int>(std::clamp<qint64>(Table.FieldByName(QStringLiteral("TYPKODU")).AsInteger(), -1, 23));
+    } catch (const std::exception&) {
+        code = 14;
+    }
+    FillBarcodeTypeCombo(cbCodeType, code);
+
+    connect(edName, &QLineEdit::textChanged, this, &TEditRecordForm::UpdateOkButton);
+    connect(edPrice, &QLineEdit::textChanged, this, &TEditRecordForm::UpdateOkButton);
+    connect(btnCalculate, &QPushButton::clicked, this, &TEditRecordForm::btnCalculateClick);
+    connect(btnOk, &QPushButton::clicked, this, &QDialog::accept);
+    connect(btnCancel, &QPushButton::clicked, this, &QDialog::reject);
+    UpdateOkButton();
+}
+
+QLineEdit* TEditRecordForm::BoundEdit(const char* field, const char* objectName) {
+    auto* edit = new QLineEdit(this);
+    edit->setObjectName(QLatin1String(objectName));
+    try {
+        TField f = Table.FieldByName(QLatin1String(field));
+        if (f.Size() > 0) edit->setMaxLength(f.Size());
+        edit->setText(f.AsString());
+    } catch (const std::exception&) {
+        // A table without the field leaves the box unbound.
+        edit->setEnabled(false);
+        return edit;
+    }
+    const QString name = QLatin1String(field);
+    connect(edit, &QLineEdit::textChanged, this, [this, name](const QString& text) {
+        try {
+            Table.FieldByName(name).SetAsString(text);
+        } catch (const std::exception&) {
+            // The record is not being edited: nothing to write into.
+        }
+    });
+    return edit;
+}
+
+void TEditRecordForm::UpdateOkButton() {
+    btnOk->setEnabled(!edName->text().trimmed().isEmpty() && !edPrice->text().trimmed().isEmpty());
+}
+
+void TEditRecordForm::btnCalculateClick() {
+    edAbsPrice->setText(UnitPriceText(edPrice->text(), edWeight->text(), Symbols));
+}
+
+void TEditRecordForm::StoreCodeType() {
+    // With no type chosen (a stored code outside the list) the field keeps its value.
+    if (cbCodeType->currentIndex() < 0) return;
+    try {
+        Table.FieldByName(QStringLiteral("TYPKODU")).SetAsInteger(cbCodeType->currentIndex());
+    } catch (const std::exception&) {
+    }
+}
+
+void TEditRecordForm::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    UpdateOkButton();
+}

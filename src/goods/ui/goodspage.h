@@ -1,0 +1,162 @@
+#pragma once
+#include "engine.h"
+#include "selectcounter.h"
+#include "unitprice.h"
+
+#include <QDateTime>
+#include <QPixmap>
+#include <QPointer>
+#include <QStringList>
+#include <QTableView>
+#include <QWidget>
+#include <functional>
+
+class QAction;
+class QActionGroup;
+class QComboBox;
+class QFrame;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QToolButton;
+class TGoodsListModel;
+
+// What the goods page needs to know from the program around it.
+struct TGoodsPageContext {
+    std::function<QDateTime()> LastPrintDate;  // moment of the last print command
+    std::function<TUnitSymbols()> UnitSymbols;
+    std::function<bool()> Loading;  // the start-up loading step is running
+};
+
+// The goods grid: a read-only list with whole-row selection that reports clicks
+// in the mark icon area and the space bar.
+class TGoodsGrid : public QTableView {
+    Q_OBJECT
+public:
+    using QTableView::QTableView;
+signals:
+    void IconAreaClicked();
+    void SpacePressed();
+
+protected:
+    void mousePressEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+};
+
+// Page 0 of the main window: the navigator, the goods grid and the bottom panel
+// with the counter, views, search, marking and the print buttons. It owns the
+// two table objects of the goods table and the selection counter.
+class TGoodsPage : public QWidget {
+    Q_OBJECT
+public:
+    explicit TGoodsPage(TGoodsPageContext context, QWidget* parent = nullptr);
+    ~TGoodsPage() override;
+
+    TTable tbLocal;      // whole table, primary order: bulk passes and keys
+    TTable tbLocalShow;  // the list shown, name order, filtered by the view
+    TSelectCounter SelectCounter;
+    bool TogglingSelection = false;
+
+    // Start-up: creates the table when missing and opens the list; returns the
+    // start-up errors.
+    QStringList OpenGoodsList();
+    // The grid's column widths from its current width.
+    void LayoutColumns();
+
+    // View code of the view box's current item.
+    int CurrentViewCode() const;
+    // Selects item `item` of the view box and applies it.
+    void ShowView(int item);
+    void ApplyView();
+    void ClearAllSelections(bool hourglass);
+    void sbtnCheckAllClick();
+    // The check type of "Zaznacz" with its caption, without a selection run.
+    void SetCheckType(int type);
+    int CheckType() const;
+    // Chooses a check type as the popup does: caption, type, selection run.
+    void ChooseCheckType(int type);
+    // Runs a selection by type with another check type, then puts the button's back.
+    void SelectWithType(int type);
+    void ToggleCurrentMark();
+    void Search(const QString& text);
+    bool EditRecordDialog(bool insertMode);
+
+    // List commands of the navigator and the "Edycja" menu.
+    void First();
+    void Prior();
+    void Next();
+    void Last();
+    void InsertRecord();
+    void DeleteRecord();
+    void EditRecord();
+    bool AtBeginning();
+    bool AtEnd();
+    bool IsEmpty();
+
+    // The grid follows the list's current record (after any change of the table).
+    void ListChanged();
+    TGoodsListModel* Model() const { return ListModel; }
+
+    QWidget* DBNavigator1;
+    QToolButton* nbFirst;
+    QToolButton* nbPrior;
+    QToolButton* nbNext;
+    QToolButton* nbLast;
+    QToolButton* nbInsert;
+    QToolButton* nbDelete;
+    QToolButton* nbEdit;
+    TGoodsGrid* gdMain;
+    QFrame* plBottomDB;
+    QLabel* stConterInfo;
+    QComboBox* cbShowType;
+    QLineEdit* edFindRecord;
+    QToolButton* sbtnDoPrint;
+    QToolButton* sbtnShow;
+    QToolButton* sbtnUnCheckAll;
+    QToolButton* sbtnCheckAll;
+    QToolButton* sbtnCheckTypeChange;
+    QMenu* pmCheckType;
+    QFrame* Bevel1;
+    QPixmap CheckedIcon;
+    QPixmap UncheckedIcon;
+
+signals:
+    void DoPrintClicked();
+    void ShowClicked();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    void BuildNavigator();
+    void BuildBottomPanel();
+    void InstallTableEvents();
+    void SetListButtons(bool hasRecords);
+    void UpdateListButtons();
+    void SyncGridToTable();
+    void UpdateNavigator();
+    void CheckPopupItem();
+    void GridCurrentChanged(const QModelIndex& current);
+    void OnCounterChange(int count);
+    void AfterInsert();
+    void AfterEdit();
+    void BeforeDelete();
+    QString LastPrintFilter(int code) const;
+
+    TGoodsPageContext Context;
+    TGoodsListModel* ListModel = nullptr;
+    QActionGroup* CheckTypeGroup = nullptr;
+    bool Syncing = false;
+};
+
+// Fills `menu` with the items of the "Edycja" menu for `page`, with their
+// enabling rules applied whenever the menu opens. "Kopiuj" and "Wklej" work on
+// the focused single-line edit box of `window`.
+void FillEditMenu(QMenu* menu, TGoodsPage* page, QWidget* window);
+
+// "Kopiuj": the box's selected text to the clipboard.
+void CopyFromEdit(QLineEdit* edit);
+// "Wklej": the clipboard's text inserted at the caret (the start of a selection,
+// which is kept), the caret then at the end. Nothing for a read-only box.
+void PasteIntoEdit(QLineEdit* edit);
