@@ -10,6 +10,7 @@
 #include <QSqlError>
 #include <QSqlRecord>
 #include <cmath>
+#include <optional>
 
 namespace {
 
@@ -220,7 +221,8 @@ TUpdateOutcome RunGoodsUpdate(TUpdateRun& run) {
             }
             if (run.SetMaximum) run.SetMaximum(static_cast<int>(std::clamp<qint64>(max, 0, INT32_MAX)));
         }
-        QSqlQuery qrOutside = run.dbOutside->Open(run.Manager->GetQuery1());
+        std::optional<QSqlQuery> query(run.dbOutside->Open(run.Manager->GetQuery1()));
+        QSqlQuery& qrOutside = *query;
         merger = std::make_unique<TGoodsMerger>(tbLocal, run.Symbols);
         bool more = qrOutside.next();
         while (more) {
@@ -238,7 +240,7 @@ TUpdateOutcome RunGoodsUpdate(TUpdateRun& run) {
         merger->Commit();
         merger.reset();
         tbLocal.Close();
-        qrOutside.finish();
+        query.reset();
         run.dbOutside->Disconnect();
         out.Ok = true;
         out.Message = out.Changes > 0 ? kUpdateCountPrefix + QString::number(out.Changes) : kUpdateNoChanges;

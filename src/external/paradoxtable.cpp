@@ -264,7 +264,12 @@ std::unique_ptr<TExtTable> ReadParadoxTable(TFileBytes table, TFileBytes memo, Q
     const std::uint8_t version = d[0x39];
     if (fileType != 0 && fileType != 2) return fail(QStringLiteral("Plik nie jest tabelą Paradox."));
     if (version < 3 || version > 12) return fail(QStringLiteral("Nieznana wersja tabeli Paradox."));
-    if (Le32(d + 0x25) != 0) return fail(QStringLiteral("Tabela Paradox jest zaszyfrowana."));
+    // Version 4 and later mark the first key word with FF00FF00 and keep the
+    // real one further on.
+    const std::uint32_t key1 = Le32(d + 0x25);
+    const bool keyLater = key1 == 0xFF00FF00u;
+    if ((key1 != 0 && !keyLater) || (keyLater && Le32(d + 0x5C) != 0))
+        return fail(QStringLiteral("Tabela Paradox jest zaszyfrowana."));
     if (blockKb < 1 || blockKb > 32) return fail(QStringLiteral("Nagłówek tabeli Paradox jest uszkodzony."));
     t->BlockSize = blockKb * 1024u;
     if (t->HeaderSize < 0x58 || t->HeaderSize > size || t->RecordSize == 0 || t->RecordSize > t->BlockSize - 6 ||
