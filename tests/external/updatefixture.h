@@ -1,5 +1,6 @@
 #pragma once
 #include "dbfwriter.h"
+#include "odbcenv.h"
 #include "engine.h"
 #include "externaldb.h"
 #include "goodstable.h"
