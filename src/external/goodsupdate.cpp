@@ -14,7 +14,7 @@
 
 namespace {
 
-constexpr int kBatchRows = 2000;
+constexpr int kBatchRows = 10000;
 
 QString Quote(const QString& name) { return u'"' + name + u'"'; }
 
