@@ -39,13 +39,11 @@ public:
     std::size_t HeaderSize = 0;
     std::size_t RecordSize = 0;
     std::int64_t Records = 0;
-    std::int64_t Pos = 0;
 
     std::int64_t RecordCount() const override { return Records; }
-    void Rewind() override { Pos = 0; }
-
-    bool Next(std::vector<QVariant>& row) override {
-        while (Pos < Records) {
+    bool NextAt(TExtPosition& at, std::vector<QVariant>& row) const override {
+        std::int64_t& Pos = at.Major;
+        while (Pos >= 0 && Pos < Records) {
             const std::uint8_t* rec = Table.Data() + HeaderSize + static_cast<std::size_t>(Pos) * RecordSize;
             ++Pos;
             if (rec[0] == '*') continue;  // deleted

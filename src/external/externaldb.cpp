@@ -1,6 +1,7 @@
 #include "externaldb.h"
 
 #include "externaltable.h"
+#include "foldervtab.h"
 
 #include <QDate>
 #include <QDateTime>
@@ -101,6 +102,8 @@ QStringList QueryTableNames(const QString& sql) {
 struct TExternalDatabase::TLoaded {
     std::map<QString, QString> ByFile;  // file path -> SQL name it was read as
     QStringList SqlNames;               // lower case
+    std::vector<std::unique_ptr<TExtTable>> Tables;  // walked by the connection's virtual tables
+    bool ModuleRegistered = false;
 };
 
 TExternalDatabase::TExternalDatabase() : Loaded(std::make_unique<TLoaded>()) {
@@ -216,64 +219,19 @@ void TExternalDatabase::LoadTable(const QString& sqlName, const QString& path) {
     std::unique_ptr<TExtTable> table = OpenExtTable(path, error);
     if (!table) throw TExternalError(error);
 
-    QStringList columns;
-    QStringList seen;
-    for (const TExtField& f : table->Fields()) {
-        QString name = f.Name;
-        // Two fields of one name would stop the table; the second gets a number.
-        for (int k = 2; seen.contains(name.toLower()); ++k) name = f.Name + QString::number(k);
-        seen << name.toLower();
-        columns << Quote(name);
+    // The table stays in its file: SQLite walks it through our reader.
+    if (!Loaded->ModuleRegistered) {
+        const QVariant handle = db.driver()->handle();
+        auto* h = handle.isValid() && qstrcmp(handle.typeName(), "sqlite3*") == 0 ? *static_cast<sqlite3* const*>(handle.data()) : nullptr;
+        if (!h || !RegisterFolderModule(h, &Loaded->Tables)) throw TExternalError(QStringLiteral("Brak bazy SQLite."));
+        Loaded->ModuleRegistered = true;
     }
-    if (!q.exec(QStringLiteral("CREATE TABLE %1 (%2)").arg(Quote(sqlName), columns.join(u','))))
+    Loaded->Tables.push_back(std::move(table));
+    if (!q.exec(QStringLiteral("CREATE VIRTUAL TABLE %1 USING %2(%3)")
+                    .arg(Quote(sqlName), QLatin1String(kFolderModule), QString::number(Loaded->Tables.size() - 1)))) {
+        Loaded->Tables.pop_back();
         throw TExternalError(q.lastError().text());
-
-    const QVariant handle = db.driver()->handle();
-    auto* h = handle.isValid() && qstrcmp(handle.typeName(), "sqlite3*") == 0 ? *static_cast<sqlite3* const*>(handle.data()) : nullptr;
-    if (!h) throw TExternalError(QStringLiteral("Brak bazy SQLite."));
-    QStringList marks;
-    for (qsizetype i = 0; i < columns.size(); ++i) marks << QStringLiteral("?");
-    const QByteArray insert = QStringLiteral("INSERT INTO %1 VALUES (%2)").arg(Quote(sqlName), marks.join(u',')).toUtf8();
-    sqlite3_stmt* st = nullptr;
-    if (sqlite3_prepare_v2(h, insert.constData(), -1, &st, nullptr) != SQLITE_OK)
-        throw TExternalError(QString::fromUtf8(sqlite3_errmsg(h)));
-    sqlite3_exec(h, "BEGIN", nullptr, nullptr, nullptr);
-    std::vector<QVariant> row;
-    QString failure;
-    table->Rewind();
-    while (table->Next(row)) {
-        for (int i = 0; i < static_cast<int>(row.size()); ++i) {
-            const QVariant& v = row[i];
-            const int col = i + 1;
-            if (v.isNull()) {
-                sqlite3_bind_null(st, col);
-                continue;
-            }
-            switch (v.typeId()) {
-            case QMetaType::LongLong: sqlite3_bind_int64(st, col, v.toLongLong()); break;
-            case QMetaType::Double: sqlite3_bind_double(st, col, v.toDouble()); break;
-            case QMetaType::Bool: sqlite3_bind_int(st, col, v.toBool() ? 1 : 0); break;
-            case QMetaType::QByteArray: {
-                const QByteArray b = v.toByteArray();
-                sqlite3_bind_blob64(st, col, b.constData(), static_cast<sqlite3_uint64>(b.size()), SQLITE_TRANSIENT);
-                break;
-            }
-            default: {
-                const QByteArray t = ExternalValueText(v).toUtf8();
-                sqlite3_bind_text64(st, col, t.constData(), static_cast<sqlite3_uint64>(t.size()), SQLITE_TRANSIENT, SQLITE_UTF8);
-                break;
-            }
-            }
-        }
-        if (sqlite3_step(st) != SQLITE_DONE) {
-            failure = QString::fromUtf8(sqlite3_errmsg(h));
-            break;
-        }
-        sqlite3_reset(st);
     }
-    sqlite3_finalize(st);
-    sqlite3_exec(h, failure.isEmpty() ? "COMMIT" : "ROLLBACK", nullptr, nullptr, nullptr);
-    if (!failure.isEmpty()) throw TExternalError(failure);
     Loaded->ByFile[key] = sqlName;
     Loaded->SqlNames << sqlName.toLower();
     ++TablesLoaded;

@@ -47,18 +47,29 @@ private:
     std::size_t Length = 0;
 };
 
+// A place in a table; several may walk one table at once.
+struct TExtPosition {
+    std::int64_t Major = 0;
+    std::int64_t Minor = 0;
+};
+
 class TExtTable {
 public:
     virtual ~TExtTable() = default;
     const std::vector<TExtField>& Fields() const { return FieldList; }
     // The number of records the reader will at most give.
     virtual std::int64_t RecordCount() const = 0;
-    // Back to the first record.
-    virtual void Rewind() = 0;
-    // Reads the next live record into `row` (one value per field; a null
-    // QVariant for an empty value). False at the end.
-    virtual bool Next(std::vector<QVariant>& row) = 0;
+    // Reads the live record at or after `at` into `row` (one value per field;
+    // a null QVariant for an empty value) and moves `at` past it. False at
+    // the end.
+    virtual bool NextAt(TExtPosition& at, std::vector<QVariant>& row) const = 0;
+    // The same with the table's own place.
+    void Rewind() { Own = TExtPosition(); }
+    bool Next(std::vector<QVariant>& row) { return NextAt(Own, row); }
     TExtCodePage CodePage() const { return Page; }
+
+private:
+    TExtPosition Own;
 
 protected:
     std::vector<TExtField> FieldList;

@@ -67,11 +67,8 @@ public:
     std::int64_t Declared = 0;
     std::vector<std::uint16_t> Blocks;  // the data blocks in their chain order
 
-    std::size_t BlockIndex = 0;
-    int InBlock = 0;
 
     std::int64_t RecordCount() const override { return Declared; }
-    void Rewind() override { BlockIndex = 0, InBlock = 0; }
 
     int RecordsIn(std::uint16_t block) const {
         const std::uint8_t* b = Table.Data() + HeaderSize + (block - 1) * BlockSize;
@@ -82,16 +79,17 @@ public:
         return static_cast<int>(std::min(n, (BlockSize - 6) / RecordSize));
     }
 
-    bool Next(std::vector<QVariant>& row) override {
-        while (BlockIndex < Blocks.size()) {
-            const std::uint16_t block = Blocks[BlockIndex];
-            if (InBlock >= RecordsIn(block)) {
-                ++BlockIndex;
-                InBlock = 0;
+    bool NextAt(TExtPosition& at, std::vector<QVariant>& row) const override {
+        while (at.Major >= 0 && static_cast<std::uint64_t>(at.Major) < Blocks.size()) {
+            const std::uint16_t block = Blocks[static_cast<std::size_t>(at.Major)];
+            if (at.Minor < 0 || at.Minor >= RecordsIn(block)) {
+                ++at.Major;
+                at.Minor = 0;
                 continue;
             }
+            const auto InBlock = static_cast<std::size_t>(at.Minor);
             const std::uint8_t* rec = Table.Data() + HeaderSize + (block - 1) * BlockSize + 6 + InBlock * RecordSize;
-            ++InBlock;
+            ++at.Minor;
             row.assign(FieldList.size(), QVariant());
             for (std::size_t i = 0; i < FieldList.size(); ++i) row[i] = Value(FieldList[i], rec + FieldList[i].Offset);
             return true;
@@ -268,7 +266,7 @@ std::unique_ptr<TExtTable> ReadParadoxTable(TFileBytes table, TFileBytes memo, Q
     // real one further on.
     const std::uint32_t key1 = Le32(d + 0x25);
     const bool keyLater = key1 == 0xFF00FF00u;
-    if ((key1 != 0 && !keyLater) || (keyLater && Le32(d + 0x5C) != 0))
+    if ((key1 != 0 && !keyLater) || (keyLater && (size < 0x60 || Le32(d + 0x5C) != 0)))
         return fail(QStringLiteral("Tabela Paradox jest zaszyfrowana."));
     if (blockKb < 1 || blockKb > 32) return fail(QStringLiteral("Nagłówek tabeli Paradox jest uszkodzony."));
     t->BlockSize = blockKb * 1024u;
