@@ -27,6 +27,7 @@ bool AllZero(const std::uint8_t* p, int n) {
 // Integers are stored big-endian with the sign bit flipped, so that they sort
 // as bytes.
 std::int64_t FlippedInt(const std::uint8_t* p, int n) {
+    if (n < 1 || n > 8) return 0;
     std::uint64_t v = 0;
     for (int i = 0; i < n; ++i) v = (v << 8) | p[i];
     v ^= 1ULL << (n * 8 - 1);
@@ -227,6 +228,18 @@ public:
     }
 };
 
+// The size a field of fixed size must have; 0 for fields of any size.
+int FixedSize(std::uint8_t code) {
+    switch (code) {
+    case 0x09: return 1;
+    case 0x03: return 2;
+    case 0x02: case 0x04: case 0x14: case 0x16: return 4;
+    case 0x05: case 0x06: case 0x15: return 8;
+    case 0x17: return 17;
+    default: return 0;
+    }
+}
+
 TExtKind KindOf(std::uint8_t code, int decimals) {
     switch (code) {
     case 0x02: return TExtKind::Date;
@@ -295,7 +308,10 @@ std::unique_ptr<TExtTable> ReadParadoxTable(TFileBytes table, TFileBytes memo, Q
         f.Kind = KindOf(static_cast<std::uint8_t>(f.Code), f.Decimals);
         f.Offset = offset;
         offset += f.Length;
-        if (f.Length == 0 || static_cast<std::size_t>(offset) > t->RecordSize)
+        const int fixed = FixedSize(static_cast<std::uint8_t>(f.Code));
+        const bool blob = f.Code >= 0x0C && f.Code <= 0x10;
+        if (f.Length == 0 || (fixed && f.Length != fixed) || (blob && f.Length < 10) ||
+            static_cast<std::size_t>(offset) > t->RecordSize)
             return fail(QStringLiteral("Opis pól tabeli Paradox nie zgadza się z długością rekordu."));
         // Names follow one after another, each ending with a zero byte.
         QString name;
