@@ -281,3 +281,22 @@ TEST(GoodsUpdate, ShippedDemonstrationShopUpdatesOutOfTheBox) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(GoodsUpdate, ARowThatCannotBeWrittenStaysAsItWasAndTheRunGoesOn) {
+    TUpdateFixture f;
+    f.WriteGoods({{"1", "Chleb", "6,49", "500 g", "111", "14"}, {"2", "Mleko", "4,29", "1 l", "222", "14"}});
+    ASSERT_TRUE(f.Run().Ok);
+    // The name of row 1 is gone in the external system: the goods table needs one.
+    f.WriteGoods({{"1", "", "6,99", "500 g", "111", "14"}, {"2", "Mleko", "4,49", "1 l", "222", "14"}});
+    const auto out = f.Run();
+    ASSERT_TRUE(out.Ok);
+    EXPECT_EQ(out.Changes, 1);
+    auto goods = f.Goods();
+    EXPECT_EQ(goods[QStringLiteral("1\\111")], QStringList({"Chleb", "6,49", "500 g", "12,98 zł/kg", "111", "14", "False", "False"}));
+    EXPECT_EQ(goods[QStringLiteral("2\\222")][1], QStringLiteral("4,49"));
+    EXPECT_EQ(goods[QStringLiteral("2\\222")][6], QStringLiteral("True"));
+}
+
+}  // namespace
