@@ -59,12 +59,15 @@ TPgServer::TPgServer() {
         return;
 }
 
-TPgServer::~TPgServer() {
+TPgServer::~TPgServer() { Stop(); }
+
+void TPgServer::Stop() {
     if (Started)
         Run(BinDir + QStringLiteral("/pg_ctl"),
             {QStringLiteral("-D"), DataDir, QStringLiteral("-m"), QStringLiteral("immediate"), QStringLiteral("-w"),
              QStringLiteral("stop")},
             30000);
+    Started = false;
 }
 
 bool TPgServer::Run(const QString& program, const QStringList& args, int timeoutMs) {

@@ -17,6 +17,8 @@ public:
     bool started() const { return Started; }
     const QString& error() const { return Error; }
     int port() const { return Port; }
+    // Stops the server at once, as a crash would.
+    void Stop();
 
 private:
     bool Run(const QString& program, const QStringList& args, int timeoutMs);

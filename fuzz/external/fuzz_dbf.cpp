@@ -1,0 +1,6 @@
+#include "fuzz_tables.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    FuzzTable(data, size, &ReadDbfTable);
+    return 0;
+}

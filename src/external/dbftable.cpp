@@ -1,0 +1,270 @@
+// dBase III/IV and FoxPro tables (.dbf) with their memo files (.dbt, .fpt).
+#include "externaltable.h"
+
+#include <QDate>
+#include <QDateTime>
+#include <QTime>
+#include <cstring>
+
+namespace {
+
+constexpr int kMaxMemo = 1 << 20;  // longer memo values are cut
+
+std::uint16_t Le16(const std::uint8_t* p) { return static_cast<std::uint16_t>(p[0] | (p[1] << 8)); }
+std::uint32_t Le32(const std::uint8_t* p) {
+    return static_cast<std::uint32_t>(p[0]) | (static_cast<std::uint32_t>(p[1]) << 8) |
+           (static_cast<std::uint32_t>(p[2]) << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
+}
+std::uint32_t Be32(const std::uint8_t* p) {
+    return (static_cast<std::uint32_t>(p[0]) << 24) | (static_cast<std::uint32_t>(p[1]) << 16) |
+           (static_cast<std::uint32_t>(p[2]) << 8) | static_cast<std::uint32_t>(p[3]);
+}
+
+// Blanks (and zero bytes) at both ends are not part of a value.
+void Trim(const char*& s, int& n) {
+    while (n > 0 && (s[0] == ' ' || s[0] == '\0')) ++s, --n;
+    while (n > 0 && (s[n - 1] == ' ' || s[n - 1] == '\0')) --n;
+}
+
+enum class TMemoStyle { None, DBase3, DBase4, Fox };
+
+class TDbfTable final : public TExtTable {
+public:
+    using TExtTable::FieldList;
+    using TExtTable::Page;
+    TFileBytes Table;
+    TFileBytes Memo;
+    TMemoStyle Style = TMemoStyle::None;
+    bool VisualFox = false;
+    std::size_t HeaderSize = 0;
+    std::size_t RecordSize = 0;
+    std::int64_t Records = 0;
+
+    std::int64_t RecordCount() const override { return Records; }
+    bool NextAt(TExtPosition& at, std::vector<QVariant>& row) const override {
+        std::int64_t& Pos = at.Major;
+        while (Pos >= 0 && Pos < Records) {
+            const std::uint8_t* rec = Table.Data() + HeaderSize + static_cast<std::size_t>(Pos) * RecordSize;
+            ++Pos;
+            if (rec[0] == '*') continue;  // deleted
+            row.assign(FieldList.size(), QVariant());
+            for (std::size_t i = 0; i < FieldList.size(); ++i) row[i] = Value(FieldList[i], rec + FieldList[i].Offset);
+            return true;
+        }
+        return false;
+    }
+
+    QVariant Value(const TExtField& f, const std::uint8_t* p) const {
+        const char* s = reinterpret_cast<const char*>(p);
+        int n = f.Length;
+        switch (f.Code) {
+        case 'C': {
+            while (n > 0 && (s[n - 1] == ' ' || s[n - 1] == '\0')) --n;
+            if (n == 0) return {};
+            return DecodeTableText(s, n, Page);
+        }
+        case 'N':
+        case 'F': {
+            Trim(s, n);
+            if (n == 0 || s[0] == '*') return {};
+            const QByteArray text(s, n);
+            bool ok = false;
+            if (f.Decimals == 0 && !text.contains('.')) {
+                const qint64 v = text.toLongLong(&ok);
+                if (ok) return v;
+            }
+            const double d = text.toDouble(&ok);
+            return ok ? QVariant(d) : QVariant();
+        }
+        case 'D': {
+            Trim(s, n);
+            if (n != 8) return {};
+            const QDate d = QDate::fromString(QString::fromLatin1(s, 8), QStringLiteral("yyyyMMdd"));
+            return d.isValid() ? QVariant(d) : QVariant();
+        }
+        case 'L':
+            switch (s[0]) {
+            case 'T': case 't': case 'Y': case 'y': return true;
+            case 'F': case 'f': case 'N': case 'n': return false;
+            default: return {};
+            }
+        case 'I':
+            return n == 4 ? QVariant(static_cast<qint64>(static_cast<std::int32_t>(Le32(p)))) : QVariant();
+        case 'Y': {
+            if (n != 8) return {};
+            std::int64_t v;
+            std::memcpy(&v, p, 8);
+            return static_cast<double>(v) / 10000.0;
+        }
+        case 'O':
+        case 'B':
+            if (f.Code == 'O' || VisualFox) {
+                if (n != 8) return {};
+                double d;
+                std::memcpy(&d, p, 8);
+                return d;
+            }
+            return MemoValue(f, p);
+        case 'T': {
+            if (n != 8) return {};
+            const auto day = static_cast<std::int32_t>(Le32(p));
+            const auto ms = static_cast<std::int32_t>(Le32(p + 4));
+            if (day <= 0) return {};
+            const QDate d = QDate::fromJulianDay(day);
+            if (!d.isValid() || ms < 0 || ms >= 86400000) return {};
+            return QDateTime(d, QTime::fromMSecsSinceStartOfDay(ms));
+        }
+        case 'M':
+        case 'G':
+        case 'P':
+        case 'W':
+            return MemoValue(f, p);
+        default: {
+            Trim(s, n);
+            return n ? QVariant(DecodeTableText(s, n, Page)) : QVariant();
+        }
+        }
+    }
+
+    // A memo value from the memo file; empty when there is none or the block
+    // is not within the file.
+    QVariant MemoValue(const TExtField& f, const std::uint8_t* p) const {
+        if (Memo.Empty() || Style == TMemoStyle::None) return {};
+        std::uint64_t block = 0;
+        if (f.Length == 4) {
+            block = Le32(p);
+        } else {
+            const char* s = reinterpret_cast<const char*>(p);
+            int n = f.Length;
+            Trim(s, n);
+            if (n == 0 || n > 10) return {};
+            bool ok = false;
+            block = QByteArray(s, n).toULongLong(&ok);
+            if (!ok) return {};
+        }
+        if (block == 0) return {};
+        const std::uint8_t* m = Memo.Data();
+        const std::uint64_t size = Memo.Size();
+        const bool text = f.Code == 'M';
+        if (Style == TMemoStyle::Fox) {
+            if (size < 8) return {};
+            std::uint64_t blockSize = (static_cast<std::uint64_t>(m[6]) << 8) | m[7];
+            if (blockSize == 0) blockSize = 1;
+            const std::uint64_t at = block * blockSize;
+            if (at > size || size - at < 8) return {};
+            std::uint64_t len = Be32(m + at + 4);
+            len = std::min<std::uint64_t>({len, size - at - 8, kMaxMemo});
+            return MemoResult(m + at + 8, static_cast<int>(len), text);
+        }
+        std::uint64_t blockSize = 512;
+        if (Style == TMemoStyle::DBase4 && size >= 22) {
+            const std::uint16_t b = Le16(m + 20);
+            if (b >= 64) blockSize = b;
+        }
+        const std::uint64_t at = block * blockSize;
+        if (at >= size) return {};
+        if (Style == TMemoStyle::DBase4 && size - at >= 8 && m[at] == 0xFF && m[at + 1] == 0xFF) {
+            std::uint64_t len = Le32(m + at + 4);
+            len = len >= 8 ? len - 8 : 0;
+            len = std::min<std::uint64_t>({len, size - at - 8, kMaxMemo});
+            return MemoResult(m + at + 8, static_cast<int>(len), text);
+        }
+        // dBase III: the text runs to the end-of-file mark.
+        const std::uint64_t limit = std::min<std::uint64_t>(size - at, kMaxMemo);
+        std::uint64_t len = 0;
+        while (len < limit && m[at + len] != 0x1A) ++len;
+        return MemoResult(m + at, static_cast<int>(len), text);
+    }
+
+    QVariant MemoResult(const std::uint8_t* p, int len, bool text) const {
+        if (len <= 0) return {};
+        if (text) return DecodeTableText(reinterpret_cast<const char*>(p), len, Page);
+        return QByteArray(reinterpret_cast<const char*>(p), len);
+    }
+};
+
+TExtKind KindOf(char code, int decimals, bool visualFox) {
+    switch (code) {
+    case 'N': case 'F': return decimals > 0 ? TExtKind::Real : TExtKind::Integer;
+    case 'D': return TExtKind::Date;
+    case 'L': return TExtKind::Boolean;
+    case 'I': return TExtKind::Integer;
+    case 'Y': case 'O': return TExtKind::Real;
+    case 'B': return visualFox ? TExtKind::Real : TExtKind::Blob;
+    case 'T': return TExtKind::DateTime;
+    case 'G': case 'P': case 'W': return TExtKind::Blob;
+    default: return TExtKind::Text;
+    }
+}
+
+}  // namespace
+
+std::unique_ptr<TExtTable> ReadDbfTable(TFileBytes table, TFileBytes memo, QString& error) {
+    const std::uint8_t* d = table.Data();
+    const std::size_t size = table.Size();
+    if (size < 32) {
+        error = QStringLiteral("Plik tabeli dBase jest za krótki.");
+        return nullptr;
+    }
+    auto t = std::make_unique<TDbfTable>();
+    const std::uint8_t version = d[0];
+    switch (version) {
+    case 0x02: case 0x03: case 0x04: case 0x05: case 0x07: case 0x43: case 0x63: case 0x7B:
+    case 0x83: case 0x8B: case 0x8E: case 0xCB: case 0xF5: case 0xFB: case 0x30: case 0x31: case 0x32:
+        break;
+    default:
+        error = QStringLiteral("Plik nie jest tabelą dBase.");
+        return nullptr;
+    }
+    t->VisualFox = version == 0x30 || version == 0x31 || version == 0x32;
+    if (version == 0xF5 || version == 0xFB || t->VisualFox) t->Style = TMemoStyle::Fox;
+    else if (version == 0x83) t->Style = TMemoStyle::DBase3;
+    else if (version == 0x8B || version == 0x8E || version == 0x7B || version == 0xCB) t->Style = TMemoStyle::DBase4;
+
+    const std::uint32_t declared = Le32(d + 4);
+    t->HeaderSize = Le16(d + 8);
+    t->RecordSize = Le16(d + 10);
+    switch (d[29]) {
+    case 0x64: case 0x87: case 0x6A: t->Page = TExtCodePage::Cp852; break;
+    default: t->Page = TExtCodePage::Win1250; break;
+    }
+    if (t->HeaderSize < 33 || t->HeaderSize > size || t->RecordSize < 1) {
+        error = QStringLiteral("Nagłówek tabeli dBase jest uszkodzony.");
+        return nullptr;
+    }
+    // Field descriptors run up to the terminator or the end of the header.
+    int offset = 1;
+    for (std::size_t at = 32; at + 32 <= t->HeaderSize && d[at] != 0x0D; at += 32) {
+        const std::uint8_t* fd = d + at;
+        TExtField f;
+        int nameLen = 0;
+        while (nameLen < 11 && fd[nameLen] != 0) ++nameLen;
+        f.Name = QString::fromLatin1(reinterpret_cast<const char*>(fd), nameLen).trimmed();
+        f.Code = static_cast<char>(fd[11]);
+        f.Length = fd[16];
+        f.Decimals = fd[17];
+        // FoxPro and Clipper keep long character fields' high length byte in
+        // the decimals.
+        if (f.Code == 'C' && f.Decimals > 0 && !t->VisualFox) f.Length += f.Decimals * 256, f.Decimals = 0;
+        f.Kind = KindOf(f.Code, f.Decimals, t->VisualFox);
+        f.Offset = offset;
+        offset += f.Length;
+        if (static_cast<std::size_t>(offset) > t->RecordSize) {
+            error = QStringLiteral("Opis pól tabeli dBase nie zgadza się z długością rekordu.");
+            return nullptr;
+        }
+        if (f.Code == '0') continue;  // the null flags of Visual FoxPro
+        if (f.Name.isEmpty()) f.Name = QStringLiteral("FIELD%1").arg(t->Fields().size() + 1);
+        t->FieldList.push_back(f);
+    }
+    if (t->FieldList.empty()) {
+        error = QStringLiteral("Tabela dBase nie ma pól.");
+        return nullptr;
+    }
+    // Only records wholly within the file are read.
+    const std::uint64_t fit = (size - t->HeaderSize) / t->RecordSize;
+    t->Records = static_cast<std::int64_t>(std::min<std::uint64_t>(declared, fit));
+    t->Table = std::move(table);
+    t->Memo = std::move(memo);
+    return t;
+}

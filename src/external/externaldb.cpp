@@ -1,0 +1,238 @@
+#include "externaldb.h"
+
+#include "externaltable.h"
+#include "foldervtab.h"
+
+#include <QDate>
+#include <QDateTime>
+#include <QDir>
+#include <QFileInfo>
+#include <QSqlDriver>
+#include <QSqlError>
+#include <QTime>
+#include <atomic>
+#include <cmath>
+#include <map>
+#include <sqlite3.h>
+
+#include "codepage.h"
+
+namespace {
+
+QString Quote(const QString& name) {
+    QString q = name;
+    q.replace(u'"', QStringLiteral("\"\""));
+    return u'"' + q + u'"';
+}
+
+bool IsTableExtension(const QString& suffix) {
+    return suffix.compare(QLatin1String("db"), Qt::CaseInsensitive) == 0 ||
+           suffix.compare(QLatin1String("dbf"), Qt::CaseInsensitive) == 0;
+}
+
+}  // namespace
+
+QString ExternalValueText(const QVariant& value) {
+    if (!value.isValid() || value.isNull()) return {};
+    switch (value.typeId()) {
+    case QMetaType::Bool: return value.toBool() ? QStringLiteral("True") : QStringLiteral("False");
+    case QMetaType::Double:
+    case QMetaType::Float: {
+        const double d = value.toDouble();
+        if (!std::isfinite(d)) return {};
+        QString s = QString::number(d, 'f', QLocale::FloatingPointShortest);
+        s.replace(u'.', u',');
+        return s;
+    }
+    case QMetaType::QDate: return value.toDate().toString(QStringLiteral("yyyy-MM-dd"));
+    case QMetaType::QTime: return value.toTime().toString(QStringLiteral("HH:mm:ss"));
+    case QMetaType::QDateTime: return value.toDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+    case QMetaType::QByteArray: return FromWin1250(value.toByteArray());
+    default: return value.toString();
+    }
+}
+
+QStringList QueryTableNames(const QString& sql) {
+    QStringList names;
+    auto add = [&](const QString& n) {
+        if (n.isEmpty()) return;
+        for (const QString& have : names)
+            if (have.compare(n, Qt::CaseInsensitive) == 0) return;
+        names << n;
+    };
+    const qsizetype n = sql.size();
+    for (qsizetype i = 0; i < n;) {
+        const QChar c = sql[i];
+        if (c == u'\'') {  // a text literal is no name
+            ++i;
+            while (i < n) {
+                if (sql[i] == u'\'') {
+                    if (i + 1 < n && sql[i + 1] == u'\'') { i += 2; continue; }
+                    ++i;
+                    break;
+                }
+                ++i;
+            }
+        } else if (c == u'"' || c == u'[' || c == u'`') {
+            const QChar close = c == u'[' ? u']' : c;
+            QString name;
+            ++i;
+            while (i < n) {
+                if (sql[i] == close) {
+                    if (close == u'"' && i + 1 < n && sql[i + 1] == u'"') { name += u'"'; i += 2; continue; }
+                    ++i;
+                    break;
+                }
+                name += sql[i++];
+            }
+            add(name);
+        } else if (c.isLetter() || c == u'_') {
+            const qsizetype start = i;
+            while (i < n && (sql[i].isLetterOrNumber() || sql[i] == u'_' || sql[i] == u'$')) ++i;
+            add(sql.mid(start, i - start));
+        } else if (c == u'-' && i + 1 < n && sql[i + 1] == u'-') {
+            while (i < n && sql[i] != u'\n') ++i;
+        } else {
+            ++i;
+        }
+    }
+    return names;
+}
+
+struct TExternalDatabase::TLoaded {
+    std::map<QString, QString> ByFile;  // file path -> SQL name it was read as
+    QStringList SqlNames;               // lower case
+    std::vector<std::unique_ptr<TExtTable>> Tables;  // walked by the connection's virtual tables
+    bool ModuleRegistered = false;
+};
+
+TExternalDatabase::TExternalDatabase() : Loaded(std::make_unique<TLoaded>()) {
+    static std::atomic<int> counter{0};
+    Connection = QStringLiteral("prandel-outside-%1").arg(++counter);
+}
+
+TExternalDatabase::~TExternalDatabase() {
+    Disconnect();
+    if (QSqlDatabase::contains(Connection)) QSqlDatabase::removeDatabase(Connection);
+}
+
+void TExternalDatabase::ClearParams() {
+    Disconnect();
+    User.clear();
+    Password.clear();
+    HasPassword = false;
+}
+
+void TExternalDatabase::SetDatabaseName(int dbType, const QString& name) {
+    Disconnect();
+    DbType = dbType;
+    Name = name;
+}
+
+void TExternalDatabase::Disconnect() {
+    if (QSqlDatabase::contains(Connection)) {
+        {
+            QSqlDatabase db = QSqlDatabase::database(Connection, false);
+            db.close();
+        }
+        QSqlDatabase::removeDatabase(Connection);
+    }
+    IsConnected = false;
+    Loaded = std::make_unique<TLoaded>();
+}
+
+void TExternalDatabase::Connect() {
+    Disconnect();
+    const bool folder = DbType == 1 || DbType == 3;
+    if (folder) {
+        const QFileInfo info(Name);
+        if (Name.trimmed().isEmpty() || !info.isDir() || !info.isReadable())
+            throw TExternalError(QStringLiteral("Katalog %1 nie istnieje.").arg(QDir::toNativeSeparators(Name)));
+    }
+    QString error;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(folder ? QStringLiteral("QSQLITE") : QStringLiteral("QODBC"), Connection);
+        if (folder) {
+            db.setDatabaseName(QStringLiteral(":memory:"));
+        } else {
+            db.setDatabaseName(Name);
+            db.setUserName(User);
+            if (HasPassword) db.setPassword(Password);
+            // Read-only, as the update never writes there.
+            db.setConnectOptions(QStringLiteral("SQL_ATTR_ACCESS_MODE=SQL_MODE_READ_ONLY"));
+        }
+        if (!db.open()) error = db.lastError().text();
+    }
+    if (!error.isNull()) {
+        QSqlDatabase::removeDatabase(Connection);
+        throw TExternalError(error.isEmpty() ? QStringLiteral("Nie można połączyć się z bazą %1.").arg(Name) : error);
+    }
+    IsConnected = true;
+}
+
+QSqlQuery TExternalDatabase::Open(const QString& sql) {
+    if (!IsConnected) throw TExternalError(QStringLiteral("Brak połączenia z zewnętrzną bazą danych."));
+    if (DbType == 1 || DbType == 3) LoadTablesOf(sql);
+    QSqlDatabase db = QSqlDatabase::database(Connection, false);
+    QSqlQuery q(db);
+    q.setForwardOnly(true);
+    // Decimal columns as numbers, so that they read as the folder tables do.
+    q.setNumericalPrecisionPolicy(QSql::LowPrecisionDouble);
+    if (!q.exec(sql)) throw TExternalError(q.lastError().text());
+    return q;
+}
+
+void TExternalDatabase::LoadTablesOf(const QString& sql) {
+    const QDir dir(Name);
+    const QStringList files = dir.entryList(QDir::Files | QDir::Readable);
+    // The type's own files first when a folder holds both kinds.
+    const QString own = DbType == 1 ? QStringLiteral("db") : QStringLiteral("dbf");
+    for (const QString& name : QueryTableNames(sql)) {
+        if (Loaded->SqlNames.contains(name.toLower())) continue;
+        QString match;
+        for (const QString& f : files) {
+            const QFileInfo info(f);
+            if (!IsTableExtension(info.suffix())) continue;
+            const bool full = f.compare(name, Qt::CaseInsensitive) == 0;
+            const bool base = info.completeBaseName().compare(name, Qt::CaseInsensitive) == 0;
+            if (!full && !base) continue;
+            if (match.isEmpty() || full || info.suffix().compare(own, Qt::CaseInsensitive) == 0) match = f;
+            if (full) break;
+        }
+        if (match.isEmpty()) continue;  // a column or a word of the query
+        LoadTable(name, dir.filePath(match));
+    }
+}
+
+void TExternalDatabase::LoadTable(const QString& sqlName, const QString& path) {
+    QSqlDatabase db = QSqlDatabase::database(Connection, false);
+    QSqlQuery q(db);
+    const QString key = QFileInfo(path).absoluteFilePath();
+    if (auto it = Loaded->ByFile.find(key); it != Loaded->ByFile.end()) {
+        // The same file under a second name.
+        if (!q.exec(QStringLiteral("CREATE TEMP VIEW %1 AS SELECT * FROM %2").arg(Quote(sqlName), Quote(it->second))))
+            throw TExternalError(q.lastError().text());
+        Loaded->SqlNames << sqlName.toLower();
+        return;
+    }
+    QString error;
+    std::unique_ptr<TExtTable> table = OpenExtTable(path, error);
+    if (!table) throw TExternalError(error);
+
+    // The table stays in its file: SQLite walks it through our reader.
+    if (!Loaded->ModuleRegistered) {
+        const QVariant handle = db.driver()->handle();
+        auto* h = handle.isValid() && qstrcmp(handle.typeName(), "sqlite3*") == 0 ? *static_cast<sqlite3* const*>(handle.data()) : nullptr;
+        if (!h || !RegisterFolderModule(h, &Loaded->Tables)) throw TExternalError(QStringLiteral("Brak bazy SQLite."));
+        Loaded->ModuleRegistered = true;
+    }
+    Loaded->Tables.push_back(std::move(table));
+    if (!q.exec(QStringLiteral("CREATE VIRTUAL TABLE %1 USING %2(%3)")
+                    .arg(Quote(sqlName), QLatin1String(kFolderModule), QString::number(Loaded->Tables.size() - 1)))) {
+        Loaded->Tables.pop_back();
+        throw TExternalError(q.lastError().text());
+    }
+    Loaded->ByFile[key] = sqlName;
+    Loaded->SqlNames << sqlName.toLower();
+    ++TablesLoaded;
+}

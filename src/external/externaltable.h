@@ -1,0 +1,87 @@
+#pragma once
+#include <QByteArray>
+#include <QString>
+#include <QVariant>
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+// A table file of an external folder database (Paradox or dBase), read by our
+// own readers. Every length, offset and count that a file states is checked
+// against the bytes really there, so a damaged file gives an error or fewer
+// rows, never a read outside the data.
+
+enum class TExtKind { Text, Integer, Real, Date, Time, DateTime, Boolean, Blob };
+
+struct TExtField {
+    QString Name;
+    TExtKind Kind = TExtKind::Text;
+    char Code = 0;  // the file's own type code
+    int Offset = 0; // within a record
+    int Length = 0;
+    int Decimals = 0;
+};
+
+// The code page of a table's text, as far as the readers convert it. Text of
+// any other single-byte code page (Mazovia among them) is kept byte for byte
+// as Windows-1250 characters, so that the definition's conversion can still
+// see the original bytes.
+enum class TExtCodePage { Win1250, Cp852 };
+
+QString DecodeTableText(const char* data, int size, TExtCodePage codePage);
+
+// Bytes of a file, either mapped or owned.
+class TFileBytes {
+public:
+    // False (with `error`) when the file cannot be opened or read.
+    bool Load(const QString& path, QString& error);
+    void Assign(QByteArray bytes);
+    const std::uint8_t* Data() const { return Begin; }
+    std::size_t Size() const { return Length; }
+    bool Empty() const { return Length == 0; }
+
+private:
+    std::shared_ptr<void> Holder;
+    QByteArray Owned;
+    const std::uint8_t* Begin = nullptr;
+    std::size_t Length = 0;
+};
+
+// A place in a table; several may walk one table at once.
+struct TExtPosition {
+    std::int64_t Major = 0;
+    std::int64_t Minor = 0;
+};
+
+class TExtTable {
+public:
+    virtual ~TExtTable() = default;
+    const std::vector<TExtField>& Fields() const { return FieldList; }
+    // The number of records the reader will at most give.
+    virtual std::int64_t RecordCount() const = 0;
+    // Reads the live record at or after `at` into `row` (one value per field;
+    // a null QVariant for an empty value) and moves `at` past it. False at
+    // the end.
+    virtual bool NextAt(TExtPosition& at, std::vector<QVariant>& row) const = 0;
+    // The same with the table's own place.
+    void Rewind() { Own = TExtPosition(); }
+    bool Next(std::vector<QVariant>& row) { return NextAt(Own, row); }
+    TExtCodePage CodePage() const { return Page; }
+
+private:
+    TExtPosition Own;
+
+protected:
+    std::vector<TExtField> FieldList;
+    TExtCodePage Page = TExtCodePage::Win1250;
+};
+
+// Opens a table file by its extension (".db" Paradox, ".dbf" dBase); the memo
+// file beside it (".mb", ".dbt", ".fpt", any case) is read when present.
+// Nullptr with `error` set when the file cannot be read as a table.
+std::unique_ptr<TExtTable> OpenExtTable(const QString& path, QString& error);
+
+// Readers over bytes already in memory, for callers that have no files (the
+// memo bytes may be empty).
+std::unique_ptr<TExtTable> ReadDbfTable(TFileBytes table, TFileBytes memo, QString& error);
+std::unique_ptr<TExtTable> ReadParadoxTable(TFileBytes table, TFileBytes memo, QString& error);

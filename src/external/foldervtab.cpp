@@ -1,0 +1,157 @@
+#include "foldervtab.h"
+
+#include "externaldb.h"
+
+#include <QStringList>
+#include <sqlite3.h>
+
+namespace {
+
+using TTables = std::vector<std::unique_ptr<TExtTable>>;
+
+struct TVTab {
+    sqlite3_vtab Base{};
+    const TExtTable* Table = nullptr;
+};
+
+struct TVCursor {
+    sqlite3_vtab_cursor Base{};
+    TExtPosition At;
+    std::vector<QVariant> Row;
+    sqlite3_int64 RowId = 0;
+    bool AtEnd = true;
+    QByteArray Scratch;
+};
+
+QString QuoteName(const QString& name) {
+    QString q = name;
+    q.replace(u'"', QStringLiteral("\"\""));
+    return u'"' + q + u'"';
+}
+
+int Connect(sqlite3* db, void* aux, int argc, const char* const* argv, sqlite3_vtab** out, char** err) {
+    const auto* tables = static_cast<const TTables*>(aux);
+    bool ok = false;
+    const qsizetype index = argc >= 4 ? QByteArray(argv[3]).trimmed().toLongLong(&ok) : -1;
+    if (!ok || index < 0 || static_cast<std::size_t>(index) >= tables->size()) {
+        *err = sqlite3_mprintf("no such folder table");
+        return SQLITE_ERROR;
+    }
+    const TExtTable* table = (*tables)[static_cast<std::size_t>(index)].get();
+    QStringList columns, seen;
+    for (const TExtField& f : table->Fields()) {
+        QString name = f.Name;
+        // Two fields of one name would stop the table; the second gets a number.
+        for (int k = 2; seen.contains(name.toLower()); ++k) name = f.Name + QString::number(k);
+        seen << name.toLower();
+        columns << QuoteName(name);
+    }
+    const QByteArray schema = QStringLiteral("CREATE TABLE x(%1)").arg(columns.join(u',')).toUtf8();
+    const int rc = sqlite3_declare_vtab(db, schema.constData());
+    if (rc != SQLITE_OK) return rc;
+    auto* v = new TVTab;
+    v->Table = table;
+    *out = &v->Base;
+    return SQLITE_OK;
+}
+
+int BestIndex(sqlite3_vtab* vtab, sqlite3_index_info* info) {
+    const auto* v = reinterpret_cast<TVTab*>(vtab);
+    // Always a full scan; the query's own conditions are checked by SQLite.
+    info->estimatedRows = std::max<sqlite3_int64>(1, v->Table->RecordCount());
+    info->estimatedCost = static_cast<double>(info->estimatedRows);
+    return SQLITE_OK;
+}
+
+int Disconnect(sqlite3_vtab* vtab) {
+    delete reinterpret_cast<TVTab*>(vtab);
+    return SQLITE_OK;
+}
+
+int Open(sqlite3_vtab*, sqlite3_vtab_cursor** out) {
+    *out = &(new TVCursor)->Base;
+    return SQLITE_OK;
+}
+
+int Close(sqlite3_vtab_cursor* cur) {
+    delete reinterpret_cast<TVCursor*>(cur);
+    return SQLITE_OK;
+}
+
+int Next(sqlite3_vtab_cursor* cur) {
+    auto* c = reinterpret_cast<TVCursor*>(cur);
+    const auto* v = reinterpret_cast<TVTab*>(cur->pVtab);
+    c->AtEnd = !v->Table->NextAt(c->At, c->Row);
+    ++c->RowId;
+    return SQLITE_OK;
+}
+
+int Filter(sqlite3_vtab_cursor* cur, int, const char*, int, sqlite3_value**) {
+    auto* c = reinterpret_cast<TVCursor*>(cur);
+    c->At = TExtPosition();
+    c->RowId = 0;
+    return Next(cur);
+}
+
+int Eof(sqlite3_vtab_cursor* cur) { return reinterpret_cast<TVCursor*>(cur)->AtEnd ? 1 : 0; }
+
+int Column(sqlite3_vtab_cursor* cur, sqlite3_context* ctx, int i) {
+    auto* c = reinterpret_cast<TVCursor*>(cur);
+    if (i < 0 || static_cast<std::size_t>(i) >= c->Row.size()) {
+        sqlite3_result_null(ctx);
+        return SQLITE_OK;
+    }
+    const QVariant& v = c->Row[static_cast<std::size_t>(i)];
+    if (v.isNull()) {
+        sqlite3_result_null(ctx);
+        return SQLITE_OK;
+    }
+    switch (v.typeId()) {
+    case QMetaType::LongLong: sqlite3_result_int64(ctx, v.toLongLong()); break;
+    case QMetaType::Double: sqlite3_result_double(ctx, v.toDouble()); break;
+    case QMetaType::Bool: sqlite3_result_int(ctx, v.toBool() ? 1 : 0); break;
+    case QMetaType::QByteArray: {
+        const QByteArray b = v.toByteArray();
+        sqlite3_result_blob64(ctx, b.constData(), static_cast<sqlite3_uint64>(b.size()), SQLITE_TRANSIENT);
+        break;
+    }
+    default: {
+        c->Scratch = ExternalValueText(v).toUtf8();
+        sqlite3_result_text64(ctx, c->Scratch.constData(), static_cast<sqlite3_uint64>(c->Scratch.size()), SQLITE_TRANSIENT, SQLITE_UTF8);
+        break;
+    }
+    }
+    return SQLITE_OK;
+}
+
+int RowId(sqlite3_vtab_cursor* cur, sqlite3_int64* out) {
+    *out = reinterpret_cast<TVCursor*>(cur)->RowId;
+    return SQLITE_OK;
+}
+
+const sqlite3_module* Module() {
+    static const sqlite3_module module = [] {
+        sqlite3_module m{};  // no writing, no transactions
+        m.iVersion = 0;
+        m.xCreate = Connect;
+        m.xConnect = Connect;
+        m.xBestIndex = BestIndex;
+        m.xDisconnect = Disconnect;
+        m.xDestroy = Disconnect;
+        m.xOpen = Open;
+        m.xClose = Close;
+        m.xFilter = Filter;
+        m.xNext = Next;
+        m.xEof = Eof;
+        m.xColumn = Column;
+        m.xRowid = RowId;
+        return m;
+    }();
+    return &module;
+}
+
+}  // namespace
+
+bool RegisterFolderModule(sqlite3* db, const std::vector<std::unique_ptr<TExtTable>>* tables) {
+    return sqlite3_create_module_v2(db, kFolderModule, Module(), const_cast<TTables*>(tables), nullptr) == SQLITE_OK;
+}

@@ -1,0 +1,276 @@
+#include "goodsupdate.h"
+
+#include "engine.h"
+#include "externaldb.h"
+#include "odbcmanager.h"
+#include "prompter.h"
+
+#include <QFileInfo>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlRecord>
+#include <cmath>
+#include <optional>
+
+namespace {
+
+constexpr int kBatchRows = 10000;
+
+QString Quote(const QString& name) { return u'"' + name + u'"'; }
+
+// Column 5: the integer value, of which only the low 8 bits count; 14 when it
+// cannot be read as an integer.
+std::uint8_t BarcodeTypeOf(const QVariant& v) {
+    if (v.isNull()) return 0;  // an empty integer reads 0
+    qint64 n = 14;
+    switch (v.typeId()) {
+    case QMetaType::Bool: n = v.toBool() ? 1 : 0; break;
+    case QMetaType::Double:
+    case QMetaType::Float: {
+        const double d = v.toDouble();
+        if (!std::isfinite(d) || std::fabs(d) > 9e18) return 14;
+        n = std::llround(d);
+        break;
+    }
+    case QMetaType::Int:
+    case QMetaType::UInt:
+    case QMetaType::LongLong:
+    case QMetaType::ULongLong:
+    case QMetaType::Short:
+    case QMetaType::UShort:
+        n = v.toLongLong();
+        break;
+    default: {
+        bool ok = false;
+        n = v.toString().trimmed().toLongLong(&ok);
+        if (!ok) return 14;
+    }
+    }
+    return static_cast<std::uint8_t>(static_cast<std::uint64_t>(n) & 0xFF);
+}
+
+}  // namespace
+
+QString MakeGoodsKey(const QString& id, const QString& barcode) { return (id + u'\\' + barcode).left(255); }
+
+QString ReplaceLineBreaks(const QString& text) {
+    QString s = text;
+    for (QChar& c : s)
+        if (c == u'\r' || c == u'\n') c = u' ';
+    return s;
+}
+
+ExternalGoodsRecord ReadExternalRow(const QSqlQuery& query, const TODBCManager& manager) {
+    const int columns = query.record().count();
+    if (columns < 4) throw TExternalError(QStringLiteral("Zapytanie zwraca mniej niż cztery kolumny."));
+    ExternalGoodsRecord r;
+    r.Id = ExternalValueText(query.value(0)).left(255);
+    r.Name = manager.ConvertText(ExternalValueText(query.value(1))).left(50).trimmed();
+    r.Price = ExternalValueText(query.value(2)).left(10).trimmed();
+    r.Weight = ReplaceLineBreaks(manager.ConvertText(ExternalValueText(query.value(3)))).left(50).trimmed();
+    if (columns > 4) r.Barcode = ExternalValueText(query.value(4)).trimmed().left(255);
+    r.BarcodeType = columns > 5 ? BarcodeTypeOf(query.value(5)) : 14;
+    return r;
+}
+
+struct TGoodsMerger::TImpl {
+    TTable* Table = nullptr;
+    TUnitSymbols Symbols;
+    QSqlDatabase Db;
+    QSqlQuery Find, Update, Insert;
+    int IdSize = 30, NameSize = 50, PriceSize = 10, WeightSize = 50, UnitSize = 50, BarcodeSize = 50;
+    std::unique_ptr<TTableTransaction> Batch;
+    int InBatch = 0;
+};
+
+TGoodsMerger::TGoodsMerger(TTable& tbLocal, const TUnitSymbols& symbols) : D(std::make_unique<TImpl>()) {
+    D->Table = &tbLocal;
+    D->Symbols = symbols;
+    auto size = [&](const char* field, int fallback) {
+        const int i = tbLocal.FieldIndex(QLatin1String(field));
+        if (i < 0) throw TEngineError(QStringLiteral("Pole %1 nie istnieje.").arg(QLatin1String(field)));
+        const int s = tbLocal.Fields(i).Size();
+        return s > 0 ? s : fallback;
+    };
+    D->IdSize = size("ID", 30);
+    D->NameSize = size("NAZWA", 50);
+    D->PriceSize = size("CENA", 10);
+    D->WeightSize = size("WAGA", 50);
+    D->UnitSize = size("ABSCENA", 50);
+    D->BarcodeSize = size("KODKRESKOWY", 50);
+    for (const char* f : {"TYPKODU", "NEW", "SELECT"})
+        if (tbLocal.FieldIndex(QLatin1String(f)) < 0) throw TEngineError(QStringLiteral("Pole %1 nie istnieje.").arg(QLatin1String(f)));
+    D->Db = QSqlDatabase::database(tbLocal.ConnectionName(), false);
+    const QString table = Quote(QFileInfo(tbLocal.TableName()).completeBaseName());
+    D->Find = QSqlQuery(D->Db);
+    D->Update = QSqlQuery(D->Db);
+    D->Insert = QSqlQuery(D->Db);
+    const bool ok =
+        D->Find.prepare(QStringLiteral("SELECT rowid, \"NAZWA\", \"CENA\", \"WAGA\", \"KODKRESKOWY\" FROM %1 WHERE \"ID\" = ?").arg(table)) &&
+        D->Update.prepare(QStringLiteral("UPDATE %1 SET \"CENA\" = ?, \"NAZWA\" = ?, \"WAGA\" = ?, \"ABSCENA\" = ?, \"KODKRESKOWY\" = ?, "
+                                         "\"TYPKODU\" = ?, \"NEW\" = 1, \"SELECT\" = 0 WHERE rowid = ?")
+                              .arg(table)) &&
+        D->Insert.prepare(QStringLiteral("INSERT INTO %1 (\"ID\", \"CENA\", \"NAZWA\", \"WAGA\", \"ABSCENA\", \"KODKRESKOWY\", \"TYPKODU\", "
+                                         "\"NEW\", \"SELECT\") VALUES (?, ?, ?, ?, ?, ?, ?, 1, 0)")
+                              .arg(table));
+    if (!ok) throw TEngineError(D->Find.lastError().text() + D->Update.lastError().text() + D->Insert.lastError().text());
+}
+
+TGoodsMerger::~TGoodsMerger() {
+    try {
+        Commit();
+    } catch (...) {
+    }
+}
+
+void TGoodsMerger::Commit() {
+    if (D->Batch) D->Batch->Commit();
+    D->Batch.reset();
+    D->InBatch = 0;
+}
+
+bool TGoodsMerger::MergeGoodsRow(const ExternalGoodsRecord& record, bool& changed) {
+    changed = false;
+    try {
+        if (!D->Batch) D->Batch = std::make_unique<TTableTransaction>(*D->Table);
+        // A text is stored cut to its field; an empty text is stored as null.
+        auto stored = [](const QString& text, int size) { return text.isEmpty() ? QVariant() : QVariant(text.left(size)); };
+        const QString key = MakeGoodsKey(record.Id, record.Barcode).left(D->IdSize);
+        D->Find.bindValue(0, key);
+        if (!D->Find.exec()) throw TEngineError(D->Find.lastError().text());
+        const bool found = D->Find.next();
+        qint64 rowId = -1;
+        if (found) {
+            rowId = D->Find.value(0).toLongLong();
+            const bool same = D->Find.value(1).toString().trimmed() == record.Name &&
+                              D->Find.value(2).toString().trimmed() == record.Price &&
+                              D->Find.value(3).toString().trimmed() == record.Weight &&
+                              D->Find.value(4).toString().trimmed() == record.Barcode;
+            D->Find.finish();
+            if (same) return true;
+        } else {
+            D->Find.finish();
+            if (record.Name.isEmpty() || record.Price.isEmpty()) return true;
+        }
+        const QVariant unit = stored(UnitPriceText(record.Price, record.Weight, D->Symbols), D->UnitSize);
+        QSqlQuery& q = found ? D->Update : D->Insert;
+        int i = 0;
+        if (!found) q.bindValue(i++, key);
+        q.bindValue(i++, stored(record.Price, D->PriceSize));
+        q.bindValue(i++, stored(record.Name, D->NameSize));
+        q.bindValue(i++, stored(record.Weight, D->WeightSize));
+        q.bindValue(i++, unit);
+        q.bindValue(i++, stored(record.Barcode, D->BarcodeSize));
+        q.bindValue(i++, static_cast<qint64>(record.BarcodeType));
+        if (found) q.bindValue(i++, rowId);
+        if (!q.exec()) throw TEngineError(q.lastError().text());
+        q.finish();
+        changed = true;
+        if (++D->InBatch >= kBatchRows) Commit();
+        return true;
+    } catch (const std::exception&) {
+        changed = false;
+        return false;
+    }
+}
+
+QString DataSourceErrorText(int code, const QString& dbTypeName) {
+    QString text = QStringLiteral("Wystąpił błąd podczas tworzenia źródła danych ODBC.");
+    if (code == TODBCManager::NoDriver)
+        text += QStringLiteral("\nBrak zainstalowanego sterownika dla bazy danych typu: \"%1\"").arg(dbTypeName);
+    return text;
+}
+
+void ConnectOutside(TExternalDatabase& dbOutside, const TODBCManager& manager) {
+    dbOutside.ClearParams();
+    dbOutside.SetDatabaseName(manager.GetDbType(), manager.GetDataLocation());
+    if (manager.SqlLogin) {
+        dbOutside.SetUserName(manager.SqlUser);
+        dbOutside.SetPassword(manager.GetSqlPassword());
+    } else {
+        dbOutside.SetUserName(manager.GetUser());
+    }
+    dbOutside.Connect();
+}
+
+TUpdateOutcome RunGoodsUpdate(TUpdateRun& run) {
+    TUpdateOutcome out;
+    bool localCancel = false;
+    bool& cancel = run.UpdateCancelRequested ? *run.UpdateCancelRequested : localCancel;
+    cancel = false;
+    auto process = [&] {
+        if (run.ProcessMessages) run.ProcessMessages();
+    };
+    TTable& tbLocal = *run.tbLocal;
+    std::unique_ptr<TGoodsMerger> merger;
+    try {
+        tbLocal.Close();
+        tbLocal.SetFiltered(false);
+        tbLocal.Open();
+        tbLocal.UpdateWhere(QStringLiteral("NEW = TRUE"), {{QStringLiteral("NEW"), false}}, process);
+
+        // The count first: some drivers serve one open statement at a time.
+        {
+            QSqlQuery count = run.dbOutside->Open(run.Manager->GetQuery2());
+            qint64 max = 0;
+            if (count.next()) {
+                bool ok = false;
+                max = ExternalValueText(count.value(0)).trimmed().toLongLong(&ok);
+                if (!ok) max = std::llround(count.value(0).toDouble(&ok));
+                if (!ok) throw TExternalError(QStringLiteral("Liczba towarów nie jest liczbą."));
+            }
+            if (run.SetMaximum) run.SetMaximum(static_cast<int>(std::clamp<qint64>(max, 0, INT32_MAX)));
+        }
+        std::optional<QSqlQuery> query(run.dbOutside->Open(run.Manager->GetQuery1()));
+        QSqlQuery& qrOutside = *query;
+        merger = std::make_unique<TGoodsMerger>(tbLocal, run.Symbols);
+        bool more = qrOutside.next();
+        while (more) {
+            const ExternalGoodsRecord record = ReadExternalRow(qrOutside, *run.Manager);
+            more = qrOutside.next();
+            if (!more && qrOutside.lastError().isValid()) throw TExternalError(qrOutside.lastError().text());
+            process();
+            if (cancel) break;
+            if (run.StepProgress) run.StepProgress();
+            bool changed = false;
+            merger->MergeGoodsRow(record, changed);
+            if (changed) ++out.Changes;
+            if (cancel) break;
+        }
+        merger->Commit();
+        merger.reset();
+        tbLocal.Close();
+        query.reset();
+        run.dbOutside->Disconnect();
+        out.Ok = true;
+        out.Message = out.Changes > 0 ? kUpdateCountPrefix + QString::number(out.Changes) : kUpdateNoChanges;
+    } catch (const std::exception&) {
+        // Rows merged before the failure stay merged.
+        if (merger) {
+            try {
+                merger->Commit();
+            } catch (...) {
+            }
+        }
+        out.Ok = false;
+        out.Message = kUpdateError;
+    }
+    return out;
+}
+
+bool UpdateGoods(TUpdateRun& run) {
+    const TUpdateOutcome out = RunGoodsUpdate(run);
+    if (!out.Ok) {
+        Prompter::current().error(out.Message);
+        return false;
+    }
+    Prompter::current().info(out.Message);
+    try {
+        if (run.tbLocalShow && run.tbLocalShow->Active()) run.tbLocalShow->Refresh();
+        if (out.Changes > 0 && run.ShowChanged) run.ShowChanged();
+    } catch (const std::exception&) {
+        Prompter::current().error(kUpdateError);
+        return false;
+    }
+    return true;
+}

@@ -1,0 +1,92 @@
+#pragma once
+#include "unitprice.h"
+
+#include <QSqlQuery>
+#include <QString>
+#include <cstdint>
+#include <functional>
+#include <memory>
+
+class TTable;
+class TODBCManager;
+class TExternalDatabase;
+
+// One row of the definition's goods query after the column rules.
+struct ExternalGoodsRecord {
+    QString Id;       // at most 255 characters
+    QString Name;     // at most 50
+    QString Price;    // at most 10
+    QString Weight;   // at most 50
+    QString Barcode;  // at most 255
+    std::uint8_t BarcodeType = 14;
+};
+
+// Identifier, backslash and barcode, cut to 255 characters.
+QString MakeGoodsKey(const QString& id, const QString& barcode);
+// Each carriage return and line feed becomes a blank; the length stays.
+QString ReplaceLineBreaks(const QString& text);
+
+// Reads the current row of the goods query by the column rules. Throws
+// TExternalError when one of the first four columns is missing.
+ExternalGoodsRecord ReadExternalRow(const QSqlQuery& query, const TODBCManager& manager);
+
+// Writes external rows into the goods table through the connection of an open
+// `tbLocal`. Rows are written in batches, each one transaction; one row is
+// one statement, so a failing row leaves nothing of itself behind.
+class TGoodsMerger {
+public:
+    TGoodsMerger(TTable& tbLocal, const TUnitSymbols& symbols);
+    ~TGoodsMerger();
+    TGoodsMerger(const TGoodsMerger&) = delete;
+    TGoodsMerger& operator=(const TGoodsMerger&) = delete;
+
+    // False when writing the row failed (the row stays as it was).
+    bool MergeGoodsRow(const ExternalGoodsRecord& record, bool& changed);
+    // Ends the batch in hand.
+    void Commit();
+
+private:
+    struct TImpl;
+    std::unique_ptr<TImpl> D;
+};
+
+// What one run needs and lets the window do.
+struct TUpdateRun {
+    TExternalDatabase* dbOutside = nullptr;
+    const TODBCManager* Manager = nullptr;  // queries and text conversion
+    TTable* tbLocal = nullptr;
+    TTable* tbLocalShow = nullptr;  // may be null
+    TUnitSymbols Symbols;
+    bool* UpdateCancelRequested = nullptr;
+    std::function<void(int)> SetMaximum;   // the progress bar's length
+    std::function<void()> StepProgress;    // one row further
+    std::function<void()> ProcessMessages;
+    std::function<void()> ShowChanged;     // switch the grid to "Zmienione"
+};
+
+struct TUpdateOutcome {
+    bool Ok = false;
+    int Changes = 0;
+    QString Message;  // the message the run ends with
+};
+
+// One run without any message to the user.
+TUpdateOutcome RunGoodsUpdate(TUpdateRun& run);
+// One run as the progress dialog makes it: shows the count or error message
+// and switches the grid after changes. True when it completed or was
+// cancelled, false when it failed.
+bool UpdateGoods(TUpdateRun& run);
+
+// The connect step of the update command: the database name, login parameters
+// and connection for the manager's definition. Throws TExternalError.
+void ConnectOutside(TExternalDatabase& dbOutside, const TODBCManager& manager);
+
+// The message for a data source that could not be made: the code of the
+// manager's exception, or 0 for any other failure.
+QString DataSourceErrorText(int code, const QString& dbTypeName);
+
+inline const QString kUpdateConnectError = QStringLiteral("Błąd podczas łączenia z zewnętrzną bazą danych.");
+inline const QString kUpdateError = QStringLiteral("Wystąpił błąd podczas aktualizacji bazy danych.");
+inline const QString kUpdateNoChanges = QStringLiteral("Nie stwierdzono zmian od ostatniej aktualizacji.");
+inline const QString kUpdateCountPrefix = QStringLiteral("Liczba zmienionych pozycji: ");
+inline const QString kUpdateConfirm = QStringLiteral("Potwierdzasz aktualizację danych?");

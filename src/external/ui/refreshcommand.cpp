@@ -1,0 +1,54 @@
+#include "refreshcommand.h"
+
+#include "externaldb.h"
+#include "goodsupdate.h"
+#include "odbcmanager.h"
+#include "progressform.h"
+#include "prompter.h"
+
+#include <QCoreApplication>
+#include <QProgressBar>
+
+void sbtnRefreshClick(TRefreshPieces& p) {
+    if (p.StoreDatabaseFields) p.StoreDatabaseFields();
+    TODBCManager& manager = *p.Manager;
+    if (manager.GetDbType() != 1 && manager.GetDbType() != 3) {
+        try {
+            manager.CreateDataSource();
+        } catch (const TODBCManagerException& e) {
+            Prompter::current().error(DataSourceErrorText(e.Code, manager.GetDbTypeName()));
+            return;
+        } catch (const std::exception&) {
+            Prompter::current().error(DataSourceErrorText(0, manager.GetDbTypeName()));
+            return;
+        }
+    }
+    try {
+        ConnectOutside(*p.dbOutside, manager);
+    } catch (const std::exception&) {
+        Prompter::current().error(kUpdateConnectError);
+        return;
+    }
+    // Declined: the connection stays open until the next run.
+    if (!Prompter::current().confirmOkCancel(kUpdateConfirm)) return;
+    QCoreApplication::processEvents();
+
+    TProgressForm& form = *p.ProgressForm;
+    TUpdateRun run;
+    run.dbOutside = p.dbOutside;
+    run.Manager = p.Manager;
+    run.tbLocal = p.tbLocal;
+    run.tbLocalShow = p.tbLocalShow;
+    run.Symbols = p.Symbols ? p.Symbols() : TUnitSymbols();
+    run.UpdateCancelRequested = p.UpdateCancelRequested;
+    run.SetMaximum = [&form](int max) { form.prRefresh->setRange(0, max); };
+    run.StepProgress = [&form] {
+        if (form.prRefresh->value() < form.prRefresh->maximum()) form.prRefresh->setValue(form.prRefresh->value() + 1);
+    };
+    run.ProcessMessages = [] { QCoreApplication::processEvents(); };
+    run.ShowChanged = p.ShowChanged;
+    form.UpdateCancelRequested = p.UpdateCancelRequested;
+    form.OnRun = [&run] { UpdateGoods(run); };
+    Prompter::current().runDialog(form);
+    form.OnRun = nullptr;
+}

@@ -1,0 +1,185 @@
+#include "dbfwriter.h"
+#include "externaldb.h"
+#include "externaltable.h"
+#include "testsupport.h"
+
+#include <QDate>
+#include <QDateTime>
+#include <QDir>
+#include <QSqlRecord>
+#include <QtEndian>
+#include <gtest/gtest.h>
+
+namespace {
+
+std::unique_ptr<TExtTable> Read(const QByteArray& dbf, const QByteArray& memo = {}) {
+    TFileBytes t, m;
+    t.Assign(dbf);
+    m.Assign(memo);
+    QString error;
+    auto table = ReadDbfTable(std::move(t), std::move(m), error);
+    EXPECT_TRUE(table) << error.toStdString();
+    return table;
+}
+
+QByteArray Le32(quint32 v) {
+    QByteArray b(4, '\0');
+    qToLittleEndian(v, b.data());
+    return b;
+}
+
+TEST(DbfReader, FieldTypesOfDBaseAndFoxPro) {
+    TDbfTestFile f;
+    f.Version = 0x30;  // Visual FoxPro
+    f.Fields = {{"TXT", 'C', 8}, {"NUM", 'N', 8, 2}, {"CNT", 'N', 5}, {"DAT", 'D', 8}, {"OK", 'L', 1},
+                {"INT", 'I', 4}, {"CUR", 'Y', 8}, {"DBL", 'B', 8}, {"TS", 'T', 8}};
+    double dbl = -2.5;
+    QByteArray dblBytes(reinterpret_cast<const char*>(&dbl), 8);
+    const qint64 cur = 129900;  // 12,99
+    QByteArray curBytes(reinterpret_cast<const char*>(&cur), 8);
+    const QByteArray ts = Le32(static_cast<quint32>(QDate(2024, 2, 29).toJulianDay())) + Le32((13 * 3600 + 5) * 1000);
+    f.Records << QList<QByteArray>({"Żółw", "12.50", "-7", "20240229", "T", Le32(static_cast<quint32>(-3)), curBytes, dblBytes, ts});
+    f.Records << QList<QByteArray>({"", "", "", "", "?", QByteArray(4, '\0'), QByteArray(8, '\0'), QByteArray(8, '\0'), QByteArray(8, '\0')});
+    f.Records << QList<QByteArray>({"*", "usunięty", "1", "1", "", "F"});  // deleted
+    f.Records.last() = QList<QByteArray>({"*", "usuniety", "1", "1", "", "F", QByteArray(4, '\0'), QByteArray(8, '\0'), QByteArray(8, '\0'), QByteArray(8, '\0')});
+    f.Records[0][0] = QByteArray("\xAF\xF3\xB3w");  // Windows-1250
+    auto t = Read(f.Bytes());
+    ASSERT_TRUE(t);
+    ASSERT_EQ(t->Fields().size(), 9u);
+    EXPECT_EQ(t->Fields()[1].Kind, TExtKind::Real);
+    EXPECT_EQ(t->Fields()[2].Kind, TExtKind::Integer);
+    std::vector<QVariant> row;
+    ASSERT_TRUE(t->Next(row));
+    EXPECT_EQ(row[0].toString(), QStringLiteral("Żółw"));
+    EXPECT_EQ(ExternalValueText(row[1]), QStringLiteral("12,5"));
+    EXPECT_EQ(ExternalValueText(row[2]), QStringLiteral("-7"));
+    EXPECT_EQ(ExternalValueText(row[3]), QStringLiteral("2024-02-29"));
+    EXPECT_EQ(ExternalValueText(row[4]), QStringLiteral("True"));
+    EXPECT_EQ(ExternalValueText(row[5]), QStringLiteral("-3"));
+    EXPECT_EQ(ExternalValueText(row[6]), QStringLiteral("12,99"));
+    EXPECT_EQ(ExternalValueText(row[7]), QStringLiteral("-2,5"));
+    EXPECT_EQ(ExternalValueText(row[8]), QStringLiteral("2024-02-29 13:00:05"));
+    ASSERT_TRUE(t->Next(row));
+    for (int i : {0, 1, 2, 3, 4, 8}) EXPECT_TRUE(row[i].isNull()) << i;
+    EXPECT_FALSE(t->Next(row));  // the deleted record is left out
+    t->Rewind();
+    EXPECT_TRUE(t->Next(row));
+}
+
+TEST(DbfReader, CodePage852AndMemoFiles) {
+    TDbfTestFile f;
+    f.Version = 0xF5;  // FoxPro 2 with memo
+    f.Language = 0x64;  // code page 852
+    f.Fields = {{"NAZWA", 'C', 10}, {"OPIS", 'M', 10}};
+    // "Łódź" in code page 852: 9D A2 A7 AB
+    f.Records << QList<QByteArray>({"\x9D\xA2\x64\xAB", "         1"}) << QList<QByteArray>({"x", "        99"});
+    // FoxPro memo: block size 64 at offset 6 (big-endian), block 1 holds type 1, length 6, text.
+    QByteArray fpt(64, '\0');
+    fpt[7] = 64;
+    QByteArray block(64, '\0');
+    block[3] = 1;
+    block[7] = 6;
+    block.replace(8, 6, "Opis\xA5\x86");  // "ąć" in 852
+    fpt += block;
+    auto t = Read(f.Bytes(), fpt);
+    ASSERT_TRUE(t);
+    std::vector<QVariant> row;
+    ASSERT_TRUE(t->Next(row));
+    EXPECT_EQ(row[0].toString(), QStringLiteral("Łódź"));
+    EXPECT_EQ(row[1].toString(), QStringLiteral("Opisąć"));
+    ASSERT_TRUE(t->Next(row));
+    EXPECT_TRUE(row[1].isNull());  // a block beyond the memo file's end
+
+    // dBase III memo: 512-byte blocks, text up to the end mark; Mazovia and
+    // other code pages keep their bytes.
+    TDbfTestFile d;
+    d.Version = 0x83;
+    d.Language = 0x00;
+    d.Fields = {{"OPIS", 'M', 10}};
+    d.Records << QList<QByteArray>({"         1"});
+    QByteArray dbt(512, '\0');
+    dbt += QByteArray("Kr\x86tki opis\x1A\x1A");
+    auto t3 = Read(d.Bytes(), dbt);
+    ASSERT_TRUE(t3);
+    ASSERT_TRUE(t3->Next(row));
+    EXPECT_EQ(row[0].toString().size(), 11);
+    EXPECT_EQ(row[0].toString().at(2).unicode(), 0x2020);  // 0x86 read as its Windows-1250 character
+}
+
+TEST(DbfReader, DamagedFilesGiveErrorsOrFewerRecords) {
+    TDbfTestFile f;
+    f.Fields = {{"A", 'C', 10}, {"B", 'N', 5}};
+    for (int i = 0; i < 20; ++i) f.Records << QList<QByteArray>({"x", QByteArray::number(i)});
+    const QByteArray good = f.Bytes();
+    QString error;
+    auto read = [&](const QByteArray& b) {
+        TFileBytes t;
+        t.Assign(b);
+        error.clear();
+        return ReadDbfTable(std::move(t), TFileBytes(), error);
+    };
+    // Too short, unknown version, header beyond the file, fields beyond the record.
+    EXPECT_FALSE(read(good.left(20)));
+    QByteArray b = good;
+    b[0] = 0x42;
+    EXPECT_FALSE(read(b));
+    EXPECT_FALSE(error.isEmpty());
+    b = good;
+    b[8] = char(0xFF), b[9] = char(0x7F);
+    EXPECT_FALSE(read(b));
+    b = good;
+    b[10] = 5, b[11] = 0;
+    EXPECT_FALSE(read(b));
+    // A record count far beyond the file: only the records there are read.
+    b = good;
+    b[4] = char(0xFF), b[5] = char(0xFF), b[6] = char(0xFF), b[7] = char(0x7F);
+    auto t = read(b.left(b.size() - 40));
+    ASSERT_TRUE(t);
+    int n = 0;
+    std::vector<QVariant> row;
+    while (t->Next(row)) ++n;
+    EXPECT_EQ(n, 17);
+}
+
+TEST(FolderEngine, TableNamesMatchFilesWithoutRegardToCase) {
+    EXPECT_EQ(QueryTableNames(QStringLiteral("SELECT a, 'TOWARY' FROM \"towary.db\" t JOIN [Ceny] ON x -- KOMENTARZ\n")),
+              QStringList({"SELECT", "a", "FROM", "towary.db", "t", "JOIN", "Ceny", "ON", "x"}));
+
+    TempDataHome home;
+    const QString folder = home.root() + QStringLiteral("/baza");
+    QDir().mkpath(folder);
+    TDbfTestFile f;
+    f.Fields = {{"ID", 'N', 4}, {"NAZWA", 'C', 10}, {"CENA", 'N', 8, 2}};
+    f.Records << QList<QByteArray>({"1", "Chleb", "6.49"}) << QList<QByteArray>({"2", "Mleko", "4.29"});
+    WriteAll(folder + QStringLiteral("/Towary.DBF"), f.Bytes());
+    WriteAll(folder + QStringLiteral("/INNA.DBF"), f.Bytes());
+    WriteAll(folder + QStringLiteral("/ZEPSUTA.DBF"), QByteArray("\x03zepsuta"));
+
+    TExternalDatabase db;
+    db.SetDatabaseName(3, folder);
+    db.Connect();
+    {
+        // One file under two names, walked by two cursors at once.
+        QSqlQuery q = db.Open(QStringLiteral("SELECT t.NAZWA, t.CENA, u.NAZWA FROM \"towary.dbf\" t JOIN TOWARY u ON u.ID >= t.ID ORDER BY t.ID, u.ID"));
+        QStringList seen;
+        while (q.next()) seen << ExternalValueText(q.value(0)) + u'/' + ExternalValueText(q.value(1)) + u'/' + ExternalValueText(q.value(2));
+        EXPECT_EQ(seen, QStringList({"Chleb/6,49/Chleb", "Chleb/6,49/Mleko", "Mleko/4,29/Mleko"}));
+    }
+    // Only the named table was read, once.
+    EXPECT_EQ(db.TablesRead(), 1);
+    EXPECT_THROW(db.Open(QStringLiteral("SELECT * FROM brak")), TExternalError);
+    EXPECT_THROW(db.Open(QStringLiteral("SELECT * FROM zepsuta")), TExternalError);
+    db.Disconnect();
+    EXPECT_THROW(db.Open(QStringLiteral("SELECT * FROM towary")), TExternalError);
+}
+
+TEST(FolderEngine, ValuesAsText) {
+    EXPECT_EQ(ExternalValueText(QVariant()), QString());
+    EXPECT_EQ(ExternalValueText(QVariant(1234567.25)), QStringLiteral("1234567,25"));
+    EXPECT_EQ(ExternalValueText(QVariant(0.1)), QStringLiteral("0,1"));
+    EXPECT_EQ(ExternalValueText(QVariant(qint64(-42))), QStringLiteral("-42"));
+    EXPECT_EQ(ExternalValueText(QVariant(false)), QStringLiteral("False"));
+    EXPECT_EQ(ExternalValueText(QVariant(QDateTime(QDate(2025, 1, 2), QTime(3, 4, 5)))), QStringLiteral("2025-01-02 03:04:05"));
+}
+
+}  // namespace

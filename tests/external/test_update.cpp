@@ -1,0 +1,302 @@
+#include "updatefixture.h"
+
+#include "datafolder.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+const QString T = QStringLiteral("True");
+const QString F = QStringLiteral("False");
+
+TEST(GoodsKey, IdentifierBackslashBarcodeCutTo255) {
+    EXPECT_EQ(MakeGoodsKey(QStringLiteral("12"), QStringLiteral("345")), QStringLiteral("12\\345"));
+    EXPECT_EQ(MakeGoodsKey(QStringLiteral("12"), QString()), QStringLiteral("12\\"));
+    EXPECT_EQ(MakeGoodsKey(QString(250, u'a'), QStringLiteral("1234567890")).size(), 255);
+    EXPECT_EQ(ReplaceLineBreaks(QStringLiteral("1\r\nkg\r")), QStringLiteral("1  kg "));
+}
+
+TEST(GoodsUpdate, FirstRunInsertsSecondFindsNoChange) {
+    TUpdateFixture f;
+    f.WriteGoods({{"1", "Chleb żytni", "6,49", "500 g", "5901234000017", "14"},
+                  {"2", "Mleko", "4,29", "1 l", "5901234000024", "14"},
+                  {"3", "Jabłka", "4,99", "1 kg", "23400504", "13"}});
+    const auto first = f.Run();
+    ASSERT_TRUE(first.Ok);
+    EXPECT_EQ(first.Changes, 3);
+    EXPECT_EQ(first.Message, QStringLiteral("Liczba zmienionych pozycji: 3"));
+    auto goods = f.Goods();
+    ASSERT_EQ(goods.size(), 3u);
+    EXPECT_EQ(goods[QStringLiteral("1\\5901234000017")],
+              QStringList({"Chleb żytni", "6,49", "500 g", "12,98 zł/kg", "5901234000017", "14", T, F}));
+    EXPECT_EQ(goods[QStringLiteral("3\\23400504")][5], QStringLiteral("13"));
+
+    const auto second = f.Run();
+    ASSERT_TRUE(second.Ok);
+    EXPECT_EQ(second.Changes, 0);
+    EXPECT_EQ(second.Message, QStringLiteral("Nie stwierdzono zmian od ostatniej aktualizacji."));
+    for (const auto& [id, row] : f.Goods()) EXPECT_EQ(row[6], F) << id.toStdString();
+}
+
+TEST(GoodsUpdate, ChangedRowsRewrittenAndMarkedOthersUnmarkedNothingDeleted) {
+    TUpdateFixture f;
+    f.WriteGoods({{"1", "Chleb", "6,49", "500 g", "111", "14"}, {"2", "Mleko", "4,29", "1 l", "222", "14"}});
+    ASSERT_TRUE(f.Run().Ok);
+    // A user mark and a print date must survive a rewrite of other fields only
+    // as the rules say: SELECT is cleared on rewritten rows, PRINTDATE never touched.
+    f.tbLocal.Open();
+    ASSERT_TRUE(f.tbLocal.FindKey(QStringLiteral("1\\111")));
+    f.tbLocal.Edit();
+    f.tbLocal.FieldByName("SELECT").SetAsBoolean(true);
+    f.tbLocal.FieldByName("PRINTDATE").SetAsDateTime(QDateTime(QDate(2026, 1, 2), QTime(3, 4, 5)));
+    f.tbLocal.Post();
+    f.tbLocal.Close();
+
+    f.WriteGoods({{"1", "Chleb", "6,99", "500 g", "111", "14"}});  // item 2 gone from the external system
+    const auto out = f.Run();
+    ASSERT_TRUE(out.Ok);
+    EXPECT_EQ(out.Changes, 1);
+    auto goods = f.Goods();
+    ASSERT_EQ(goods.size(), 2u);
+    EXPECT_EQ(goods[QStringLiteral("1\\111")], QStringList({"Chleb", "6,99", "500 g", "13,98 zł/kg", "111", "14", T, F}));
+    EXPECT_EQ(goods[QStringLiteral("2\\222")][6], F);
+    f.tbLocal.Open();
+    ASSERT_TRUE(f.tbLocal.FindKey(QStringLiteral("1\\111")));
+    EXPECT_EQ(f.tbLocal.FieldByName("PRINTDATE").AsDateTime(), QDateTime(QDate(2026, 1, 2), QTime(3, 4, 5)));
+}
+
+TEST(GoodsUpdate, EdgeCasesOfTheColumnRules) {
+    TUpdateFixture f;
+    const QString longName = QString(55, u'N') + QStringLiteral("KONIEC");  // 61 characters
+    const QString longBarcode = QString(60, u'7');
+    f.WriteGoods({
+        {"1", "", "1,00", "", "101", "14"},                       // no name: skipped
+        {"2", "Bez ceny", "", "", "102", "14"},                   // no price: skipped
+        {"3", longName, "2,00", "", "103", "14"},                 // name cut to 50
+        {"4", "Kod długi", "3,00", "", longBarcode, "14"},        // longer than the barcode field
+        {"5", "Waga", "4,00", "1\r\nkg", "105", "14"},            // CR LF become blanks
+        {"6", "Typ", "5,00", "", "106", "300"},                   // low 8 bits: 44
+        {"7", "  Odstępy  ", "  6,00 ", "  250 g ", "  107  ", "14"},
+    });
+    auto out = f.Run();
+    ASSERT_TRUE(out.Ok);
+    EXPECT_EQ(out.Changes, 5);
+    auto goods = f.Goods();
+    EXPECT_EQ(goods.count(QStringLiteral("1\\101")), 0u);
+    EXPECT_EQ(goods.count(QStringLiteral("2\\102")), 0u);
+    EXPECT_EQ(goods[QStringLiteral("3\\103")][0], longName.left(50));
+    EXPECT_EQ(goods[QStringLiteral("5\\105")][1], QStringLiteral("4,00"));
+    EXPECT_EQ(goods[QStringLiteral("5\\105")][2], QStringLiteral("1  kg"));
+    EXPECT_EQ(goods[QStringLiteral("6\\106")][5], QStringLiteral("44"));
+    EXPECT_EQ(goods[QStringLiteral("7\\107")], QStringList({"Odstępy", "6,00", "250 g", "24,00 zł/kg", "107", "14", T, F}));
+    // The key of row 4 is cut to the ID field's 30 characters.
+    const QString key4 = (QStringLiteral("4\\") + longBarcode).left(30);
+    ASSERT_EQ(goods.count(key4), 1u);
+    EXPECT_EQ(goods[key4][4], longBarcode.left(50));
+
+    // Again: only the long barcode differs from what the table can hold.
+    out = f.Run();
+    ASSERT_TRUE(out.Ok);
+    EXPECT_EQ(out.Changes, 1);
+    EXPECT_EQ(f.Goods()[key4][6], T);
+    EXPECT_EQ(f.Goods()[QStringLiteral("3\\103")][6], F);
+}
+
+TEST(GoodsUpdate, BarcodeTypeAloneIsNoChange) {
+    TUpdateFixture f;
+    f.WriteGoods({{"1", "Chleb", "6,49", "500 g", "111", "14"}});
+    ASSERT_TRUE(f.Run().Ok);
+    f.WriteGoods({{"1", "Chleb", "6,49", "500 g", "111", "13"}});
+    const auto out = f.Run();
+    EXPECT_EQ(out.Changes, 0);
+    EXPECT_EQ(f.Goods()[QStringLiteral("1\\111")][5], QStringLiteral("14"));
+}
+
+TEST(GoodsUpdate, FourColumnQueryGivesEmptyBarcodeAndEan13) {
+    TUpdateFixture f;
+    f.WriteGoods({{"7", "Chleb", "6,49", "500 g", "111", "13"}});
+    f.Define(QStringLiteral("SELECT ID, NAZWA, CENA, WAGA FROM TOWARY"));
+    ASSERT_TRUE(f.Run().Ok);
+    const auto goods = f.Goods();
+    ASSERT_EQ(goods.size(), 1u);
+    EXPECT_EQ(goods.begin()->first, QStringLiteral("7\\"));
+    EXPECT_EQ(goods.begin()->second[4], QString());
+    EXPECT_EQ(goods.begin()->second[5], QStringLiteral("14"));
+}
+
+TEST(GoodsUpdate, TextInTheTypeColumnReadsAsEan13AndQueryOfThreeColumnsFails) {
+    TUpdateFixture f;
+    TDbfTestFile file;
+    file.Fields = {{"ID", 'C', 5, 0}, {"NAZWA", 'C', 20, 0}, {"CENA", 'C', 8, 0}, {"WAGA", 'C', 8, 0}, {"KOD", 'C', 13, 0}, {"TYP", 'C', 6, 0}};
+    file.Records << DbfRow(file.Fields, {"A1", "Ser", "7,49", "150 g", "999", "EAN"})
+                 << DbfRow(file.Fields, {"A2", "Masło", "8,99", "200 g", "998", " 13 "});
+    WriteAll(f.Folder + QStringLiteral("/towary.dbf"), file.Bytes());
+    f.Define(QStringLiteral("SELECT ID, NAZWA, CENA, WAGA, KOD, TYP FROM TOWARY"));
+    ASSERT_TRUE(f.Run().Ok);
+    auto goods = f.Goods();
+    EXPECT_EQ(goods[QStringLiteral("A1\\999")][5], QStringLiteral("14"));
+    EXPECT_EQ(goods[QStringLiteral("A2\\998")][5], QStringLiteral("13"));
+
+    f.Define(QStringLiteral("SELECT ID, NAZWA, CENA FROM TOWARY"));
+    const auto out = f.Run();
+    EXPECT_FALSE(out.Ok);
+    EXPECT_EQ(out.Message, QStringLiteral("Wystąpił błąd podczas aktualizacji bazy danych."));
+    EXPECT_EQ(f.Goods().size(), 2u);
+}
+
+TEST(GoodsUpdate, KeysMatchOnTheirFirstThirtyCharacters) {
+    TUpdateFixture f;
+    const QString id = QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVW");  // 23 + "\" + barcode
+    f.WriteGoods({{"1", "Pierwszy", "1,00", "", "x", "14"}});
+    TDbfTestFile file;
+    file.Fields = {{"ID", 'C', 30, 0}, {"NAZWA", 'C', 20, 0}, {"CENA", 'C', 8, 0}, {"WAGA", 'C', 8, 0}, {"KOD", 'C', 20, 0}};
+    file.Records << DbfRow(file.Fields, {id, "Ser", "7,49", "", "5901234000017"});
+    WriteAll(f.Folder + QStringLiteral("/dlugie.dbf"), file.Bytes());
+    f.Define(QStringLiteral("SELECT ID, NAZWA, CENA, WAGA, KOD FROM DLUGIE"), QStringLiteral("SELECT COUNT(*) FROM dlugie"));
+    ASSERT_EQ(f.Run().Changes, 1);
+    // The same first 30 characters with another tail: the same goods row.
+    file.Records.clear();
+    file.Records << DbfRow(file.Fields, {id, "Ser", "7,49", "", "5901234000099"});
+    WriteAll(f.Folder + QStringLiteral("/dlugie.dbf"), file.Bytes());
+    const auto out = f.Run();
+    EXPECT_EQ(out.Changes, 1);  // the barcode read back differs
+    const auto goods = f.Goods();
+    ASSERT_EQ(goods.size(), 1u);
+    EXPECT_EQ(goods.begin()->first, (id + QStringLiteral("\\5901234000017")).left(30));
+    EXPECT_EQ(goods.begin()->second[4], QStringLiteral("5901234000099"));
+}
+
+TEST(GoodsUpdate, CancelStopsAfterTheRowInHand) {
+    TUpdateFixture f;
+    QList<QStringList> rows;
+    for (int i = 1; i <= 1000; ++i)
+        rows << QStringList({QString::number(i), QStringLiteral("Towar %1").arg(i), QStringLiteral("1,00"), QString(), QString::number(i), "14"});
+    f.WriteGoods(rows);
+    // Every row marked NEW before; the run clears them first.
+    ASSERT_EQ(f.Run().Changes, 1000);
+    for (auto& r : rows) r[2] = QStringLiteral("2,00");
+    f.WriteGoods(rows);
+    bool cancel = false;
+    // The user presses Cancel while row 101 is in hand: it is not merged.
+    const auto out = f.Run([&] { if (f.Steps == 100) cancel = true; }, &cancel);
+    ASSERT_TRUE(out.Ok);
+    EXPECT_EQ(out.Changes, 100);
+    EXPECT_EQ(out.Message, QStringLiteral("Liczba zmienionych pozycji: 100"));
+    int marked = 0, newPrice = 0;
+    for (const auto& [id, row] : f.Goods()) {
+        marked += row[6] == T;
+        newPrice += row[1] == QStringLiteral("2,00");
+        EXPECT_EQ(row[6] == T, row[1] == QStringLiteral("2,00")) << id.toStdString();
+    }
+    EXPECT_EQ(marked, 100);
+    EXPECT_EQ(newPrice, 100);
+}
+
+TEST(GoodsUpdate, BadInputGivesTheMessageAndKeepsTheTable) {
+    TUpdateFixture f;
+    f.WriteGoods({{"1", "Chleb", "6,49", "500 g", "111", "14"}});
+    ASSERT_TRUE(f.Run().Ok);
+
+    // A query naming a missing table.
+    f.Define(QStringLiteral("SELECT ID, NAZWA, CENA, WAGA FROM CENNIK"), QStringLiteral("SELECT COUNT(*) FROM CENNIK"));
+    auto out = f.Run();
+    EXPECT_FALSE(out.Ok);
+    EXPECT_EQ(out.Message, QStringLiteral("Wystąpił błąd podczas aktualizacji bazy danych."));
+
+    // A truncated table: only whole records are read.
+    f.Define(QStringLiteral("SELECT ID, NAZWA, CENA, WAGA FROM TOWARY"));
+    QList<QStringList> rows;
+    for (int i = 1; i <= 10; ++i) rows << QStringList({QString::number(i), "Towar", "1,00", "", "", "14"});
+    f.WriteGoods(rows);
+    QByteArray bytes = ReadAll(f.Folder + QStringLiteral("/TOWARY.DBF"));
+    WriteAll(f.Folder + QStringLiteral("/TOWARY.DBF"), bytes.left(bytes.size() - 150));
+    out = f.Run();
+    ASSERT_TRUE(out.Ok);
+    EXPECT_GE(out.Changes, 7);
+    EXPECT_LE(out.Changes, 9);
+
+    // A damaged header: the update fails, the goods stay.
+    const auto before = f.Goods();
+    bytes[10] = 0, bytes[11] = 0;  // record length 0
+    WriteAll(f.Folder + QStringLiteral("/TOWARY.DBF"), bytes);
+    out = f.Run();
+    EXPECT_FALSE(out.Ok);
+    EXPECT_EQ(f.Goods().size(), before.size());
+
+    // A folder that is gone: no connection.
+    f.Folder += QStringLiteral("-brak");
+    f.Define(QStringLiteral("SELECT * FROM TOWARY"));
+    EXPECT_THROW(ConnectOutside(f.dbOutside, f.Manager), TExternalError);
+}
+
+TEST(GoodsUpdate, ConversionOfTheDefinitionAppliesToNameAndWeightOnly) {
+    TUpdateFixture f;
+    // Mazovia bytes of "ą" (0x86) and "ł" (0x92), as an old sales program stores them.
+    TDbfTestFile file;
+    file.Language = 0x00;
+    file.Fields = TUpdateFixture::GoodsFields();
+    file.Records << QList<QByteArray>({"1", "Mas\x92o", "8,99", "2 \x86", "5", "14"});
+    WriteAll(f.Folder + QStringLiteral("/TOWARY.DBF"), file.Bytes());
+    WriteAll(f.Home.path(QStringLiteral("SQLCFG/Buchalter II.cdb")),
+             "[DATABASE]\r\nTYPE=3\r\nDataPath=" + f.Folder.toUtf8() +
+                 "\r\n[SQL]\r\nQUERY1=SELECT ID, NAZWA, CENA, WAGA, KOD FROM TOWARY\r\nQUERY2=SELECT COUNT(*) FROM TOWARY\r\n");
+    f.Manager.SelectDefinition(QStringLiteral("Buchalter II"));
+    ASSERT_TRUE(f.Run().Ok);
+    const auto goods = f.Goods();
+    ASSERT_EQ(goods.size(), 1u);
+    EXPECT_EQ(goods.begin()->second[0], QStringLiteral("Masło"));
+    EXPECT_EQ(goods.begin()->second[2], QStringLiteral("2 ą"));
+}
+
+TEST(GoodsUpdate, ShippedDemonstrationShopUpdatesOutOfTheBox) {
+    TUpdateFixture f;
+    // The relative folder DEMO of the shipped definition lies among the program's files.
+    SetProgramFolderOverride(SourceDataDir());
+    f.Manager.SetDefinitionFolder(SourceDataDir() + QStringLiteral("/SQLCFG/"));
+    f.Manager.SelectDefinition(QStringLiteral("Sklep demonstracyjny"));
+    ConnectOutside(f.dbOutside, f.Manager);
+    SetProgramFolderOverride(QString());
+    TUpdateRun run;
+    run.dbOutside = &f.dbOutside;
+    run.Manager = &f.Manager;
+    run.tbLocal = &f.tbLocal;
+    const auto out = RunGoodsUpdate(run);
+    ASSERT_TRUE(out.Ok);
+    EXPECT_GE(out.Changes, 40);
+    int ean13 = 0;
+    for (const auto& [id, row] : f.Goods()) {
+        EXPECT_FALSE(row[0].isEmpty());
+        EXPECT_FALSE(row[1].isEmpty());
+        if (row[5] == QStringLiteral("14")) {
+            ++ean13;
+            ASSERT_EQ(row[4].size(), 13) << id.toStdString();
+            int sum = 0;
+            for (int i = 0; i < 12; ++i) sum += (row[4][i].digitValue()) * (i % 2 ? 3 : 1);
+            EXPECT_EQ((10 - sum % 10) % 10, row[4][12].digitValue()) << id.toStdString();
+        }
+    }
+    EXPECT_GE(ean13, 30);
+    EXPECT_TRUE(f.Goods().count(QStringLiteral("1007\\5901234000079")) == 1);
+    EXPECT_EQ(f.Goods()[QStringLiteral("1007\\5901234000079")][0], QStringLiteral("Śmietana 18%"));
+}
+
+}  // namespace
+
+namespace {
+
+TEST(GoodsUpdate, ARowThatCannotBeWrittenStaysAsItWasAndTheRunGoesOn) {
+    TUpdateFixture f;
+    f.WriteGoods({{"1", "Chleb", "6,49", "500 g", "111", "14"}, {"2", "Mleko", "4,29", "1 l", "222", "14"}});
+    ASSERT_TRUE(f.Run().Ok);
+    // The name of row 1 is gone in the external system: the goods table needs one.
+    f.WriteGoods({{"1", "", "6,99", "500 g", "111", "14"}, {"2", "Mleko", "4,49", "1 l", "222", "14"}});
+    const auto out = f.Run();
+    ASSERT_TRUE(out.Ok);
+    EXPECT_EQ(out.Changes, 1);
+    auto goods = f.Goods();
+    EXPECT_EQ(goods[QStringLiteral("1\\111")], QStringList({"Chleb", "6,49", "500 g", "12,98 zł/kg", "111", "14", "False", "False"}));
+    EXPECT_EQ(goods[QStringLiteral("2\\222")][1], QStringLiteral("4,49"));
+    EXPECT_EQ(goods[QStringLiteral("2\\222")][6], QStringLiteral("True"));
+}
+
+}  // namespace

@@ -1,0 +1,131 @@
+#include "externaltable.h"
+#include "paradoxwriter.h"
+#include "updatefixture.h"
+
+#include <QDate>
+#include <QDateTime>
+#include <QTime>
+#include <gtest/gtest.h>
+extern "C" {
+#include <paradox.h>
+}
+
+namespace {
+
+TEST(ParadoxReader, EveryFieldTypeOfATableWrittenByPxlib) {
+    TempDataHome home;
+    const QString db = home.root() + QStringLiteral("/pola.db");
+    const QString mb = home.root() + QStringLiteral("/pola.mb");
+    const std::vector<TPxTestField> fields = {
+        {"Nazwa", pxfAlpha, 30}, {"Ilosc", pxfShort, 2},   {"Licznik", pxfLong, 4},   {"Cena", pxfNumber, 8},
+        {"Kwota", pxfCurrency, 8}, {"Jest", pxfLogical, 1}, {"Data", pxfDate, 4},    {"Czas", pxfTime, 4},
+        {"Chwila", pxfTimestamp, 8}, {"Nr", pxfAutoInc, 4}, {"Dokladna", pxfBCD, 2}, {"Opis", pxfMemoBLOb, 20},
+    };
+    const QString longMemo = QStringLiteral("Opis dłuższy niż pole: żółć, gęślą jaźń. ") + QString(300, u'x');
+    QList<QVariantList> rows;
+    rows << QVariantList{QStringLiteral("Żółty ser"), -12, 123456, 12.5, 24.9, true, QDate(2024, 2, 29), QTime(13, 45, 10),
+                         QDateTime(QDate(1999, 12, 31), QTime(23, 59, 58)), 1, QByteArray("-123.45"), longMemo};
+    rows << QVariantList{QStringLiteral("Krótki"), 0, -5, -0.25, 0.0, false, QDate(1, 1, 1), QVariant(), QVariant(), 2,
+                         QByteArray("7.00"), QStringLiteral("mały")};
+    rows << QVariantList{QVariant(), QVariant(), QVariant(), QVariant(), QVariant(), QVariant(), QVariant(), QVariant(),
+                         QVariant(), 3, QVariant(), QVariant()};
+    QString error;
+    ASSERT_TRUE(WriteParadoxTable(db, fields, rows, mb, error)) << error.toStdString();
+
+    auto t = OpenExtTable(db, error);
+    ASSERT_TRUE(t) << error.toStdString();
+    ASSERT_EQ(t->Fields().size(), fields.size());
+    EXPECT_EQ(t->Fields()[0].Name, QStringLiteral("Nazwa"));
+    EXPECT_EQ(t->Fields()[11].Name, QStringLiteral("Opis"));
+    std::vector<QVariant> r;
+    ASSERT_TRUE(t->Next(r));
+    QStringList text;
+    for (const QVariant& v : r) text << ExternalValueText(v);
+    EXPECT_EQ(text.mid(0, 11), QStringList({"Żółty ser", "-12", "123456", "12,5", "24,9", "True", "2024-02-29", "13:45:10",
+                                            "1999-12-31 23:59:58", "1", "-123,45"}));
+    EXPECT_EQ(text[11], longMemo);
+    ASSERT_TRUE(t->Next(r));
+    EXPECT_EQ(ExternalValueText(r[1]), QStringLiteral("0"));
+    EXPECT_EQ(ExternalValueText(r[2]), QStringLiteral("-5"));
+    EXPECT_EQ(ExternalValueText(r[3]), QStringLiteral("-0,25"));
+    EXPECT_EQ(ExternalValueText(r[5]), QStringLiteral("False"));
+    EXPECT_EQ(ExternalValueText(r[6]), QStringLiteral("0001-01-01"));
+    EXPECT_EQ(ExternalValueText(r[10]), QStringLiteral("7"));
+    EXPECT_EQ(ExternalValueText(r[11]), QStringLiteral("mały"));
+    ASSERT_TRUE(t->Next(r));
+    for (int i : {0, 1, 2, 3, 5, 6, 7, 8, 10, 11}) EXPECT_TRUE(r[i].isNull()) << i;
+    EXPECT_FALSE(t->Next(r));
+
+    // Without its memo file a long memo reads empty; the rest stays readable.
+    QFile::remove(mb);
+    t = OpenExtTable(db, error);
+    ASSERT_TRUE(t);
+    ASSERT_TRUE(t->Next(r));
+    EXPECT_TRUE(r[11].isNull());
+    EXPECT_EQ(ExternalValueText(r[0]), QStringLiteral("Żółty ser"));
+}
+
+TEST(ParadoxReader, ManyBlocksAndDamagedFiles) {
+    TempDataHome home;
+    const QString db = home.root() + QStringLiteral("/duza.db");
+    QList<QVariantList> rows;
+    for (int i = 0; i < 5000; ++i) rows << QVariantList{i, QStringLiteral("Towar %1").arg(i)};
+    QString error;
+    ASSERT_TRUE(WriteParadoxTable(db, {{"ID", pxfLong, 4}, {"NAZWA", pxfAlpha, 40}}, rows, QString(), error));
+    auto t = OpenExtTable(db, error);
+    ASSERT_TRUE(t) << error.toStdString();
+    std::vector<QVariant> r;
+    int n = 0;
+    qint64 sum = 0;
+    while (t->Next(r)) ++n, sum += r[0].toLongLong();
+    EXPECT_EQ(n, 5000);
+    EXPECT_EQ(sum, 4999LL * 5000 / 2);
+
+    // Cut in the middle: fewer rows, never a read beyond the data.
+    const QByteArray bytes = ReadAll(db);
+    for (qsizetype cut : {qsizetype(10), qsizetype(0x60), bytes.size() / 2, bytes.size() - 1}) {
+        TFileBytes b;
+        b.Assign(bytes.left(cut));
+        auto d = ReadParadoxTable(std::move(b), TFileBytes(), error);
+        int m = 0;
+        if (d)
+            while (d->Next(r)) ++m;
+        EXPECT_LT(m, 5000) << cut;
+    }
+    // A block chain that loops ends.
+    QByteArray looped = bytes;
+    const int header = static_cast<unsigned char>(looped[2]) | (static_cast<unsigned char>(looped[3]) << 8);
+    looped[header] = 1, looped[header + 1] = 0;  // block 1 points at itself
+    TFileBytes b;
+    b.Assign(looped);
+    auto d = ReadParadoxTable(std::move(b), TFileBytes(), error);
+    ASSERT_TRUE(d);
+    int m = 0;
+    while (d->Next(r)) ++m;
+    EXPECT_GT(m, 0);
+    EXPECT_LT(m, 5000);
+}
+
+TEST(FolderUpdate, ParadoxDefinitionMergesThroughTheFolderEngine) {
+    TUpdateFixture f;
+    QString error;
+    QList<QVariantList> rows;
+    rows << QVariantList{1, QStringLiteral("Chleb żytni"), QStringLiteral("6,49"), QStringLiteral("500 g"), QStringLiteral("5901234000017"), 14};
+    rows << QVariantList{2, QStringLiteral("Woda"), QStringLiteral("1,99"), QStringLiteral("1,5 l"), QStringLiteral("23400504"), 13};
+    ASSERT_TRUE(WriteParadoxTable(f.Folder + QStringLiteral("/TOWARY.DB"),
+                                  {{"ID", pxfLong, 4}, {"NAZWA", pxfAlpha, 50}, {"CENA", pxfAlpha, 10}, {"WAGA", pxfAlpha, 20},
+                                   {"KOD", pxfAlpha, 20}, {"TYPKODU", pxfShort, 2}},
+                                  rows, QString(), error));
+    f.Define(QStringLiteral("SELECT ID, NAZWA, CENA, WAGA, KOD, TYPKODU FROM \"towary.db\" ORDER BY ID"),
+             QStringLiteral("SELECT COUNT(*) FROM \"towary.db\""), 1);
+    const auto out = f.Run();
+    ASSERT_TRUE(out.Ok);
+    EXPECT_EQ(out.Message, QStringLiteral("Liczba zmienionych pozycji: 2"));
+    auto goods = f.Goods();
+    EXPECT_EQ(goods[QStringLiteral("1\\5901234000017")],
+              QStringList({"Chleb żytni", "6,49", "500 g", "12,98 zł/kg", "5901234000017", "14", "True", "False"}));
+    EXPECT_EQ(goods[QStringLiteral("2\\23400504")][3], QStringLiteral("1,33 zł/litr"));
+    EXPECT_EQ(f.Run().Changes, 0);
+}
+
+}  // namespace
