@@ -1,5 +1,6 @@
 #include "datafolder.h"
 #include "designio.h"
+#include "goodspage.h"
 #include "plcolorbox.h"
 #include "inifile.h"
 #include "loginforms.h"
@@ -12,6 +13,7 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QLabel>
@@ -334,6 +336,34 @@ TEST_F(LayoutInShellTest, FrameColourComesFromTheColourBox) {
     form.cbColor->SetSelected(0x00FF00);
     form.close();
     EXPECT_EQ(TIniFile(home.path("settings.ini")).ReadString("LABEL", "FRAMECOLOR", ""), QString::number(0x00FF00));
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(LayoutInShellTest, UpdateFromTheDemoShopFillsTheListAndShowsTheChangedGoods) {
+    TMainForm form;
+    Start(form);
+    TIniFile(home.path("settings.ini")).WriteString("DATABASE", "TYPE", "Sklep demonstracyjny");
+    form.LoadingStep();
+    form.DeferredInit();
+    ASSERT_TRUE(prompter.messages(TScriptedPrompter::Kind::Error).isEmpty())
+        << prompter.messages().join('|').toStdString();
+    prompter.clear();
+    prompter.answer(true);  // "Potwierdzasz aktualizację danych?"
+    prompter.answerDialog([](QObject& o) {
+        auto& progress = dynamic_cast<QDialog&>(o);
+        progress.show();
+        for (int i = 0; i < 50 && progress.isVisible(); ++i) QCoreApplication::processEvents();
+        return int(QDialog::Accepted);
+    });
+    form.sbtnRefresh->click();
+    EXPECT_EQ(prompter.messages(TScriptedPrompter::Kind::Info),
+              QStringList{QString::fromUtf8("Liczba zmienionych pozycji: 60")})
+        << prompter.messages().join('|').toStdString();
+    EXPECT_EQ(form.GoodsPage->cbShowType->currentIndex(), 1);
+    EXPECT_EQ(form.GoodsPage->tbLocalShow.RecordCount(), 60);
 }
 
 }  // namespace

@@ -6,7 +6,10 @@
 #include "units.h"
 #include "externaldbbox.h"
 #include "externalstartup.h"
+#include "externaldb.h"
 #include "goodspage.h"
+#include "progressform.h"
+#include "refreshcommand.h"
 #include "odbcmanager.h"
 #include "helpwindow.h"
 #include "loginforms.h"
@@ -78,6 +81,8 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent) {
 
     ODBCManager = std::make_unique<TODBCManager>();
     PrepareODBCManager(*ODBCManager);
+    dbOutside = std::make_unique<TExternalDatabase>();
+    UpdateProgressForm = new TProgressForm(this);
 
     auto* central = new QWidget(this);
     auto* row = new QHBoxLayout(central);
@@ -155,6 +160,7 @@ void TMainForm::BuildMenuPanel() {
         connect(b, &QToolButton::clicked, this, [this, b] { sbtnPrintClick(b); });
     }
     sbtnPrint->setChecked(true);
+    connect(sbtnRefresh, &QToolButton::clicked, this, &TMainForm::sbtnRefreshClick);
     connect(sbtnLogin, &QToolButton::clicked, this, &TMainForm::sbtnLoginClick);
     connect(sbtnChangePasswd, &QToolButton::clicked, this, &TMainForm::sbtnChangePasswdClick);
 
@@ -319,6 +325,22 @@ void TMainForm::SetLoggedIn(bool loggedIn) {
     Zaloguj1->setText(caption);
     for (QToolButton* b : {sbtnConfiguration, sbtnProject, sbtnChangePasswd}) b->setVisible(loggedIn);
     for (QAction* a : {Wygldetykiety1, Konfiguracja2, Zmiehaso1}) a->setVisible(loggedIn);
+}
+
+void TMainForm::sbtnRefreshClick() {
+    TRefreshPieces pieces;
+    pieces.Manager = ODBCManager.get();
+    pieces.dbOutside = dbOutside.get();
+    pieces.tbLocal = &GoodsPage->tbLocal;
+    pieces.tbLocalShow = &GoodsPage->tbLocalShow;
+    pieces.ProgressForm = UpdateProgressForm;
+    pieces.UpdateCancelRequested = &UpdateCancelRequested;
+    pieces.StoreDatabaseFields = [this] { GroupBox6->StoreDatabaseFields(); };
+    pieces.Symbols = [this] {
+        return TUnitSymbols{Settings.CurrencySymbol, Settings.KgSymbol, Settings.LitreSymbol, Settings.SquareMetreSymbol};
+    };
+    pieces.ShowChanged = [this] { GoodsPage->ShowView(1); };
+    ::sbtnRefreshClick(pieces);
 }
 
 void TMainForm::sbtnLoginClick() {

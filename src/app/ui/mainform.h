@@ -21,6 +21,8 @@ class TExternalDbBox;
 class TPLColorBox;
 class TDesignPanel;
 class TGoodsPage;
+class TExternalDatabase;
+class TProgressForm;
 class TODBCManager;
 
 // The main window: the hub that owns the settings and the long-lived objects,
@@ -42,6 +44,8 @@ public:
     bool Loading = false;
     TSettings Settings;
     std::unique_ptr<TODBCManager> ODBCManager;
+    std::unique_ptr<TExternalDatabase> dbOutside;
+    TProgressForm* UpdateProgressForm = nullptr;
 
     // Start-up: run from the splash window, then after the window appeared.
     void LoadingStep();
@@ -50,6 +54,7 @@ public:
     // Page switch shared by the three page buttons and their menu items.
     void sbtnPrintClick(QToolButton* button);
     bool ConfirmSaveLayout();
+    void sbtnRefreshClick();
     void sbtnLoginClick();
     void sbtnChangePasswdClick();
     void ShowAbout();
