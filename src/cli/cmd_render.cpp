@@ -25,8 +25,10 @@ int RunRender(const QStringList& args) {
     const int dpi = dpiOption.value_or(300);
 
     TPrintGoods goods;
+    // Like every command, the data folder and its goods table are made as the
+    // program's start makes them.
+    EnsureDataFolder();
     if (const auto id = a.value(QStringLiteral("--id"))) {
-        EnsureDataFolder();
         TTable tbLocal, tbLocalShow;
         const QStringList errors = OpenGoodsList(tbLocal, tbLocalShow);
         for (const QString& e : errors) CliError(e);
@@ -39,6 +41,8 @@ int RunRender(const QStringList& args) {
             return CliFail(e.Message());
         }
     } else {
+        TTable tbLocal;
+        CreateGoodsTable(tbLocal);
         goods.NAZWA = a.value(QStringLiteral("--name")).value_or(QString()).left(255);
         goods.CENA = a.value(QStringLiteral("--price")).value_or(QString()).left(255);
         goods.ABSCENA = a.value(QStringLiteral("--unit-price")).value_or(QString()).left(255);

@@ -345,4 +345,18 @@ TEST_F(DrawLabelTest, UnknownKindsAndAlignmentsDrawSafely) {
     EXPECT_LT(text.left(), Px(1) + 10);  // an unknown alignment is left
 }
 
+TEST_F(DrawLabelTest, FontThatIsNotInstalledIsSubstituted) {
+    TLayoutObject o = TextObject(ctUserLabel, 1, 1, 29, 19, taLeftJustify, 12, QStringLiteral("Cena promocyjna"));
+    o.FontName = QStringLiteral("Czcionka, której nie ma");
+    TPrintManager m;
+    Layout(m, {o});
+    m.SetFrameColor(Qt::white);
+    const QRect ink = InkBox(RenderLabel(m, Goods("1", "n"), kDpi), ObjectRect(1, 1, 29, 19));
+    // Text, not empty boxes: a line about as high as 12 points at 300 dpi.
+    ASSERT_FALSE(ink.isEmpty());
+    EXPECT_GT(ink.height(), 25);
+    EXPECT_LT(ink.height(), 60);
+    EXPECT_GT(ink.width(), 150);
+}
+
 }  // namespace
