@@ -1,6 +1,9 @@
 #include "printtestutil.h"
 
 #include <QDir>
+#include <QFile>
+#include <QRegularExpression>
+#include <QtEndian>
 #include <QPainter>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -156,4 +159,26 @@ QImage PdfPage(const QString& pdf, int page, int dpi) {
                                          QString::number(page), QStringLiteral("-l"), QString::number(page),
                                          QStringLiteral("-png"), QStringLiteral("-singlefile"), pdf, base});
     return QImage(base + QStringLiteral(".png"));
+}
+
+QByteArray PdfStreams(const QString& pdf) {
+    QFile f(pdf);
+    if (!f.open(QIODevice::ReadOnly)) return QByteArray();
+    const QByteArray data = f.readAll();
+    QByteArray out;
+    qsizetype at = 0;
+    while ((at = data.indexOf("stream", at)) >= 0) {
+        qsizetype begin = at + 6;
+        if (begin < data.size() && data[begin] == '\r') ++begin;
+        if (begin < data.size() && data[begin] == '\n') ++begin;
+        const qsizetype end = data.indexOf("endstream", begin);
+        if (end < 0) break;
+        // qUncompress wants the zlib data behind a big-endian size hint.
+        QByteArray packed(4, '\0');
+        qToBigEndian<quint32>(64u * 1024 * 1024, packed.data());
+        packed += data.mid(begin, end - begin);
+        out += qUncompress(packed);
+        at = end + 9;
+    }
+    return out;
 }

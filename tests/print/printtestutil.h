@@ -44,5 +44,7 @@ struct TPdfWord {
 std::vector<TPdfWord> PdfWords(const QString& pdf);
 int PdfPages(const QString& pdf);
 QString PdfInfo(const QString& pdf, const QString& key);
+// Every compressed stream of the file, inflated and joined (page contents).
+QByteArray PdfStreams(const QString& pdf);
 // One page rasterised at `dpi`.
 QImage PdfPage(const QString& pdf, int page, int dpi);
