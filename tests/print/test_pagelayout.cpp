@@ -266,6 +266,30 @@ TEST_F(PrintJobTest, FailuresEndTheDocumentWithCodeTwo) {
     EXPECT_EQ(order, (QStringList{"A", "B"}));
 }
 
+TEST_F(PrintJobTest, VirtualPrinterPageAndMisuse) {
+    TPrinter printer;
+    EXPECT_FALSE(printer.Printing());
+    EXPECT_THROW(printer.NewPage(), TPrinterError);
+    EXPECT_THROW(printer.Canvas(), TPrinterError);
+    printer.SetPrinterName(QStringLiteral("PDF"));
+    EXPECT_THROW(printer.BeginDoc(), TPrinterError);  // no file named
+    printer.SetOutputFileName(Pdf);
+    printer.SetTitle(kPrintJobTitle);
+    printer.BeginDoc();
+    ASSERT_TRUE(printer.Printing());
+    // A4 less 5 mm all round at 600 dpi.
+    EXPECT_NEAR(printer.PageWidth(), 4724, 3);
+    EXPECT_NEAR(printer.PageHeight(), 6780, 3);
+    EXPECT_EQ(printer.Canvas().device()->logicalDpiX(), 600);
+    EXPECT_THROW(printer.BeginDoc(), TPrinterError);
+    printer.NewPage();
+    printer.EndDoc();
+    EXPECT_FALSE(printer.Printing());
+    printer.EndDoc();  // ending twice is harmless
+    EXPECT_EQ(PdfPages(Pdf), 2);
+    EXPECT_EQ(PdfInfo(Pdf, QStringLiteral("Title")), kPrintJobTitle);
+}
+
 TEST_F(PrintJobTest, NothingToPrintStartsNoJob) {
     TPrintManager m;
     Setup(m);
