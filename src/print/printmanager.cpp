@@ -50,6 +50,12 @@ int AlignmentFlags(quint8 alignment) {
     }
 }
 
+// Layout numbers beyond 100 m are nonsense; keeping them there keeps every
+// pixel sum far from the int range.
+int SaneMm(int mm) { return std::clamp(mm, -100000, 100000); }
+// A label size: negative counts as 0.
+int SaneSize(int mm) { return std::clamp(mm, 0, 100000); }
+
 // Windows-style rectangle (right and bottom exclusive) as a QRect.
 QRect CellRect(int left, int top, int right, int bottom) {
     return QRect(QPoint(left, top), QPoint(right - 1, bottom - 1));
@@ -175,8 +181,8 @@ void TPrintManager::PrintList(const TPrintGoodsList& list, int copies, TPrintTar
         target.BeginDoc();
         QPainter& canvas = target.Canvas();
         const QPaintDevice& device = *canvas.device();
-        const int cw = MmToPixelsX(device, FLabelWidth, 1);
-        const int ch = MmToPixelsY(device, FLabelHeight, 1);
+        const int cw = MmToPixelsX(device, SaneSize(FLabelWidth), 1);
+        const int ch = MmToPixelsY(device, SaneSize(FLabelHeight), 1);
         const int pw = target.PageWidth();
         const int ph = target.PageHeight();
         int x = 0, y = 0;
@@ -192,7 +198,7 @@ void TPrintManager::PrintList(const TPrintGoodsList& list, int copies, TPrintTar
             if (full && i + 1 < list.size()) target.NewPage();
             bool abort = false;
             if (OnRecordPrinted) OnRecordPrinted(this, list[i].ID, abort);
-            QCoreApplication::processEvents();
+            if (QCoreApplication::instance()) QCoreApplication::processEvents();
             if (abort) break;
         }
         target.EndDoc();
@@ -220,13 +226,14 @@ void TPrintManager::FitNameToWidth(const QRect& rect, const QString& text, QPain
 
 void TPrintManager::DrawLabel(const TPrintGoods& goods, QPainter& canvas) {
     QPaintDevice* device = canvas.device();
+    if (!device || !canvas.isActive()) throw std::logic_error("DrawLabel needs an active canvas");
     const QRect box = canvas.hasClipping() ? canvas.clipBoundingRect().toAlignedRect()
                                            : QRect(0, 0, device->width(), device->height());
     if (box.isEmpty()) return;
     canvas.fillRect(box, Qt::white);
     const auto objectRect = [&](const TPrintObject& o) {
-        return CellRect(MmToPixelsX(*device, o.Left, 1), MmToPixelsY(*device, o.Top, 1), MmToPixelsX(*device, o.Right, 1),
-                        MmToPixelsY(*device, o.Bottom, 1))
+        return CellRect(MmToPixelsX(*device, SaneMm(o.Left), 1), MmToPixelsY(*device, SaneMm(o.Top), 1),
+                        MmToPixelsX(*device, SaneMm(o.Right), 1), MmToPixelsY(*device, SaneMm(o.Bottom), 1))
             .translated(box.topLeft());
     };
     // Pictures first, so that text always lies over them.

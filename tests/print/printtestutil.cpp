@@ -173,6 +173,11 @@ QByteArray PdfStreams(const QString& pdf) {
         if (begin < data.size() && data[begin] == '\n') ++begin;
         const qsizetype end = data.indexOf("endstream", begin);
         if (end < 0) break;
+        // Only zlib streams (page contents); fonts and pictures may be stored otherwise.
+        if (begin >= end || static_cast<unsigned char>(data[begin]) != 0x78) {
+            at = end + 9;
+            continue;
+        }
         // qUncompress wants the zlib data behind a big-endian size hint.
         QByteArray packed(4, '\0');
         qToBigEndian<quint32>(64u * 1024 * 1024, packed.data());

@@ -164,6 +164,23 @@ TEST_F(PrintJobTest, OversizedAndEmptyLabels) {
         EXPECT_EQ(PdfPages(Pdf), 3);
     }
     {
+        // Absurd numbers: a negative size counts as 0, huge coordinates are
+        // simply outside the label.
+        TPrintManager m;
+        Setup(m, -30, -20);
+        m.PrintList(Named({"A", "B"}), 2);
+        EXPECT_EQ(PdfPages(Pdf), 1);
+        EXPECT_TRUE(Words().empty());
+        Setup(m, 30, 20,
+              {TextObject(ctName, 2000000000, -2000000000, 2100000000, 2100000000),
+               TextObject(ctCode, -2000000000, 0, 2000000000, 10), TextObject(ctUserLabel, 1, 1, 29, 19, 0, 10, "ok")});
+        m.PrintList({Goods("1", "A", "1", "5901234123457"), Goods("2", "B", "2", "ABC")}, 1);
+        EXPECT_EQ(PdfPages(Pdf), 1);
+        QStringList texts;
+        for (const TPdfWord& w : Words()) texts << w.Text;
+        EXPECT_EQ(texts, (QStringList{"ok", "ok"}));
+    }
+    {
         // A 0 × 0 label draws nothing: one blank page.
         TPrintManager m;
         Setup(m, 0, 0, {TextObject(ctName, 0, 0, 10, 10)});
