@@ -1,0 +1,157 @@
+#include "barcodepaint.h"
+
+#include "barcodesymbol.h"
+
+#include <QPaintDevice>
+#include <QPaintEngine>
+#include <QPainter>
+#include <QPainterPath>
+#include <vector>
+
+namespace {
+
+// One step of the recorded drawing: a filled area or a piece of text.
+struct TStep {
+    QColor Colour;
+    QPainterPath Area;
+    bool IsText = false;
+    QPointF At;
+    QString Text;
+    QFont Font;
+};
+
+class TCollectEngine : public QPaintEngine {
+public:
+    TCollectEngine() : QPaintEngine(QPaintEngine::AllFeatures) {}
+    bool begin(QPaintDevice*) override { return true; }
+    bool end() override { return true; }
+    Type type() const override { return QPaintEngine::User; }
+
+    void updateState(const QPaintEngineState& state) override {
+        if (state.state() & DirtyBrush) Brush = state.brush();
+        if (state.state() & DirtyPen) Pen = state.pen();
+        if (state.state() & DirtyFont) Font = state.font();
+        if (state.state() & DirtyTransform) Transform = state.transform();
+    }
+    void drawRects(const QRectF* rects, int count) override {
+        if (Brush.style() == Qt::NoBrush) return;
+        QPainterPath& path = AreaFor(Brush.color());
+        for (int i = 0; i < count; ++i) path.addRect(Transform.mapRect(rects[i]));
+    }
+    void drawRects(const QRect* rects, int count) override {
+        if (Brush.style() == Qt::NoBrush) return;
+        QPainterPath& path = AreaFor(Brush.color());
+        for (int i = 0; i < count; ++i) path.addRect(Transform.mapRect(QRectF(rects[i])));
+    }
+    void drawPolygon(const QPointF* points, int count, PolygonDrawMode) override {
+        if (Brush.style() == Qt::NoBrush) return;
+        QPolygonF polygon;
+        for (int i = 0; i < count; ++i) polygon << Transform.map(points[i]);
+        AreaFor(Brush.color()).addPolygon(polygon);
+    }
+    void drawPolygon(const QPoint* points, int count, PolygonDrawMode mode) override {
+        std::vector<QPointF> f(points, points + count);
+        drawPolygon(f.data(), count, mode);
+    }
+    void drawTextItem(const QPointF& p, const QTextItem& item) override {
+        TStep s;
+        s.IsText = true;
+        s.Colour = Pen.color();
+        s.At = Transform.map(p);
+        s.Text = item.text();
+        s.Font = Font;
+        Steps.push_back(std::move(s));
+    }
+    void drawPixmap(const QRectF&, const QPixmap&, const QRectF&) override {}
+
+    std::vector<TStep> Steps;
+
+private:
+    QPainterPath& AreaFor(const QColor& colour) {
+        // Consecutive areas of one colour join; a change of colour keeps the
+        // painting order.
+        if (Steps.empty() || Steps.back().IsText || Steps.back().Colour != colour) {
+            TStep s;
+            s.Colour = colour;
+            s.Area.setFillRule(Qt::WindingFill);
+            Steps.push_back(std::move(s));
+        }
+        return Steps.back().Area;
+    }
+
+    QBrush Brush;
+    QPen Pen;
+    QFont Font;
+    QTransform Transform;
+};
+
+// A device with the target's resolution, so that fonts measure the same.
+class TCollectDevice : public QPaintDevice {
+public:
+    explicit TCollectDevice(const QPaintDevice& target) : Target(target) {}
+    ~TCollectDevice() override {
+        // QPaintDevice requires the painters to be gone before the engine.
+    }
+    QPaintEngine* paintEngine() const override { return &Engine; }
+    mutable TCollectEngine Engine;
+
+protected:
+    int metric(PaintDeviceMetric m) const override {
+        switch (m) {
+        case PdmWidth:
+        case PdmHeight:
+            return 1 << 24;
+        case PdmWidthMM:
+        case PdmHeightMM:
+            return static_cast<int>((1 << 24) * 25.4 / std::max(1, Target.logicalDpiX()));
+        case PdmDpiX:
+            return Target.logicalDpiX();
+        case PdmDpiY:
+            return Target.logicalDpiY();
+        case PdmPhysicalDpiX:
+            return Target.physicalDpiX();
+        case PdmPhysicalDpiY:
+            return Target.physicalDpiY();
+        case PdmDevicePixelRatio:
+            return 1;
+        case PdmDevicePixelRatioScaled:
+            return static_cast<int>(devicePixelRatioFScale());
+        case PdmNumColors:
+            return 1 << 24;
+        case PdmDepth:
+            return 32;
+        default:
+            return 0;
+        }
+    }
+
+private:
+    const QPaintDevice& Target;
+};
+
+}  // namespace
+
+void PaintBarcode(TBarcodeSymbol& symbol, QPainter& canvas) {
+    QPaintDevice* device = canvas.device();
+    if (!device || device->devType() == QInternal::Image) {
+        symbol.PaintTo(canvas);
+        return;
+    }
+    TCollectDevice collector(*device);
+    {
+        QPainter p(&collector);
+        symbol.PaintTo(p);
+    }
+    const bool aa = canvas.testRenderHint(QPainter::Antialiasing);
+    canvas.setRenderHint(QPainter::Antialiasing, false);
+    for (const TStep& s : collector.Engine.Steps) {
+        if (s.IsText) {
+            canvas.setFont(s.Font);
+            canvas.setPen(s.Colour);
+            canvas.drawText(s.At, s.Text);
+        } else {
+            canvas.fillPath(s.Area, s.Colour);
+        }
+    }
+    canvas.setRenderHint(QPainter::Antialiasing, aa);
+}

@@ -1,0 +1,77 @@
+#include "printer.h"
+
+#include "printers.h"
+
+#include <QFileInfo>
+#include <QPageLayout>
+#include <QPageSize>
+#include <QPainter>
+#include <QPrinter>
+
+TPrinter::TPrinter() = default;
+
+TPrinter::~TPrinter() {
+    // A job left open by an error still goes out with what was drawn.
+    if (Printing()) Painter->end();
+}
+
+QStringList TPrinter::Printers() { return InstalledPrinterNames(); }
+
+QString TPrinter::DefaultPrinter() { return DefaultPrinterName(); }
+
+void TPrinter::BeginDoc() {
+    if (Printing()) throw TPrinterError(QStringLiteral("Drukowanie już trwa."));
+    // The printer may have been removed since it was chosen.
+    if (Name.isEmpty() || !Printers().contains(Name))
+        throw TPrinterError(QStringLiteral("Brak drukarki: \"%1\"").arg(Name));
+    Painter.reset();
+    Device = std::make_unique<QPrinter>(QPrinter::HighResolution);
+    if (Name == kPdfPrinterName) {
+        if (OutputFile.isEmpty()) throw TPrinterError(QStringLiteral("Brak nazwy pliku PDF."));
+        if (QFileInfo(OutputFile).isDir()) throw TPrinterError(QStringLiteral("Nie można zapisać pliku PDF."));
+        Device->setOutputFormat(QPrinter::PdfFormat);
+        Device->setOutputFileName(OutputFile);
+        Device->setResolution(PdfDpi);
+        Device->setFullPage(false);
+        // A4 with the unprintable border of an ordinary office printer.
+        Device->setPageLayout(QPageLayout(QPageSize(QPageSize::A4),
+                                          OrientationValue == 0 ? QPageLayout::Portrait : QPageLayout::Landscape,
+                                          QMarginsF(5, 5, 5, 5), QPageLayout::Millimeter));
+    } else {
+        Device->setOutputFormat(QPrinter::NativeFormat);
+        Device->setPrinterName(Name);
+        if (!Device->isValid()) throw TPrinterError(QStringLiteral("Brak drukarki: \"%1\"").arg(Name));
+        Device->setFullPage(false);
+        Device->setPageOrientation(OrientationValue == 0 ? QPageLayout::Portrait : QPageLayout::Landscape);
+    }
+    Device->setDocName(JobTitle);
+    Device->setCreator(QStringLiteral("Prandel etykiet"));
+    Painter = std::make_unique<QPainter>();
+    if (!Painter->begin(Device.get())) {
+        Painter.reset();
+        throw TPrinterError(QStringLiteral("Nie można rozpocząć wydruku."));
+    }
+}
+
+void TPrinter::NewPage() {
+    if (!Printing()) throw TPrinterError(QStringLiteral("Drukowanie nie trwa."));
+    if (!Device->newPage()) throw TPrinterError(QStringLiteral("Nie można dodać strony."));
+}
+
+void TPrinter::EndDoc() {
+    if (!Printing()) return;
+    const bool ok = Painter->end();
+    Painter.reset();
+    if (!ok) throw TPrinterError(QStringLiteral("Nie można zakończyć wydruku."));
+}
+
+bool TPrinter::Printing() const { return Painter && Painter->isActive(); }
+
+QPainter& TPrinter::Canvas() {
+    if (!Printing()) throw TPrinterError(QStringLiteral("Drukowanie nie trwa."));
+    return *Painter;
+}
+
+int TPrinter::PageWidth() const { return Device ? Device->width() : 0; }
+
+int TPrinter::PageHeight() const { return Device ? Device->height() : 0; }

@@ -1,0 +1,76 @@
+#pragma once
+#include <QString>
+#include <QStringList>
+#include <memory>
+#include <stdexcept>
+
+class QPainter;
+class QPrinter;
+
+// A failure of the printer object: the printer is gone, the job cannot be
+// started, a page cannot be added.
+class TPrinterError : public std::runtime_error {
+public:
+    explicit TPrinterError(const QString& message) : std::runtime_error(message.toStdString()) {}
+};
+
+// What a print job draws on: a document of pages, each a canvas whose origin
+// is the top-left corner of the printable area.
+class TPrintTarget {
+public:
+    virtual ~TPrintTarget() = default;
+    virtual void BeginDoc() = 0;
+    virtual void NewPage() = 0;
+    virtual void EndDoc() = 0;
+    virtual bool Printing() const = 0;
+    // Valid between BeginDoc and EndDoc.
+    virtual QPainter& Canvas() = 0;
+    // Printable width and height in device pixels.
+    virtual int PageWidth() const = 0;
+    virtual int PageHeight() const = 0;
+};
+
+// The printer object over Qt's printing support: one of the installed printers
+// (the print system's queues, then the virtual printer "PDF", which writes the
+// job into the file named by OutputFileName).
+class TPrinter : public TPrintTarget {
+public:
+    TPrinter();
+    ~TPrinter() override;
+    TPrinter(const TPrinter&) = delete;
+    TPrinter& operator=(const TPrinter&) = delete;
+
+    static QStringList Printers();
+    static QString DefaultPrinter();
+
+    // The current printer; no check here, the name is checked when the job starts.
+    void SetPrinterName(const QString& name) { Name = name; }
+    QString PrinterName() const { return Name; }
+    void SetTitle(const QString& title) { JobTitle = title; }
+    QString Title() const { return JobTitle; }
+    // 0 portrait, 1 landscape (any other value counts as landscape).
+    void SetOrientation(int orientation) { OrientationValue = orientation; }
+    int Orientation() const { return OrientationValue; }
+    // The file the virtual printer "PDF" writes.
+    void SetOutputFileName(const QString& path) { OutputFile = path; }
+    QString OutputFileName() const { return OutputFile; }
+    // Resolution of the virtual printer; real printers use their own.
+    void SetPdfResolution(int dpi) { PdfDpi = dpi; }
+
+    void BeginDoc() override;
+    void NewPage() override;
+    void EndDoc() override;
+    bool Printing() const override;
+    QPainter& Canvas() override;
+    int PageWidth() const override;
+    int PageHeight() const override;
+
+private:
+    QString Name;
+    QString JobTitle;
+    QString OutputFile;
+    int OrientationValue = 0;
+    int PdfDpi = 600;
+    std::unique_ptr<QPrinter> Device;
+    std::unique_ptr<QPainter> Painter;
+};

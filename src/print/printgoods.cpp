@@ -1,0 +1,31 @@
+#include "printgoods.h"
+
+#include "engine.h"
+
+namespace {
+
+QString FieldText(TTable& table, const char* name) {
+    return table.FieldByName(QString::fromLatin1(name)).AsString().left(255);
+}
+
+}  // namespace
+
+TPrintGoods PrintGoodsFromRecord(TTable& table) {
+    TPrintGoods g;
+    g.ID = FieldText(table, "ID");
+    g.NAZWA = FieldText(table, "NAZWA");
+    g.CENA = FieldText(table, "CENA");
+    g.ABSCENA = FieldText(table, "ABSCENA");
+    g.KODKRESKOWY = FieldText(table, "KODKRESKOWY");
+    const TField type = table.FieldByName(QStringLiteral("TYPKODU"));
+    g.TYPKODU = type.IsNull() ? 0 : static_cast<quint8>(type.AsInteger() & 0xFF);
+    return g;
+}
+
+void BuildPrintList(TPrintGoodsList& list, TTable& table, const std::function<void()>& progress) {
+    list.clear();
+    for (table.First(); !table.Eof(); table.Next()) {
+        list.push_back(PrintGoodsFromRecord(table));
+        if (progress) progress();
+    }
+}

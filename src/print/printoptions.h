@@ -1,0 +1,28 @@
+#pragma once
+#include <QColor>
+#include <QString>
+
+class TIniFile;
+
+// How prices, barcodes and frames are printed; the program fills it from its
+// settings and the configuration page.
+struct TPrintOptions {
+    bool AlwaysGr = true;         // a price without a separator gets ",00"
+    bool DoubleGr = true;         // one digit after the separator gets a second "0"
+    bool DotSeparator = false;    // "." instead of ","
+    bool SmallGr = false;         // the fraction printed small and raised
+    bool BarcodeShowText = true;  // barcodes carry their digits
+    QColor FrameColor = Qt::black;
+};
+
+// The options as settings.ini holds them (PRICE, BARCODE/SHOWTEXT and
+// LABEL/FRAMECOLOR), with the program's defaults for missing keys.
+TPrintOptions ReadPrintOptions(const TIniFile& settings);
+
+// The price text as printed: ",00" appended by AlwaysGr, a second decimal by
+// DoubleGr, then the separator turned to "." or ",".
+QString FormatPrice(const QString& price, bool alwaysGr, bool doubleGr, bool dotSeparator);
+
+// Position of the decimal separator: the first ",", else the first "."; -1
+// when there is neither.
+qsizetype PriceSeparatorPos(const QString& price);

@@ -1,0 +1,201 @@
+// Price texts, print options from settings.ini, reading layouts for printing,
+// choosing the printer and the cell walk over a page.
+#include "barcodesymbol.h"
+#include "inifile.h"
+#include "printer.h"
+#include "printtestutil.h"
+#include "testsupport.h"
+
+#include <QDir>
+#include <gtest/gtest.h>
+
+namespace {
+
+struct PriceCase {
+    const char* in;
+    bool alwaysGr, doubleGr, dot;
+    const char* out;
+};
+
+TEST(FormatPrice, DefaultsAndEachOption) {
+    const PriceCase cases[] = {
+        {"12", true, true, false, "12,00"},     {"12.5", true, true, false, "12,50"},
+        {"12,5", true, true, false, "12,50"},   {"12,99", true, true, false, "12,99"},
+        {"12,505", true, true, false, "12,505"}, {"12,", true, true, false, "12,"},
+        {"12.", true, true, false, "12,"},      {",5", true, true, false, ",50"},
+        {"", true, true, false, ",00"},          {"12,5", true, true, true, "12.50"},
+        {"12", true, true, true, "12.00"},      {"12.5", true, true, true, "12.50"},
+        {"12", false, true, false, "12"},       {"12,5", false, false, false, "12,5"},
+        {"12.5", false, false, false, "12,5"},  {"1,234.5", true, true, false, "1,234,5"},
+        {"1.234,5", true, true, true, "1.234.50"}, {"1.2.3", true, true, false, "1,2.3"},
+        {"abc", true, true, false, "abc,00"},
+    };
+    for (const PriceCase& c : cases)
+        EXPECT_EQ(FormatPrice(QString::fromUtf8(c.in), c.alwaysGr, c.doubleGr, c.dot), QString::fromUtf8(c.out))
+            << c.in << " " << c.alwaysGr << c.doubleGr << c.dot;
+}
+
+TEST(PrintOptions, DefaultsAndSettingsKeys) {
+    TempDataHome home;
+    const QString path = home.root() + QStringLiteral("/settings.ini");
+    {
+        const TPrintOptions o = ReadPrintOptions(TIniFile(path));
+        EXPECT_TRUE(o.AlwaysGr);
+        EXPECT_TRUE(o.DoubleGr);
+        EXPECT_FALSE(o.DotSeparator);
+        EXPECT_FALSE(o.SmallGr);
+        EXPECT_TRUE(o.BarcodeShowText);
+        EXPECT_EQ(o.FrameColor, QColor(Qt::black));
+    }
+    WriteAll(path, "[price]\nALWAYSGR=0\nDoubleGr=0\nDOTSEPARATOR=1\nSMALLGR=1\n[BARCODE]\nSHOWTEXT=0\n"
+                   "[LABEL]\nFRAMECOLOR=255\n");
+    const TPrintOptions o = ReadPrintOptions(TIniFile(path));
+    EXPECT_FALSE(o.AlwaysGr);
+    EXPECT_FALSE(o.DoubleGr);
+    EXPECT_TRUE(o.DotSeparator);
+    EXPECT_TRUE(o.SmallGr);
+    EXPECT_FALSE(o.BarcodeShowText);
+    EXPECT_EQ(o.FrameColor, QColor(255, 0, 0));
+}
+
+TEST(PrintManager, OwnDefaultsAndShowTextFollowsTheBarcodeSymbol) {
+    TPrintManager m;
+    EXPECT_FALSE(m.AlwaysGr());
+    EXPECT_FALSE(m.DoubleGr());
+    EXPECT_FALSE(m.DotSeparator());
+    EXPECT_TRUE(m.SmallGr());
+    EXPECT_FALSE(m.BarcodeShowText());
+    EXPECT_EQ(m.BarcodeSymbol().ShowText(), bcoNone);
+    m.SetBarcodeShowText(true);
+    EXPECT_EQ(m.BarcodeSymbol().ShowText(), bcoCode);
+    EXPECT_EQ(m.FrameColor(), QColor(Qt::black));
+    EXPECT_EQ(m.Orientation(), 0);
+}
+
+TEST(LoadLayout, MissingOrUnreadableFileIsCodeOne) {
+    TempDataHome home;
+    TPrintManager m;
+    for (const QString& path : {QString(), home.root() + "/none.etk", home.root()}) {
+        m.LayoutFileName = path;
+        try {
+            m.LoadLayout();
+            ADD_FAILURE() << "no exception for " << path.toStdString();
+        } catch (const TPrintManagerException& e) {
+            EXPECT_EQ(e.Code, 1);
+            EXPECT_STREQ(e.what(), "");
+        }
+    }
+}
+
+TEST(LoadLayout, PrintDefaultsPrefixesAndCuts) {
+    TempDataHome home;
+    const QString path = home.root() + "/a.etk";
+    const QByteArray longText(300, 'x');
+    WriteAll(path, "[LABEL]\nLEFT=1\n[label1]\nLEFT=2\n[XLABEL1]\nLEFT=3\n[LABELx]\nTYPE=260\nTEXT=" + longText +
+                       "\nALIGNMENT=258\nFONTCOLOR=255\nFONTBOLD=1\nFONTUNDERLINE=1\n[IMAGE7]\nFILENAME=p.bmp\n"
+                       "[IMAGEs]\nREALSIZE=0\n[PANEL]\nWIDTH=30\nHEIGHT=20\n");
+    TPrintManager m;
+    m.LayoutFileName = path;
+    m.LoadLayout();
+    EXPECT_EQ(m.LabelWidth(), 30);
+    EXPECT_EQ(m.LabelHeight(), 20);
+    ASSERT_EQ(m.Objects().size(), 4u);
+    const TPrintObject& a = m.Objects()[0];
+    EXPECT_EQ(a.Kind, 0);
+    EXPECT_EQ(a.Left, 1);
+    EXPECT_EQ(a.FieldType, 0);  // price when TYPE is missing
+    EXPECT_EQ(a.FontName, QStringLiteral("Arial"));
+    EXPECT_EQ(a.FontSize, 10);
+    EXPECT_EQ(a.Alignment, 0);
+    EXPECT_TRUE(a.Text.isEmpty());
+    const TPrintObject& b = m.Objects()[1];
+    EXPECT_EQ(b.FieldType, 4);  // 260 kept in 8 bits
+    EXPECT_EQ(b.Alignment, 2);
+    EXPECT_EQ(b.Text.size(), 255);
+    EXPECT_EQ(b.FontColor, QColor(255, 0, 0));
+    EXPECT_TRUE(b.FontBold);
+    EXPECT_TRUE(b.FontUnderline);
+    EXPECT_FALSE(b.FontItalic);
+    EXPECT_EQ(m.Objects()[2].Kind, 1);
+    EXPECT_EQ(m.Objects()[2].FileName, QStringLiteral("p.bmp"));
+    EXPECT_TRUE(m.Objects()[2].RealSize);
+    EXPECT_FALSE(m.Objects()[3].RealSize);
+
+    // A second load replaces the objects; a file without PANEL keys is 0 × 0.
+    WriteAll(path, "[LABEL1]\nTYPE=1\n");
+    m.LoadLayout();
+    EXPECT_EQ(m.LabelWidth(), 0);
+    EXPECT_EQ(m.LabelHeight(), 0);
+    ASSERT_EQ(m.Objects().size(), 1u);
+    EXPECT_EQ(m.Objects()[0].FieldType, 1);
+}
+
+TEST(LoadLayout, TenThousandObjects) {
+    TempDataHome home;
+    QByteArray text = "[PANEL]\nWIDTH=30\nHEIGHT=20\n";
+    for (int i = 1; i <= 10000; ++i) text += "[LABEL" + QByteArray::number(i) + "]\nTYPE=4\nTEXT=t\nRIGHT=30\nBOTTOM=20\n";
+    const QString path = home.root() + "/many.etk";
+    WriteAll(path, text);
+    TPrintManager m;
+    m.LayoutFileName = path;
+    m.LoadLayout();
+    EXPECT_EQ(m.Objects().size(), 10000u);
+    // And every one of them is drawn without trouble.
+    const QImage image = RenderLabel(m, Goods("1", "n"), 100);
+    EXPECT_FALSE(InkBox(image, image.rect().adjusted(2, 2, -2, -2)).isEmpty());
+}
+
+TEST(SelectPrinter, ExactTrimmedNameOrTheDefault) {
+    TPrintManager m;
+    m.SelectPrinter(QStringLiteral("  PDF "));
+    EXPECT_EQ(m.PrinterName(), QStringLiteral("PDF"));
+    EXPECT_EQ(m.CurrentPrinter(), QStringLiteral("PDF"));
+    m.SelectPrinter(QStringLiteral("pdf"));  // names compare with case
+    EXPECT_EQ(m.PrinterName(), QStringLiteral("PDF"));
+    EXPECT_EQ(m.CurrentPrinter(), TPrinter::DefaultPrinter());
+    TPrintManager fresh;
+    fresh.SelectPrinter(QStringLiteral("Nie ma takiej drukarki"));
+    EXPECT_TRUE(fresh.PrinterName().isEmpty());
+    EXPECT_EQ(fresh.CurrentPrinter(), TPrinter::DefaultPrinter());
+    EXPECT_EQ(TPrinter::Printers().last(), QStringLiteral("PDF"));
+}
+
+// Cells visited on one page until it is full.
+int CellsPerPage(int cw, int ch, int pw, int ph, std::vector<QPoint>* cells = nullptr) {
+    int x = 0, y = 0;
+    for (int n = 1; n < 100000; ++n) {
+        if (cells) cells->push_back(QPoint(x, y));
+        if (TPrintManager::NextCell(x, y, cw, ch, pw, ph)) {
+            EXPECT_EQ(QPoint(x, y), QPoint(0, 0));
+            return n;
+        }
+    }
+    return -1;
+}
+
+TEST(NextCell, RowsThenPagesAndOversizedLabels) {
+    // 30 × 20 mm at 600 dpi on 200 × 287 mm.
+    std::vector<QPoint> cells;
+    EXPECT_EQ(CellsPerPage(709, 472, 4724, 6780, &cells), 84);
+    EXPECT_EQ(cells[5], QPoint(5 * 709, 0));
+    EXPECT_EQ(cells[6], QPoint(0, 472));
+    EXPECT_EQ(cells[83], QPoint(5 * 709, 13 * 472));
+    // Exactly fitting cells fill the page.
+    EXPECT_EQ(CellsPerPage(100, 100, 300, 200), 6);
+    // Wider than the page: one per row.
+    cells.clear();
+    EXPECT_EQ(CellsPerPage(500, 100, 300, 350, &cells), 3);
+    EXPECT_EQ(cells[1], QPoint(0, 100));
+    // Taller than the page: one per column.
+    cells.clear();
+    EXPECT_EQ(CellsPerPage(100, 500, 350, 300, &cells), 3);
+    EXPECT_EQ(cells[2], QPoint(200, 0));
+    // Larger both ways: one per page.
+    EXPECT_EQ(CellsPerPage(500, 500, 300, 300), 1);
+    // A 0 × 0 label never fills a page.
+    int x = 0, y = 0;
+    for (int i = 0; i < 1000; ++i) ASSERT_FALSE(TPrintManager::NextCell(x, y, 0, 0, 300, 300));
+    EXPECT_EQ(QPoint(x, y), QPoint(0, 0));
+}
+
+}  // namespace

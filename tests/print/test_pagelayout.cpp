@@ -1,0 +1,322 @@
+// Print jobs into real PDF files through the virtual printer, read back with
+// poppler's tools and zbar.
+#include "printer.h"
+#include "printtestutil.h"
+#include "testsupport.h"
+#include "zbar.h"
+
+#include <QFileInfo>
+#include <QImageReader>
+#include <QPainter>
+#include <algorithm>
+#include <gtest/gtest.h>
+
+namespace {
+
+class PrintJobTest : public ::testing::Test {
+protected:
+    TempDataHome Home;
+    QString File(const QString& name) const { return Home.root() + u'/' + name; }
+    QString Pdf = File(QStringLiteral("job.pdf"));
+
+    // A manager for the PDF printer with a layout of one name field.
+    void Setup(TPrintManager& m, int w = 30, int h = 20, std::vector<TLayoutObject> objects = {}) {
+        if (objects.empty()) objects = {TextObject(ctName, 1, 1, w - 1, h - 1, taLeftJustify, 10)};
+        LoadInto(m, File(QStringLiteral("l.etk")), w, h, objects);
+        m.SelectPrinter(QStringLiteral("PDF"));
+        m.PdfFileName = Pdf;
+    }
+    static TPrintGoodsList Named(const QStringList& names) {
+        TPrintGoodsList list;
+        for (const QString& n : names) list.push_back(Goods(n, n));
+        return list;
+    }
+    // The words of the job in page order, then top to bottom, left to right.
+    std::vector<TPdfWord> Words() const {
+        std::vector<TPdfWord> w = PdfWords(Pdf);
+        std::stable_sort(w.begin(), w.end(), [](const TPdfWord& a, const TPdfWord& b) {
+            if (a.Page != b.Page) return a.Page < b.Page;
+            if (std::abs(a.Y - b.Y) > 2) return a.Y < b.Y;
+            return a.X < b.X;
+        });
+        return w;
+    }
+};
+
+TEST_F(PrintJobTest, EightyFourLabelsToAnA4PageThenANewPage) {
+    TPrintManager m;
+    Setup(m);
+    QStringList names;
+    for (int i = 1; i <= 85; ++i) names << QStringLiteral("N%1").arg(i);
+    m.PrintList(Named(names), 1);
+    ASSERT_EQ(PdfPages(Pdf), 2);
+    EXPECT_EQ(PdfInfo(Pdf, QStringLiteral("Title")), kPrintJobTitle);
+    const std::vector<TPdfWord> words = Words();
+    ASSERT_EQ(words.size(), 85u);
+    for (int i = 0; i < 85; ++i) EXPECT_EQ(words[i].Text, names[i]) << i;
+    // Six across, fourteen rows, from the top-left of the printable area
+    // (5 mm borders); the 85th at the top-left of page 2.
+    const double cell = 30 * 72 / 25.4, row = 20 * 72 / 25.4, border = 5 * 72 / 25.4;
+    EXPECT_NEAR(words[0].X, border + 1 * 72 / 25.4, 2);
+    EXPECT_NEAR(words[5].X - words[0].X, 5 * cell, 1);
+    EXPECT_NEAR(words[6].Y - words[0].Y, row, 1);
+    EXPECT_NEAR(words[83].Y - words[0].Y, 13 * row, 1);
+    EXPECT_EQ(words[84].Page, 2);
+    EXPECT_NEAR(words[84].X, words[0].X, 0.5);
+    EXPECT_NEAR(words[84].Y, words[0].Y, 0.5);
+
+    // Exactly one page full: no empty page after it.
+    names.removeLast();
+    m.PrintList(Named(names), 1);
+    EXPECT_EQ(PdfPages(Pdf), 1);
+}
+
+TEST_F(PrintJobTest, FramesOfNeighboursAdjoin) {
+    TPrintManager m;
+    Setup(m, 30, 20, {TextObject(ctUserLabel, 0, 0, 0, 0)});
+    m.PrintList(Named({"A", "B", "C", "D", "E", "F", "G"}), 1);
+    QImageReader::setAllocationLimit(512);
+    const QImage page = PdfPage(Pdf, 1, 600);
+    ASSERT_FALSE(page.isNull());
+    // At 600 dpi: the border is about 118 pixels (5 mm), a cell 709 × 472.
+    auto dark = [&](int x, int y) { return qGray(page.pixel(x, y)) < 128; };
+    int left = 100, top = 100;
+    while (left < 140 && !dark(left, 400)) ++left;
+    while (top < 140 && !dark(400, top)) ++top;
+    EXPECT_NEAR(left, 118, 2);
+    EXPECT_NEAR(top, 118, 2);
+    // Two frames meet between neighbours: the last pixel of one cell, the first of the next.
+    for (int k = 1; k < 6; ++k) {
+        EXPECT_TRUE(dark(left + k * 709 - 1, top + 200)) << k;
+        EXPECT_TRUE(dark(left + k * 709, top + 200)) << k;
+        EXPECT_FALSE(dark(left + k * 709 - 2, top + 200)) << k;
+        EXPECT_FALSE(dark(left + k * 709 + 1, top + 200)) << k;
+    }
+    EXPECT_TRUE(dark(left + 6 * 709 - 1, top + 200));
+    EXPECT_TRUE(dark(left + 300, top + 471));
+    EXPECT_TRUE(dark(left + 300, top + 472));
+    EXPECT_FALSE(dark(left + 300, top + 470));
+    // Nothing outside the cells that were printed.
+    EXPECT_FALSE(dark(left + 300, top + 2 * 472 + 5));
+    EXPECT_FALSE(dark(left - 3, top + 200));
+}
+
+TEST_F(PrintJobTest, CopiesAreConsecutiveCells) {
+    TPrintManager m;
+    Setup(m);
+    m.PrintList(Named({"A", "B", "C"}), 2);
+    QStringList order;
+    for (const TPdfWord& w : Words()) order << w.Text;
+    EXPECT_EQ(order, (QStringList{"A", "A", "B", "B", "C", "C"}));
+    EXPECT_EQ(PdfPages(Pdf), 1);
+
+    // A record whose copies run over a page break continues on the next one.
+    m.PrintList(Named({"A", "B"}), 50);
+    const std::vector<TPdfWord> words = Words();
+    ASSERT_EQ(words.size(), 100u);
+    EXPECT_EQ(PdfPages(Pdf), 2);
+    EXPECT_EQ(words[83].Text, QStringLiteral("B"));
+    EXPECT_EQ(words[83].Page, 1);
+    EXPECT_EQ(words[84].Page, 2);
+}
+
+TEST_F(PrintJobTest, AbortAfterTheSecondRecord) {
+    TPrintManager m;
+    Setup(m);
+    QStringList reported;
+    m.OnRecordPrinted = [&](TPrintManager* sender, const QString& id, bool& abort) {
+        EXPECT_EQ(sender, &m);
+        EXPECT_FALSE(abort);
+        reported << id;
+        abort = reported.size() == 2;
+    };
+    m.PrintList(Named({"A", "B", "C", "D"}), 2);
+    EXPECT_EQ(reported, (QStringList{"A", "B"}));
+    QStringList order;
+    for (const TPdfWord& w : Words()) order << w.Text;
+    EXPECT_EQ(order, (QStringList{"A", "A", "B", "B"}));
+    EXPECT_EQ(PdfPages(Pdf), 1);
+
+    // When the second record filled the page, the new page was already begun.
+    reported.clear();
+    m.PrintList(Named({"A", "B", "C"}), 42);
+    EXPECT_EQ(PdfPages(Pdf), 2);
+    EXPECT_EQ(Words().size(), 84u);
+}
+
+TEST_F(PrintJobTest, OversizedAndEmptyLabels) {
+    {
+        // Wider than the page: one label per row.
+        TPrintManager m;
+        Setup(m, 250, 20);
+        m.PrintList(Named({"A", "B", "C"}), 1);
+        const std::vector<TPdfWord> w = Words();
+        ASSERT_EQ(w.size(), 3u);
+        EXPECT_EQ(PdfPages(Pdf), 1);
+        EXPECT_NEAR(w[1].X, w[0].X, 0.5);
+        EXPECT_NEAR(w[1].Y - w[0].Y, 20 * 72 / 25.4, 1);
+    }
+    {
+        // Larger than the page both ways: one label per page, cut by it.
+        TPrintManager m;
+        Setup(m, 300, 400);
+        m.PrintList(Named({"A", "B", "C"}), 1);
+        EXPECT_EQ(PdfPages(Pdf), 3);
+    }
+    {
+        // Absurd numbers: a negative size counts as 0, huge coordinates are
+        // simply outside the label.
+        TPrintManager m;
+        Setup(m, -30, -20);
+        m.PrintList(Named({"A", "B"}), 2);
+        EXPECT_EQ(PdfPages(Pdf), 1);
+        EXPECT_TRUE(Words().empty());
+        Setup(m, 30, 20,
+              {TextObject(ctName, 2000000000, -2000000000, 2100000000, 2100000000),
+               TextObject(ctCode, -2000000000, 0, 2000000000, 10), TextObject(ctUserLabel, 1, 1, 29, 19, 0, 10, "ok")});
+        m.PrintList({Goods("1", "A", "1", "5901234123457"), Goods("2", "B", "2", "ABC")}, 1);
+        EXPECT_EQ(PdfPages(Pdf), 1);
+        QStringList texts;
+        for (const TPdfWord& w : Words()) texts << w.Text;
+        EXPECT_EQ(texts, (QStringList{"ok", "ok"}));
+    }
+    {
+        // A 0 × 0 label draws nothing: one blank page.
+        TPrintManager m;
+        Setup(m, 0, 0, {TextObject(ctName, 0, 0, 10, 10)});
+        m.PrintList(Named({"A", "B", "C"}), 3);
+        EXPECT_EQ(PdfPages(Pdf), 1);
+        EXPECT_TRUE(Words().empty());
+    }
+}
+
+TEST_F(PrintJobTest, LandscapeTakesMoreLabelsAcross) {
+    TPrintManager m;
+    Setup(m);
+    m.SetOrientation(1);
+    QStringList names;
+    for (int i = 1; i <= 10; ++i) names << QStringLiteral("N%1").arg(i);
+    m.PrintList(Named(names), 1);
+    EXPECT_TRUE(PdfInfo(Pdf, QStringLiteral("Page size")).startsWith(QStringLiteral("842 x 595")))
+        << PdfInfo(Pdf, QStringLiteral("Page size")).toStdString();
+    const std::vector<TPdfWord> w = Words();
+    ASSERT_EQ(w.size(), 10u);
+    // 287 mm across: nine labels in the first row.
+    EXPECT_NEAR(w[8].Y, w[0].Y, 0.5);
+    EXPECT_GT(w[9].Y, w[0].Y + 10);
+}
+
+TEST_F(PrintJobTest, BarcodesInThePdfDecodeAndStaySmall) {
+    TPrintManager m;
+    Setup(m, 40, 25,
+          {TextObject(ctName, 1, 0, 39, 5, taCenter, 8), TextObject(ctPrice, 1, 5, 39, 11, taCenter, 14),
+           TextObject(ctCode, 4, 12, 36, 25, taCenter, 7)});
+    TPrintOptions o;
+    m.SetOptions(o);
+    TPrintGoodsList list;
+    const QStringList codes{"5901234123457", "4006381333931", "9780201379624"};
+    for (int i = 0; i < 44; ++i) list.push_back(Goods(QString::number(i), "Towar", "2,5", codes[i % 3], 14));
+    m.PrintList(list, 1);
+    ASSERT_EQ(PdfPages(Pdf), 1);
+    // Four labels across at 40 mm (945 pixels of 4724); a quiet zone needs the gap inside the label,
+    // so decode one label cut out of the page at a time.
+    const QImage page = PdfPage(Pdf, 1, 300);
+    ASSERT_FALSE(page.isNull());
+    const int border = 59, cw = 472, ch = 295;
+    QList<QImage> labels;
+    for (int i = 0; i < 3; ++i) {
+        QImage sheet(cw + 200, ch + 200, QImage::Format_RGB32);
+        sheet.fill(Qt::white);
+        QPainter p(&sheet);
+        p.drawImage(100, 100, page.copy(border + i * cw + 3, border + 3, cw - 6, ch - 6));
+        p.end();
+        labels << sheet;
+    }
+    const TDecodeResult r = DecodeWithZbar(labels);
+    ASSERT_TRUE(r.Ran) << r.Error.toStdString();
+    for (int i = 0; i < 3; ++i) EXPECT_EQ(r.Symbols[i], QStringList{"EAN-13:" + codes[i]}) << i;
+    // A barcode is a few fills (spaces, bars, the legend's box), not one per bar.
+    const auto fills = [](const QByteArray& content) { return content.count("\nf\n") + content.count("\nf*\n"); };
+    const qsizetype withCodes = fills(PdfStreams(Pdf));
+    for (TPrintGoods& g : list) g.KODKRESKOWY.clear();
+    m.PrintList(list, 1);
+    const qsizetype withoutCodes = fills(PdfStreams(Pdf));
+    EXPECT_GT(withoutCodes, 0);
+    EXPECT_GT(withCodes, withoutCodes);
+    EXPECT_LE(withCodes - withoutCodes, 44 * 3);
+}
+
+TEST_F(PrintJobTest, FailuresEndTheDocumentWithCodeTwo) {
+    TPrintManager m;
+    Setup(m);
+    // The printer went away before the job.
+    TPrinter gone;
+    gone.SetPrinterName(QStringLiteral("Drukarka, której już nie ma"));
+    try {
+        m.PrintList(Named({"A"}), 1, gone);
+        ADD_FAILURE();
+    } catch (const TPrintManagerException& e) {
+        EXPECT_EQ(e.Code, 2);
+    }
+    // A PDF that cannot be written.
+    m.PdfFileName = File(QStringLiteral("no/such/folder/x.pdf"));
+    try {
+        m.PrintList(Named({"A"}), 1);
+        ADD_FAILURE();
+    } catch (const TPrintManagerException& e) {
+        EXPECT_EQ(e.Code, 2);
+    }
+    // An error half-way: what was drawn is still a complete document.
+    m.PdfFileName = Pdf;
+    m.OnRecordPrinted = [](TPrintManager*, const QString& id, bool&) {
+        if (id == QLatin1String("B")) throw std::runtime_error("stop");
+    };
+    try {
+        m.PrintList(Named({"A", "B", "C"}), 1);
+        ADD_FAILURE();
+    } catch (const TPrintManagerException& e) {
+        EXPECT_EQ(e.Code, 2);
+    }
+    EXPECT_EQ(PdfPages(Pdf), 1);
+    QStringList order;
+    for (const TPdfWord& w : Words()) order << w.Text;
+    EXPECT_EQ(order, (QStringList{"A", "B"}));
+}
+
+TEST_F(PrintJobTest, VirtualPrinterPageAndMisuse) {
+    TPrinter printer;
+    EXPECT_FALSE(printer.Printing());
+    EXPECT_THROW(printer.NewPage(), TPrinterError);
+    EXPECT_THROW(printer.Canvas(), TPrinterError);
+    printer.SetPrinterName(QStringLiteral("PDF"));
+    EXPECT_THROW(printer.BeginDoc(), TPrinterError);  // no file named
+    printer.SetOutputFileName(Pdf);
+    printer.SetTitle(kPrintJobTitle);
+    printer.BeginDoc();
+    ASSERT_TRUE(printer.Printing());
+    // A4 less 5 mm all round at 600 dpi.
+    EXPECT_NEAR(printer.PageWidth(), 4724, 3);
+    EXPECT_NEAR(printer.PageHeight(), 6780, 3);
+    EXPECT_EQ(printer.Canvas().device()->logicalDpiX(), 600);
+    EXPECT_THROW(printer.BeginDoc(), TPrinterError);
+    printer.NewPage();
+    printer.EndDoc();
+    EXPECT_FALSE(printer.Printing());
+    printer.EndDoc();  // ending twice is harmless
+    EXPECT_EQ(PdfPages(Pdf), 2);
+    EXPECT_EQ(PdfInfo(Pdf, QStringLiteral("Title")), kPrintJobTitle);
+}
+
+TEST_F(PrintJobTest, NothingToPrintStartsNoJob) {
+    TPrintManager m;
+    Setup(m);
+    int calls = 0;
+    m.OnRecordPrinted = [&](TPrintManager*, const QString&, bool&) { ++calls; };
+    m.PrintList({}, 1);
+    m.PrintList(Named({"A"}), 0);
+    m.PrintList(Named({"A"}), -3);
+    EXPECT_FALSE(QFileInfo::exists(Pdf));
+    EXPECT_EQ(calls, 0);
+}
+
+}  // namespace
