@@ -134,8 +134,10 @@ void TMainForm::BuildMenuPanel() {
     pal.setColor(QPalette::Window, pal.color(QPalette::Highlight));
     pal.setColor(QPalette::ButtonText, pal.color(QPalette::HighlightedText));
     plMenu->setPalette(pal);
+    // A narrow face, so that "Wygląd etykiety" fits the 81-pixel button.
     plMenu->setStyleSheet(QStringLiteral(
-        "QToolButton { color: palette(highlighted-text); border: 1px solid transparent; border-radius: 4px; }"
+        "QToolButton { color: palette(highlighted-text); border: 1px solid transparent; border-radius: 4px;"
+        " font-family: 'Liberation Sans'; font-size: 8pt; }"
         "QToolButton:hover { border-color: rgba(255,255,255,140); }"
         "QToolButton:checked { background: rgba(0,0,0,70); border-color: rgba(255,255,255,160); }"));
 
@@ -251,6 +253,12 @@ void TMainForm::BuildDesignPage() {
     plProjDesign->setObjectName(QStringLiteral("plProjDesign"));
     plProjDesign->resize(MmToPixelsX(*plProjDesign, 100, DesignScale()), MmToPixelsY(*plProjDesign, 50, DesignScale()));
     scroller->setWidget(plProjDesign);
+    // The label itself is white on the grey of the scroll area.
+    QPalette white = plProjDesign->palette();
+    white.setColor(QPalette::Window, Qt::white);
+    plProjDesign->setPalette(white);
+    plProjDesign->setBackgroundRole(QPalette::Window);
+    plProjDesign->setAutoFillBackground(true);
     layout->addWidget(scroller, 1);
     PageControl1->addWidget(TabSheet2);
 }

@@ -68,7 +68,8 @@ void TDBControls::Place(int left, int top) {
     const int half = (kWidth - 10) / 2;
     const int right = left + half + 10;
     cbDBType->setGeometry(left, top + 18, kWidth, kRowHeight);
-    PathLabel->setGeometry(left, top + kPathTop - kLabelHeight - 2, half, kLabelHeight);
+    // Full width: "Katalog plików bazy danych" does not fit in half of it.
+    PathLabel->setGeometry(left, top + kPathTop - kLabelHeight - 2, kWidth, kLabelHeight);
     PathEdit->setGeometry(left, top + kPathTop, kWidth - kRowHeight - 2, kRowHeight);
     SpeedButton1->setGeometry(left + kWidth - kRowHeight, top + kPathTop, kRowHeight, kRowHeight);
     // The server takes the path's place; the database stands beside it.
