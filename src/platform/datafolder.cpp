@@ -35,7 +35,7 @@ QString GetDataFolder() {
         return *gDataFolder;
     }
     QString base = qEnvironmentVariable("XDG_DATA_HOME");
-    // The specification of XDG asks to ignore a relative value.
+    // The XDG base directory rules ask to ignore a relative value.
     if (base.isEmpty() || QDir::isRelativePath(base)) {
         const QString home = qEnvironmentVariable("HOME");
         base = home.isEmpty() ? QString() : home + QStringLiteral("/.local/share");
