@@ -9,6 +9,7 @@
 #include "settings.h"
 #include "splashform.h"
 #include "testsupport.h"
+#include "views.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -364,6 +365,42 @@ TEST_F(LayoutInShellTest, UpdateFromTheDemoShopFillsTheListAndShowsTheChangedGoo
         << prompter.messages().join('|').toStdString();
     EXPECT_EQ(form.GoodsPage->cbShowType->currentIndex(), 1);
     EXPECT_EQ(form.GoodsPage->tbLocalShow.RecordCount(), 60);
+}
+
+TEST_F(LayoutInShellTest, DrukujPrintsTheMarkedGoodsAndTheLastPrintViewListsThem) {
+    TMainForm form;
+    Start(form);
+    TIniFile(home.path("settings.ini")).WriteString("DATABASE", "TYPE", "Sklep demonstracyjny");
+    form.LoadingStep();
+    form.DeferredInit();
+    prompter.answer(true);
+    prompter.answerDialog([](QObject& o) { return dynamic_cast<QDialog&>(o).exec(); });
+    form.sbtnRefresh->click();
+    TTable& t = form.GoodsPage->tbLocal;
+    t.Open();
+    t.UpdateWhere("NEW = TRUE", {{"SELECT", true}});
+    t.Close();
+    form.Settings.PrinterName = "PDF";
+    form.cbPrinterName->setCurrentIndex(form.cbPrinterName->findText("PDF"));
+    prompter.clear();
+    prompter.answerDialog([](QObject& o) { return dynamic_cast<QDialog&>(o).exec(); });
+    prompter.answer(true);
+    const QString pdf = home.root() + "/etykiety.pdf";
+    prompter.answerPath(pdf);
+    form.GoodsPage->sbtnDoPrint->click();
+    EXPECT_EQ(prompter.messages(), QStringList{QString::fromUtf8("Liczba etykiet do druku: 60.\rPotwierdzasz operację drukowania?")});
+    EXPECT_TRUE(QFileInfo(pdf).size() > 0);
+    t.Open();
+    EXPECT_EQ(t.CountWhere(ViewFilter(4, form.Settings.LastPrintDate)), 60);
+    t.Close();
+
+    // The preview of the current record draws the layout on the design page.
+    prompter.clear();
+    prompter.answerDialog([](QObject& o) { return int(dynamic_cast<QDialog&>(o).objectName() == "ShowLableForm"); });
+    form.GoodsPage->sbtnShow->click();
+    EXPECT_TRUE(prompter.messages().isEmpty()) << prompter.messages().join('|').toStdString();
+    EXPECT_EQ(prompter.calls().size(), 1u);
+    EXPECT_FALSE(QFileInfo::exists(home.path("$$$$le.etk")));
 }
 
 }  // namespace

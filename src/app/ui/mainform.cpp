@@ -15,6 +15,9 @@
 #include "loginforms.h"
 #include "printers.h"
 #include "prompter.h"
+#include "layout.h"
+#include "preparepringform.h"
+#include "printcommandui.h"
 
 #include <QAction>
 #include <QApplication>
@@ -83,6 +86,7 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent) {
     PrepareODBCManager(*ODBCManager);
     dbOutside = std::make_unique<TExternalDatabase>();
     UpdateProgressForm = new TProgressForm(this);
+    PreparePrintingForm = new TPreparePrintingForm(this);
 
     auto* central = new QWidget(this);
     auto* row = new QHBoxLayout(central);
@@ -230,8 +234,51 @@ void TMainForm::BuildPrintsPage() {
     };
     context.Loading = [this] { return Loading; };
     GoodsPage = new TGoodsPage(std::move(context), TabSheet1);
+    connect(GoodsPage, &TGoodsPage::DoPrintClicked, this, &TMainForm::sbtnDoPrintClick);
+    connect(GoodsPage, &TGoodsPage::ShowClicked, this, &TMainForm::tbShowClick);
     layout->addWidget(GoodsPage);
     PageControl1->addWidget(TabSheet1);
+}
+
+TPrintPieces TMainForm::PrintPieces() {
+    TPrintPieces p;
+    p.tbLocal = &GoodsPage->tbLocal;
+    p.tbLocalShow = &GoodsPage->tbLocalShow;
+    p.PrepareForm = PreparePrintingForm;
+    p.PrintCancelRequested = &PrintCancelRequested;
+    p.LabelCount = &Settings.LabelCount;
+    p.LastPrintDate = &Settings.LastPrintDate;
+    p.PrinterBoxText = [this] { return cbPrinterName->currentText(); };
+    p.PrinterSetting = [this] { return Settings.PrinterName; };
+    p.OrientationText = [this] { return cbPrinterOrientation->currentText(); };
+    p.FrameColor = [this] { return ColorFromValue(cbColor->Selected()); };
+    p.LayoutFileName = [this] { return Settings.LabelFileName; };
+    p.AskLabelCount = [this] { return Settings.AskLabelCount; };
+    p.Options = [this] {
+        TPrintOptions o;
+        o.AlwaysGr = Settings.AlwaysGr;
+        o.DoubleGr = Settings.DoubleGr;
+        o.DotSeparator = Settings.DotSeparator;
+        o.SmallGr = Settings.SmallGr;
+        o.BarcodeShowText = Settings.BarcodeShowText;
+        return o;
+    };
+    p.SaveDesign = [this](const QString& path) { return SaveDesign(plProjDesign, path, DesignScale()); };
+    p.Parent = this;
+    return p;
+}
+
+void TMainForm::sbtnDoPrintClick() {
+    ::sbtnDoPrintClick(PrintPieces());
+    // The list shows the new print dates.
+    if (GoodsPage->tbLocalShow.Active()) {
+        GoodsPage->tbLocalShow.Refresh();
+        GoodsPage->ListChanged();
+    }
+}
+
+void TMainForm::tbShowClick() {
+    ::tbShowClick(PrintPieces());
 }
 
 void TMainForm::BuildDesignPage() {

@@ -23,6 +23,8 @@ class TDesignPanel;
 class TGoodsPage;
 class TExternalDatabase;
 class TProgressForm;
+class TPreparePrintingForm;
+struct TPrintPieces;
 class TODBCManager;
 
 // The main window: the hub that owns the settings and the long-lived objects,
@@ -46,6 +48,7 @@ public:
     std::unique_ptr<TODBCManager> ODBCManager;
     std::unique_ptr<TExternalDatabase> dbOutside;
     TProgressForm* UpdateProgressForm = nullptr;
+    TPreparePrintingForm* PreparePrintingForm = nullptr;
 
     // Start-up: run from the splash window, then after the window appeared.
     void LoadingStep();
@@ -59,6 +62,10 @@ public:
     void sbtnChangePasswdClick();
     void ShowAbout();
     void ShowHelpContents();
+    // "Drukuj" on the goods page, and the preview of the current goods record
+    // (the goods page's button and the design page's tool button).
+    void sbtnDoPrintClick();
+    void tbShowClick();
 
     // Configuration page, printer half.
     void FillPrinterLists();
@@ -122,6 +129,7 @@ private:
     // Loads the layout file named by the settings into the design panel.
     bool ReloadLayout();
     quint8 DesignScale() const;
+    TPrintPieces PrintPieces();
     void DesignObjectSelected(class TdcComponent* object);
     void FormCloseQuery();
     void FormClose();

@@ -1,0 +1,80 @@
+#include "clicommand.h"
+#include "datafolder.h"
+#include "datetimetext.h"
+#include "engine.h"
+#include "goodstable.h"
+#include "inifile.h"
+#include "printcommand.h"
+#include "printgoods.h"
+#include "printmanager.h"
+#include "settings.h"
+
+#include <QFileInfo>
+
+namespace {
+
+// The marked goods in name order as one PDF job, without questions; then the
+// print date of the printed goods and the last print moment in settings.ini.
+int RunPrint(const QStringList& args) {
+    const CliArgs a(args);
+    const auto pdf = a.value(QStringLiteral("--pdf"));
+    if (!pdf || pdf->isEmpty()) return CliFail(QStringLiteral("Podaj plik wynikowy: --pdf PLIK."), 2);
+    bool ok = true;
+    const auto copiesOption = a.integer(QStringLiteral("--copies"), &ok);
+    if (!ok) return CliFail(QStringLiteral("--copies: oczekiwano liczby wydruków."), 2);
+    const int copies = copiesOption.value_or(1);
+    if (copies < 1) return CliFail(kNoCopies, 2);
+    if (args.contains(QStringLiteral("--layout")) && !a.value(QStringLiteral("--layout")))
+        return CliFail(QStringLiteral("Podaj plik wyglądu etykiety: --layout PLIK."), 2);
+
+    EnsureDataFolder();
+    const QString settingsPath = DataPath(QStringLiteral("settings.ini"));
+    TSettings settings;
+    settings.LoadFromFile(settingsPath);
+    const QString layout = a.value(QStringLiteral("--layout")).value_or(settings.LabelFileName);
+
+    TTable tbLocal, tbLocalShow;
+    const QStringList errors = OpenGoodsList(tbLocal, tbLocalShow);
+    for (const QString& e : errors) CliError(e);
+    if (!errors.isEmpty()) return 1;
+    tbLocalShow.Close();
+
+    TPrintGoodsList list;
+    try {
+        BuildViewPrintList(list, tbLocal, 2, settings.LastPrintDate);
+    } catch (const TEngineError& e) {
+        return CliFail(e.Message());
+    }
+
+    TPrintManager manager;
+    manager.SelectPrinter(kPdfPrinterName);
+    manager.PdfFileName = *pdf;
+    manager.LayoutFileName = layout;
+    try {
+        manager.LoadLayout();
+    } catch (const TPrintManagerException&) {
+        return CliFail(kLayoutReadError);
+    }
+    if (list.empty()) return CliFail(kNothingToPrint);
+    manager.SetOptions(ReadPrintOptions(TIniFile(settingsPath)));
+    manager.SetOrientation(settings.Orientation == QStringLiteral("Pozioma") ? 1 : 0);
+    try {
+        manager.PrintList(list, copies);
+    } catch (const TPrintManagerException& e) {
+        return CliFail(e.Code == 2 ? kPrinterError : kPrintingError);
+    }
+
+    const QDateTime moment = CurrentMoment();
+    const int stamped = StampPrintDates(tbLocal, list, list.size(), moment);
+    tbLocal.Close();
+    TIniFile ini(settingsPath);
+    ini.WriteString(QStringLiteral("LAST PRINT"), QStringLiteral("DATE"), DateTimeToText(moment));
+    if (!ini.UpdateFile()) return CliFail(QStringLiteral("Nie można zapisać pliku %1.").arg(settingsPath));
+    if (stamped != static_cast<int>(list.size()))
+        return CliFail(QStringLiteral("Datę wydruku zapisano tylko %1 z %2 towarów.").arg(stamped).arg(list.size()));
+    return 0;
+}
+
+}  // namespace
+
+PRANDEL_CLI_COMMAND("print", "print --pdf PLIK [--copies N] [--layout PLIK]", RunPrint);

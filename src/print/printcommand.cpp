@@ -1,0 +1,179 @@
+#include "printcommand.h"
+
+#include "datetimetext.h"
+#include "engine.h"
+#include "goodstable.h"
+#include "printer.h"
+#include "printgoods.h"
+#include "prompter.h"
+#include "views.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QStandardPaths>
+
+namespace {
+
+void ProcessMessages() {
+    if (QCoreApplication::instance()) QCoreApplication::processEvents();
+}
+
+QString DefaultPdfPath() {
+    QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    if (folder.isEmpty()) folder = QDir::homePath();
+    return QDir(folder).filePath(QStringLiteral("etykiety.pdf"));
+}
+
+}  // namespace
+
+QString PrintConfirmationText(int records) {
+    return QStringLiteral("Liczba etykiet do druku: ") + QString::number(records) + QStringLiteral(".") + QChar(13) +
+           QStringLiteral("Potwierdzasz operację drukowania?");
+}
+
+int StampPrintDates(TTable& tbLocal, const TPrintGoodsList& list, size_t count, const QDateTime& moment,
+                    const std::function<void()>& step) {
+    int stamped = 0;
+    try {
+        for (size_t i = 0; i < count && i < list.size(); ++i) {
+            if (!tbLocal.Active()) tbLocal.Open();
+            tbLocal.SetFiltered(false);
+            if (tbLocal.Locate(QStringLiteral("ID"), list[i].ID)) {
+                tbLocal.Edit();
+                tbLocal.FieldByName(QStringLiteral("PRINTDATE")).SetAsDateTime(moment);
+                tbLocal.Post();
+                ++stamped;
+            }
+            ProcessMessages();
+            if (step) step();
+        }
+    } catch (...) {
+        // A failed stamp is not reported; the dates written so far stay.
+        try {
+            if (tbLocal.DataSetState() == TDataSetState::Edit || tbLocal.DataSetState() == TDataSetState::Insert)
+                tbLocal.Cancel();
+        } catch (...) {
+        }
+    }
+    return stamped;
+}
+
+void BuildViewPrintList(TPrintGoodsList& list, TTable& tbLocal, int viewCode, const QDateTime& lastPrintDate,
+                        const std::function<void()>& progress) {
+    SetupGoodsTable(tbLocal, true);
+    tbLocal.SetFilter(ViewFilter(viewCode, lastPrintDate));
+    tbLocal.SetFiltered(true);
+    tbLocal.Open();
+    BuildPrintList(list, tbLocal, progress);
+}
+
+void TPrintCommand::PrintSelected(int viewCode, TTable& tbLocal) {
+    if (PrintCancelRequested) *PrintCancelRequested = false;
+    Printed = 0;
+    Stamped = 0;
+    TPrintGoodsList list;
+    try {
+        BuildViewPrintList(list, tbLocal, viewCode, LastPrintDate ? *LastPrintDate : QDateTime(), ProcessMessages);
+        PrintRecords(list, tbLocal);
+    } catch (const TEngineError&) {
+        Prompter::current().error(kPrintingError);
+    }
+    // The working table goes back to how the rest of the program uses it.
+    tbLocal.Close();
+    tbLocal.SetFilter(QString());
+    tbLocal.SetFiltered(false);
+    SetupGoodsTable(tbLocal, false);
+}
+
+void TPrintCommand::RecordPrinted(TPrintManager*, const QString&, bool& abort) {
+    ++JobRecords;
+    if (StepProgress) StepProgress();
+    abort = PrintCancelRequested && *PrintCancelRequested;
+}
+
+bool TPrintCommand::RunJob(TPrintManager& manager, const TPrintGoodsList& list, int copies, QString& pdfFile) {
+    if (copies < 1) {
+        Prompter::current().info(kNoCopies);
+        return false;
+    }
+    if (manager.CurrentPrinter() == kPdfPrinterName) {
+        const QString suggested = pdfFile.isEmpty() ? DefaultPdfPath() : pdfFile;
+        const QString chosen = AskPdfFileName ? AskPdfFileName(suggested)
+                                              : Prompter::current().saveFile(QStringLiteral("Zapisz wydruk jako"), suggested,
+                                                                             QStringLiteral("Pliki PDF (*.pdf)"));
+        if (chosen.isEmpty()) return false;
+        pdfFile = chosen;
+        manager.PdfFileName = chosen;
+    }
+    // A job the user has just asked for runs whole, even after an earlier one
+    // was cancelled.
+    if (PrintCancelRequested) *PrintCancelRequested = false;
+    JobRecords = 0;
+    try {
+        manager.PrintList(list, copies);
+    } catch (...) {
+        Printed = std::max(Printed, JobRecords);
+        throw;
+    }
+    Printed = std::max(Printed, JobRecords);
+    return true;
+}
+
+void TPrintCommand::PrintRecords(const TPrintGoodsList& list, TTable& tbLocal) {
+    Prompter& prompter = Prompter::current();
+    Printed = 0;
+    Stamped = 0;
+    if (PrinterBoxText.isEmpty()) {
+        prompter.error(kNoPrinterConfigured);
+        return;
+    }
+    if (!TPrinter::Printers().contains(PrinterSetting)) {
+        prompter.error(kNoSuchPrinter + QChar('"') + PrinterBoxText + QChar('"'));
+        return;
+    }
+    if (SetProgressMaximum) SetProgressMaximum(2 * static_cast<int>(list.size()));
+
+    int localCount = 1;
+    int& labelCount = LabelCount ? *LabelCount : localCount;
+    try {
+        TPrintManager manager;
+        manager.SelectPrinter(PrinterBoxText);
+        manager.LayoutFileName = LayoutFileName;
+        manager.LoadLayout();
+        TPrintOptions options = Options;
+        options.FrameColor = FrameColor;
+        manager.SetOptions(options);
+        manager.OnRecordPrinted = [this](TPrintManager* sender, const QString& id, bool& abort) {
+            RecordPrinted(sender, id, abort);
+        };
+        manager.SetOrientation(OrientationText == QStringLiteral("Pionowa") ? 0 : 1);
+
+        if (list.empty()) {
+            prompter.info(kNothingToPrint);
+            return;
+        }
+        const int records = static_cast<int>(list.size());
+        if (AskLabelCount) {
+            if (!QueryLabelCount || !QueryLabelCount(records, labelCount)) return;
+        } else {
+            if (!prompter.confirmOkCancel(PrintConfirmationText(records))) return;
+            labelCount = 1;
+        }
+        QString pdfFile;
+        RunJob(manager, list, labelCount, pdfFile);
+        if (QueryLabelCount && QueryLabelCount(records, labelCount)) RunJob(manager, list, labelCount, pdfFile);
+    } catch (const TPrintManagerException& e) {
+        prompter.error(e.Code == 1 ? kLayoutReadError : e.Code == 2 ? kPrinterError : kPrintingError);
+        return;
+    } catch (...) {
+        prompter.error(kPrintingError);
+        return;
+    }
+
+    // Exactly the goods that came out of the printer get the new moment, all
+    // the same one, so the view of the last print lists just them.
+    if (Printed == 0) return;
+    const QDateTime moment = CurrentMoment();
+    if (LastPrintDate) *LastPrintDate = moment;
+    Stamped = StampPrintDates(tbLocal, list, Printed, moment, StepProgress);
+}

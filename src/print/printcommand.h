@@ -1,0 +1,82 @@
+#pragma once
+#include "printmanager.h"
+
+#include <QColor>
+#include <QDateTime>
+#include <QString>
+#include <functional>
+
+class TTable;
+
+// Messages of the print command.
+inline const QString kNoPrinterConfigured = QStringLiteral("Brak skonfigurowanej drukarki.");
+inline const QString kNoSuchPrinter = QStringLiteral("Brak drukarki: ");
+inline const QString kNothingToPrint = QStringLiteral("Brak obiektów do drukowania.");
+inline const QString kLayoutReadError = QStringLiteral("Wystąpił błąd podczas otczytu pliku wyglądu etykiety.");
+inline const QString kPrinterError = QStringLiteral("Wystąpił błąd drukarki.");
+inline const QString kPrintingError = QStringLiteral("Wystąpił błąd podczas drukowania.");
+inline const QString kNoCopies = QStringLiteral("Nie wydrukowano żadnej etykiety: liczba wydruków musi być większa od zera.");
+// The name of the virtual printer that writes PDF files.
+inline const QString kPdfPrinterName = QStringLiteral("PDF");
+
+// "Liczba etykiet do druku: n." and the question on the next line.
+QString PrintConfirmationText(int records);
+
+// Writes `moment` into PRINTDATE of the first `count` records of the list (in
+// list order), found by ID in `tbLocal` with its filter off. An engine error
+// ends the pass silently; records stamped before it keep their dates. Returns
+// the number of records stamped.
+int StampPrintDates(TTable& tbLocal, const TPrintGoodsList& list, size_t count, const QDateTime& moment,
+                    const std::function<void()>& step = {});
+
+// Opens `tbLocal` in name order under the filter of the view and fills the list
+// from it; `progress` runs after each record.
+void BuildViewPrintList(TPrintGoodsList& list, TTable& tbLocal, int viewCode, const QDateTime& lastPrintDate,
+                        const std::function<void()>& progress = {});
+
+// One print command: the printer checks, the copies question, the print jobs
+// and the stamping of the printed goods. The window around it hands in its
+// pieces; every message goes through the Prompter.
+class TPrintCommand {
+public:
+    // Configuration page.
+    QString PrinterBoxText;     // the printer box's text
+    QString PrinterSetting;     // PRINTER/NAME
+    QString OrientationText;    // "Pionowa" prints portrait, anything else landscape
+    QColor FrameColor = Qt::black;
+    TPrintOptions Options;      // price and barcode settings (its frame colour is not used)
+    QString LayoutFileName;     // full path
+    bool AskLabelCount = false;
+    // Main window state.
+    int* LabelCount = nullptr;
+    bool* PrintCancelRequested = nullptr;
+    QDateTime* LastPrintDate = nullptr;
+    // The copies dialog: shows the record count, stores the entered count into
+    // `copies` and returns true on OK.
+    std::function<bool(int records, int& copies)> QueryLabelCount;
+    // Progress bar.
+    std::function<void(int maximum)> SetProgressMaximum;
+    std::function<void()> StepProgress;
+    // The file name of the virtual printer's output; an empty answer cancels
+    // the job. By default the Prompter's save dialog, in the documents folder.
+    std::function<QString(const QString& suggested)> AskPdfFileName;
+
+    // Prints the goods of the view (2: the marked goods) in name order; the
+    // table is closed afterwards, also after an error.
+    void PrintSelected(int viewCode, TTable& tbLocal);
+    // Checks, questions, jobs and stamping for a ready list.
+    void PrintRecords(const TPrintGoodsList& list, TTable& tbLocal);
+
+    // The handler each print job reports its records to.
+    void RecordPrinted(TPrintManager* sender, const QString& id, bool& abort);
+
+    // How many records of the list the last PrintRecords printed and stamped.
+    size_t PrintedRecords() const { return Printed; }
+    int StampedRecords() const { return Stamped; }
+
+private:
+    bool RunJob(TPrintManager& manager, const TPrintGoodsList& list, int copies, QString& pdfFile);
+    size_t JobRecords = 0;  // records reported by the running job
+    size_t Printed = 0;     // records printed by any job of this command, from the list's start
+    int Stamped = 0;
+};

@@ -1,0 +1,329 @@
+// The print command with the virtual PDF printer and the scripted Prompter:
+// messages, copies, the second job, cancelling and the print dates.
+#include "goodstable.h"
+#include "goodstestutil.h"
+#include "labelcountform.h"
+#include "preparepringform.h"
+#include "printcommand.h"
+#include "printcommandui.h"
+#include "printtestutil.h"
+#include "prompter.h"
+#include "testsupport.h"
+#include "views.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QFile>
+#include <QProgressBar>
+#include <QPushButton>
+#include <gtest/gtest.h>
+
+namespace {
+
+using Kind = TScriptedPrompter::Kind;
+
+class PrintCommandTest : public ::testing::Test {
+protected:
+    TempDataHome Home;
+    TScriptedPrompter Prompter_;
+    TTable tbLocal;
+    QString Layout;
+    bool Cancel = false;
+    int LabelCount = 0;
+    QDateTime LastPrint = QDateTime(QDate(1899, 12, 30), QTime(0, 0));
+    // Answers of the copies dialog, in order; nullopt cancels it.
+    std::vector<std::optional<int>> CopiesAnswers;
+    std::vector<int> CopiesAsked;
+
+    void SetUp() override {
+        Prompter::install(&Prompter_);
+        ASSERT_TRUE(CreateGoodsTable(tbLocal));
+        SetupGoodsTable(tbLocal, false);
+        tbLocal.Open();
+        // Name order differs from ID order on purpose.
+        AddGoods(tbLocal, TestGoods("1", "Echo", "5,00", false, true));
+        AddGoods(tbLocal, TestGoods("2", "Delta", "4,00", false, true));
+        AddGoods(tbLocal, TestGoods("3", "Charlie", "3,00", false, true));
+        AddGoods(tbLocal, TestGoods("4", "Bravo", "2,00", false, true));
+        AddGoods(tbLocal, TestGoods("5", "Alfa", "1,00", false, true));
+        AddGoods(tbLocal, TestGoods("6", "Zulu", "9,00", false, false));
+        tbLocal.Close();
+        Layout = Home.root() + QStringLiteral("/l.etk");
+        TLabelLayout l;
+        l.Width = 40;
+        l.Height = 20;
+        l.Objects = {TextObject(ctName, 1, 1, 39, 8, taCenter, 10), TextObject(ctPrice, 1, 9, 39, 18, taCenter, 12)};
+        ASSERT_TRUE(SaveLayoutFile(Layout, l));
+    }
+    void TearDown() override { Prompter::install(nullptr); }
+
+    QString Pdf(int n) const { return Home.root() + QStringLiteral("/job%1.pdf").arg(n); }
+
+    TPrintCommand Command() {
+        TPrintCommand c;
+        c.PrinterBoxText = kPdfPrinterName;
+        c.PrinterSetting = kPdfPrinterName;
+        c.OrientationText = QStringLiteral("Pionowa");
+        c.LayoutFileName = Layout;
+        c.LabelCount = &LabelCount;
+        c.PrintCancelRequested = &Cancel;
+        c.LastPrintDate = &LastPrint;
+        c.QueryLabelCount = [this](int records, int& copies) {
+            CopiesAsked.push_back(records);
+            if (CopiesAnswers.empty()) return false;
+            const std::optional<int> a = CopiesAnswers.front();
+            CopiesAnswers.erase(CopiesAnswers.begin());
+            if (!a) return false;
+            copies = *a;
+            return true;
+        };
+        return c;
+    }
+
+    // ID -> PRINTDATE text of every record.
+    std::map<QString, QString> PrintDates() {
+        TTable t;
+        SetupGoodsTable(t, false);
+        t.Open();
+        std::map<QString, QString> out;
+        for (t.First(); !t.Eof(); t.Next()) out[t.FieldByName("ID").AsString()] = t.FieldByName("PRINTDATE").AsString();
+        return out;
+    }
+    QStringList StampedIds() {
+        QStringList ids;
+        for (const auto& [id, date] : PrintDates())
+            if (!date.isEmpty()) ids << id;
+        return ids;
+    }
+    // Names of the view of the last print, in name order.
+    QStringList LastPrintView() {
+        TTable t;
+        SetupGoodsTable(t, true);
+        t.SetFilter(ViewFilter(4, LastPrint));
+        t.SetFiltered(true);
+        t.Open();
+        return Column(t, "NAZWA");
+    }
+    static QStringList Names(const QString& pdf) {
+        QStringList out;
+        for (const TPdfWord& w : PdfWords(pdf))
+            if (w.Text.front().isLetter()) out << w.Text;
+        return out;
+    }
+};
+
+TEST_F(PrintCommandTest, ConfirmedJobPrintsEachMarkedRecordOnceInNameOrderAndStampsThemAlike) {
+    Prompter_.answer(true);
+    Prompter_.answerPath(Pdf(1));
+    TPrintCommand c = Command();
+    c.PrintSelected(2, tbLocal);
+
+    const QString confirmation = QStringLiteral("Liczba etykiet do druku: 5.") + QChar(13) +
+                                 QStringLiteral("Potwierdzasz operację drukowania?");
+    EXPECT_EQ(Prompter_.messages(), QStringList{confirmation});
+    EXPECT_EQ(LabelCount, 1);
+    EXPECT_EQ(Names(Pdf(1)), (QStringList{"Alfa", "Bravo", "Charlie", "Delta", "Echo"}));
+    // The copies dialog comes once more after the job; cancelled, no second job.
+    EXPECT_EQ(CopiesAsked, std::vector<int>{5});
+    EXPECT_FALSE(QFile::exists(Pdf(2)));
+
+    EXPECT_EQ(StampedIds(), (QStringList{"1", "2", "3", "4", "5"}));
+    const auto dates = PrintDates();
+    EXPECT_EQ(dates.at("1"), dates.at("5"));
+    EXPECT_GT(LastPrint.date().year(), 2000);
+    EXPECT_EQ(LastPrintView(), (QStringList{"Alfa", "Bravo", "Charlie", "Delta", "Echo"}));
+    EXPECT_FALSE(tbLocal.Active());
+    EXPECT_EQ(c.StampedRecords(), 5);
+}
+
+TEST_F(PrintCommandTest, AskedCopiesAndASecondJobWithThreeCopies) {
+    CopiesAnswers = {2, 3};
+    Prompter_.answerPath(Pdf(1));
+    Prompter_.answerPath(Pdf(2));
+    TPrintCommand c = Command();
+    c.AskLabelCount = true;
+    c.PrintSelected(2, tbLocal);
+
+    EXPECT_TRUE(Prompter_.messages().isEmpty()) << Prompter_.messages().join("|").toStdString();
+    EXPECT_EQ(CopiesAsked, (std::vector<int>{5, 5}));
+    EXPECT_EQ(Names(Pdf(1)).count("Alfa"), 2);
+    EXPECT_EQ(Names(Pdf(1)).size(), 10);
+    const QStringList second = Names(Pdf(2));
+    EXPECT_EQ(second.size(), 15);
+    for (const char* n : {"Alfa", "Bravo", "Charlie", "Delta", "Echo"}) EXPECT_EQ(second.count(QString::fromUtf8(n)), 3) << n;
+    // Both save dialogs were asked; the second one suggests the first file.
+    std::vector<QString> suggested;
+    for (const auto& call : Prompter_.calls())
+        if (call.kind == Kind::SaveFile) suggested.push_back(call.detail);
+    ASSERT_EQ(suggested.size(), 2u);
+    EXPECT_TRUE(suggested[0].endsWith(".pdf"));
+    EXPECT_EQ(suggested[1], Pdf(1));
+    EXPECT_EQ(LabelCount, 3);
+    EXPECT_EQ(LastPrintView().size(), 5);
+}
+
+TEST_F(PrintCommandTest, DeclinedQuestionsPrintAndStampNothing) {
+    // Confirmation declined.
+    Prompter_.answer(false);
+    TPrintCommand c = Command();
+    c.PrintSelected(2, tbLocal);
+    // Copies dialog cancelled.
+    TPrintCommand asked = Command();
+    asked.AskLabelCount = true;
+    asked.PrintSelected(2, tbLocal);
+    // PDF file dialog cancelled: no job, then the second copies question.
+    Prompter_.answer(true);
+    TPrintCommand noFile = Command();
+    noFile.PrintSelected(2, tbLocal);
+
+    EXPECT_EQ(CopiesAsked, (std::vector<int>{5, 5}));
+    EXPECT_TRUE(StampedIds().isEmpty());
+    EXPECT_EQ(LastPrint.date().year(), 1899);
+}
+
+TEST_F(PrintCommandTest, FailuresGiveTheirOneMessageAndChangeNothing) {
+    struct Case {
+        const char* what;
+        std::function<void(TPrintCommand&)> setup;
+        QStringList messages;
+    };
+    const QString missing = Home.root() + QStringLiteral("/missing.etk");
+    const std::vector<Case> cases = {
+        {"empty printer box", [](TPrintCommand& c) { c.PrinterBoxText.clear(); }, {"Brak skonfigurowanej drukarki."}},
+        {"printer gone",
+         [](TPrintCommand& c) {
+             c.PrinterBoxText = QStringLiteral("Biuro HP");
+             c.PrinterSetting = QStringLiteral("Biuro HP");
+         },
+         {"Brak drukarki: \"Biuro HP\""}},
+        {"printer name differs in case", [](TPrintCommand& c) { c.PrinterSetting = QStringLiteral("pdf"); },
+         {"Brak drukarki: \"PDF\""}},
+        {"missing layout", [missing](TPrintCommand& c) { c.LayoutFileName = missing; },
+         {"Wystąpił błąd podczas otczytu pliku wyglądu etykiety."}},
+    };
+    for (const Case& k : cases) {
+        Prompter_.clear();
+        TPrintCommand c = Command();
+        k.setup(c);
+        c.PrintSelected(2, tbLocal);
+        EXPECT_EQ(Prompter_.messages(), k.messages) << k.what;
+        EXPECT_TRUE(CopiesAsked.empty()) << k.what;
+    }
+
+    // A PDF that cannot be written is a printer failure: no stamping.
+    Prompter_.clear();
+    Prompter_.answer(true);
+    Prompter_.answerPath(Home.root() + QStringLiteral("/no/such/folder/x.pdf"));
+    TPrintCommand c = Command();
+    c.PrintSelected(2, tbLocal);
+    EXPECT_EQ(Prompter_.messages().value(1), QStringLiteral("Wystąpił błąd drukarki."));
+    EXPECT_EQ(Prompter_.messages().size(), 2);
+
+    EXPECT_TRUE(StampedIds().isEmpty());
+    EXPECT_EQ(LastPrint.date().year(), 1899);
+}
+
+TEST_F(PrintCommandTest, NothingMarkedIsReportedAfterTheLayoutWasRead) {
+    tbLocal.Open();
+    tbLocal.UpdateWhere(QString(), {{"SELECT", false}});
+    tbLocal.Close();
+    TPrintCommand c = Command();
+    c.PrintSelected(2, tbLocal);
+    EXPECT_EQ(Prompter_.messages(), QStringList{"Brak obiektów do drukowania."});
+
+    // With the layout missing the layout message comes instead.
+    Prompter_.clear();
+    c.LayoutFileName = Home.root() + QStringLiteral("/missing.etk");
+    c.PrintSelected(2, tbLocal);
+    EXPECT_EQ(Prompter_.messages(), QStringList{"Wystąpił błąd podczas otczytu pliku wyglądu etykiety."});
+}
+
+TEST_F(PrintCommandTest, CopiesBelowOnePrintNothingAndSaySo) {
+    CopiesAnswers = {0, -4};
+    TPrintCommand c = Command();
+    c.AskLabelCount = true;
+    c.PrintSelected(2, tbLocal);
+    EXPECT_EQ(Prompter_.messages(), QStringList(2, kNoCopies));
+    EXPECT_TRUE(StampedIds().isEmpty());
+    EXPECT_EQ(LastPrint.date().year(), 1899);
+}
+
+// The whole command through the progress dialog; its cancel button is pressed
+// when the bar shows the second printed record.
+TEST_F(PrintCommandTest, CancelStampsExactlyTheRecordsPrintedBeforeIt) {
+    TPreparePrintingForm form;
+    QObject::connect(form.prPrepare, &QProgressBar::valueChanged, form.Button1, [&form](int v) {
+        if (v == 2) form.Button1->click();
+    });
+    int barMaximum = 0, barValue = 0;
+    Prompter_.answerDialog([&](QObject& d) {
+        auto& f = static_cast<TPreparePrintingForm&>(d);
+        const int r = f.exec();
+        barMaximum = f.prPrepare->maximum();
+        barValue = f.prPrepare->value();
+        return r;
+    });
+    Prompter_.answer(true);
+    Prompter_.answerPath(Pdf(1));
+    // The copies dialog comes once more after the cancelled job; cancelled.
+    Prompter_.answerDialog([](QObject& d) {
+        EXPECT_EQ(static_cast<TLabelCountForm&>(d).Label1->text(), QStringLiteral("Ilość etykiet do druku: 5."));
+        return int(QDialog::Rejected);
+    });
+
+    TPrintPieces p;
+    p.tbLocal = &tbLocal;
+    p.PrepareForm = &form;
+    p.PrintCancelRequested = &Cancel;
+    p.LabelCount = &LabelCount;
+    p.LastPrintDate = &LastPrint;
+    p.PrinterBoxText = [] { return kPdfPrinterName; };
+    p.PrinterSetting = [] { return kPdfPrinterName; };
+    p.OrientationText = [] { return QStringLiteral("Pozioma"); };
+    p.LayoutFileName = [this] { return Layout; };
+    p.AskLabelCount = [] { return false; };
+    sbtnDoPrintClick(p);
+
+    std::vector<Kind> kinds;
+    for (const auto& call : Prompter_.calls()) kinds.push_back(call.kind);
+    EXPECT_EQ(kinds, (std::vector<Kind>{Kind::Dialog, Kind::OkCancel, Kind::SaveFile, Kind::Dialog}));
+    EXPECT_EQ(Names(Pdf(1)), (QStringList{"Alfa", "Bravo"}));
+    // Alfa (5) and Bravo (4) came out of the printer, so just they are stamped.
+    EXPECT_EQ(StampedIds(), (QStringList{"4", "5"}));
+    EXPECT_EQ(LastPrintView(), (QStringList{"Alfa", "Bravo"}));
+    EXPECT_EQ(barMaximum, 10);
+    EXPECT_EQ(barValue, 4);
+    EXPECT_FALSE(form.isVisible());
+}
+
+TEST_F(PrintCommandTest, LabelCountDialogAcceptsOnlyIntegers) {
+    int copies = 7;
+    Prompter_.answerDialog([this](QObject& d) {
+        auto& f = static_cast<TLabelCountForm&>(d);
+        EXPECT_EQ(f.windowTitle(), QStringLiteral(" Wydruki"));
+        EXPECT_EQ(f.ComboBox1->count(), 20);
+        EXPECT_EQ(f.ComboBox1->currentText(), QStringLiteral("1"));
+        f.show();
+        f.ComboBox1->setEditText(QStringLiteral("dwa"));
+        f.btnOk->click();
+        EXPECT_TRUE(f.isVisible());
+        EXPECT_EQ(Prompter_.messages(), QStringList{"Należy wprowadzić liczbę."});
+        f.ComboBox1->setEditText(QStringLiteral("50"));
+        f.btnOk->click();
+        EXPECT_FALSE(f.isVisible());
+        return f.result();
+    });
+    EXPECT_TRUE(QueryLabelCount(3, copies));
+    EXPECT_EQ(copies, 50);
+
+    Prompter_.answerDialog([](QObject& d) {
+        auto& f = static_cast<TLabelCountForm&>(d);
+        f.ComboBox1->setEditText(QStringLiteral("12"));
+        f.btnCancel->click();
+        return f.result();
+    });
+    EXPECT_FALSE(QueryLabelCount(3, copies));
+    EXPECT_EQ(copies, 50);
+}
+
+}  // namespace
