@@ -230,7 +230,7 @@ void TMainForm::BuildPrintsPage() {
     TGoodsPageContext context;
     context.LastPrintDate = [this] { return Settings.LastPrintDate; };
     context.UnitSymbols = [this] {
-        return TUnitSymbols{Settings.CurrencySymbol, Settings.KgSymbol, Settings.LitreSymbol, Settings.SquareMetreSymbol};
+        return UnitSymbols();
     };
     context.Loading = [this] { return Loading; };
     GoodsPage = new TGoodsPage(std::move(context), TabSheet1);
@@ -382,6 +382,10 @@ void TMainForm::SetLoggedIn(bool loggedIn) {
     for (QAction* a : {Wygldetykiety1, Konfiguracja2, Zmiehaso1}) a->setVisible(loggedIn);
 }
 
+TUnitSymbols TMainForm::UnitSymbols() const {
+    return TUnitSymbols{Settings.CurrencySymbol, Settings.KgSymbol, Settings.LitreSymbol, Settings.SquareMetreSymbol};
+}
+
 void TMainForm::sbtnRefreshClick() {
     TRefreshPieces pieces;
     pieces.Manager = ODBCManager.get();
@@ -392,7 +396,7 @@ void TMainForm::sbtnRefreshClick() {
     pieces.UpdateCancelRequested = &UpdateCancelRequested;
     pieces.StoreDatabaseFields = [this] { GroupBox6->StoreDatabaseFields(); };
     pieces.Symbols = [this] {
-        return TUnitSymbols{Settings.CurrencySymbol, Settings.KgSymbol, Settings.LitreSymbol, Settings.SquareMetreSymbol};
+        return UnitSymbols();
     };
     pieces.ShowChanged = [this] { GoodsPage->ShowView(1); };
     ::sbtnRefreshClick(pieces);

@@ -21,6 +21,7 @@ class TExternalDbBox;
 class TPLColorBox;
 class TDesignPanel;
 class TGoodsPage;
+struct TUnitSymbols;
 class TExternalDatabase;
 class TProgressForm;
 class TPreparePrintingForm;
@@ -129,6 +130,7 @@ private:
     // Loads the layout file named by the settings into the design panel.
     bool ReloadLayout();
     quint8 DesignScale() const;
+    TUnitSymbols UnitSymbols() const;
     TPrintPieces PrintPieces();
     void DesignObjectSelected(class TdcComponent* object);
     void FormCloseQuery();
