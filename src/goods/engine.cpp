@@ -893,14 +893,19 @@ void TTable::SetFilter(const QString& filter) {
         QVariantList binds;
         const QString sql = WhereClause(filter, binds);
         FilterText = filter;
-        FilterSql = sql;
-        FilterBinds = binds;
-        KeysValid = false;
-        Keys.clear();
-        Loaded = false;
+        UseFilterSql(sql, binds);
         return;
     }
     FilterText = filter;
+}
+
+// A new condition takes effect: the record list is read again when next used.
+void TTable::UseFilterSql(const QString& sql, const QVariantList& binds) {
+    FilterSql = sql;
+    FilterBinds = binds;
+    KeysValid = false;
+    Keys.clear();
+    Loaded = false;
 }
 
 void TTable::SetFiltered(bool on) {
@@ -910,11 +915,7 @@ void TTable::SetFiltered(bool on) {
         QVariantList binds;
         const QString sql = on ? WhereClause(FilterText, binds) : QString();
         FilterOn = on;
-        FilterSql = sql;
-        FilterBinds = binds;
-        KeysValid = false;
-        Keys.clear();
-        Loaded = false;
+        UseFilterSql(sql, binds);
         return;
     }
     FilterOn = on;

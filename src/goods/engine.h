@@ -215,6 +215,7 @@ private:
     void ReadStructure();
     void ResolveOrder();
     QString WhereClause(const QString& filter, QVariantList& binds) const;
+    void UseFilterSql(const QString& sql, const QVariantList& binds);
     QVariant ToStorage(int field, const QVariant& value) const;
     QVariant FromStorage(int field, const QVariant& stored) const;
     void SetValue(int field, const QVariant& value);
