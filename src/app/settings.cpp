@@ -4,6 +4,7 @@
 #include "datafolder.h"
 #include "datetimetext.h"
 #include "inifile.h"
+#include "layoutpaths.h"
 #include "printers.h"
 
 #include <QCryptographicHash>
@@ -12,26 +13,7 @@
 namespace {
 const QString kPortrait = QStringLiteral("Pionowa");
 const QString kLandscape = QStringLiteral("Pozioma");
-
-// The folder part of a path, with its trailing "/", or empty for a bare name.
-QString FolderPart(const QString& path) {
-    const qsizetype slash = path.lastIndexOf(u'/');
-    return slash < 0 ? QString() : path.left(slash + 1);
-}
 }  // namespace
-
-QString LabelsFolder() { return DataPath(QStringLiteral("LABELS/")); }
-
-QString ShortLayoutName(const QString& fullPath) {
-    // Exact comparison: a path spelled differently stays a full path.
-    if (FolderPart(fullPath) == LabelsFolder()) return fullPath.mid(LabelsFolder().size());
-    return fullPath;
-}
-
-QString FullLayoutName(const QString& name) {
-    if (!name.isEmpty() && FolderPart(name).isEmpty()) return LabelsFolder() + name;
-    return name;
-}
 
 bool TSettings::LoadFromFile(const QString& path) {
     if (!QFileInfo::exists(path)) return false;
@@ -47,7 +29,7 @@ bool TSettings::LoadFromFile(const QString& path) {
         return ini.ReadBool(QLatin1String(s), QLatin1String(k), d);
     };
 
-    LabelFileName = FullLayoutName(str("LABEL", "FILENAME", QStringLiteral("30x20.etk")));
+    LabelFileName = LayoutFullPath(str("LABEL", "FILENAME", QStringLiteral("30x20.etk")));
     FrameColor = integer("LABEL", "FRAMECOLOR", 0);
     DatabaseType = str("DATABASE", "TYPE", QString());
     LastPrintDate = CurrentMoment();
@@ -80,7 +62,7 @@ bool TSettings::LoadFromFile(const QString& path) {
 
 bool TSettings::SaveToFile(const QString& path) const {
     TIniFile ini(path);
-    ini.WriteString(QStringLiteral("LABEL"), QStringLiteral("FILENAME"), ShortLayoutName(LabelFileName));
+    ini.WriteString(QStringLiteral("LABEL"), QStringLiteral("FILENAME"), LayoutDisplayName(LabelFileName));
     ini.WriteInteger(QStringLiteral("LABEL"), QStringLiteral("FRAMECOLOR"), FrameColor);
     ini.WriteString(QStringLiteral("DATABASE"), QStringLiteral("TYPE"), DatabaseType);
     ini.WriteString(QStringLiteral("PRINTER"), QStringLiteral("NAME"), PrinterName);

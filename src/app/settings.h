@@ -31,13 +31,5 @@ public:
     bool SaveToFile(const QString& path) const;
 };
 
-// The data folder's layout folder with a trailing "/".
-QString LabelsFolder();
-// A layout file name as settings.ini and the configuration page show it: the
-// bare name when the file lies in the data folder's "LABELS", else the full path.
-QString ShortLayoutName(const QString& fullPath);
-// The inverse: a bare name becomes a path in "LABELS"; a path stays.
-QString FullLayoutName(const QString& name);
-
 // MD5 of the text's Windows-1250 bytes, 32 upper-case hexadecimal digits.
 QString PasswordHash(const QString& text);

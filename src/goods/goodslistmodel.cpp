@@ -1,5 +1,7 @@
 #include "goodslistmodel.h"
 
+#include "rounding.h"
+
 namespace {
 
 // Rows kept between two changes: a few screenfuls of a tall window.
@@ -80,17 +82,6 @@ QVariant TGoodsListModel::data(const QModelIndex& index, int role) const {
 QVariant TGoodsListModel::headerData(int section, Qt::Orientation orientation, int role) const {
     if (orientation != Qt::Horizontal || role != Qt::DisplayRole || section < 0 || section >= ColumnCount) return {};
     return QString::fromUtf8(kTitles[section]);
-}
-
-long long RoundRatioHalfEven(long long a, long long num, long long den) {
-    long long p = a * num;
-    const bool negative = (p < 0) != (den < 0);
-    if (p < 0) p = -p;
-    if (den < 0) den = -den;
-    long long q = p / den;
-    const long long r = p % den;
-    if (2 * r > den || (2 * r == den && (q % 2) == 1)) ++q;
-    return negative ? -q : q;
 }
 
 std::array<int, 5> GridColumnWidths(int gridWidth) {

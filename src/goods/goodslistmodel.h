@@ -56,5 +56,3 @@ private:
 // the unit price 17 % (each rounded to the nearest pixel, halves to even) and
 // the barcode what is left of x.
 std::array<int, 5> GridColumnWidths(int gridWidth);
-// a · num / den rounded to the nearest integer, halves to even.
-long long RoundRatioHalfEven(long long a, long long num, long long den);

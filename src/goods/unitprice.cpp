@@ -1,5 +1,7 @@
 #include "unitprice.h"
 
+#include "rounding.h"
+
 #include <cmath>
 #include <limits>
 
@@ -179,7 +181,7 @@ QString UnitPriceText(const QString& price, const QString& quantity, const TUnit
     if (q->Value == 0) return QString();
     const double r = static_cast<double>(*p) * FactorOf(q->Unit) / q->Value;
     if (!std::isfinite(r)) return QString();
-    const double rounded = std::nearbyint(r);  // halves to even in the default rounding mode
+    const double rounded = static_cast<double>(RoundHalfEvenWide(r));
     // The fixed-point range ends below 2^63.
     if (!(std::fabs(rounded) < 9.2233720368547758e18)) return QString();
     QString unitSymbol;

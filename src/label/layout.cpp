@@ -22,6 +22,14 @@ QString CompoCaption(int type) {
     return CompoCaptions[static_cast<size_t>(type)].toString();
 }
 
+Qt::Alignment AlignmentFlags(quint8 alignment) {
+    switch (alignment) {
+    case taRightJustify: return Qt::AlignRight | Qt::AlignTop;
+    case taCenter: return Qt::AlignHCenter | Qt::AlignTop;
+    default: return Qt::AlignLeft | Qt::AlignTop;
+    }
+}
+
 QColor ColorFromValue(int value) {
     const auto v = static_cast<quint32>(value);
     if ((v & 0xFF000000u) != 0) return QColor(Qt::black);

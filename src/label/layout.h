@@ -32,6 +32,10 @@ enum TLabelAlignment : quint8 {
     taCenter = 2,
 };
 
+// Where the text of a label object sits in its box: at the top, left, right or
+// centred; any other value counts as left.
+Qt::Alignment AlignmentFlags(quint8 alignment);
+
 // Colour values as settings and layout files hold them: red + 256 × green +
 // 65536 × blue. Values with bits above the 24 colour bits (system colours) are
 // not plain colours; they come out as black.

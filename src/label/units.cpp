@@ -1,23 +1,10 @@
 #include "units.h"
 
+#include "rounding.h"
+
 #include <QPaintDevice>
-#include <cfenv>
-#include <climits>
-#include <cmath>
 
 namespace {
-
-int RoundHalfEven(long double v) {
-    if (std::isnan(v)) return 0;
-    if (v >= static_cast<long double>(INT_MAX)) return INT_MAX;
-    if (v <= static_cast<long double>(INT_MIN)) return INT_MIN;
-    // nearbyint follows the current rounding mode; make sure it is to-nearest.
-    const int old = std::fegetround();
-    if (old != FE_TONEAREST) std::fesetround(FE_TONEAREST);
-    const long double r = std::nearbyint(v);
-    if (old != FE_TONEAREST) std::fesetround(old);
-    return static_cast<int>(r);
-}
 
 int SafeScale(int scale) { return scale < 1 ? 1 : scale; }
 int SafeDpi(int dpi) { return dpi < 1 ? 1 : dpi; }

@@ -39,17 +39,6 @@ int MulDiv(int a, int b, int c) {
     return static_cast<int>(std::clamp<qint64>(r, -2147483647, 2147483647));
 }
 
-int AlignmentFlags(quint8 alignment) {
-    switch (alignment) {
-    case taRightJustify:
-        return Qt::AlignRight | Qt::AlignTop;
-    case taCenter:
-        return Qt::AlignHCenter | Qt::AlignTop;
-    default:
-        return Qt::AlignLeft | Qt::AlignTop;
-    }
-}
-
 // Layout numbers beyond 100 m are nonsense; keeping them there keeps every
 // pixel sum far from the int range.
 int SaneMm(int mm) { return std::clamp(mm, -100000, 100000); }
@@ -365,13 +354,13 @@ void TPrintManager::DrawTextField(const TPrintObject& o, const TPrintGoods& good
     }
     if (barcodeDrawn) return;
     if (o.FieldType == ctName) FitNameToWidth(r, text, canvas);
-    canvas.drawText(r, AlignmentFlags(o.Alignment), text);
+    canvas.drawText(r, static_cast<int>(AlignmentFlags(o.Alignment)), text);
 }
 
 void TPrintManager::DrawSmallGr(const QString& price, quint8 alignment, QRect r, QPainter& canvas) {
     const qsizetype p = PriceSeparatorPos(price);
     if (p < 0) {
-        canvas.drawText(r, AlignmentFlags(alignment), price);
+        canvas.drawText(r, static_cast<int>(AlignmentFlags(alignment)), price);
         return;
     }
     const QString whole = price.left(p);

@@ -3,6 +3,7 @@
 #include "datetimetext.h"
 #include "editrecordform.h"
 #include "goodslistmodel.h"
+#include "rounding.h"
 #include "goodspage.h"
 #include "goodstable.h"
 #include "goodstestutil.h"

@@ -16,6 +16,7 @@
 #include "printers.h"
 #include "prompter.h"
 #include "layout.h"
+#include "layoutpaths.h"
 #include "preparepringform.h"
 #include "printcommandui.h"
 
@@ -450,7 +451,7 @@ void TMainForm::FillPrinterLists() {
 }
 
 void TMainForm::FillConfigurationPage() {
-    edLabelFileName->setText(ShortLayoutName(Settings.LabelFileName));
+    edLabelFileName->setText(LayoutDisplayName(Settings.LabelFileName));
     cbColor->SetSelected(Settings.FrameColor);
     GroupBox6->Fill();
     cbPrinterName->setCurrentIndex(cbPrinterName->findText(Settings.PrinterName, Qt::MatchExactly | Qt::MatchCaseSensitive));
@@ -462,7 +463,7 @@ void TMainForm::FillConfigurationPage() {
 }
 
 void TMainForm::StoreConfigurationPage() {
-    Settings.LabelFileName = FullLayoutName(edLabelFileName->text());
+    Settings.LabelFileName = LayoutFullPath(edLabelFileName->text());
     Settings.FrameColor = cbColor->Selected();
     Settings.DatabaseType = GroupBox6->DefinitionName();
     GroupBox6->StoreDatabaseFields();

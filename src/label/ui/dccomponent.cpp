@@ -381,14 +381,8 @@ void TdcLabel::Paint(QPainter& painter) {
     painter.setFont(PaintFont());
     painter.setPen(ColorFromValue(FontColor()));
     painter.setBrush(Qt::NoBrush);
-    Qt::Alignment flags = Qt::AlignTop;
-    switch (AlignmentValue) {
-    case taRightJustify: flags |= Qt::AlignRight; break;
-    case taCenter: flags |= Qt::AlignHCenter; break;
-    default: flags |= Qt::AlignLeft; break;
-    }
     painter.setClipRect(rect());
-    painter.drawText(rect(), static_cast<int>(flags), TextValue);
+    painter.drawText(rect(), static_cast<int>(AlignmentFlags(AlignmentValue)), TextValue);
 }
 
 // -------------------------------------------------------------------- TdcImage

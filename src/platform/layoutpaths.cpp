@@ -5,7 +5,7 @@
 QString LayoutsFolder() { return GetDataFolder() + QStringLiteral("LABELS/"); }
 
 QString LayoutFullPath(const QString& name) {
-    if (name.contains(u'/')) return name;
+    if (name.isEmpty() || name.contains(u'/')) return name;
     return LayoutsFolder() + name;
 }
 
