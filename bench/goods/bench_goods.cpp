@@ -89,7 +89,7 @@ void MarkViewWithCombinedFilter(benchmark::State& state) {
     TTable tbLocal, tbLocalShow;
     SetupGoodsTable(tbLocal, false);
     SetupGoodsTable(tbLocalShow, true);
-    tbLocalShow.SetFilter(ViewFilter(1, kLastPrint));
+    tbLocalShow.SetFilter(ViewFilter(TViewCode::Changed, kLastPrint));
     tbLocalShow.SetFiltered(true);
     tbLocalShow.Open();
     tbLocalShow.First();
@@ -99,7 +99,7 @@ void MarkViewWithCombinedFilter(benchmark::State& state) {
         tbLocal.Open();
         tbLocal.UpdateWhere("", {{"SELECT", true}});
         state.ResumeTiming();
-        count = SelectByType(tbLocal, tbLocalShow, ViewFilter(1, kLastPrint), ViewFilter(3, kLastPrint));
+        count = SelectByType(tbLocal, tbLocalShow, ViewFilter(TViewCode::Changed, kLastPrint), ViewFilter(TViewCode::NeverPrinted, kLastPrint));
     }
     state.counters["marked"] = count;
 }

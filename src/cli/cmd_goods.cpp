@@ -1,42 +1,40 @@
 #include "clicommand.h"
-#include "datafolder.h"
-#include "datetimetext.h"
+#include "clisession.h"
 #include "goodstable.h"
-#include "inifile.h"
 #include "views.h"
 
 #include <map>
 
 namespace {
 
-// The moment of the last print command as the program reads it; the current
-// moment when settings.ini has none, so that view 4 is empty.
-QDateTime LastPrintDateFromSettings() {
-    const TIniFile ini(DataPath(QStringLiteral("settings.ini")));
-    QDateTime moment = QDateTime::currentDateTime();
-    TextToDateTime(ini.ReadString(QStringLiteral("LAST PRINT"), QStringLiteral("DATE"), QString()), moment);
-    return moment;
+// A --view or --check-type option: its view; no view when the option is
+// missing; Bad when its value names no view.
+struct TViewOption {
+    std::optional<TViewCode> View;
+    bool Bad = false;
+};
+
+TViewOption ViewOption(const CliArgs& a, const QStringList& args, const QString& option) {
+    bool ok = true;
+    const auto number = a.integer(option, &ok);
+    if (!args.contains(option)) return {};
+    if (!ok || !number) return {std::nullopt, true};
+    const auto view = ViewCodeFromNumber(*number);
+    return {view, !view};
 }
 
-// Opens the goods list as the program's start does; on failure prints the
-// start-up errors and returns false.
-bool OpenList(TTable& tbLocal, TTable& tbLocalShow) {
-    EnsureDataFolder();
-    const QStringList errors = OpenGoodsList(tbLocal, tbLocalShow);
-    for (const QString& e : errors) CliError(e);
-    return errors.isEmpty() && tbLocalShow.Active();
+QString BadView(const CliArgs& a) {
+    return QStringLiteral("Nieprawidłowy kod widoku: %1").arg(a.value(QStringLiteral("--view")).value_or(QString()));
 }
 
 int GoodsList(const QStringList& args) {
     const CliArgs a(args);
-    bool ok = true;
-    const auto view = a.integer(QStringLiteral("--view"), &ok);
-    if (!ok || (args.contains(QStringLiteral("--view")) && !view))
-        return CliFail(QStringLiteral("Nieprawidłowy kod widoku: %1").arg(a.value(QStringLiteral("--view")).value_or(QString())), 2);
-    TTable tbLocal, tbLocalShow;
-    tbLocalShow.SetFilter(ViewFilter(view.value_or(0), LastPrintDateFromSettings()));
-    tbLocalShow.SetFiltered(true);
-    if (!OpenList(tbLocal, tbLocalShow)) return 1;
+    const TViewOption view = ViewOption(a, args, QStringLiteral("--view"));
+    // A number that names no view is refused rather than read as "all".
+    if (view.Bad) return CliFail(BadView(a), 2);
+    TCliSession session;
+    if (!session.OpenGoods(view.View.value_or(TViewCode::All))) return 1;
+    TTable& list = session.Goods.tbLocalShow;
     static const char* const kColumns[] = {"ID",          "NAZWA",   "CENA",      "WAGA", "ABSCENA",
                                            "KODKRESKOWY", "TYPKODU", "PRINTDATE", "NEW",  "SELECT"};
     QStringList header;
@@ -44,8 +42,8 @@ int GoodsList(const QStringList& args) {
     CliOut(header.join(u'\t'));
     try {
         std::vector<TField> fields;
-        for (const char* c : kColumns) fields.push_back(tbLocalShow.FieldByName(QString::fromLatin1(c)));
-        for (tbLocalShow.First(); !tbLocalShow.Eof(); tbLocalShow.Next()) {
+        for (const char* c : kColumns) fields.push_back(list.FieldByName(QString::fromLatin1(c)));
+        for (list.First(); !list.Eof(); list.Next()) {
             QStringList line;
             for (const TField& f : fields) {
                 if (f.IsNull())
@@ -67,20 +65,20 @@ int GoodsList(const QStringList& args) {
 // their marks, those of them that also match check type C get one.
 int GoodsSelect(const QStringList& args) {
     const CliArgs a(args);
-    bool ok = true;
-    const auto type = a.integer(QStringLiteral("--check-type"), &ok);
-    if (!ok || !type || (*type != 0 && *type != 1 && *type != 3 && *type != 4))
-        return CliFail(QStringLiteral("Nieprawidłowy typ zaznaczania: %1").arg(a.value(QStringLiteral("--check-type")).value_or(QString())), 2);
-    const auto view = a.integer(QStringLiteral("--view"), &ok);
-    if (!ok || (args.contains(QStringLiteral("--view")) && !view) || (view && (*view < 0 || *view > 4)))
-        return CliFail(QStringLiteral("Nieprawidłowy kod widoku: %1").arg(a.value(QStringLiteral("--view")).value_or(QString())), 2);
-    TTable tbLocal, tbLocalShow;
-    const QDateTime lastPrint = LastPrintDateFromSettings();
-    tbLocalShow.SetFilter(ViewFilter(view.value_or(0), lastPrint));
-    tbLocalShow.SetFiltered(true);
-    if (!OpenList(tbLocal, tbLocalShow)) return 1;
+    const TViewOption type = ViewOption(a, args, QStringLiteral("--check-type"));
+    if (type.Bad || !type.View || !IsCheckType(*type.View))
+        return CliFail(QStringLiteral("Nieprawidłowy typ zaznaczania: %1")
+                           .arg(a.value(QStringLiteral("--check-type")).value_or(QString())),
+                       2);
+    const TViewOption view = ViewOption(a, args, QStringLiteral("--view"));
+    if (view.Bad) return CliFail(BadView(a), 2);
+    const TViewCode shown = view.View.value_or(TViewCode::All);
+    TCliSession session;
+    if (!session.OpenGoods(shown)) return 1;
+    const QDateTime& lastPrint = session.Settings.LastPrintDate;
     try {
-        SelectByType(tbLocal, tbLocalShow, ViewFilter(view.value_or(0), lastPrint), ViewFilter(*type, lastPrint), {});
+        SelectByType(session.Goods.tbLocal, session.Goods.tbLocalShow, ViewFilter(shown, lastPrint),
+                     ViewFilter(*type.View, lastPrint), {});
     } catch (const TEngineError& e) {
         return CliFail(e.Message());
     }

@@ -1,15 +1,11 @@
 #include "clicommand.h"
-#include "datafolder.h"
+#include "clisession.h"
 #include "datetimetext.h"
 #include "engine.h"
-#include "goodstable.h"
-#include "inifile.h"
 #include "printcommand.h"
 #include "printgoods.h"
 #include "printmanager.h"
-#include "settings.h"
-
-#include <QFileInfo>
+#include "settingskeys.h"
 
 namespace {
 
@@ -27,21 +23,16 @@ int RunPrint(const QStringList& args) {
     if (args.contains(QStringLiteral("--layout")) && !a.value(QStringLiteral("--layout")))
         return CliFail(QStringLiteral("Podaj plik wyglądu etykiety: --layout PLIK."), 2);
 
-    EnsureDataFolder();
-    const QString settingsPath = DataPath(QStringLiteral("settings.ini"));
-    TSettings settings;
-    settings.LoadFromFile(settingsPath);
+    TCliSession session;
+    TSettings& settings = session.Settings;
     const QString layout = a.value(QStringLiteral("--layout")).value_or(settings.LabelFileName);
-
-    TTable tbLocal, tbLocalShow;
-    const QStringList errors = OpenGoodsList(tbLocal, tbLocalShow);
-    for (const QString& e : errors) CliError(e);
-    if (!errors.isEmpty()) return 1;
-    tbLocalShow.Close();
+    if (!session.OpenGoods()) return 1;
+    TTable& tbLocal = session.Goods.tbLocal;
+    session.Goods.tbLocalShow.Close();
 
     TPrintGoodsList list;
     try {
-        BuildViewPrintList(list, tbLocal, 2, settings.LastPrintDate);
+        BuildViewPrintList(list, tbLocal, TViewCode::Marked, settings.LastPrintDate);
     } catch (const TEngineError& e) {
         return CliFail(e.Message());
     }
@@ -56,7 +47,7 @@ int RunPrint(const QStringList& args) {
         return CliFail(kLayoutReadError);
     }
     if (list.empty()) return CliFail(kNothingToPrint);
-    manager.SetOptions(ReadPrintOptions(TIniFile(settingsPath)));
+    manager.SetOptions(PrintOptionsOf(settings));
     manager.SetOrientation(settings.Orientation == QStringLiteral("Pozioma") ? 1 : 0);
     try {
         manager.PrintList(list, copies);
@@ -64,12 +55,11 @@ int RunPrint(const QStringList& args) {
         return CliFail(e.Code == 2 ? kPrinterError : kPrintingError);
     }
 
-    const QDateTime moment = CurrentMoment();
-    const int stamped = StampPrintDates(tbLocal, list, list.size(), moment);
+    settings.LastPrintDate = CurrentMoment();
+    const int stamped = StampPrintDates(tbLocal, list, list.size(), settings.LastPrintDate);
     tbLocal.Close();
-    TIniFile ini(settingsPath);
-    ini.WriteString(QStringLiteral("LAST PRINT"), QStringLiteral("DATE"), DateTimeToText(moment));
-    if (!ini.UpdateFile()) return CliFail(QStringLiteral("Nie można zapisać pliku %1.").arg(settingsPath));
+    if (!settings.SaveLastPrintDate(SettingsFilePath()))
+        return CliFail(QStringLiteral("Nie można zapisać pliku %1.").arg(SettingsFilePath()));
     if (stamped != static_cast<int>(list.size()))
         return CliFail(QStringLiteral("Datę wydruku zapisano tylko %1 z %2 towarów.").arg(stamped).arg(list.size()));
     return 0;

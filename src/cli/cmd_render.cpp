@@ -1,7 +1,6 @@
 #include "clicommand.h"
-#include "datafolder.h"
-#include "goodstable.h"
-#include "inifile.h"
+#include "clisession.h"
+#include "printcommand.h"
 #include "printgoods.h"
 #include "printmanager.h"
 #include "units.h"
@@ -25,14 +24,10 @@ int RunRender(const QStringList& args) {
     const int dpi = dpiOption.value_or(300);
 
     TPrintGoods goods;
-    // Like every command, the data folder and its goods table are made as the
-    // program's start makes them.
-    EnsureDataFolder();
+    TCliSession session;
     if (const auto id = a.value(QStringLiteral("--id"))) {
-        TTable tbLocal, tbLocalShow;
-        const QStringList errors = OpenGoodsList(tbLocal, tbLocalShow);
-        for (const QString& e : errors) CliError(e);
-        if (!errors.isEmpty() || !tbLocalShow.Active()) return 1;
+        if (!session.OpenGoods()) return 1;
+        TTable& tbLocalShow = session.Goods.tbLocalShow;
         try {
             if (!tbLocalShow.Locate(QStringLiteral("ID"), *id))
                 return CliFail(QStringLiteral("Brak towaru o identyfikatorze %1.").arg(*id));
@@ -41,8 +36,7 @@ int RunRender(const QStringList& args) {
             return CliFail(e.Message());
         }
     } else {
-        TTable tbLocal;
-        CreateGoodsTable(tbLocal);
+        session.EnsureGoodsTable();
         goods.NAZWA = a.value(QStringLiteral("--name")).value_or(QString()).left(255);
         goods.CENA = a.value(QStringLiteral("--price")).value_or(QString()).left(255);
         goods.ABSCENA = a.value(QStringLiteral("--unit-price")).value_or(QString()).left(255);
@@ -57,9 +51,9 @@ int RunRender(const QStringList& args) {
     try {
         manager.LoadLayout();
     } catch (const TPrintManagerException&) {
-        return CliFail(QStringLiteral("Wystąpił błąd podczas otczytu pliku wyglądu etykiety."));
+        return CliFail(kLayoutReadError);
     }
-    manager.SetOptions(ReadPrintOptions(TIniFile(DataPath(QStringLiteral("settings.ini")))));
+    manager.SetOptions(PrintOptionsOf(session.Settings));
 
     const int w = MmToPixels(manager.LabelWidth(), 1, dpi);
     const int h = MmToPixels(manager.LabelHeight(), 1, dpi);

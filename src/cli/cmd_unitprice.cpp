@@ -1,33 +1,20 @@
 #include "clicommand.h"
-#include "datafolder.h"
+#include "clisession.h"
 #include "goodstable.h"
-#include "inifile.h"
+#include "silentfailure.h"
 #include "unitprice.h"
 
-#include <QFileInfo>
-
 namespace {
-
-// The symbols as the program reads them from settings.ini.
-TUnitSymbols SymbolsFromSettings() {
-    const TIniFile ini(DataPath(QStringLiteral("settings.ini")));
-    TUnitSymbols s;
-    s.Currency = ini.ReadString(QStringLiteral("SYMBOL"), QStringLiteral("ZL"), s.Currency);
-    s.Kg = ini.ReadString(QStringLiteral("SYMBOL"), QStringLiteral("KG"), s.Kg);
-    s.Litre = ini.ReadString(QStringLiteral("SYMBOL"), QStringLiteral("L"), s.Litre);
-    s.SquareMetre = ini.ReadString(QStringLiteral("SYMBOL"), QStringLiteral("MKW"), s.SquareMetre);
-    return s;
-}
 
 int RunUnitPrice(const QStringList& args) {
     const QStringList values = CliArgs(args).positional({});
     if (values.size() != 2) return CliFail(QStringLiteral("użycie: unit-price CENA ILOŚĆ"), 2);
-    // Like the program's start, a missing goods table is created; a failure here
-    // does not concern the computation.
-    EnsureDataFolder();
-    TTable tbLocal;
-    if (!QFileInfo::exists(GoodsDatabaseFolder() + u'/' + kGoodsTableName)) CreateGoodsTable(tbLocal);
-    CliOut(UnitPriceText(values[0], values[1], SymbolsFromSettings()));
+    // Like the program's start, a missing goods table is created; a failure
+    // there does not concern the computation.
+    TCliSession session;
+    if (!CreateGoodsTable(session.Goods.tbLocal))
+        SilentFailure(lcApp, QStringLiteral("the goods table could not be created"));
+    CliOut(UnitPriceText(values[0], values[1], UnitSymbolsOf(session.Settings)));
     return 0;
 }
 

@@ -1,24 +1,14 @@
 #include "clicommand.h"
+#include "clisession.h"
 #include "datafolder.h"
 #include "externaldb.h"
 #include "goodstable.h"
 #include "goodsupdate.h"
-#include "inifile.h"
 #include "odbcmanager.h"
 
 #include <QFileInfo>
 
 namespace {
-
-TUnitSymbols UpdateSymbols() {
-    const TIniFile ini(DataPath(QStringLiteral("settings.ini")));
-    TUnitSymbols s;
-    s.Currency = ini.ReadString(QStringLiteral("SYMBOL"), QStringLiteral("ZL"), s.Currency);
-    s.Kg = ini.ReadString(QStringLiteral("SYMBOL"), QStringLiteral("KG"), s.Kg);
-    s.Litre = ini.ReadString(QStringLiteral("SYMBOL"), QStringLiteral("L"), s.Litre);
-    s.SquareMetre = ini.ReadString(QStringLiteral("SYMBOL"), QStringLiteral("MKW"), s.SquareMetre);
-    return s;
-}
 
 // The goods update without questions: the definition named on the command
 // line or the one the settings select, then one run; prints its message.
@@ -26,10 +16,8 @@ int RunUpdate(const QStringList& args) {
     const CliArgs a(args);
     if (args.contains(QStringLiteral("--definition")) && !a.value(QStringLiteral("--definition")))
         return CliFail(QStringLiteral("Brak nazwy definicji po --definition."), 2);
-    EnsureDataFolder();
-    const TIniFile ini(DataPath(QStringLiteral("settings.ini")));
-    const QString name = a.value(QStringLiteral("--definition"))
-                             .value_or(ini.ReadString(QStringLiteral("DATABASE"), QStringLiteral("TYPE"), QString()));
+    TCliSession session;
+    const QString name = a.value(QStringLiteral("--definition")).value_or(session.Settings.DatabaseType);
     if (name.isEmpty()) return CliFail(QStringLiteral("Nie wybrano definicji zewnętrznej bazy danych."), 2);
 
     // A data folder that was never prepared gets the shipped definitions
@@ -52,9 +40,7 @@ int RunUpdate(const QStringList& args) {
         }
     }
 
-    TTable tbLocal;
-    if (!CreateGoodsTable(tbLocal)) return CliFail(QStringLiteral("błąd podczas tworzenia bazy danych towarów."));
-    SetupGoodsTable(tbLocal, false);
+    if (!session.EnsureGoodsTable()) return 1;
     TExternalDatabase dbOutside;
     try {
         ConnectOutside(dbOutside, manager);
@@ -64,8 +50,8 @@ int RunUpdate(const QStringList& args) {
     TUpdateRun run;
     run.dbOutside = &dbOutside;
     run.Manager = &manager;
-    run.tbLocal = &tbLocal;
-    run.Symbols = UpdateSymbols();
+    run.tbLocal = &session.Goods.tbLocal;
+    run.Symbols = UnitSymbolsOf(session.Settings);
     const TUpdateOutcome out = RunGoodsUpdate(run);
     if (!out.Ok) return CliFail(out.Message);
     CliOut(out.Message);

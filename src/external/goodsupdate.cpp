@@ -195,9 +195,8 @@ void ConnectOutside(TExternalDatabase& dbOutside, const TODBCManager& manager) {
 
 TUpdateOutcome RunGoodsUpdate(TUpdateRun& run) {
     TUpdateOutcome out;
-    bool localCancel = false;
-    bool& cancel = run.UpdateCancelRequested ? *run.UpdateCancelRequested : localCancel;
-    cancel = false;
+    run.UpdateCancelRequested.Reset();
+    const auto cancelled = [&run] { return run.UpdateCancelRequested.Requested(); };
     auto process = [&] {
         if (run.ProcessMessages) run.ProcessMessages();
     };
@@ -230,12 +229,12 @@ TUpdateOutcome RunGoodsUpdate(TUpdateRun& run) {
             more = qrOutside.next();
             if (!more && qrOutside.lastError().isValid()) throw TExternalError(qrOutside.lastError().text());
             process();
-            if (cancel) break;
+            if (cancelled()) break;
             if (run.StepProgress) run.StepProgress();
             bool changed = false;
             merger->MergeGoodsRow(record, changed);
             if (changed) ++out.Changes;
-            if (cancel) break;
+            if (cancelled()) break;
         }
         merger->Commit();
         merger.reset();

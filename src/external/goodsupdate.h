@@ -1,4 +1,5 @@
 #pragma once
+#include "cancelflag.h"
 #include "unitprice.h"
 
 #include <QSqlQuery>
@@ -57,7 +58,7 @@ struct TUpdateRun {
     TTable* tbLocal = nullptr;
     TTable* tbLocalShow = nullptr;  // may be null
     TUnitSymbols Symbols;
-    bool* UpdateCancelRequested = nullptr;
+    TCancelFlag UpdateCancelRequested;  // set by the window's Cancel
     std::function<void(int)> SetMaximum;   // the progress bar's length
     std::function<void()> StepProgress;    // one row further
     std::function<void()> ProcessMessages;

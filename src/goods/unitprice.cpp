@@ -1,6 +1,7 @@
 #include "unitprice.h"
 
 #include "rounding.h"
+#include "settings.h"
 
 #include <cmath>
 #include <limits>
@@ -196,4 +197,8 @@ QString UnitPriceText(const QString& price, const QString& quantity, const TUnit
 QString UnitPriceText(const QString& price, const QString& quantity, const QString& currencySymbol,
                       const QString& kgSymbol, const QString& litreSymbol, const QString& squareMetreSymbol) {
     return UnitPriceText(price, quantity, TUnitSymbols{currencySymbol, kgSymbol, litreSymbol, squareMetreSymbol});
+}
+
+TUnitSymbols UnitSymbolsOf(const TSettings& s) {
+    return TUnitSymbols{s.CurrencySymbol, s.KgSymbol, s.LitreSymbol, s.SquareMetreSymbol};
 }

@@ -16,6 +16,10 @@ struct TUnitSymbols {
     QString SquareMetre = QStringLiteral("m2");
 };
 
+class TSettings;
+// The symbols of the settings.
+TUnitSymbols UnitSymbolsOf(const TSettings& settings);
+
 enum class TUnitKind { Weight, Volume, Area };
 
 struct TQuantity {

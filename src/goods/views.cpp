@@ -2,17 +2,24 @@
 
 #include "datetimetext.h"
 
-QString ViewFilter(int code, const QDateTime& lastPrintDate) {
+std::optional<TViewCode> ViewCodeFromNumber(int number) {
+    if (number < 0 || number > 4) return std::nullopt;
+    return static_cast<TViewCode>(number);
+}
+
+bool IsCheckType(TViewCode code) { return code != TViewCode::Marked; }
+
+QString ViewFilter(TViewCode code, const QDateTime& lastPrintDate) {
     switch (code) {
-    case 0: return QString();
-    case 1: return QStringLiteral("NEW = TRUE");
-    case 2: return QStringLiteral("SELECT = TRUE");
-    case 3: return QStringLiteral("PRINTDATE = NULL");
-    case 4:
+    case TViewCode::All: return QString();
+    case TViewCode::Changed: return QStringLiteral("NEW = TRUE");
+    case TViewCode::Marked: return QStringLiteral("SELECT = TRUE");
+    case TViewCode::NeverPrinted: return QStringLiteral("PRINTDATE = NULL");
+    case TViewCode::LastPrinted:
         return QStringLiteral("PRINTDATE >= '") + DateTimeToText(lastPrintDate) + QStringLiteral("'") +
                QStringLiteral(" AND PRINTDATE <= '") + DateTimeToText(lastPrintDate.addSecs(1)) + QStringLiteral("'");
-    default: return QString();
     }
+    return QString();
 }
 
 QString CombineFilters(const QString& a, const QString& b) {

@@ -1,10 +1,25 @@
 #pragma once
 #include <QDateTime>
 #include <QString>
+#include <optional>
 
-// View codes of the goods list: 0 all goods, 1 changed ("NEW = TRUE"), 2 marked
-// ("SELECT = TRUE"), 3 never printed ("PRINTDATE = NULL"), 4 printed by the last
-// print command (its moment up to one second later).
-QString ViewFilter(int code, const QDateTime& lastPrintDate);
+// The views of the goods list, by the codes that the settings (CHECKTYPE) and
+// the companion's options use. The check types of "Zaznacz" are the same
+// codes without Marked.
+enum class TViewCode : quint8 {
+    All = 0,
+    Changed = 1,       // "NEW = TRUE"
+    Marked = 2,        // "SELECT = TRUE"
+    NeverPrinted = 3,  // "PRINTDATE = NULL"
+    LastPrinted = 4,   // printed by the last print command (its moment up to one second later)
+};
+
+// The view of a code number; nullopt for a number that names no view.
+std::optional<TViewCode> ViewCodeFromNumber(int number);
+// Whether a view can be a check type of "Zaznacz" (every view but Marked).
+bool IsCheckType(TViewCode code);
+
+// The filter of a view.
+QString ViewFilter(TViewCode code, const QDateTime& lastPrintDate);
 // "(a) AND (b)" when both are given, the given one, or empty.
 QString CombineFilters(const QString& a, const QString& b);

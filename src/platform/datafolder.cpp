@@ -1,7 +1,5 @@
 #include "datafolder.h"
 
-#include "inifile.h"
-
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
@@ -19,7 +17,6 @@ namespace {
 std::optional<QString> gDataFolder;
 QString gDataOverride;
 QString gProgramOverride;
-std::optional<bool> gFirstRun;
 
 QString WithSlash(QString path) {
     if (!path.endsWith(u'/')) path += u'/';
@@ -56,18 +53,6 @@ bool EnsureDataFolder() {
 }
 
 QString DataPath(const QString& name) { return GetDataFolder() + name; }
-
-bool IsFirstRun() {
-    if (gFirstRun) return *gFirstRun;
-    TIniFile ini(DataPath(QStringLiteral("settings.ini")));
-    const bool first = ini.ReadBool(QStringLiteral("OTHER"), QStringLiteral("FIRSTRUN"), true);
-    if (first) {
-        ini.WriteBool(QStringLiteral("OTHER"), QStringLiteral("FIRSTRUN"), false);
-        ini.UpdateFile();  // a failure does not change the answer
-    }
-    gFirstRun = first;
-    return first;
-}
 
 QString GetProgramFolder() {
     if (!gProgramOverride.isEmpty()) return WithSlash(gProgramOverride);
@@ -117,4 +102,3 @@ void SetDataFolderOverride(const QString& folder) {
 
 void SetProgramFolderOverride(const QString& folder) { gProgramOverride = folder; }
 
-void ResetFirstRunCache() { gFirstRun.reset(); }

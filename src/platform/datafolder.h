@@ -14,10 +14,6 @@ bool EnsureDataFolder();
 // function because the first-run copy depends on it.
 bool UsesUserDataFolder();
 
-// True on the first start: settings.ini has no OTHER/FIRSTRUN or it reads true.
-// The marker is then written as false at once. Read once per process.
-bool IsFirstRun();
-
 // Copies "SQLCFG" and "LABELS" from the program folder into the data folder,
 // never overwriting a file that is already there. Failures are silent.
 void PrepareFirstRun();
@@ -35,4 +31,3 @@ QString DataPath(const QString& name);
 // the environment when it is empty.
 void SetDataFolderOverride(const QString& folder);
 void SetProgramFolderOverride(const QString& folder);
-void ResetFirstRunCache();

@@ -6,7 +6,7 @@
 #include "printer.h"
 #include "printgoods.h"
 #include "prompter.h"
-#include "views.h"
+#include "settings.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -58,7 +58,7 @@ int StampPrintDates(TTable& tbLocal, const TPrintGoodsList& list, size_t count, 
     return stamped;
 }
 
-void BuildViewPrintList(TPrintGoodsList& list, TTable& tbLocal, int viewCode, const QDateTime& lastPrintDate,
+void BuildViewPrintList(TPrintGoodsList& list, TTable& tbLocal, TViewCode viewCode, const QDateTime& lastPrintDate,
                         const std::function<void()>& progress) {
     SetupGoodsTable(tbLocal, true);
     tbLocal.SetFilter(ViewFilter(viewCode, lastPrintDate));
@@ -67,13 +67,16 @@ void BuildViewPrintList(TPrintGoodsList& list, TTable& tbLocal, int viewCode, co
     BuildPrintList(list, tbLocal, progress);
 }
 
-void TPrintCommand::PrintSelected(int viewCode, TTable& tbLocal) {
-    if (PrintCancelRequested) *PrintCancelRequested = false;
+TPrintCommand::TPrintCommand(TSettings& settings, TCancelFlag cancel)
+    : Settings(settings), PrintCancelRequested(std::move(cancel)) {}
+
+void TPrintCommand::PrintSelected(TViewCode viewCode, TTable& tbLocal) {
+    PrintCancelRequested.Reset();
     Printed = 0;
     Stamped = 0;
     TPrintGoodsList list;
     try {
-        BuildViewPrintList(list, tbLocal, viewCode, LastPrintDate ? *LastPrintDate : QDateTime(), ProcessMessages);
+        BuildViewPrintList(list, tbLocal, viewCode, Settings.LastPrintDate, ProcessMessages);
         PrintRecords(list, tbLocal);
     } catch (const TEngineError&) {
         Prompter::current().error(kPrintingError);
@@ -88,7 +91,7 @@ void TPrintCommand::PrintSelected(int viewCode, TTable& tbLocal) {
 void TPrintCommand::RecordPrinted(TPrintManager*, const QString&, bool& abort) {
     ++JobRecords;
     if (StepProgress) StepProgress();
-    abort = PrintCancelRequested && *PrintCancelRequested;
+    abort = PrintCancelRequested.Requested();
 }
 
 bool TPrintCommand::RunJob(TPrintManager& manager, const TPrintGoodsList& list, int copies, QString& pdfFile) {
@@ -107,7 +110,7 @@ bool TPrintCommand::RunJob(TPrintManager& manager, const TPrintGoodsList& list, 
     }
     // A job the user has just asked for runs whole, even after an earlier one
     // was cancelled.
-    if (PrintCancelRequested) *PrintCancelRequested = false;
+    PrintCancelRequested.Reset();
     JobRecords = 0;
     try {
         manager.PrintList(list, copies);
@@ -127,20 +130,19 @@ void TPrintCommand::PrintRecords(const TPrintGoodsList& list, TTable& tbLocal) {
         prompter.error(kNoPrinterConfigured);
         return;
     }
-    if (!TPrinter::Printers().contains(PrinterSetting)) {
+    if (!TPrinter::Printers().contains(Settings.PrinterName)) {
         prompter.error(kNoSuchPrinter + QChar('"') + PrinterBoxText + QChar('"'));
         return;
     }
     if (SetProgressMaximum) SetProgressMaximum(2 * static_cast<int>(list.size()));
 
-    int localCount = 1;
-    int& labelCount = LabelCount ? *LabelCount : localCount;
+    std::int32_t& labelCount = Settings.LabelCount;
     try {
         TPrintManager manager;
         manager.SelectPrinter(PrinterBoxText);
-        manager.LayoutFileName = LayoutFileName;
+        manager.LayoutFileName = Settings.LabelFileName;
         manager.LoadLayout();
-        TPrintOptions options = Options;
+        TPrintOptions options = PrintOptionsOf(Settings);
         options.FrameColor = FrameColor;
         manager.SetOptions(options);
         manager.OnRecordPrinted = [this](TPrintManager* sender, const QString& id, bool& abort) {
@@ -153,7 +155,7 @@ void TPrintCommand::PrintRecords(const TPrintGoodsList& list, TTable& tbLocal) {
             return;
         }
         const int records = static_cast<int>(list.size());
-        if (AskLabelCount) {
+        if (Settings.AskLabelCount) {
             if (!QueryLabelCount || !QueryLabelCount(records, labelCount)) return;
         } else {
             if (!prompter.confirmOkCancel(PrintConfirmationText(records))) return;
@@ -174,6 +176,6 @@ void TPrintCommand::PrintRecords(const TPrintGoodsList& list, TTable& tbLocal) {
     // the same one, so the view of the last print lists just them.
     if (Printed == 0) return;
     const QDateTime moment = CurrentMoment();
-    if (LastPrintDate) *LastPrintDate = moment;
+    Settings.LastPrintDate = moment;
     Stamped = StampPrintDates(tbLocal, list, Printed, moment, StepProgress);
 }

@@ -1,11 +1,14 @@
 #pragma once
+#include "cancelflag.h"
 #include "printmanager.h"
+#include "views.h"
 
 #include <QColor>
 #include <QDateTime>
 #include <QString>
 #include <functional>
 
+class TSettings;
 class TTable;
 
 // Messages of the print command.
@@ -31,26 +34,22 @@ int StampPrintDates(TTable& tbLocal, const TPrintGoodsList& list, size_t count, 
 
 // Opens `tbLocal` in name order under the filter of the view and fills the list
 // from it; `progress` runs after each record.
-void BuildViewPrintList(TPrintGoodsList& list, TTable& tbLocal, int viewCode, const QDateTime& lastPrintDate,
+void BuildViewPrintList(TPrintGoodsList& list, TTable& tbLocal, TViewCode viewCode, const QDateTime& lastPrintDate,
                         const std::function<void()>& progress = {});
 
 // One print command: the printer checks, the copies question, the print jobs
-// and the stamping of the printed goods. The window around it hands in its
-// pieces; every message goes through the Prompter.
+// and the stamping of the printed goods. It reads the layout, the printer
+// setting, the price and barcode options and the copies rule from the
+// settings, and writes the copies count and the new last print moment back
+// into them; every message goes through the Prompter.
 class TPrintCommand {
 public:
-    // Configuration page.
+    TPrintCommand(TSettings& settings, TCancelFlag cancel);
+
+    // The configuration page's live values.
     QString PrinterBoxText;     // the printer box's text
-    QString PrinterSetting;     // PRINTER/NAME
     QString OrientationText;    // "Pionowa" prints portrait, anything else landscape
     QColor FrameColor = Qt::black;
-    TPrintOptions Options;      // price and barcode settings (its frame colour is not used)
-    QString LayoutFileName;     // full path
-    bool AskLabelCount = false;
-    // Main window state.
-    int* LabelCount = nullptr;
-    bool* PrintCancelRequested = nullptr;
-    QDateTime* LastPrintDate = nullptr;
     // The copies dialog: shows the record count, stores the entered count into
     // `copies` and returns true on OK.
     std::function<bool(int records, int& copies)> QueryLabelCount;
@@ -63,18 +62,19 @@ public:
 
     // Prints the goods of the view (2: the marked goods) in name order; the
     // table is closed afterwards, also after an error.
-    void PrintSelected(int viewCode, TTable& tbLocal);
+    void PrintSelected(TViewCode viewCode, TTable& tbLocal);
     // Checks, questions, jobs and stamping for a ready list.
     void PrintRecords(const TPrintGoodsList& list, TTable& tbLocal);
 
     // The handler each print job reports its records to.
     void RecordPrinted(TPrintManager* sender, const QString& id, bool& abort);
 
-    // How many records of the list the last PrintRecords printed and stamped.
-    size_t PrintedRecords() const { return Printed; }
+    // How many records of the list the last PrintRecords stamped.
     int StampedRecords() const { return Stamped; }
 
 private:
+    TSettings& Settings;
+    TCancelFlag PrintCancelRequested;
     bool RunJob(TPrintManager& manager, const TPrintGoodsList& list, int copies, QString& pdfFile);
     size_t JobRecords = 0;  // records reported by the running job
     size_t Printed = 0;     // records printed by any job of this command, from the list's start

@@ -1,17 +1,16 @@
 #include "printoptions.h"
 
-#include "inifile.h"
 #include "layout.h"
+#include "settings.h"
 
-TPrintOptions ReadPrintOptions(const TIniFile& ini) {
-    const QString price = QStringLiteral("PRICE");
+TPrintOptions PrintOptionsOf(const TSettings& s) {
     TPrintOptions o;
-    o.AlwaysGr = ini.ReadBool(price, QStringLiteral("ALWAYSGR"), true);
-    o.DoubleGr = ini.ReadBool(price, QStringLiteral("DOUBLEGR"), true);
-    o.DotSeparator = ini.ReadBool(price, QStringLiteral("DOTSEPARATOR"), false);
-    o.SmallGr = ini.ReadBool(price, QStringLiteral("SMALLGR"), false);
-    o.BarcodeShowText = ini.ReadBool(QStringLiteral("BARCODE"), QStringLiteral("SHOWTEXT"), true);
-    o.FrameColor = ColorFromValue(ini.ReadInteger(QStringLiteral("LABEL"), QStringLiteral("FRAMECOLOR"), 0));
+    o.AlwaysGr = s.AlwaysGr;
+    o.DoubleGr = s.DoubleGr;
+    o.DotSeparator = s.DotSeparator;
+    o.SmallGr = s.SmallGr;
+    o.BarcodeShowText = s.BarcodeShowText;
+    o.FrameColor = ColorFromValue(s.FrameColor);
     return o;
 }
 

@@ -2,7 +2,7 @@
 #include <QColor>
 #include <QString>
 
-class TIniFile;
+class TSettings;
 
 // How prices, barcodes and frames are printed; the program fills it from its
 // settings and the configuration page.
@@ -15,9 +15,8 @@ struct TPrintOptions {
     QColor FrameColor = Qt::black;
 };
 
-// The options as settings.ini holds them (PRICE, BARCODE/SHOWTEXT and
-// LABEL/FRAMECOLOR), with the program's defaults for missing keys.
-TPrintOptions ReadPrintOptions(const TIniFile& settings);
+// The options the settings hold (price format, barcode text, frame colour).
+TPrintOptions PrintOptionsOf(const TSettings& settings);
 
 // The price text as printed: ",00" appended by AlwaysGr, a second decimal by
 // DoubleGr, then the separator turned to "." or ",".

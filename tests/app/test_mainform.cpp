@@ -391,7 +391,7 @@ TEST_F(LayoutInShellTest, DrukujPrintsTheMarkedGoodsAndTheLastPrintViewListsThem
     EXPECT_EQ(prompter.messages(), QStringList{QString::fromUtf8("Liczba etykiet do druku: 60.\rPotwierdzasz operację drukowania?")});
     EXPECT_TRUE(QFileInfo(pdf).size() > 0);
     t.Open();
-    EXPECT_EQ(t.CountWhere(ViewFilter(4, form.Settings.LastPrintDate)), 60);
+    EXPECT_EQ(t.CountWhere(ViewFilter(TViewCode::LastPrinted, form.Settings.LastPrintDate)), 60);
     t.Close();
 
     // The preview of the current record draws the layout on the design page.

@@ -1,6 +1,8 @@
+#include "goodssession.h"
 #include "progressform.h"
 #include "prompter.h"
 #include "refreshcommand.h"
+#include "settings.h"
 #include "updatefixture.h"
 
 #include <QProgressBar>
@@ -13,23 +15,22 @@ namespace {
 // The main window's pieces around a fixture, with a scripted user.
 struct TRefreshHarness {
     TUpdateFixture F;
-    TTable tbLocalShow;
+    TGoodsSession Goods;
+    TTable& tbLocalShow = Goods.tbLocalShow;
+    TSettings Settings;
     TProgressForm Form;
-    bool Cancel = false;
     int Switched = 0;
     int Stored = 0;
     TScriptedPrompter User;
-    TRefreshPieces Pieces;
+    TRefreshPieces Pieces{F.Manager, F.dbOutside, Goods, Settings, Form};
 
     TRefreshHarness() {
-        SetupGoodsTable(tbLocalShow, true);
+        const TUnitSymbols symbols;
+        Settings.CurrencySymbol = symbols.Currency;
+        Settings.KgSymbol = symbols.Kg;
+        Settings.LitreSymbol = symbols.Litre;
+        Settings.SquareMetreSymbol = symbols.SquareMetre;
         tbLocalShow.Open();
-        Pieces.Manager = &F.Manager;
-        Pieces.dbOutside = &F.dbOutside;
-        Pieces.tbLocal = &F.tbLocal;
-        Pieces.tbLocalShow = &tbLocalShow;
-        Pieces.ProgressForm = &Form;
-        Pieces.UpdateCancelRequested = &Cancel;
         Pieces.StoreDatabaseFields = [this] { ++Stored; };
         Pieces.ShowChanged = [this] { ++Switched; };
         Prompter::install(&User);

@@ -176,9 +176,9 @@ TEST(GoodsUpdate, CancelStopsAfterTheRowInHand) {
     ASSERT_EQ(f.Run().Changes, 1000);
     for (auto& r : rows) r[2] = QStringLiteral("2,00");
     f.WriteGoods(rows);
-    bool cancel = false;
+    TCancelFlag cancel;
     // The user presses Cancel while row 101 is in hand: it is not merged.
-    const auto out = f.Run([&] { if (f.Steps == 100) cancel = true; }, &cancel);
+    const auto out = f.Run([&] { if (f.Steps == 100) cancel.Request(); }, cancel);
     ASSERT_TRUE(out.Ok);
     EXPECT_EQ(out.Changes, 100);
     EXPECT_EQ(out.Message, QStringLiteral("Liczba zmienionych pozycji: 100"));

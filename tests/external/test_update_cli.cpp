@@ -1,38 +1,22 @@
 #include "codepage.h"
+#include "clirunner.h"
 #include "testsupport.h"
 
-#include <QProcess>
 #include <gtest/gtest.h>
 
 namespace {
 
-struct CliResult {
-    int Code;
-    QString Out;
-    QString Err;
-};
-
-CliResult Cli(const QString& dataDir, const QStringList& args) {
-    QProcess p;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("XDG_RUNTIME_DIR", dataDir);
-    p.setProcessEnvironment(env);
-    p.start(QStringLiteral(PRANDEL_CLI_PATH), QStringList{"--data-dir", dataDir} + args);
-    EXPECT_TRUE(p.waitForFinished(60000));
-    return {p.exitCode(), QString::fromUtf8(p.readAllStandardOutput()), QString::fromUtf8(p.readAllStandardError())};
-}
-
 TEST(UpdateCli, DemonstrationShopThenItsNextWeek) {
     TempDataHome home;
     // Out of the box: the shipped definition and its shipped tables.
-    auto r = Cli(home.dataFolder(), {"update", "--definition", "Sklep demonstracyjny"});
+    auto r = RunCli(home.dataFolder(), {"update", "--definition", "Sklep demonstracyjny"});
     ASSERT_EQ(r.Code, 0) << r.Err.toStdString();
     EXPECT_EQ(r.Out, "Liczba zmienionych pozycji: 60\n");
-    r = Cli(home.dataFolder(), {"goods", "list", "--view", "1"});
+    r = RunCli(home.dataFolder(), {"goods", "list", "--view", "1"});
     EXPECT_EQ(r.Out.count(u'\n'), 61);
     EXPECT_TRUE(r.Out.contains(QStringLiteral("1004\\5901234000048\tMleko świeże 3,2%\t4,29\t1 l\t4,29 zł/litr\t5901234000048\t14\t\t1\t0\n")))
         << r.Out.toStdString();
-    r = Cli(home.dataFolder(), {"update", "--definition", "Sklep demonstracyjny"});
+    r = RunCli(home.dataFolder(), {"update", "--definition", "Sklep demonstracyjny"});
     EXPECT_EQ(r.Out, "Nie stwierdzono zmian od ostatniej aktualizacji.\n");
 
     // The same shop a week later, selected by the settings: six new prices, two new goods.
@@ -40,31 +24,31 @@ TEST(UpdateCli, DemonstrationShopThenItsNextWeek) {
              "[DATABASE]\r\nTYPE=3\r\nDataPath=" + (SourceDataDir() + "/DEMO2").toUtf8() +
                  "\r\n[SQL]\r\nQUERY1=SELECT ID, NAZWA, CENA, WAGA, KOD, TYPKODU FROM TOWARY\r\nQUERY2=SELECT COUNT(*) FROM TOWARY\r\n");
     WriteAll(home.path("settings.ini"), ToWin1250("[DATABASE]\r\nTYPE=Tydzien pozniej\r\n"));
-    r = Cli(home.dataFolder(), {"update"});
+    r = RunCli(home.dataFolder(), {"update"});
     ASSERT_EQ(r.Code, 0) << r.Err.toStdString();
     EXPECT_EQ(r.Out, "Liczba zmienionych pozycji: 8\n");
-    r = Cli(home.dataFolder(), {"goods", "list", "--view", "1"});
+    r = RunCli(home.dataFolder(), {"goods", "list", "--view", "1"});
     EXPECT_EQ(r.Out.count(u'\n'), 9);
     EXPECT_TRUE(r.Out.contains(QStringLiteral("\tPączek z różą\t2,99\t90 g\t33,22 zł/kg\t")));
 }
 
 TEST(UpdateCli, FailuresGiveTheMessageAndAnExitCode) {
     TempDataHome home;
-    auto r = Cli(home.dataFolder(), {"update"});
+    auto r = RunCli(home.dataFolder(), {"update"});
     EXPECT_NE(r.Code, 0);
     EXPECT_FALSE(r.Err.isEmpty());
-    r = Cli(home.dataFolder(), {"update", "--definition", "Nie ma takiej"});
+    r = RunCli(home.dataFolder(), {"update", "--definition", "Nie ma takiej"});
     EXPECT_NE(r.Code, 0);
 
     WriteAll(home.path("SQLCFG/Zla.cdb"), "[DATABASE]\r\nTYPE=3\r\nDataPath=" + home.root().toUtf8() +
                                              "\r\n[SQL]\r\nQUERY1=SELECT * FROM CENNIK\r\nQUERY2=SELECT 1\r\n");
-    r = Cli(home.dataFolder(), {"update", "--definition", "Zla"});
+    r = RunCli(home.dataFolder(), {"update", "--definition", "Zla"});
     EXPECT_EQ(r.Code, 1);
     EXPECT_EQ(r.Err.trimmed(), QStringLiteral("Wystąpił błąd podczas aktualizacji bazy danych."));
 
     WriteAll(home.path("SQLCFG/Brak.cdb"), "[DATABASE]\r\nTYPE=1\r\nDataPath=" + home.root().toUtf8() +
                                               "/nie-ma\r\n[SQL]\r\nQUERY1=SELECT * FROM T\r\nQUERY2=SELECT 1\r\n");
-    r = Cli(home.dataFolder(), {"update", "--definition", "Brak"});
+    r = RunCli(home.dataFolder(), {"update", "--definition", "Brak"});
     EXPECT_EQ(r.Code, 1);
     EXPECT_EQ(r.Err.trimmed(), QStringLiteral("Błąd podczas łączenia z zewnętrzną bazą danych."));
 }

@@ -54,7 +54,7 @@ public:
         WriteAll(Folder + u'/' + file, f.Bytes());
     }
 
-    TUpdateOutcome Run(std::function<void()> process = {}, bool* cancel = nullptr) {
+    TUpdateOutcome Run(std::function<void()> process = {}, TCancelFlag cancel = {}) {
         ConnectOutside(dbOutside, Manager);
         TUpdateRun run;
         run.dbOutside = &dbOutside;

@@ -283,12 +283,12 @@ TEST_F(EngineTest, ViewFiltersAndCombinedFilters) {
     AddGoods(tbLocal, {"4", "d", "1", false, false, {}});
     AddGoods(tbLocal, {"5", "e", "1", false, false, last.addMSecs(500)});  // same second window
     AddGoods(tbLocal, {"6", "f", "1", true, false, last.addSecs(2)});
-    EXPECT_EQ(ViewFilter(1, last), "NEW = TRUE");
-    EXPECT_EQ(ViewFilter(2, last), "SELECT = TRUE");
-    EXPECT_EQ(ViewFilter(3, last), "PRINTDATE = NULL");
-    EXPECT_EQ(ViewFilter(4, last), "PRINTDATE >= '2026-05-06 10:20:30' AND PRINTDATE <= '2026-05-06 10:20:31'");
-    EXPECT_EQ(ViewFilter(0, last), "");
-    EXPECT_EQ(ViewFilter(5, last), "");
+    EXPECT_EQ(ViewFilter(TViewCode::Changed, last), "NEW = TRUE");
+    EXPECT_EQ(ViewFilter(TViewCode::Marked, last), "SELECT = TRUE");
+    EXPECT_EQ(ViewFilter(TViewCode::NeverPrinted, last), "PRINTDATE = NULL");
+    EXPECT_EQ(ViewFilter(TViewCode::LastPrinted, last), "PRINTDATE >= '2026-05-06 10:20:30' AND PRINTDATE <= '2026-05-06 10:20:31'");
+    EXPECT_EQ(ViewFilter(TViewCode::All, last), "");
+    EXPECT_EQ(ViewFilter(static_cast<TViewCode>(5), last), "");
     EXPECT_EQ(CombineFilters("A", "B"), "(A) AND (B)");
     EXPECT_EQ(CombineFilters("", "B"), "B");
     EXPECT_EQ(CombineFilters("A", ""), "A");
@@ -302,16 +302,16 @@ TEST_F(EngineTest, ViewFiltersAndCombinedFilters) {
         EXPECT_EQ(tbLocal.CountWhere(filter), out.size());
         return out.join(',');
     };
-    EXPECT_EQ(ids(ViewFilter(0, last)), "1,2,3,4,5,6");
-    EXPECT_EQ(ids(ViewFilter(1, last)), "1,2,6");
-    EXPECT_EQ(ids(ViewFilter(2, last)), "2,3");
-    EXPECT_EQ(ids(ViewFilter(3, last)), "1,4");
-    EXPECT_EQ(ids(ViewFilter(4, last)), "2,5");
-    EXPECT_EQ(ids(CombineFilters(ViewFilter(1, last), ViewFilter(3, last))), "1");
-    EXPECT_EQ(ids(CombineFilters(ViewFilter(1, last), ViewFilter(4, last))), "2");
-    EXPECT_EQ(ids(CombineFilters(ViewFilter(4, last), ViewFilter(2, last))), "2");
+    EXPECT_EQ(ids(ViewFilter(TViewCode::All, last)), "1,2,3,4,5,6");
+    EXPECT_EQ(ids(ViewFilter(TViewCode::Changed, last)), "1,2,6");
+    EXPECT_EQ(ids(ViewFilter(TViewCode::Marked, last)), "2,3");
+    EXPECT_EQ(ids(ViewFilter(TViewCode::NeverPrinted, last)), "1,4");
+    EXPECT_EQ(ids(ViewFilter(TViewCode::LastPrinted, last)), "2,5");
+    EXPECT_EQ(ids(CombineFilters(ViewFilter(TViewCode::Changed, last), ViewFilter(TViewCode::NeverPrinted, last))), "1");
+    EXPECT_EQ(ids(CombineFilters(ViewFilter(TViewCode::Changed, last), ViewFilter(TViewCode::LastPrinted, last))), "2");
+    EXPECT_EQ(ids(CombineFilters(ViewFilter(TViewCode::LastPrinted, last), ViewFilter(TViewCode::Marked, last))), "2");
     // A moment at midnight is written without its time and still filters.
-    EXPECT_EQ(ids(ViewFilter(4, QDateTime(QDate(2026, 5, 6), QTime(0, 0)))), "");
+    EXPECT_EQ(ids(ViewFilter(TViewCode::LastPrinted, QDateTime(QDate(2026, 5, 6), QTime(0, 0)))), "");
     tbLocalShow.SetFiltered(false);
     EXPECT_EQ(tbLocalShow.RecordCount(), 6);
 }

@@ -1,41 +1,25 @@
 #include "codepage.h"
 #include "goodstable.h"
 #include "goodstestutil.h"
+#include "clirunner.h"
 #include "testsupport.h"
 
-#include <QProcess>
 #include <gtest/gtest.h>
 
 namespace {
 
-struct CliResult {
-    int Code;
-    QString Out;
-    QString Err;
-};
-
-CliResult Cli(const QString& dataDir, const QStringList& args) {
-    QProcess p;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("XDG_RUNTIME_DIR", dataDir);  // keeps Qt's notice about it off standard error
-    p.setProcessEnvironment(env);
-    p.start(QStringLiteral(PRANDEL_CLI_PATH), QStringList{"--data-dir", dataDir} + args);
-    EXPECT_TRUE(p.waitForFinished(30000));
-    return {p.exitCode(), QString::fromUtf8(p.readAllStandardOutput()), QString::fromUtf8(p.readAllStandardError())};
-}
-
 TEST(GoodsCli, UnitPriceUsesTheSymbolsOfTheSettings) {
     TempDataHome home;
-    auto r = Cli(home.dataFolder(), {"unit-price", "4,99", "500 g"});
+    auto r = RunCli(home.dataFolder(), {"unit-price", "4,99", "500 g"});
     EXPECT_EQ(r.Code, 0);
     EXPECT_EQ(r.Out, "9,98 zł/kg\n");
-    r = Cli(home.dataFolder(), {"unit-price", "5", "2 szt"});
+    r = RunCli(home.dataFolder(), {"unit-price", "5", "2 szt"});
     EXPECT_EQ(r.Code, 0);
     EXPECT_EQ(r.Out, "\n");
     WriteAll(home.path("settings.ini"), ToWin1250("[Symbol]\r\nZL=PLN\r\nL=l\r\n"));
-    r = Cli(home.dataFolder(), {"unit-price", "3.50", "0,5 L"});
+    r = RunCli(home.dataFolder(), {"unit-price", "3.50", "0,5 L"});
     EXPECT_EQ(r.Out, "7,00 PLN/l\n");
-    r = Cli(home.dataFolder(), {"unit-price", "3.50"});
+    r = RunCli(home.dataFolder(), {"unit-price", "3.50"});
     EXPECT_NE(r.Code, 0);
     EXPECT_FALSE(r.Err.isEmpty());
 }
@@ -53,28 +37,28 @@ TEST(GoodsCli, ListPrintsAViewInNameOrder) {
     }
     WriteAll(home.path("settings.ini"), "[LAST PRINT]\r\nDATE=2026-07-08 09:10:11\r\n");
     const QString header = "ID\tNAZWA\tCENA\tWAGA\tABSCENA\tKODKRESKOWY\tTYPKODU\tPRINTDATE\tNEW\tSELECT\n";
-    auto r = Cli(home.dataFolder(), {"goods", "list"});
+    auto r = RunCli(home.dataFolder(), {"goods", "list"});
     EXPECT_EQ(r.Code, 0) << r.Err.toStdString();
     EXPECT_EQ(r.Out, header + "1\tAnanas\t6\t\t\t\t0\t\t0\t1\n" + "07\tchleb\t4,50\t1 kg\t\t\t3\t\t1\t0\n" +
                          "2\tżurek\t3,99\t500 ml\t\t\t14\t2026-07-08 09:10:11\t1\t0\n");
-    r = Cli(home.dataFolder(), {"goods", "list", "--view", "3"});
+    r = RunCli(home.dataFolder(), {"goods", "list", "--view", "3"});
     EXPECT_EQ(r.Out, header + "1\tAnanas\t6\t\t\t\t0\t\t0\t1\n" + "07\tchleb\t4,50\t1 kg\t\t\t3\t\t1\t0\n");
-    r = Cli(home.dataFolder(), {"goods", "list", "--view", "4"});
+    r = RunCli(home.dataFolder(), {"goods", "list", "--view", "4"});
     EXPECT_EQ(r.Out, header + "2\tżurek\t3,99\t500 ml\t\t\t14\t2026-07-08 09:10:11\t1\t0\n");
-    r = Cli(home.dataFolder(), {"goods", "list", "--view", "x"});
+    r = RunCli(home.dataFolder(), {"goods", "list", "--view", "x"});
     EXPECT_NE(r.Code, 0);
-    r = Cli(home.dataFolder(), {"goods", "sort"});
+    r = RunCli(home.dataFolder(), {"goods", "sort"});
     EXPECT_NE(r.Code, 0);
 }
 
 TEST(GoodsCli, ListCreatesAMissingTableAndReportsAForeignOne) {
     TempDataHome home;
-    auto r = Cli(home.dataFolder(), {"goods", "list", "--view", "1"});
+    auto r = RunCli(home.dataFolder(), {"goods", "list", "--view", "1"});
     EXPECT_EQ(r.Code, 0);
     EXPECT_EQ(r.Out.count('\n'), 1);
     EXPECT_TRUE(QFileInfo(home.path("DB/towary.db")).isFile());
     WriteAll(home.path("DB/towary.db"), "obcy plik");
-    r = Cli(home.dataFolder(), {"goods", "list"});
+    r = RunCli(home.dataFolder(), {"goods", "list"});
     EXPECT_NE(r.Code, 0);
     EXPECT_TRUE(r.Err.endsWith("błąd podczas odczytu bazy danych towarów.\n")) << r.Err.toStdString();
     EXPECT_EQ(ReadAll(home.path("DB/towary.db")), "obcy plik");
@@ -96,22 +80,22 @@ TEST(GoodsCli, SelectMarksTheViewByCheckType) {
     }
     WriteAll(home.path("settings.ini"), "[LAST PRINT]\r\nDATE=2026-07-08 09:10:11\r\n");
     const auto marked = [&] {
-        const auto r = Cli(home.dataFolder(), {"goods", "list", "--view", "2"});
+        const auto r = RunCli(home.dataFolder(), {"goods", "list", "--view", "2"});
         QStringList ids;
         for (const QString& line : r.Out.split('\n', Qt::SkipEmptyParts).mid(1)) ids << line.section('\t', 0, 0);
         return ids;
     };
     // Changed goods never printed; the unchanged mark of 3 stays, being outside the view.
-    auto r = Cli(home.dataFolder(), {"goods", "select", "--check-type", "3", "--view", "1"});
+    auto r = RunCli(home.dataFolder(), {"goods", "select", "--check-type", "3", "--view", "1"});
     EXPECT_EQ(r.Code, 0) << r.Err.toStdString();
     EXPECT_EQ(marked(), (QStringList{"1", "3"}));
-    r = Cli(home.dataFolder(), {"goods", "select", "--check-type", "4"});
+    r = RunCli(home.dataFolder(), {"goods", "select", "--check-type", "4"});
     EXPECT_EQ(r.Code, 0);
     EXPECT_EQ(marked(), (QStringList{"2", "4"}));
-    r = Cli(home.dataFolder(), {"goods", "select", "--check-type", "2"});
+    r = RunCli(home.dataFolder(), {"goods", "select", "--check-type", "2"});
     EXPECT_EQ(r.Code, 2);
     EXPECT_FALSE(r.Err.isEmpty());
-    r = Cli(home.dataFolder(), {"goods", "select", "--check-type", "0", "--view", "x"});
+    r = RunCli(home.dataFolder(), {"goods", "select", "--check-type", "0", "--view", "x"});
     EXPECT_EQ(r.Code, 2);
     EXPECT_EQ(marked(), (QStringList{"2", "4"}));
 }

@@ -53,7 +53,7 @@ protected:
         TGoodsPageContext context;
         context.LastPrintDate = [this] { return LastPrint; };
         context.Loading = [this] { return Loading; };
-        Page = std::make_unique<TGoodsPage>(context);
+        Page = std::make_unique<TGoodsPage>(Session, context);
         Page->resize(900, 500);
         Page->show();
         EXPECT_TRUE(Page->OpenGoodsList().isEmpty());
@@ -88,6 +88,7 @@ protected:
 
     TempDataHome Home;
     TScriptedPrompter Prompt;
+    TGoodsSession Session;
     std::unique_ptr<TGoodsPage> Page;
     bool Loading = false;
     QDateTime LastPrint = kLastPrint;

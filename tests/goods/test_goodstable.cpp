@@ -132,7 +132,7 @@ TEST_F(GoodsOps, BulkMarkingMatchesTheRecordByRecordResult) {
     };
     const std::vector<Rec> before = snapshot();
     int progressCalls = 0;
-    const int count = SelectByType(tbLocal, tbLocalShow, ViewFilter(1, last), ViewFilter(3, last), [&] { ++progressCalls; });
+    const int count = SelectByType(tbLocal, tbLocalShow, ViewFilter(TViewCode::Changed, last), ViewFilter(TViewCode::NeverPrinted, last), [&] { ++progressCalls; });
     EXPECT_GT(progressCalls, 0);
     tbLocal.Open();
     const std::vector<Rec> after = snapshot();
@@ -159,7 +159,7 @@ TEST_F(GoodsOps, BulkMarkingMatchesTheRecordByRecordResult) {
     EXPECT_EQ(tbLocal.RecordCount(), n);
 
     // View "Drukowane ostatnio" with type "wszystkie": the last print only.
-    EXPECT_EQ(SelectByType(tbLocal, tbLocalShow, ViewFilter(4, last), ViewFilter(0, last), [] {}), 20);
+    EXPECT_EQ(SelectByType(tbLocal, tbLocalShow, ViewFilter(TViewCode::LastPrinted, last), ViewFilter(TViewCode::All, last), [] {}), 20);
 }
 
 TEST_F(GoodsOps, FailedBulkPassLeavesTheMarksAsTheyWere) {

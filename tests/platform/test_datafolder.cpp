@@ -38,30 +38,6 @@ TEST(DataFolder, FallsBackToHomeAndReportsAFolderThatCannotBeMade) {
     qputenv("HOME", oldHome);
 }
 
-TEST(FirstRun, MarkerIsWrittenOnceAndTheAnswerKept) {
-    TempDataHome home;
-    ASSERT_TRUE(EnsureDataFolder());
-    EXPECT_TRUE(IsFirstRun());
-    TIniFile ini(home.path("settings.ini"));
-    EXPECT_EQ(ini.ReadString("OTHER", "FIRSTRUN", "?"), "0");
-    EXPECT_TRUE(IsFirstRun());  // same answer for the rest of the process
-    ResetFirstRunCache();
-    EXPECT_FALSE(IsFirstRun());
-}
-
-TEST(FirstRun, MarkerKeepsTheRestOfAnExistingFile) {
-    TempDataHome home;
-    WriteAll(home.path("settings.ini"), "[SYMBOL]\r\nZL=PLN\r\n[OTHER]\r\nSCALE=3\r\nFIRSTRUN=1\r\n");
-    EXPECT_TRUE(IsFirstRun());
-    EXPECT_EQ(ReadAll(home.path("settings.ini")), "[SYMBOL]\r\nZL=PLN\r\n[OTHER]\r\nSCALE=3\r\nFIRSTRUN=0\r\n");
-}
-
-TEST(FirstRun, UnwritableFolderStillAnswers) {
-    TempDataHome home;  // the data folder does not exist, so the marker cannot be written
-    EXPECT_TRUE(IsFirstRun());
-    EXPECT_FALSE(QFileInfo::exists(home.path("settings.ini")));
-}
-
 TEST(FirstRun, CopiesDefinitionsAndLayoutsWithoutOverwriting) {
     TempDataHome home;
     QTemporaryDir program;

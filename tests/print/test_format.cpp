@@ -4,6 +4,7 @@
 #include "inifile.h"
 #include "printer.h"
 #include "printtestutil.h"
+#include "settings.h"
 #include "testsupport.h"
 
 #include <QDir>
@@ -39,7 +40,7 @@ TEST(PrintOptions, DefaultsAndSettingsKeys) {
     TempDataHome home;
     const QString path = home.root() + QStringLiteral("/settings.ini");
     {
-        const TPrintOptions o = ReadPrintOptions(TIniFile(path));
+        const TPrintOptions o = PrintOptionsOf(ReadSettingsOrDefaults(path));
         EXPECT_TRUE(o.AlwaysGr);
         EXPECT_TRUE(o.DoubleGr);
         EXPECT_FALSE(o.DotSeparator);
@@ -49,7 +50,7 @@ TEST(PrintOptions, DefaultsAndSettingsKeys) {
     }
     WriteAll(path, "[price]\nALWAYSGR=0\nDoubleGr=0\nDOTSEPARATOR=1\nSMALLGR=1\n[BARCODE]\nSHOWTEXT=0\n"
                    "[LABEL]\nFRAMECOLOR=255\n");
-    const TPrintOptions o = ReadPrintOptions(TIniFile(path));
+    const TPrintOptions o = PrintOptionsOf(ReadSettingsOrDefaults(path));
     EXPECT_FALSE(o.AlwaysGr);
     EXPECT_FALSE(o.DoubleGr);
     EXPECT_TRUE(o.DotSeparator);

@@ -1,10 +1,12 @@
 // The preview of one label: its window size, the scratch layout and failures.
 #include "designio.h"
+#include "goodssession.h"
 #include "goodstable.h"
 #include "goodstestutil.h"
 #include "printcommandui.h"
 #include "printtestutil.h"
 #include "prompter.h"
+#include "settings.h"
 #include "showlabelform.h"
 #include "testsupport.h"
 #include "units.h"
@@ -18,11 +20,16 @@ class PreviewTest : public ::testing::Test {
 protected:
     TempDataHome Home;
     TScriptedPrompter Prompter_;
-    TTable tbLocal, tbLocalShow;
+    TGoodsSession Goods;
+    TTable& tbLocal = Goods.tbLocal;
+    TTable& tbLocalShow = Goods.tbLocalShow;
+    TSettings Settings;
     TDesignPanel Panel;
 
     void SetUp() override {
         Prompter::install(&Prompter_);
+        // The program's price and barcode defaults.
+        Settings.AlwaysGr = Settings.DoubleGr = Settings.BarcodeShowText = true;
         ASSERT_TRUE(CreateGoodsTable(tbLocal));
     }
     void TearDown() override { Prompter::install(nullptr); }
@@ -37,9 +44,7 @@ protected:
         ASSERT_TRUE(LoadDesign(&Panel, path, 1));
     }
     TPrintPieces Pieces() {
-        TPrintPieces p;
-        p.tbLocal = &tbLocal;
-        p.tbLocalShow = &tbLocalShow;
+        TPrintPieces p(Goods, Settings);
         p.SaveDesign = [this](const QString& path) { return SaveDesign(&Panel, path, 1); };
         return p;
     }

@@ -4,19 +4,12 @@
 #include "goodstestutil.h"
 #include "inifile.h"
 #include "printtestutil.h"
+#include "clirunner.h"
 #include "testsupport.h"
 
-#include <QProcess>
 #include <gtest/gtest.h>
 
-#ifdef PRANDEL_CLI
-
 namespace {
-
-struct CliRun {
-    int code = -1;
-    QString out, err;
-};
 
 // Qt may add its own warnings before the program's message.
 QString LastLine(const QString& text) {
@@ -44,21 +37,11 @@ protected:
         AddGoods(t, TestGoods("3", "Cytryna", "3,00", false, false, QDateTime(QDate(2020, 1, 1), QTime(8, 0))));
         t.Close();
     }
-    CliRun Run(const QStringList& args) {
-        QProcess p;
-        p.start(QStringLiteral(PRANDEL_CLI), QStringList{QStringLiteral("--data-dir"), Home.dataFolder()} + args);
-        CliRun r;
-        if (!p.waitForFinished(60000)) return r;
-        r.code = p.exitCode();
-        r.out = QString::fromUtf8(p.readAllStandardOutput());
-        r.err = QString::fromUtf8(p.readAllStandardError());
-        return r;
-    }
 };
 
 TEST_F(PrintCliTest, PrintsMarkedGoodsStampsThemAndTheLastPrintViewListsThem) {
-    CliRun r = Run({"print", "--pdf", Pdf, "--copies", "2", "--layout", Layout});
-    ASSERT_EQ(r.code, 0) << r.err.toStdString();
+    TCliResult r = RunCli(Home.dataFolder(), {"print", "--pdf", Pdf, "--copies", "2", "--layout", Layout});
+    ASSERT_EQ(r.Code, 0) << r.Err.toStdString();
     QStringList names;
     for (const TPdfWord& w : PdfWords(Pdf)) names << w.Text;
     EXPECT_EQ(names, (QStringList{"Banan", "Banan", "Gruszka", "Gruszka"}));
@@ -68,9 +51,9 @@ TEST_F(PrintCliTest, PrintsMarkedGoodsStampsThemAndTheLastPrintViewListsThem) {
     ASSERT_TRUE(TextToDateTime(ini.ReadString("LAST PRINT", "DATE", QString()), last));
     EXPECT_LE(qAbs(last.secsTo(QDateTime::currentDateTime())), 120);
 
-    r = Run({"goods", "list", "--view", "4"});
-    ASSERT_EQ(r.code, 0) << r.err.toStdString();
-    const QStringList lines = r.out.split('\n', Qt::SkipEmptyParts);
+    r = RunCli(Home.dataFolder(), {"goods", "list", "--view", "4"});
+    ASSERT_EQ(r.Code, 0) << r.Err.toStdString();
+    const QStringList lines = r.Out.split('\n', Qt::SkipEmptyParts);
     ASSERT_EQ(lines.size(), 3);
     EXPECT_TRUE(lines[1].startsWith("2\tBanan\t"));
     EXPECT_TRUE(lines[2].startsWith("1\tGruszka\t"));
@@ -78,21 +61,21 @@ TEST_F(PrintCliTest, PrintsMarkedGoodsStampsThemAndTheLastPrintViewListsThem) {
 }
 
 TEST_F(PrintCliTest, BadRequestsFailWithTheProgramsMessageAndChangeNothing) {
-    CliRun r = Run({"print", "--pdf", Pdf, "--copies", "0", "--layout", Layout});
-    EXPECT_NE(r.code, 0);
-    EXPECT_FALSE(r.err.isEmpty());
-    r = Run({"print", "--pdf", Pdf, "--layout", Home.root() + "/missing.etk"});
-    EXPECT_NE(r.code, 0);
-    EXPECT_EQ(LastLine(r.err), QStringLiteral("Wystąpił błąd podczas otczytu pliku wyglądu etykiety."));
-    r = Run({"print", "--pdf", Home.root() + "/no/folder/x.pdf", "--layout", Layout});
-    EXPECT_NE(r.code, 0);
-    EXPECT_EQ(LastLine(r.err), QStringLiteral("Wystąpił błąd drukarki."));
-    r = Run({"print"});
-    EXPECT_EQ(r.code, 2);
+    TCliResult r = RunCli(Home.dataFolder(), {"print", "--pdf", Pdf, "--copies", "0", "--layout", Layout});
+    EXPECT_NE(r.Code, 0);
+    EXPECT_FALSE(r.Err.isEmpty());
+    r = RunCli(Home.dataFolder(), {"print", "--pdf", Pdf, "--layout", Home.root() + "/missing.etk"});
+    EXPECT_NE(r.Code, 0);
+    EXPECT_EQ(LastLine(r.Err), QStringLiteral("Wystąpił błąd podczas otczytu pliku wyglądu etykiety."));
+    r = RunCli(Home.dataFolder(), {"print", "--pdf", Home.root() + "/no/folder/x.pdf", "--layout", Layout});
+    EXPECT_NE(r.Code, 0);
+    EXPECT_EQ(LastLine(r.Err), QStringLiteral("Wystąpił błąd drukarki."));
+    r = RunCli(Home.dataFolder(), {"print"});
+    EXPECT_EQ(r.Code, 2);
     EXPECT_FALSE(QFile::exists(Pdf));
 
-    r = Run({"goods", "list", "--view", "3"});
-    EXPECT_EQ(r.out.split('\n', Qt::SkipEmptyParts).size(), 3);  // header and both marked goods, never printed
+    r = RunCli(Home.dataFolder(), {"goods", "list", "--view", "3"});
+    EXPECT_EQ(r.Out.split('\n', Qt::SkipEmptyParts).size(), 3);  // header and both marked goods, never printed
 
     EXPECT_FALSE(TIniFile(Home.path(QStringLiteral("settings.ini"))).ValueExists("LAST PRINT", "DATE"));
 
@@ -101,12 +84,11 @@ TEST_F(PrintCliTest, BadRequestsFailWithTheProgramsMessageAndChangeNothing) {
     t.Open();
     t.UpdateWhere(QString(), {{"SELECT", false}});
     t.Close();
-    r = Run({"print", "--pdf", Pdf, "--layout", Layout});
-    EXPECT_NE(r.code, 0);
-    EXPECT_EQ(LastLine(r.err), QStringLiteral("Brak obiektów do drukowania."));
+    r = RunCli(Home.dataFolder(), {"print", "--pdf", Pdf, "--layout", Layout});
+    EXPECT_NE(r.Code, 0);
+    EXPECT_EQ(LastLine(r.Err), QStringLiteral("Brak obiektów do drukowania."));
     EXPECT_FALSE(QFile::exists(Pdf));
 }
 
 }  // namespace
 
-#endif

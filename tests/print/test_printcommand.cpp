@@ -3,11 +3,13 @@
 #include "goodstable.h"
 #include "goodstestutil.h"
 #include "labelcountform.h"
-#include "preparepringform.h"
+#include "goodssession.h"
+#include "prepareprintingform.h"
 #include "printcommand.h"
 #include "printcommandui.h"
 #include "printtestutil.h"
 #include "prompter.h"
+#include "settings.h"
 #include "testsupport.h"
 #include "views.h"
 
@@ -26,11 +28,14 @@ class PrintCommandTest : public ::testing::Test {
 protected:
     TempDataHome Home;
     TScriptedPrompter Prompter_;
-    TTable tbLocal;
+    TGoodsSession Goods;
+    TTable& tbLocal = Goods.tbLocal;
     QString Layout;
-    bool Cancel = false;
-    int LabelCount = 0;
-    QDateTime LastPrint = QDateTime(QDate(1899, 12, 30), QTime(0, 0));
+    // The window's settings as the command reads and writes them.
+    TSettings Settings;
+    TCancelFlag Cancel;
+    std::int32_t& LabelCount = Settings.LabelCount;
+    QDateTime& LastPrint = Settings.LastPrintDate;
     // Answers of the copies dialog, in order; nullopt cancels it.
     std::vector<std::optional<int>> CopiesAnswers;
     std::vector<int> CopiesAsked;
@@ -54,20 +59,24 @@ protected:
         l.Height = 20;
         l.Objects = {TextObject(ctName, 1, 1, 39, 8, taCenter, 10), TextObject(ctPrice, 1, 9, 39, 18, taCenter, 12)};
         ASSERT_TRUE(SaveLayoutFile(Layout, l));
+        UseSettings();
+    }
+    // The settings of a PDF job with the test layout and the program's price
+    // and barcode defaults.
+    void UseSettings() {
+        Settings.PrinterName = kPdfPrinterName;
+        Settings.LabelFileName = Layout;
+        Settings.AskLabelCount = false;
+        Settings.AlwaysGr = Settings.DoubleGr = Settings.BarcodeShowText = true;
     }
     void TearDown() override { Prompter::install(nullptr); }
 
     QString Pdf(int n) const { return Home.root() + QStringLiteral("/job%1.pdf").arg(n); }
 
     TPrintCommand Command() {
-        TPrintCommand c;
+        TPrintCommand c(Settings, Cancel);
         c.PrinterBoxText = kPdfPrinterName;
-        c.PrinterSetting = kPdfPrinterName;
         c.OrientationText = QStringLiteral("Pionowa");
-        c.LayoutFileName = Layout;
-        c.LabelCount = &LabelCount;
-        c.PrintCancelRequested = &Cancel;
-        c.LastPrintDate = &LastPrint;
         c.QueryLabelCount = [this](int records, int& copies) {
             CopiesAsked.push_back(records);
             if (CopiesAnswers.empty()) return false;
@@ -99,7 +108,7 @@ protected:
     QStringList LastPrintView() {
         TTable t;
         SetupGoodsTable(t, true);
-        t.SetFilter(ViewFilter(4, LastPrint));
+        t.SetFilter(ViewFilter(TViewCode::LastPrinted, LastPrint));
         t.SetFiltered(true);
         t.Open();
         return Column(t, "NAZWA");
@@ -116,7 +125,7 @@ TEST_F(PrintCommandTest, ConfirmedJobPrintsEachMarkedRecordOnceInNameOrderAndSta
     Prompter_.answer(true);
     Prompter_.answerPath(Pdf(1));
     TPrintCommand c = Command();
-    c.PrintSelected(2, tbLocal);
+    c.PrintSelected(TViewCode::Marked, tbLocal);
 
     const QString confirmation = QStringLiteral("Liczba etykiet do druku: 5.") + QChar(13) +
                                  QStringLiteral("Potwierdzasz operację drukowania?");
@@ -141,8 +150,8 @@ TEST_F(PrintCommandTest, AskedCopiesAndASecondJobWithThreeCopies) {
     Prompter_.answerPath(Pdf(1));
     Prompter_.answerPath(Pdf(2));
     TPrintCommand c = Command();
-    c.AskLabelCount = true;
-    c.PrintSelected(2, tbLocal);
+    Settings.AskLabelCount = true;
+    c.PrintSelected(TViewCode::Marked, tbLocal);
 
     EXPECT_TRUE(Prompter_.messages().isEmpty()) << Prompter_.messages().join("|").toStdString();
     EXPECT_EQ(CopiesAsked, (std::vector<int>{5, 5}));
@@ -166,15 +175,16 @@ TEST_F(PrintCommandTest, DeclinedQuestionsPrintAndStampNothing) {
     // Confirmation declined.
     Prompter_.answer(false);
     TPrintCommand c = Command();
-    c.PrintSelected(2, tbLocal);
+    c.PrintSelected(TViewCode::Marked, tbLocal);
     // Copies dialog cancelled.
     TPrintCommand asked = Command();
-    asked.AskLabelCount = true;
-    asked.PrintSelected(2, tbLocal);
+    Settings.AskLabelCount = true;
+    asked.PrintSelected(TViewCode::Marked, tbLocal);
     // PDF file dialog cancelled: no job, then the second copies question.
     Prompter_.answer(true);
+    Settings.AskLabelCount = false;
     TPrintCommand noFile = Command();
-    noFile.PrintSelected(2, tbLocal);
+    noFile.PrintSelected(TViewCode::Marked, tbLocal);
 
     EXPECT_EQ(CopiesAsked, (std::vector<int>{5, 5}));
     EXPECT_TRUE(StampedIds().isEmpty());
@@ -191,31 +201,33 @@ TEST_F(PrintCommandTest, FailuresGiveTheirOneMessageAndChangeNothing) {
     const std::vector<Case> cases = {
         {"empty printer box", [](TPrintCommand& c) { c.PrinterBoxText.clear(); }, {"Brak skonfigurowanej drukarki."}},
         {"printer gone",
-         [](TPrintCommand& c) {
+         [this](TPrintCommand& c) {
              c.PrinterBoxText = QStringLiteral("Biuro HP");
-             c.PrinterSetting = QStringLiteral("Biuro HP");
+             Settings.PrinterName = QStringLiteral("Biuro HP");
          },
          {"Brak drukarki: \"Biuro HP\""}},
-        {"printer name differs in case", [](TPrintCommand& c) { c.PrinterSetting = QStringLiteral("pdf"); },
+        {"printer name differs in case", [this](TPrintCommand&) { Settings.PrinterName = QStringLiteral("pdf"); },
          {"Brak drukarki: \"PDF\""}},
-        {"missing layout", [missing](TPrintCommand& c) { c.LayoutFileName = missing; },
+        {"missing layout", [this, missing](TPrintCommand&) { Settings.LabelFileName = missing; },
          {"Wystąpił błąd podczas otczytu pliku wyglądu etykiety."}},
     };
     for (const Case& k : cases) {
         Prompter_.clear();
+        UseSettings();
         TPrintCommand c = Command();
         k.setup(c);
-        c.PrintSelected(2, tbLocal);
+        c.PrintSelected(TViewCode::Marked, tbLocal);
         EXPECT_EQ(Prompter_.messages(), k.messages) << k.what;
         EXPECT_TRUE(CopiesAsked.empty()) << k.what;
     }
 
     // A PDF that cannot be written is a printer failure: no stamping.
     Prompter_.clear();
+    UseSettings();
     Prompter_.answer(true);
     Prompter_.answerPath(Home.root() + QStringLiteral("/no/such/folder/x.pdf"));
     TPrintCommand c = Command();
-    c.PrintSelected(2, tbLocal);
+    c.PrintSelected(TViewCode::Marked, tbLocal);
     EXPECT_EQ(Prompter_.messages().value(1), QStringLiteral("Wystąpił błąd drukarki."));
     EXPECT_EQ(Prompter_.messages().size(), 2);
 
@@ -228,21 +240,21 @@ TEST_F(PrintCommandTest, NothingMarkedIsReportedAfterTheLayoutWasRead) {
     tbLocal.UpdateWhere(QString(), {{"SELECT", false}});
     tbLocal.Close();
     TPrintCommand c = Command();
-    c.PrintSelected(2, tbLocal);
+    c.PrintSelected(TViewCode::Marked, tbLocal);
     EXPECT_EQ(Prompter_.messages(), QStringList{"Brak obiektów do drukowania."});
 
     // With the layout missing the layout message comes instead.
     Prompter_.clear();
-    c.LayoutFileName = Home.root() + QStringLiteral("/missing.etk");
-    c.PrintSelected(2, tbLocal);
+    Settings.LabelFileName = Home.root() + QStringLiteral("/missing.etk");
+    c.PrintSelected(TViewCode::Marked, tbLocal);
     EXPECT_EQ(Prompter_.messages(), QStringList{"Wystąpił błąd podczas otczytu pliku wyglądu etykiety."});
 }
 
 TEST_F(PrintCommandTest, CopiesBelowOnePrintNothingAndSaySo) {
     CopiesAnswers = {0, -4};
     TPrintCommand c = Command();
-    c.AskLabelCount = true;
-    c.PrintSelected(2, tbLocal);
+    Settings.AskLabelCount = true;
+    c.PrintSelected(TViewCode::Marked, tbLocal);
     EXPECT_EQ(Prompter_.messages(), QStringList(2, kNoCopies));
     EXPECT_TRUE(StampedIds().isEmpty());
     EXPECT_EQ(LastPrint.date().year(), 1899);
@@ -271,17 +283,10 @@ TEST_F(PrintCommandTest, CancelStampsExactlyTheRecordsPrintedBeforeIt) {
         return int(QDialog::Rejected);
     });
 
-    TPrintPieces p;
-    p.tbLocal = &tbLocal;
+    TPrintPieces p(Goods, Settings);
     p.PrepareForm = &form;
-    p.PrintCancelRequested = &Cancel;
-    p.LabelCount = &LabelCount;
-    p.LastPrintDate = &LastPrint;
     p.PrinterBoxText = [] { return kPdfPrinterName; };
-    p.PrinterSetting = [] { return kPdfPrinterName; };
     p.OrientationText = [] { return QStringLiteral("Pozioma"); };
-    p.LayoutFileName = [this] { return Layout; };
-    p.AskLabelCount = [] { return false; };
     sbtnDoPrintClick(p);
 
     std::vector<Kind> kinds;

@@ -2,22 +2,15 @@
 #include "goodstable.h"
 #include "goodstestutil.h"
 #include "printtestutil.h"
+#include "clirunner.h"
 #include "testsupport.h"
 #include "zbar.h"
 
 #include <QImage>
 #include <QPainter>
-#include <QProcess>
 #include <gtest/gtest.h>
 
-#ifdef PRANDEL_CLI
-
 namespace {
-
-struct CliRun {
-    int code = -1;
-    QString err;
-};
 
 class RenderCliTest : public ::testing::Test {
 protected:
@@ -33,15 +26,8 @@ protected:
                      TextObject(ctAbsPrice, 1, 10, 29, 13, taCenter, 5), TextObject(ctCode, 2, 13, 28, 20, taCenter, 6)};
         ASSERT_TRUE(SaveLayoutFile(Layout, l));
     }
-    CliRun Run(const QStringList& args) {
-        QProcess p;
-        p.start(QStringLiteral(PRANDEL_CLI),
-                QStringList{QStringLiteral("--data-dir"), Home.dataFolder(), QStringLiteral("render")} + args);
-        CliRun r;
-        if (!p.waitForFinished(60000)) return r;
-        r.code = p.exitCode();
-        r.err = QString::fromUtf8(p.readAllStandardError());
-        return r;
+    TCliResult Run(const QStringList& args) {
+        return RunCli(Home.dataFolder(), QStringList{QStringLiteral("render")} + args);
     }
     QStringList Values(const QString& barcode = QStringLiteral("5901234123457")) const {
         return {"--layout", Layout, "--png",        Png,           "--name",    "Masło extra 200 g", "--price",
@@ -58,8 +44,8 @@ QImage OnSheet(const QImage& label) {
 }
 
 TEST_F(RenderCliTest, ValuesGiveALabelOfExactlyTheLabelSize) {
-    CliRun r = Run(Values());
-    ASSERT_EQ(r.code, 0) << r.err.toStdString();
+    TCliResult r = Run(Values());
+    ASSERT_EQ(r.Code, 0) << r.Err.toStdString();
     QImage image(Png);
     EXPECT_EQ(image.size(), QSize(354, 236));
     EXPECT_EQ(image.pixel(0, 0), qRgb(0, 0, 0));
@@ -68,15 +54,15 @@ TEST_F(RenderCliTest, ValuesGiveALabelOfExactlyTheLabelSize) {
     EXPECT_EQ(d.Symbols[0], QStringList{"EAN-13:5901234123457"});
 
     r = Run(Values() + QStringList{"--dpi", "600"});
-    ASSERT_EQ(r.code, 0) << r.err.toStdString();
+    ASSERT_EQ(r.Code, 0) << r.Err.toStdString();
     EXPECT_EQ(QImage(Png).size(), QSize(709, 472));
 }
 
 TEST_F(RenderCliTest, SettingsOfTheDataFolderApply) {
-    ASSERT_EQ(Run(Values()).code, 0);
+    ASSERT_EQ(Run(Values()).Code, 0);
     const QImage before(Png);
     WriteAll(Home.path(QStringLiteral("settings.ini")), "[LABEL]\nFRAMECOLOR=255\n[BARCODE]\nSHOWTEXT=0\n");
-    ASSERT_EQ(Run(Values()).code, 0);
+    ASSERT_EQ(Run(Values()).Code, 0);
     const QImage after(Png);
     EXPECT_EQ(after.pixel(0, 0), qRgb(255, 0, 0));
     EXPECT_NE(before.copy(30, 160, 290, 20), after.copy(30, 160, 290, 20));
@@ -96,32 +82,31 @@ TEST_F(RenderCliTest, RecordByIdFromTheGoodsTable) {
         t.Post();
         t.Close();
     }
-    ASSERT_EQ(Run(Values()).code, 0);
+    ASSERT_EQ(Run(Values()).Code, 0);
     const QImage byValues(Png);
-    const CliRun r = Run({"--layout", Layout, "--png", Png, "--id", "7"});
-    ASSERT_EQ(r.code, 0) << r.err.toStdString();
+    const TCliResult r = Run({"--layout", Layout, "--png", Png, "--id", "7"});
+    ASSERT_EQ(r.Code, 0) << r.Err.toStdString();
     EXPECT_EQ(QImage(Png), byValues);
-    const CliRun missing = Run({"--layout", Layout, "--png", Png, "--id", "8"});
-    EXPECT_NE(missing.code, 0);
-    EXPECT_TRUE(missing.err.contains(QStringLiteral("8")));
+    const TCliResult missing = Run({"--layout", Layout, "--png", Png, "--id", "8"});
+    EXPECT_NE(missing.Code, 0);
+    EXPECT_TRUE(missing.Err.contains(QStringLiteral("8")));
 }
 
 TEST_F(RenderCliTest, BadInputIsReported) {
-    CliRun r = Run({"--layout", Home.root() + "/none.etk", "--png", Png, "--name", "x"});
-    EXPECT_NE(r.code, 0);
-    EXPECT_EQ(r.err.trimmed(), QStringLiteral("Wystąpił błąd podczas otczytu pliku wyglądu etykiety."));
+    TCliResult r = Run({"--layout", Home.root() + "/none.etk", "--png", Png, "--name", "x"});
+    EXPECT_NE(r.Code, 0);
+    EXPECT_EQ(r.Err.trimmed(), QStringLiteral("Wystąpił błąd podczas otczytu pliku wyglądu etykiety."));
     WriteAll(Layout, "[LABEL1]\nTYPE=1\n");
     r = Run({"--layout", Layout, "--png", Png, "--name", "x"});
-    EXPECT_NE(r.code, 0);
-    EXPECT_FALSE(r.err.isEmpty());
-    EXPECT_NE(Run({"--png", Png}).code, 0);
-    EXPECT_NE(Run({"--layout", Layout}).code, 0);
-    EXPECT_NE(Run(Values() + QStringList{"--dpi", "zero"}).code, 0);
+    EXPECT_NE(r.Code, 0);
+    EXPECT_FALSE(r.Err.isEmpty());
+    EXPECT_NE(Run({"--png", Png}).Code, 0);
+    EXPECT_NE(Run({"--layout", Layout}).Code, 0);
+    EXPECT_NE(Run(Values() + QStringList{"--dpi", "zero"}).Code, 0);
     // Data the symbology refuses is a label with the code as text, not a failure.
     SetUp();
-    EXPECT_EQ(Run(Values(QStringLiteral("ABC"))).code, 0);
+    EXPECT_EQ(Run(Values(QStringLiteral("ABC"))).Code, 0);
 }
 
 }  // namespace
 
-#endif

@@ -1,6 +1,7 @@
 #include "testsupport.h"
 
 #include "datafolder.h"
+#include "firstrun.h"
 
 #include <QDir>
 #include <QFile>

@@ -14,10 +14,11 @@
 #include "helpwindow.h"
 #include "loginforms.h"
 #include "printers.h"
+#include "settingskeys.h"
 #include "prompter.h"
 #include "layout.h"
 #include "layoutpaths.h"
-#include "preparepringform.h"
+#include "prepareprintingform.h"
 #include "printcommandui.h"
 
 #include <QAction>
@@ -230,11 +231,9 @@ void TMainForm::BuildPrintsPage() {
     auto* layout = new QVBoxLayout(TabSheet1);
     TGoodsPageContext context;
     context.LastPrintDate = [this] { return Settings.LastPrintDate; };
-    context.UnitSymbols = [this] {
-        return UnitSymbols();
-    };
+    context.UnitSymbols = [this] { return UnitSymbolsOf(Settings); };
     context.Loading = [this] { return Loading; };
-    GoodsPage = new TGoodsPage(std::move(context), TabSheet1);
+    GoodsPage = new TGoodsPage(Goods, std::move(context), TabSheet1);
     connect(GoodsPage, &TGoodsPage::DoPrintClicked, this, &TMainForm::sbtnDoPrintClick);
     connect(GoodsPage, &TGoodsPage::ShowClicked, this, &TMainForm::tbShowClick);
     layout->addWidget(GoodsPage);
@@ -242,29 +241,12 @@ void TMainForm::BuildPrintsPage() {
 }
 
 TPrintPieces TMainForm::PrintPieces() {
-    TPrintPieces p;
-    p.tbLocal = &GoodsPage->tbLocal;
-    p.tbLocalShow = &GoodsPage->tbLocalShow;
+    TPrintPieces p(Goods, Settings);
     p.PrepareForm = PreparePrintingForm;
-    p.PrintCancelRequested = &PrintCancelRequested;
-    p.LabelCount = &Settings.LabelCount;
-    p.LastPrintDate = &Settings.LastPrintDate;
     p.PrinterBoxText = [this] { return cbPrinterName->currentText(); };
-    p.PrinterSetting = [this] { return Settings.PrinterName; };
     p.OrientationText = [this] { return cbPrinterOrientation->currentText(); };
     p.FrameColor = [this] { return ColorFromValue(cbColor->Selected()); };
-    p.LayoutFileName = [this] { return Settings.LabelFileName; };
-    p.AskLabelCount = [this] { return Settings.AskLabelCount; };
-    p.Options = [this] {
-        TPrintOptions o;
-        o.AlwaysGr = Settings.AlwaysGr;
-        o.DoubleGr = Settings.DoubleGr;
-        o.DotSeparator = Settings.DotSeparator;
-        o.SmallGr = Settings.SmallGr;
-        o.BarcodeShowText = Settings.BarcodeShowText;
-        return o;
-    };
-    p.SaveDesign = [this](const QString& path) { return SaveDesign(plProjDesign, path, DesignScale()); };
+    p.SaveDesign = [this](const QString& path) { return SaveDesign(plProjDesign, path, DesignScale(Settings)); };
     p.Parent = this;
     return p;
 }
@@ -272,8 +254,8 @@ TPrintPieces TMainForm::PrintPieces() {
 void TMainForm::sbtnDoPrintClick() {
     ::sbtnDoPrintClick(PrintPieces());
     // The list shows the new print dates.
-    if (GoodsPage->tbLocalShow.Active()) {
-        GoodsPage->tbLocalShow.Refresh();
+    if (Goods.tbLocalShow.Active()) {
+        Goods.tbLocalShow.Refresh();
         GoodsPage->ListChanged();
     }
 }
@@ -299,7 +281,7 @@ void TMainForm::BuildDesignPage() {
     scroller->setAlignment(Qt::AlignCenter);
     plProjDesign = new TDesignPanel;
     plProjDesign->setObjectName(QStringLiteral("plProjDesign"));
-    plProjDesign->resize(MmToPixelsX(*plProjDesign, 100, DesignScale()), MmToPixelsY(*plProjDesign, 50, DesignScale()));
+    plProjDesign->resize(MmToPixelsX(*plProjDesign, 100, DesignScale(Settings)), MmToPixelsY(*plProjDesign, 50, DesignScale(Settings)));
     scroller->setWidget(plProjDesign);
     // The label itself is white on the grey of the scroll area.
     QPalette white = plProjDesign->palette();
@@ -383,22 +365,9 @@ void TMainForm::SetLoggedIn(bool loggedIn) {
     for (QAction* a : {Wygldetykiety1, Konfiguracja2, Zmiehaso1}) a->setVisible(loggedIn);
 }
 
-TUnitSymbols TMainForm::UnitSymbols() const {
-    return TUnitSymbols{Settings.CurrencySymbol, Settings.KgSymbol, Settings.LitreSymbol, Settings.SquareMetreSymbol};
-}
-
 void TMainForm::sbtnRefreshClick() {
-    TRefreshPieces pieces;
-    pieces.Manager = ODBCManager.get();
-    pieces.dbOutside = dbOutside.get();
-    pieces.tbLocal = &GoodsPage->tbLocal;
-    pieces.tbLocalShow = &GoodsPage->tbLocalShow;
-    pieces.ProgressForm = UpdateProgressForm;
-    pieces.UpdateCancelRequested = &UpdateCancelRequested;
+    TRefreshPieces pieces(*ODBCManager, *dbOutside, Goods, Settings, *UpdateProgressForm);
     pieces.StoreDatabaseFields = [this] { GroupBox6->StoreDatabaseFields(); };
-    pieces.Symbols = [this] {
-        return UnitSymbols();
-    };
     pieces.ShowChanged = [this] { GoodsPage->ShowView(1); };
     ::sbtnRefreshClick(pieces);
 }
@@ -489,13 +458,13 @@ void TMainForm::closeEvent(QCloseEvent* event) {
 
 void TMainForm::FormCloseQuery() {
     if (LayoutModified) ConfirmSaveLayout();
-    if (!Settings.SaveToFile(DataPath(QStringLiteral("settings.ini"))))
+    if (!Settings.SaveToFile(SettingsFilePath()))
         Prompter::current().error(QString::fromUtf8("Wystąpił błąd podczas zapisu konfiguracji programu."));
 }
 
 void TMainForm::FormClose() {
     StoreConfigurationPage();
-    if (!Settings.SaveToFile(DataPath(QStringLiteral("settings.ini"))))
+    if (!Settings.SaveToFile(SettingsFilePath()))
         Prompter::current().error(QString::fromUtf8("Wystąpił błąd podczas zapisu pliku konfiguracji programu."));
     SaveExternalDatabaseOnClose(*ODBCManager);
 }

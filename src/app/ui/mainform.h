@@ -1,4 +1,5 @@
 #pragma once
+#include "goodssession.h"
 #include "settings.h"
 
 #include <memory>
@@ -37,15 +38,15 @@ public:
     explicit TMainForm(QWidget* parent = nullptr);
     ~TMainForm() override;
 
-    // State shared with the commands of the program.
-    bool UpdateCancelRequested = false;
+    // State shared with the commands of the program. The Cancel flags of the
+    // update and the print command live with their progress dialogs.
     bool LayoutModified = false;
     bool AdminLoggedIn = false;
-    bool PrintCancelRequested = false;
     std::function<void(TMainForm*)> OnLoadFinished;
     QStringList StartupErrors;
     bool Loading = false;
     TSettings Settings;
+    TGoodsSession Goods;
     std::unique_ptr<TODBCManager> ODBCManager;
     std::unique_ptr<TExternalDatabase> dbOutside;
     TProgressForm* UpdateProgressForm = nullptr;
@@ -129,8 +130,6 @@ private:
     bool SaveLayout();
     // Loads the layout file named by the settings into the design panel.
     bool ReloadLayout();
-    quint8 DesignScale() const;
-    TUnitSymbols UnitSymbols() const;
     TPrintPieces PrintPieces();
     void DesignObjectSelected(class TdcComponent* object);
     void FormCloseQuery();

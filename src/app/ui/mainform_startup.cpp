@@ -8,11 +8,12 @@
 #include "goodspage.h"
 #include "odbcmanager.h"
 #include "prompter.h"
+#include "settingskeys.h"
 
 void TMainForm::LoadingStep() {
     StartupErrors.clear();
     Loading = true;
-    if (Settings.LoadFromFile(DataPath(QStringLiteral("settings.ini")))) {
+    if (Settings.LoadFromFile(SettingsFilePath())) {
         if (!ReloadLayout())
             StartupErrors << QString::fromUtf8("błąd podczas odczytu pliku wyglądu etykiety: \"%1\".")
                                  .arg(Settings.LabelFileName);
@@ -38,13 +39,8 @@ void TMainForm::DeferredInit() {
     Prompter::current().error(text);
 }
 
-quint8 TMainForm::DesignScale() const {
-    // Only a missing settings file leaves the zoom outside its range.
-    return Settings.Scale >= 1 && Settings.Scale <= 5 ? Settings.Scale : 2;
-}
-
 bool TMainForm::SaveLayout() {
-    if (!SaveDesign(plProjDesign, Settings.LabelFileName, DesignScale())) {
+    if (!SaveDesign(plProjDesign, Settings.LabelFileName, DesignScale(Settings))) {
         Prompter::current().error(
             QString::fromUtf8("Wystąpił błąd podczas zapisu pliku: \"%1\".").arg(Settings.LabelFileName));
         return false;
@@ -57,7 +53,7 @@ bool TMainForm::ReloadLayout() {
     TDesignHooks hooks;
     hooks.OnSelect = [this](TdcComponent* object) { DesignObjectSelected(object); };
     hooks.OnChange = [this](TdcComponent*) { LayoutModified = true; };
-    return LoadDesign(plProjDesign, Settings.LabelFileName, DesignScale(), hooks);
+    return LoadDesign(plProjDesign, Settings.LabelFileName, DesignScale(Settings), hooks);
 }
 
 void TMainForm::DesignObjectSelected(TdcComponent* object) {

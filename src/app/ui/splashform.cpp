@@ -1,6 +1,7 @@
 #include "splashform.h"
 
 #include "datafolder.h"
+#include "firstrun.h"
 #include "mainform.h"
 
 #include <QGuiApplication>

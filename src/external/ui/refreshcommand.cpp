@@ -1,6 +1,7 @@
 #include "refreshcommand.h"
 
 #include "externaldb.h"
+#include "goodssession.h"
 #include "goodsupdate.h"
 #include "odbcmanager.h"
 #include "progressform.h"
@@ -9,9 +10,9 @@
 #include <QCoreApplication>
 #include <QProgressBar>
 
-void sbtnRefreshClick(TRefreshPieces& p) {
+void sbtnRefreshClick(const TRefreshPieces& p) {
     if (p.StoreDatabaseFields) p.StoreDatabaseFields();
-    TODBCManager& manager = *p.Manager;
+    TODBCManager& manager = p.Manager;
     if (manager.GetDbType() != 1 && manager.GetDbType() != 3) {
         try {
             manager.CreateDataSource();
@@ -24,7 +25,7 @@ void sbtnRefreshClick(TRefreshPieces& p) {
         }
     }
     try {
-        ConnectOutside(*p.dbOutside, manager);
+        ConnectOutside(p.dbOutside, manager);
     } catch (const std::exception&) {
         Prompter::current().error(kUpdateConnectError);
         return;
@@ -33,21 +34,20 @@ void sbtnRefreshClick(TRefreshPieces& p) {
     if (!Prompter::current().confirmOkCancel(kUpdateConfirm)) return;
     QCoreApplication::processEvents();
 
-    TProgressForm& form = *p.ProgressForm;
+    TProgressForm& form = p.ProgressForm;
     TUpdateRun run;
-    run.dbOutside = p.dbOutside;
-    run.Manager = p.Manager;
-    run.tbLocal = p.tbLocal;
-    run.tbLocalShow = p.tbLocalShow;
-    run.Symbols = p.Symbols ? p.Symbols() : TUnitSymbols();
-    run.UpdateCancelRequested = p.UpdateCancelRequested;
+    run.dbOutside = &p.dbOutside;
+    run.Manager = &p.Manager;
+    run.tbLocal = &p.Goods.tbLocal;
+    run.tbLocalShow = &p.Goods.tbLocalShow;
+    run.Symbols = UnitSymbolsOf(p.Settings);
+    run.UpdateCancelRequested = form.CancelRequested;
     run.SetMaximum = [&form](int max) { form.prRefresh->setRange(0, max); };
     run.StepProgress = [&form] {
         if (form.prRefresh->value() < form.prRefresh->maximum()) form.prRefresh->setValue(form.prRefresh->value() + 1);
     };
     run.ProcessMessages = [] { QCoreApplication::processEvents(); };
     run.ShowChanged = p.ShowChanged;
-    form.UpdateCancelRequested = p.UpdateCancelRequested;
     form.OnRun = [&run] { UpdateGoods(run); };
     Prompter::current().runDialog(form);
     form.OnRun = nullptr;

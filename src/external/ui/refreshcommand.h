@@ -1,25 +1,26 @@
 #pragma once
-#include "unitprice.h"
-
 #include <functional>
 
 class TExternalDatabase;
+class TGoodsSession;
 class TODBCManager;
 class TProgressForm;
-class TTable;
+class TSettings;
 
-// The pieces of the main window that the command "Aktualizacja" works with.
+// What the command "Aktualizacja" works with: the window's definition
+// manager, external database, goods session, settings (the unit symbols) and
+// its update progress dialog, whose Cancel stops the run.
 struct TRefreshPieces {
-    TODBCManager* Manager = nullptr;
-    TExternalDatabase* dbOutside = nullptr;
-    TTable* tbLocal = nullptr;
-    TTable* tbLocalShow = nullptr;
-    TProgressForm* ProgressForm = nullptr;
-    bool* UpdateCancelRequested = nullptr;
+    TRefreshPieces(TODBCManager& manager, TExternalDatabase& dbOutside, TGoodsSession& goods, const TSettings& settings,
+                   TProgressForm& progressForm)
+        : Manager(manager), dbOutside(dbOutside), Goods(goods), Settings(settings), ProgressForm(progressForm) {}
+    TODBCManager& Manager;
+    TExternalDatabase& dbOutside;
+    TGoodsSession& Goods;
+    const TSettings& Settings;
+    TProgressForm& ProgressForm;
     // Copies the configuration page's database fields into the manager.
     std::function<void()> StoreDatabaseFields;
-    // The unit symbols of the settings.
-    std::function<TUnitSymbols()> Symbols;
     // Switches the grid's view selector to "Zmienione" and applies it.
     std::function<void()> ShowChanged;
 };
@@ -27,4 +28,4 @@ struct TRefreshPieces {
 // The command "Aktualizacja" (button and menu item): the data source for ODBC
 // types, the connection with the login parameters, the confirmation, then
 // the run inside the modal progress dialog.
-void sbtnRefreshClick(TRefreshPieces& pieces);
+void sbtnRefreshClick(const TRefreshPieces& pieces);

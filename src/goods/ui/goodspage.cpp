@@ -150,13 +150,17 @@ void TGoodsGrid::keyPressEvent(QKeyEvent* event) {
     QTableView::keyPressEvent(event);
 }
 
-TGoodsPage::TGoodsPage(TGoodsPageContext context, QWidget* parent) : QWidget(parent), Context(std::move(context)) {
+TGoodsPage::TGoodsPage(TGoodsSession& session, TGoodsPageContext context, QWidget* parent)
+    : QWidget(parent),
+      Session(session),
+      tbLocal(session.tbLocal),
+      tbLocalShow(session.tbLocalShow),
+      SelectCounter(session.SelectCounter),
+      Context(std::move(context)) {
     setObjectName(QStringLiteral("GoodsPage"));
     if (!Context.LastPrintDate) Context.LastPrintDate = [] { return QDateTime::currentDateTime(); };
     if (!Context.UnitSymbols) Context.UnitSymbols = [] { return TUnitSymbols{}; };
     if (!Context.Loading) Context.Loading = [] { return false; };
-    SetupGoodsTable(tbLocal, false);
-    SetupGoodsTable(tbLocalShow, true);
     InstallTableEvents();
     CheckedIcon = MarkIcon(true, palette());
     UncheckedIcon = MarkIcon(false, palette());
@@ -338,7 +342,7 @@ void TGoodsPage::InstallTableEvents() {
 }
 
 QStringList TGoodsPage::OpenGoodsList() {
-    const QStringList errors = ::OpenGoodsList(tbLocal, tbLocalShow);
+    const QStringList errors = Session.Open();
     ListChanged();
     return errors;
 }
@@ -348,7 +352,10 @@ void TGoodsPage::LayoutColumns() {
     for (int c = 0; c < 5; ++c) gdMain->setColumnWidth(c, std::max(0, w[c]));
 }
 
-QString TGoodsPage::LastPrintFilter(int code) const { return ViewFilter(code, Context.LastPrintDate()); }
+QString TGoodsPage::LastPrintFilter(int code) const {
+    const auto view = ViewCodeFromNumber(code);
+    return view ? ViewFilter(*view, Context.LastPrintDate()) : QString();
+}
 
 int TGoodsPage::CurrentViewCode() const {
     const QVariant code = cbShowType->currentData();

@@ -1,5 +1,6 @@
 #pragma once
 #include "engine.h"
+#include "goodssession.h"
 #include "selectcounter.h"
 #include "unitprice.h"
 
@@ -44,17 +45,18 @@ protected:
 };
 
 // Page 0 of the main window: the navigator, the goods grid and the bottom panel
-// with the counter, views, search, marking and the print buttons. It owns the
-// two table objects of the goods table and the selection counter.
+// with the counter, views, search, marking and the print buttons. It works on
+// the goods session of the window: its two table objects and its counter.
 class TGoodsPage : public QWidget {
     Q_OBJECT
 public:
-    explicit TGoodsPage(TGoodsPageContext context, QWidget* parent = nullptr);
+    TGoodsPage(TGoodsSession& session, TGoodsPageContext context, QWidget* parent = nullptr);
     ~TGoodsPage() override;
 
-    TTable tbLocal;      // whole table, primary order: bulk passes and keys
-    TTable tbLocalShow;  // the list shown, name order, filtered by the view
-    TSelectCounter SelectCounter;
+    TGoodsSession& Session;
+    TTable& tbLocal;      // the session's whole table
+    TTable& tbLocalShow;  // the session's list
+    TSelectCounter& SelectCounter;
     bool TogglingSelection = false;
 
     // Start-up: creates the table when missing and opens the list; returns the

@@ -1,55 +1,51 @@
 #include "printcommandui.h"
 
 #include "engine.h"
+#include "goodssession.h"
 #include "labelcountform.h"
-#include "preparepringform.h"
+#include "prepareprintingform.h"
 #include "printcommand.h"
 #include "printgoods.h"
 #include "prompter.h"
+#include "settings.h"
 #include "showlabelform.h"
 
 #include <QProgressBar>
 
 void sbtnDoPrintClick(const TPrintPieces& p) {
     TPreparePrintingForm& form = *p.PrepareForm;
-    TPrintCommand command;
+    TPrintCommand command(p.Settings, form.CancelRequested);
     command.PrinterBoxText = p.PrinterBoxText ? p.PrinterBoxText() : QString();
-    command.PrinterSetting = p.PrinterSetting ? p.PrinterSetting() : QString();
     command.OrientationText = p.OrientationText ? p.OrientationText() : QString();
     command.FrameColor = p.FrameColor ? p.FrameColor() : QColor(Qt::black);
-    command.LayoutFileName = p.LayoutFileName ? p.LayoutFileName() : QString();
-    command.AskLabelCount = p.AskLabelCount && p.AskLabelCount();
-    if (p.Options) command.Options = p.Options();
-    command.LabelCount = p.LabelCount;
-    command.PrintCancelRequested = p.PrintCancelRequested;
-    command.LastPrintDate = p.LastPrintDate;
     command.QueryLabelCount = [](int records, int& copies) { return QueryLabelCount(records, copies); };
     command.SetProgressMaximum = [&form](int max) { form.prPrepare->setRange(0, std::max(max, 1)); };
     command.StepProgress = [&form] {
         if (form.prPrepare->value() < form.prPrepare->maximum()) form.prPrepare->setValue(form.prPrepare->value() + 1);
     };
-    form.PrintViewCode = 2;
-    form.PrintCancelRequested = p.PrintCancelRequested;
-    form.PrintSelected = [&command, &p](int viewCode) { command.PrintSelected(viewCode, *p.tbLocal); };
+    form.PrintViewCode = TViewCode::Marked;
+    form.PrintSelected = [&command, &p](TViewCode viewCode) { command.PrintSelected(viewCode, p.Goods.tbLocal); };
     Prompter::current().runDialog(form);
     form.PrintSelected = nullptr;
 }
 
 void tbShowClick(const TPrintPieces& p) {
+    static const QString kNoRecord = QStringLiteral("Nie ma wybranego rekordu bazy danych do wydrukowania.");
+    TTable& list = p.Goods.tbLocalShow;
     TPrintGoods goods;
     try {
-        if (!p.tbLocalShow || !p.tbLocalShow->Active() || p.tbLocalShow->IsEmpty()) {
-            Prompter::current().error(QStringLiteral("Nie ma wybranego rekordu bazy danych do wydrukowania."));
+        if (!list.Active() || list.IsEmpty()) {
+            Prompter::current().error(kNoRecord);
             return;
         }
-        goods = PrintGoodsFromRecord(*p.tbLocalShow);
+        goods = PrintGoodsFromRecord(list);
     } catch (const TEngineError&) {
-        Prompter::current().error(QStringLiteral("Nie ma wybranego rekordu bazy danych do wydrukowania."));
+        Prompter::current().error(kNoRecord);
         return;
     }
     goods.ID.clear();
     // The preview shows the design on screen, saved or not; printing reads
     // the layout file of the settings.
     if (p.SaveDesign) p.SaveDesign(PreviewLayoutPath());
-    ShowLabelPreview(goods, p.Options ? p.Options() : TPrintOptions(), p.Parent);
+    ShowLabelPreview(goods, PrintOptionsOf(p.Settings), p.Parent);
 }

@@ -1,31 +1,26 @@
 #pragma once
-#include "printoptions.h"
+#include "cancelflag.h"
 
 #include <QColor>
-#include <QDateTime>
 #include <QString>
 #include <functional>
 
-class TTable;
+class TGoodsSession;
 class TPreparePrintingForm;
+class TSettings;
 class QWidget;
 
-// The pieces of the main window that printing and the preview work with.
+// What printing and the preview work with: the window's goods session and
+// settings, its print progress dialog, and the configuration page's live
+// values, read when the command runs.
 struct TPrintPieces {
-    TTable* tbLocal = nullptr;
-    TTable* tbLocalShow = nullptr;
+    TPrintPieces(TGoodsSession& goods, TSettings& settings) : Goods(goods), Settings(settings) {}
+    TGoodsSession& Goods;
+    TSettings& Settings;
     TPreparePrintingForm* PrepareForm = nullptr;
-    bool* PrintCancelRequested = nullptr;
-    int* LabelCount = nullptr;
-    QDateTime* LastPrintDate = nullptr;
-    // Read when the command runs: the configuration page and the settings.
     std::function<QString()> PrinterBoxText;
-    std::function<QString()> PrinterSetting;
     std::function<QString()> OrientationText;
     std::function<QColor()> FrameColor;
-    std::function<QString()> LayoutFileName;
-    std::function<bool()> AskLabelCount;
-    std::function<TPrintOptions()> Options;
     // The preview: writes the layout being designed to the given file.
     std::function<bool(const QString& path)> SaveDesign;
     QWidget* Parent = nullptr;

@@ -1,5 +1,7 @@
 #include "settings.h"
 
+#include "firstrun.h"
+
 #include "datafolder.h"
 #include "inifile.h"
 #include "printers.h"
@@ -165,6 +167,30 @@ TEST(PasswordHash, HashesTheWindows1250BytesOfPolishLetters) {
     ASSERT_TRUE(md5.waitForFinished());
     const QString expected = QString::fromLatin1(md5.readAllStandardOutput().left(32)).toUpper();
     EXPECT_EQ(PasswordHash(QString::fromUtf8("Zażółć")), expected);
+}
+
+TEST(FirstRun, MarkerIsWrittenOnceAndTheAnswerKept) {
+    TempDataHome home;
+    ASSERT_TRUE(EnsureDataFolder());
+    EXPECT_TRUE(IsFirstRun());
+    TIniFile ini(home.path("settings.ini"));
+    EXPECT_EQ(ini.ReadString("OTHER", "FIRSTRUN", "?"), "0");
+    EXPECT_TRUE(IsFirstRun());  // same answer for the rest of the process
+    ResetFirstRunCache();
+    EXPECT_FALSE(IsFirstRun());
+}
+
+TEST(FirstRun, MarkerKeepsTheRestOfAnExistingFile) {
+    TempDataHome home;
+    WriteAll(home.path("settings.ini"), "[SYMBOL]\r\nZL=PLN\r\n[OTHER]\r\nSCALE=3\r\nFIRSTRUN=1\r\n");
+    EXPECT_TRUE(IsFirstRun());
+    EXPECT_EQ(ReadAll(home.path("settings.ini")), "[SYMBOL]\r\nZL=PLN\r\n[OTHER]\r\nSCALE=3\r\nFIRSTRUN=0\r\n");
+}
+
+TEST(FirstRun, UnwritableFolderStillAnswers) {
+    TempDataHome home;  // the data folder does not exist, so the marker cannot be written
+    EXPECT_TRUE(IsFirstRun());
+    EXPECT_FALSE(QFileInfo::exists(home.path("settings.ini")));
 }
 
 }  // namespace

@@ -4,7 +4,10 @@
 #include <cstdint>
 
 // The program's settings, read from settings.ini at start and written at close.
-// Values are plain fields: the range rules are applied when reading.
+// Values are plain fields: the range rules of the schema (settingskeys.h) are
+// applied when reading.
+class TIniFile;
+
 class TSettings {
 public:
     QString LabelFileName;  // full path once read
@@ -27,9 +30,22 @@ public:
     // False when the file does not exist or cannot be read; values read before
     // a failure stay.
     bool LoadFromFile(const QString& path);
+    // Every value from `ini`, with the schema's defaults and rules.
+    void ReadFrom(const TIniFile& ini);
     // Writes the keys kept from run to run; false when the write failed.
     bool SaveToFile(const QString& path) const;
+    // Writes only the moment of the last print command (the companion's
+    // print, which must not overwrite what a running program keeps).
+    bool SaveLastPrintDate(const QString& path) const;
 };
+
+// The settings of the file at `path`, or every default when it cannot be read
+// (the companion, which has no window to report a missing file in).
+TSettings ReadSettingsOrDefaults(const QString& path);
+
+// The zoom of the design page: Scale, or 2 while Scale is outside 1-5 (only
+// possible when no settings file was read).
+std::uint8_t DesignScale(const TSettings& settings);
 
 // MD5 of the text's Windows-1250 bytes, 32 upper-case hexadecimal digits.
 QString PasswordHash(const QString& text);

@@ -1,0 +1,82 @@
+#pragma once
+#include <QDateTime>
+#include <QString>
+#include <array>
+
+class TIniFile;
+
+// The schema of settings.ini: every key the program reads or writes, with its
+// section, its type, the value that stands in when the key is missing or its
+// text cannot be read, and the rule that corrects a value read. Every reader of
+// settings.ini goes through this table, so a key is named in one place only.
+
+enum class TSettingType : quint8 { String, Integer, Boolean, DateTime };
+
+struct TSettingKey {
+    const char* Section;
+    const char* Name;
+    TSettingType Type;
+    // The default as the file would hold it ("1"/"0" for booleans). A
+    // date-time without a default reads as the moment of reading.
+    const char* Default = "";
+    // Integers: a value outside Min..Max reads as the default (no range when
+    // Max < Min). Only the low byte counts for one-byte fields.
+    qint64 Min = 0;
+    qint64 Max = -1;
+    bool LowByte = false;
+    // "|"-separated values a read value must equal exactly (case counts);
+    // any other reads as the default. Empty: every value is taken.
+    const char* Allowed = "";
+    // Kept from run to run by the close; the others are edited by hand only.
+    bool WrittenOnClose = false;
+};
+
+namespace SettingKeys {
+using T = TSettingType;
+inline constexpr TSettingKey LabelFileName{"LABEL", "FILENAME", T::String, "30x20.etk", 0, -1, false, "", true};
+inline constexpr TSettingKey FrameColor{"LABEL", "FRAMECOLOR", T::Integer, "0", 0, -1, false, "", true};
+inline constexpr TSettingKey DatabaseType{"DATABASE", "TYPE", T::String, "", 0, -1, false, "", true};
+inline constexpr TSettingKey LastPrintDate{"LAST PRINT", "DATE", T::DateTime, "", 0, -1, false, "", true};
+inline constexpr TSettingKey PrinterName{"PRINTER", "NAME", T::String, "", 0, -1, false, "", true};
+inline constexpr TSettingKey Orientation{"PRINTER", "ORIENTATION", T::String, "Pionowa", 0, -1, false,
+                                         "Pionowa|Pozioma", true};
+inline constexpr TSettingKey AskLabelCount{"PRINTER", "ASKLABELCOUNT", T::Boolean, "0", 0, -1, false, "", true};
+inline constexpr TSettingKey AdminName{"ADMIN", "NAME", T::String, "", 0, -1, false, "", true};
+inline constexpr TSettingKey AdminPassword{"ADMIN", "PASSWORD", T::String, "", 0, -1, false, "", true};
+inline constexpr TSettingKey CurrencySymbol{"SYMBOL", "ZL", T::String, "zł"};
+inline constexpr TSettingKey KgSymbol{"SYMBOL", "KG", T::String, "kg"};
+inline constexpr TSettingKey LitreSymbol{"SYMBOL", "L", T::String, "litr"};
+inline constexpr TSettingKey SquareMetreSymbol{"SYMBOL", "MKW", T::String, "m2"};
+inline constexpr TSettingKey DoubleGr{"PRICE", "DOUBLEGR", T::Boolean, "1"};
+inline constexpr TSettingKey AlwaysGr{"PRICE", "ALWAYSGR", T::Boolean, "1"};
+inline constexpr TSettingKey DotSeparator{"PRICE", "DOTSEPARATOR", T::Boolean, "0"};
+inline constexpr TSettingKey SmallGr{"PRICE", "SMALLGR", T::Boolean, "0"};
+inline constexpr TSettingKey BarcodeType{"BARCODE", "TYPE", T::Integer, "14", 0, 22};
+inline constexpr TSettingKey BarcodeShowText{"BARCODE", "SHOWTEXT", T::Boolean, "1"};
+inline constexpr TSettingKey Scale{"OTHER", "SCALE", T::Integer, "2", 1, 5, true};
+inline constexpr TSettingKey CheckType{"OTHER", "CHECKTYPE", T::Integer, "0", 0, -1, false, "0|1|3|4", true};
+// Written by the first-run test only, never held in TSettings.
+inline constexpr TSettingKey FirstRun{"OTHER", "FIRSTRUN", T::Boolean, "1"};
+}  // namespace SettingKeys
+
+// Every key, in the order of the file's description.
+const std::array<const TSettingKey*, 22>& AllSettingKeys();
+
+// settings.ini in the data folder.
+QString SettingsFilePath();
+
+// Typed reads with the key's default and rule. `section` replaces the key's
+// own section for keys that exist once per printer or per sheet.
+QString ReadSettingString(const TIniFile& ini, const TSettingKey& key, const QString& section = {});
+qint64 ReadSettingInteger(const TIniFile& ini, const TSettingKey& key, const QString& section = {});
+bool ReadSettingBool(const TIniFile& ini, const TSettingKey& key, const QString& section = {});
+// A date-time text that cannot be read, or none, gives `fallback`.
+QDateTime ReadSettingDateTime(const TIniFile& ini, const TSettingKey& key, const QDateTime& fallback,
+                              const QString& section = {});
+
+void WriteSetting(TIniFile& ini, const TSettingKey& key, const QString& value, const QString& section = {});
+void WriteSetting(TIniFile& ini, const TSettingKey& key, qint64 value, const QString& section = {});
+void WriteSetting(TIniFile& ini, const TSettingKey& key, bool value, const QString& section = {});
+void WriteSetting(TIniFile& ini, const TSettingKey& key, const QDateTime& value, const QString& section = {});
+// The char* overload would otherwise pick the bool one.
+void WriteSetting(TIniFile& ini, const TSettingKey& key, const char* value, const QString& section = {}) = delete;
