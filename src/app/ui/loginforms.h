@@ -1,4 +1,6 @@
 #pragma once
+#include "helpcontexts.h"
+
 #include <QDialog>
 
 class QLineEdit;
@@ -8,7 +10,7 @@ class QPushButton;
 class TLogForm : public QDialog {
     Q_OBJECT
 public:
-    static constexpr int HelpContext = 8;
+    static constexpr int HelpContext = ::HelpContext::Login;
     explicit TLogForm(QWidget* parent = nullptr);
     QLineEdit* edUserName;
     QLineEdit* edPasswd;
@@ -20,7 +22,7 @@ public:
 class TChPasswdForm : public QDialog {
     Q_OBJECT
 public:
-    static constexpr int HelpContext = 14;
+    static constexpr int HelpContext = ::HelpContext::ChangePassword;
     explicit TChPasswdForm(QWidget* parent = nullptr);
     QLineEdit* Edit1;  // user name
     QLineEdit* Edit2;  // password

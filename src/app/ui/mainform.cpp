@@ -1,66 +1,73 @@
 #include "mainform.h"
 
-#include "plcolorbox.h"
-#include "datafolder.h"
+#include "configurationpage.h"
 #include "designio.h"
-#include "units.h"
+#include "designpage.h"
+#include "externaldb.h"
 #include "externaldbbox.h"
 #include "externalstartup.h"
-#include "externaldb.h"
 #include "goodspage.h"
-#include "progressform.h"
-#include "refreshcommand.h"
-#include "odbcmanager.h"
+#include "helpcontexts.h"
 #include "helpwindow.h"
 #include "loginforms.h"
-#include "printers.h"
-#include "settingskeys.h"
-#include "prompter.h"
-#include "layout.h"
-#include "layoutpaths.h"
+#include "odbcmanager.h"
+#include "plcolorbox.h"
 #include "prepareprintingform.h"
 #include "printcommandui.h"
+#include "progressform.h"
+#include "prompter.h"
+#include "refreshcommand.h"
+#include "settingskeys.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QButtonGroup>
-#include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QFileInfo>
-#include <QFormLayout>
 #include <QFrame>
-#include <QGroupBox>
 #include <QHBoxLayout>
-#include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QScreen>
-#include <QScrollArea>
 #include <QShortcut>
 #include <QStackedWidget>
 #include <QStyle>
 #include <QToolButton>
-#include <QVBoxLayout>
 
 namespace {
 
-constexpr const char* kTag = "Tag";
+constexpr const char* kPage = "Tag";  // the page a button shows, as its Tag
 constexpr const char* kHelpContext = "HelpContext";
+constexpr int kNoPage = -1;
 
-QToolButton* MenuButton(QWidget* parent, const char* name, const QString& caption, QStyle::StandardPixmap glyph,
-                        int helpContext) {
-    auto* b = new QToolButton(parent);
-    b->setObjectName(QLatin1String(name));
-    b->setText(caption);
-    b->setIcon(parent->style()->standardIcon(glyph));
-    b->setIconSize(QSize(32, 32));
-    b->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
-    b->setAutoRaise(true);
-    b->setFixedSize(81, 73);
-    b->setProperty(kHelpContext, helpContext);
-    return b;
-}
+// The six buttons of the menu bar panel, top to bottom; hidden buttons keep
+// their places.
+struct TMenuButtonDef {
+    QToolButton* TMainForm::*Member;
+    const char* Name;
+    const char* Caption;
+    QStyle::StandardPixmap Glyph;
+    int HelpContext;
+    int Page;  // kNoPage: a command, not a page
+    bool VisibleAtStart;
+};
+const TMenuButtonDef kMenuButtons[] = {
+    {&TMainForm::sbtnPrint, "sbtnPrint", "Wydruki", QStyle::SP_FileDialogContentsView, HelpContext::Prints,
+     int(TPageIndex::Prints), true},
+    {&TMainForm::sbtnRefresh, "sbtnRefresh", "Aktualizacja", QStyle::SP_BrowserReload, HelpContext::Refresh, kNoPage,
+     true},
+    {&TMainForm::sbtnLogin, "sbtnLogin", "Zaloguj", QStyle::SP_DialogApplyButton, HelpContext::Login, kNoPage, true},
+    {&TMainForm::sbtnProject, "sbtnProject", "Wygląd etykiety", QStyle::SP_FileDialogDetailedView, HelpContext::Design,
+     int(TPageIndex::Design), false},
+    {&TMainForm::sbtnConfiguration, "sbtnConfiguration", "Konfiguracja", QStyle::SP_ComputerIcon,
+     HelpContext::Configuration, int(TPageIndex::Configuration), false},
+    {&TMainForm::sbtnChangePasswd, "sbtnChangePasswd", "Zmień hasło", QStyle::SP_DialogResetButton,
+     HelpContext::ChangePassword, kNoPage, false},
+};
+constexpr int kMenuButtonWidth = 81;
+constexpr int kMenuButtonHeight = 73;
+constexpr int kMenuButtonGap = 4;
 
 // Lays the window out now, before it is shown, so that positions can be read.
 void ActivateLayouts(QWidget* widget) {
@@ -100,9 +107,7 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent) {
     PageControl1->setObjectName(QStringLiteral("PageControl1"));
     row->addWidget(PageControl1, 1);
     setCentralWidget(central);
-    BuildPrintsPage();
-    BuildDesignPage();
-    BuildConfigurationPage();
+    BuildPages();
     BuildMenuBar();
 
     // The window fits the controls: 20 pixels right of the rightmost control
@@ -147,39 +152,36 @@ void TMainForm::BuildMenuPanel() {
         "QToolButton:hover { border-color: rgba(255,255,255,140); }"
         "QToolButton:checked { background: rgba(0,0,0,70); border-color: rgba(255,255,255,160); }"));
 
-    sbtnPrint = MenuButton(plMenu, "sbtnPrint", QStringLiteral("Wydruki"), QStyle::SP_FileDialogContentsView, 6);
-    sbtnRefresh = MenuButton(plMenu, "sbtnRefresh", QStringLiteral("Aktualizacja"), QStyle::SP_BrowserReload, 7);
-    sbtnLogin = MenuButton(plMenu, "sbtnLogin", QStringLiteral("Zaloguj"), QStyle::SP_DialogApplyButton, 8);
-    sbtnProject = MenuButton(plMenu, "sbtnProject", QString::fromUtf8("Wygląd etykiety"),
-                             QStyle::SP_FileDialogDetailedView, 9);
-    sbtnConfiguration =
-        MenuButton(plMenu, "sbtnConfiguration", QStringLiteral("Konfiguracja"), QStyle::SP_ComputerIcon, 13);
-    sbtnChangePasswd =
-        MenuButton(plMenu, "sbtnChangePasswd", QString::fromUtf8("Zmień hasło"), QStyle::SP_DialogResetButton, 14);
-    sbtnPrint->setProperty(kTag, 0);
-    sbtnProject->setProperty(kTag, 1);
-    sbtnConfiguration->setProperty(kTag, 2);
-
     PageButtons = new QButtonGroup(this);
     PageButtons->setExclusive(true);
-    for (QToolButton* b : {sbtnPrint, sbtnProject, sbtnConfiguration}) {
-        b->setCheckable(true);
-        PageButtons->addButton(b);
-        connect(b, &QToolButton::clicked, this, [this, b] { sbtnPrintClick(b); });
+    int y = kMenuButtonGap;
+    for (const TMenuButtonDef& def : kMenuButtons) {
+        auto* b = new QToolButton(plMenu);
+        b->setObjectName(QLatin1String(def.Name));
+        b->setText(QString::fromUtf8(def.Caption));
+        b->setAccessibleName(b->text());
+        b->setIcon(style()->standardIcon(def.Glyph));
+        b->setIconSize(QSize(32, 32));
+        b->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+        b->setAutoRaise(true);
+        b->setFixedSize(kMenuButtonWidth, kMenuButtonHeight);
+        b->setProperty(kHelpContext, def.HelpContext);
+        b->move(8, y);
+        b->setVisible(def.VisibleAtStart);
+        y += kMenuButtonHeight + kMenuButtonGap;
+        this->*def.Member = b;
+        if (def.Page != kNoPage) {
+            b->setProperty(kPage, def.Page);
+            b->setCheckable(true);
+            PageButtons->addButton(b);
+            connect(b, &QToolButton::clicked, this, [this, b] { sbtnPrintClick(b); });
+        }
     }
+    plMenu->setMinimumHeight(y + kMenuButtonGap);
     sbtnPrint->setChecked(true);
     connect(sbtnRefresh, &QToolButton::clicked, this, &TMainForm::sbtnRefreshClick);
     connect(sbtnLogin, &QToolButton::clicked, this, &TMainForm::sbtnLoginClick);
     connect(sbtnChangePasswd, &QToolButton::clicked, this, &TMainForm::sbtnChangePasswdClick);
-
-    // Hidden buttons keep their places: each sits at a fixed position.
-    int y = 4;
-    for (QToolButton* b : {sbtnPrint, sbtnRefresh, sbtnLogin, sbtnProject, sbtnConfiguration, sbtnChangePasswd}) {
-        b->move(8, y);
-        y += 73 + 4;
-    }
-    plMenu->setMinimumHeight(y + 4);
-    for (QToolButton* b : {sbtnProject, sbtnConfiguration, sbtnChangePasswd}) b->setVisible(false);
 }
 
 void TMainForm::BuildMenuBar() {
@@ -195,18 +197,13 @@ void TMainForm::BuildMenuBar() {
     Zamknij1 = Item(Plik1, "Zamknij1", QStringLiteral("Zamknij"));
     for (QAction* a : {Wygldetykiety1, Konfiguracja2, Zmiehaso1}) a->setVisible(false);
 
-    connect(Wydruki1, &QAction::triggered, this, [this] {
-        sbtnPrint->setChecked(true);
-        sbtnPrintClick(sbtnPrint);
-    });
-    connect(Wygldetykiety1, &QAction::triggered, this, [this] {
-        sbtnProject->setChecked(true);
-        sbtnPrintClick(sbtnProject);
-    });
-    connect(Konfiguracja2, &QAction::triggered, this, [this] {
-        sbtnConfiguration->setChecked(true);
-        sbtnPrintClick(sbtnConfiguration);
-    });
+    // The page items press their buttons.
+    for (auto [item, button] : {std::pair{Wydruki1, sbtnPrint}, std::pair{Wygldetykiety1, sbtnProject},
+                                std::pair{Konfiguracja2, sbtnConfiguration}})
+        connect(item, &QAction::triggered, this, [this, b = button] {
+            b->setChecked(true);
+            sbtnPrintClick(b);
+        });
     connect(Aktualizacja1, &QAction::triggered, sbtnRefresh, &QToolButton::click);
     connect(Zaloguj1, &QAction::triggered, this, &TMainForm::sbtnLoginClick);
     connect(Zmiehaso1, &QAction::triggered, this, &TMainForm::sbtnChangePasswdClick);
@@ -225,19 +222,31 @@ void TMainForm::BuildMenuBar() {
     connect(Oprogramie1, &QAction::triggered, this, &TMainForm::ShowAbout);
 }
 
-void TMainForm::BuildPrintsPage() {
-    TabSheet1 = new QWidget(PageControl1);
-    TabSheet1->setObjectName(QStringLiteral("TabSheet1"));
-    auto* layout = new QVBoxLayout(TabSheet1);
+void TMainForm::BuildPages() {
     TGoodsPageContext context;
     context.LastPrintDate = [this] { return Settings.LastPrintDate; };
     context.UnitSymbols = [this] { return UnitSymbolsOf(Settings); };
     context.Loading = [this] { return Loading; };
-    GoodsPage = new TGoodsPage(Goods, std::move(context), TabSheet1);
+    GoodsPage = new TGoodsPage(Goods, std::move(context), PageControl1);
+    GoodsPage->setObjectName(QStringLiteral("TabSheet1"));
     connect(GoodsPage, &TGoodsPage::DoPrintClicked, this, &TMainForm::sbtnDoPrintClick);
     connect(GoodsPage, &TGoodsPage::ShowClicked, this, &TMainForm::tbShowClick);
-    layout->addWidget(GoodsPage);
-    PageControl1->addWidget(TabSheet1);
+
+    DesignPage = new TDesignPage(Settings, LayoutModified, PageControl1);
+    edLabelFileName = DesignPage->edLabelFileName;
+    plProjDesign = DesignPage->plProjDesign;
+
+    ConfigPage = new TConfigurationPage(*ODBCManager, PageControl1);
+    cbPrinterName = ConfigPage->cbPrinterName;
+    cbPrinterOrientation = ConfigPage->cbPrinterOrientation;
+    cbAskLabelCounter = ConfigPage->cbAskLabelCounter;
+    cbColor = ConfigPage->cbColor;
+    GroupBox6 = ConfigPage->GroupBox6;
+
+    // In the order of TPageIndex.
+    PageControl1->addWidget(GoodsPage);
+    PageControl1->addWidget(DesignPage);
+    PageControl1->addWidget(ConfigPage);
 }
 
 TPrintPieces TMainForm::PrintPieces() {
@@ -246,103 +255,34 @@ TPrintPieces TMainForm::PrintPieces() {
     p.PrinterBoxText = [this] { return cbPrinterName->currentText(); };
     p.OrientationText = [this] { return cbPrinterOrientation->currentText(); };
     p.FrameColor = [this] { return ColorFromValue(cbColor->Selected()); };
-    p.SaveDesign = [this](const QString& path) { return SaveDesign(plProjDesign, path, DesignScale(Settings)); };
+    p.SaveDesign = [this](const QString& path) { return DesignPage->SaveLayoutTo(path); };
     p.Parent = this;
     return p;
 }
 
 void TMainForm::sbtnDoPrintClick() {
     ::sbtnDoPrintClick(PrintPieces());
-    // The list shows the new print dates.
-    if (Goods.tbLocalShow.Active()) {
-        Goods.tbLocalShow.Refresh();
-        GoodsPage->ListChanged();
-    }
+    // The list shows the new print dates; the view of the last print and
+    // the never printed view take the new moment into their filter.
+    if (Goods.tbLocalShow.Active()) GoodsPage->ApplyView();
 }
 
-void TMainForm::tbShowClick() {
-    ::tbShowClick(PrintPieces());
-}
-
-void TMainForm::BuildDesignPage() {
-    TabSheet2 = new QWidget(PageControl1);
-    TabSheet2->setObjectName(QStringLiteral("TabSheet2"));
-    auto* layout = new QVBoxLayout(TabSheet2);
-    auto* fileRow = new QHBoxLayout;
-    fileRow->addWidget(new QLabel(QStringLiteral("Plik:"), TabSheet2));
-    edLabelFileName = new QLineEdit(TabSheet2);
-    edLabelFileName->setObjectName(QStringLiteral("edLabelFileName"));
-    edLabelFileName->setReadOnly(true);
-    fileRow->addWidget(edLabelFileName, 1);
-    layout->addLayout(fileRow);
-    auto* scroller = new QScrollArea(TabSheet2);
-    scroller->setObjectName(QStringLiteral("sbDesign"));
-    scroller->setBackgroundRole(QPalette::Dark);
-    scroller->setAlignment(Qt::AlignCenter);
-    plProjDesign = new TDesignPanel;
-    plProjDesign->setObjectName(QStringLiteral("plProjDesign"));
-    plProjDesign->resize(MmToPixelsX(*plProjDesign, 100, DesignScale(Settings)), MmToPixelsY(*plProjDesign, 50, DesignScale(Settings)));
-    scroller->setWidget(plProjDesign);
-    // The label itself is white on the grey of the scroll area.
-    QPalette white = plProjDesign->palette();
-    white.setColor(QPalette::Window, Qt::white);
-    plProjDesign->setPalette(white);
-    plProjDesign->setBackgroundRole(QPalette::Window);
-    plProjDesign->setAutoFillBackground(true);
-    layout->addWidget(scroller, 1);
-    PageControl1->addWidget(TabSheet2);
-}
-
-void TMainForm::BuildConfigurationPage() {
-    TabSheet3 = new QWidget(PageControl1);
-    TabSheet3->setObjectName(QStringLiteral("TabSheet3"));
-    auto* layout = new QVBoxLayout(TabSheet3);
-    auto* printer = new QGroupBox(QStringLiteral(" Drukaraka "), TabSheet3);
-    printer->setObjectName(QStringLiteral("gbPrinter"));
-    QFont bold = printer->font();
-    bold.setBold(true);
-    printer->setFont(bold);
-    auto* form = new QVBoxLayout(printer);
-    const auto plain = [&](QWidget* w) {
-        QFont f = w->font();
-        f.setBold(false);
-        w->setFont(f);
-        return w;
-    };
-    form->addWidget(plain(new QLabel(QStringLiteral("Nazwa"), printer)));
-    cbPrinterName = new QComboBox(printer);
-    cbPrinterName->setObjectName(QStringLiteral("cbPrinterName"));
-    form->addWidget(plain(cbPrinterName));
-    form->addWidget(plain(new QLabel(QStringLiteral("Orientacja strony"), printer)));
-    cbPrinterOrientation = new QComboBox(printer);
-    cbPrinterOrientation->setObjectName(QStringLiteral("cbPrinterOrientation"));
-    form->addWidget(plain(cbPrinterOrientation));
-    form->addWidget(plain(new QLabel(QStringLiteral("Kolor obramowania"), printer)));
-    cbColor = new TPLColorBox(printer);
-    cbColor->setObjectName(QStringLiteral("cbColor"));
-    form->addWidget(plain(cbColor));
-    cbAskLabelCounter = new QCheckBox(QString::fromUtf8("Pytaj o ilość drukowanych etykiet"), printer);
-    cbAskLabelCounter->setObjectName(QStringLiteral("cbAskLabelCounter"));
-    form->addWidget(plain(cbAskLabelCounter));
-    printer->setMaximumWidth(520);
-    layout->addWidget(printer);
-    GroupBox6 = new TExternalDbBox(*ODBCManager, TabSheet3);
-    GroupBox6->setMaximumWidth(520);
-    layout->addWidget(GroupBox6);
-    layout->addStretch(1);
-    PageControl1->addWidget(TabSheet3);
-}
+void TMainForm::tbShowClick() { ::tbShowClick(PrintPieces()); }
 
 int TMainForm::CurrentPage() const { return PageControl1->currentIndex(); }
 
-void TMainForm::sbtnPrintClick(QToolButton* button) {
-    const int target = button->property(kTag).toInt();
-    if (target != 1 && LayoutModified) {
-        if (!ConfirmSaveLayout()) ReloadLayout();
-    }
+void TMainForm::ShowPage(TPageIndex page) {
     // Leaving the configuration page keeps what was edited on it.
-    if (PageControl1->currentIndex() == 2 && target != 2) StoreConfigurationPage();
-    PageControl1->setCurrentIndex(target);
+    if (CurrentPage() == int(TPageIndex::Configuration) && page != TPageIndex::Configuration) StoreConfigurationPage();
+    PageControl1->setCurrentIndex(int(page));
+}
+
+void TMainForm::sbtnPrintClick(QToolButton* button) {
+    const auto target = static_cast<TPageIndex>(button->property(kPage).toInt());
+    if (target != TPageIndex::Design && LayoutModified) {
+        if (!ConfirmSaveLayout()) DesignPage->ReloadLayout();
+    }
+    ShowPage(target);
     button->setChecked(true);
     HelpContext = button->property(kHelpContext).toInt();
 }
@@ -352,7 +292,7 @@ bool TMainForm::ConfirmSaveLayout() {
     if (!Prompter::current().confirmYesNo(
             QString::fromUtf8("Zmodyfikowano wygląd etykiety.\nZapisać zmiany w pliku: \"%1\"?").arg(name)))
         return false;
-    SaveLayout();
+    DesignPage->SaveLayout();
     return true;
 }
 
@@ -360,6 +300,7 @@ void TMainForm::SetLoggedIn(bool loggedIn) {
     AdminLoggedIn = loggedIn;
     const QString caption = loggedIn ? QStringLiteral("Wyloguj") : QStringLiteral("Zaloguj");
     sbtnLogin->setText(caption);
+    sbtnLogin->setAccessibleName(caption);
     Zaloguj1->setText(caption);
     for (QToolButton* b : {sbtnConfiguration, sbtnProject, sbtnChangePasswd}) b->setVisible(loggedIn);
     for (QAction* a : {Wygldetykiety1, Konfiguracja2, Zmiehaso1}) a->setVisible(loggedIn);
@@ -412,33 +353,17 @@ void TMainForm::ShowAbout() {
 
 void TMainForm::ShowHelpContents() { ::ShowHelpContents(this); }
 
-void TMainForm::FillPrinterLists() {
-    cbPrinterName->clear();
-    cbPrinterName->addItems(InstalledPrinterNames());
-    cbPrinterOrientation->clear();
-    cbPrinterOrientation->addItems({QStringLiteral("Pionowa"), QStringLiteral("Pozioma")});
-}
+void TMainForm::FillPrinterLists() { ConfigPage->FillPrinterLists(); }
 
 void TMainForm::FillConfigurationPage() {
-    edLabelFileName->setText(LayoutDisplayName(Settings.LabelFileName));
-    cbColor->SetSelected(Settings.FrameColor);
-    GroupBox6->Fill();
-    cbPrinterName->setCurrentIndex(cbPrinterName->findText(Settings.PrinterName, Qt::MatchExactly | Qt::MatchCaseSensitive));
-    cbPrinterOrientation->setCurrentIndex(0);
-    const int o = cbPrinterOrientation->findText(Settings.Orientation, Qt::MatchExactly | Qt::MatchCaseSensitive);
-    if (o >= 0) cbPrinterOrientation->setCurrentIndex(o);
-    cbAskLabelCounter->setChecked(Settings.AskLabelCount);
+    DesignPage->ShowFileName();
+    ConfigPage->Fill(Settings);
     GoodsPage->SetCheckType(Settings.CheckType);
 }
 
 void TMainForm::StoreConfigurationPage() {
-    Settings.LabelFileName = LayoutFullPath(edLabelFileName->text());
-    Settings.FrameColor = cbColor->Selected();
-    Settings.DatabaseType = GroupBox6->DefinitionName();
-    GroupBox6->StoreDatabaseFields();
-    Settings.PrinterName = cbPrinterName->currentIndex() >= 0 ? cbPrinterName->currentText() : QString();
-    Settings.Orientation = cbPrinterOrientation->currentText();
-    Settings.AskLabelCount = cbAskLabelCounter->isChecked();
+    DesignPage->StoreFileName();
+    ConfigPage->Store(Settings);
     Settings.CheckType = static_cast<std::uint8_t>(GoodsPage->CheckType());
 }
 

@@ -2,11 +2,10 @@
 #include "goodssession.h"
 #include "settings.h"
 
-#include <memory>
-
 #include <QMainWindow>
 #include <QStringList>
 #include <functional>
+#include <memory>
 
 class QAction;
 class QButtonGroup;
@@ -18,20 +17,24 @@ class QMenu;
 class QStackedWidget;
 class QToolButton;
 class QWidget;
-class TExternalDbBox;
-class TPLColorBox;
+class TConfigurationPage;
+class TDesignPage;
 class TDesignPanel;
-class TGoodsPage;
-struct TUnitSymbols;
 class TExternalDatabase;
-class TProgressForm;
-class TPreparePrintingForm;
-struct TPrintPieces;
+class TExternalDbBox;
+class TGoodsPage;
 class TODBCManager;
+class TPLColorBox;
+class TPreparePrintingForm;
+class TProgressForm;
+struct TPrintPieces;
 
-// The main window: the hub that owns the settings and the long-lived objects,
-// with the menu bar panel on the left and three pages (prints, label design,
-// configuration) whose tabs are hidden.
+// The pages of the main window, by their index in PageControl1.
+enum class TPageIndex : int { Prints = 0, Design = 1, Configuration = 2 };
+
+// The main window: the hub that owns the settings, the goods session and the
+// long-lived objects, with the menu bar panel on the left and three pages
+// (prints, label design, configuration) whose tabs are hidden.
 class TMainForm : public QMainWindow {
     Q_OBJECT
 public:
@@ -69,7 +72,9 @@ public:
     void sbtnDoPrintClick();
     void tbShowClick();
 
-    // Configuration page, printer half.
+    // Configuration page: filled once at start, stored whenever it is left
+    // and at close (the file name box of the design page and the check type
+    // of "Zaznacz" go with it).
     void FillPrinterLists();
     void FillConfigurationPage();
     void StoreConfigurationPage();
@@ -87,10 +92,9 @@ public:
     QToolButton* sbtnConfiguration;
     QToolButton* sbtnChangePasswd;
     QStackedWidget* PageControl1;
-    QWidget* TabSheet1;
-    TGoodsPage* GoodsPage;  // the whole content of TabSheet1
-    QWidget* TabSheet2;
-    QWidget* TabSheet3;
+    TGoodsPage* GoodsPage;          // TabSheet1
+    TDesignPage* DesignPage;        // TabSheet2
+    TConfigurationPage* ConfigPage; // TabSheet3
 
     // Menus.
     QMenu* Plik1;
@@ -106,14 +110,14 @@ public:
     QAction* Tematypomocy1;
     QAction* Oprogramie1;
 
-    // Configuration page and the design page's file name box.
+    // The pages' controls that the window's commands use.
     QComboBox* cbPrinterName;
     QComboBox* cbPrinterOrientation;
     QCheckBox* cbAskLabelCounter;
-    QLineEdit* edLabelFileName;
     TPLColorBox* cbColor;
-    TDesignPanel* plProjDesign;
     TExternalDbBox* GroupBox6;
+    QLineEdit* edLabelFileName;
+    TDesignPanel* plProjDesign;
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -122,20 +126,14 @@ protected:
 private:
     void BuildMenuBar();
     void BuildMenuPanel();
-    void BuildPrintsPage();
-    void BuildDesignPage();
-    void BuildConfigurationPage();
+    void BuildPages();
     void SetLoggedIn(bool loggedIn);
-    // The designer's Save command: writes the layout file named by the settings.
-    bool SaveLayout();
-    // Loads the layout file named by the settings into the design panel.
-    bool ReloadLayout();
+    void ShowPage(TPageIndex page);
     TPrintPieces PrintPieces();
-    void DesignObjectSelected(class TdcComponent* object);
     void FormCloseQuery();
     void FormClose();
 
     QButtonGroup* PageButtons = nullptr;
-    int HelpContext = 6;
+    int HelpContext = 0;
     bool ShownOnce = false;
 };

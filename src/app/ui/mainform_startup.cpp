@@ -2,8 +2,7 @@
 // the initialisation that follows once the window is on screen.
 #include "mainform.h"
 
-#include "datafolder.h"
-#include "designio.h"
+#include "designpage.h"
 #include "externalstartup.h"
 #include "goodspage.h"
 #include "odbcmanager.h"
@@ -14,7 +13,7 @@ void TMainForm::LoadingStep() {
     StartupErrors.clear();
     Loading = true;
     if (Settings.LoadFromFile(SettingsFilePath())) {
-        if (!ReloadLayout())
+        if (!DesignPage->ReloadLayout())
             StartupErrors << QString::fromUtf8("błąd podczas odczytu pliku wyglądu etykiety: \"%1\".")
                                  .arg(Settings.LabelFileName);
     } else {
@@ -33,31 +32,8 @@ void TMainForm::DeferredInit() {
     FillConfigurationPage();
     if (StartupErrors.isEmpty()) return;
     QString text = StartupErrors.size() == 1
-                       ? QString::fromUtf8("Wystapił błąd podczas inicjalizacji programu:")
-                       : QString::fromUtf8("Wystąpiły błędy podczas inizjalizacji programu:");
+                       ? QString::fromUtf8("Wystapił błąd podczas inicjalizacji programu:")    // sic
+                       : QString::fromUtf8("Wystąpiły błędy podczas inizjalizacji programu:");  // sic
     for (const QString& e : StartupErrors) text += QStringLiteral("\n-") + e;
     Prompter::current().error(text);
-}
-
-bool TMainForm::SaveLayout() {
-    if (!SaveDesign(plProjDesign, Settings.LabelFileName, DesignScale(Settings))) {
-        Prompter::current().error(
-            QString::fromUtf8("Wystąpił błąd podczas zapisu pliku: \"%1\".").arg(Settings.LabelFileName));
-        return false;
-    }
-    LayoutModified = false;
-    return true;
-}
-
-bool TMainForm::ReloadLayout() {
-    TDesignHooks hooks;
-    hooks.OnSelect = [this](TdcComponent* object) { DesignObjectSelected(object); };
-    hooks.OnChange = [this](TdcComponent*) { LayoutModified = true; };
-    return LoadDesign(plProjDesign, Settings.LabelFileName, DesignScale(Settings), hooks);
-}
-
-void TMainForm::DesignObjectSelected(TdcComponent* object) {
-    // One object at a time carries the handles.
-    for (TdcComponent* other : DesignObjects(plProjDesign))
-        if (other != object && other->Select()) other->SetSelect(false);
 }

@@ -1,5 +1,6 @@
 #pragma once
 #include "dbcontrols.h"
+#include "helpcontexts.h"
 
 #include <QDialog>
 
@@ -49,7 +50,7 @@ public:
     QPushButton* btnOk = nullptr;
     QPushButton* btnCancel = nullptr;
 
-    static constexpr int kHelpContext = 4;
+    static constexpr int kHelpContext = HelpContext::DatabaseDialog;
 
 signals:
     void cbMSSQLServerDropDown();
