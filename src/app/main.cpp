@@ -19,7 +19,7 @@ int main(int argc, char** argv) {
     TWidgetPrompter prompter;
     Prompter::install(&prompter);
     TMainForm mainForm;
-    prompter.setParent(&mainForm);
+    prompter.SetDialogParent(&mainForm);
     {
         TSplashScreenForm splash(&mainForm);
         splash.exec();

@@ -22,6 +22,7 @@
 #include <QPushButton>
 #include <QStackedWidget>
 #include <QToolButton>
+#include <QKeyEvent>
 #include <gtest/gtest.h>
 
 namespace {
@@ -219,6 +220,11 @@ TEST_F(MainFormTest, SplashStaysThreeSecondsThenClosesAfterLoading) {
         EXPECT_TRUE(splash.Timer1.isActive());
         EXPECT_EQ(splash.Timer1.interval(), 3000);
         EXPECT_EQ(splash.result(), 0);
+        // Escape before its time leaves it up.
+        splash.show();
+        QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+        QCoreApplication::sendEvent(&splash, &escape);
+        EXPECT_TRUE(splash.isVisible());
         splash.Timer1Timer();  // three seconds are over
         EXPECT_EQ(splash.result(), QDialog::Accepted);
         EXPECT_FALSE(form.OnLoadFinished);
@@ -393,6 +399,25 @@ TEST_F(LayoutInShellTest, DrukujPrintsTheMarkedGoodsAndTheLastPrintViewListsThem
     t.Open();
     EXPECT_EQ(t.CountWhere(ViewFilter(TViewCode::LastPrinted, form.Settings.LastPrintDate)), 60);
     t.Close();
+
+    // A second job printed while "Drukowane ostatnio" is on screen: the view
+    // follows at once to the goods of the new job.
+    form.GoodsPage->ShowView(3);
+    EXPECT_EQ(form.GoodsPage->tbLocalShow.RecordCount(), 60);
+    t.Open();
+    t.First();
+    for (int i = 0; i < 10; ++i, t.Next()) {
+        t.Edit();
+        t.FieldByName("SELECT").SetAsBoolean(true);
+        t.Post();
+    }
+    t.Close();
+    prompter.clear();
+    prompter.answerDialog([](QObject& o) { return dynamic_cast<QDialog&>(o).exec(); });
+    prompter.answer(true);
+    prompter.answerPath(home.root() + "/drugie.pdf");
+    form.GoodsPage->sbtnDoPrint->click();
+    EXPECT_EQ(form.GoodsPage->tbLocalShow.RecordCount(), 10);
 
     // The preview of the current record draws the layout on the design page.
     prompter.clear();

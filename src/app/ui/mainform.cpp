@@ -18,6 +18,8 @@
 #include "prompter.h"
 #include "refreshcommand.h"
 #include "settingskeys.h"
+#include "silentfailure.h"
+#include "views.h"
 
 #include <QAction>
 #include <QApplication>
@@ -262,9 +264,18 @@ TPrintPieces TMainForm::PrintPieces() {
 
 void TMainForm::sbtnDoPrintClick() {
     ::sbtnDoPrintClick(PrintPieces());
-    // The list shows the new print dates; the view of the last print and
-    // the never printed view take the new moment into their filter.
-    if (Goods.tbLocalShow.Active()) GoodsPage->ApplyView();
+    // The list shows the new print dates, and the view of the last print
+    // takes the new moment into its filter (marks stay as they are).
+    TTable& list = Goods.tbLocalShow;
+    if (!list.Active()) return;
+    try {
+        if (const auto view = ViewCodeFromNumber(GoodsPage->CurrentViewCode()))
+            list.SetFilter(ViewFilter(*view, Settings.LastPrintDate));
+        list.Refresh();
+    } catch (const TEngineError& e) {
+        SilentFailure(lcApp, QStringLiteral("the goods list could not be read after printing"), e);
+    }
+    GoodsPage->ListChanged();
 }
 
 void TMainForm::tbShowClick() { ::tbShowClick(PrintPieces()); }

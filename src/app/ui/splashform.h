@@ -28,6 +28,9 @@ public:
 
 protected:
     void showEvent(QShowEvent* event) override;
+    // Escape does not end the splash: it closes only when the time is up
+    // and the loading step has finished.
+    void reject() override {}
 
 private:
     TMainForm* MainForm;

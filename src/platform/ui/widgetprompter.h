@@ -8,7 +8,8 @@ class QWidget;
 class TWidgetPrompter : public Prompter {
 public:
     explicit TWidgetPrompter(QWidget* parent = nullptr) : Parent(parent) {}
-    void setParent(QWidget* parent) { Parent = parent; }
+    // The window the dialogs are modal to.
+    void SetDialogParent(QWidget* parent) { Parent = parent; }
 
     void error(const QString& text) override;
     void info(const QString& text) override;
