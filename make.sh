@@ -17,6 +17,7 @@ PACKAGES=(
   fonts-dejavu-core fonts-liberation2
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   zbar-tools poppler-utils postgresql pxlib-dev
+  qt6-translations-l10n desktop-file-utils appstream
 )
 
 install_packages() {

@@ -1,6 +1,7 @@
 #include "datafolder.h"
 #include "mainform.h"
 #include "prompter.h"
+#include "qttranslations.h"
 #include "splashform.h"
 #include "widgetprompter.h"
 
@@ -14,6 +15,7 @@ int main(int argc, char** argv) {
     app.setApplicationVersion(TMainForm::VersionText());
     app.setDesktopFileName(QStringLiteral("prandel-etykiet"));
     app.setWindowIcon(QIcon(GetProgramFolder() + QStringLiteral("icons/prandel-etykiet.svg")));
+    InstallQtTranslations(app);
     EnsureDataFolder();
 
     TWidgetPrompter prompter;

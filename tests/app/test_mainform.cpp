@@ -6,6 +6,7 @@
 #include "loginforms.h"
 #include "mainform.h"
 #include "prompter.h"
+#include "qttranslations.h"
 #include "settings.h"
 #include "splashform.h"
 #include "testsupport.h"
@@ -15,6 +16,8 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QCoreApplication>
+#include <QDialogButtonBox>
+#include <QTranslator>
 #include <QDir>
 #include <QFileInfo>
 #include <QLabel>
@@ -253,6 +256,21 @@ TEST_F(MainFormTest, FirstStartPreparesTheDataFolder) {
     EXPECT_TRUE(QFileInfo(home.path("LABELS")).isDir());
     EXPECT_EQ(splash.Label1->text(), QString::fromUtf8("Trwa ładowanie definicji baz danych..."));
     EXPECT_EQ(form.StartupErrors.size(), 0) << form.StartupErrors.join('|').toStdString();
+}
+
+// Qt's own texts speak Polish beside the program's: the standard buttons of
+// the file and colour dialogs, for one.
+TEST(QtTranslations, StandardButtonsArePolish) {
+    const QLocale before;
+    ASSERT_TRUE(InstallQtTranslations(*QCoreApplication::instance()));
+    QDialogButtonBox box(QDialogButtonBox::Ok | QDialogButtonBox::Cancel | QDialogButtonBox::Save);
+    EXPECT_EQ(box.button(QDialogButtonBox::Cancel)->text(), QStringLiteral("Anuluj"));
+    EXPECT_EQ(box.button(QDialogButtonBox::Save)->text(), QStringLiteral("Zachowaj"));
+    for (QTranslator* t : QCoreApplication::instance()->findChildren<QTranslator*>()) {
+        QCoreApplication::removeTranslator(t);
+        delete t;
+    }
+    QLocale::setDefault(before);
 }
 
 TEST_F(MainFormTest, AboutBoxNamesTheVersion) {
