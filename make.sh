@@ -5,6 +5,7 @@
 #   ./make.sh test     install what is missing, build, run every test
 #   ./make.sh build    install what is missing and build only
 #   ./make.sh bench    build and run the benchmarks
+#   ./make.sh package  build a Debian package (build-package/prandel-etykiet_*.deb)
 #
 # Environment: BUILD_DIR (default ./build), SANITIZE=ON for an ASan/UBSan build.
 set -euo pipefail
@@ -17,7 +18,7 @@ PACKAGES=(
   fonts-dejavu-core fonts-liberation2
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   zbar-tools poppler-utils postgresql pxlib-dev
-  qt6-translations-l10n desktop-file-utils appstream
+  qt6-translations-l10n desktop-file-utils appstream dpkg-dev librsvg2-bin
 )
 
 install_packages() {
@@ -63,8 +64,17 @@ case "$cmd" in
     configure_and_build ON
     for b in "$BUILD_DIR"/bench/bench_*; do [ -x "$b" ] && "$b"; done
     ;;
+  package)
+    install_packages
+    # A release build of the program alone, installed under /usr.
+    cmake -S . -B build-package -G Ninja -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX=/usr \
+          -DPRANDEL_TESTS=OFF >/dev/null
+    cmake --build build-package -j "$(nproc)"
+    (cd build-package && cpack -G DEB)
+    ls build-package/prandel-etykiet_*.deb
+    ;;
   *)
-    echo "użycie: $0 [run|test|build|bench]" >&2
+    echo "użycie: $0 [run|test|build|bench|package]" >&2
     exit 2
     ;;
 esac
