@@ -15,16 +15,6 @@ constexpr int kMaxPaintPoints = 1000;
 
 int ClampToInt(qint64 v) { return v > INT_MAX ? INT_MAX : v < INT_MIN ? INT_MIN : static_cast<int>(v); }
 
-Qt::CursorShape ShapeOf(qint16 id) {
-    switch (id) {
-    case crSizeNESW: return Qt::SizeBDiagCursor;
-    case crSizeNS: return Qt::SizeVerCursor;
-    case crSizeNWSE: return Qt::SizeFDiagCursor;
-    case crSizeWE: return Qt::SizeHorCursor;
-    default: return Qt::ArrowCursor;
-    }
-}
-
 }  // namespace
 
 // ---------------------------------------------------------------- TdcComponent
@@ -102,27 +92,11 @@ QFont TdcComponent::PaintFont() const {
     return f;
 }
 
-void TdcComponent::UpdateHandles() {
-    const int w = Width();
-    const int h = Height();
-    const int w2 = w / 2;
-    const int h2 = h / 2;
-    Handles[0] = {0, 0, 4, 4, crSizeNWSE};
-    Handles[1] = {w2 - 2, 0, w2 + 2, 4, crSizeNS};
-    Handles[2] = {w - 4, 0, w, 4, crSizeNESW};
-    Handles[3] = {w - 4, h2 - 2, w, h2 + 2, crSizeWE};
-    Handles[4] = {w - 4, h - 4, w, h, crSizeNWSE};
-    Handles[5] = {w2 - 2, h - 4, w2 + 2, h, crSizeNS};
-    Handles[6] = {0, h - 4, 4, h, crSizeNESW};
-    Handles[7] = {0, h2 - 2, 4, h2 + 2, crSizeWE};
-}
+void TdcComponent::UpdateHandles() { Handles = PlaceHandles(Width(), Height()); }
 
 int TdcComponent::HandleAt(QPoint p) const {
-    for (int i = 0; i < 8; ++i) {
-        const TSizeHandle& s = Handles[i];
-        if (s.Left <= p.x() && p.x() <= s.Right && s.Top <= p.y() && p.y() <= s.Bottom) return i;
-    }
-    return -1;
+    const std::optional<THandle> hit = HitHandle(Handles, p);
+    return hit ? HandleNumber(*hit) : -1;
 }
 
 int TdcComponent::PanelWidth() const { return parentWidget() ? parentWidget()->width() : 0; }
@@ -138,7 +112,7 @@ void TdcComponent::SetCursorId(qint16 id) {
     if (id == crDefault)
         unsetCursor();
     else
-        setCursor(ShapeOf(id));
+        setCursor(CursorShape(id));
 }
 
 void TdcComponent::GeometryMm(int& left, int& top, int& right, int& bottom) const {
@@ -264,10 +238,9 @@ void TdcComponent::mouseMoveEvent(QMouseEvent* event) {
         break;
     }
     case dsSelected: {
-        const int i = HandleAt(local);
-        if (i >= 0) {
-            SetCursorId(Handles[i].Cursor);
-            ActiveHandleIndex = i;
+        if (const std::optional<THandle> hit = HitHandle(Handles, local)) {
+            SetCursorId(HandleCursor(*hit));
+            Active = *hit;
             break;
         }
         [[fallthrough]];
@@ -279,27 +252,21 @@ void TdcComponent::mouseMoveEvent(QMouseEvent* event) {
         if (OnChange) OnChange(this);
         const int dx = p.x() - Left();
         const int dy = p.y() - Top();
-        const int h = ActiveHandleIndex;
-        int l = Left(), t = Top(), w = Width(), ht = Height();
-        if (h == 0 || h == 6 || h == 7) {
-            if (p.x() >= 0 && l + w > p.x() + 10) {
-                l = p.x();
-                w = w - dx;
-            }
+        const Qt::Edges edges = HandleEdges(Active);
+        int l = Left(), t = Top(), w = Width(), h = Height();
+        // The left edge keeps the object wider than 10 pixels, the others at
+        // least 10 pixels wide or high.
+        if ((edges & Qt::LeftEdge) && p.x() >= 0 && l + w > p.x() + 10) {
+            l = p.x();
+            w = w - dx;
         }
-        if (h == 0 || h == 1 || h == 2) {
-            if (p.y() >= 0 && ht - dy >= 10) {
-                t = p.y();
-                ht = ht - dy;
-            }
+        if ((edges & Qt::TopEdge) && p.y() >= 0 && h - dy >= 10) {
+            t = p.y();
+            h = h - dy;
         }
-        if (h == 2 || h == 3 || h == 4) {
-            if (dx >= 10 && p.x() <= PanelWidth()) w = dx;
-        }
-        if (h == 4 || h == 5 || h == 6) {
-            if (dy >= 10 && p.y() <= PanelHeight()) ht = dy;
-        }
-        setGeometry(l, t, w, ht);
+        if ((edges & Qt::RightEdge) && dx >= 10 && p.x() <= PanelWidth()) w = dx;
+        if ((edges & Qt::BottomEdge) && dy >= 10 && p.y() <= PanelHeight()) h = dy;
+        setGeometry(l, t, w, h);
         UpdateHandles();
         repaint();
         break;

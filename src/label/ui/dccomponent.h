@@ -1,10 +1,10 @@
 #pragma once
 #include "layout.h"
+#include "sizehandles.h"
 
 #include <QImage>
 #include <QPoint>
 #include <QWidget>
-#include <array>
 #include <functional>
 
 class TIniFile;
@@ -15,23 +15,6 @@ enum TDragState : quint8 {
     dsMoving = 1,
     dsResizing = 2,
     dsSelected = 3,
-};
-
-// Cursor identifiers of the size handles (0 is the default cursor).
-constexpr qint16 crDefault = 0;
-constexpr qint16 crSizeNESW = -6;
-constexpr qint16 crSizeNS = -7;
-constexpr qint16 crSizeNWSE = -8;
-constexpr qint16 crSizeWE = -9;
-
-// One of the eight size handles, in the object's client coordinates; the
-// bounds are inclusive on all four sides for the hit test.
-struct TSizeHandle {
-    int Left = 0;
-    int Top = 0;
-    int Right = 0;
-    int Bottom = 0;
-    qint16 Cursor = crDefault;
 };
 
 // A label object on the design panel: a child widget without a background of
@@ -90,12 +73,13 @@ public:
     // The font as painted: the design size limited to what a renderer can take.
     QFont PaintFont() const;
 
-    const TSizeHandle& Handle(int index) const { return Handles.at(index); }
-    int ActiveHandle() const { return ActiveHandleIndex; }
+    // Handles by their number in the hit order (THandle).
+    const TSizeHandle& Handle(int number) const { return Handles.at(static_cast<size_t>(number)); }
+    int ActiveHandle() const { return HandleNumber(Active); }
     QPoint GrabPoint() const { return Grab; }
     bool IgnoreNextPress() const { return IgnorePress; }
     qint16 CursorId() const { return CursorValue; }
-    // Index of the first handle that holds `p`, or -1.
+    // Number of the first handle that holds `p`, or -1.
     int HandleAt(QPoint p) const;
 
     void UpdateHandles();
@@ -133,9 +117,9 @@ private:
     void Press(QMouseEvent* event);
 
     TDragState State = dsIdle;
-    std::array<TSizeHandle, 8> Handles{};
+    TSizeHandles Handles{};
     QPoint Grab;
-    int ActiveHandleIndex = 0;
+    THandle Active = THandle::TopLeft;
     bool IgnorePress = false;
     quint8 ScaleValue = 1;
     qint16 CursorValue = crDefault;
