@@ -1,6 +1,5 @@
 #include "dccomponent.h"
 
-#include "bitmap.h"
 #include "inifile.h"
 #include "units.h"
 
@@ -16,8 +15,6 @@ constexpr int kMaxPaintPoints = 1000;
 int ClampToInt(qint64 v) { return v > INT_MAX ? INT_MAX : v < INT_MIN ? INT_MIN : static_cast<int>(v); }
 
 }  // namespace
-
-// ---------------------------------------------------------------- TdcComponent
 
 TdcComponent::TdcComponent(QWidget* panel, quint8 scale) : QWidget(panel), ScaleValue(scale < 1 ? 1 : scale) {
     setMouseTracking(true);
@@ -58,30 +55,12 @@ void TdcComponent::SetTop(int v) { move(x(), v); }
 void TdcComponent::SetWidth(int v) { resize(v, height()); }
 void TdcComponent::SetHeight(int v) { resize(width(), v); }
 
-void TdcComponent::SetFontName(const QString& name) {
-    FontFace = name;
-    update();
-}
-void TdcComponent::SetFontPointSize(int points) {
-    FontPoints = points;
-    update();
-}
-void TdcComponent::SetFontBold(bool on) {
-    Bold = on;
-    update();
-}
-void TdcComponent::SetFontItalic(bool on) {
-    Italic = on;
-    update();
-}
-void TdcComponent::SetFontUnderline(bool on) {
-    Underline = on;
-    update();
-}
-void TdcComponent::SetFontColor(int value) {
-    FontColorValue = value;
-    update();
-}
+void TdcComponent::SetFontName(const QString& name) { StoreAndRepaint(FontFace, name); }
+void TdcComponent::SetFontPointSize(int points) { StoreAndRepaint(FontPoints, points); }
+void TdcComponent::SetFontBold(bool on) { StoreAndRepaint(Bold, on); }
+void TdcComponent::SetFontItalic(bool on) { StoreAndRepaint(Italic, on); }
+void TdcComponent::SetFontUnderline(bool on) { StoreAndRepaint(Underline, on); }
+void TdcComponent::SetFontColor(int value) { StoreAndRepaint(FontColorValue, value); }
 
 QFont TdcComponent::PaintFont() const {
     QFont f(FontFace);
@@ -101,6 +80,8 @@ int TdcComponent::HandleAt(QPoint p) const {
 
 int TdcComponent::PanelWidth() const { return parentWidget() ? parentWidget()->width() : 0; }
 int TdcComponent::PanelHeight() const { return parentWidget() ? parentWidget()->height() : 0; }
+
+int TdcComponent::Scaled(int value) const { return ClampToInt(qint64(value) * ScaleValue); }
 
 void TdcComponent::KeepInsideParent() {
     if (Left() + Width() > PanelWidth() - 1) SetLeft(PanelWidth() - 1 - Width());
@@ -291,124 +272,4 @@ void TdcComponent::mouseReleaseEvent(QMouseEvent* event) {
         UpdateHandles();
         update();
     }
-}
-
-// -------------------------------------------------------------------- TdcLabel
-
-TdcLabel::TdcLabel(QWidget* panel, quint8 scale) : TdcComponent(panel, scale) {}
-
-void TdcLabel::SetText(const QString& text) {
-    TextValue = text;
-    update();
-}
-
-void TdcLabel::SetAlignment(quint8 alignment) {
-    AlignmentValue = alignment;
-    update();
-}
-
-int TdcLabel::FontSize() const { return FontPointSize() / Scale(); }
-
-void TdcLabel::SetFontSize(int points) { SetFontPointSize(ClampToInt(qint64(points) * Scale())); }
-
-void TdcLabel::SaveToIni(TIniFile& ini, const QString& section) const {
-    TdcComponent::SaveToIni(ini, section);
-    TLayoutObject o;
-    o.Kind = LayoutObjectKind::Label;
-    o.Type = TypeValue;
-    o.Text = TextValue;
-    o.FontName = FontName();
-    o.FontSize = FontSize();
-    o.FontBold = FontBold();
-    o.FontItalic = FontItalic();
-    o.FontUnderline = FontUnderline();
-    o.FontColor = FontColor();
-    o.Alignment = AlignmentValue;
-    WriteLabelKeys(ini, section, o);
-}
-
-void TdcLabel::LoadFromIni(const TIniFile& ini, const QString& section) {
-    TdcComponent::LoadFromIni(ini, section);
-    TLayoutObject o;
-    ReadLayoutObject(ini, section, LayoutObjectKind::Label, DesignerLayoutDefaults(), o);
-    TypeValue = o.Type;
-    TextValue = o.Text;
-    SetFontName(o.FontName);
-    SetFontSize(o.FontSize);
-    SetFontBold(o.FontBold);
-    SetFontItalic(o.FontItalic);
-    SetFontUnderline(o.FontUnderline);
-    SetFontColor(o.FontColor);
-    AlignmentValue = o.Alignment;
-    UpdateHandles();
-    update();
-}
-
-void TdcLabel::Paint(QPainter& painter) {
-    painter.setFont(PaintFont());
-    painter.setPen(ColorFromValue(FontColor()));
-    painter.setBrush(Qt::NoBrush);
-    painter.setClipRect(rect());
-    painter.drawText(rect(), static_cast<int>(AlignmentFlags(AlignmentValue)), TextValue);
-}
-
-// -------------------------------------------------------------------- TdcImage
-
-TdcImage::TdcImage(QWidget* panel, quint8 scale) : TdcComponent(panel, scale) { lower(); }
-
-void TdcImage::SetFileName(const QString& path) {
-    File = path;
-    if (!LoadLabelBitmap(path, Picture)) {
-        Error = true;
-        File.clear();
-        Picture = QImage();
-        update();
-        return;
-    }
-    if (Real) {
-        int w = Picture.width();
-        if (qint64(Left()) + w > PanelWidth()) w = PanelWidth() - Left();
-        int h = Picture.height();
-        if (qint64(Top()) + h > PanelHeight()) h = PanelHeight() - Top();
-        resize(qMax(0, w), qMax(0, h));
-    }
-    UpdateHandles();
-    update();
-    Error = false;
-}
-
-void TdcImage::SetRealSize(bool on) {
-    if (Real == on) return;
-    Real = on;
-    update();
-}
-
-void TdcImage::SaveToIni(TIniFile& ini, const QString& section) const {
-    TdcComponent::SaveToIni(ini, section);
-    TLayoutObject o;
-    o.Kind = LayoutObjectKind::Image;
-    o.FileName = File;
-    o.RealSize = Real;
-    WriteImageKeys(ini, section, o);
-}
-
-void TdcImage::LoadFromIni(const TIniFile& ini, const QString& section) {
-    TdcComponent::LoadFromIni(ini, section);
-    const QSize box = size();
-    TLayoutObject o;
-    ReadLayoutObject(ini, section, LayoutObjectKind::Image, DesignerLayoutDefaults(), o);
-    Real = o.RealSize;
-    SetFileName(o.FileName);
-    // The box in the file wins over the picture's own size.
-    resize(box);
-    UpdateHandles();
-}
-
-void TdcImage::Paint(QPainter& painter) {
-    if (Picture.isNull()) return;
-    const QRect target = Real ? QRect(0, 0, ClampToInt(qint64(Picture.width()) * Scale()),
-                                      ClampToInt(qint64(Picture.height()) * Scale()))
-                              : rect();
-    painter.setClipRect(rect());
-    painter.drawImage(target, Picture);
 }

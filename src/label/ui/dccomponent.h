@@ -2,7 +2,6 @@
 #include "layout.h"
 #include "sizehandles.h"
 
-#include <QImage>
 #include <QPoint>
 #include <QWidget>
 #include <functional>
@@ -111,6 +110,14 @@ protected:
     void ApplyGeometryMm(int left, int top, int right, int bottom);
     int PanelWidth() const;
     int PanelHeight() const;
+    // `value` × Scale, limited to the int range.
+    int Scaled(int value) const;
+    // A property setter's work: store, then repaint.
+    template <typename T>
+    void StoreAndRepaint(T& field, const T& value) {
+        field = value;
+        update();
+    }
 
 private:
     void SetCursorId(qint16 id);
@@ -139,62 +146,4 @@ private:
     TDragState StateBeforePress = dsIdle;
     QPoint GrabBeforePress;
     bool ReleaseOfDoubleClick = false;
-};
-
-// A text object: a goods field (price, name, unit price, barcode) or a fixed text.
-class TdcLabel : public TdcComponent {
-    Q_OBJECT
-public:
-    TdcLabel(QWidget* panel, quint8 scale);
-
-    const QString& Text() const { return TextValue; }
-    void SetText(const QString& text);
-    quint8 Alignment() const { return AlignmentValue; }
-    void SetAlignment(quint8 alignment);
-    quint8 AType() const { return TypeValue; }
-    void SetAType(quint8 type) { TypeValue = type; }
-    // Points at scale 1: the design size div Scale.
-    int FontSize() const;
-    void SetFontSize(int points);
-
-    void SaveToIni(TIniFile& ini, const QString& section) const override;
-    void LoadFromIni(const TIniFile& ini, const QString& section) override;
-
-protected:
-    void Paint(QPainter& painter) override;
-
-private:
-    QString TextValue;
-    quint8 AlignmentValue = taLeftJustify;
-    quint8 TypeValue = ctPrice;
-};
-
-// A picture object. Created behind every other object of the panel.
-class TdcImage : public TdcComponent {
-    Q_OBJECT
-public:
-    TdcImage(QWidget* panel, quint8 scale);
-
-    const QString& FileName() const { return File; }
-    // Loads the picture. In real-size mode the object takes the picture's pixel
-    // size, limited to the room right of and below it on the panel. A file
-    // that cannot be read sets LoadError, empties FileName and the picture and
-    // keeps the size.
-    void SetFileName(const QString& path);
-    bool RealSize() const { return Real; }
-    void SetRealSize(bool on);
-    bool LoadError() const { return Error; }
-    const QImage& Bitmap() const { return Picture; }
-
-    void SaveToIni(TIniFile& ini, const QString& section) const override;
-    void LoadFromIni(const TIniFile& ini, const QString& section) override;
-
-protected:
-    void Paint(QPainter& painter) override;
-
-private:
-    QImage Picture;
-    QString File;
-    bool Real = true;
-    bool Error = false;
 };
