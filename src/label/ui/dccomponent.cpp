@@ -1,6 +1,5 @@
 #include "dccomponent.h"
 
-#include "inifile.h"
 #include "units.h"
 
 #include <QMouseEvent>
@@ -96,32 +95,23 @@ void TdcComponent::SetCursorId(qint16 id) {
         setCursor(CursorShape(id));
 }
 
-void TdcComponent::GeometryMm(int& left, int& top, int& right, int& bottom) const {
-    left = PixelsToMmX(*this, Left(), ScaleValue);
-    top = PixelsToMmY(*this, Top(), ScaleValue);
-    right = PixelsToMmX(*this, ClampToInt(qint64(Left()) + Width()), ScaleValue);
-    bottom = PixelsToMmY(*this, ClampToInt(qint64(Top()) + Height()), ScaleValue);
+TLayoutObject TdcComponent::GeometryToLayout(LayoutObjectKind kind) const {
+    TLayoutObject o;
+    o.Kind = kind;
+    o.Left = PixelsToMmX(*this, Left(), ScaleValue);
+    o.Top = PixelsToMmY(*this, Top(), ScaleValue);
+    o.Right = PixelsToMmX(*this, ClampToInt(qint64(Left()) + Width()), ScaleValue);
+    o.Bottom = PixelsToMmY(*this, ClampToInt(qint64(Top()) + Height()), ScaleValue);
+    return o;
 }
 
-void TdcComponent::ApplyGeometryMm(int left, int top, int right, int bottom) {
-    const int l = MmToPixelsX(*this, left, ScaleValue);
-    const int t = MmToPixelsY(*this, top, ScaleValue);
+void TdcComponent::GeometryFromLayout(const TLayoutObject& o) {
+    const int l = MmToPixelsX(*this, o.Left, ScaleValue);
+    const int t = MmToPixelsY(*this, o.Top, ScaleValue);
     // A right edge left of the left edge gives an empty object, not a negative one.
-    const int w = ClampToInt(qint64(MmToPixelsX(*this, right, ScaleValue)) - l);
-    const int h = ClampToInt(qint64(MmToPixelsY(*this, bottom, ScaleValue)) - t);
+    const int w = ClampToInt(qint64(MmToPixelsX(*this, o.Right, ScaleValue)) - l);
+    const int h = ClampToInt(qint64(MmToPixelsY(*this, o.Bottom, ScaleValue)) - t);
     setGeometry(l, t, qBound(0, w, QWIDGETSIZE_MAX), qBound(0, h, QWIDGETSIZE_MAX));
-}
-
-void TdcComponent::SaveToIni(TIniFile& ini, const QString& section) const {
-    int l, t, r, b;
-    GeometryMm(l, t, r, b);
-    WriteLayoutGeometry(ini, section, l, t, r, b);
-}
-
-void TdcComponent::LoadFromIni(const TIniFile& ini, const QString& section) {
-    int l, t, r, b;
-    ReadLayoutGeometry(ini, section, l, t, r, b);
-    ApplyGeometryMm(l, t, r, b);
 }
 
 void TdcComponent::paintEvent(QPaintEvent*) {

@@ -6,7 +6,6 @@
 #include <QWidget>
 #include <functional>
 
-class TIniFile;
 class QPainter;
 
 enum TDragState : quint8 {
@@ -86,10 +85,10 @@ public:
     // and top edges are not enforced).
     void KeepInsideParent();
 
-    // One section of a layout file: the geometry in millimetres; the kinds add
-    // their own keys after it.
-    virtual void SaveToIni(TIniFile& ini, const QString& section) const;
-    virtual void LoadFromIni(const TIniFile& ini, const QString& section);
+    // The object as one object of a layout: the geometry in millimetres, then
+    // the values of its kind. Reading one back keeps the object's scale.
+    virtual TLayoutObject ToLayoutObject() const = 0;
+    virtual void FromLayoutObject(const TLayoutObject& object) = 0;
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -105,9 +104,10 @@ protected:
     void DrawSelection(QPainter& painter);
     // A left press and release inside the object.
     virtual void Click();
-    // Geometry of the object in millimetres, as written to a layout file.
-    void GeometryMm(int& left, int& top, int& right, int& bottom) const;
-    void ApplyGeometryMm(int left, int top, int right, int bottom);
+    // The geometry part of ToLayoutObject and FromLayoutObject: an object of
+    // the kind with the geometry in millimetres, and back.
+    TLayoutObject GeometryToLayout(LayoutObjectKind kind) const;
+    void GeometryFromLayout(const TLayoutObject& object);
     int PanelWidth() const;
     int PanelHeight() const;
     // `value` × Scale, limited to the int range.

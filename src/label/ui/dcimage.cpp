@@ -1,7 +1,6 @@
 #include "dcimage.h"
 
 #include "bitmap.h"
-#include "inifile.h"
 
 #include <QPainter>
 
@@ -33,20 +32,17 @@ void TdcImage::SetRealSize(bool on) {
     StoreAndRepaint(Real, on);
 }
 
-void TdcImage::SaveToIni(TIniFile& ini, const QString& section) const {
-    TdcComponent::SaveToIni(ini, section);
-    TLayoutObject o;
-    o.Kind = LayoutObjectKind::Image;
+TLayoutObject TdcImage::ToLayoutObject() const {
+    TLayoutObject o = GeometryToLayout(LayoutObjectKind::Image);
+    o.Type = ctUserBitmap;
     o.FileName = File;
     o.RealSize = Real;
-    WriteImageKeys(ini, section, o);
+    return o;
 }
 
-void TdcImage::LoadFromIni(const TIniFile& ini, const QString& section) {
-    TdcComponent::LoadFromIni(ini, section);
+void TdcImage::FromLayoutObject(const TLayoutObject& o) {
+    GeometryFromLayout(o);
     const QSize box = size();
-    TLayoutObject o;
-    ReadLayoutObject(ini, section, LayoutObjectKind::Image, DesignerLayoutDefaults(), o);
     Real = o.RealSize;
     SetFileName(o.FileName);
     // The box in the file wins over the picture's own size.

@@ -20,8 +20,10 @@ public:
     bool LoadError() const { return Error; }
     const QImage& Bitmap() const { return Picture; }
 
-    void SaveToIni(TIniFile& ini, const QString& section) const override;
-    void LoadFromIni(const TIniFile& ini, const QString& section) override;
+    // An image section: picture file and size mode. Reading loads the picture
+    // (check LoadError); the box of the section wins over the picture's size.
+    TLayoutObject ToLayoutObject() const override;
+    void FromLayoutObject(const TLayoutObject& object) override;
 
 protected:
     void Paint(QPainter& painter) override;

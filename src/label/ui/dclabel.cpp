@@ -1,7 +1,5 @@
 #include "dclabel.h"
 
-#include "inifile.h"
-
 #include <QPainter>
 
 void TdcLabel::SetText(const QString& text) { StoreAndRepaint(TextValue, text); }
@@ -12,10 +10,8 @@ int TdcLabel::FontSize() const { return FontPointSize() / Scale(); }
 
 void TdcLabel::SetFontSize(int points) { SetFontPointSize(Scaled(points)); }
 
-void TdcLabel::SaveToIni(TIniFile& ini, const QString& section) const {
-    TdcComponent::SaveToIni(ini, section);
-    TLayoutObject o;
-    o.Kind = LayoutObjectKind::Label;
+TLayoutObject TdcLabel::ToLayoutObject() const {
+    TLayoutObject o = GeometryToLayout(LayoutObjectKind::Label);
     o.Type = TypeValue;
     o.Text = TextValue;
     o.FontName = FontName();
@@ -25,13 +21,11 @@ void TdcLabel::SaveToIni(TIniFile& ini, const QString& section) const {
     o.FontUnderline = FontUnderline();
     o.FontColor = FontColor();
     o.Alignment = AlignmentValue;
-    WriteLabelKeys(ini, section, o);
+    return o;
 }
 
-void TdcLabel::LoadFromIni(const TIniFile& ini, const QString& section) {
-    TdcComponent::LoadFromIni(ini, section);
-    TLayoutObject o;
-    ReadLayoutObject(ini, section, LayoutObjectKind::Label, DesignerLayoutDefaults(), o);
+void TdcLabel::FromLayoutObject(const TLayoutObject& o) {
+    GeometryFromLayout(o);
     TypeValue = o.Type;
     TextValue = o.Text;
     SetFontName(o.FontName);

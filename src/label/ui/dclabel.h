@@ -17,8 +17,9 @@ public:
     int FontSize() const;
     void SetFontSize(int points);
 
-    void SaveToIni(TIniFile& ini, const QString& section) const override;
-    void LoadFromIni(const TIniFile& ini, const QString& section) override;
+    // A label section: kind, text, font and alignment.
+    TLayoutObject ToLayoutObject() const override;
+    void FromLayoutObject(const TLayoutObject& object) override;
 
 protected:
     void Paint(QPainter& painter) override;
