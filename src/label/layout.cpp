@@ -53,47 +53,47 @@ bool LayoutSectionKind(const QString& section, LayoutObjectKind& kind) {
     return false;
 }
 
+TLayoutDefaults DesignerLayoutDefaults() {
+    return {.PanelWidth = 100,
+            .PanelHeight = 50,
+            .Type = ctUserLabel,
+            .Text = QStringLiteral("??????"),
+            .FontName = QStringLiteral("Arial"),
+            .FontSize = 16,
+            .RealSize = true,
+            .MaxTextLength = 0};
+}
+
+TLayoutDefaults PrintLayoutDefaults() {
+    return {.PanelWidth = 0,
+            .PanelHeight = 0,
+            .Type = ctPrice,
+            .Text = QString(),
+            .FontName = QStringLiteral("Arial"),
+            .FontSize = 10,
+            .RealSize = true,
+            .MaxTextLength = 255};
+}
+
+namespace {
+
+// "LABEL"n or "IMAGE"n.
 QString LayoutSectionName(LayoutObjectKind kind, int number) {
     return (kind == LayoutObjectKind::Label ? kLabelPrefix : kImagePrefix) + QString::number(number);
 }
 
-TLayoutDefaults DesignerLayoutDefaults() {
-    TLayoutDefaults d;
-    d.PanelWidth = 100;
-    d.PanelHeight = 50;
-    d.Type = ctUserLabel;
-    d.Text = QStringLiteral("??????");
-    d.FontName = QStringLiteral("Arial");
-    d.FontSize = 16;
-    d.RealSize = true;
-    d.MaxTextLength = 0;
-    return d;
+void ReadGeometry(const TIniFile& ini, const QString& section, TLayoutObject& o) {
+    o.Left = ini.ReadInteger(section, QStringLiteral("LEFT"), 0);
+    o.Top = ini.ReadInteger(section, QStringLiteral("TOP"), 0);
+    o.Right = ini.ReadInteger(section, QStringLiteral("RIGHT"), 0);
+    o.Bottom = ini.ReadInteger(section, QStringLiteral("BOTTOM"), 0);
 }
 
-TLayoutDefaults PrintLayoutDefaults() {
-    TLayoutDefaults d;
-    d.PanelWidth = 0;
-    d.PanelHeight = 0;
-    d.Type = ctPrice;
-    d.Text = QString();
-    d.FontName = QStringLiteral("Arial");
-    d.FontSize = 10;
-    d.RealSize = true;
-    d.MaxTextLength = 255;
-    return d;
-}
-
-void ReadLayoutGeometry(const TIniFile& ini, const QString& section, int& left, int& top, int& right, int& bottom) {
-    left = ini.ReadInteger(section, QStringLiteral("LEFT"), 0);
-    top = ini.ReadInteger(section, QStringLiteral("TOP"), 0);
-    right = ini.ReadInteger(section, QStringLiteral("RIGHT"), 0);
-    bottom = ini.ReadInteger(section, QStringLiteral("BOTTOM"), 0);
-}
-
-void ReadLayoutObject(const TIniFile& ini, const QString& section, LayoutObjectKind kind,
-                      const TLayoutDefaults& defaults, TLayoutObject& o) {
+TLayoutObject ReadLayoutObject(const TIniFile& ini, const QString& section, LayoutObjectKind kind,
+                               const TLayoutDefaults& defaults) {
+    TLayoutObject o;
     o.Kind = kind;
-    ReadLayoutGeometry(ini, section, o.Left, o.Top, o.Right, o.Bottom);
+    ReadGeometry(ini, section, o);
     if (kind == LayoutObjectKind::Label) {
         o.Type = static_cast<quint8>(ini.ReadInteger(section, QStringLiteral("TYPE"), defaults.Type));
         o.Text = Cut(ini.ReadString(section, QStringLiteral("TEXT"), defaults.Text), defaults.MaxTextLength);
@@ -109,38 +109,14 @@ void ReadLayoutObject(const TIniFile& ini, const QString& section, LayoutObjectK
         o.FileName = Cut(ini.ReadString(section, QStringLiteral("FILENAME"), QString()), defaults.MaxTextLength);
         o.RealSize = ini.ReadBool(section, QStringLiteral("REALSIZE"), defaults.RealSize);
     }
+    return o;
 }
 
-TLabelLayout ReadLayout(const TIniFile& ini, const TLayoutDefaults& defaults) {
-    TLabelLayout layout;
-    layout.Width = ini.ReadInteger(kPanel, QStringLiteral("WIDTH"), defaults.PanelWidth);
-    layout.Height = ini.ReadInteger(kPanel, QStringLiteral("HEIGHT"), defaults.PanelHeight);
-    const QStringList sections = ini.ReadSections();
-    for (const QString& section : sections) {
-        LayoutObjectKind kind;
-        if (!LayoutSectionKind(section, kind)) continue;
-        TLayoutObject o;
-        ReadLayoutObject(ini, section, kind, defaults, o);
-        layout.Objects.push_back(std::move(o));
-    }
-    return layout;
-}
-
-bool LoadLayoutFile(const QString& path, const TLayoutDefaults& defaults, TLabelLayout& layout) {
-    const TIniFile ini(path);
-    if (ini.ReadFailed() || (ini.FileExisted() && QFileInfo(path).isDir())) {
-        layout = TLabelLayout{};
-        return false;
-    }
-    layout = ReadLayout(ini, defaults);
-    return true;
-}
-
-void WriteLayoutGeometry(TIniFile& ini, const QString& section, int left, int top, int right, int bottom) {
-    ini.WriteInteger(section, QStringLiteral("LEFT"), left);
-    ini.WriteInteger(section, QStringLiteral("TOP"), top);
-    ini.WriteInteger(section, QStringLiteral("RIGHT"), right);
-    ini.WriteInteger(section, QStringLiteral("BOTTOM"), bottom);
+void WriteGeometry(TIniFile& ini, const QString& section, const TLayoutObject& o) {
+    ini.WriteInteger(section, QStringLiteral("LEFT"), o.Left);
+    ini.WriteInteger(section, QStringLiteral("TOP"), o.Top);
+    ini.WriteInteger(section, QStringLiteral("RIGHT"), o.Right);
+    ini.WriteInteger(section, QStringLiteral("BOTTOM"), o.Bottom);
 }
 
 void WriteLabelKeys(TIniFile& ini, const QString& section, const TLayoutObject& o) {
@@ -162,16 +138,11 @@ void WriteImageKeys(TIniFile& ini, const QString& section, const TLayoutObject& 
 }
 
 void WriteLayoutObject(TIniFile& ini, const QString& section, const TLayoutObject& o) {
-    WriteLayoutGeometry(ini, section, o.Left, o.Top, o.Right, o.Bottom);
+    WriteGeometry(ini, section, o);
     if (o.Kind == LayoutObjectKind::Label)
         WriteLabelKeys(ini, section, o);
     else
         WriteImageKeys(ini, section, o);
-}
-
-void WriteLayoutPanel(TIniFile& ini, int width, int height) {
-    ini.WriteInteger(kPanel, QStringLiteral("WIDTH"), width);
-    ini.WriteInteger(kPanel, QStringLiteral("HEIGHT"), height);
 }
 
 void EraseLayoutSections(TIniFile& ini) {
@@ -185,13 +156,47 @@ void EraseLayoutSections(TIniFile& ini) {
     }
 }
 
-QString TLayoutNumbering::Next(LayoutObjectKind kind) {
-    return LayoutSectionName(kind, kind == LayoutObjectKind::Label ? ++Labels : ++Images);
+// Numbers labels and images separately from 1 in list order.
+class TLayoutNumbering {
+public:
+    QString Next(LayoutObjectKind kind) {
+        return LayoutSectionName(kind, kind == LayoutObjectKind::Label ? ++Labels : ++Images);
+    }
+
+private:
+    int Labels = 0;
+    int Images = 0;
+};
+
+}  // namespace
+
+TLabelLayout ReadLayout(const TIniFile& ini, const TLayoutDefaults& defaults) {
+    TLabelLayout layout;
+    layout.Width = ini.ReadInteger(kPanel, QStringLiteral("WIDTH"), defaults.PanelWidth);
+    layout.Height = ini.ReadInteger(kPanel, QStringLiteral("HEIGHT"), defaults.PanelHeight);
+    const QStringList sections = ini.ReadSections();
+    for (const QString& section : sections) {
+        LayoutObjectKind kind;
+        if (!LayoutSectionKind(section, kind)) continue;
+        layout.Objects.push_back(ReadLayoutObject(ini, section, kind, defaults));
+    }
+    return layout;
+}
+
+bool LoadLayoutFile(const QString& path, const TLayoutDefaults& defaults, TLabelLayout& layout) {
+    const TIniFile ini(path);
+    if (ini.ReadFailed() || (ini.FileExisted() && QFileInfo(path).isDir())) {
+        layout = TLabelLayout{};
+        return false;
+    }
+    layout = ReadLayout(ini, defaults);
+    return true;
 }
 
 void WriteLayout(TIniFile& ini, const TLabelLayout& layout) {
     EraseLayoutSections(ini);
-    WriteLayoutPanel(ini, layout.Width, layout.Height);
+    ini.WriteInteger(kPanel, QStringLiteral("WIDTH"), layout.Width);
+    ini.WriteInteger(kPanel, QStringLiteral("HEIGHT"), layout.Height);
     TLayoutNumbering numbering;
     for (const TLayoutObject& o : layout.Objects) WriteLayoutObject(ini, numbering.Next(o.Kind), o);
 }

@@ -51,9 +51,6 @@ enum class LayoutObjectKind { Label, Image };
 // section.
 bool LayoutSectionKind(const QString& section, LayoutObjectKind& kind);
 
-// "LABEL"n or "IMAGE"n.
-QString LayoutSectionName(LayoutObjectKind kind, int number);
-
 // One object section of a layout file, with every key it may hold. Geometry in
 // whole millimetres from the label's top-left corner.
 struct TLayoutObject {
@@ -108,39 +105,23 @@ struct TLabelLayout {
     std::vector<TLayoutObject> Objects;
 };
 
+// The layout file is read and written here only; the designer and the print
+// manager exchange TLabelLayout with it.
+//
 // Reading. Sections are taken in file order by the prefix rule above; the
-// keys of each kind are read, everything else is ignored.
-// LEFT, TOP, RIGHT and BOTTOM, each 0 when missing.
-void ReadLayoutGeometry(const TIniFile& ini, const QString& section, int& left, int& top, int& right, int& bottom);
-void ReadLayoutObject(const TIniFile& ini, const QString& section, LayoutObjectKind kind,
-                      const TLayoutDefaults& defaults, TLayoutObject& object);
+// keys of each kind are read (geometry keys default to 0), everything else is
+// ignored.
 TLabelLayout ReadLayout(const TIniFile& ini, const TLayoutDefaults& defaults);
 // Reads the file at `path`. A missing file reads as an empty layout with the
 // defaults' size; false only when the file exists but cannot be read. (The
 // print manager refuses a missing file itself.)
 bool LoadLayoutFile(const QString& path, const TLayoutDefaults& defaults, TLabelLayout& layout);
 
-// Writing, key by key in the file's order; an object section gets every key of
-// its kind.
-void WriteLayoutGeometry(TIniFile& ini, const QString& section, int left, int top, int right, int bottom);
-void WriteLabelKeys(TIniFile& ini, const QString& section, const TLayoutObject& object);
-void WriteImageKeys(TIniFile& ini, const QString& section, const TLayoutObject& object);
-void WriteLayoutObject(TIniFile& ini, const QString& section, const TLayoutObject& object);
-void WriteLayoutPanel(TIniFile& ini, int width, int height);
-// Erases LABEL1 to LABEL99 and IMAGE1 to IMAGE99 (higher numbers stay), so
-// that objects deleted since the last save do not come back.
-void EraseLayoutSections(TIniFile& ini);
-// Numbers labels and images separately from 1 in list order.
-class TLayoutNumbering {
-public:
-    QString Next(LayoutObjectKind kind);
-
-private:
-    int Labels = 0;
-    int Images = 0;
-};
-// The whole save: erase, PANEL, the objects in order. Other sections and keys
-// of the file stay as they were.
+// Writing, key by key in the file's order: erase LABEL1 to LABEL99 and IMAGE1
+// to IMAGE99 (higher numbers stay), so that objects deleted since the last
+// save do not come back; write PANEL; then the objects in order, labels and
+// images numbered separately from 1, each section with every key of its kind.
+// Other sections and keys of the file stay as they were.
 void WriteLayout(TIniFile& ini, const TLabelLayout& layout);
 // Writes `layout` into the file at `path` (created when missing); false when
 // the file cannot be read or written.

@@ -1,7 +1,5 @@
 #include "dccomponent.h"
 
-#include "bitmap.h"
-#include "inifile.h"
 #include "units.h"
 
 #include <QMouseEvent>
@@ -15,19 +13,7 @@ constexpr int kMaxPaintPoints = 1000;
 
 int ClampToInt(qint64 v) { return v > INT_MAX ? INT_MAX : v < INT_MIN ? INT_MIN : static_cast<int>(v); }
 
-Qt::CursorShape ShapeOf(qint16 id) {
-    switch (id) {
-    case crSizeNESW: return Qt::SizeBDiagCursor;
-    case crSizeNS: return Qt::SizeVerCursor;
-    case crSizeNWSE: return Qt::SizeFDiagCursor;
-    case crSizeWE: return Qt::SizeHorCursor;
-    default: return Qt::ArrowCursor;
-    }
-}
-
 }  // namespace
-
-// ---------------------------------------------------------------- TdcComponent
 
 TdcComponent::TdcComponent(QWidget* panel, quint8 scale) : QWidget(panel), ScaleValue(scale < 1 ? 1 : scale) {
     setMouseTracking(true);
@@ -68,30 +54,12 @@ void TdcComponent::SetTop(int v) { move(x(), v); }
 void TdcComponent::SetWidth(int v) { resize(v, height()); }
 void TdcComponent::SetHeight(int v) { resize(width(), v); }
 
-void TdcComponent::SetFontName(const QString& name) {
-    FontFace = name;
-    update();
-}
-void TdcComponent::SetFontPointSize(int points) {
-    FontPoints = points;
-    update();
-}
-void TdcComponent::SetFontBold(bool on) {
-    Bold = on;
-    update();
-}
-void TdcComponent::SetFontItalic(bool on) {
-    Italic = on;
-    update();
-}
-void TdcComponent::SetFontUnderline(bool on) {
-    Underline = on;
-    update();
-}
-void TdcComponent::SetFontColor(int value) {
-    FontColorValue = value;
-    update();
-}
+void TdcComponent::SetFontName(const QString& name) { StoreAndRepaint(FontFace, name); }
+void TdcComponent::SetFontPointSize(int points) { StoreAndRepaint(FontPoints, points); }
+void TdcComponent::SetFontBold(bool on) { StoreAndRepaint(Bold, on); }
+void TdcComponent::SetFontItalic(bool on) { StoreAndRepaint(Italic, on); }
+void TdcComponent::SetFontUnderline(bool on) { StoreAndRepaint(Underline, on); }
+void TdcComponent::SetFontColor(int value) { StoreAndRepaint(FontColorValue, value); }
 
 QFont TdcComponent::PaintFont() const {
     QFont f(FontFace);
@@ -102,31 +70,17 @@ QFont TdcComponent::PaintFont() const {
     return f;
 }
 
-void TdcComponent::UpdateHandles() {
-    const int w = Width();
-    const int h = Height();
-    const int w2 = w / 2;
-    const int h2 = h / 2;
-    Handles[0] = {0, 0, 4, 4, crSizeNWSE};
-    Handles[1] = {w2 - 2, 0, w2 + 2, 4, crSizeNS};
-    Handles[2] = {w - 4, 0, w, 4, crSizeNESW};
-    Handles[3] = {w - 4, h2 - 2, w, h2 + 2, crSizeWE};
-    Handles[4] = {w - 4, h - 4, w, h, crSizeNWSE};
-    Handles[5] = {w2 - 2, h - 4, w2 + 2, h, crSizeNS};
-    Handles[6] = {0, h - 4, 4, h, crSizeNESW};
-    Handles[7] = {0, h2 - 2, 4, h2 + 2, crSizeWE};
-}
+void TdcComponent::UpdateHandles() { Handles = PlaceHandles(Width(), Height()); }
 
 int TdcComponent::HandleAt(QPoint p) const {
-    for (int i = 0; i < 8; ++i) {
-        const TSizeHandle& s = Handles[i];
-        if (s.Left <= p.x() && p.x() <= s.Right && s.Top <= p.y() && p.y() <= s.Bottom) return i;
-    }
-    return -1;
+    const std::optional<THandle> hit = HitHandle(Handles, p);
+    return hit ? HandleNumber(*hit) : -1;
 }
 
 int TdcComponent::PanelWidth() const { return parentWidget() ? parentWidget()->width() : 0; }
 int TdcComponent::PanelHeight() const { return parentWidget() ? parentWidget()->height() : 0; }
+
+int TdcComponent::Scaled(int value) const { return ClampToInt(qint64(value) * ScaleValue); }
 
 void TdcComponent::KeepInsideParent() {
     if (Left() + Width() > PanelWidth() - 1) SetLeft(PanelWidth() - 1 - Width());
@@ -138,35 +92,26 @@ void TdcComponent::SetCursorId(qint16 id) {
     if (id == crDefault)
         unsetCursor();
     else
-        setCursor(ShapeOf(id));
+        setCursor(CursorShape(id));
 }
 
-void TdcComponent::GeometryMm(int& left, int& top, int& right, int& bottom) const {
-    left = PixelsToMmX(*this, Left(), ScaleValue);
-    top = PixelsToMmY(*this, Top(), ScaleValue);
-    right = PixelsToMmX(*this, ClampToInt(qint64(Left()) + Width()), ScaleValue);
-    bottom = PixelsToMmY(*this, ClampToInt(qint64(Top()) + Height()), ScaleValue);
+TLayoutObject TdcComponent::GeometryToLayout(LayoutObjectKind kind) const {
+    TLayoutObject o;
+    o.Kind = kind;
+    o.Left = PixelsToMmX(*this, Left(), ScaleValue);
+    o.Top = PixelsToMmY(*this, Top(), ScaleValue);
+    o.Right = PixelsToMmX(*this, ClampToInt(qint64(Left()) + Width()), ScaleValue);
+    o.Bottom = PixelsToMmY(*this, ClampToInt(qint64(Top()) + Height()), ScaleValue);
+    return o;
 }
 
-void TdcComponent::ApplyGeometryMm(int left, int top, int right, int bottom) {
-    const int l = MmToPixelsX(*this, left, ScaleValue);
-    const int t = MmToPixelsY(*this, top, ScaleValue);
+void TdcComponent::GeometryFromLayout(const TLayoutObject& o) {
+    const int l = MmToPixelsX(*this, o.Left, ScaleValue);
+    const int t = MmToPixelsY(*this, o.Top, ScaleValue);
     // A right edge left of the left edge gives an empty object, not a negative one.
-    const int w = ClampToInt(qint64(MmToPixelsX(*this, right, ScaleValue)) - l);
-    const int h = ClampToInt(qint64(MmToPixelsY(*this, bottom, ScaleValue)) - t);
+    const int w = ClampToInt(qint64(MmToPixelsX(*this, o.Right, ScaleValue)) - l);
+    const int h = ClampToInt(qint64(MmToPixelsY(*this, o.Bottom, ScaleValue)) - t);
     setGeometry(l, t, qBound(0, w, QWIDGETSIZE_MAX), qBound(0, h, QWIDGETSIZE_MAX));
-}
-
-void TdcComponent::SaveToIni(TIniFile& ini, const QString& section) const {
-    int l, t, r, b;
-    GeometryMm(l, t, r, b);
-    WriteLayoutGeometry(ini, section, l, t, r, b);
-}
-
-void TdcComponent::LoadFromIni(const TIniFile& ini, const QString& section) {
-    int l, t, r, b;
-    ReadLayoutGeometry(ini, section, l, t, r, b);
-    ApplyGeometryMm(l, t, r, b);
 }
 
 void TdcComponent::paintEvent(QPaintEvent*) {
@@ -264,10 +209,9 @@ void TdcComponent::mouseMoveEvent(QMouseEvent* event) {
         break;
     }
     case dsSelected: {
-        const int i = HandleAt(local);
-        if (i >= 0) {
-            SetCursorId(Handles[i].Cursor);
-            ActiveHandleIndex = i;
+        if (const std::optional<THandle> hit = HitHandle(Handles, local)) {
+            SetCursorId(HandleCursor(*hit));
+            Active = *hit;
             break;
         }
         [[fallthrough]];
@@ -279,27 +223,21 @@ void TdcComponent::mouseMoveEvent(QMouseEvent* event) {
         if (OnChange) OnChange(this);
         const int dx = p.x() - Left();
         const int dy = p.y() - Top();
-        const int h = ActiveHandleIndex;
-        int l = Left(), t = Top(), w = Width(), ht = Height();
-        if (h == 0 || h == 6 || h == 7) {
-            if (p.x() >= 0 && l + w > p.x() + 10) {
-                l = p.x();
-                w = w - dx;
-            }
+        const Qt::Edges edges = HandleEdges(Active);
+        int l = Left(), t = Top(), w = Width(), h = Height();
+        // The left edge keeps the object wider than 10 pixels, the others at
+        // least 10 pixels wide or high.
+        if ((edges & Qt::LeftEdge) && p.x() >= 0 && l + w > p.x() + 10) {
+            l = p.x();
+            w = w - dx;
         }
-        if (h == 0 || h == 1 || h == 2) {
-            if (p.y() >= 0 && ht - dy >= 10) {
-                t = p.y();
-                ht = ht - dy;
-            }
+        if ((edges & Qt::TopEdge) && p.y() >= 0 && h - dy >= 10) {
+            t = p.y();
+            h = h - dy;
         }
-        if (h == 2 || h == 3 || h == 4) {
-            if (dx >= 10 && p.x() <= PanelWidth()) w = dx;
-        }
-        if (h == 4 || h == 5 || h == 6) {
-            if (dy >= 10 && p.y() <= PanelHeight()) ht = dy;
-        }
-        setGeometry(l, t, w, ht);
+        if ((edges & Qt::RightEdge) && dx >= 10 && p.x() <= PanelWidth()) w = dx;
+        if ((edges & Qt::BottomEdge) && dy >= 10 && p.y() <= PanelHeight()) h = dy;
+        setGeometry(l, t, w, h);
         UpdateHandles();
         repaint();
         break;
@@ -324,124 +262,4 @@ void TdcComponent::mouseReleaseEvent(QMouseEvent* event) {
         UpdateHandles();
         update();
     }
-}
-
-// -------------------------------------------------------------------- TdcLabel
-
-TdcLabel::TdcLabel(QWidget* panel, quint8 scale) : TdcComponent(panel, scale) {}
-
-void TdcLabel::SetText(const QString& text) {
-    TextValue = text;
-    update();
-}
-
-void TdcLabel::SetAlignment(quint8 alignment) {
-    AlignmentValue = alignment;
-    update();
-}
-
-int TdcLabel::FontSize() const { return FontPointSize() / Scale(); }
-
-void TdcLabel::SetFontSize(int points) { SetFontPointSize(ClampToInt(qint64(points) * Scale())); }
-
-void TdcLabel::SaveToIni(TIniFile& ini, const QString& section) const {
-    TdcComponent::SaveToIni(ini, section);
-    TLayoutObject o;
-    o.Kind = LayoutObjectKind::Label;
-    o.Type = TypeValue;
-    o.Text = TextValue;
-    o.FontName = FontName();
-    o.FontSize = FontSize();
-    o.FontBold = FontBold();
-    o.FontItalic = FontItalic();
-    o.FontUnderline = FontUnderline();
-    o.FontColor = FontColor();
-    o.Alignment = AlignmentValue;
-    WriteLabelKeys(ini, section, o);
-}
-
-void TdcLabel::LoadFromIni(const TIniFile& ini, const QString& section) {
-    TdcComponent::LoadFromIni(ini, section);
-    TLayoutObject o;
-    ReadLayoutObject(ini, section, LayoutObjectKind::Label, DesignerLayoutDefaults(), o);
-    TypeValue = o.Type;
-    TextValue = o.Text;
-    SetFontName(o.FontName);
-    SetFontSize(o.FontSize);
-    SetFontBold(o.FontBold);
-    SetFontItalic(o.FontItalic);
-    SetFontUnderline(o.FontUnderline);
-    SetFontColor(o.FontColor);
-    AlignmentValue = o.Alignment;
-    UpdateHandles();
-    update();
-}
-
-void TdcLabel::Paint(QPainter& painter) {
-    painter.setFont(PaintFont());
-    painter.setPen(ColorFromValue(FontColor()));
-    painter.setBrush(Qt::NoBrush);
-    painter.setClipRect(rect());
-    painter.drawText(rect(), static_cast<int>(AlignmentFlags(AlignmentValue)), TextValue);
-}
-
-// -------------------------------------------------------------------- TdcImage
-
-TdcImage::TdcImage(QWidget* panel, quint8 scale) : TdcComponent(panel, scale) { lower(); }
-
-void TdcImage::SetFileName(const QString& path) {
-    File = path;
-    if (!LoadLabelBitmap(path, Picture)) {
-        Error = true;
-        File.clear();
-        Picture = QImage();
-        update();
-        return;
-    }
-    if (Real) {
-        int w = Picture.width();
-        if (qint64(Left()) + w > PanelWidth()) w = PanelWidth() - Left();
-        int h = Picture.height();
-        if (qint64(Top()) + h > PanelHeight()) h = PanelHeight() - Top();
-        resize(qMax(0, w), qMax(0, h));
-    }
-    UpdateHandles();
-    update();
-    Error = false;
-}
-
-void TdcImage::SetRealSize(bool on) {
-    if (Real == on) return;
-    Real = on;
-    update();
-}
-
-void TdcImage::SaveToIni(TIniFile& ini, const QString& section) const {
-    TdcComponent::SaveToIni(ini, section);
-    TLayoutObject o;
-    o.Kind = LayoutObjectKind::Image;
-    o.FileName = File;
-    o.RealSize = Real;
-    WriteImageKeys(ini, section, o);
-}
-
-void TdcImage::LoadFromIni(const TIniFile& ini, const QString& section) {
-    TdcComponent::LoadFromIni(ini, section);
-    const QSize box = size();
-    TLayoutObject o;
-    ReadLayoutObject(ini, section, LayoutObjectKind::Image, DesignerLayoutDefaults(), o);
-    Real = o.RealSize;
-    SetFileName(o.FileName);
-    // The box in the file wins over the picture's own size.
-    resize(box);
-    UpdateHandles();
-}
-
-void TdcImage::Paint(QPainter& painter) {
-    if (Picture.isNull()) return;
-    const QRect target = Real ? QRect(0, 0, ClampToInt(qint64(Picture.width()) * Scale()),
-                                      ClampToInt(qint64(Picture.height()) * Scale()))
-                              : rect();
-    painter.setClipRect(rect());
-    painter.drawImage(target, Picture);
 }

@@ -1,13 +1,11 @@
 #pragma once
 #include "layout.h"
+#include "sizehandles.h"
 
-#include <QImage>
 #include <QPoint>
 #include <QWidget>
-#include <array>
 #include <functional>
 
-class TIniFile;
 class QPainter;
 
 enum TDragState : quint8 {
@@ -15,23 +13,6 @@ enum TDragState : quint8 {
     dsMoving = 1,
     dsResizing = 2,
     dsSelected = 3,
-};
-
-// Cursor identifiers of the size handles (0 is the default cursor).
-constexpr qint16 crDefault = 0;
-constexpr qint16 crSizeNESW = -6;
-constexpr qint16 crSizeNS = -7;
-constexpr qint16 crSizeNWSE = -8;
-constexpr qint16 crSizeWE = -9;
-
-// One of the eight size handles, in the object's client coordinates; the
-// bounds are inclusive on all four sides for the hit test.
-struct TSizeHandle {
-    int Left = 0;
-    int Top = 0;
-    int Right = 0;
-    int Bottom = 0;
-    qint16 Cursor = crDefault;
 };
 
 // A label object on the design panel: a child widget without a background of
@@ -90,12 +71,13 @@ public:
     // The font as painted: the design size limited to what a renderer can take.
     QFont PaintFont() const;
 
-    const TSizeHandle& Handle(int index) const { return Handles.at(index); }
-    int ActiveHandle() const { return ActiveHandleIndex; }
+    // Handles by their number in the hit order (THandle).
+    const TSizeHandle& Handle(int number) const { return Handles.at(static_cast<size_t>(number)); }
+    int ActiveHandle() const { return HandleNumber(Active); }
     QPoint GrabPoint() const { return Grab; }
     bool IgnoreNextPress() const { return IgnorePress; }
     qint16 CursorId() const { return CursorValue; }
-    // Index of the first handle that holds `p`, or -1.
+    // Number of the first handle that holds `p`, or -1.
     int HandleAt(QPoint p) const;
 
     void UpdateHandles();
@@ -103,10 +85,10 @@ public:
     // and top edges are not enforced).
     void KeepInsideParent();
 
-    // One section of a layout file: the geometry in millimetres; the kinds add
-    // their own keys after it.
-    virtual void SaveToIni(TIniFile& ini, const QString& section) const;
-    virtual void LoadFromIni(const TIniFile& ini, const QString& section);
+    // The object as one object of a layout: the geometry in millimetres, then
+    // the values of its kind. Reading one back keeps the object's scale.
+    virtual TLayoutObject ToLayoutObject() const = 0;
+    virtual void FromLayoutObject(const TLayoutObject& object) = 0;
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -122,20 +104,29 @@ protected:
     void DrawSelection(QPainter& painter);
     // A left press and release inside the object.
     virtual void Click();
-    // Geometry of the object in millimetres, as written to a layout file.
-    void GeometryMm(int& left, int& top, int& right, int& bottom) const;
-    void ApplyGeometryMm(int left, int top, int right, int bottom);
+    // The geometry part of ToLayoutObject and FromLayoutObject: an object of
+    // the kind with the geometry in millimetres, and back.
+    TLayoutObject GeometryToLayout(LayoutObjectKind kind) const;
+    void GeometryFromLayout(const TLayoutObject& object);
     int PanelWidth() const;
     int PanelHeight() const;
+    // `value` × Scale, limited to the int range.
+    int Scaled(int value) const;
+    // A property setter's work: store, then repaint.
+    template <typename T>
+    void StoreAndRepaint(T& field, const T& value) {
+        field = value;
+        update();
+    }
 
 private:
     void SetCursorId(qint16 id);
     void Press(QMouseEvent* event);
 
     TDragState State = dsIdle;
-    std::array<TSizeHandle, 8> Handles{};
+    TSizeHandles Handles{};
     QPoint Grab;
-    int ActiveHandleIndex = 0;
+    THandle Active = THandle::TopLeft;
     bool IgnorePress = false;
     quint8 ScaleValue = 1;
     qint16 CursorValue = crDefault;
@@ -155,62 +146,4 @@ private:
     TDragState StateBeforePress = dsIdle;
     QPoint GrabBeforePress;
     bool ReleaseOfDoubleClick = false;
-};
-
-// A text object: a goods field (price, name, unit price, barcode) or a fixed text.
-class TdcLabel : public TdcComponent {
-    Q_OBJECT
-public:
-    TdcLabel(QWidget* panel, quint8 scale);
-
-    const QString& Text() const { return TextValue; }
-    void SetText(const QString& text);
-    quint8 Alignment() const { return AlignmentValue; }
-    void SetAlignment(quint8 alignment);
-    quint8 AType() const { return TypeValue; }
-    void SetAType(quint8 type) { TypeValue = type; }
-    // Points at scale 1: the design size div Scale.
-    int FontSize() const;
-    void SetFontSize(int points);
-
-    void SaveToIni(TIniFile& ini, const QString& section) const override;
-    void LoadFromIni(const TIniFile& ini, const QString& section) override;
-
-protected:
-    void Paint(QPainter& painter) override;
-
-private:
-    QString TextValue;
-    quint8 AlignmentValue = taLeftJustify;
-    quint8 TypeValue = ctPrice;
-};
-
-// A picture object. Created behind every other object of the panel.
-class TdcImage : public TdcComponent {
-    Q_OBJECT
-public:
-    TdcImage(QWidget* panel, quint8 scale);
-
-    const QString& FileName() const { return File; }
-    // Loads the picture. In real-size mode the object takes the picture's pixel
-    // size, limited to the room right of and below it on the panel. A file
-    // that cannot be read sets LoadError, empties FileName and the picture and
-    // keeps the size.
-    void SetFileName(const QString& path);
-    bool RealSize() const { return Real; }
-    void SetRealSize(bool on);
-    bool LoadError() const { return Error; }
-    const QImage& Bitmap() const { return Picture; }
-
-    void SaveToIni(TIniFile& ini, const QString& section) const override;
-    void LoadFromIni(const TIniFile& ini, const QString& section) override;
-
-protected:
-    void Paint(QPainter& painter) override;
-
-private:
-    QImage Picture;
-    QString File;
-    bool Real = true;
-    bool Error = false;
 };

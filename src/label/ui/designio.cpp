@@ -1,32 +1,7 @@
 #include "designio.h"
 
-#include "inifile.h"
 #include "layout.h"
 #include "units.h"
-
-#include <QFileInfo>
-#include <QMouseEvent>
-#include <QPalette>
-
-TDesignPanel::TDesignPanel(QWidget* parent) : QWidget(parent) {
-    setObjectName(QStringLiteral("plProjDesign"));
-    QPalette pal = palette();
-    pal.setColor(QPalette::Window, Qt::white);
-    setPalette(pal);
-    setAutoFillBackground(true);
-}
-
-void TDesignPanel::mousePressEvent(QMouseEvent* event) {
-    Pressed = event->button() == Qt::LeftButton;
-    QWidget::mousePressEvent(event);
-}
-
-void TDesignPanel::mouseReleaseEvent(QMouseEvent* event) {
-    const bool click = Pressed && event->button() == Qt::LeftButton && rect().contains(event->position().toPoint());
-    Pressed = false;
-    QWidget::mouseReleaseEvent(event);
-    if (click) emit clicked();
-}
 
 QList<TdcComponent*> DesignObjects(const QWidget* panel) {
     QList<TdcComponent*> objects;
@@ -36,20 +11,45 @@ QList<TdcComponent*> DesignObjects(const QWidget* panel) {
     return objects;
 }
 
+namespace {
+
+// The panel as a layout: its size in millimetres and its objects in child order.
+TLabelLayout DesignLayout(const QWidget& panel, quint8 scale) {
+    TLabelLayout layout;
+    layout.Width = PixelsToMmX(panel, panel.width(), scale);
+    layout.Height = PixelsToMmY(panel, panel.height(), scale);
+    for (const TdcComponent* c : DesignObjects(&panel)) layout.Objects.push_back(c->ToLayoutObject());
+    return layout;
+}
+
+void ResizePanelMm(QWidget& panel, int width, int height, quint8 scale) {
+    const int w = MmToPixelsX(panel, width, scale);
+    const int h = MmToPixelsY(panel, height, scale);
+    panel.resize(qBound(0, w, QWIDGETSIZE_MAX), qBound(0, h, QWIDGETSIZE_MAX));
+}
+
+// A new object on the panel for one object of a layout; none for an image
+// whose picture cannot be read.
+TdcComponent* CreateDesignObject(QWidget* panel, const TLayoutObject& o, quint8 scale) {
+    if (o.Kind == LayoutObjectKind::Label) {
+        auto* label = new TdcLabel(panel, scale);
+        label->FromLayoutObject(o);
+        return label;
+    }
+    auto* image = new TdcImage(panel, scale);
+    image->FromLayoutObject(o);
+    if (image->LoadError()) {
+        delete image;
+        return nullptr;
+    }
+    return image;
+}
+
+}  // namespace
+
 bool SaveDesign(const QWidget* panel, const QString& path, quint8 scale) {
     if (!panel || path.isEmpty()) return false;
-    TIniFile ini(path);
-    if (ini.ReadFailed() || QFileInfo(path).isDir()) return false;
-    EraseLayoutSections(ini);
-    WriteLayoutPanel(ini, PixelsToMmX(*panel, panel->width(), scale), PixelsToMmY(*panel, panel->height(), scale));
-    TLayoutNumbering numbering;
-    for (TdcComponent* c : DesignObjects(panel)) {
-        if (qobject_cast<TdcLabel*>(c))
-            c->SaveToIni(ini, numbering.Next(LayoutObjectKind::Label));
-        else if (qobject_cast<TdcImage*>(c))
-            c->SaveToIni(ini, numbering.Next(LayoutObjectKind::Image));
-    }
-    return ini.UpdateFile();
+    return SaveLayoutFile(path, DesignLayout(*panel, scale));
 }
 
 bool LoadDesign(QWidget* panel, const QString& path, quint8 scale, const TDesignHooks& hooks) {
@@ -58,31 +58,15 @@ bool LoadDesign(QWidget* panel, const QString& path, quint8 scale, const TDesign
     for (auto it = old.rbegin(); it != old.rend(); ++it) delete *it;
 
     const TLayoutDefaults defaults = DesignerLayoutDefaults();
-    const TIniFile ini(path);
-    if (ini.ReadFailed() || (ini.FileExisted() && QFileInfo(path).isDir())) {
-        panel->resize(MmToPixelsX(*panel, defaults.PanelWidth, scale), MmToPixelsY(*panel, defaults.PanelHeight, scale));
+    TLabelLayout layout;
+    if (!LoadLayoutFile(path, defaults, layout)) {
+        ResizePanelMm(*panel, defaults.PanelWidth, defaults.PanelHeight, scale);
         return false;
     }
-    const int w = MmToPixelsX(*panel, ini.ReadInteger(QStringLiteral("PANEL"), QStringLiteral("WIDTH"), defaults.PanelWidth), scale);
-    const int h = MmToPixelsY(*panel, ini.ReadInteger(QStringLiteral("PANEL"), QStringLiteral("HEIGHT"), defaults.PanelHeight), scale);
-    panel->resize(qBound(0, w, QWIDGETSIZE_MAX), qBound(0, h, QWIDGETSIZE_MAX));
-
-    for (const QString& section : ini.ReadSections()) {
-        LayoutObjectKind kind;
-        if (!LayoutSectionKind(section, kind)) continue;
-        TdcComponent* object = nullptr;
-        if (kind == LayoutObjectKind::Label) {
-            object = new TdcLabel(panel, scale);
-            object->LoadFromIni(ini, section);
-        } else {
-            auto* image = new TdcImage(panel, scale);
-            image->LoadFromIni(ini, section);
-            if (image->LoadError()) {
-                delete image;
-                continue;
-            }
-            object = image;
-        }
+    ResizePanelMm(*panel, layout.Width, layout.Height, scale);
+    for (const TLayoutObject& o : layout.Objects) {
+        TdcComponent* object = CreateDesignObject(panel, o, scale);
+        if (!object) continue;
         object->OnSelect = hooks.OnSelect;
         object->OnChange = hooks.OnChange;
         object->OnDblClick = hooks.OnDblClick;

@@ -1,0 +1,58 @@
+#include "dcimage.h"
+
+#include "bitmap.h"
+
+#include <QPainter>
+
+TdcImage::TdcImage(QWidget* panel, quint8 scale) : TdcComponent(panel, scale) { lower(); }
+
+void TdcImage::SetFileName(const QString& path) {
+    File = path;
+    if (!LoadLabelBitmap(path, Picture)) {
+        Error = true;
+        File.clear();
+        Picture = QImage();
+        update();
+        return;
+    }
+    if (Real) {
+        int w = Picture.width();
+        if (qint64(Left()) + w > PanelWidth()) w = PanelWidth() - Left();
+        int h = Picture.height();
+        if (qint64(Top()) + h > PanelHeight()) h = PanelHeight() - Top();
+        resize(qMax(0, w), qMax(0, h));
+    }
+    UpdateHandles();
+    update();
+    Error = false;
+}
+
+void TdcImage::SetRealSize(bool on) {
+    if (Real == on) return;
+    StoreAndRepaint(Real, on);
+}
+
+TLayoutObject TdcImage::ToLayoutObject() const {
+    TLayoutObject o = GeometryToLayout(LayoutObjectKind::Image);
+    o.Type = ctUserBitmap;
+    o.FileName = File;
+    o.RealSize = Real;
+    return o;
+}
+
+void TdcImage::FromLayoutObject(const TLayoutObject& o) {
+    GeometryFromLayout(o);
+    const QSize box = size();
+    Real = o.RealSize;
+    SetFileName(o.FileName);
+    // The box in the file wins over the picture's own size.
+    resize(box);
+    UpdateHandles();
+}
+
+void TdcImage::Paint(QPainter& painter) {
+    if (Picture.isNull()) return;
+    const QRect target = Real ? QRect(0, 0, Scaled(Picture.width()), Scaled(Picture.height())) : rect();
+    painter.setClipRect(rect());
+    painter.drawImage(target, Picture);
+}

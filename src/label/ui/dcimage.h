@@ -1,0 +1,36 @@
+#pragma once
+#include "dccomponent.h"
+
+#include <QImage>
+
+// A picture object. Created behind every other object of the panel.
+class TdcImage : public TdcComponent {
+    Q_OBJECT
+public:
+    TdcImage(QWidget* panel, quint8 scale);
+
+    const QString& FileName() const { return File; }
+    // Loads the picture. In real-size mode the object takes the picture's pixel
+    // size, limited to the room right of and below it on the panel. A file
+    // that cannot be read sets LoadError, empties FileName and the picture and
+    // keeps the size.
+    void SetFileName(const QString& path);
+    bool RealSize() const { return Real; }
+    void SetRealSize(bool on);
+    bool LoadError() const { return Error; }
+    const QImage& Bitmap() const { return Picture; }
+
+    // An image section: picture file and size mode. Reading loads the picture
+    // (check LoadError); the box of the section wins over the picture's size.
+    TLayoutObject ToLayoutObject() const override;
+    void FromLayoutObject(const TLayoutObject& object) override;
+
+protected:
+    void Paint(QPainter& painter) override;
+
+private:
+    QImage Picture;
+    QString File;
+    bool Real = true;
+    bool Error = false;
+};

@@ -1,0 +1,48 @@
+#include "dclabel.h"
+
+#include <QPainter>
+
+void TdcLabel::SetText(const QString& text) { StoreAndRepaint(TextValue, text); }
+
+void TdcLabel::SetAlignment(quint8 alignment) { StoreAndRepaint(AlignmentValue, alignment); }
+
+int TdcLabel::FontSize() const { return FontPointSize() / Scale(); }
+
+void TdcLabel::SetFontSize(int points) { SetFontPointSize(Scaled(points)); }
+
+TLayoutObject TdcLabel::ToLayoutObject() const {
+    TLayoutObject o = GeometryToLayout(LayoutObjectKind::Label);
+    o.Type = TypeValue;
+    o.Text = TextValue;
+    o.FontName = FontName();
+    o.FontSize = FontSize();
+    o.FontBold = FontBold();
+    o.FontItalic = FontItalic();
+    o.FontUnderline = FontUnderline();
+    o.FontColor = FontColor();
+    o.Alignment = AlignmentValue;
+    return o;
+}
+
+void TdcLabel::FromLayoutObject(const TLayoutObject& o) {
+    GeometryFromLayout(o);
+    TypeValue = o.Type;
+    TextValue = o.Text;
+    SetFontName(o.FontName);
+    SetFontSize(o.FontSize);
+    SetFontBold(o.FontBold);
+    SetFontItalic(o.FontItalic);
+    SetFontUnderline(o.FontUnderline);
+    SetFontColor(o.FontColor);
+    AlignmentValue = o.Alignment;
+    UpdateHandles();
+    update();
+}
+
+void TdcLabel::Paint(QPainter& painter) {
+    painter.setFont(PaintFont());
+    painter.setPen(ColorFromValue(FontColor()));
+    painter.setBrush(Qt::NoBrush);
+    painter.setClipRect(rect());
+    painter.drawText(rect(), static_cast<int>(AlignmentFlags(AlignmentValue)), TextValue);
+}
