@@ -1,6 +1,8 @@
 #include "codepage.h"
+#include "ssrpresponder.h"
 #include "testsupport.h"
 
+#include <QEventLoop>
 #include <QProcess>
 #include <gtest/gtest.h>
 
@@ -18,7 +20,12 @@ CliResult Cli(const QString& dataDir, const QStringList& args) {
     env.insert("XDG_RUNTIME_DIR", dataDir);
     p.setProcessEnvironment(env);
     p.start(QStringLiteral(PRANDEL_CLI_PATH), QStringList{"--data-dir", dataDir} + args);
-    EXPECT_TRUE(p.waitForFinished(60000));
+    // Events go on meanwhile, so that stand-ins in this process can answer it.
+    QEventLoop loop;
+    QObject::connect(&p, &QProcess::finished, &loop, &QEventLoop::quit);
+    QTimer::singleShot(60000, &loop, &QEventLoop::quit);
+    if (p.state() != QProcess::NotRunning) loop.exec();
+    EXPECT_EQ(p.state(), QProcess::NotRunning);
     return {p.exitCode(), QString::fromUtf8(p.readAllStandardOutput()), QString::fromUtf8(p.readAllStandardError())};
 }
 
@@ -67,6 +74,32 @@ TEST(UpdateCli, FailuresGiveTheMessageAndAnExitCode) {
     r = Cli(home.dataFolder(), {"update", "--definition", "Brak"});
     EXPECT_EQ(r.Code, 1);
     EXPECT_EQ(r.Err.trimmed(), QStringLiteral("Błąd podczas łączenia z zewnętrzną bazą danych."));
+}
+
+// The scan without a window: one instance a line, in order of arrival;
+// nothing found is no failure.
+TEST(SqlServersCli, PrintsWhatAnswersInOrderOfArrival) {
+    TempDataHome home;
+    TSsrpResponder later(SsrpAnswer(SsrpRecord("BIURO", "MSSQLSERVER")), 200);
+    TSsrpResponder first(SsrpAnswer(SsrpRecord("KASA", "SKLEP") + SsrpRecord("KASA", "SQLEXPRESS")));
+    TSsrpResponder silent{QByteArray()};
+    struct Case {
+        QStringList Targets;
+        QStringList Args;
+        int Code;
+        QString Out;
+    };
+    const Case cases[] = {
+        {{later.Target(), first.Target()}, {"--wait", "800"}, 0, "KASA\\SKLEP\nKASA\\SQLEXPRESS\nBIURO\n"},
+        {{silent.Target()}, {"--wait", "200"}, 0, ""},
+        {{silent.Target()}, {"--wait", "-5"}, 2, ""},
+    };
+    for (const Case& c : cases) {
+        const TSsrpTargetsScope targets(c.Targets);
+        const auto r = Cli(home.dataFolder(), QStringList{"sql-servers"} + c.Args);
+        EXPECT_EQ(r.Code, c.Code) << r.Err.toStdString();
+        EXPECT_EQ(r.Out, c.Out);
+    }
 }
 
 }  // namespace
