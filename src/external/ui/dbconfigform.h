@@ -31,6 +31,8 @@ public:
     void SpeedButton1Click();
     void edPathChange();
     void cbMSSQLServerChange();
+    void cbMSSQLServerDropDown();
+    void cbMSSQLDatabaseDropDown();
 
     QLabel* Label1 = nullptr;
     QComboBox* cbDBType = nullptr;
@@ -50,10 +52,6 @@ public:
     QPushButton* btnCancel = nullptr;
 
     static constexpr int kHelpContext = 4;
-
-signals:
-    void cbMSSQLServerDropDown();
-    void cbMSSQLDatabaseDropDown();
 
 protected:
     void showEvent(QShowEvent* event) override;
