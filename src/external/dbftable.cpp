@@ -9,6 +9,7 @@
 namespace {
 
 constexpr int kMaxMemo = 1 << 20;  // longer memo values are cut
+constexpr std::size_t kReadAhead = 64 * 1024;  // bytes of records read at once
 
 std::uint16_t Le16(const std::uint8_t* p) { return static_cast<std::uint16_t>(p[0] | (p[1] << 8)); }
 std::uint32_t Le32(const std::uint8_t* p) {
@@ -35,6 +36,7 @@ public:
     TFileBytes Table;
     TFileBytes Memo;
     TMemoStyle Style = TMemoStyle::None;
+    std::uint64_t MemoBlockSize = 512;
     bool VisualFox = false;
     std::size_t HeaderSize = 0;
     std::size_t RecordSize = 0;
@@ -44,7 +46,15 @@ public:
     bool NextAt(TExtPosition& at, std::vector<QVariant>& row) const override {
         std::int64_t& Pos = at.Major;
         while (Pos >= 0 && Pos < Records) {
-            const std::uint8_t* rec = Table.Data() + HeaderSize + static_cast<std::size_t>(Pos) * RecordSize;
+            const auto left = static_cast<std::uint64_t>(Records - Pos);
+            const std::size_t ahead = std::min<std::uint64_t>(left, std::max<std::size_t>(1, kReadAhead / RecordSize)) * RecordSize;
+            const std::uint8_t* rec =
+                Table.View(at.Window, HeaderSize + static_cast<std::uint64_t>(Pos) * RecordSize, RecordSize, ahead);
+            if (!rec) {
+                // The records the file held at opening are no longer there.
+                at.Cut = true;
+                return false;
+            }
             ++Pos;
             if (rec[0] == '*') continue;  // deleted
             row.assign(FieldList.size(), QVariant());
@@ -143,43 +153,46 @@ public:
             if (!ok) return {};
         }
         if (block == 0) return {};
-        const std::uint8_t* m = Memo.Data();
         const std::uint64_t size = Memo.Size();
         const bool text = f.Code == 'M';
         if (Style == TMemoStyle::Fox) {
-            if (size < 8) return {};
-            std::uint64_t blockSize = (static_cast<std::uint64_t>(m[6]) << 8) | m[7];
-            if (blockSize == 0) blockSize = 1;
-            const std::uint64_t at = block * blockSize;
+            const std::uint64_t at = block * MemoBlockSize;
             if (at > size || size - at < 8) return {};
-            std::uint64_t len = Be32(m + at + 4);
+            const QByteArray head = Memo.ReadExact(at, 8);
+            if (head.isNull()) return {};
+            std::uint64_t len = Be32(reinterpret_cast<const std::uint8_t*>(head.constData()) + 4);
             len = std::min<std::uint64_t>({len, size - at - 8, kMaxMemo});
-            return MemoResult(m + at + 8, static_cast<int>(len), text);
+            return MemoResult(Memo.ReadExact(at + 8, len), text);
         }
-        std::uint64_t blockSize = 512;
-        if (Style == TMemoStyle::DBase4 && size >= 22) {
-            const std::uint16_t b = Le16(m + 20);
-            if (b >= 64) blockSize = b;
-        }
-        const std::uint64_t at = block * blockSize;
+        const std::uint64_t at = block * MemoBlockSize;
         if (at >= size) return {};
-        if (Style == TMemoStyle::DBase4 && size - at >= 8 && m[at] == 0xFF && m[at + 1] == 0xFF) {
-            std::uint64_t len = Le32(m + at + 4);
-            len = len >= 8 ? len - 8 : 0;
-            len = std::min<std::uint64_t>({len, size - at - 8, kMaxMemo});
-            return MemoResult(m + at + 8, static_cast<int>(len), text);
+        if (Style == TMemoStyle::DBase4 && size - at >= 8) {
+            const QByteArray head = Memo.ReadExact(at, 8);
+            const auto* h = reinterpret_cast<const std::uint8_t*>(head.constData());
+            if (!head.isNull() && h[0] == 0xFF && h[1] == 0xFF) {
+                std::uint64_t len = Le32(h + 4);
+                len = len >= 8 ? len - 8 : 0;
+                len = std::min<std::uint64_t>({len, size - at - 8, kMaxMemo});
+                return MemoResult(Memo.ReadExact(at + 8, len), text);
+            }
         }
-        // dBase III: the text runs to the end-of-file mark.
+        // dBase III: the text runs to the end-of-file mark, read piece by piece.
         const std::uint64_t limit = std::min<std::uint64_t>(size - at, kMaxMemo);
-        std::uint64_t len = 0;
-        while (len < limit && m[at + len] != 0x1A) ++len;
-        return MemoResult(m + at, static_cast<int>(len), text);
+        QByteArray value;
+        while (static_cast<std::uint64_t>(value.size()) < limit) {
+            const QByteArray piece = Memo.Read(at + value.size(), std::min<std::uint64_t>(4096, limit - value.size()));
+            if (piece.isEmpty()) break;
+            const qsizetype end = piece.indexOf('\x1A');
+            value += end < 0 ? piece : piece.left(end);
+            if (end >= 0) break;
+        }
+        return MemoResult(value, text);
     }
 
-    QVariant MemoResult(const std::uint8_t* p, int len, bool text) const {
-        if (len <= 0) return {};
-        if (text) return DecodeTableText(reinterpret_cast<const char*>(p), len, Page);
-        return QByteArray(reinterpret_cast<const char*>(p), len);
+    QVariant MemoResult(const QByteArray& bytes, bool text) const {
+        if (bytes.isEmpty()) return {};
+        if (text) return DecodeTableText(bytes.constData(), static_cast<int>(bytes.size()), Page);
+        return bytes;
     }
 };
 
@@ -200,9 +213,12 @@ TExtKind KindOf(char code, int decimals, bool visualFox) {
 }  // namespace
 
 std::unique_ptr<TExtTable> ReadDbfTable(TFileBytes table, TFileBytes memo, QString& error) {
-    const std::uint8_t* d = table.Data();
-    const std::size_t size = table.Size();
-    if (size < 32) {
+    const std::uint64_t size = table.Size();
+    // The header is at most 64 KiB (its size is a 16-bit number).
+    const QByteArray head = table.Read(0, 0x10000);
+    const auto* d = reinterpret_cast<const std::uint8_t*>(head.constData());
+    const auto have = static_cast<std::size_t>(head.size());
+    if (have < 32) {
         error = QStringLiteral("Plik tabeli dBase jest za krótki.");
         return nullptr;
     }
@@ -228,7 +244,7 @@ std::unique_ptr<TExtTable> ReadDbfTable(TFileBytes table, TFileBytes memo, QStri
     case 0x64: case 0x87: case 0x6A: t->Page = TExtCodePage::Cp852; break;
     default: t->Page = TExtCodePage::Win1250; break;
     }
-    if (t->HeaderSize < 33 || t->HeaderSize > size || t->RecordSize < 1) {
+    if (t->HeaderSize < 33 || t->HeaderSize > have || t->RecordSize < 1) {
         error = QStringLiteral("Nagłówek tabeli dBase jest uszkodzony.");
         return nullptr;
     }
@@ -266,5 +282,17 @@ std::unique_ptr<TExtTable> ReadDbfTable(TFileBytes table, TFileBytes memo, QStri
     t->Records = static_cast<std::int64_t>(std::min<std::uint64_t>(declared, fit));
     t->Table = std::move(table);
     t->Memo = std::move(memo);
+    // The memo file's block size, from its header.
+    if (t->Style == TMemoStyle::Fox) {
+        const QByteArray m = t->Memo.ReadExact(0, 8);
+        if (m.isNull()) t->Style = TMemoStyle::None;
+        else t->MemoBlockSize = std::max<std::uint64_t>(1, (static_cast<std::uint64_t>(static_cast<std::uint8_t>(m[6])) << 8) | static_cast<std::uint8_t>(m[7]));
+    } else if (t->Style == TMemoStyle::DBase4) {
+        const QByteArray m = t->Memo.ReadExact(0, 22);
+        if (!m.isNull()) {
+            const std::uint16_t b = Le16(reinterpret_cast<const std::uint8_t*>(m.constData()) + 20);
+            if (b >= 64) t->MemoBlockSize = b;
+        }
+    }
     return t;
 }

@@ -1,7 +1,9 @@
 #include "externaldb.h"
 
 #include "externaltable.h"
+#include "folderquery.h"
 #include "foldervtab.h"
+#include "odbcconnect.h"
 
 #include <QDate>
 #include <QDateTime>
@@ -54,48 +56,8 @@ QString ExternalValueText(const QVariant& value) {
 
 QStringList QueryTableNames(const QString& sql) {
     QStringList names;
-    auto add = [&](const QString& n) {
-        if (n.isEmpty()) return;
-        for (const QString& have : names)
-            if (have.compare(n, Qt::CaseInsensitive) == 0) return;
-        names << n;
-    };
-    const qsizetype n = sql.size();
-    for (qsizetype i = 0; i < n;) {
-        const QChar c = sql[i];
-        if (c == u'\'') {  // a text literal is no name
-            ++i;
-            while (i < n) {
-                if (sql[i] == u'\'') {
-                    if (i + 1 < n && sql[i + 1] == u'\'') { i += 2; continue; }
-                    ++i;
-                    break;
-                }
-                ++i;
-            }
-        } else if (c == u'"' || c == u'[' || c == u'`') {
-            const QChar close = c == u'[' ? u']' : c;
-            QString name;
-            ++i;
-            while (i < n) {
-                if (sql[i] == close) {
-                    if (close == u'"' && i + 1 < n && sql[i + 1] == u'"') { name += u'"'; i += 2; continue; }
-                    ++i;
-                    break;
-                }
-                name += sql[i++];
-            }
-            add(name);
-        } else if (c.isLetter() || c == u'_') {
-            const qsizetype start = i;
-            while (i < n && (sql[i].isLetterOrNumber() || sql[i] == u'_' || sql[i] == u'$')) ++i;
-            add(sql.mid(start, i - start));
-        } else if (c == u'-' && i + 1 < n && sql[i + 1] == u'-') {
-            while (i < n && sql[i] != u'\n') ++i;
-        } else {
-            ++i;
-        }
-    }
+    for (const TQueryTable& t : QueryTables(sql))
+        if (!names.contains(t.Name, Qt::CaseInsensitive)) names << t.Name;
     return names;
 }
 
@@ -155,9 +117,7 @@ void TExternalDatabase::Connect() {
         if (folder) {
             db.setDatabaseName(QStringLiteral(":memory:"));
         } else {
-            db.setDatabaseName(Name);
-            db.setUserName(User);
-            if (HasPassword) db.setPassword(Password);
+            SetOdbcDataSource(db, Name, User, HasPassword ? std::optional<QString>(Password) : std::nullopt);
             // Read-only, as the update never writes there.
             db.setConnectOptions(QStringLiteral("SQL_ATTR_ACCESS_MODE=SQL_MODE_READ_ONLY"));
         }
@@ -172,23 +132,28 @@ void TExternalDatabase::Connect() {
 
 QSqlQuery TExternalDatabase::Open(const QString& sql) {
     if (!IsConnected) throw TExternalError(QStringLiteral("Brak połączenia z zewnętrzną bazą danych."));
-    if (DbType == 1 || DbType == 3) LoadTablesOf(sql);
+    const QString text = DbType == 1 || DbType == 3 ? LoadTablesOf(sql) : sql;
     QSqlDatabase db = QSqlDatabase::database(Connection, false);
     QSqlQuery q(db);
     q.setForwardOnly(true);
     // Decimal columns as numbers, so that they read as the folder tables do.
     q.setNumericalPrecisionPolicy(QSql::LowPrecisionDouble);
-    if (!q.exec(sql)) throw TExternalError(q.lastError().text());
+    if (!q.exec(text)) throw TExternalError(q.lastError().text());
     return q;
 }
 
-void TExternalDatabase::LoadTablesOf(const QString& sql) {
+QString TExternalDatabase::LoadTablesOf(const QString& sql) {
     const QDir dir(Name);
     const QStringList files = dir.entryList(QDir::Files | QDir::Readable);
     // The type's own files first when a folder holds both kinds.
     const QString own = DbType == 1 ? QStringLiteral("db") : QStringLiteral("dbf");
-    for (const QString& name : QueryTableNames(sql)) {
-        if (Loaded->SqlNames.contains(name.toLower())) continue;
+    std::vector<TQueryTable> found;
+    for (const TQueryTable& table : QueryTables(sql)) {
+        const QString& name = table.Name;
+        if (Loaded->SqlNames.contains(name.toLower())) {
+            found.push_back(table);
+            continue;
+        }
         QString match;
         for (const QString& f : files) {
             const QFileInfo info(f);
@@ -199,9 +164,11 @@ void TExternalDatabase::LoadTablesOf(const QString& sql) {
             if (match.isEmpty() || full || info.suffix().compare(own, Qt::CaseInsensitive) == 0) match = f;
             if (full) break;
         }
-        if (match.isEmpty()) continue;  // a column or a word of the query
+        if (match.isEmpty()) continue;  // no such file: SQLite names what is missing
         LoadTable(name, dir.filePath(match));
+        found.push_back(table);
     }
+    return QuoteQueryTables(sql, found);
 }
 
 void TExternalDatabase::LoadTable(const QString& sqlName, const QString& path) {

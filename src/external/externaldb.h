@@ -44,16 +44,17 @@ public:
     bool Connected() const { return IsConnected; }
 
     // Runs a query and gives it positioned before its first row. The folder
-    // engine first reads the tables the query names (a table name matches a
-    // file name without regard to case, with or without its extension).
-    // Throws TExternalError on failure.
+    // engine first reads the tables the query names after FROM and JOIN (a
+    // table name matches a file name without regard to case, with or without
+    // its extension, bare or quoted). Throws TExternalError on failure.
     QSqlQuery Open(const QString& sql);
 
     // Tables read by the folder engine so far, for tests.
     int TablesRead() const { return TablesLoaded; }
 
 private:
-    void LoadTablesOf(const QString& sql);
+    // Reads the query's tables; the query as SQLite is to run it.
+    QString LoadTablesOf(const QString& sql);
     void LoadTable(const QString& sqlName, const QString& path);
 
     int DbType = 0;
@@ -68,6 +69,6 @@ private:
     std::unique_ptr<TLoaded> Loaded;
 };
 
-// The table names a query mentions that may be table files: bare names and
-// names in double quotes, in order, each once (case ignored).
+// The tables a folder query names after FROM and JOIN, in order, each once
+// (case ignored).
 QStringList QueryTableNames(const QString& sql);

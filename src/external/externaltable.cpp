@@ -5,9 +5,16 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <algorithm>
 #include <array>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
 #include <iconv.h>
+#include <limits>
 #include <mutex>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -64,39 +71,78 @@ QString DecodeTableText(const char* data, int size, TExtCodePage codePage) {
 }
 
 bool TFileBytes::Load(const QString& path, QString& error) {
-    auto file = std::make_shared<QFile>(path);
-    if (!file->open(QIODevice::ReadOnly)) {
+    Handle.reset();
+    Owned.clear();
+    Length = 0;
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
+    struct stat st {};
+    if (fd < 0 || ::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        if (fd >= 0) ::close(fd);
         error = QStringLiteral("Nie można otworzyć pliku %1.").arg(QDir::toNativeSeparators(path));
         return false;
     }
-    const qint64 size = file->size();
-    Holder.reset();
-    Owned.clear();
-    Begin = nullptr;
-    Length = 0;
-    if (size == 0) return true;
-    // Mapped, so a large table is paged in as it is read rather than copied.
-    if (uchar* p = file->map(0, size)) {
-        Begin = p;
-        Length = static_cast<std::size_t>(size);
-        Holder = file;
-        return true;
-    }
-    Owned = file->readAll();
-    if (Owned.size() != size) {
-        error = QStringLiteral("Nie można odczytać pliku %1.").arg(QDir::toNativeSeparators(path));
-        return false;
-    }
-    Begin = reinterpret_cast<const std::uint8_t*>(Owned.constData());
-    Length = static_cast<std::size_t>(Owned.size());
+    // Read, never mapped: a mapped file that shrinks under us ends the
+    // program with a bus error at the first page past its new end.
+    Handle = std::shared_ptr<const int>(new int(fd), [](const int* p) {
+        ::close(*p);
+        delete p;
+    });
+    Length = static_cast<std::uint64_t>(st.st_size);
     return true;
 }
 
 void TFileBytes::Assign(QByteArray bytes) {
-    Holder.reset();
+    Handle.reset();
     Owned = std::move(bytes);
-    Begin = reinterpret_cast<const std::uint8_t*>(Owned.constData());
-    Length = static_cast<std::size_t>(Owned.size());
+    Length = static_cast<std::uint64_t>(Owned.size());
+}
+
+std::size_t TFileBytes::ReadAt(std::uint64_t offset, void* out, std::size_t length) const {
+    if (!Handle) {
+        if (offset >= static_cast<std::uint64_t>(Owned.size())) return 0;
+        const std::size_t n = std::min<std::uint64_t>(length, static_cast<std::uint64_t>(Owned.size()) - offset);
+        std::memcpy(out, Owned.constData() + offset, n);
+        return n;
+    }
+    if (offset > static_cast<std::uint64_t>(std::numeric_limits<off_t>::max())) return 0;
+    auto* p = static_cast<char*>(out);
+    std::size_t done = 0;
+    while (done < length) {
+        const ssize_t n = ::pread(*Handle, p + done, length - done, static_cast<off_t>(offset + done));
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) break;  // the end of the file, or it cannot be read any more
+        done += static_cast<std::size_t>(n);
+    }
+    return done;
+}
+
+QByteArray TFileBytes::Read(std::uint64_t offset, std::size_t length) const {
+    if (offset >= Length) return QByteArray();
+    length = std::min<std::uint64_t>(length, Length - offset);
+    QByteArray bytes(static_cast<qsizetype>(length), Qt::Uninitialized);
+    bytes.resize(static_cast<qsizetype>(ReadAt(offset, bytes.data(), length)));
+    return bytes;
+}
+
+QByteArray TFileBytes::ReadExact(std::uint64_t offset, std::size_t length) const {
+    QByteArray bytes = Read(offset, length);
+    return static_cast<std::size_t>(bytes.size()) == length ? bytes : QByteArray();
+}
+
+const std::uint8_t* TFileBytes::View(TByteWindow& window, std::uint64_t offset, std::size_t length, std::size_t ahead) const {
+    if (!Handle) {
+        // Bytes in memory cannot change under us.
+        if (offset > static_cast<std::uint64_t>(Owned.size()) || static_cast<std::uint64_t>(Owned.size()) - offset < length) return nullptr;
+        return reinterpret_cast<const std::uint8_t*>(Owned.constData()) + offset;
+    }
+    const auto held = static_cast<std::uint64_t>(window.Bytes.size());
+    if (offset < window.At || offset - window.At > held || held - (offset - window.At) < length) {
+        window.At = offset;
+        window.Bytes.resize(static_cast<qsizetype>(std::max(ahead, length)));
+        window.Bytes.resize(static_cast<qsizetype>(ReadAt(offset, window.Bytes.data(), window.Bytes.size())));
+        if (static_cast<std::size_t>(window.Bytes.size()) < length) return nullptr;
+    }
+    return reinterpret_cast<const std::uint8_t*>(window.Bytes.constData()) + (offset - window.At);
 }
 
 std::unique_ptr<TExtTable> OpenExtTable(const QString& path, QString& error) {

@@ -30,27 +30,54 @@ enum class TExtCodePage { Win1250, Cp852 };
 
 QString DecodeTableText(const char* data, int size, TExtCodePage codePage);
 
-// Bytes of a file, either mapped or owned.
-class TFileBytes {
-public:
-    // False (with `error`) when the file cannot be opened or read.
-    bool Load(const QString& path, QString& error);
-    void Assign(QByteArray bytes);
-    const std::uint8_t* Data() const { return Begin; }
-    std::size_t Size() const { return Length; }
-    bool Empty() const { return Length == 0; }
-
-private:
-    std::shared_ptr<void> Holder;
-    QByteArray Owned;
-    const std::uint8_t* Begin = nullptr;
-    std::size_t Length = 0;
+// A piece of a file read ahead in one bounded read, so that walking a table
+// costs one read per many records rather than one per field.
+struct TByteWindow {
+    QByteArray Bytes;
+    std::uint64_t At = 0;
 };
 
-// A place in a table; several may walk one table at once.
+// Bytes of a file, read on demand into owned buffers (or given in memory).
+// Reads are bounded by what the file holds at the moment of reading: a file
+// that another program shortens or rewrites while we read it (a sales
+// program packing its table, a share that goes away) gives fewer bytes than
+// its size at opening, never a fault.
+class TFileBytes {
+public:
+    // False (with `error`) when the file cannot be opened.
+    bool Load(const QString& path, QString& error);
+    void Assign(QByteArray bytes);
+    // The size at opening.
+    std::uint64_t Size() const { return Length; }
+    bool Empty() const { return Length == 0; }
+    // Copies up to `length` bytes from `offset` into `out`; the number of
+    // bytes that were there.
+    std::size_t ReadAt(std::uint64_t offset, void* out, std::size_t length) const;
+    // Up to `length` bytes from `offset`.
+    QByteArray Read(std::uint64_t offset, std::size_t length) const;
+    // Exactly `length` bytes from `offset`, or a null array when the file
+    // holds fewer.
+    QByteArray ReadExact(std::uint64_t offset, std::size_t length) const;
+    // The `length` bytes at `offset`, through `window`: when the window does
+    // not hold them it is refilled with up to `ahead` bytes from `offset`.
+    // Nullptr when the file holds fewer bytes there.
+    const std::uint8_t* View(TByteWindow& window, std::uint64_t offset, std::size_t length, std::size_t ahead) const;
+
+private:
+    std::shared_ptr<const int> Handle;  // the open file's descriptor
+    QByteArray Owned;
+    std::uint64_t Length = 0;
+};
+
+// A place in a table; several may walk one table at once, each with its own
+// window of read-ahead bytes.
 struct TExtPosition {
     std::int64_t Major = 0;
     std::int64_t Minor = 0;
+    TByteWindow Window;
+    // Set when the file ended before the records it held at opening: it was
+    // shortened while being read.
+    bool Cut = false;
 };
 
 class TExtTable {
@@ -61,7 +88,7 @@ public:
     virtual std::int64_t RecordCount() const = 0;
     // Reads the live record at or after `at` into `row` (one value per field;
     // a null QVariant for an empty value) and moves `at` past it. False at
-    // the end.
+    // the end, and with `at.Cut` set when the file was shortened under us.
     virtual bool NextAt(TExtPosition& at, std::vector<QVariant>& row) const = 0;
     // The same with the table's own place.
     void Rewind() { Own = TExtPosition(); }

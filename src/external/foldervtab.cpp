@@ -80,15 +80,26 @@ int Close(sqlite3_vtab_cursor* cur) {
 
 int Next(sqlite3_vtab_cursor* cur) {
     auto* c = reinterpret_cast<TVCursor*>(cur);
-    const auto* v = reinterpret_cast<TVTab*>(cur->pVtab);
+    auto* v = reinterpret_cast<TVTab*>(cur->pVtab);
     c->AtEnd = !v->Table->NextAt(c->At, c->Row);
     ++c->RowId;
+    if (c->AtEnd && c->At.Cut) {
+        // The table was shortened under us: its rows so far may belong to a
+        // file being rewritten, so the query fails rather than ending early.
+        sqlite3_free(v->Base.zErrMsg);
+        v->Base.zErrMsg = sqlite3_mprintf("%s", "Plik tabeli został skrócony w trakcie odczytu.");
+        return SQLITE_ERROR;
+    }
     return SQLITE_OK;
 }
 
 int Filter(sqlite3_vtab_cursor* cur, int, const char*, int, sqlite3_value**) {
     auto* c = reinterpret_cast<TVCursor*>(cur);
-    c->At = TExtPosition();
+    // From the start again; the bytes read ahead so far serve the new walk
+    // (an inner table of a join is walked once per outer row).
+    c->At.Major = 0;
+    c->At.Minor = 0;
+    c->At.Cut = false;
     c->RowId = 0;
     return Next(cur);
 }

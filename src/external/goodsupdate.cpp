@@ -224,6 +224,7 @@ TUpdateOutcome RunGoodsUpdate(TUpdateRun& run) {
         QSqlQuery& qrOutside = *query;
         merger = std::make_unique<TGoodsMerger>(tbLocal, run.Symbols);
         bool more = qrOutside.next();
+        if (!more && qrOutside.lastError().isValid()) throw TExternalError(qrOutside.lastError().text());
         while (more) {
             const ExternalGoodsRecord record = ReadExternalRow(qrOutside, *run.Manager);
             more = qrOutside.next();

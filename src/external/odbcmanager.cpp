@@ -93,8 +93,17 @@ void TODBCManager::SelectDefinition(const QString& name) {
     // Definitions are listed from the definition folder, so they are loaded
     // from there too; until it is set, it is the data folder's "SQLCFG".
     const QString folder = DefinitionFolder.isEmpty() ? GetDataFolder() + QStringLiteral("SQLCFG/") : DefinitionFolder;
-    const QString path = folder + name + QStringLiteral(".cdb");
-    if (!QFileInfo(path).isFile()) throw TODBCManagerException(ReadFailed);
+    QString path = folder + name + QStringLiteral(".cdb");
+    if (!QFileInfo(path).isFile()) {
+        // The listing takes the extension in any case (Sklep.CDB), so does the
+        // selection; the name itself must match exactly.
+        const QStringList entries =
+            QDir(folder).entryList({QStringLiteral("*.cdb")}, QDir::Files | QDir::Hidden | QDir::System, QDir::Name);
+        const auto it = std::find_if(entries.begin(), entries.end(),
+                                     [&](const QString& e) { return e.size() == name.size() + 4 && e.startsWith(name); });
+        if (it == entries.end()) throw TODBCManagerException(ReadFailed);
+        path = folder + *it;
+    }
     LoadFromFile(path);
 }
 

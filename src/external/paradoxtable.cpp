@@ -71,8 +71,8 @@ public:
 
     std::int64_t RecordCount() const override { return Declared; }
 
-    int RecordsIn(std::uint16_t block) const {
-        const std::uint8_t* b = Table.Data() + HeaderSize + (block - 1) * BlockSize;
+    // The records in a data block, by its header.
+    int RecordsIn(const std::uint8_t* b) const {
         const auto add = static_cast<std::int16_t>(Le16(b + 4));
         if (add < 0) return 0;
         const std::size_t n = static_cast<std::size_t>(add) / RecordSize + 1;
@@ -83,13 +83,19 @@ public:
     bool NextAt(TExtPosition& at, std::vector<QVariant>& row) const override {
         while (at.Major >= 0 && static_cast<std::uint64_t>(at.Major) < Blocks.size()) {
             const std::uint16_t block = Blocks[static_cast<std::size_t>(at.Major)];
-            if (at.Minor < 0 || at.Minor >= RecordsIn(block)) {
+            // One read per block.
+            const std::uint8_t* b = Table.View(at.Window, HeaderSize + (block - 1) * std::uint64_t(BlockSize), BlockSize, BlockSize);
+            if (!b) {
+                // The block was there at opening: the file was shortened since.
+                at.Cut = true;
+                return false;
+            }
+            if (at.Minor < 0 || at.Minor >= RecordsIn(b)) {
                 ++at.Major;
                 at.Minor = 0;
                 continue;
             }
-            const auto InBlock = static_cast<std::size_t>(at.Minor);
-            const std::uint8_t* rec = Table.Data() + HeaderSize + (block - 1) * BlockSize + 6 + InBlock * RecordSize;
+            const std::uint8_t* rec = b + 6 + static_cast<std::size_t>(at.Minor) * RecordSize;
             ++at.Minor;
             row.assign(FieldList.size(), QVariant());
             for (std::size_t i = 0; i < FieldList.size(); ++i) row[i] = Value(FieldList[i], rec + FieldList[i].Offset);
@@ -196,35 +202,42 @@ public:
         const std::uint32_t length = std::min<std::uint32_t>(Le32(p + leader + 4), kMaxMemo);
         const bool text = f.Code == 0x0C || f.Code == 0x0E;
         if (length == 0) return {};
-        if (length <= static_cast<std::uint32_t>(leader)) return Result(p, static_cast<int>(length), text);
+        if (length <= static_cast<std::uint32_t>(leader))
+            return Result(QByteArray(reinterpret_cast<const char*>(p), static_cast<qsizetype>(length)), text);
         if (Memo.Empty()) return {};
-        const std::uint8_t* m = Memo.Data();
         const std::uint64_t size = Memo.Size();
         const std::uint64_t blockAt = offset & 0xFFFFFF00u;
         const unsigned index = offset & 0xFFu;
         if (blockAt == 0 || blockAt >= size) return {};
+        const QByteArray kind = Memo.ReadExact(blockAt, 1);
+        if (kind.isNull()) return {};
         if (index == 0xFF) {
             // A block of its own: 9 bytes of header before the data.
-            if (size - blockAt < 9 || m[blockAt] != 2) return {};
+            if (size - blockAt < 9 || kind[0] != 2) return {};
             const std::uint64_t len = std::min<std::uint64_t>(length, size - blockAt - 9);
-            return Result(m + blockAt + 9, static_cast<int>(len), text);
+            return Result(Memo.ReadExact(blockAt + 9, len), text);
         }
         // A shared block: a table of 5-byte entries after 12 bytes of header.
         const std::uint64_t entry = blockAt + 12 + index * 5ull;
-        if (m[blockAt] != 3 || entry + 5 > size) return {};
-        const std::uint64_t dataAt = blockAt + m[entry] * 16ull;
-        if (m[entry] == 0 || dataAt >= size) return {};
+        if (kind[0] != 3 || entry + 5 > size) return {};
+        const QByteArray slot = Memo.ReadExact(entry, 1);
+        if (slot.isNull()) return {};
+        const auto sixteens = static_cast<std::uint8_t>(slot[0]);
+        const std::uint64_t dataAt = blockAt + sixteens * 16ull;
+        if (sixteens == 0 || dataAt >= size) return {};
         const std::uint64_t len = std::min<std::uint64_t>(length, size - dataAt);
-        return Result(m + dataAt, static_cast<int>(len), text);
+        return Result(Memo.ReadExact(dataAt, len), text);
     }
 
-    QVariant Result(const std::uint8_t* p, int len, bool text) const {
-        if (len <= 0) return {};
+    QVariant Result(const QByteArray& bytes, bool text) const {
+        if (bytes.isEmpty()) return {};
         if (text) {
-            while (len > 0 && p[len - 1] == 0) --len;
-            return DecodeTableText(reinterpret_cast<const char*>(p), len, Page);
+            auto len = static_cast<int>(bytes.size());
+            while (len > 0 && bytes[len - 1] == 0) --len;
+            if (len == 0) return {};
+            return DecodeTableText(bytes.constData(), len, Page);
         }
-        return QByteArray(reinterpret_cast<const char*>(p), len);
+        return bytes;
     }
 };
 
@@ -257,13 +270,16 @@ TExtKind KindOf(std::uint8_t code, int decimals) {
 }  // namespace
 
 std::unique_ptr<TExtTable> ReadParadoxTable(TFileBytes table, TFileBytes memo, QString& error) {
-    const std::uint8_t* d = table.Data();
-    const std::size_t size = table.Size();
+    const std::uint64_t size = table.Size();
+    // The header is at most 64 KiB (its size is a 16-bit number).
+    const QByteArray head = table.Read(0, 0x10000);
+    const auto* d = reinterpret_cast<const std::uint8_t*>(head.constData());
+    const auto have = static_cast<std::size_t>(head.size());
     auto fail = [&](const QString& text) {
         error = text;
         return std::unique_ptr<TExtTable>();
     };
-    if (size < 0x58) return fail(QStringLiteral("Plik tabeli Paradox jest za krótki."));
+    if (have < 0x58) return fail(QStringLiteral("Plik tabeli Paradox jest za krótki."));
     auto t = std::make_unique<TParadoxTable>();
     t->RecordSize = Le16(d + 0x00);
     t->HeaderSize = Le16(d + 0x02);
@@ -279,11 +295,11 @@ std::unique_ptr<TExtTable> ReadParadoxTable(TFileBytes table, TFileBytes memo, Q
     // real one further on.
     const std::uint32_t key1 = Le32(d + 0x25);
     const bool keyLater = key1 == 0xFF00FF00u;
-    if ((key1 != 0 && !keyLater) || (keyLater && (size < 0x60 || Le32(d + 0x5C) != 0)))
+    if ((key1 != 0 && !keyLater) || (keyLater && (have < 0x60 || Le32(d + 0x5C) != 0)))
         return fail(QStringLiteral("Tabela Paradox jest zaszyfrowana."));
     if (blockKb < 1 || blockKb > 32) return fail(QStringLiteral("Nagłówek tabeli Paradox jest uszkodzony."));
     t->BlockSize = blockKb * 1024u;
-    if (t->HeaderSize < 0x58 || t->HeaderSize > size || t->RecordSize == 0 || t->RecordSize > t->BlockSize - 6 ||
+    if (t->HeaderSize < 0x58 || t->HeaderSize > have || t->RecordSize == 0 || t->RecordSize > t->BlockSize - 6 ||
         fieldCount == 0)
         return fail(QStringLiteral("Nagłówek tabeli Paradox jest uszkodzony."));
     // Version 4 and later carry an extended header with the code page.
@@ -325,12 +341,14 @@ std::unique_ptr<TExtTable> ReadParadoxTable(TFileBytes table, TFileBytes memo, Q
         t->FieldList.push_back(f);
     }
     // The data blocks in chain order; a chain that loops or leaves the file ends.
-    const std::size_t available = (size - t->HeaderSize) / t->BlockSize;
-    std::vector<bool> seen(available + 1, false);
+    const std::uint64_t available = (size - t->HeaderSize) / t->BlockSize;
+    std::vector<bool> seen(static_cast<std::size_t>(std::min<std::uint64_t>(available, 0xFFFF)) + 1, false);
     for (std::uint16_t b = firstBlock; b != 0 && b <= available && !seen[b];) {
         seen[b] = true;
         t->Blocks.push_back(b);
-        b = Le16(d + t->HeaderSize + (b - 1) * t->BlockSize);
+        std::uint8_t next[2];
+        if (table.ReadAt(t->HeaderSize + (b - 1) * std::uint64_t(t->BlockSize), next, 2) != 2) break;
+        b = Le16(next);
     }
     t->Table = std::move(table);
     t->Memo = std::move(memo);

@@ -9,8 +9,8 @@ Q_LOGGING_CATEGORY(lcPrint, "prandel.print")
 Q_LOGGING_CATEGORY(lcExternal, "prandel.external")
 Q_LOGGING_CATEGORY(lcApp, "prandel.app")
 
-void SilentFailure(TLogCategory category, const QString& what) { qCWarning(category).noquote() << what; }
+void SilentFailure(const QLoggingCategory& category, const QString& what) { qCWarning(category).noquote() << what; }
 
-void SilentFailure(TLogCategory category, const QString& what, const std::exception& error) {
+void SilentFailure(const QLoggingCategory& category, const QString& what, const std::exception& error) {
     qCWarning(category).noquote() << what << QStringLiteral("(") + QString::fromUtf8(error.what()) + u')';
 }

@@ -21,5 +21,10 @@ using TLogCategory = const QLoggingCategory& (*)();
 
 // Logs `what` (and the exception text, when there is one) as a warning of
 // `category`, then returns so that the caller can go on silently.
-void SilentFailure(TLogCategory category, const QString& what);
-void SilentFailure(TLogCategory category, const QString& what, const std::exception& error);
+void SilentFailure(const QLoggingCategory& category, const QString& what);
+void SilentFailure(const QLoggingCategory& category, const QString& what, const std::exception& error);
+// The same, with the category named as declared (`lcGoods` rather than `lcGoods()`).
+inline void SilentFailure(TLogCategory category, const QString& what) { SilentFailure(category(), what); }
+inline void SilentFailure(TLogCategory category, const QString& what, const std::exception& error) {
+    SilentFailure(category(), what, error);
+}

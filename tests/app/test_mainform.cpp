@@ -419,7 +419,12 @@ TEST_F(LayoutInShellTest, DrukujPrintsTheMarkedGoodsAndTheLastPrintViewListsThem
     t.Close();
 
     // A second job printed while "Drukowane ostatnio" is on screen: the view
-    // follows at once to the goods of the new job.
+    // follows at once to the goods of the new job. (The first job is moved a
+    // minute back, so that the two never share a second.)
+    form.Settings.LastPrintDate = form.Settings.LastPrintDate.addSecs(-60);
+    t.Open();
+    t.UpdateWhere(QString(), {{"PRINTDATE", form.Settings.LastPrintDate}});
+    t.Close();
     form.GoodsPage->ShowView(3);
     EXPECT_EQ(form.GoodsPage->tbLocalShow.RecordCount(), 60);
     t.Open();

@@ -76,6 +76,14 @@ TEST_F(Definitions, IndexIsExactAndCaseSensitive) {
     EXPECT_EQ(manager.ListDefinitions(names), -1);
     manager.SelectDefinition(QStringLiteral("Abc"));
     EXPECT_EQ(manager.ListDefinitions(names), 0);
+    // An upper-case extension is listed and selected alike; the name's case still counts.
+    WriteAll(folder + QStringLiteral("Sklep.CDB"), "[DATABASE]\r\nTYPE=3\r\nDataPath=/sklep\r\n");
+    manager.SelectDefinition(QStringLiteral("Sklep"));
+    EXPECT_EQ(manager.GetDataPath(), QStringLiteral("/sklep"));
+    EXPECT_EQ(manager.GetDefinitionFile(), folder + QStringLiteral("Sklep.CDB"));
+    EXPECT_GE(manager.ListDefinitions(names), 0);
+    EXPECT_EQ(names.at(manager.ListDefinitions(names)), QStringLiteral("Sklep"));
+    EXPECT_EQ(codeOf([&] { manager.SelectDefinition(QStringLiteral("sklep")); }), 1);
     QDir(folder).removeRecursively();
     EXPECT_EQ(manager.ListDefinitions(names), -1);
     EXPECT_TRUE(names.isEmpty());

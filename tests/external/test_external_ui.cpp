@@ -1,14 +1,19 @@
 #include "dbconfigform.h"
 #include "externaldbbox.h"
 #include "externalstartup.h"
+#include "odbcenv.h"
 #include "odbcmanager.h"
 #include "prompter.h"
+#include "sqlservers.h"
+#include "ssrpresponder.h"
 #include "testsupport.h"
 
 #include <QCheckBox>
 #include <QDir>
 #include <QFile>
+#include <QElapsedTimer>
 #include <QFrame>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -341,6 +346,102 @@ TEST_F(ExternalUi, ClosingReportsAFailedSave) {
     EXPECT_FALSE(SaveExternalDatabaseOnClose(manager));
     EXPECT_EQ(prompter.messages(TScriptedPrompter::Kind::Error),
               QStringList{QStringLiteral("Wystąpił błąd podczas zapisu pliku konfiguracji zewnętrznej bazy danych.")});
+}
+
+QStringList Items(const QComboBox* list) {
+    QStringList items;
+    for (int i = 0; i < list->count(); ++i) items << list->itemText(i);
+    return items;
+}
+
+// The server list of an SQL Server definition: the instances that answer, in
+// order of arrival and each once, from one scan per run of the program; the
+// worker's list reaches the window only after the scan has ended.
+TEST_F(ExternalUi, ServerListsComeFromOneScanPerRun) {
+    TSsrpResponder later(SsrpAnswer(SsrpRecord("BIURO", "MSSQLSERVER")), 150);
+    TSsrpResponder garbled(QByteArray("\x05\xff\xffServerName;ZEPSUTY;InstanceName;X"));
+    TSsrpResponder first(SsrpAnswer(SsrpRecord("KASA", "SKLEP") + SsrpRecord("KASA", "SQLEXPRESS")));
+    TSsrpResponder silent{QByteArray()};
+    TSsrpResponder again(SsrpAnswer(SsrpRecord("kasa", "sklep")), 250);
+    const TSsrpTargetsScope targets({later.Target(), garbled.Target(), first.Target(), silent.Target(), again.Target()});
+    TMSSQLServers finder;
+    finder.SetScanTime(800);
+    QStringList duringScan{QStringLiteral("nieodczytana")};
+    finder.OnScanStart = [&](TMSSQLServers& f) { QTimer::singleShot(400, [&] { f.GetServers(duringScan); }); };
+
+    TExternalDbBox box(manager, &finder);
+    box.Fill();
+    choose(box.cbDBType, QStringLiteral("Firebird"));
+    box.cbMSSQLServerDropDown();
+    EXPECT_FALSE(finder.IsScanStarted()) << "only an SQL Server definition scans";
+    choose(box.cbDBType, QStringLiteral("SQL"));
+    box.cbMSSQLServer->showPopup();
+    box.cbMSSQLServer->hidePopup();
+    EXPECT_TRUE(finder.IsScanStarted());
+    EXPECT_TRUE(duringScan.isEmpty());
+    const QStringList found{"KASA\\SKLEP", "KASA\\SQLEXPRESS", "BIURO"};
+    EXPECT_EQ(Items(box.cbMSSQLServer), found);
+    EXPECT_EQ(box.cbMSSQLServer->currentText(), QStringLiteral("KASA\\SQLEXPRESS")) << "what is typed stays";
+
+    // Once per run: neither the page again nor the dialog asks anyone.
+    box.cbMSSQLServerDropDown();
+    TDBConfigForm form(manager, &finder);
+    form.FillDefinitions();
+    form.show();
+    choose(form.cbDBType, QStringLiteral("SQL"));
+    form.cbMSSQLServer->addItem(QStringLiteral("WPISANY"));
+    form.cbMSSQLServerDropDown();
+    EXPECT_EQ(Items(form.cbMSSQLServer), QStringList{QStringLiteral("WPISANY")});
+    EXPECT_EQ(Items(box.cbMSSQLServer), found);
+    for (const TSsrpResponder* r : {&later, &garbled, &first, &silent, &again}) EXPECT_EQ(r->Requests, 1);
+}
+
+// Nothing answers: an empty list and the normal cursor once the scan's time
+// is up; without a server name the dialog asks for no databases, while the
+// page asks anyway and so empties its list.
+TEST_F(ExternalUi, NothingAnsweringGivesEmptyListsAndTheNormalCursor) {
+    TOdbcTestEnv odbc;  // no driver for SQL Server
+    TSsrpResponder silent{QByteArray()};
+    const TSsrpTargetsScope targets({silent.Target()});
+    TMSSQLServers finder;
+    finder.SetScanTime(300);
+    ShowWaitCursorWhileScanning(finder);
+    std::optional<Qt::CursorShape> duringScan;
+    const auto start = finder.OnScanStart;
+    finder.OnScanStart = [&](TMSSQLServers& f) {
+        start(f);
+        QTimer::singleShot(100, [&] {
+            if (const QCursor* c = QGuiApplication::overrideCursor()) duringScan = c->shape();
+        });
+    };
+    manager.SelectDefinition(QStringLiteral("SQL"));
+    TDBConfigForm form(manager, &finder);
+    form.FillDefinitions();
+    form.show();
+    form.cbMSSQLServer->addItem(QStringLiteral("STARY"));
+    form.cbMSSQLServer->setEditText(QStringLiteral("KASA\\SQLEXPRESS"));
+    QElapsedTimer clock;
+    clock.start();
+    form.cbMSSQLServerDropDown();
+    EXPECT_LT(clock.elapsed(), 30000) << "the scan ends by its own time";
+    EXPECT_EQ(silent.Requests, 1);
+    EXPECT_EQ(form.cbMSSQLServer->count(), 0);
+    EXPECT_EQ(form.cbMSSQLServer->currentText(), QStringLiteral("KASA\\SQLEXPRESS"));
+    EXPECT_EQ(duringScan, Qt::WaitCursor);
+    EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
+
+    form.cbMSSQLDatabase->addItem(QStringLiteral("Sklep"));
+    form.cbMSSQLServer->setEditText(QStringLiteral("  "));
+    form.cbMSSQLDatabaseDropDown();
+    EXPECT_EQ(form.cbMSSQLDatabase->count(), 1);
+    TExternalDbBox box(manager, &finder);
+    box.Fill();
+    box.cbMSSQLDatabase->addItem(QStringLiteral("Sklep"));
+    box.cbMSSQLServer->setEditText(QString());
+    box.cbMSSQLDatabaseDropDown();
+    EXPECT_EQ(box.cbMSSQLDatabase->count(), 0);
+    EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
+    EXPECT_TRUE(prompter.calls().empty());
 }
 
 }  // namespace

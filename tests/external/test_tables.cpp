@@ -143,7 +143,9 @@ TEST(DbfReader, DamagedFilesGiveErrorsOrFewerRecords) {
 
 TEST(FolderEngine, TableNamesMatchFilesWithoutRegardToCase) {
     EXPECT_EQ(QueryTableNames(QStringLiteral("SELECT a, 'TOWARY' FROM \"towary.db\" t JOIN [Ceny] ON x -- KOMENTARZ\n")),
-              QStringList({"SELECT", "a", "FROM", "towary.db", "t", "JOIN", "Ceny", "ON", "x"}));
+              QStringList({"towary.db", "Ceny"}));
+    EXPECT_EQ(QueryTableNames(QStringLiteral("SELECT * FROM 'A.DBF' a, b.db AS x, \"c\" JOIN D.DBF ON 1 WHERE e IN (SELECT f FROM g)")),
+              QStringList({"A.DBF", "b.db", "c", "D.DBF", "g"}));
 
     TempDataHome home;
     const QString folder = home.root() + QStringLiteral("/baza");
@@ -154,6 +156,9 @@ TEST(FolderEngine, TableNamesMatchFilesWithoutRegardToCase) {
     WriteAll(folder + QStringLiteral("/Towary.DBF"), f.Bytes());
     WriteAll(folder + QStringLiteral("/INNA.DBF"), f.Bytes());
     WriteAll(folder + QStringLiteral("/ZEPSUTA.DBF"), QByteArray("\x03zepsuta"));
+    // Stray damaged files named like columns of the query.
+    WriteAll(folder + QStringLiteral("/NAZWA.DBF"), QByteArray("\x03zepsuta"));
+    WriteAll(folder + QStringLiteral("/CENA.DB"), QByteArray("zepsuta"));
 
     TExternalDatabase db;
     db.SetDatabaseName(3, folder);
@@ -166,6 +171,14 @@ TEST(FolderEngine, TableNamesMatchFilesWithoutRegardToCase) {
         EXPECT_EQ(seen, QStringList({"Chleb/6,49/Chleb", "Chleb/6,49/Mleko", "Mleko/4,29/Mleko"}));
     }
     // Only the named table was read, once.
+    EXPECT_EQ(db.TablesRead(), 1);
+    // The table as a quoted file name and as a bare one with its extension.
+    for (const char* from : {"'TOWARY.DBF'", "\"towary.dbf\"", "TOWARY.DBF", "Towary t"}) {
+        QSqlQuery q = db.Open(QStringLiteral("SELECT NAZWA, CENA FROM %1 WHERE NAZWA <> 'CENA' ORDER BY ID").arg(QLatin1String(from)));
+        QStringList seen;
+        while (q.next()) seen << ExternalValueText(q.value(0)) + u'/' + ExternalValueText(q.value(1));
+        EXPECT_EQ(seen, QStringList({"Chleb/6,49", "Mleko/4,29"})) << from;
+    }
     EXPECT_EQ(db.TablesRead(), 1);
     EXPECT_THROW(db.Open(QStringLiteral("SELECT * FROM brak")), TExternalError);
     EXPECT_THROW(db.Open(QStringLiteral("SELECT * FROM zepsuta")), TExternalError);

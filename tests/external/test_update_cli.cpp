@@ -1,5 +1,6 @@
 #include "codepage.h"
 #include "clirunner.h"
+#include "ssrpresponder.h"
 #include "testsupport.h"
 
 #include <gtest/gtest.h>
@@ -51,6 +52,32 @@ TEST(UpdateCli, FailuresGiveTheMessageAndAnExitCode) {
     r = RunCli(home.dataFolder(), {"update", "--definition", "Brak"});
     EXPECT_EQ(r.Code, 1);
     EXPECT_EQ(r.Err.trimmed(), QStringLiteral("Błąd podczas łączenia z zewnętrzną bazą danych."));
+}
+
+// The scan without a window: one instance a line, in order of arrival;
+// nothing found is no failure.
+TEST(SqlServersCli, PrintsWhatAnswersInOrderOfArrival) {
+    TempDataHome home;
+    TSsrpResponder later(SsrpAnswer(SsrpRecord("BIURO", "MSSQLSERVER")), 200);
+    TSsrpResponder first(SsrpAnswer(SsrpRecord("KASA", "SKLEP") + SsrpRecord("KASA", "SQLEXPRESS")));
+    TSsrpResponder silent{QByteArray()};
+    struct Case {
+        QStringList Targets;
+        QStringList Args;
+        int Code;
+        QString Out;
+    };
+    const Case cases[] = {
+        {{later.Target(), first.Target()}, {"--wait", "800"}, 0, "KASA\\SKLEP\nKASA\\SQLEXPRESS\nBIURO\n"},
+        {{silent.Target()}, {"--wait", "200"}, 0, ""},
+        {{silent.Target()}, {"--wait", "-5"}, 2, ""},
+    };
+    for (const Case& c : cases) {
+        const TSsrpTargetsScope targets(c.Targets);
+        const auto r = RunCli(home.dataFolder(), QStringList{"sql-servers"} + c.Args);
+        EXPECT_EQ(r.Code, c.Code) << r.Err.toStdString();
+        EXPECT_EQ(r.Out, c.Out);
+    }
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <QHostAddress>
 #include <QProcess>
 #include <QTcpServer>
+#include <QThread>
 #include <unistd.h>
 
 namespace {
@@ -68,6 +69,50 @@ void TPgServer::Stop() {
              QStringLiteral("stop")},
             30000);
     Started = false;
+}
+
+bool TPgServer::Sql(const QString& database, const QString& statements) {
+    return Run(BinDir + QStringLiteral("/psql"),
+               {QStringLiteral("-h"), QStringLiteral("127.0.0.1"), QStringLiteral("-p"), QString::number(Port), QStringLiteral("-U"),
+                QStringLiteral("prandel"), QStringLiteral("-d"), database, QStringLiteral("-v"), QStringLiteral("ON_ERROR_STOP=1"),
+                QStringLiteral("-c"), statements},
+               30000);
+}
+
+bool TPgServer::AddPasswordLogin(const QString& user, const QString& password) {
+    QString role = user, secret = password;
+    role.replace(u'"', QStringLiteral("\"\""));
+    secret.replace(u'\'', QStringLiteral("''"));
+    if (!Sql(QStringLiteral("sklep"), QStringLiteral("DROP ROLE IF EXISTS \"%1\"; CREATE ROLE \"%1\" LOGIN PASSWORD '%2'; "
+                                                     "GRANT ALL ON SCHEMA public TO \"%1\"; GRANT SELECT ON ALL TABLES IN SCHEMA public TO \"%1\"")
+                                          .arg(role, secret)))
+        return false;
+    // The login's own line comes before the trusting ones.
+    QFile hba(DataDir + QStringLiteral("/pg_hba.conf"));
+    if (!hba.open(QIODevice::ReadOnly)) return false;
+    const QByteArray rules = hba.readAll();
+    hba.close();
+    const QByteArray line = "host all \"" + role.toUtf8() + "\" 127.0.0.1/32 scram-sha-256\n";
+    if (!rules.contains(line)) {
+        if (!hba.open(QIODevice::WriteOnly | QIODevice::Truncate)) return false;
+        hba.write(line + rules);
+        hba.close();
+    }
+    if (!Run(BinDir + QStringLiteral("/pg_ctl"), {QStringLiteral("-D"), DataDir, QStringLiteral("reload")}, 30000)) return false;
+    // The server rereads its rules in its own time: until a login without a
+    // password is refused.
+    const QString saved = Error;
+    for (int i = 0; i < 100; ++i) {
+        if (!Run(BinDir + QStringLiteral("/psql"), {QStringLiteral("-w"), QStringLiteral("-h"), QStringLiteral("127.0.0.1"), QStringLiteral("-p"),
+                                                    QString::number(Port), QStringLiteral("-U"), user, QStringLiteral("-d"),
+                                                    QStringLiteral("sklep"), QStringLiteral("-c"), QStringLiteral("SELECT 1")},
+                 30000)) {
+            Error = saved;
+            return true;
+        }
+        QThread::msleep(50);
+    }
+    return false;
 }
 
 bool TPgServer::Run(const QString& program, const QStringList& args, int timeoutMs) {

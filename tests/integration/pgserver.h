@@ -19,6 +19,11 @@ public:
     int port() const { return Port; }
     // Stops the server at once, as a crash would.
     void Stop();
+    // Runs SQL statements as the superuser in a database.
+    bool Sql(const QString& database, const QString& statements);
+    // A login that must give its password (SCRAM) from 127.0.0.1, allowed
+    // into every database; made again with the new password when it exists.
+    bool AddPasswordLogin(const QString& user, const QString& password);
 
 private:
     bool Run(const QString& program, const QStringList& args, int timeoutMs);

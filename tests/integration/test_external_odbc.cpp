@@ -1,6 +1,10 @@
+#include "externaldb.h"
+#include "goodsupdate.h"
 #include "odbcenv.h"
 #include "odbcmanager.h"
 #include "pgserver.h"
+#include "sqlservers.h"
+#include "ssrpresponder.h"
 #include "testsupport.h"
 
 #include <QSqlDatabase>
@@ -133,6 +137,94 @@ TEST(ExternalOdbc, SqlServerDefinitionReachesARealServerThroughItsDataSource) {
     EXPECT_EQ(rows[0], QStringList({QStringLiteral("A1"), QStringLiteral("Żółty ser"), QStringLiteral("24,90"),
                                     QStringLiteral("1 kg"), QStringLiteral("5901234123457"), QStringLiteral("14")}));
     EXPECT_EQ(rows[1][5], QStringLiteral("11"));
+}
+
+// A login whose values hold the connection string's own characters logs in
+// as typed, and nothing after a ";" becomes an attribute of the connection
+// (a password "x;Database=inna" must not read another database).
+TEST(ExternalOdbc, SqlLoginValuesReachTheDriverQuoted) {
+    TPgServer server;
+    ASSERT_TRUE(server.started()) << server.error().toStdString();
+    ASSERT_TRUE(server.Sql(QStringLiteral("sklep"), QStringLiteral("CREATE TABLE towary (nazwa text); INSERT INTO towary VALUES ('ze sklepu')")));
+    ASSERT_TRUE(server.Sql(QStringLiteral("sklep"), QStringLiteral("CREATE DATABASE inna")));
+    ASSERT_TRUE(server.Sql(QStringLiteral("inna"), QStringLiteral("CREATE TABLE towary (nazwa text); INSERT INTO towary VALUES ('z innej bazy')")));
+    TempDataHome home;
+    TOdbcTestEnv odbc;
+    odbc.setDrivers("[SQL Server]\nDriver=psqlodbcw.so\n");
+    const QString folder = home.path(QStringLiteral("SQLCFG/"));
+    WriteAll(folder + QStringLiteral("Serwer.cdb"),
+             "[DATABASE]\r\nTYPE=4\r\nServer=127.0.0.1\r\nDatabase=sklep\r\nDSN=Serwer\r\n[ODBC]\r\nServername=127.0.0.1\r\nPort=" +
+                 QByteArray::number(server.port()) + "\r\n[SQL]\r\nQUERY1=SELECT nazwa FROM towary\r\nQUERY2=SELECT 1\r\n");
+    TODBCManager manager;
+    manager.SetDefinitionFolder(folder);
+    manager.SelectDefinition(QStringLiteral("Serwer"));
+    manager.CreateDataSource();
+    manager.SqlLogin = true;
+
+    struct Login {
+        const char* User;
+        const char* Password;
+    };
+    for (const Login l : {Login{"kasjer", "x;Database=inna"}, Login{"kierownik", "a}b;{c}=d"}, Login{"szef", " }} {+%41"}}) {
+        const QString user = QString::fromUtf8(l.User), password = QString::fromUtf8(l.Password);
+        SCOPED_TRACE(password.toStdString());
+        ASSERT_TRUE(server.AddPasswordLogin(user, password)) << server.error().toStdString();
+        manager.SqlUser = user;
+        manager.SetSqlPassword(password);
+        TExternalDatabase db;
+        try {
+            ConnectOutside(db, manager);
+            QSqlQuery q = db.Open(manager.GetQuery1());
+            ASSERT_TRUE(q.next());
+            EXPECT_EQ(q.value(0).toString(), QStringLiteral("ze sklepu"));
+        } catch (const TExternalError& e) {
+            ADD_FAILURE() << e.Message().toStdString();
+        }
+        // The password still counts.
+        manager.SetSqlPassword(password + u'x');
+        EXPECT_THROW(ConnectOutside(db, manager), TExternalError);
+    }
+}
+
+// The databases of a server the scan found, through the driver the data
+// source lookup finds and the port the browser gave: "sa" without a password
+// is refused, then the definition's login lists them in name order. Every
+// failure gives an empty list.
+TEST(ExternalOdbc, DatabasesOfAFoundServerWithTheDefinitionsLogin) {
+    TPgServer server;
+    ASSERT_TRUE(server.started()) << server.error().toStdString();
+    // PostgreSQL stands in for the server, a table for its catalogue.
+    ASSERT_TRUE(server.Sql(QStringLiteral("sklep"), QStringLiteral("CREATE SCHEMA sys; CREATE TABLE sys.databases (name text); "
+                                                                   "INSERT INTO sys.databases VALUES ('sklep'), ('master'), ('Archiwum')")));
+    ASSERT_TRUE(server.AddPasswordLogin(QStringLiteral("kasjer"), QStringLiteral("taj;ne}")));
+    ASSERT_TRUE(server.Sql(QStringLiteral("sklep"), QStringLiteral("GRANT USAGE ON SCHEMA sys TO kasjer; GRANT SELECT ON sys.databases TO kasjer")));
+    TOdbcTestEnv odbc;
+    odbc.setDrivers("[SQL Server]\nDriver=psqlodbcw.so\n");
+    TSsrpResponder browser(SsrpAnswer(SsrpRecord("127.0.0.1", "SKLEP", QByteArray::number(server.port()))));
+    const TSsrpTargetsScope targets({browser.Target()});
+    TMSSQLServers finder;
+    finder.SetScanTime(300);
+    finder.StartScan();
+    QStringList servers;
+    finder.GetServers(servers);
+    ASSERT_EQ(servers, QStringList{QStringLiteral("127.0.0.1\\SKLEP")});
+
+    using TLogin = std::optional<std::pair<QString, QString>>;
+    struct Case {
+        const char* What;
+        TLogin Login;
+        QStringList Databases;
+    };
+    const Case cases[] = {
+        {"only sa", std::nullopt, {}},
+        {"the definition's login", std::make_pair(QStringLiteral("kasjer"), QStringLiteral("taj;ne}")), {"Archiwum", "master", "sklep"}},
+        {"a wrong password", std::make_pair(QStringLiteral("kasjer"), QStringLiteral("taj")), {}},
+    };
+    for (const Case& c : cases) {
+        QStringList databases{QStringLiteral("stara")};
+        finder.ListDatabases(servers[0], databases, TDatabaseListOptions{{QStringLiteral("Database=sklep")}, c.Login});
+        EXPECT_EQ(databases, c.Databases) << c.What;
+    }
 }
 
 }  // namespace

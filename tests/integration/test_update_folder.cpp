@@ -4,6 +4,8 @@
 
 #include <QDate>
 #include <QDateTime>
+#include <QFile>
+#include <QFileInfo>
 #include <QTime>
 #include <gtest/gtest.h>
 extern "C" {
@@ -126,6 +128,50 @@ TEST(FolderUpdate, ParadoxDefinitionMergesThroughTheFolderEngine) {
               QStringList({"Chleb żytni", "6,49", "500 g", "12,98 zł/kg", "5901234000017", "14", "True", "False"}));
     EXPECT_EQ(goods[QStringLiteral("2\\23400504")][3], QStringLiteral("1,33 zł/litr"));
     EXPECT_EQ(f.Run().Changes, 0);
+}
+
+// A sales program that packs or rewrites its table while the update reads it
+// (or a table on a network share that goes away): the run ends with the
+// update's message, never a bus error, and the goods merged before stay whole.
+TEST(FolderUpdate, TableShortenedWhileReadEndsTheRunWithItsMessage) {
+    struct Case {
+        const char* File;
+        int Type;
+    };
+    for (const Case c : {Case{"TOWARY.DBF", 3}, Case{"TOWARY.DB", 1}}) {
+        SCOPED_TRACE(c.File);
+        TUpdateFixture f;
+        const int n = 3000;
+        QList<QStringList> goods;
+        for (int i = 1; i <= n; ++i)
+            goods << QStringList{QString::number(i), QStringLiteral("Towar %1").arg(i), QStringLiteral("1,99"), QStringLiteral("1 kg"), QString(), QStringLiteral("14")};
+        const QString path = f.Folder + u'/' + QLatin1String(c.File);
+        if (c.Type == 3) {
+            f.WriteGoods(goods, QLatin1String(c.File));
+        } else {
+            QList<QVariantList> rows;
+            for (const QStringList& g : goods) rows << QVariantList{g[0].toInt(), g[1], g[2], g[3], QVariant(), 14};
+            QString error;
+            ASSERT_TRUE(WriteParadoxTable(path,
+                                          {{"ID", pxfLong, 4}, {"NAZWA", pxfAlpha, 50}, {"CENA", pxfAlpha, 10}, {"WAGA", pxfAlpha, 20},
+                                           {"KOD", pxfAlpha, 20}, {"TYPKODU", pxfShort, 2}},
+                                          rows, QString(), error))
+                << error.toStdString();
+        }
+        f.Define(QStringLiteral("SELECT ID, NAZWA, CENA, WAGA, KOD, TYPKODU FROM TOWARY"), QStringLiteral("SELECT COUNT(*) FROM TOWARY"), c.Type);
+        const qint64 shortened = QFileInfo(path).size() / 10;
+        bool cut = false;
+        const auto out = f.Run([&] {
+            if (f.Steps == 100 && !cut) cut = QFile::resize(path, shortened);
+        });
+        ASSERT_TRUE(cut);
+        EXPECT_FALSE(out.Ok);
+        EXPECT_EQ(out.Message, kUpdateError);
+        const auto stored = f.Goods();
+        EXPECT_GE(stored.size(), 100u);
+        EXPECT_LT(stored.size(), std::size_t(n));
+        for (const auto& [id, row] : stored) EXPECT_EQ(row[0], QStringLiteral("Towar ") + id.left(id.indexOf(u'\\'))) << id.toStdString();
+    }
 }
 
 }  // namespace

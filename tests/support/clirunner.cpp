@@ -1,6 +1,8 @@
 #include "clirunner.h"
 
+#include <QEventLoop>
 #include <QProcess>
+#include <QTimer>
 
 TCliResult RunCli(const QString& dataDir, const QStringList& args, int timeoutMs) {
     QProcess p;
@@ -12,8 +14,15 @@ TCliResult RunCli(const QString& dataDir, const QStringList& args, int timeoutMs
         all = QStringList{QStringLiteral("--data-dir"), dataDir} + args;
     }
     p.start(QStringLiteral(PRANDEL_CLI_PATH), all);
+    // Events go on meanwhile, so that stand-ins in this process (a server
+    // browser on 127.0.0.1, say) can answer the companion.
+    QEventLoop loop;
+    QObject::connect(&p, &QProcess::finished, &loop, &QEventLoop::quit);
+    QObject::connect(&p, &QProcess::errorOccurred, &loop, &QEventLoop::quit);
+    QTimer::singleShot(timeoutMs, &loop, &QEventLoop::quit);
+    if (p.state() != QProcess::NotRunning) loop.exec();
     TCliResult r;
-    if (!p.waitForFinished(timeoutMs)) {
+    if (p.state() != QProcess::NotRunning) {
         p.kill();
         p.waitForFinished();
         return r;

@@ -16,7 +16,8 @@ const QString kPortrait = QStringLiteral("Pionowa");
 const QString kLandscape = QStringLiteral("Pozioma");
 }  // namespace
 
-TConfigurationPage::TConfigurationPage(TODBCManager& manager, QWidget* parent) : QWidget(parent) {
+TConfigurationPage::TConfigurationPage(TODBCManager& manager, TMSSQLServers* servers, QWidget* parent)
+    : QWidget(parent) {
     setObjectName(QStringLiteral("TabSheet3"));
     auto* layout = new QVBoxLayout(this);
     gbPrinter = new QGroupBox(QStringLiteral(" Drukaraka "), this);  // sic
@@ -53,7 +54,7 @@ TConfigurationPage::TConfigurationPage(TODBCManager& manager, QWidget* parent) :
     form->addWidget(plain(cbAskLabelCounter));
     gbPrinter->setMaximumWidth(520);
     layout->addWidget(gbPrinter);
-    GroupBox6 = new TExternalDbBox(manager, this);
+    GroupBox6 = new TExternalDbBox(manager, servers, this);
     GroupBox6->setMaximumWidth(520);
     layout->addWidget(GroupBox6);
     layout->addStretch(1);

@@ -5,6 +5,7 @@ class QCheckBox;
 class QComboBox;
 class QGroupBox;
 class TExternalDbBox;
+class TMSSQLServers;
 class TODBCManager;
 class TPLColorBox;
 class TSettings;
@@ -16,7 +17,8 @@ class TSettings;
 class TConfigurationPage : public QWidget {
     Q_OBJECT
 public:
-    TConfigurationPage(TODBCManager& manager, QWidget* parent = nullptr);
+    // `servers` fills the SQL Server drop-downs (may be null).
+    TConfigurationPage(TODBCManager& manager, TMSSQLServers* servers, QWidget* parent = nullptr);
 
     // The installed printers and the two orientations (at creation).
     void FillPrinterLists();

@@ -2,6 +2,7 @@
 
 #include "configurationpage.h"
 #include "designio.h"
+#include "dbcontrols.h"
 #include "designpage.h"
 #include "externaldb.h"
 #include "externaldbbox.h"
@@ -17,6 +18,7 @@
 #include "progressform.h"
 #include "prompter.h"
 #include "refreshcommand.h"
+#include "sqlservers.h"
 #include "settingskeys.h"
 #include "silentfailure.h"
 #include "views.h"
@@ -96,6 +98,8 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent) {
     ODBCManager = std::make_unique<TODBCManager>();
     PrepareODBCManager(*ODBCManager);
     dbOutside = std::make_unique<TExternalDatabase>();
+    SQLServers = std::make_unique<TMSSQLServers>();
+    ShowWaitCursorWhileScanning(*SQLServers);
     UpdateProgressForm = new TProgressForm(this);
     PreparePrintingForm = new TPreparePrintingForm(this);
 
@@ -238,7 +242,7 @@ void TMainForm::BuildPages() {
     edLabelFileName = DesignPage->edLabelFileName;
     plProjDesign = DesignPage->plProjDesign;
 
-    ConfigPage = new TConfigurationPage(*ODBCManager, PageControl1);
+    ConfigPage = new TConfigurationPage(*ODBCManager, SQLServers.get(), PageControl1);
     cbPrinterName = ConfigPage->cbPrinterName;
     cbPrinterOrientation = ConfigPage->cbPrinterOrientation;
     cbAskLabelCounter = ConfigPage->cbAskLabelCounter;

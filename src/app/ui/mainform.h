@@ -23,6 +23,7 @@ class TDesignPanel;
 class TExternalDatabase;
 class TExternalDbBox;
 class TGoodsPage;
+class TMSSQLServers;
 class TODBCManager;
 class TPLColorBox;
 class TPreparePrintingForm;
@@ -52,6 +53,7 @@ public:
     TGoodsSession Goods;
     std::unique_ptr<TODBCManager> ODBCManager;
     std::unique_ptr<TExternalDatabase> dbOutside;
+    std::unique_ptr<TMSSQLServers> SQLServers;  // the SQL Server finder
     TProgressForm* UpdateProgressForm = nullptr;
     TPreparePrintingForm* PreparePrintingForm = nullptr;
 

@@ -7,6 +7,7 @@
 #include "goodspage.h"
 #include "odbcmanager.h"
 #include "prompter.h"
+#include "sqlservers.h"
 #include "settingskeys.h"
 
 void TMainForm::LoadingStep() {
@@ -28,7 +29,7 @@ void TMainForm::LoadingStep() {
 }
 
 void TMainForm::DeferredInit() {
-    Settings.DatabaseType = InitExternalDatabase(*ODBCManager, Settings.DatabaseType, StartupErrors, nullptr, this);
+    Settings.DatabaseType = InitExternalDatabase(*ODBCManager, Settings.DatabaseType, StartupErrors, SQLServers.get(), this);
     FillConfigurationPage();
     if (StartupErrors.isEmpty()) return;
     QString text = StartupErrors.size() == 1

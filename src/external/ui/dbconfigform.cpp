@@ -33,6 +33,7 @@ TDBConfigForm::TDBConfigForm(TODBCManager& manager, TMSSQLServers* servers, QWid
     Controls.Create(this, QStringLiteral("Label2"), QStringLiteral("edPath"), QStringLiteral("Label3"),
                     QStringLiteral("Label4"));
     Controls.Place(kLeft, kTop);
+    Controls.Finder = servers;
     Label1->setGeometry(kLeft, kTop, TDBControls::kWidth, TDBControls::kLabelHeight);
     Label1->setBuddy(Controls.cbDBType);
     cbDBType = Controls.cbDBType;
@@ -74,8 +75,8 @@ TDBConfigForm::TDBConfigForm(TODBCManager& manager, TMSSQLServers* servers, QWid
     connect(edPath, &QLineEdit::textChanged, this, [this] { edPathChange(); });
     connect(cbMSSQLServer, &QComboBox::editTextChanged, this, [this] { cbMSSQLServerChange(); });
     connect(cbMSSQLDatabase, &QComboBox::editTextChanged, this, [this] { cbMSSQLServerChange(); });
-    connect(cbMSSQLServer, &TDropDownComboBox::dropDown, this, &TDBConfigForm::cbMSSQLServerDropDown);
-    connect(cbMSSQLDatabase, &TDropDownComboBox::dropDown, this, &TDBConfigForm::cbMSSQLDatabaseDropDown);
+    connect(cbMSSQLServer, &TDropDownComboBox::dropDown, this, [this] { cbMSSQLServerDropDown(); });
+    connect(cbMSSQLDatabase, &TDropDownComboBox::dropDown, this, [this] { cbMSSQLDatabaseDropDown(); });
 }
 
 void TDBConfigForm::FillDefinitions() { Controls.FillDefinitions(Manager); }
@@ -135,6 +136,15 @@ void TDBConfigForm::cbMSSQLServerChange() {
     if (Manager.GetDbType() != 4) return;
     btnOk->setEnabled(Loaded && !cbMSSQLServer->currentText().trimmed().isEmpty() &&
                       !cbMSSQLDatabase->currentText().trimmed().isEmpty());
+}
+
+void TDBConfigForm::cbMSSQLServerDropDown() {
+    if (Loaded) Controls.ServerDropDown(Manager);
+}
+
+void TDBConfigForm::cbMSSQLDatabaseDropDown() {
+    // Nothing to ask while no server is named.
+    if (Loaded && !cbMSSQLServer->currentText().trimmed().isEmpty()) Controls.DatabaseDropDown(Manager);
 }
 
 void TDBConfigForm::SetSqlVisible(bool visible) {

@@ -32,6 +32,8 @@ public:
     void SpeedButton1Click();
     void edPathChange();
     void cbMSSQLServerChange();
+    void cbMSSQLServerDropDown();
+    void cbMSSQLDatabaseDropDown();
 
     QLabel* Label1 = nullptr;
     QComboBox* cbDBType = nullptr;
@@ -51,10 +53,6 @@ public:
     QPushButton* btnCancel = nullptr;
 
     static constexpr int kHelpContext = HelpContext::DatabaseDialog;
-
-signals:
-    void cbMSSQLServerDropDown();
-    void cbMSSQLDatabaseDropDown();
 
 protected:
     void showEvent(QShowEvent* event) override;

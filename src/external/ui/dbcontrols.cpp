@@ -2,10 +2,12 @@
 
 #include "odbcmanager.h"
 #include "prompter.h"
+#include "sqlservers.h"
 
 #include <QCheckBox>
 #include <QDir>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QSignalBlocker>
@@ -22,6 +24,24 @@ QLabel* MakeLabel(QWidget* parent, const QString& name, const QString& text) {
     label->setObjectName(name);
     return label;
 }
+
+// New items for an editable list; what is typed in it stays.
+void ReplaceItems(QComboBox* list, const QStringList& items) {
+    const QString typed = list->currentText();
+    const QSignalBlocker block(list);
+    list->clear();
+    list->addItems(items);
+    list->setCurrentIndex(-1);
+    list->setEditText(typed);
+}
+
+// The wait cursor for as long as it lives, also when what it waits for fails.
+struct TWaitCursor {
+    TWaitCursor() { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~TWaitCursor() { QGuiApplication::restoreOverrideCursor(); }
+    TWaitCursor(const TWaitCursor&) = delete;
+    TWaitCursor& operator=(const TWaitCursor&) = delete;
+};
 
 }  // namespace
 
@@ -191,4 +211,31 @@ void TDBControls::FillDefinitions(const TODBCManager& manager) {
     cbDBType->clear();
     cbDBType->addItems(names);
     cbDBType->setCurrentIndex(index);
+}
+
+void TDBControls::ServerDropDown(const TODBCManager& manager) {
+    // Scanned once per run: a list that did not receive the servers keeps its own.
+    if (!Finder || manager.GetDbType() != 4 || Finder->IsScanStarted()) return;
+    Finder->StartScan();
+    QStringList servers;
+    Finder->GetServers(servers);
+    ReplaceItems(cbMSSQLServer, servers);
+}
+
+void TDBControls::DatabaseDropDown(const TODBCManager& manager) {
+    if (!Finder) return;
+    TDatabaseListOptions options;
+    options.OdbcValues = manager.GetOdbcValues();
+    if (cbSQLLogin->isChecked()) options.Login = std::make_pair(EDUser->text().trimmed(), EDPasswd->text());
+    QStringList databases;
+    {
+        const TWaitCursor wait;
+        Finder->ListDatabases(cbMSSQLServer->currentText(), databases, options);
+    }
+    ReplaceItems(cbMSSQLDatabase, databases);
+}
+
+void ShowWaitCursorWhileScanning(TMSSQLServers& finder) {
+    finder.OnScanStart = [](TMSSQLServers&) { QGuiApplication::setOverrideCursor(Qt::WaitCursor); };
+    finder.OnScanEnd = [](TMSSQLServers&) { QGuiApplication::restoreOverrideCursor(); };
 }

@@ -7,6 +7,7 @@ class QLabel;
 class QLineEdit;
 class QToolButton;
 class QWidget;
+class TMSSQLServers;
 class TODBCManager;
 
 // An editable combo box that says when its list is about to open, so that the
@@ -37,6 +38,8 @@ struct TDBControls {
     QLineEdit* EDUser = nullptr;
     QLabel* PasswordLabel = nullptr;
     QLineEdit* EDPasswd = nullptr;
+    // The main window's SQL Server finder; without it the lists stay as typed.
+    TMSSQLServers* Finder = nullptr;
 
     // Makes the controls as children of `parent`; the names of the path
     // label, path edit and the login labels differ between the two windows.
@@ -58,6 +61,12 @@ struct TDBControls {
     // The definitions of the manager's folder into the list, the selected one
     // chosen (none when it is not there), without running the change handler.
     void FillDefinitions(const TODBCManager& manager);
+    // The server list about to open: the finder's servers, scanned once per
+    // run of the program, for an SQL Server definition.
+    void ServerDropDown(const TODBCManager& manager);
+    // The database list about to open: the databases of the server as typed,
+    // with the wait cursor.
+    void DatabaseDropDown(const TODBCManager& manager);
 
     // Layout of the rows, relative to the top passed to Place().
     static constexpr int kWidth = 330;
@@ -67,3 +76,6 @@ struct TDBControls {
     static constexpr int kLoginTop = 102;    // top of the check box
     static constexpr int kUserTop = 146;     // top of the user edit
 };
+
+// The main window's scan callbacks: the wait cursor while the finder scans.
+void ShowWaitCursorWhileScanning(TMSSQLServers& finder);

@@ -12,7 +12,9 @@ constexpr int kLeft = 12;
 constexpr int kTop = 20;
 }  // namespace
 
-TExternalDbBox::TExternalDbBox(TODBCManager& manager, QWidget* parent)
+TExternalDbBox::TExternalDbBox(TODBCManager& manager, QWidget* parent) : TExternalDbBox(manager, nullptr, parent) {}
+
+TExternalDbBox::TExternalDbBox(TODBCManager& manager, TMSSQLServers* servers, QWidget* parent)
     : QGroupBox(QStringLiteral(" Zewnętrzna baza danych "), parent), Manager(manager) {
     setObjectName(QStringLiteral("GroupBox6"));
     Label3 = new QLabel(QStringLiteral("Typ"), this);
@@ -20,6 +22,7 @@ TExternalDbBox::TExternalDbBox(TODBCManager& manager, QWidget* parent)
     Controls.Create(this, QStringLiteral("Label4"), QStringLiteral("edDBPath"), QStringLiteral("Label9"),
                     QStringLiteral("Label10"));
     Controls.Place(kLeft, kTop);
+    Controls.Finder = servers;
     Label3->setGeometry(kLeft, kTop, TDBControls::kWidth, TDBControls::kLabelHeight);
     Label3->setBuddy(Controls.cbDBType);
 
@@ -42,8 +45,8 @@ TExternalDbBox::TExternalDbBox(TODBCManager& manager, QWidget* parent)
     connect(cbDBType, &QComboBox::currentIndexChanged, this, [this] { cbDBTypeChange(); });
     connect(cbSQLLogin, &QCheckBox::clicked, this, [this] { cbSQLLoginClick(); });
     connect(SpeedButton1, &QToolButton::clicked, this, [this] { SpeedButton1Click(); });
-    connect(cbMSSQLServer, &TDropDownComboBox::dropDown, this, &TExternalDbBox::cbMSSQLServerDropDown);
-    connect(cbMSSQLDatabase, &TDropDownComboBox::dropDown, this, &TExternalDbBox::cbMSSQLDatabaseDropDown);
+    connect(cbMSSQLServer, &TDropDownComboBox::dropDown, this, [this] { cbMSSQLServerDropDown(); });
+    connect(cbMSSQLDatabase, &TDropDownComboBox::dropDown, this, [this] { cbMSSQLDatabaseDropDown(); });
 }
 
 void TExternalDbBox::Fill() {
@@ -74,6 +77,12 @@ void TExternalDbBox::cbDBTypeChange() {
 void TExternalDbBox::cbSQLLoginClick() { Controls.SqlLoginClick(); }
 
 void TExternalDbBox::SpeedButton1Click() { Controls.Browse(Manager); }
+
+void TExternalDbBox::cbMSSQLServerDropDown() { Controls.ServerDropDown(Manager); }
+
+// Unlike the dialog, the page lists even for a blank server name (and so
+// empties the list).
+void TExternalDbBox::cbMSSQLDatabaseDropDown() { Controls.DatabaseDropDown(Manager); }
 
 void TExternalDbBox::SetSqlVisible(bool visible) {
     Controls.SetSqlVisible(visible);

@@ -5,6 +5,7 @@
 
 class QLabel;
 class QLineEdit;
+class TMSSQLServers;
 class TODBCManager;
 
 // The configuration page's group box " Zewnętrzna baza danych ": the list of
@@ -14,6 +15,9 @@ class TExternalDbBox : public QGroupBox {
     Q_OBJECT
 public:
     explicit TExternalDbBox(TODBCManager& manager, QWidget* parent = nullptr);
+    // With the main window's SQL Server finder, which fills the server and
+    // database lists when they open.
+    TExternalDbBox(TODBCManager& manager, TMSSQLServers* servers, QWidget* parent = nullptr);
 
     // Fills the list from the definition folder, selects the manager's
     // definition and arranges the controls for it (at start-up).
@@ -28,6 +32,8 @@ public:
     void cbDBTypeChange();
     void cbSQLLoginClick();
     void SpeedButton1Click();
+    void cbMSSQLServerDropDown();
+    void cbMSSQLDatabaseDropDown();
 
     QLabel* Label3 = nullptr;
     QComboBox* cbDBType = nullptr;
@@ -42,11 +48,6 @@ public:
     QLineEdit* EDUser = nullptr;
     QLabel* Label10 = nullptr;
     QLineEdit* EDPasswd = nullptr;
-
-signals:
-    // The server or database list is about to open; the SQL Server finder fills it.
-    void cbMSSQLServerDropDown();
-    void cbMSSQLDatabaseDropDown();
 
 private:
     void SetSqlVisible(bool visible);
