@@ -2,6 +2,7 @@
 // Pattern alphabet: "0".."3" spaces and "5".."8" bars of 1..4 modules (or
 // narrow/wide for two-width codes), "A" a short bar.
 #include "barcodesymbol.h"
+#include "eanupccommon.h"
 #include "encoders.h"
 
 #include <gtest/gtest.h>
