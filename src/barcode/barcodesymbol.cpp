@@ -28,7 +28,7 @@ bool TrimNumeric(TBarcodeType type, QString& text) {
 [[noreturn]] void NotNumeric() { throw TBarcodeError(QStringLiteral("Barcode must be numeric")); }
 
 // Unknown types count as two-width, so their classes stay what they were.
-bool UsesRatio(TBarcodeType) { return true; }
+bool UsesRatio(TBarcodeType type) { return !IsBarcodeType(type) || BarcodeTypeInfo(type).TwoWidth; }
 
 // The four width classes: narrow, wide and one and a half and two wide for
 // the two-width symbologies; one to four modules for the others.

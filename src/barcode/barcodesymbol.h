@@ -52,7 +52,8 @@ public:
     void SetLeft(int value);
     int Modul() const { return FModul; }
     void SetModul(int value);  // MinModul..MaxModul only, other values are ignored
-    // Wide/narrow ratio.
+    // Wide/narrow ratio of the two-width symbologies (2 of 5, Code 39,
+    // Codabar, MSI, PostNet); the others are built from whole modules.
     double Ratio() const { return FRatio; }
     void SetRatio(double value);
     TBarcodeType Typ() const { return FTyp; }

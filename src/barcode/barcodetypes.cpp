@@ -2,6 +2,8 @@
 
 namespace {
 
+// EAN and UPC still bring Ratio into range, as they always did, although
+// their module widths do not use it.
 const TBarcodeTypeInfo TypeInfo[BarcodeTypeCount] = {
     // long name, short name, numeric only, two widths, ratio floor
     {"2_5_interleaved", "2_5_interleaved", true, true, MinRatio}, {"2_5_industrial", "2_5_industrial", true, true, MinRatio},

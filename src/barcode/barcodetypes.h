@@ -53,7 +53,8 @@ struct TBarcodeTypeInfo {
     const char* ShortName;  // shown to the user in the goods grid and dialog
     bool NumericOnly;       // the text must be digits (blanks trimmed)
     // Elements of narrow and wide (Ratio times narrow) width; the others
-    // write runs of one to four modules.
+    // write runs of one to four whole modules and do not depend on Ratio,
+    // since scanners measure their elements in modules.
     bool TwoWidth;
     // Lower end of the range Ratio is brought into; 0: left as it is.
     double RatioFloor;

@@ -15,11 +15,14 @@ const TCodabarEntry Table[20] = {
     {'-', "5051605"}, {'$', "5061505"}, {':', "6050606"}, {'/', "6060506"}, {'.', "6060605"},
     {'+', "5060606"}, {'A', "5061515"}, {'B', "5151506"}, {'C', "5051516"}, {'D', "5051615"},
 };
+// The data characters come first; A to D only start and stop a symbol, and
+// inside the data a scanner would take them for its end.
+constexpr int DataCharacters = 16;
 const TCodabarEntry& Start = Table[16];  // A
 const TCodabarEntry& Stop = Table[17];   // B
 
 int IndexOf(QChar c) {
-    static const std::array<signed char, 128> index = IndexByCharacter(Table);
+    static const TCharIndex index = IndexByCharacter(Table, DataCharacters);
     return LookUp(index, c.unicode());
 }
 
@@ -32,7 +35,7 @@ QString EncodeCodabar(TBarcodeData& data) {
     out.append(QLatin1Char('0'));
     for (const QChar c : data.Text) {
         const int i = IndexOf(c);
-        if (i < 0) continue;  // not a Codabar character: left out, as Code 39 does
+        if (i < 0) ThrowBadData("Codabar", data.Text);
         AppendPattern(out, Table[i].Data);
         out.append(QLatin1Char('0'));
     }

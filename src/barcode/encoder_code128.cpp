@@ -42,11 +42,12 @@ TStart StartOf(TBarcodeType type) {
     }
 }
 
-// The value of a character in set A (space to "_") or set B (space to "~");
-// any other counts as a blank.
+// The value of a character in set A (space to "_", then the control
+// characters NUL to US) or set B (space to DEL); -1 when the set has none.
 int CharacterValue(TSet set, char16_t c) {
-    if (c >= 32 && c < (set == TSet::A ? 96 : 127)) return c - 32;
-    return 0;
+    if (c >= 32 && c < (set == TSet::A ? 96 : AsciiSize)) return c - 32;
+    if (set == TSet::A && c < 32) return c + 64;
+    return -1;
 }
 
 // Runs and the weighted sum for the check value.
@@ -83,11 +84,14 @@ QString EncodeCode128(TBarcodeData& data) {
         const QString& t = data.Text;
         for (qsizetype i = 0; i + 1 < t.size(); i += 2) {
             const char16_t a = t[i].unicode(), b = t[i + 1].unicode();
-            symbol.Add(a >= '0' && a <= '9' && b >= '0' && b <= '9' ? (a - '0') * 10 + (b - '0') : 0);
+            if (a < '0' || a > '9' || b < '0' || b > '9') ThrowBadData("Code128", t);
+            symbol.Add((a - '0') * 10 + (b - '0'));
         }
     } else {
         for (const QChar c : data.Text) {
-            symbol.Add(CharacterValue(start.Set, c.unicode()));
+            const int value = CharacterValue(start.Set, c.unicode());
+            if (value < 0) ThrowBadData("Code128", data.Text);
+            symbol.Add(value);
         }
     }
     symbol.Runs.append(QLatin1String(Table[symbol.Sum % CheckModulus]));

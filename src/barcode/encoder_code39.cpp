@@ -28,7 +28,7 @@ constexpr int DataCharacters = 43;  // "*" is only the start and stop character
 const TCode39Entry& Star = Table[DataCharacters];
 
 int IndexOf(QChar c) {
-    static const std::array<signed char, 128> index = IndexByCharacter(Table, DataCharacters);
+    static const TCharIndex index = IndexByCharacter(Table, DataCharacters);
     return LookUp(index, c.unicode());
 }
 
@@ -37,15 +37,16 @@ void AppendCharacter(QString& out, const TCode39Entry& e) {
     out.append(QLatin1Char('0'));  // narrow gap between characters
 }
 
-// Characters that are not Code 39 characters are left out.
-QString Plain(const QString& text, bool checksum) {
+// `text` must hold Code 39 characters only; `shown` is the text as the user
+// wrote it, for the message.
+QString Plain(const QString& text, bool checksum, const QString& shown) {
     QString out;
     out.reserve((text.size() + 3) * 10);
     AppendCharacter(out, Star);
     int sum = 0;
     for (const QChar c : text) {
         const int i = IndexOf(c);
-        if (i < 0) continue;
+        if (i < 0) ThrowBadData("Code39", shown);
         AppendCharacter(out, Table[i]);
         sum += Table[i].Value;
     }
@@ -57,6 +58,6 @@ QString Plain(const QString& text, bool checksum) {
 }  // namespace
 
 QString EncodeCode39(TBarcodeData& data) {
-    if (data.Typ == bcCode39) return Plain(data.Text, data.Checksum);
-    return Plain(ToFullAscii(data.Text, TFullAscii::Code39), data.Checksum);
+    if (data.Typ == bcCode39) return Plain(data.Text, data.Checksum, data.Text);
+    return Plain(ToFullAscii(data.Text, TFullAscii::Code39), data.Checksum, data.Text);
 }

@@ -23,7 +23,7 @@ const TCode93Entry Table[47] = {
 };
 
 int IndexOf(QChar c) {
-    static const std::array<signed char, 128> index = IndexByCharacter(Table);
+    static const TCharIndex index = IndexByCharacter(Table);
     return LookUp(index, c.unicode());
 }
 

@@ -2,8 +2,10 @@
 //
 // Without a check digit step (Checksum off, or a method that adds nothing) the
 // text brings its own check digit as its last digit, after leading zeros
-// where it is short. With it, EAN appends the digit to the data digits, while
-// UPC-A and UPC-E put it in place of the text's last digit.
+// where it is short; a wrong one, or a text longer than the symbol, is
+// rejected, since the bars would scan as nothing or as another number. With
+// the step, EAN appends the digit to the data digits, while UPC-A and UPC-E
+// put it in place of the text's last digit.
 #include "eanupccommon.h"
 #include "encoders.h"
 
@@ -24,7 +26,9 @@ QString TwoHalves(QStringView left, const char* parity, QStringView right) {
 
 // The text as a symbol of `length` digits whose last is the check digit.
 QString WithOwnCheckDigit(const QString& text, int length) {
-    return PadWithZeros(text, length);
+    const QString digits = PadToSymbolLength(text, length);
+    RequireCheckDigit(digits, Modulo10CheckDigit(digits.left(length - 1)));
+    return digits;
 }
 
 QString Ean13(const TBarcodeData& data) {
@@ -59,6 +63,7 @@ QString UpcE(TBarcodeData& data) {
     if (data.AddsCheckDigit()) {
         data.Text = six + QLatin1Char(static_cast<char>('0' + check));
     } else {
+        RequireCheckDigit(PadToSymbolLength(text, 7), QLatin1Char(static_cast<char>('0' + check)));
         data.Text = text;
     }
     QString out;

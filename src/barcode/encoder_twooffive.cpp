@@ -15,6 +15,9 @@ QChar Space(bool wide) { return QLatin1Char(wide ? '1' : '0'); }
 
 // Digits in pairs, the first in the bars, the second in the spaces between.
 QString Interleaved(TBarcodeData& data) {
+    // Every digit needs a partner: an odd count gets a leading zero, as in
+    // Code 128 C, instead of losing its last digit.
+    if (data.Text.size() % 2 == 1) data.Text.prepend(QLatin1Char('0'));
     const QString& t = data.Text;
     QString out;
     out.reserve(7 + t.size() * 5);

@@ -59,13 +59,17 @@ QString DigitByDigit(QStringView digits, const char* start, int elementsPerDigit
 // symbology cannot carry.
 [[noreturn]] void ThrowBadData(const char* symbology, const QString& text);
 
-// Index of each character code 0..127 in a table of entries with a
-// character C, -1 where there is none; the first `count` entries count.
+// Character codes 0..127: all that the symbologies' tables hold.
+constexpr int AsciiSize = 128;
+// Index of each character code in a table of entries with a character C,
+// -1 where there is none.
+using TCharIndex = std::array<signed char, AsciiSize>;
+// The index of the first `count` entries of `table`.
 template <typename Entry, std::size_t N>
-std::array<signed char, 128> IndexByCharacter(const Entry (&table)[N], std::size_t count = N) {
-    std::array<signed char, 128> index;
+TCharIndex IndexByCharacter(const Entry (&table)[N], std::size_t count = N) {
+    TCharIndex index;
     index.fill(-1);
     for (std::size_t i = 0; i < count; ++i) index[static_cast<unsigned char>(table[i].C)] = static_cast<signed char>(i);
     return index;
 }
-inline int LookUp(const std::array<signed char, 128>& index, char16_t code) { return code < 128 ? index[code] : -1; }
+inline int LookUp(const TCharIndex& index, char16_t code) { return code < AsciiSize ? index[code] : -1; }

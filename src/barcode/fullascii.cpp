@@ -1,10 +1,13 @@
 #include "fullascii.h"
 
+#include "encoders.h"
+
 #include <array>
 
 namespace {
 
-constexpr int FullAsciiSize = 128;
+// Character codes 0..127 have a pair.
+constexpr int FullAsciiSize = AsciiSize;
 
 const char* const Table39[FullAsciiSize] = {
     "%U", "$A", "$B", "$C", "$D", "$E", "$F", "$G", "$H", "$I", "$J", "$K", "$L", "$M", "$N", "$O",
@@ -49,7 +52,7 @@ QString ToFullAscii(const QString& text, TFullAscii symbology) {
     out.reserve(text.size() * 2);
     for (const QChar c : text) {
         const char16_t code = c.unicode();
-        if (code >= FullAsciiSize) continue;
+        if (code >= FullAsciiSize) ThrowBadData(symbology == TFullAscii::Code39 ? "Code39" : "Code93", text);
         out.append(QLatin1StringView(symbology == TFullAscii::Code39 ? Table39[code] : Pair93(code)));
     }
     return out;

@@ -7,6 +7,6 @@
 
 enum class TFullAscii { Code39, Code93 };
 
-// `text` in the plain characters of the symbology; characters beyond code
-// 127 are left out.
+// `text` in the plain characters of the symbology. A character beyond code
+// 127 (a Polish letter, say) has none: TBarcodeError "bad Data".
 QString ToFullAscii(const QString& text, TFullAscii symbology);

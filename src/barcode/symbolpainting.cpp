@@ -12,7 +12,8 @@
 
 namespace {
 
-// Short bars are two fifths of the full height and hang from the top.
+// Short bars are two fifths of the full height and stand on the baseline
+// with the full bars, as postal scanners expect.
 int ShortBarHeight(int height) { return height * 2 / 5; }
 
 // Where the elements go: rotated about the origin, then moved so that the
@@ -113,9 +114,8 @@ void TBarcodeSymbol::PaintBars(QPainter& canvas, const QString& pattern, int W) 
             continue;
         }
         const QColor& colour = lt == TBarLineType::White ? FColor : FColorBar;
-        const int h = lt == TBarLineType::BlackHalf ? ShortBarHeight(H) : H;
-        const int top = 0;
-        const QPoint p0 = rotate(x, top), p2 = rotate(x + w - 1, h);
+        const int top = lt == TBarLineType::BlackHalf ? H - ShortBarHeight(H) : 0;
+        const QPoint p0 = rotate(x, top), p2 = rotate(x + w - 1, H);
         if (upright) {
             canvas.fillRect(TPlacement::Between(p0, p2), colour);
         } else {
@@ -123,7 +123,7 @@ void TBarcodeSymbol::PaintBars(QPainter& canvas, const QString& pattern, int W) 
             canvas.setPen(pen);
             canvas.setBrush(colour);
             poly[0] = p0;
-            poly[1] = rotate(x, h);
+            poly[1] = rotate(x, H);
             poly[2] = p2;
             poly[3] = rotate(x + w - 1, top);
             canvas.drawPolygon(poly);
