@@ -35,6 +35,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         const QString text = s.Text();
         const int width = s.Width();
         if (s.Text() != text || width <= 0) std::abort();
+        // Asking for the painted width changes nothing and, upright and
+        // without a legend, is the width of the bars.
+        const int painted = s.PaintedWidth(s.Modul());
+        if (s.Text() != text || (s.ShowText() == bcoNone && s.Angle() == 0 && painted != width)) std::abort();
         for (const QChar c : pattern) {
             const char16_t u = c.unicode();
             if (!((u >= '0' && u <= '3') || (u >= '5' && u <= '8') || (u >= 'A' && u <= 'D'))) std::abort();

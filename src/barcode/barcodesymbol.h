@@ -1,4 +1,7 @@
 #pragma once
+#include "barcodetypes.h"
+#include "checkdigits.h"
+
 #include <QColor>
 #include <QFont>
 #include <QObject>
@@ -7,38 +10,15 @@
 #include <stdexcept>
 
 class QPainter;
-
-// Symbologies; the ordinal is the barcode type code stored with the goods.
-enum TBarcodeType : int {
-    bcCode_2_5_interleaved,
-    bcCode_2_5_industrial,
-    bcCode_2_5_matrix,
-    bcCode39,
-    bcCode39Extended,
-    bcCode128A,
-    bcCode128B,
-    bcCode128C,
-    bcCode93,
-    bcCode93Extended,
-    bcCodeMSI,
-    bcCodePostNet,
-    bcCodeCodabar,
-    bcCodeEAN8,
-    bcCodeEAN13,
-    bcCodeUPC_A,
-    bcCodeUPC_E0,
-    bcCodeUPC_E1,
-    bcCodeUPC_Supp2,
-    bcCodeUPC_Supp5,
-    bcCodeEAN128A,
-    bcCodeEAN128B,
-    bcCodeEAN128C,
-};
-constexpr int BarcodeTypeCount = 23;
+class QPaintDevice;
+struct TBarcodeData;
 
 enum TBarcodeOption : int { bcoNone, bcoCode, bcoTyp, bcoBoth };
 enum TShowTextPosition : int { stpTopLeft, stpTopRight, stpTopCenter, stpBottomLeft, stpBottomRight, stpBottomCenter };
-enum TCheckSumMethod : int { csmNone, csmModulo10 };
+
+// The narrow element (module) width in device pixels that SetModul accepts.
+constexpr int MinModul = 1;
+constexpr int MaxModul = 49;
 
 // Every failure of the engine: data a symbology rejects, an unknown type.
 class TBarcodeError : public std::runtime_error {
@@ -71,7 +51,9 @@ public:
     int Left() const { return FLeft; }
     void SetLeft(int value);
     int Modul() const { return FModul; }
-    void SetModul(int value);  // 1..49 only, other values are ignored
+    void SetModul(int value);  // MinModul..MaxModul only, other values are ignored
+    // Wide/narrow ratio of the two-width symbologies (2 of 5, Code 39,
+    // Codabar, MSI, PostNet); the others are built from whole modules.
     double Ratio() const { return FRatio; }
     void SetRatio(double value);
     TBarcodeType Typ() const { return FTyp; }
@@ -96,10 +78,24 @@ public:
     QColor ColorBar() const { return FColorBar; }
     void SetColorBar(const QColor& value) { FColorBar = value; }
 
-    // Total width in device pixels of the current pattern.
+    // Width in device pixels of the bars alone, along the symbol: the sum of
+    // the element widths of the current pattern. Builds the pattern, so it
+    // may rewrite Text and bring Ratio into range, as painting does.
     int Width();
     // Scales the module so that the symbol becomes about `value` pixels wide.
     void SetWidth(int value);
+
+    // How many device pixels across the canvas PaintTo would cover with the
+    // module `modul` (brought into MinModul..MaxModul), from the leftmost to
+    // the rightmost painted pixel: the bars at the current angle and Height,
+    // and, unless ShowText is bcoNone, the legend, which may stick out on
+    // either side of narrow bars. The symbologies draw no guard bars below the
+    // others and no digits beside them, so nothing else widens a symbol.
+    // Fonts are measured for `device` (the canvas PaintTo will get; the
+    // screen when none). Changes nothing and draws nothing, so it can be asked
+    // for one module after another; it raises TBarcodeError where painting
+    // would.
+    int PaintedWidth(int modul, const QPaintDevice* device = nullptr) const;
 
     std::function<void(QObject* sender)> OnChange;
 
@@ -117,11 +113,19 @@ protected:
     virtual void Changed();
 
 private:
-    friend struct TBarcodeEncoders;
-
+    template <typename T>
+    bool Store(T& field, const T& value);
+    void DataChanged();
+    TBarcodeData Data() const;
+    double RatioInRange() const;
     void PrepareWidths();
     void MakeModules();
-    [[noreturn]] void Fail(const QString& format) const;
+    // What BuildPattern would give for the module `modul`, without changing
+    // anything: the pattern, its width classes and the text as the encoder
+    // leaves it.
+    QString PatternAt(int modul, int (&modules)[4], QString& text) const;
+    static int PatternWidth(const QString& pattern, const int (&modules)[4]);
+    int LegendX(int width, int textWidth) const;
     void PaintBars(QPainter& canvas, const QString& pattern, int width);
     void PaintLegend(QPainter& canvas, int width);
 
@@ -129,9 +133,9 @@ private:
     QString FText;
     int FTop = 0;
     int FLeft = 0;
-    int FModul = 1;
-    double FRatio = 2.0;
-    TBarcodeType FTyp = bcCodeEAN13;
+    int FModul = MinModul;
+    double FRatio = DefaultRatio;
+    TBarcodeType FTyp = DefaultBarcodeType;
     bool FCheckSum = false;
     TCheckSumMethod FCheckSumMethod = csmModulo10;
     double FAngle = 0.0;
@@ -146,10 +150,3 @@ private:
     // EAN-128 with a check digit: the current text already carries it.
     bool FEan128CheckApplied = false;
 };
-
-// Check digit helpers shared by the encoders (exposed for tests).
-QString PadWithZeros(const QString& text, int length);
-// Modulo 10 check digit with weights 3, 1, 3, ... from the right; throws
-// TBarcodeError on a non-digit.
-QChar Modulo10CheckDigit(const QString& digits);
-QString ApplyChecksum(const QString& digits, TCheckSumMethod method);

@@ -22,7 +22,8 @@ const QString Digits = QStringLiteral("0123456789");
 // given the text as the encoder left it and the text as it was set.
 using Expectation = std::function<QStringList(const QString& built, const QString& original)>;
 
-void ExpectDecodes(TBarcodeType typ, bool checksum, const QStringList& texts, const Expectation& expected) {
+void ExpectDecodes(TBarcodeType typ, bool checksum, const QStringList& texts, const Expectation& expected,
+                   double ratio = 2.0) {
     QList<QImage> images;
     QStringList built;
     for (const QString& text : texts) {
@@ -32,6 +33,7 @@ void ExpectDecodes(TBarcodeType typ, bool checksum, const QStringList& texts, co
         symbol.SetModul(2);
         symbol.SetHeight(60);
         symbol.SetText(text);
+        symbol.SetRatio(ratio);
         images << RenderForScanner(symbol);
         built << symbol.Text();
     }
@@ -73,6 +75,10 @@ QString EanCheck(const QString& digits) {
 TEST(DecodeEan, Ean13WithComputedCheckDigit) {
     ExpectDecodes(bcCodeEAN13, true, Texts(13, 25, Digits, 12, 12),
                   [](const QString&, const QString& t) { return Ean13(t + EanCheck(t)); });
+    // EAN is measured in whole modules: a wide/narrow ratio changes nothing.
+    for (const double ratio : {1.5, 3.0})
+        ExpectDecodes(bcCodeEAN13, true, Texts(133, 5, Digits, 12, 12),
+                      [](const QString&, const QString& t) { return Ean13(t + EanCheck(t)); }, ratio);
 }
 
 TEST(DecodeEan, Ean13ShortTextsArePaddedWithZeros) {
@@ -134,9 +140,12 @@ TEST(DecodeUpc, UpcE0CheckDigitOfTheExpandedNumber) {
     });
 }
 
-TEST(DecodeUpc, UpcE0WithoutChecksumStillChoosesTheStandardParity) {
-    ExpectDecodes(bcCodeUPC_E0, false, Texts(161, 15, Digits, 7, 7), [](const QString& built, const QString&) {
-        return QStringList{QStringLiteral("UPC-E:0") + built.left(6) + EanCheck(ExpandUpcE(built.left(6)))};
+TEST(DecodeUpc, UpcE0WithoutChecksumTakesItsOwnRightCheckDigit) {
+    QStringList texts;
+    for (const QString& six : Texts(161, 15, Digits, 6, 6)) texts << six + EanCheck(ExpandUpcE(six));
+    ExpectDecodes(bcCodeUPC_E0, false, texts, [](const QString& built, const QString& t) {
+        EXPECT_EQ(built, t);
+        return QStringList{QStringLiteral("UPC-E:0") + t};
     });
 }
 
@@ -208,6 +217,8 @@ TEST(DecodeCode93, PlainWithBothCheckCharacters) {
     // characters and drops them.
     ExpectDecodes(bcCode93, false, Texts(8, 30, Code39Chars, 1, 45),
                   [](const QString&, const QString& t) { return QStringList{QStringLiteral("CODE-93:") + t}; });
+    ExpectDecodes(bcCode93, false, Texts(81, 5, Code39Chars, 1, 45),
+                  [](const QString&, const QString& t) { return QStringList{QStringLiteral("CODE-93:") + t}; }, 3.0);
 }
 
 TEST(DecodeCode93, ExtendedReadsBackAsFullAscii) {
@@ -226,6 +237,18 @@ TEST(DecodeCode128, SetsAAndB) {
                   [](const QString&, const QString& t) { return QStringList{QStringLiteral("CODE-128:") + t}; });
     ExpectDecodes(bcCode128B, false, Texts(6, 25, PrintableAscii(), 1, 40),
                   [](const QString&, const QString& t) { return QStringList{QStringLiteral("CODE-128:") + t}; });
+    // The control characters of set A, and DEL in set B.
+    QString controls;
+    for (int c = 0; c < 32; ++c) controls += QChar(c);
+    ExpectDecodes(bcCode128A, false, Texts(51, 15, controls + setA, 1, 30),
+                  [](const QString&, const QString& t) { return QStringList{QStringLiteral("CODE-128:") + t}; });
+    ExpectDecodes(bcCode128B, false, Texts(52, 5, PrintableAscii() + QChar(127), 1, 30),
+                  [](const QString&, const QString& t) { return QStringList{QStringLiteral("CODE-128:") + t}; });
+    // Code 128 is measured in whole modules: a wide/narrow ratio changes nothing.
+    for (const double ratio : {1.5, 3.0})
+        ExpectDecodes(bcCode128B, false, Texts(61, 5, PrintableAscii(), 1, 40),
+                      [](const QString&, const QString& t) { return QStringList{QStringLiteral("CODE-128:") + t}; },
+                      ratio);
 }
 
 TEST(DecodeCode128, SetCPadsOddTexts) {
@@ -262,9 +285,11 @@ TEST(DecodeCodabar, StartAndStopComeBack) {
 }
 
 TEST(DecodeInterleaved2of5, PairsOfDigits) {
-    ExpectDecodes(bcCode_2_5_interleaved, false, Texts(0, 30, Digits, 2, 30), [](const QString&, const QString& t) {
-        // A last unpaired digit is not encoded.
-        return QStringList{QStringLiteral("I2/5:") + t.left(t.size() / 2 * 2)};
+    ExpectDecodes(bcCode_2_5_interleaved, false, Texts(0, 30, Digits, 2, 30), [](const QString& built, const QString& t) {
+        // An odd count gets a leading zero, so that every digit is encoded.
+        const QString expect = t.size() % 2 ? QStringLiteral("0") + t : t;
+        EXPECT_EQ(built, expect);
+        return QStringList{QStringLiteral("I2/5:") + expect};
     });
 }
 

@@ -2,6 +2,7 @@
 // Pattern alphabet: "0".."3" spaces and "5".."8" bars of 1..4 modules (or
 // narrow/wide for two-width codes), "A" a short bar.
 #include "barcodesymbol.h"
+#include "eanupccommon.h"
 #include "encoders.h"
 
 #include <gtest/gtest.h>
@@ -13,11 +14,12 @@ struct Built {
     QString text;
 };
 
-Built Build(TBarcodeType typ, const QString& text, bool checksum = false) {
+Built Build(TBarcodeType typ, const QString& text, bool checksum = false, double ratio = 2.0) {
     TBarcodeSymbol s;
     s.SetTyp(typ);
     s.SetChecksum(checksum);
     s.SetText(text);
+    s.SetRatio(ratio);
     Built b;
     b.pattern = s.BuildPattern();
     b.text = s.Text();
@@ -31,7 +33,11 @@ TEST(TwoOfFive, Interleaved) {
     // 3 = WWNNN bars, 4 = NNWNW spaces: 6 0 6 0 5 1 5 0 5 1.
     const QString expected = P("5050") + P("6051505061") + P("6060515051") + P("605");
     EXPECT_EQ(Build(bcCode_2_5_interleaved, "1234").pattern, expected);
-    EXPECT_EQ(Build(bcCode_2_5_interleaved, "12345").pattern, expected);
+    // An odd count gets a leading zero instead of losing its last digit:
+    // 0 = NNWWN with 1 = WNNNW, 2 = NWNNW with 3 = WWNNN, 4 = NNWNW with 5 = WNWNN.
+    const Built odd = Build(bcCode_2_5_interleaved, "12345");
+    EXPECT_EQ(odd.pattern, P("5050") + P("5150606051") + P("5161505060") + P("5150615060") + P("605"));
+    EXPECT_EQ(odd.text, "012345");
 }
 
 TEST(TwoOfFive, Industrial) {
@@ -51,11 +57,10 @@ TEST(TwoOfFive, Matrix) {
     EXPECT_EQ(s.WidthClass(1), 9);
 }
 
-TEST(Code39, TableEntriesAndSkippedCharacters) {
+TEST(Code39, TableEntriesAndCheckCharacter) {
     const QString star = P("515060605");
     EXPECT_EQ(Build(bcCode39, "0").pattern, star + "0" + P("505160605") + "0" + star);
-    // Lower-case letters are not Code 39 characters: start and stop only.
-    EXPECT_EQ(Build(bcCode39, "abc").pattern, star + "0" + star);
+    // Lower-case letters are not Code 39 characters: rejected (table below).
     // A has value 10, so its check character is A again.
     const QString a = P("605051506");
     EXPECT_EQ(Build(bcCode39, "A", true).pattern, star + "0" + a + "0" + a + "0" + star);
@@ -65,7 +70,7 @@ TEST(Code39, ExtendedUsesFullAsciiPairsAndKeepsTheText) {
     const Built lower = Build(bcCode39Extended, "a");
     EXPECT_EQ(lower.pattern, Build(bcCode39, "+A").pattern);
     EXPECT_EQ(lower.text, "a");
-    EXPECT_EQ(Build(bcCode39Extended, QString::fromUtf8("x\u00e9\u0142y")).pattern, Build(bcCode39, "+X+Y").pattern);
+    EXPECT_EQ(Build(bcCode39Extended, "xy").pattern, Build(bcCode39, "+X+Y").pattern);
     EXPECT_EQ(Build(bcCode39Extended, QString(QChar(0))).pattern, Build(bcCode39, "%U").pattern);
     EXPECT_EQ(Build(bcCode39Extended, "-.").pattern, Build(bcCode39, "/M/N").pattern);
 }
@@ -84,9 +89,14 @@ TEST(Code128, SetCPadsAnOddText) {
     EXPECT_EQ(b.pattern, WidthsToPattern("211232" "222122" "312131" "211331" "2331112"));
 }
 
-TEST(Code128, CharactersOutsideTheSetCountAsBlanks) {
-    EXPECT_EQ(Build(bcCode128A, "a").pattern, Build(bcCode128A, " ").pattern);
-    EXPECT_EQ(Build(bcCode128B, QString::fromUtf8("\u0105\t")).pattern, Build(bcCode128B, "  ").pattern);
+TEST(Code128, ControlCharactersInSetAAndDelInSetB) {
+    // Set A: NUL is value 64, HT 73, US 95; start A 103: 103 + 64 + 2 * 73 +
+    // 3 * 95 = 598, mod 103 = 83.
+    EXPECT_EQ(Build(bcCode128A, QString(QChar(0)) + "\t\x1f").pattern,
+              WidthsToPattern("211412" "111422" "142112" "114113" "114212" "2331112"));
+    // Set B: DEL is value 95; 104 + 95 = 199, mod 103 = 96.
+    EXPECT_EQ(Build(bcCode128B, "\x7f").pattern, WidthsToPattern("211214" "114113" "114311" "2331112"));
+    // Characters outside the set are rejected (table below).
 }
 
 TEST(Code128, Ean128CheckDigitIsAppendedOnce) {
@@ -152,8 +162,7 @@ TEST(Code93, BadDataAndTheFullAsciiVariant) {
     const Built ext = Build(bcCode93Extended, "a");
     EXPECT_EQ(ext.pattern, Build(bcCode93, "}A").pattern);
     EXPECT_EQ(ext.text, "a");
-    // Characters above 127 are dropped, not an error.
-    EXPECT_EQ(Build(bcCode93Extended, QString::fromUtf8("\u017cA")).pattern, Build(bcCode93, "A").pattern);
+    // Characters above 127 have no full-ASCII pair: rejected (table below).
 }
 
 TEST(Msi, CheckDigitCountsFromTheRight) {
@@ -172,16 +181,25 @@ TEST(Msi, CheckDigitCountsFromTheRight) {
     EXPECT_EQ(Build(bcCodeMSI, "12", true).pattern, Build(bcCodeMSI, "12", false).pattern);
 }
 
-TEST(PostNet, ShortAndFullBars) {
-    EXPECT_EQ(Build(bcCodePostNet, "0").pattern, P("51") + P("5151A1A1A1") + P("5"));
-    // 1 = 1 + 0 (bars four and five), 2 = 2 + 0 (three and five).
-    EXPECT_EQ(Build(bcCodePostNet, "12").pattern, P("51") + P("A1A1A15151") + P("A1A151A151") + P("5"));
+TEST(PostNet, ShortAndFullBarsAndTheCorrectionDigit) {
+    // The correction digit makes the digit sum a multiple of ten: 0 for 0.
+    EXPECT_EQ(Build(bcCodePostNet, "0").pattern, P("51") + P("5151A1A1A1") + P("5151A1A1A1") + P("5"));
+    // 1 = 1 + 0 (bars four and five), 2 = 2 + 0 (three and five); 1 + 2 = 3,
+    // correction 7 = 7 + 0 (bars one and five).
+    EXPECT_EQ(Build(bcCodePostNet, "12").pattern, P("51") + P("A1A1A15151") + P("A1A151A151") + P("51A1A1A151") + P("5"));
+    // ZIP+4 55555-1237: digit sum 38, correction digit 2 before the frame bar.
+    const Built zip = Build(bcCodePostNet, "555551237");
+    EXPECT_TRUE(zip.pattern.endsWith(P("A1A151A151") + P("5"))) << zip.pattern.toStdString();
+    EXPECT_EQ(zip.pattern.size(), 2 + 10 * 10 + 1);
+    EXPECT_EQ(zip.text, "555551237");
+    EXPECT_EQ(Build(bcCodePostNet, "12", true).pattern, Build(bcCodePostNet, "12").pattern);
 }
 
-TEST(Codabar, StartAStopBAndUnknownCharactersLeftOut) {
+TEST(Codabar, StartAStopB) {
     // 1 = NNNNWWN, A = NNWWNWN, B = NWNWNNW (bar, space, ... alternately).
     EXPECT_EQ(Build(bcCodeCodabar, "1").pattern, P("5061515") + "0" + P("5050615") + "0" + P("5151506"));
-    EXPECT_EQ(Build(bcCodeCodabar, "1x\u00e92").pattern, Build(bcCodeCodabar, "12").pattern);
+    // Characters outside the set, and A to D inside the data, are rejected
+    // (table below).
 }
 
 TEST(Ean13, DigitSetsAndGuards) {
@@ -200,8 +218,11 @@ TEST(Ean13, CheckDigitRules) {
     const Built b = Build(bcCodeEAN13, "123456789012", true);
     EXPECT_EQ(b.pattern, Build(bcCodeEAN13, "1234567890128").pattern);
     EXPECT_EQ(b.text, "123456789012");
-    // Thirteen digits keep their own last digit, right or wrong.
-    EXPECT_EQ(Build(bcCodeEAN13, "1234567890120", true).pattern, Build(bcCodeEAN13, "1234567890120").pattern);
+    // With Checksum, thirteen digits keep their own last digit: the bars of
+    // 1234567890128 with the R-code of 0 ("7150") in place of that of 8.
+    QString own = Build(bcCodeEAN13, "1234567890128").pattern;
+    own.replace(3 + 6 * 4 + 5 + 5 * 4, 4, P("7150"));
+    EXPECT_EQ(Build(bcCodeEAN13, "1234567890120", true).pattern, own);
     // Twelve digits without a check digit are shifted by a leading zero.
     EXPECT_EQ(Build(bcCodeEAN13, "123456789012").pattern, Build(bcCodeEAN13, "0123456789012").pattern);
     // With no check digit method the check step adds nothing: the text is
@@ -223,7 +244,8 @@ TEST(UpcA, CheckDigitAndPadding) {
     EXPECT_EQ(Build(bcCodeUPC_A, "036000291450", true).text, "036000291452");
     // Eleven digits: padded to twelve, then the last gives way to the check digit.
     EXPECT_EQ(Build(bcCodeUPC_A, "36000291452", true).text, "036000291452");
-    EXPECT_EQ(Build(bcCodeUPC_A, "7", false).text, "000000000007");
+    // Without Checksum the text brings its check digit: 0000 1234567 0.
+    EXPECT_EQ(Build(bcCodeUPC_A, "12345670", false).text, "000012345670");
 }
 
 TEST(UpcE, CheckDigitOfTheUpcANumber) {
@@ -247,9 +269,9 @@ TEST(UpcE, ParityPatterns) {
     const Built e1 = Build(bcCodeUPC_E1, "1234560", true);
     EXPECT_EQ(e1.text, "1234562");
     EXPECT_EQ(e1.pattern, P("505") + P("1615") + P("1516") + P("0535") + P("1705") + P("0625") + P("3505") + P("050505"));
-    // Without Checksum the seventh digit is not encoded, the parity still comes
-    // from the computed digit.
-    EXPECT_EQ(Build(bcCodeUPC_E1, "1234569").pattern, e1.pattern);
+    // Without Checksum the seventh digit is not encoded but must be the one
+    // the parities stand for.
+    EXPECT_EQ(Build(bcCodeUPC_E1, "1234562").pattern, e1.pattern);
 }
 
 TEST(UpcSupplements, FiveDigits) {
@@ -279,6 +301,111 @@ TEST(UpcSupplements, TwoDigits) {
     EXPECT_EQ(s.Text(), "349");
     EXPECT_EQ(s.BuildPattern(), first);
     EXPECT_EQ(first, Build(bcCodeUPC_Supp2, "34").pattern);
+}
+
+// The engine's message for a text, or nothing when the symbol is built.
+QString Rejection(TBarcodeType typ, const QString& text, bool checksum = false, TCheckSumMethod method = csmModulo10) {
+    TBarcodeSymbol s;
+    s.SetTyp(typ);
+    s.SetChecksum(checksum);
+    s.SetCheckSumMethod(method);
+    s.SetText(text);
+    try {
+        s.BuildPattern();
+        return QString();
+    } catch (const TBarcodeError& e) {
+        return e.message();
+    }
+}
+
+struct RejectionCase {
+    TBarcodeType typ;
+    QString text;
+    const char* message;  // empty: built
+    bool checksum = false;
+    TCheckSumMethod method = csmModulo10;
+};
+
+void ExpectRejections(const QList<RejectionCase>& cases) {
+    for (const RejectionCase& c : cases)
+        EXPECT_EQ(Rejection(c.typ, c.text, c.checksum, c.method), QString::fromUtf8(c.message))
+            << "type " << c.typ << " text '" << c.text.toStdString() << "' checksum " << c.checksum << " method "
+            << c.method;
+}
+
+TEST(EanUpc, WithoutTheCheckStepTheTextMustBringTheRightCheckDigit) {
+    const char* wrong = "Barcode check digit is wrong";
+    const char* tooLong = "Barcode is too long";
+    ExpectRejections({
+        {bcCodeEAN13, "5901234123457", ""},
+        {bcCodeEAN13, "5901234123458", wrong},
+        // Twelve digits get a leading zero, which moves every digit.
+        {bcCodeEAN13, "590123412345", wrong},
+        // A UPC-A number is the EAN-13 number with a leading zero.
+        {bcCodeEAN13, "036000291452", ""},
+        {bcCodeEAN13, "", ""},
+        {bcCodeEAN13, "59012341234570", tooLong},
+        {bcCodeEAN13, "5901234123458", wrong, true, csmNone},
+        {bcCodeEAN13, "5901234123457", "", true, csmNone},
+        // The check step leaves the text's own digits as they always were.
+        {bcCodeEAN13, "590123412345", "", true},
+        {bcCodeEAN13, "5901234123458", "", true},
+        {bcCodeEAN8, "96385074", ""},
+        {bcCodeEAN8, "96385075", wrong},
+        {bcCodeEAN8, "1", wrong},
+        {bcCodeEAN8, "963850743", tooLong},
+        {bcCodeEAN8, "9638507", "", true},
+        {bcCodeUPC_A, "036000291452", ""},
+        {bcCodeUPC_A, "036000291450", wrong},
+        {bcCodeUPC_A, "7", wrong},
+        {bcCodeUPC_A, "0360002914520", tooLong},
+        {bcCodeUPC_A, "036000291450", "", true},
+        {bcCodeUPC_A, "036000291450", wrong, true, csmNone},
+        // UPC-E: the check digit of the UPC-A number 0 12345 0000 6 is 5; it
+        // is written only in the parities, so a wrong one scans as 1234565.
+        {bcCodeUPC_E0, "1234565", ""},
+        {bcCodeUPC_E0, "1234560", wrong},
+        {bcCodeUPC_E0, "123456", wrong},  // 0123456: the check digit of 0 12345 would be 7
+        {bcCodeUPC_E0, "0123457", ""},
+        {bcCodeUPC_E0, "12345650", tooLong},
+        {bcCodeUPC_E0, "1234560", "", true},
+        {bcCodeUPC_E1, "1234562", ""},
+        {bcCodeUPC_E1, "1234569", wrong},
+        {bcCodeUPC_E1, "1234569", wrong, true, csmNone},
+    });
+}
+
+TEST(Symbologies, CharactersTheyCannotCarryAreRejected) {
+    QString controls;
+    for (int c = 0; c < 32; ++c) controls += QChar(c);
+    ExpectRejections({
+        {bcCode39, "ABC-1 $/+%.", ""},
+        {bcCode39, "abc", "TBarcodeSymbol:Code39 bad Data <abc>"},
+        {bcCode39, "AB*C", "TBarcodeSymbol:Code39 bad Data <AB*C>"},
+        {bcCode39, "ZA\u017b\u00d3\u0141\u0106", "TBarcodeSymbol:Code39 bad Data <ZA\u017b\u00d3\u0141\u0106>"},
+        {bcCode39, "a", "TBarcodeSymbol:Code39 bad Data <a>", true},
+        {bcCode39Extended, "abc" + controls, ""},
+        {bcCode39Extended, "x\u00e9\u0142y", "TBarcodeSymbol:Code39 bad Data <x\u00e9\u0142y>"},
+        {bcCode93, "\u017b", "TBarcodeSymbol:Code93 bad Data <\u017b>"},
+        {bcCode93Extended, "\u017cA", "TBarcodeSymbol:Code93 bad Data <\u017cA>"},
+        {bcCode128A, "AZ_ 09" + controls, ""},
+        {bcCode128A, "a", "TBarcodeSymbol:Code128 bad Data <a>"},
+        {bcCode128A, "\x7f", "TBarcodeSymbol:Code128 bad Data <\x7f>"},
+        {bcCode128A, "\u0105", "TBarcodeSymbol:Code128 bad Data <\u0105>"},
+        {bcCode128B, "az~\x7f", ""},
+        {bcCode128B, "\u0105\t", "TBarcodeSymbol:Code128 bad Data <\u0105\t>"},
+        {bcCode128B, "\t", "TBarcodeSymbol:Code128 bad Data <\t>"},
+        {bcCodeEAN128A, "a1", "TBarcodeSymbol:Code128 bad Data <a1>"},
+        {bcCodeEAN128B, "\u0142", "TBarcodeSymbol:Code128 bad Data <\u0142>"},
+        {bcCodeEAN128C, "12\u0105", "Barcode must be numeric"},
+        {bcCodeCodabar, "0123456789-$:/.+", ""},
+        {bcCodeCodabar, "1x2", "TBarcodeSymbol:Codabar bad Data <1x2>"},
+        {bcCodeCodabar, "1\u00e92", "TBarcodeSymbol:Codabar bad Data <1\u00e92>"},
+        {bcCodeCodabar, "a", "TBarcodeSymbol:Codabar bad Data <a>"},
+        // A to D start and stop the symbol; inside the data they would end it.
+        {bcCodeCodabar, "A123", "TBarcodeSymbol:Codabar bad Data <A123>"},
+        {bcCodeCodabar, "12D", "TBarcodeSymbol:Codabar bad Data <12D>"},
+    });
 }
 
 }  // namespace

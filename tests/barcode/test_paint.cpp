@@ -134,20 +134,32 @@ TEST(Paint, BitmapsAndOtherDevicesGetTheSamePixels) {
     }
 }
 
-TEST(Paint, ShortBarsHangFromTheTop) {
-    // PostNet 0: "51" "5151A1A1A1" "5" with bars 1 and spaces 2 pixels wide:
-    // full bars at x 0, 3 and 6, the first short bar at x 9.
+TEST(Paint, ShortBarsStandOnTheBaseline) {
+    // PostNet 0: "51" "5151A1A1A1" ... "5" with bars 1 and spaces 2 pixels
+    // wide: full bars at x 0, 3 and 6, the first short bar at x 9. Postal
+    // scanners read short bars that stand on the baseline with the full ones.
     TBarcodeSymbol s;
     s.SetTyp(bcCodePostNet);
     s.SetText("0");
     s.SetHeight(20);
     QImage image = Canvas();
     Paint(s, image);
-    EXPECT_EQ(image.pixel(9, 0), Black);
-    EXPECT_EQ(image.pixel(9, 8), Black);  // 20 * 2 div 5 = 8
-    EXPECT_EQ(image.pixel(9, 9), Background);
-    EXPECT_EQ(image.pixel(6, 19), Black);   // the full bar before it
-    EXPECT_EQ(image.pixel(10, 19), White);  // spaces are full height
+    EXPECT_EQ(image.pixel(9, 20), Black);
+    EXPECT_EQ(image.pixel(9, 12), Black);  // 20 * 2 div 5 = 8 rows above the bottom row
+    EXPECT_EQ(image.pixel(9, 11), Background);
+    EXPECT_EQ(image.pixel(9, 0), Background);
+    EXPECT_EQ(image.pixel(6, 0), Black);    // the full bar before it
+    EXPECT_EQ(image.pixel(6, 20), Black);
+    EXPECT_EQ(image.pixel(10, 0), White);   // spaces are full height
+    // A quarter turn counter-clockwise puts the baseline on the right.
+    s.SetAngle(90);
+    QImage turned = Canvas();
+    Paint(s, turned);
+    const int y = Painted(turned).bottom() - 9;
+    EXPECT_EQ(turned.pixel(20, y), Black);
+    EXPECT_EQ(turned.pixel(12, y), Black);
+    EXPECT_EQ(turned.pixel(11, y), Background);
+    EXPECT_EQ(turned.pixel(0, y), Background);
 }
 
 TEST(Paint, ColoursAndPainterStateAreKept) {
@@ -269,6 +281,68 @@ TEST(Paint, TypeNameGoesAboveBySignedFontHeight) {
     EXPECT_TRUE(QRect(20, 75, fm.horizontalAdvance("EAN13"), fm.height()).contains(changed)) << changed.x() << ","
                                                                                          << changed.y();
     EXPECT_FALSE(changed.isEmpty());
+}
+
+// What the print side asks before it draws: the painted width for a module,
+// for every symbology, angle and legend, against the pixels painted.
+TEST(Paint, PaintedWidthIsTheWidthOfThePaintedPixels) {
+    const QList<QPair<TBarcodeType, QString>> symbols{
+        {bcCode_2_5_interleaved, "123"}, {bcCode_2_5_industrial, "12"}, {bcCode_2_5_matrix, "12"},
+        {bcCode39, "A1"}, {bcCode39Extended, "a"}, {bcCode128A, "AB"}, {bcCode128B, "ab"}, {bcCode128C, "123"},
+        {bcCode93, "AB"}, {bcCode93Extended, "ab"}, {bcCodeMSI, "12"}, {bcCodePostNet, "12345"},
+        {bcCodeCodabar, "12"}, {bcCodeEAN8, "96385074"}, {bcCodeEAN13, "5901234123457"},
+        {bcCodeUPC_A, "36000291452"}, {bcCodeUPC_E0, "1234565"}, {bcCodeUPC_E1, "1234562"},
+        {bcCodeUPC_Supp2, "34"}, {bcCodeUPC_Supp5, "52495"}, {bcCodeEAN128A, "AB"}, {bcCodeEAN128B, "ab"},
+        {bcCodeEAN128C, "12"}};
+    ASSERT_EQ(symbols.size(), BarcodeTypeCount);
+    QFont font("DejaVu Sans");
+    font.setPixelSize(14);
+    struct Legend {
+        TBarcodeOption option;
+        TShowTextPosition position;
+    };
+    // A long legend sticks out of a narrow symbol on one side or both.
+    const Legend legends[] = {{bcoNone, stpTopLeft},      {bcoCode, stpTopLeft},      {bcoCode, stpBottomRight},
+                              {bcoCode, stpBottomCenter}, {bcoTyp, stpTopLeft},       {bcoBoth, stpTopRight}};
+    for (const auto& [typ, text] : symbols) {
+        for (const double angle : {0.0, 90.0, 180.0, 270.0}) {
+            for (const Legend& legend : legends) {
+                for (const int modul : {1, 3}) {
+                    TBarcodeSymbol s;
+                    s.SetTyp(typ);
+                    s.SetText(text);
+                    s.SetHeight(40);
+                    s.SetLeft(150);
+                    s.SetTop(150);
+                    s.SetAngle(angle);
+                    s.SetShowTextFont(font);
+                    s.SetShowText(legend.option);
+                    s.SetShowTextPosition(legend.position);
+                    QImage image = Canvas(700, 500);
+                    int notified = 0;
+                    s.OnChange = [&](QObject*) { ++notified; };
+                    const QString before = s.Text();
+                    const int asked = s.PaintedWidth(modul, &image);
+                    // Nothing changes and nothing is drawn by asking.
+                    EXPECT_EQ(notified, 0);
+                    EXPECT_EQ(s.Modul(), 1);
+                    EXPECT_EQ(s.Text(), before);
+                    EXPECT_EQ(image, Canvas(700, 500));
+                    s.SetModul(modul);
+                    Paint(s, image);
+                    EXPECT_EQ(asked, Painted(image).width())
+                        << "type " << typ << " angle " << angle << " option " << legend.option << " position "
+                        << legend.position << " modul " << modul;
+                }
+            }
+        }
+    }
+    // Errors come as they would from painting.
+    TBarcodeSymbol s;
+    s.SetText("5901234123458");
+    EXPECT_THROW(s.PaintedWidth(2), TBarcodeError);
+    s.SetTyp(TBarcodeType(BarcodeTypeCount));
+    EXPECT_THROW(s.PaintedWidth(2), TBarcodeError);
 }
 
 }  // namespace

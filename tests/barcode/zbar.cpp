@@ -59,7 +59,12 @@ TDecodeResult DecodeWithZbar(const QList<QImage>& images) {
         } else if (xml.name() == QLatin1String("symbol")) {
             type = xml.attributes().value(QLatin1String("type")).toString();
         } else if (xml.name() == QLatin1String("data") && current >= 0) {
-            result.Symbols[current] << type + QLatin1Char(':') + xml.readElementText();
+            // Data with control characters comes in base64.
+            const bool base64 = xml.attributes().value(QLatin1String("format")) == QLatin1String("base64");
+            const QString data = xml.readElementText();
+            result.Symbols[current] << type + QLatin1Char(':') +
+                                           (base64 ? QString::fromLatin1(QByteArray::fromBase64(data.trimmed().toLatin1()))
+                                                   : data);
         }
     }
     if (xml.hasError()) result.Error = xml.errorString();

@@ -6,6 +6,6 @@
 
 void FillBarcodeTypeCombo(QComboBox* combo, int code) {
     combo->clear();
-    for (int i = 0; i < 23; ++i) combo->addItem(*BarcodeTypeShortName(i));
-    combo->setCurrentIndex(code >= 0 && code <= 22 ? code : -1);
+    for (int i = 0; i < BarcodeTypeCount; ++i) combo->addItem(*BarcodeTypeShortName(i));
+    combo->setCurrentIndex(IsBarcodeType(code) ? code : -1);
 }

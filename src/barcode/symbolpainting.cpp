@@ -1,0 +1,201 @@
+// Painting a symbol: the bars at any angle, the legend, and how wide the
+// painting comes out.
+#include "barcodesymbol.h"
+
+#include "rounding.h"
+
+#include <QFontMetrics>
+#include <QPainter>
+#include <QPolygon>
+#include <cmath>
+#include <limits>
+
+namespace {
+
+// Short bars are two fifths of the full height and stand on the baseline
+// with the full bars, as postal scanners expect.
+int ShortBarHeight(int height) { return height * 2 / 5; }
+
+// Where the elements go: rotated about the origin, then moved so that the
+// top-left corner of the rotated symbol's bounding box is at (left, top).
+struct TPlacement {
+    double S, C;
+    int Ox, Oy;
+
+    TPlacement(double angle, int W, int H, int left, int top) {
+        const double a = angle / 180.0 * M_PI;
+        S = std::sin(a);
+        C = std::cos(a);
+        Ox = 0;
+        Oy = 0;
+        if (S >= 0 && C >= 0) {
+            Oy = RoundHalfEven(W * S);
+        } else if (S >= 0) {
+            Ox = -RoundHalfEven(W * C);
+            Oy = RoundHalfEven(W * S - H * C);
+        } else if (C >= 0) {
+            Ox = -RoundHalfEven(H * S);
+        } else {
+            Ox = -RoundHalfEven(W * C) - RoundHalfEven(H * S);
+            Oy = -RoundHalfEven(H * C);
+        }
+        Ox += left;
+        Oy += top;
+    }
+    // On a page whose y grows downwards this turns counter-clockwise.
+    QPoint operator()(int p, int q) const { return QPoint(RoundHalfEven(p * C + q * S) + Ox, RoundHalfEven(-p * S + q * C) + Oy); }
+    // At quarter turns every element is an upright rectangle.
+    bool Upright() const { return std::fabs(S) < 1e-9 || std::fabs(C) < 1e-9; }
+    // The rectangle between two corners, whichever way round they lie.
+    static QRect Between(QPoint a, QPoint b) {
+        return QRect(QPoint(std::min(a.x(), b.x()), std::min(a.y(), b.y())),
+                     QPoint(std::max(a.x(), b.x()), std::max(a.y(), b.y())));
+    }
+};
+
+}  // namespace
+
+void TBarcodeSymbol::PaintTo(QPainter& canvas) {
+    const QString pattern = BuildPattern();
+    // Measuring checks every element first, so a bad pattern paints nothing at all.
+    const int width = PatternWidth(pattern, FModules);
+    canvas.save();
+    PaintBars(canvas, pattern, width);
+    if (FShowText != bcoNone) PaintLegend(canvas, width);
+    canvas.restore();
+}
+
+void TBarcodeSymbol::PaintBars(QPainter& canvas, const QString& pattern, int W) {
+    TBarLineType lt;
+    int w;
+    const int H = FHeight;
+    const TPlacement rotate(FAngle, W, H, FLeft, FTop);
+    canvas.setRenderHint(QPainter::Antialiasing, false);
+    // At quarter turns filling the rectangle covers exactly the pixels of the
+    // outlined polygon, much faster.
+    const bool upright = rotate.Upright();
+    QPen pen;
+    pen.setWidth(1);
+    pen.setCapStyle(Qt::SquareCap);
+    pen.setJoinStyle(Qt::MiterJoin);
+    // Without short bars the spaces together fill the whole symbol, so one
+    // fill in the space colour and then the bars alone give the same pixels.
+    bool shortBars = false;
+    for (const QChar c : pattern) shortBars |= c.unicode() >= 'A';
+    const bool spacesAsBackground = upright && W > 0 && !shortBars;
+    if (spacesAsBackground) {
+        const QRect area = TPlacement::Between(rotate(0, 0), rotate(W - 1, H));
+        // Upright or upside down on a bitmap every row of the symbol is the
+        // same: tile one row instead of filling each bar row by row.
+        if (std::fabs(rotate.C) > 0.5 && canvas.device() && canvas.device()->devType() == QInternal::Image &&
+            canvas.transform().type() <= QTransform::TxTranslate && H >= 0) {
+            const bool opaque = FColor.alpha() == 255 && FColorBar.alpha() == 255;
+            QImage row(W, 1, opaque ? QImage::Format_RGB32 : QImage::Format_ARGB32_Premultiplied);
+            QRgb* px = reinterpret_cast<QRgb*>(row.scanLine(0));
+            const QRgb space = qPremultiply(FColor.rgba()), bar = qPremultiply(FColorBar.rgba());
+            const bool reversed = rotate.C < 0;
+            int at = 0;
+            for (const QChar c : pattern) {
+                ElementInfo(c, lt, w);
+                for (int i = 0; i < w; ++i, ++at) px[reversed ? W - 1 - at : at] = lt == TBarLineType::White ? space : bar;
+            }
+            canvas.setBrushOrigin(area.topLeft());
+            canvas.fillRect(area, QBrush(row));
+            return;
+        }
+        canvas.fillRect(area, FColor);
+    }
+    int x = 0;
+    QPolygon poly(4);
+    for (const QChar c : pattern) {
+        ElementInfo(c, lt, w);
+        if (spacesAsBackground && lt == TBarLineType::White) {
+            x += w;
+            continue;
+        }
+        const QColor& colour = lt == TBarLineType::White ? FColor : FColorBar;
+        const int top = lt == TBarLineType::BlackHalf ? H - ShortBarHeight(H) : 0;
+        const QPoint p0 = rotate(x, top), p2 = rotate(x + w - 1, H);
+        if (upright) {
+            canvas.fillRect(TPlacement::Between(p0, p2), colour);
+        } else {
+            pen.setColor(colour);
+            canvas.setPen(pen);
+            canvas.setBrush(colour);
+            poly[0] = p0;
+            poly[1] = rotate(x, H);
+            poly[2] = p2;
+            poly[3] = rotate(x + w - 1, top);
+            canvas.drawPolygon(poly);
+        }
+        x += w;
+    }
+}
+
+int TBarcodeSymbol::LegendX(int width, int textWidth) const {
+    switch (FShowTextPosition) {
+    case stpTopRight:
+    case stpBottomRight: return FLeft + width - textWidth;
+    case stpTopCenter:
+    case stpBottomCenter: return FLeft + static_cast<int>(std::trunc((width - textWidth) / 2.0));
+    default: return FLeft;
+    }
+}
+
+void TBarcodeSymbol::PaintLegend(QPainter& canvas, int width) {
+    canvas.setFont(FShowTextFont);
+    canvas.setPen(FShowTextFontColor);
+    canvas.setBrush(Qt::white);
+    const QFontMetrics fm(canvas.font(), canvas.device());
+    const auto write = [&](int x, int y, const QString& text, int textWidth) {
+        // Text goes on a white box, like an opaque background.
+        canvas.fillRect(QRect(x, y, textWidth, fm.height()), Qt::white);
+        canvas.drawText(x, y + fm.ascent(), text);
+    };
+    const int textWidth = fm.horizontalAdvance(FText);
+    const int x = LegendX(width, textWidth);
+    int y = FTop;
+    if (FShowTextPosition == stpBottomLeft || FShowTextPosition == stpBottomRight || FShowTextPosition == stpBottomCenter)
+        y = FTop + FHeight - fm.height();
+    if (FShowText == bcoCode || FShowText == bcoBoth) write(x, y, FText, textWidth);
+    if (FShowText == bcoTyp || FShowText == bcoBoth) {
+        // The signed height of the font: negative for a character height.
+        int fontHeight;
+        if (FShowTextFont.pixelSize() > 0)
+            fontHeight = -FShowTextFont.pixelSize();
+        else
+            fontHeight = -RoundHalfEven(FShowTextFont.pointSizeF() * canvas.device()->logicalDpiY() / 72.0);
+        const QString name = TypeName();
+        write(FLeft, FTop + RoundHalfEven(fontHeight * 2.5), name, fm.horizontalAdvance(name));
+    }
+}
+
+int TBarcodeSymbol::PaintedWidth(int modul, const QPaintDevice* device) const {
+    int modules[4];
+    QString text;
+    const QString pattern = PatternAt(modul, modules, text);
+    const int W = PatternWidth(pattern, modules);
+    // The bars cover the pixels between the rotated corners of their box.
+    const TPlacement rotate(FAngle, W, FHeight, FLeft, FTop);
+    int left = std::numeric_limits<int>::max(), right = std::numeric_limits<int>::min();
+    for (const QPoint corner : {rotate(0, 0), rotate(0, FHeight), rotate(W - 1, FHeight), rotate(W - 1, 0)}) {
+        left = std::min(left, corner.x());
+        right = std::max(right, corner.x());
+    }
+    // The legend boxes, never rotated, are placed by the bars' width along
+    // the symbol.
+    const auto widen = [&](int x, int textWidth) {
+        if (textWidth <= 0) return;
+        left = std::min(left, x);
+        right = std::max(right, x + textWidth - 1);
+    };
+    if (FShowText != bcoNone) {
+        const QFontMetrics fm(FShowTextFont, device);
+        if (FShowText == bcoCode || FShowText == bcoBoth) {
+            const int textWidth = fm.horizontalAdvance(text);
+            widen(LegendX(W, textWidth), textWidth);
+        }
+        if (FShowText == bcoTyp || FShowText == bcoBoth) widen(FLeft, fm.horizontalAdvance(TypeName()));
+    }
+    return right - left + 1;
+}
