@@ -89,7 +89,11 @@ int TODBCManager::ListDefinitions(QStringList& names) const {
 
 void TODBCManager::SelectDefinition(const QString& name) {
     DefinitionName = name;
-    if (name.isEmpty()) return;
+    if (name.isEmpty()) {
+        // No definition selected: none may be written, whatever was viewed last.
+        DefinitionFile.clear();
+        return;
+    }
     // Definitions are listed from the definition folder, so they are loaded
     // from there too; until it is set, it is the data folder's "SQLCFG".
     const QString folder = DefinitionFolder.isEmpty() ? GetDataFolder() + QStringLiteral("SQLCFG/") : DefinitionFolder;

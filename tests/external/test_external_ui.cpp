@@ -275,6 +275,14 @@ TEST_F(ExternalUi, CancelledDialogReturnsToThePreviousDefinition) {
     EXPECT_FALSE(ShowDBConfigDialog(manager, nullptr));
     EXPECT_EQ(manager.GetDefinitionName(), QString());
     EXPECT_EQ(ReadAll(folder + QStringLiteral("Firebird.cdb")), kFirebird);
+    // The page then shows no definition, and closing writes none.
+    {
+        TExternalDbBox box(manager);
+        box.Fill();
+        box.StoreDatabaseFields();
+        EXPECT_TRUE(SaveExternalDatabaseOnClose(manager));
+        EXPECT_EQ(ReadAll(folder + QStringLiteral("Firebird.cdb")), kFirebird);
+    }
 
     manager.SelectDefinition(QStringLiteral("Paradox"));
     prompter.answerDialog([&](QObject& o) {

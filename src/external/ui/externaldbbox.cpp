@@ -54,7 +54,12 @@ void TExternalDbBox::Fill() {
     cbDBTypeChange();
 }
 
-void TExternalDbBox::StoreDatabaseFields() { Controls.Store(Manager, true); }
+void TExternalDbBox::StoreDatabaseFields() {
+    // The page shows no definition when none is selected (a first start whose
+    // dialog was cancelled): its empty fields belong to none.
+    if (Manager.GetDefinitionName().isEmpty()) return;
+    Controls.Store(Manager, true);
+}
 
 QString TExternalDbBox::DefinitionName() const { return Manager.GetDefinitionName(); }
 
