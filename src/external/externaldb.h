@@ -41,7 +41,6 @@ public:
     // Throws TExternalError when the folder or data source cannot be opened.
     void Connect();
     void Disconnect();
-    bool Connected() const { return IsConnected; }
 
     // Runs a query and gives it positioned before its first row. The folder
     // engine first reads the tables the query names after FROM and JOIN (a

@@ -70,6 +70,15 @@ bool FindOdbcDriver(int type, QString& driverPath, QString& driverName) {
     return type == kSqlServer && tryMatch(QStringLiteral("FreeTDS"));
 }
 
+const char* TODBCManagerException::what() const noexcept {
+    switch (Code) {
+    case TODBCManager::ReadFailed: return "the definition file cannot be read";
+    case TODBCManager::DataSourceFailed: return "the ODBC data source cannot be written";
+    case TODBCManager::NoDriver: return "no ODBC driver is installed for the database type";
+    default: return "the external database definition failed";
+    }
+}
+
 TODBCManager::TODBCManager() = default;
 TODBCManager::~TODBCManager() = default;
 
@@ -89,11 +98,7 @@ int TODBCManager::ListDefinitions(QStringList& names) const {
 
 void TODBCManager::SelectDefinition(const QString& name) {
     DefinitionName = name;
-    if (name.isEmpty()) {
-        // No definition selected: none may be written, whatever was viewed last.
-        DefinitionFile.clear();
-        return;
-    }
+    if (name.isEmpty()) return;
     // Definitions are listed from the definition folder, so they are loaded
     // from there too; until it is set, it is the data folder's "SQLCFG".
     const QString folder = DefinitionFolder.isEmpty() ? GetDataFolder() + QStringLiteral("SQLCFG/") : DefinitionFolder;
@@ -179,7 +184,12 @@ bool TODBCManager::SaveToFile(const QString& path) {
     return ini.UpdateFile();
 }
 
-bool TODBCManager::Save() { return SaveToFile(DefinitionFile); }
+bool TODBCManager::Save() {
+    // With no definition selected, nothing may be written into the one that
+    // was viewed last (a cancelled first-start dialog leaves it loaded).
+    if (DefinitionName.isEmpty()) return true;
+    return SaveToFile(DefinitionFile);
+}
 
 QString TODBCManager::GetDbTypeName() const {
     return ValidType(DbType) ? QString::fromLatin1(kTypes[DbType - 1].name) : QString();

@@ -10,7 +10,8 @@
 class TODBCManagerException : public std::exception {
 public:
     explicit TODBCManagerException(std::int32_t code) : Code(code) {}
-    const char* what() const noexcept override { return ""; }
+    // What the code means, for logs; the user sees the command's own message.
+    const char* what() const noexcept override;
     std::int32_t Code;
 };
 

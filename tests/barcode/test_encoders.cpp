@@ -111,7 +111,9 @@ TEST(Code128, Ean128CheckDigitIsAppendedOnce) {
     EXPECT_EQ(first, WidthsToPattern("211232" "411131" "222122" "312131" "122411" "2331112"));
     EXPECT_EQ(s.BuildPattern(), first);
     EXPECT_EQ(s.Text(), "0123");
-    EXPECT_EQ(s.Width(), s.Width());
+    // The width is that of the same six symbols (11 modules each, the stop
+    // 13): asking it does not add the check digit again.
+    EXPECT_EQ(s.Width(), (5 * 11 + 13) * s.Modul());
     EXPECT_EQ(s.Text(), "0123");
     // A new text, type or checksum setting gets its check digit again.
     s.SetText("12");
