@@ -1,6 +1,7 @@
 // The goods list page: marking, counter, views with check types, deleting,
 // adding, the record dialog, search, the "Edycja" menu and the grid drawing.
 #include "datetimetext.h"
+#include "editmenu.h"
 #include "editrecordform.h"
 #include "goodslistmodel.h"
 #include "rounding.h"
@@ -165,17 +166,17 @@ TEST_F(GoodsPageTest, ViewsAndCheckTypesCombine) {
 
     page.ShowView(1);  // "Zmienione"
     EXPECT_EQ(page.Model()->rowCount(), 3);
-    page.ChooseCheckType(3);  // "niedrukowane"
+    page.ChooseCheckType(TViewCode::NeverPrinted);  // "niedrukowane"
     EXPECT_EQ(page.sbtnCheckAll->text(), "Zaznacz\nniedrukowane");
-    EXPECT_EQ(page.CheckType(), 3);
+    EXPECT_EQ(page.CheckType(), TViewCode::NeverPrinted);
     EXPECT_EQ(MarkedIds(), (QStringList{"2", "4"}));
     EXPECT_EQ(page.stConterInfo->text(), "Liczba zaznaczonych pozycji: 2");
     EXPECT_EQ(CurrentName(), "b nowy niedrukowany");  // the first marked one
 
     // The menu's "Zaznacz" items use their own type and leave the button's.
-    page.SelectWithType(0);
+    page.SelectWithType(TViewCode::All);
     EXPECT_EQ(MarkedIds(), (QStringList{"1", "2", "4"}));
-    EXPECT_EQ(page.CheckType(), 3);
+    EXPECT_EQ(page.CheckType(), TViewCode::NeverPrinted);
     EXPECT_EQ(page.sbtnCheckAll->text(), "Zaznacz\nniedrukowane");
 
     // A view change clears every mark; the last print view shows its goods only.
@@ -192,7 +193,7 @@ TEST_F(GoodsPageTest, ViewsAndCheckTypesCombine) {
     EXPECT_EQ(page.sbtnCheckAll->text(), "Zaznacz\ndrukowane");
     EXPECT_TRUE(MarkedIds().isEmpty());
     page.SetCheckType(7);
-    EXPECT_EQ(page.CheckType(), 0);
+    EXPECT_EQ(page.CheckType(), TViewCode::All);
     EXPECT_EQ(page.sbtnCheckAll->text(), "Zaznacz\nwszystkie");
     // The arrow checks the item of the current type and leaves the caption.
     page.sbtnCheckAll->setProperty("Tag", 3);

@@ -7,6 +7,7 @@
 #include "externaldbbox.h"
 #include "externalstartup.h"
 #include "externaldb.h"
+#include "editmenu.h"
 #include "goodspage.h"
 #include "progressform.h"
 #include "refreshcommand.h"
