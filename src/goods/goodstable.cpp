@@ -7,6 +7,8 @@
 #include <QCoreApplication>
 #include <QDir>
 
+qint64 BarcodeTypeCode(const TField& typkodu) { return typkodu.IsNull() ? kDefaultBarcodeType : typkodu.AsInteger(); }
+
 QString GoodsDatabaseFolder() { return GetDataFolder() + QStringLiteral("DB"); }
 
 void SetupGoodsTable(TTable& table, bool nameOrder) {

@@ -2,6 +2,7 @@
 
 #include "barcodetypecombo.h"
 #include "engine.h"
+#include "goodstable.h"
 #include "silentfailure.h"
 
 #include <QComboBox>
@@ -63,12 +64,14 @@ TEditRecordForm::TEditRecordForm(TTable& table, bool insertMode, const TUnitSymb
     layout->setSizeConstraint(QLayout::SetFixedSize);  // fixed border
     edName->setMinimumWidth(320);
 
-    int code = 14;
+    // A record without a type (a new one, or one stored without) shows EAN-13,
+    // and OK stores it.
+    int code = kDefaultBarcodeType;
     try {
-        code = static_cast<int>(std::clamp<qint64>(Table.FieldByName(QStringLiteral("TYPKODU")).AsInteger(), -1, 23));
+        code = static_cast<int>(std::clamp<qint64>(BarcodeTypeCode(Table.FieldByName(QStringLiteral("TYPKODU"))), -1, 23));
     } catch (const std::exception& e) {
         SilentFailure(lcGoods, QStringLiteral("the barcode type of the record was not read"), e);
-        code = 14;
+        code = kDefaultBarcodeType;
     }
     FillBarcodeTypeCombo(cbCodeType, code);
 

@@ -312,6 +312,8 @@ void TGoodsPage::ShowView(int item) {
     ApplyView();
 }
 
+void TGoodsPage::ShowView(TViewCode view) { ShowView(ItemOfViewCode(view)); }
+
 void TGoodsPage::ApplyView() {
     const bool applied = Absorb("the view was not applied", [&] {
         ClearAllSelections(!Context.Loading());

@@ -53,6 +53,8 @@ public:
     TViewCode CurrentViewCode() const;
     // Selects item `item` of the view box (see ViewCodeOfItem) and applies it.
     void ShowView(int item);
+    // The same by the view; nothing for a view the box does not offer.
+    void ShowView(TViewCode view);
     void ApplyView();
     void ClearAllSelections(bool hourglass);
     void sbtnCheckAllClick();
