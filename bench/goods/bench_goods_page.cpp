@@ -23,6 +23,7 @@ const QDateTime kLastPrint(QDate(2026, 1, 2), QTime(3, 4, 5));
 
 struct Fixture {
     QTemporaryDir dir;
+    std::unique_ptr<TGoodsSession> goods;  // outlives the page
     std::unique_ptr<TGoodsPage> page;
     Fixture() {
         SetDataFolderOverride(dir.path());
@@ -55,7 +56,8 @@ struct Fixture {
         }
         TGoodsPageContext context;
         context.LastPrintDate = [] { return kLastPrint; };
-        page = std::make_unique<TGoodsPage>(context);
+        goods = std::make_unique<TGoodsSession>();
+        page = std::make_unique<TGoodsPage>(*goods, context);
         page->resize(1000, 800);
         page->show();
         page->OpenGoodsList();
@@ -102,7 +104,7 @@ BENCHMARK(OpenView)->Unit(benchmark::kMillisecond);
 void SelectByTypeInView(benchmark::State& state) {
     TGoodsPage& page = *Data().page;
     page.ShowView(0);
-    page.SetCheckType(3);
+    page.SetCheckType(TViewCode::NeverPrinted);
     for (auto _ : state) page.sbtnCheckAllClick();
     state.counters["marked"] = page.SelectCounter.Count;
 }
@@ -111,7 +113,7 @@ BENCHMARK(SelectByTypeInView)->Unit(benchmark::kMillisecond);
 void ClearMarks(benchmark::State& state) {
     TGoodsPage& page = *Data().page;
     page.ShowView(0);
-    page.SetCheckType(0);
+    page.SetCheckType(TViewCode::All);
     for (auto _ : state) {
         state.PauseTiming();
         page.sbtnCheckAllClick();

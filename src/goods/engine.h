@@ -57,6 +57,7 @@ struct TLocateOptions {
 
 class TTable;
 struct TSqliteConnection;
+class TSqliteStatement;
 
 // One field of the current record of a table.
 class TField {
@@ -215,7 +216,12 @@ private:
     void ReadStructure();
     void ResolveOrder();
     QString WhereClause(const QString& filter, QVariantList& binds) const;
+    QString OrderColumn() const;  // the order field as SQL, or NULL
+    QString OrderBy() const;      // the ORDER BY of the current order
     void UseFilterSql(const QString& sql, const QVariantList& binds);
+    // Runs `sql`, whose row range bounds are bound between `before` and `after`,
+    // over the whole table slice by slice in one transaction; rows affected.
+    int RunInSlices(const QString& sql, const QVariantList& before, const QVariantList& after, const Progress& progress);
     QVariant ToStorage(int field, const QVariant& value) const;
     QVariant FromStorage(int field, const QVariant& stored) const;
     void SetValue(int field, const QVariant& value);
@@ -236,8 +242,7 @@ private:
     QString FilterSql;
     QVariantList FilterBinds;
 
-    void FinalizeStatements();
-    void* FetchStatement = nullptr;  // the prepared row read, kept while open
+    mutable std::unique_ptr<TSqliteStatement> FetchStatement;  // the prepared row read, kept while open
 
     bool KeysValid = false;
     std::vector<Key> Keys;
@@ -261,6 +266,9 @@ public:
     void Commit();
 
 private:
+    friend class TTable;
+    explicit TTableTransaction(std::shared_ptr<TSqliteConnection> conn);
+
     std::shared_ptr<TSqliteConnection> Conn;
     bool Outer = false;
     bool Done = false;

@@ -69,35 +69,35 @@ private:
             Current.text.prepend(u'"');  // marks a quoted name, never a keyword
             Pos = end + 1;
         } else if (c.isDigit() || ((c == u'-' || c == u'+') && Pos + 1 < Text.size() && Text[Pos + 1].isDigit())) {
-            const qsizetype start = Pos++;
-            while (Pos < Text.size() && (Text[Pos].isDigit() || Text[Pos] == u'.')) ++Pos;
-            Current = {Tok::Number, Text.mid(start, Pos - start)};
+            TakeRun(Tok::Number, [](QChar d) { return d.isDigit() || d == u'.'; });
         } else if (c.isLetter() || c == u'_') {
-            const qsizetype start = Pos++;
-            while (Pos < Text.size() && (Text[Pos].isLetterOrNumber() || Text[Pos] == u'_')) ++Pos;
-            Current = {Tok::Word, Text.mid(start, Pos - start)};
+            TakeRun(Tok::Word, [](QChar d) { return d.isLetterOrNumber() || d == u'_'; });
         } else {
             Fail();
         }
     }
 
-    QString Or(QVariantList& binds) {
-        QString sql = And(binds);
-        while (IsKeyword("OR")) {
+    // The current character and those after it that `accept` takes, as one token.
+    template <class Accept>
+    void TakeRun(Tok kind, Accept accept) {
+        const qsizetype start = Pos++;
+        while (Pos < Text.size() && accept(Text[Pos])) ++Pos;
+        Current = {kind, Text.mid(start, Pos - start)};
+    }
+
+    // Operands joined by the keyword `op`, left to right.
+    QString Joined(const char* op, QString (Parser::*operand)(QVariantList&), QVariantList& binds) {
+        QString sql = (this->*operand)(binds);
+        while (IsKeyword(op)) {
             Advance();
-            sql = QStringLiteral("(%1 OR %2)").arg(sql, And(binds));
+            const QString right = (this->*operand)(binds);
+            sql = QStringLiteral("(%1 %2 %3)").arg(sql, QLatin1String(op), right);
         }
         return sql;
     }
 
-    QString And(QVariantList& binds) {
-        QString sql = Not(binds);
-        while (IsKeyword("AND")) {
-            Advance();
-            sql = QStringLiteral("(%1 AND %2)").arg(sql, Not(binds));
-        }
-        return sql;
-    }
+    QString Or(QVariantList& binds) { return Joined("OR", &Parser::And, binds); }
+    QString And(QVariantList& binds) { return Joined("AND", &Parser::Not, binds); }
 
     QString Not(QVariantList& binds) {
         if (IsKeyword("NOT")) {

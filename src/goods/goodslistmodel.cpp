@@ -1,6 +1,7 @@
 #include "goodslistmodel.h"
 
 #include "rounding.h"
+#include "silentfailure.h"
 
 namespace {
 
@@ -30,7 +31,8 @@ void TGoodsListModel::Changed() {
             Rows = Tbl.RecordCount();
             for (int c = 0; c < ColumnCount; ++c) FieldIndex[c] = Tbl.FieldIndex(QString::fromLatin1(kFields[c]));
         }
-    } catch (const TEngineError&) {
+    } catch (const TEngineError& e) {
+        SilentFailure(lcGoods, QStringLiteral("the goods list could not be read"), e);
         // A table that cannot be read shows as an empty list.
         Rows = 0;
     }
@@ -61,7 +63,9 @@ const TGoodsListModel::Row* TGoodsListModel::RowAt(int row) const {
         }
         if (FieldIndex[colSelect] >= 0) r.Select = Scratch[FieldIndex[colSelect]].toBool();
         if (FieldIndex[colTypKodu] >= 0) r.TypeCode = Scratch[FieldIndex[colTypKodu]];
-    } catch (const TEngineError&) {
+    } catch (const TEngineError& e) {
+        // The row stays blank.
+        SilentFailure(lcGoods, QStringLiteral("row %1 of the goods list could not be read").arg(row), e);
         return nullptr;
     }
     return &*Cache.insert(row, std::move(r));

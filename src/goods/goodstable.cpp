@@ -1,10 +1,13 @@
 #include "goodstable.h"
 
 #include "datafolder.h"
+#include "silentfailure.h"
 #include "views.h"
 
 #include <QCoreApplication>
 #include <QDir>
+
+qint64 BarcodeTypeCode(const TField& typkodu) { return typkodu.IsNull() ? kDefaultBarcodeType : typkodu.AsInteger(); }
 
 QString GoodsDatabaseFolder() { return GetDataFolder() + QStringLiteral("DB"); }
 
@@ -42,7 +45,12 @@ bool CreateGoodsTable(TTable& tbLocal) {
         };
         tbLocal.CreateTable();
         return true;
+    } catch (const std::exception& e) {
+        // The caller reports the failure; the reason goes to the log.
+        SilentFailure(lcGoods, QStringLiteral("the goods table was not created"), e);
+        return false;
     } catch (...) {
+        SilentFailure(lcGoods, QStringLiteral("the goods table was not created"));
         return false;
     }
 }

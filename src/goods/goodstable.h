@@ -8,6 +8,11 @@
 inline const QString kGoodsTableName = QStringLiteral("towary.db");
 inline const QString kNameIndex = QStringLiteral("IDNAZWA");
 
+// The barcode type of goods that have none (an empty TYPKODU): EAN-13.
+inline constexpr int kDefaultBarcodeType = 14;
+// The barcode type code of a record: its TYPKODU, or the default when empty.
+qint64 BarcodeTypeCode(const TField& typkodu);
+
 // The data folder's "DB" folder, without a trailing "/".
 QString GoodsDatabaseFolder();
 

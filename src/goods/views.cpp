@@ -2,12 +2,35 @@
 
 #include "datetimetext.h"
 
+#include <iterator>
+
 std::optional<TViewCode> ViewCodeFromNumber(int number) {
     if (number < 0 || number > 4) return std::nullopt;
     return static_cast<TViewCode>(number);
 }
 
 bool IsCheckType(TViewCode code) { return code != TViewCode::Marked; }
+
+TViewCode CheckTypeFromSetting(int number) {
+    const auto code = ViewCodeFromNumber(number);
+    return code && IsCheckType(*code) ? *code : TViewCode::All;
+}
+
+namespace {
+
+constexpr TViewCode kBoxViews[] = {TViewCode::All, TViewCode::Changed, TViewCode::NeverPrinted, TViewCode::LastPrinted};
+
+}  // namespace
+
+TViewCode ViewCodeOfItem(int item) {
+    return item >= 0 && item < int(std::size(kBoxViews)) ? kBoxViews[item] : TViewCode::All;
+}
+
+int ItemOfViewCode(TViewCode code) {
+    for (int i = 0; i < int(std::size(kBoxViews)); ++i)
+        if (kBoxViews[i] == code) return i;
+    return -1;
+}
 
 QString ViewFilter(TViewCode code, const QDateTime& lastPrintDate) {
     switch (code) {

@@ -18,6 +18,15 @@ enum class TViewCode : quint8 {
 std::optional<TViewCode> ViewCodeFromNumber(int number);
 // Whether a view can be a check type of "Zaznacz" (every view but Marked).
 bool IsCheckType(TViewCode code);
+// The check type of a number as the settings hold it (CHECKTYPE): 1, 3 and 4
+// are their views, any other number means All.
+TViewCode CheckTypeFromSetting(int number);
+
+// The view box of the goods list offers All, Changed, NeverPrinted and
+// LastPrinted in this order: the view of an item (All for an item outside the
+// box) and the item of a view (-1 for Marked, which the box does not offer).
+TViewCode ViewCodeOfItem(int item);
+int ItemOfViewCode(TViewCode code);
 
 // The filter of a view.
 QString ViewFilter(TViewCode code, const QDateTime& lastPrintDate);

@@ -3,11 +3,13 @@
 
 #include <QDateTime>
 #include <QString>
+#include <optional>
 
 // One goods record for tests.
 struct TestGoods {
     TestGoods(const QString& id, const QString& name, const QString& price = QStringLiteral("1,00"), bool isNew = false,
-              bool select = false, const QDateTime& printDate = {}, const QString& weight = {}, int type = 14)
+              bool select = false, const QDateTime& printDate = {}, const QString& weight = {},
+              std::optional<int> type = 14)
         : Id(id), Name(name), Price(price), New(isNew), Select(select), PrintDate(printDate), Weight(weight), Type(type) {}
     QString Id;
     QString Name;
@@ -16,7 +18,7 @@ struct TestGoods {
     bool Select;
     QDateTime PrintDate;
     QString Weight;
-    int Type;
+    std::optional<int> Type;  // nullopt: stored without a barcode type
 };
 
 inline void AddGoods(TTable& t, const TestGoods& g) {
@@ -25,7 +27,10 @@ inline void AddGoods(TTable& t, const TestGoods& g) {
     t.FieldByName("NAZWA").SetAsString(g.Name);
     t.FieldByName("CENA").SetAsString(g.Price);
     t.FieldByName("WAGA").SetAsString(g.Weight);
-    t.FieldByName("TYPKODU").SetAsInteger(g.Type);
+    if (g.Type)
+        t.FieldByName("TYPKODU").SetAsInteger(*g.Type);
+    else
+        t.FieldByName("TYPKODU").Clear();
     t.FieldByName("PRINTDATE").SetAsDateTime(g.PrintDate);
     t.FieldByName("NEW").SetAsBoolean(g.New);
     t.FieldByName("SELECT").SetAsBoolean(g.Select);

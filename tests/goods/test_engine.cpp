@@ -336,7 +336,7 @@ TEST_F(EngineTest, OtherFilterTextsAreRefused) {
 
 TEST_F(EngineTest, FullDiskDuringPostLeavesTheTableAsItWas) {
     AddGoods(tbLocal, {"1", "a"});
-    const QByteArray before = ReadAll(tbLocal.FilePath());
+    QByteArray before = ReadAll(tbLocal.FilePath());
     {
         QSqlDatabase db = QSqlDatabase::database(tbLocal.ConnectionName());
         QSqlQuery q(db);
@@ -347,12 +347,15 @@ TEST_F(EngineTest, FullDiskDuringPostLeavesTheTableAsItWas) {
     }
     int failures = 0;
     for (int i = 2; i < 200 && failures == 0; ++i) {
+        before = ReadAll(tbLocal.FilePath());
         try {
             AddGoods(tbLocal, {QString::number(i), QString(50, QChar(u'a' + i % 26))});
         } catch (const TEngineError&) {
             ++failures;
             EXPECT_EQ(tbLocal.DataSetState(), TDataSetState::Insert);
             tbLocal.Cancel();
+            // The failed post left the file byte for byte as the last good post did.
+            EXPECT_EQ(ReadAll(tbLocal.FilePath()), before);
         }
     }
     ASSERT_EQ(failures, 1) << "the page limit never took effect";

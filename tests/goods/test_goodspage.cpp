@@ -1,6 +1,7 @@
 // The goods list page: marking, counter, views with check types, deleting,
 // adding, the record dialog, search, the "Edycja" menu and the grid drawing.
 #include "datetimetext.h"
+#include "editmenu.h"
 #include "editrecordform.h"
 #include "goodslistmodel.h"
 #include "rounding.h"
@@ -165,21 +166,21 @@ TEST_F(GoodsPageTest, ViewsAndCheckTypesCombine) {
 
     page.ShowView(1);  // "Zmienione"
     EXPECT_EQ(page.Model()->rowCount(), 3);
-    page.ChooseCheckType(3);  // "niedrukowane"
+    page.ChooseCheckType(TViewCode::NeverPrinted);  // "niedrukowane"
     EXPECT_EQ(page.sbtnCheckAll->text(), "Zaznacz\nniedrukowane");
-    EXPECT_EQ(page.CheckType(), 3);
+    EXPECT_EQ(page.CheckType(), TViewCode::NeverPrinted);
     EXPECT_EQ(MarkedIds(), (QStringList{"2", "4"}));
     EXPECT_EQ(page.stConterInfo->text(), "Liczba zaznaczonych pozycji: 2");
     EXPECT_EQ(CurrentName(), "b nowy niedrukowany");  // the first marked one
 
     // The menu's "Zaznacz" items use their own type and leave the button's.
-    page.SelectWithType(0);
+    page.SelectWithType(TViewCode::All);
     EXPECT_EQ(MarkedIds(), (QStringList{"1", "2", "4"}));
-    EXPECT_EQ(page.CheckType(), 3);
+    EXPECT_EQ(page.CheckType(), TViewCode::NeverPrinted);
     EXPECT_EQ(page.sbtnCheckAll->text(), "Zaznacz\nniedrukowane");
 
     // A view change clears every mark; the last print view shows its goods only.
-    page.ShowView(3);
+    page.ShowView(TViewCode::LastPrinted);
     EXPECT_EQ(page.cbShowType->currentText(), "Drukowane ostatnio");
     EXPECT_TRUE(MarkedIds().isEmpty());
     EXPECT_EQ(page.Model()->rowCount(), 1);
@@ -192,7 +193,7 @@ TEST_F(GoodsPageTest, ViewsAndCheckTypesCombine) {
     EXPECT_EQ(page.sbtnCheckAll->text(), "Zaznacz\ndrukowane");
     EXPECT_TRUE(MarkedIds().isEmpty());
     page.SetCheckType(7);
-    EXPECT_EQ(page.CheckType(), 0);
+    EXPECT_EQ(page.CheckType(), TViewCode::All);
     EXPECT_EQ(page.sbtnCheckAll->text(), "Zaznacz\nwszystkie");
     // The arrow checks the item of the current type and leaves the caption.
     page.sbtnCheckAll->setProperty("Tag", 3);
@@ -350,6 +351,35 @@ TEST_F(GoodsPageTest, EditingSetsNewOnOkAndLeavesTheRecordOnCancel) {
     EXPECT_TRUE(t.FieldByName("SELECT").AsBoolean());
     // A stored code outside the list selects no type and is kept.
     EXPECT_EQ(t.FieldByName("TYPKODU").AsInteger(), 30);
+}
+
+TEST_F(GoodsPageTest, RecordDialogShowsAndStoresEan13WhereTheCodeTypeIsMissing) {
+    Fill({{"5", "Chleb", "4,50", false, false, {}, "", std::nullopt}});
+    TGoodsPage& page = Open();
+    const struct {
+        const char* Case;
+        void (TGoodsPage::*Command)();
+        const char* Id;
+    } cases[] = {{"record stored without a type", &TGoodsPage::EditRecord, "5"},
+                 {"new record", &TGoodsPage::InsertRecord, "0"}};
+    for (const auto& c : cases) {
+        int shown = -1;
+        Prompt.answerDialog([&shown](QObject& o) {
+            auto& d = dynamic_cast<TEditRecordForm&>(o);
+            shown = d.cbCodeType->currentIndex();
+            if (d.edName->text().isEmpty()) d.edName->setText("Mleko");
+            if (d.edPrice->text().isEmpty()) d.edPrice->setText("2,99");
+            return int(QDialog::Accepted);
+        });
+        (page.*c.Command)();
+        EXPECT_EQ(shown, 14) << c.Case;
+        TTable t;
+        SetupGoodsTable(t, false);
+        t.Open();
+        ASSERT_TRUE(t.FindKey(c.Id)) << c.Case;
+        EXPECT_FALSE(t.FieldByName("TYPKODU").IsNull()) << c.Case;
+        EXPECT_EQ(t.FieldByName("TYPKODU").AsInteger(), 14) << c.Case;
+    }
 }
 
 TEST_F(GoodsPageTest, RecordDialogOkRuleCalculationAndTypeList) {

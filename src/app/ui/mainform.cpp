@@ -1,9 +1,10 @@
 #include "mainform.h"
 
 #include "configurationpage.h"
-#include "designio.h"
 #include "dbcontrols.h"
+#include "designio.h"
 #include "designpage.h"
+#include "editmenu.h"
 #include "externaldb.h"
 #include "externaldbbox.h"
 #include "externalstartup.h"
@@ -18,8 +19,8 @@
 #include "progressform.h"
 #include "prompter.h"
 #include "refreshcommand.h"
-#include "sqlservers.h"
 #include "settingskeys.h"
+#include "sqlservers.h"
 #include "silentfailure.h"
 #include "views.h"
 
@@ -273,8 +274,7 @@ void TMainForm::sbtnDoPrintClick() {
     TTable& list = Goods.tbLocalShow;
     if (!list.Active()) return;
     try {
-        if (const auto view = ViewCodeFromNumber(GoodsPage->CurrentViewCode()))
-            list.SetFilter(ViewFilter(*view, Settings.LastPrintDate));
+        list.SetFilter(ViewFilter(GoodsPage->CurrentViewCode(), Settings.LastPrintDate));
         list.Refresh();
     } catch (const TEngineError& e) {
         SilentFailure(lcApp, QStringLiteral("the goods list could not be read after printing"), e);
@@ -324,7 +324,7 @@ void TMainForm::SetLoggedIn(bool loggedIn) {
 void TMainForm::sbtnRefreshClick() {
     TRefreshPieces pieces(*ODBCManager, *dbOutside, Goods, Settings, *UpdateProgressForm);
     pieces.StoreDatabaseFields = [this] { GroupBox6->StoreDatabaseFields(); };
-    pieces.ShowChanged = [this] { GoodsPage->ShowView(1); };
+    pieces.ShowChanged = [this] { GoodsPage->ShowView(TViewCode::Changed); };
     ::sbtnRefreshClick(pieces);
 }
 
@@ -373,7 +373,7 @@ void TMainForm::FillPrinterLists() { ConfigPage->FillPrinterLists(); }
 void TMainForm::FillConfigurationPage() {
     DesignPage->ShowFileName();
     ConfigPage->Fill(Settings);
-    GoodsPage->SetCheckType(Settings.CheckType);
+    GoodsPage->SetCheckType(CheckTypeFromSetting(Settings.CheckType));
 }
 
 void TMainForm::StoreConfigurationPage() {

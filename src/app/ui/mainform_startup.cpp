@@ -21,7 +21,7 @@ void TMainForm::LoadingStep() {
         StartupErrors << QString::fromUtf8("błąd podczas odczytu pliku konfiguracji programu.");
     }
     StartupErrors << GoodsPage->OpenGoodsList();
-    GoodsPage->ShowView(0);
+    GoodsPage->ShowView(TViewCode::All);
     Loading = false;
     // A copy: the handler unsubscribes itself while it runs.
     const auto handler = OnLoadFinished;

@@ -2,6 +2,8 @@
 
 #include "barcodetypecombo.h"
 #include "engine.h"
+#include "goodstable.h"
+#include "silentfailure.h"
 
 #include <QComboBox>
 #include <QGridLayout>
@@ -10,6 +12,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include <algorithm>
 
 TEditRecordForm::TEditRecordForm(TTable& table, bool insertMode, const TUnitSymbols& symbols, QWidget* parent)
     : QDialog(parent), Table(table), Symbols(symbols) {
@@ -61,11 +64,14 @@ TEditRecordForm::TEditRecordForm(TTable& table, bool insertMode, const TUnitSymb
     layout->setSizeConstraint(QLayout::SetFixedSize);  // fixed border
     edName->setMinimumWidth(320);
 
-    int code = 14;
+    // A record without a type (a new one, or one stored without) shows EAN-13,
+    // and OK stores it.
+    int code = kDefaultBarcodeType;
     try {
-        code = static_cast<int>(std::clamp<qint64>(Table.FieldByName(QStringLiteral("TYPKODU")).AsInteger(), -1, 23));
-    } catch (const std::exception&) {
-        code = 14;
+        code = static_cast<int>(std::clamp<qint64>(BarcodeTypeCode(Table.FieldByName(QStringLiteral("TYPKODU"))), -1, 23));
+    } catch (const std::exception& e) {
+        SilentFailure(lcGoods, QStringLiteral("the barcode type of the record was not read"), e);
+        code = kDefaultBarcodeType;
     }
     FillBarcodeTypeCombo(cbCodeType, code);
 
@@ -84,8 +90,9 @@ QLineEdit* TEditRecordForm::BoundEdit(const char* field, const char* objectName)
         TField f = Table.FieldByName(QLatin1String(field));
         if (f.Size() > 0) edit->setMaxLength(f.Size());
         edit->setText(f.AsString());
-    } catch (const std::exception&) {
+    } catch (const std::exception& e) {
         // A table without the field leaves the box unbound.
+        SilentFailure(lcGoods, QStringLiteral("the record dialog has no field %1").arg(QLatin1String(field)), e);
         edit->setEnabled(false);
         return edit;
     }
@@ -93,8 +100,9 @@ QLineEdit* TEditRecordForm::BoundEdit(const char* field, const char* objectName)
     connect(edit, &QLineEdit::textChanged, this, [this, name](const QString& text) {
         try {
             Table.FieldByName(name).SetAsString(text);
-        } catch (const std::exception&) {
+        } catch (const std::exception& e) {
             // The record is not being edited: nothing to write into.
+            SilentFailure(lcGoods, QStringLiteral("the record dialog did not write %1").arg(name), e);
         }
     });
     return edit;
@@ -113,7 +121,8 @@ void TEditRecordForm::StoreCodeType() {
     if (cbCodeType->currentIndex() < 0) return;
     try {
         Table.FieldByName(QStringLiteral("TYPKODU")).SetAsInteger(cbCodeType->currentIndex());
-    } catch (const std::exception&) {
+    } catch (const std::exception& e) {
+        SilentFailure(lcGoods, QStringLiteral("the record dialog did not write TYPKODU"), e);
     }
 }
 

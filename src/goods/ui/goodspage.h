@@ -1,14 +1,13 @@
 #pragma once
 #include "engine.h"
+#include "goodsgrid.h"
 #include "goodssession.h"
 #include "selectcounter.h"
 #include "unitprice.h"
+#include "views.h"
 
 #include <QDateTime>
-#include <QPixmap>
-#include <QPointer>
 #include <QStringList>
-#include <QTableView>
 #include <QWidget>
 #include <functional>
 
@@ -27,21 +26,6 @@ struct TGoodsPageContext {
     std::function<QDateTime()> LastPrintDate;  // moment of the last print command
     std::function<TUnitSymbols()> UnitSymbols;
     std::function<bool()> Loading;  // the start-up loading step is running
-};
-
-// The goods grid: a read-only list with whole-row selection that reports clicks
-// in the mark icon area and the space bar.
-class TGoodsGrid : public QTableView {
-    Q_OBJECT
-public:
-    using QTableView::QTableView;
-signals:
-    void IconAreaClicked();
-    void SpacePressed();
-
-protected:
-    void mousePressEvent(QMouseEvent* event) override;
-    void keyPressEvent(QKeyEvent* event) override;
 };
 
 // Page 0 of the main window: the navigator, the goods grid and the bottom panel
@@ -65,20 +49,25 @@ public:
     // The grid's column widths from its current width.
     void LayoutColumns();
 
-    // View code of the view box's current item.
-    int CurrentViewCode() const;
-    // Selects item `item` of the view box and applies it.
+    // The view of the view box's current item.
+    TViewCode CurrentViewCode() const;
+    // Selects item `item` of the view box (see ViewCodeOfItem) and applies it.
     void ShowView(int item);
+    // The same by the view; nothing for a view the box does not offer.
+    void ShowView(TViewCode view);
     void ApplyView();
     void ClearAllSelections(bool hourglass);
     void sbtnCheckAllClick();
     // The check type of "Zaznacz" with its caption, without a selection run.
-    void SetCheckType(int type);
-    int CheckType() const;
+    void SetCheckType(TViewCode type);
+    // The same from the number the settings hold (CHECKTYPE, see
+    // CheckTypeFromSetting).
+    void SetCheckType(int settingsNumber);
+    TViewCode CheckType() const;
     // Chooses a check type as the popup does: caption, type, selection run.
-    void ChooseCheckType(int type);
+    void ChooseCheckType(TViewCode type);
     // Runs a selection by type with another check type, then puts the button's back.
-    void SelectWithType(int type);
+    void SelectWithType(TViewCode type);
     void ToggleCurrentMark();
     void Search(const QString& text);
     bool EditRecordDialog(bool insertMode);
@@ -119,8 +108,6 @@ public:
     QToolButton* sbtnCheckTypeChange;
     QMenu* pmCheckType;
     QFrame* Bevel1;
-    QPixmap CheckedIcon;
-    QPixmap UncheckedIcon;
 
 signals:
     void DoPrintClicked();
@@ -144,21 +131,12 @@ private:
     void AfterInsert();
     void AfterEdit();
     void BeforeDelete();
-    QString LastPrintFilter(int code) const;
+    // Runs a command on the list, absorbing a table failure; then the grid
+    // follows the current record, after reading the list anew when `reread`.
+    void RunListCommand(const char* what, const std::function<void()>& command, bool reread);
 
     TGoodsPageContext Context;
     TGoodsListModel* ListModel = nullptr;
     QActionGroup* CheckTypeGroup = nullptr;
     bool Syncing = false;
 };
-
-// Fills `menu` with the items of the "Edycja" menu for `page`, with their
-// enabling rules applied whenever the menu opens. "Kopiuj" and "Wklej" work on
-// the focused single-line edit box of `window`.
-void FillEditMenu(QMenu* menu, TGoodsPage* page, QWidget* window);
-
-// "Kopiuj": the box's selected text to the clipboard.
-void CopyFromEdit(QLineEdit* edit);
-// "Wklej": the clipboard's text inserted at the caret (the start of a selection,
-// which is kept), the caret then at the end. Nothing for a read-only box.
-void PasteIntoEdit(QLineEdit* edit);

@@ -1,0 +1,80 @@
+#include "engine.h"
+#include "filterexpr.h"
+#include "sqliteconnection.h"
+
+// Set-based operations on the whole table: counting, changing and deleting the
+// records under a filter without moving any cursor.
+
+int TTable::CountWhere(const QString& filter) {
+    CheckActive();
+    QVariantList binds;
+    const QString where = WhereClause(filter, binds);
+    QString sql = QStringLiteral("SELECT count(*) FROM %1").arg(QuoteName(SqlTable));
+    if (!where.isEmpty()) sql += QStringLiteral(" WHERE ") + where;
+    QSqlQuery q = RunQuery(*Conn, sql, binds);
+    return q.next() ? q.value(0).toInt() : 0;
+}
+
+namespace {
+
+// Long passes go in slices of rows, so the caller can let the window breathe.
+constexpr qint64 kSlice = 20000;
+
+}  // namespace
+
+int TTable::RunInSlices(const QString& sql, const QVariantList& before, const QVariantList& after, const Progress& progress) {
+    QSqlQuery range = RunQuery(*Conn, QStringLiteral("SELECT min(rowid), max(rowid) FROM %1").arg(QuoteName(SqlTable)));
+    if (!range.next() || range.value(0).isNull()) return 0;
+    const qint64 lo = range.value(0).toLongLong(), hi = range.value(1).toLongLong();
+    range.finish();
+    int rows = 0;
+    TTableTransaction tx(*this);
+    for (qint64 from = lo; from <= hi; from += kSlice) {
+        QVariantList binds = before;
+        binds << from << (from + kSlice);
+        binds += after;
+        QSqlQuery q = RunQuery(*Conn, sql, binds);
+        rows += q.numRowsAffected();
+        if (progress) progress();
+    }
+    tx.Commit();
+    return rows;
+}
+
+int TTable::UpdateWhere(const QString& filter, const std::vector<std::pair<QString, QVariant>>& values,
+                        const Progress& progress) {
+    CheckBrowse();
+    if (values.empty()) return 0;
+    QVariantList filterBinds;
+    const QString where = WhereClause(filter, filterBinds);
+    QStringList sets, same;
+    QVariantList setBinds, sameBinds;
+    for (const auto& [name, value] : values) {
+        const int fi = FieldIndex(name);
+        if (fi < 0) throw TEngineError(QStringLiteral("Pole %1 nie istnieje.").arg(name));
+        QVariant v = value;
+        if (Defs[fi].Type == TFieldType::String && v.isValid() && v.toString().isEmpty()) v = QVariant();
+        if (Defs[fi].Required && v.isNull())
+            throw TEngineError(QStringLiteral("Pole '%1' musi mieć wartość.").arg(Defs[fi].Name));
+        const QVariant stored = ToStorage(fi, v);
+        sets << QuoteName(Defs[fi].Name) + QStringLiteral(" = ?");
+        setBinds << stored;
+        same << QuoteName(Defs[fi].Name) + QStringLiteral(" IS ?");
+        sameBinds << stored;
+    }
+    // Rows that already hold the values are not written again.
+    QString condition = QStringLiteral("rowid >= ? AND rowid < ? AND NOT (%1)").arg(same.join(QStringLiteral(" AND ")));
+    if (!where.isEmpty()) condition += QStringLiteral(" AND (%1)").arg(where);
+    const QString sql = QStringLiteral("UPDATE %1 SET %2 WHERE %3").arg(QuoteName(SqlTable), sets.join(u','), condition);
+    return RunInSlices(sql, setBinds, sameBinds + filterBinds, progress);
+}
+
+int TTable::DeleteWhere(const QString& filter, const Progress& progress) {
+    CheckBrowse();
+    QVariantList filterBinds;
+    const QString where = WhereClause(filter, filterBinds);
+    QString condition = QStringLiteral("rowid >= ? AND rowid < ?");
+    if (!where.isEmpty()) condition += QStringLiteral(" AND (%1)").arg(where);
+    const QString sql = QStringLiteral("DELETE FROM %1 WHERE %2").arg(QuoteName(SqlTable), condition);
+    return RunInSlices(sql, {}, filterBinds, progress);
+}

@@ -1,0 +1,157 @@
+#include "sqliteconnection.h"
+
+#include "polishcollation.h"
+
+#include <QFileInfo>
+#include <QSqlDriver>
+#include <QSqlError>
+#include <map>
+#include <sqlite3.h>
+
+TSqliteConnection::~TSqliteConnection() {
+    Db.close();
+    Db = QSqlDatabase();
+    QSqlDatabase::removeDatabase(Name);
+}
+
+namespace {
+
+std::map<QString, std::weak_ptr<TSqliteConnection>>& Registry() {
+    static std::map<QString, std::weak_ptr<TSqliteConnection>> connections;
+    return connections;
+}
+
+QString LastError(sqlite3* db) { return QString::fromUtf8(sqlite3_errmsg(db)); }
+
+}  // namespace
+
+std::shared_ptr<TSqliteConnection> AcquireConnection(const QString& path) {
+    const QString key = QFileInfo(path).absoluteFilePath();
+    auto& reg = Registry();
+    if (auto it = reg.find(key); it != reg.end())
+        if (auto c = it->second.lock()) return c;
+    static int counter = 0;
+    auto c = std::make_shared<TSqliteConnection>();
+    c->Name = QStringLiteral("prandel-table-%1").arg(++counter);
+    c->Db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), c->Name);
+    c->Db.setDatabaseName(key);
+    c->Db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=2000"));
+    if (!c->Db.open()) throw TEngineError(QStringLiteral("Nie można otworzyć bazy %1: %2").arg(key, c->Db.lastError().text()));
+    const QVariant h = c->Db.driver()->handle();
+    if (h.isValid() && qstrcmp(h.typeName(), "sqlite3*") == 0) c->Handle = *static_cast<sqlite3* const*>(h.constData());
+    if (!c->Handle) throw TEngineError(QStringLiteral("Sterownik bazy nie udostępnia połączenia SQLite."));
+    RegisterPolishCollation(c->Handle);
+    // Whole-table passes (opening the list, marking) must not read the file anew
+    // each time: a page cache that holds a large goods table, and reads mapped
+    // into memory. Both concern this connection only, never the file.
+    sqlite3_exec(c->Handle, "PRAGMA cache_size = -65536; PRAGMA mmap_size = 268435456;", nullptr, nullptr, nullptr);
+    reg[key] = c;
+    return c;
+}
+
+QSqlQuery RunQuery(TSqliteConnection& conn, const QString& sql, const QVariantList& binds) {
+    QSqlQuery q(conn.Db);
+    q.setForwardOnly(true);
+    if (!q.prepare(sql)) throw TEngineError(q.lastError().text());
+    for (const QVariant& b : binds) q.addBindValue(b);
+    if (!q.exec()) {
+        const QString text = q.lastError().text();
+        if (text.contains(QLatin1String("UNIQUE constraint failed")))
+            throw TEngineError(QStringLiteral("Naruszenie klucza: rekord o tym kluczu już istnieje."));
+        throw TEngineError(text);
+    }
+    return q;
+}
+
+// ---------------------------------------------------------------------------
+// Statements
+
+TSqliteStatement::TSqliteStatement(sqlite3* db, const QString& sql) : Db(db) {
+    const QByteArray utf8 = sql.toUtf8();
+    if (sqlite3_prepare_v2(Db, utf8.constData(), int(utf8.size()), &Handle, nullptr) != SQLITE_OK) {
+        const QString error = LastError(Db);
+        sqlite3_finalize(Handle);
+        throw TEngineError(error);
+    }
+}
+
+TSqliteStatement::~TSqliteStatement() { sqlite3_finalize(Handle); }
+
+void TSqliteStatement::Bind(int index, qint64 value) { sqlite3_bind_int64(Handle, index, value); }
+
+void TSqliteStatement::Bind(int index, const QVariant& v) {
+    if (v.isNull()) {
+        sqlite3_bind_null(Handle, index);
+        return;
+    }
+    switch (v.typeId()) {
+    case QMetaType::Int:
+    case QMetaType::LongLong:
+    case QMetaType::UInt:
+    case QMetaType::Bool: sqlite3_bind_int64(Handle, index, v.toLongLong()); break;
+    case QMetaType::Double: sqlite3_bind_double(Handle, index, v.toDouble()); break;
+    default: {
+        const QString s = v.toString();
+        sqlite3_bind_text16(Handle, index, s.utf16(), int(s.size() * 2), SQLITE_TRANSIENT);
+    }
+    }
+}
+
+bool TSqliteStatement::Step() {
+    const int rc = sqlite3_step(Handle);
+    if (rc == SQLITE_ROW) return true;
+    if (rc == SQLITE_DONE) return false;
+    const QString error = LastError(Db);
+    sqlite3_reset(Handle);
+    throw TEngineError(error);
+}
+
+void TSqliteStatement::Reset() { sqlite3_reset(Handle); }
+
+bool TSqliteStatement::IsNull(int column) const { return sqlite3_column_type(Handle, column) == SQLITE_NULL; }
+
+qint64 TSqliteStatement::Int64(int column) const { return sqlite3_column_int64(Handle, column); }
+
+QString TSqliteStatement::Text(int column) const {
+    const void* text = sqlite3_column_text16(Handle, column);
+    return QString(static_cast<const QChar*>(text), sqlite3_column_bytes16(Handle, column) / 2);
+}
+
+QVariant TSqliteStatement::Value(int column) const {
+    switch (sqlite3_column_type(Handle, column)) {
+    case SQLITE_NULL: return QVariant();
+    case SQLITE_INTEGER: return qint64(sqlite3_column_int64(Handle, column));
+    case SQLITE_FLOAT: return sqlite3_column_double(Handle, column);
+    default: return Text(column);
+    }
+}
+
+// ---------------------------------------------------------------------------
+// Transactions: nested guards join the outermost one.
+
+TTableTransaction::TTableTransaction(TTable& table) : TTableTransaction(table.Conn) {}
+
+TTableTransaction::TTableTransaction(std::shared_ptr<TSqliteConnection> conn) : Conn(std::move(conn)) {
+    if (!Conn) throw TEngineError(QStringLiteral("Tabela nie jest otwarta."));
+    Outer = Conn->TxDepth == 0;
+    if (Outer && !Conn->Db.transaction())
+        throw TEngineError(QStringLiteral("Nie można rozpocząć transakcji: %1").arg(Conn->Db.lastError().text()));
+    ++Conn->TxDepth;
+}
+
+void TTableTransaction::Commit() {
+    if (Done) return;
+    Done = true;
+    --Conn->TxDepth;
+    if (Outer && !Conn->Db.commit()) {
+        const QString text = Conn->Db.lastError().text();
+        Conn->Db.rollback();
+        throw TEngineError(QStringLiteral("Nie można zapisać zmian: %1").arg(text));
+    }
+}
+
+TTableTransaction::~TTableTransaction() {
+    if (Done) return;
+    --Conn->TxDepth;
+    if (Outer) Conn->Db.rollback();
+}

@@ -1,0 +1,62 @@
+#pragma once
+#include "engine.h"
+
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QString>
+#include <QVariant>
+#include <memory>
+
+struct sqlite3;
+struct sqlite3_stmt;
+
+// The engine's side of SQLite: one connection per file, shared by every table
+// object on it so that the cursors never lock each other out, and the statements
+// the cursors keep prepared. Only the engine's own files include this.
+
+struct TSqliteConnection {
+    QString Name;  // the Qt SQL connection name
+    QSqlDatabase Db;
+    sqlite3* Handle = nullptr;
+    int TxDepth = 0;  // open TTableTransaction guards
+
+    ~TSqliteConnection();
+};
+
+// The connection of the file at `path`, opened (with the name order registered)
+// when no table object holds it yet. Raises TEngineError.
+std::shared_ptr<TSqliteConnection> AcquireConnection(const QString& path);
+
+// Prepares and runs one statement through Qt SQL with its values bound in order.
+// Raises TEngineError; a duplicate key gets the engine's own text.
+QSqlQuery RunQuery(TSqliteConnection& conn, const QString& sql, const QVariantList& binds = {});
+
+// One prepared statement, finalized with its owner. Used where the engine reads
+// many rows, straight from SQLite.
+class TSqliteStatement {
+public:
+    // Raises TEngineError when the text does not compile.
+    TSqliteStatement(sqlite3* db, const QString& sql);
+    ~TSqliteStatement();
+    TSqliteStatement(const TSqliteStatement&) = delete;
+    TSqliteStatement& operator=(const TSqliteStatement&) = delete;
+
+    // Parameters count from 1.
+    void Bind(int index, const QVariant& value);
+    void Bind(int index, qint64 value);
+    // The next row: true for a row, false at the end. An error resets the
+    // statement and raises TEngineError.
+    bool Step();
+    // Ready to run again; the bound values stay.
+    void Reset();
+
+    bool IsNull(int column) const;
+    qint64 Int64(int column) const;
+    QString Text(int column) const;
+    // The column as stored: null, integer, floating value or text.
+    QVariant Value(int column) const;
+
+private:
+    sqlite3* Db;
+    sqlite3_stmt* Handle = nullptr;
+};
