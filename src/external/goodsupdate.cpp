@@ -1,9 +1,12 @@
 #include "goodsupdate.h"
 
+#include "silentfailure.h"
+
 #include "engine.h"
 #include "externaldb.h"
 #include "odbcmanager.h"
 #include "prompter.h"
+#include "silentfailure.h"
 
 #include <QFileInfo>
 #include <QSqlDatabase>
@@ -119,7 +122,8 @@ TGoodsMerger::TGoodsMerger(TTable& tbLocal, const TUnitSymbols& symbols) : D(std
 TGoodsMerger::~TGoodsMerger() {
     try {
         Commit();
-    } catch (...) {
+    } catch (const std::exception& e) {
+        SilentFailure(lcExternal, QStringLiteral("the last batch of the update could not be committed"), e);
     }
 }
 
@@ -168,7 +172,8 @@ bool TGoodsMerger::MergeGoodsRow(const ExternalGoodsRecord& record, bool& change
         changed = true;
         if (++D->InBatch >= kBatchRows) Commit();
         return true;
-    } catch (const std::exception&) {
+    } catch (const std::exception& e) {
+        SilentFailure(lcExternal, QStringLiteral("goods row %1 not merged").arg(record.Id), e);
         changed = false;
         return false;
     }
@@ -249,7 +254,8 @@ TUpdateOutcome RunGoodsUpdate(TUpdateRun& run) {
         if (merger) {
             try {
                 merger->Commit();
-            } catch (...) {
+            } catch (const std::exception& e) {
+                SilentFailure(lcExternal, QStringLiteral("the rows merged before the failure could not be committed"), e);
             }
         }
         out.Ok = false;

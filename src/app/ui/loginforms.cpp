@@ -30,45 +30,46 @@ QLineEdit* Edit(QWidget* parent, const char* name, bool password) {
     return e;
 }
 
-void FixedSize(QDialog* d) {
-    d->layout()->setSizeConstraint(QLayout::SetFixedSize);
+// A small fixed-size modal dialog: labelled edit boxes over OK and Cancel,
+// with F1 opening its help page.
+void BuildEditDialog(QDialog* d, const char* name, const QString& title,
+                     std::initializer_list<std::pair<QString, QLineEdit*>> rows, QPushButton** ok,
+                     QPushButton** cancel, int helpContext) {
+    d->setObjectName(QLatin1String(name));
+    d->setWindowTitle(title);
+    d->setModal(true);
+    auto* form = new QFormLayout;
+    for (const auto& [label, edit] : rows) {
+        form->addRow(label, edit);
+        edit->setAccessibleName(label);
+    }
+    auto* layout = new QVBoxLayout(d);
+    layout->addLayout(form);
+    layout->addWidget(Buttons(d, ok, cancel));
+    layout->setSizeConstraint(QLayout::SetFixedSize);
     d->setWindowFlag(Qt::WindowContextHelpButtonHint, false);
+    AttachHelp(d, helpContext);
 }
 
 }  // namespace
 
 TLogForm::TLogForm(QWidget* parent) : QDialog(parent) {
-    setObjectName(QStringLiteral("LogForm"));
-    setWindowTitle(QStringLiteral("Zaloguj"));
-    setModal(true);
-    auto* form = new QFormLayout;
     edUserName = Edit(this, "edUserName", false);
     edPasswd = Edit(this, "edPasswd", true);
-    form->addRow(QString::fromUtf8("Użytkownik"), edUserName);
-    form->addRow(QString::fromUtf8("Hasło"), edPasswd);
-    auto* layout = new QVBoxLayout(this);
-    layout->addLayout(form);
-    layout->addWidget(Buttons(this, &btnOk, &btnCancel));
-    FixedSize(this);
-    AttachHelp(this, HelpContext);
+    BuildEditDialog(this, "LogForm", QStringLiteral("Zaloguj"),
+                    {{QString::fromUtf8("Użytkownik"), edUserName}, {QString::fromUtf8("Hasło"), edPasswd}}, &btnOk,
+                    &btnCancel, HelpContext);
 }
 
 TChPasswdForm::TChPasswdForm(QWidget* parent) : QDialog(parent) {
-    setObjectName(QStringLiteral("ChPasswdForm"));
-    setWindowTitle(QString::fromUtf8("Wprowadź nowe hasło"));
-    setModal(true);
-    auto* form = new QFormLayout;
     Edit1 = Edit(this, "Edit1", false);
     Edit2 = Edit(this, "Edit2", true);
     Edit3 = Edit(this, "Edit3", true);
-    form->addRow(QString::fromUtf8("Użytkownik"), Edit1);
-    form->addRow(QString::fromUtf8("Hasło"), Edit2);
-    form->addRow(QString::fromUtf8("Potwierdź hasło"), Edit3);
-    auto* layout = new QVBoxLayout(this);
-    layout->addLayout(form);
-    layout->addWidget(Buttons(this, &btnOk, &btnCancel));
-    FixedSize(this);
-    AttachHelp(this, HelpContext);
+    BuildEditDialog(this, "ChPasswdForm", QString::fromUtf8("Wprowadź nowe hasło"),
+                    {{QString::fromUtf8("Użytkownik"), Edit1},
+                     {QString::fromUtf8("Hasło"), Edit2},
+                     {QString::fromUtf8("Potwierdź hasło"), Edit3}},
+                    &btnOk, &btnCancel, HelpContext);
     connect(Edit2, &QLineEdit::textChanged, this, &TChPasswdForm::EditChange);
     connect(Edit3, &QLineEdit::textChanged, this, &TChPasswdForm::EditChange);
     EditChange();

@@ -1,5 +1,7 @@
 #include "dbconfigform.h"
 
+#include "silentfailure.h"
+
 #include "odbcmanager.h"
 #include "prompter.h"
 
@@ -182,8 +184,9 @@ bool ShowDBConfigDialog(TODBCManager& manager, TMSSQLServers* servers, QWidget* 
     }
     try {
         manager.SelectDefinition(previous);
-    } catch (const TODBCManagerException&) {
+    } catch (const TODBCManagerException& e) {
         // The definition chosen before is gone; its name stays selected.
+        SilentFailure(lcExternal, QStringLiteral("definition %1 no longer readable").arg(previous), e);
     }
     return false;
 }

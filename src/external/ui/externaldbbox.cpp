@@ -1,5 +1,7 @@
 #include "externaldbbox.h"
 
+#include "silentfailure.h"
+
 #include "odbcmanager.h"
 
 #include <QCheckBox>
@@ -71,8 +73,9 @@ void TExternalDbBox::cbDBTypeChange() {
     }
     try {
         Manager.SelectDefinition(name);
-    } catch (const TODBCManagerException&) {
+    } catch (const TODBCManagerException& e) {
         // The page keeps what it showed; the choice is simply not taken.
+        SilentFailure(lcExternal, QStringLiteral("definition %1 not selected").arg(name), e);
         return;
     }
     Controls.Arrange(Manager);
