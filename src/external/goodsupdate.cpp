@@ -1,7 +1,5 @@
 #include "goodsupdate.h"
 
-#include "silentfailure.h"
-
 #include "engine.h"
 #include "externaldb.h"
 #include "odbcmanager.h"
