@@ -7,6 +7,7 @@
 #include "printgoods.h"
 #include "prompter.h"
 #include "settings.h"
+#include "silentfailure.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -47,12 +48,14 @@ int StampPrintDates(TTable& tbLocal, const TPrintGoodsList& list, size_t count, 
             ProcessMessages();
             if (step) step();
         }
-    } catch (...) {
+    } catch (const std::exception& e) {
         // A failed stamp is not reported; the dates written so far stay.
+        SilentFailure(lcPrint, QStringLiteral("print dates stamped on %1 goods only").arg(stamped), e);
         try {
             if (tbLocal.DataSetState() == TDataSetState::Edit || tbLocal.DataSetState() == TDataSetState::Insert)
                 tbLocal.Cancel();
-        } catch (...) {
+        } catch (const std::exception& e) {
+            SilentFailure(lcPrint, QStringLiteral("pending print date not cancelled"), e);
         }
     }
     return stamped;
@@ -79,7 +82,7 @@ void TPrintCommand::PrintSelected(TViewCode viewCode, TTable& tbLocal) {
         BuildViewPrintList(list, tbLocal, viewCode, Settings.LastPrintDate, ProcessMessages);
         PrintRecords(list, tbLocal);
     } catch (const TEngineError&) {
-        Prompter::current().error(kPrintingError);
+        Prompter::current().error(PrintOutcomeMessage(TPrintOutcome::Failed));
     }
     // The working table goes back to how the rest of the program uses it.
     tbLocal.Close();
@@ -165,10 +168,10 @@ void TPrintCommand::PrintRecords(const TPrintGoodsList& list, TTable& tbLocal) {
         RunJob(manager, list, labelCount, pdfFile);
         if (QueryLabelCount && QueryLabelCount(records, labelCount)) RunJob(manager, list, labelCount, pdfFile);
     } catch (const TPrintManagerException& e) {
-        prompter.error(e.Code == 1 ? kLayoutReadError : e.Code == 2 ? kPrinterError : kPrintingError);
+        prompter.error(PrintOutcomeMessage(e.Outcome));
         return;
     } catch (...) {
-        prompter.error(kPrintingError);
+        prompter.error(PrintOutcomeMessage(TPrintOutcome::Failed));
         return;
     }
 

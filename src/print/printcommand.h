@@ -1,5 +1,7 @@
 #pragma once
 #include "cancelflag.h"
+#include "printers.h"
+#include "printgoods.h"
 #include "printmanager.h"
 #include "views.h"
 
@@ -15,12 +17,7 @@ class TTable;
 inline const QString kNoPrinterConfigured = QStringLiteral("Brak skonfigurowanej drukarki.");
 inline const QString kNoSuchPrinter = QStringLiteral("Brak drukarki: ");
 inline const QString kNothingToPrint = QStringLiteral("Brak obiektów do drukowania.");
-inline const QString kLayoutReadError = QStringLiteral("Wystąpił błąd podczas otczytu pliku wyglądu etykiety.");
-inline const QString kPrinterError = QStringLiteral("Wystąpił błąd drukarki.");
-inline const QString kPrintingError = QStringLiteral("Wystąpił błąd podczas drukowania.");
 inline const QString kNoCopies = QStringLiteral("Nie wydrukowano żadnej etykiety: liczba wydruków musi być większa od zera.");
-// The name of the virtual printer that writes PDF files.
-inline const QString kPdfPrinterName = QStringLiteral("PDF");
 
 // "Liczba etykiet do druku: n." and the question on the next line.
 QString PrintConfirmationText(int records);

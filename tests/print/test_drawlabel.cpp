@@ -170,7 +170,7 @@ TEST_F(DrawLabelTest, FitNameToWidthStepsByPointNeverBelowOne) {
     // The field's font size is what the label drawing set last.
     m.DrawLabel(Goods("1", QStringLiteral("x")), p);
     const QRect rect(0, 0, 300, 50);
-    m.FitNameToWidth(rect, text, p);
+    m.Renderer().FitNameToWidth(rect, text, p);
     const int size = p.font().pixelSize();
     EXPECT_LT(size, pixelsFor(20));
     EXPECT_LE(p.fontMetrics().horizontalAdvance(text), rect.width());
@@ -179,7 +179,7 @@ TEST_F(DrawLabelTest, FitNameToWidthStepsByPointNeverBelowOne) {
     QFont larger = p.font();
     larger.setPixelSize(pixelsFor(points + 1));
     EXPECT_GT(QFontMetrics(larger, &image).horizontalAdvance(text), rect.width());
-    m.FitNameToWidth(QRect(0, 0, 1, 1), text, p);
+    m.Renderer().FitNameToWidth(QRect(0, 0, 1, 1), text, p);
     EXPECT_EQ(p.font().pixelSize(), pixelsFor(1));
 }
 

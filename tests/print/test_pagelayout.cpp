@@ -256,7 +256,7 @@ TEST_F(PrintJobTest, FailuresEndTheDocumentWithCodeTwo) {
         m.PrintList(Named({"A"}), 1, gone);
         ADD_FAILURE();
     } catch (const TPrintManagerException& e) {
-        EXPECT_EQ(e.Code, 2);
+        EXPECT_EQ(e.Outcome, TPrintOutcome::PrinterFailed);
     }
     // A PDF that cannot be written.
     m.PdfFileName = File(QStringLiteral("no/such/folder/x.pdf"));
@@ -264,7 +264,7 @@ TEST_F(PrintJobTest, FailuresEndTheDocumentWithCodeTwo) {
         m.PrintList(Named({"A"}), 1);
         ADD_FAILURE();
     } catch (const TPrintManagerException& e) {
-        EXPECT_EQ(e.Code, 2);
+        EXPECT_EQ(e.Outcome, TPrintOutcome::PrinterFailed);
     }
     // An error half-way: what was drawn is still a complete document.
     m.PdfFileName = Pdf;
@@ -275,7 +275,7 @@ TEST_F(PrintJobTest, FailuresEndTheDocumentWithCodeTwo) {
         m.PrintList(Named({"A", "B", "C"}), 1);
         ADD_FAILURE();
     } catch (const TPrintManagerException& e) {
-        EXPECT_EQ(e.Code, 2);
+        EXPECT_EQ(e.Outcome, TPrintOutcome::PrinterFailed);
     }
     EXPECT_EQ(PdfPages(Pdf), 1);
     QStringList order;

@@ -66,7 +66,7 @@ TEST_F(PrintCliTest, BadRequestsFailWithTheProgramsMessageAndChangeNothing) {
     EXPECT_FALSE(r.Err.isEmpty());
     r = RunCli(Home.dataFolder(), {"print", "--pdf", Pdf, "--layout", Home.root() + "/missing.etk"});
     EXPECT_NE(r.Code, 0);
-    EXPECT_EQ(LastLine(r.Err), QStringLiteral("Wystąpił błąd podczas otczytu pliku wyglądu etykiety."));
+    EXPECT_EQ(LastLine(r.Err), QStringLiteral("Wystąpił błąd podczas otczytu pliku wyglądu etykiety."));  // sic
     r = RunCli(Home.dataFolder(), {"print", "--pdf", Home.root() + "/no/folder/x.pdf", "--layout", Layout});
     EXPECT_NE(r.Code, 0);
     EXPECT_EQ(LastLine(r.Err), QStringLiteral("Wystąpił błąd drukarki."));

@@ -209,7 +209,7 @@ TEST_F(PrintCommandTest, FailuresGiveTheirOneMessageAndChangeNothing) {
         {"printer name differs in case", [this](TPrintCommand&) { Settings.PrinterName = QStringLiteral("pdf"); },
          {"Brak drukarki: \"PDF\""}},
         {"missing layout", [this, missing](TPrintCommand&) { Settings.LabelFileName = missing; },
-         {"Wystąpił błąd podczas otczytu pliku wyglądu etykiety."}},
+         {"Wystąpił błąd podczas otczytu pliku wyglądu etykiety."}},  // sic
     };
     for (const Case& k : cases) {
         Prompter_.clear();
@@ -247,7 +247,7 @@ TEST_F(PrintCommandTest, NothingMarkedIsReportedAfterTheLayoutWasRead) {
     Prompter_.clear();
     Settings.LabelFileName = Home.root() + QStringLiteral("/missing.etk");
     c.PrintSelected(TViewCode::Marked, tbLocal);
-    EXPECT_EQ(Prompter_.messages(), QStringList{"Wystąpił błąd podczas otczytu pliku wyglądu etykiety."});
+    EXPECT_EQ(Prompter_.messages(), QStringList{"Wystąpił błąd podczas otczytu pliku wyglądu etykiety."});  // sic
 }
 
 TEST_F(PrintCommandTest, CopiesBelowOnePrintNothingAndSaySo) {

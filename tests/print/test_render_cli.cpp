@@ -95,7 +95,7 @@ TEST_F(RenderCliTest, RecordByIdFromTheGoodsTable) {
 TEST_F(RenderCliTest, BadInputIsReported) {
     TCliResult r = Run({"--layout", Home.root() + "/none.etk", "--png", Png, "--name", "x"});
     EXPECT_NE(r.Code, 0);
-    EXPECT_EQ(r.Err.trimmed(), QStringLiteral("Wystąpił błąd podczas otczytu pliku wyglądu etykiety."));
+    EXPECT_EQ(r.Err.trimmed(), QStringLiteral("Wystąpił błąd podczas otczytu pliku wyglądu etykiety."));  // sic
     WriteAll(Layout, "[LABEL1]\nTYPE=1\n");
     r = Run({"--layout", Layout, "--png", Png, "--name", "x"});
     EXPECT_NE(r.Code, 0);
