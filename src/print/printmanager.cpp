@@ -13,8 +13,8 @@
 
 namespace {
 
-// A label size: negative counts as 0; beyond 100 m is nonsense, and keeping it
-// there keeps every pixel sum far from the int range.
+// A label size beyond 100 m is nonsense; keeping it there keeps every pixel
+// sum far from the int range.
 int SaneSize(int mm) { return std::clamp(mm, 0, 100000); }
 
 void ProcessEvents() {
@@ -61,6 +61,7 @@ void TPrintManager::LoadLayout() {
     FLabelWidth = layout.Width;
     FLabelHeight = layout.Height;
     FRenderer.SetObjects(std::move(layout.Objects));
+    if (FLabelWidth <= 0 || FLabelHeight <= 0) throw TPrintManagerException(TPrintOutcome::LayoutUnreadable);
 }
 
 void TPrintManager::SelectPrinter(const QString& name) {
@@ -118,6 +119,9 @@ void TPrintManager::PrintList(const TPrintGoodsList& list, int copies) {
 
 void TPrintManager::PrintList(const TPrintGoodsList& list, int copies, TPrintTarget& target) {
     if (list.empty() || copies < 1) return;
+    // A label without size would put every label into one empty cell: pages
+    // of nothing, reported as printed.
+    if (FLabelWidth <= 0 || FLabelHeight <= 0) throw TPrintManagerException(TPrintOutcome::LayoutUnreadable);
     try {
         target.BeginDoc();
         QPainter& canvas = target.Canvas();

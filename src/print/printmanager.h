@@ -41,7 +41,9 @@ public:
 
     QString LayoutFileName;
     // Reads LayoutFileName; TPrintOutcome::LayoutUnreadable when it is
-    // missing or unreadable.
+    // missing or unreadable, or gives a label without width or height (what
+    // a file without PANEL, or a damaged one, reads as): such a layout would
+    // print blank pages. The label size and the objects read stay readable.
     void LoadLayout();
     const std::vector<TLayoutObject>& Objects() const { return FRenderer.Objects(); }
     int LabelWidth() const { return FLabelWidth; }

@@ -73,10 +73,17 @@ TEST(PrintManager, OwnDefaultsAndShowTextFollowsTheBarcodeSymbol) {
     EXPECT_EQ(m.Orientation(), 0);
 }
 
-TEST(LoadLayout, MissingOrUnreadableFileIsUnreadable) {
+TEST(LoadLayout, MissingUnreadableOrSizelessFileIsUnreadable) {
     TempDataHome home;
     TPrintManager m;
-    for (const QString& path : {QString(), home.root() + "/none.etk", home.root()}) {
+    // A file without PANEL, a damaged one and a label of no size would print
+    // blank pages: they are refused like a missing file.
+    const QString noPanel = home.root() + "/nopanel.etk", damaged = home.root() + "/damaged.etk",
+                  flat = home.root() + "/flat.etk";
+    WriteAll(noPanel, "[LABEL1]\nTYPE=1\n");
+    WriteAll(damaged, QByteArray("\x00\x01\xff\xfe\x00garbage\x7f", 13));
+    WriteAll(flat, "[PANEL]\nWIDTH=30\nHEIGHT=-20\n");
+    for (const QString& path : {QString(), home.root() + "/none.etk", home.root(), noPanel, damaged, flat}) {
         m.LayoutFileName = path;
         try {
             m.LoadLayout();
@@ -122,9 +129,10 @@ TEST(LoadLayout, PrintDefaultsPrefixesAndCuts) {
     EXPECT_TRUE(m.Objects()[2].RealSize);
     EXPECT_FALSE(m.Objects()[3].RealSize);
 
-    // A second load replaces the objects; a file without PANEL keys is 0 × 0.
+    // A second load replaces the objects; a file without PANEL keys is 0 × 0,
+    // which the manager refuses to print.
     WriteAll(path, "[LABEL1]\nTYPE=1\n");
-    m.LoadLayout();
+    EXPECT_THROW(m.LoadLayout(), TPrintManagerException);
     EXPECT_EQ(m.LabelWidth(), 0);
     EXPECT_EQ(m.LabelHeight(), 0);
     ASSERT_EQ(m.Objects().size(), 1u);

@@ -210,6 +210,14 @@ TEST_F(PrintCommandTest, FailuresGiveTheirOneMessageAndChangeNothing) {
          {"Brak drukarki: \"PDF\""}},
         {"missing layout", [this, missing](TPrintCommand&) { Settings.LabelFileName = missing; },
          {"Wystąpił błąd podczas otczytu pliku wyglądu etykiety."}},  // sic
+        // A layout without PANEL reads as a 0 × 0 label: blank pages, every
+        // good stamped as printed. It is refused before any question.
+        {"layout without size",
+         [this](TPrintCommand&) {
+             Settings.LabelFileName = Home.root() + QStringLiteral("/nopanel.etk");
+             WriteAll(Settings.LabelFileName, "[LABEL1]\nTYPE=1\nRIGHT=30\nBOTTOM=10\n");
+         },
+         {"Wystąpił błąd podczas otczytu pliku wyglądu etykiety."}},  // sic
     };
     for (const Case& k : cases) {
         Prompter_.clear();
