@@ -151,6 +151,7 @@ void TPrintCommand::PrintRecords(const TPrintGoodsList& list, TTable& tbLocal) {
         manager.OnRecordPrinted = [this](TPrintManager* sender, const QString& id, bool& abort) {
             RecordPrinted(sender, id, abort);
         };
+        manager.Cancel = PrintCancelRequested;
         manager.SetOrientation(OrientationText == QStringLiteral("Pionowa") ? 0 : 1);
 
         if (list.empty()) {

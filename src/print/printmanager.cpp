@@ -133,18 +133,23 @@ void TPrintManager::PrintList(const TPrintGoodsList& list, int copies, TPrintTar
         int x = 0, y = 0;
         for (size_t i = 0; i < list.size(); ++i) {
             bool full = false;
+            bool cancelled = false;
             for (int copy = 0; copy < copies; ++copy) {
                 canvas.setClipRect(QRect(x, y, cw, ch));
                 DrawLabel(list[i], canvas);
                 canvas.setClipping(false);
                 full = NextCell(x, y, cw, ch, pw, ph);
+                // Window events after every label, so that Cancel works
+                // within the copies of one record too.
+                ProcessEvents();
+                cancelled = Cancel.Requested();
+                if (cancelled) break;
                 if (full && copy + 1 < copies) target.NewPage();
             }
-            if (full && i + 1 < list.size()) target.NewPage();
+            if (!cancelled && full && i + 1 < list.size()) target.NewPage();
             bool abort = false;
             if (OnRecordPrinted) OnRecordPrinted(this, list[i].ID, abort);
-            ProcessEvents();
-            if (abort) break;
+            if (abort || cancelled) break;
         }
         target.EndDoc();
     } catch (...) {

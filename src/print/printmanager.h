@@ -1,4 +1,5 @@
 #pragma once
+#include "cancelflag.h"
 #include "labelrenderer.h"
 #include "printgoods.h"
 #include "printoptions.h"
@@ -84,6 +85,10 @@ public:
     // Called after each record with its ID; setting `abort` ends the job after
     // that record (the pages printed so far go out).
     std::function<void(TPrintManager* sender, const QString& id, bool& abort)> OnRecordPrinted;
+    // Read after every label, once window events have been processed: when
+    // it is set, the job ends after that label and its record is reported as
+    // printed, so that a mistyped copies count can still be stopped.
+    TCancelFlag Cancel;
 
     // Prints the list, each record `copies` times in consecutive cells, as one
     // job on CurrentPrinter(). TPrintOutcome::PrinterFailed when the job

@@ -18,6 +18,7 @@
 #include <QFile>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QTimer>
 #include <gtest/gtest.h>
 
 namespace {
@@ -307,6 +308,25 @@ TEST_F(PrintCommandTest, CancelStampsExactlyTheRecordsPrintedBeforeIt) {
     EXPECT_EQ(barMaximum, 10);
     EXPECT_EQ(barValue, 4);
     EXPECT_FALSE(form.isVisible());
+}
+
+// A mistyped copies count (100000) can still be stopped: Cancel is read
+// between the labels of one record, and the record whose labels were cut
+// short counts as printed.
+TEST_F(PrintCommandTest, CancelStopsTheCopiesOfOneRecord) {
+    CopiesAnswers = {100000};
+    Settings.AskLabelCount = true;
+    TPrintCommand c = Command();
+    c.AskPdfFileName = [this](const QString&) {
+        // Pressed as soon as the job lets window events in.
+        QTimer::singleShot(0, [this] { Cancel.Request(); });
+        return Pdf(1);
+    };
+    c.PrintSelected(TViewCode::Marked, tbLocal);
+    EXPECT_EQ(Names(Pdf(1)), QStringList{"Alfa"});
+    EXPECT_EQ(CopiesAsked, (std::vector<int>{5, 5}));
+    EXPECT_EQ(StampedIds(), QStringList{"5"});
+    EXPECT_EQ(LastPrintView(), QStringList{"Alfa"});
 }
 
 TEST_F(PrintCommandTest, LabelCountDialogAcceptsOnlyIntegers) {
