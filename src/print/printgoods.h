@@ -18,7 +18,8 @@ struct TPrintGoods {
 using TPrintGoodsList = std::vector<TPrintGoods>;
 
 // The goods data of the current row of a goods table: texts cut to 255
-// characters, TYPKODU kept in 8 bits (0 when empty).
+// characters, TYPKODU kept in 8 bits; a record without a type prints as
+// EAN-13, the default type code everywhere.
 TPrintGoods PrintGoodsFromRecord(TTable& table);
 
 // Empties the list, then appends one record per row of the table, from the
