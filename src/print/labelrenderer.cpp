@@ -27,7 +27,7 @@ int MulDiv(int a, int b, int c) {
 
 // The character height in pixels of a font of `points` on a device.
 int FontPixels(int points, const QPaintDevice& device) {
-    return std::max(1, MulDiv(points, device.logicalDpiY(), 72));
+    return std::max(1, MulDiv(std::min(points, kMaxPrintFontPoints), device.logicalDpiY(), 72));
 }
 
 // Layout numbers beyond 100 m are nonsense; keeping them there keeps every
@@ -56,15 +56,26 @@ void TLabelRenderer::SetOptions(const TPrintOptions& options) {
 }
 
 void TLabelRenderer::SetFontSize(QPainter& canvas, int points) {
-    FFontPoints = points;
+    FFontPoints = std::min(points, kMaxPrintFontPoints);
     QFont f = canvas.font();
     f.setPixelSize(FontPixels(FFontPoints, *canvas.device()));
     canvas.setFont(f);
 }
 
 void TLabelRenderer::FitNameToWidth(const QRect& rect, const QString& text, QPainter& canvas) {
-    while (FFontPoints > 1 && canvas.fontMetrics().horizontalAdvance(text) > rect.width())
-        SetFontSize(canvas, FFontPoints - 1);
+    const auto fits = [&] { return canvas.fontMetrics().horizontalAdvance(text) <= rect.width(); };
+    if (FFontPoints <= 1 || fits()) return;
+    // The size where lowering point by point stops: the largest that fits,
+    // with one point more too wide. Found by halving, since each size costs a
+    // font of its own and a walk down from hundreds of points takes seconds.
+    int tooWide = FFontPoints;
+    int floor = 1;  // fits, or is the smallest size there is
+    while (tooWide - floor > 1) {
+        const int middle = floor + (tooWide - floor) / 2;
+        SetFontSize(canvas, middle);
+        (fits() ? floor : tooWide) = middle;
+    }
+    SetFontSize(canvas, floor);
 }
 
 void TLabelRenderer::DrawLabel(const TPrintGoods& goods, QPainter& canvas) {

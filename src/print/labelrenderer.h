@@ -11,6 +11,12 @@
 class QPainter;
 class TBarcodeSymbol;
 
+// Font sizes beyond this only burden the drawing layer (glyphs of tens of
+// thousands of points come out as empty boxes, or take seconds a label); a
+// layout's larger FONTSIZE is printed at this size. The designer paints its
+// fields with the same limit.
+constexpr int kMaxPrintFontPoints = 1000;
+
 // Draws labels of one layout for goods records: a white box, the pictures,
 // the text fields (price, name, unit price, barcode, fixed text) over them,
 // and a frame, in device pixels of the canvas.
@@ -34,8 +40,9 @@ public:
     // Draws one label into the canvas's clip box (the whole device when it has
     // no clip). Bad pictures and barcode data are absorbed.
     void DrawLabel(const TPrintGoods& goods, QPainter& canvas);
-    // Lowers the canvas font point by point until `text` fits the width of
-    // `rect`, never below 1 point.
+    // Lowers the canvas font to where lowering it point by point would stop:
+    // the largest size at which `text` fits the width of `rect`, never below
+    // 1 point.
     void FitNameToWidth(const QRect& rect, const QString& text, QPainter& canvas);
 
 private:

@@ -345,6 +345,27 @@ TEST_F(DrawLabelTest, UnknownKindsAndAlignmentsDrawSafely) {
     EXPECT_LT(text.left(), Px(1) + 10);  // an unknown alignment is left
 }
 
+TEST_F(DrawLabelTest, HugeFontSizesPrintAtTheLargestPrintSize) {
+    // A mistyped FONTSIZE of 15000 or 20000 points took seconds a label or
+    // drew empty boxes; it prints as the largest size the designer shows.
+    const auto draw = [&](quint8 type, int points) {
+        TPrintManager m;
+        Layout(m, {TextObject(type, 1, 1, 29, 19, taLeftJustify, points, QStringLiteral("Ser żółty"))});
+        m.SetFrameColor(Qt::white);
+        m.SetBarcodeShowText(true);
+        return RenderLabel(m, Goods("1", QStringLiteral("Ser żółty"), QString(), QStringLiteral("96385074"), bcCodeEAN8),
+                           kDpi);
+    };
+    for (quint8 type : {ctName, ctUserLabel, ctCode}) {
+        const QImage largest = draw(type, kMaxPrintFontPoints);
+        for (int points : {15000, 20000}) EXPECT_EQ(draw(type, points), largest) << int(type) << " " << points;
+    }
+    // A name still shrinks until it fits, from the largest size.
+    const QRect name = InkBox(draw(ctName, 20000), ObjectRect(1, 1, 29, 19));
+    ASSERT_FALSE(name.isEmpty());
+    EXPECT_GT(name.width(), ObjectRect(1, 1, 29, 19).width() * 8 / 10);
+}
+
 TEST_F(DrawLabelTest, FontThatIsNotInstalledIsSubstituted) {
     TLayoutObject o = TextObject(ctUserLabel, 1, 1, 29, 19, taLeftJustify, 12, QStringLiteral("Cena promocyjna"));
     o.FontName = QStringLiteral("Czcionka, której nie ma");
