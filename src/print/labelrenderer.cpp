@@ -39,6 +39,24 @@ QRect CellRect(int left, int top, int right, int bottom) {
     return QRect(QPoint(left, top), QPoint(right - 1, bottom - 1));
 }
 
+// The narrowest module a scanner still reads reliably: 0.17 mm, and never
+// fewer than 2 dots, so that ink spread cannot close a space.
+int NarrowestModule(int dpi) { return std::max(2, (17 * dpi + 2539) / 2540); }
+
+// The barcode module: 0.25 mm; when the symbol is wider than its box at that,
+// the largest whole number of dots down to NarrowestModule with which it fits.
+// False when it fits with none of them, so that no cut symbol is printed.
+// Raises TBarcodeError for data the symbology rejects.
+bool FitModule(TBarcodeSymbol& b, int boxWidth, int dpi) {
+    b.SetModul(RoundHalfEven(dpi * 0.25 / 25.4));
+    if (b.Width() <= boxWidth) return true;
+    for (int m = b.Modul() - 1; m >= NarrowestModule(dpi); --m) {
+        b.SetModul(m);
+        if (b.Width() <= boxWidth) return true;
+    }
+    return false;
+}
+
 }  // namespace
 
 TLabelRenderer::TLabelRenderer() : FBarcodeSymbol(std::make_unique<TBarcodeSymbol>()) { SetOptions(FOptions); }
@@ -123,7 +141,6 @@ bool TLabelRenderer::DrawBarcode(const TLayoutObject& o, const TPrintGoods& good
     b.SetHeight(r.height());
     b.SetTop(r.top());
     b.SetLeft(r.left());
-    b.SetModul(RoundHalfEven(device.logicalDpiX() * 0.25 / 25.4));
     b.SetTyp(static_cast<TBarcodeType>(goods.TYPKODU));
     switch (o.Alignment) {
     case taLeftJustify:
@@ -139,6 +156,10 @@ bool TLabelRenderer::DrawBarcode(const TLayoutObject& o, const TPrintGoods& good
         break;
     }
     try {
+        if (!FitModule(b, r.width(), device.logicalDpiX())) {
+            SilentFailure(lcPrint, QStringLiteral("barcode \"%1\" wider than its box; printed as text").arg(goods.KODKRESKOWY));
+            return false;
+        }
         PaintBarcode(b, canvas);
     } catch (const TBarcodeError& e) {
         SilentFailure(lcPrint, QStringLiteral("barcode \"%1\" rejected; printed as text").arg(goods.KODKRESKOWY), e);
