@@ -34,29 +34,42 @@ QString PrintConfirmationText(int records) {
 
 int StampPrintDates(TTable& tbLocal, const TPrintGoodsList& list, size_t count, const QDateTime& moment,
                     const std::function<void()>& step) {
-    int stamped = 0;
-    try {
-        for (size_t i = 0; i < count && i < list.size(); ++i) {
-            if (!tbLocal.Active()) tbLocal.Open();
-            tbLocal.SetFiltered(false);
-            if (tbLocal.Locate(QStringLiteral("ID"), list[i].ID)) {
-                tbLocal.Edit();
-                tbLocal.FieldByName(QStringLiteral("PRINTDATE")).SetAsDateTime(moment);
-                tbLocal.Post();
-                ++stamped;
-            }
-            ProcessMessages();
-            if (step) step();
-        }
-    } catch (const std::exception& e) {
-        // A failed stamp is not reported; the dates written so far stay.
-        SilentFailure(lcPrint, QStringLiteral("print dates stamped on %1 goods only").arg(stamped), e);
+    const auto failed = [&](const QString& what, const std::exception& error) {
+        SilentFailure(lcPrint, what, error);
         try {
             if (tbLocal.DataSetState() == TDataSetState::Edit || tbLocal.DataSetState() == TDataSetState::Insert)
                 tbLocal.Cancel();
         } catch (const std::exception& e) {
             SilentFailure(lcPrint, QStringLiteral("pending print date not cancelled"), e);
         }
+    };
+    int stamped = 0;
+    try {
+        if (!tbLocal.Active()) tbLocal.Open();
+        // One commit for the whole job: a commit per record costs the disk
+        // several syncs each.
+        TTableTransaction transaction(tbLocal);
+        try {
+            for (size_t i = 0; i < count && i < list.size(); ++i) {
+                if (!tbLocal.Active()) tbLocal.Open();
+                tbLocal.SetFiltered(false);
+                if (tbLocal.Locate(QStringLiteral("ID"), list[i].ID)) {
+                    tbLocal.Edit();
+                    tbLocal.FieldByName(QStringLiteral("PRINTDATE")).SetAsDateTime(moment);
+                    tbLocal.Post();
+                    ++stamped;
+                }
+                ProcessMessages();
+                if (step) step();
+            }
+        } catch (const std::exception& e) {
+            // The dates written so far stay: they are committed below.
+            failed(QStringLiteral("print dates stamped on %1 goods only").arg(stamped), e);
+        }
+        transaction.Commit();
+    } catch (const std::exception& e) {
+        failed(QStringLiteral("print dates not stamped"), e);
+        return 0;
     }
     return stamped;
 }

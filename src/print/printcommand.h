@@ -23,9 +23,9 @@ inline const QString kNoCopies = QStringLiteral("Nie wydrukowano żadnej etykiet
 QString PrintConfirmationText(int records);
 
 // Writes `moment` into PRINTDATE of the first `count` records of the list (in
-// list order), found by ID in `tbLocal` with its filter off. An engine error
-// ends the pass silently; records stamped before it keep their dates. Returns
-// the number of records stamped.
+// list order), found by ID in `tbLocal` with its filter off, all in one
+// transaction. An engine error ends the pass silently; records stamped before
+// it keep their dates. Returns the number of records stamped.
 int StampPrintDates(TTable& tbLocal, const TPrintGoodsList& list, size_t count, const QDateTime& moment,
                     const std::function<void()>& step = {});
 
