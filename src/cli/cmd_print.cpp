@@ -4,6 +4,7 @@
 #include "engine.h"
 #include "printcommand.h"
 #include "printgoods.h"
+#include "printers.h"
 #include "printmanager.h"
 #include "settingskeys.h"
 
@@ -43,8 +44,8 @@ int RunPrint(const QStringList& args) {
     manager.LayoutFileName = layout;
     try {
         manager.LoadLayout();
-    } catch (const TPrintManagerException&) {
-        return CliFail(kLayoutReadError);
+    } catch (const TPrintManagerException& e) {
+        return CliFail(PrintOutcomeMessage(e.Outcome));
     }
     if (list.empty()) return CliFail(kNothingToPrint);
     manager.SetOptions(PrintOptionsOf(settings));
@@ -52,7 +53,7 @@ int RunPrint(const QStringList& args) {
     try {
         manager.PrintList(list, copies);
     } catch (const TPrintManagerException& e) {
-        return CliFail(e.Code == 2 ? kPrinterError : kPrintingError);
+        return CliFail(PrintOutcomeMessage(e.Outcome));
     }
 
     settings.LastPrintDate = CurrentMoment();

@@ -1,6 +1,6 @@
 #include "clicommand.h"
 #include "clisession.h"
-#include "printcommand.h"
+#include "engine.h"
 #include "printgoods.h"
 #include "printmanager.h"
 #include "units.h"
@@ -50,8 +50,8 @@ int RunRender(const QStringList& args) {
     manager.LayoutFileName = *layout;
     try {
         manager.LoadLayout();
-    } catch (const TPrintManagerException&) {
-        return CliFail(kLayoutReadError);
+    } catch (const TPrintManagerException& e) {
+        return CliFail(PrintOutcomeMessage(e.Outcome));
     }
     manager.SetOptions(PrintOptionsOf(session.Settings));
 

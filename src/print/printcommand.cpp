@@ -7,6 +7,7 @@
 #include "printgoods.h"
 #include "prompter.h"
 #include "settings.h"
+#include "silentfailure.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -33,27 +34,42 @@ QString PrintConfirmationText(int records) {
 
 int StampPrintDates(TTable& tbLocal, const TPrintGoodsList& list, size_t count, const QDateTime& moment,
                     const std::function<void()>& step) {
-    int stamped = 0;
-    try {
-        for (size_t i = 0; i < count && i < list.size(); ++i) {
-            if (!tbLocal.Active()) tbLocal.Open();
-            tbLocal.SetFiltered(false);
-            if (tbLocal.Locate(QStringLiteral("ID"), list[i].ID)) {
-                tbLocal.Edit();
-                tbLocal.FieldByName(QStringLiteral("PRINTDATE")).SetAsDateTime(moment);
-                tbLocal.Post();
-                ++stamped;
-            }
-            ProcessMessages();
-            if (step) step();
-        }
-    } catch (...) {
-        // A failed stamp is not reported; the dates written so far stay.
+    const auto failed = [&](const QString& what, const std::exception& error) {
+        SilentFailure(lcPrint, what, error);
         try {
             if (tbLocal.DataSetState() == TDataSetState::Edit || tbLocal.DataSetState() == TDataSetState::Insert)
                 tbLocal.Cancel();
-        } catch (...) {
+        } catch (const std::exception& e) {
+            SilentFailure(lcPrint, QStringLiteral("pending print date not cancelled"), e);
         }
+    };
+    int stamped = 0;
+    try {
+        if (!tbLocal.Active()) tbLocal.Open();
+        // One commit for the whole job: a commit per record costs the disk
+        // several syncs each.
+        TTableTransaction transaction(tbLocal);
+        try {
+            for (size_t i = 0; i < count && i < list.size(); ++i) {
+                if (!tbLocal.Active()) tbLocal.Open();
+                tbLocal.SetFiltered(false);
+                if (tbLocal.Locate(QStringLiteral("ID"), list[i].ID)) {
+                    tbLocal.Edit();
+                    tbLocal.FieldByName(QStringLiteral("PRINTDATE")).SetAsDateTime(moment);
+                    tbLocal.Post();
+                    ++stamped;
+                }
+                ProcessMessages();
+                if (step) step();
+            }
+        } catch (const std::exception& e) {
+            // The dates written so far stay: they are committed below.
+            failed(QStringLiteral("print dates stamped on %1 goods only").arg(stamped), e);
+        }
+        transaction.Commit();
+    } catch (const std::exception& e) {
+        failed(QStringLiteral("print dates not stamped"), e);
+        return 0;
     }
     return stamped;
 }
@@ -79,7 +95,7 @@ void TPrintCommand::PrintSelected(TViewCode viewCode, TTable& tbLocal) {
         BuildViewPrintList(list, tbLocal, viewCode, Settings.LastPrintDate, ProcessMessages);
         PrintRecords(list, tbLocal);
     } catch (const TEngineError&) {
-        Prompter::current().error(kPrintingError);
+        Prompter::current().error(PrintOutcomeMessage(TPrintOutcome::Failed));
     }
     // The working table goes back to how the rest of the program uses it.
     tbLocal.Close();
@@ -148,6 +164,7 @@ void TPrintCommand::PrintRecords(const TPrintGoodsList& list, TTable& tbLocal) {
         manager.OnRecordPrinted = [this](TPrintManager* sender, const QString& id, bool& abort) {
             RecordPrinted(sender, id, abort);
         };
+        manager.Cancel = PrintCancelRequested;
         manager.SetOrientation(OrientationText == QStringLiteral("Pionowa") ? 0 : 1);
 
         if (list.empty()) {
@@ -165,10 +182,10 @@ void TPrintCommand::PrintRecords(const TPrintGoodsList& list, TTable& tbLocal) {
         RunJob(manager, list, labelCount, pdfFile);
         if (QueryLabelCount && QueryLabelCount(records, labelCount)) RunJob(manager, list, labelCount, pdfFile);
     } catch (const TPrintManagerException& e) {
-        prompter.error(e.Code == 1 ? kLayoutReadError : e.Code == 2 ? kPrinterError : kPrintingError);
+        prompter.error(PrintOutcomeMessage(e.Outcome));
         return;
     } catch (...) {
-        prompter.error(kPrintingError);
+        prompter.error(PrintOutcomeMessage(TPrintOutcome::Failed));
         return;
     }
 

@@ -1,5 +1,7 @@
 #pragma once
 #include "cancelflag.h"
+#include "printers.h"
+#include "printgoods.h"
 #include "printmanager.h"
 #include "views.h"
 
@@ -15,20 +17,15 @@ class TTable;
 inline const QString kNoPrinterConfigured = QStringLiteral("Brak skonfigurowanej drukarki.");
 inline const QString kNoSuchPrinter = QStringLiteral("Brak drukarki: ");
 inline const QString kNothingToPrint = QStringLiteral("Brak obiektów do drukowania.");
-inline const QString kLayoutReadError = QStringLiteral("Wystąpił błąd podczas otczytu pliku wyglądu etykiety.");
-inline const QString kPrinterError = QStringLiteral("Wystąpił błąd drukarki.");
-inline const QString kPrintingError = QStringLiteral("Wystąpił błąd podczas drukowania.");
 inline const QString kNoCopies = QStringLiteral("Nie wydrukowano żadnej etykiety: liczba wydruków musi być większa od zera.");
-// The name of the virtual printer that writes PDF files.
-inline const QString kPdfPrinterName = QStringLiteral("PDF");
 
 // "Liczba etykiet do druku: n." and the question on the next line.
 QString PrintConfirmationText(int records);
 
 // Writes `moment` into PRINTDATE of the first `count` records of the list (in
-// list order), found by ID in `tbLocal` with its filter off. An engine error
-// ends the pass silently; records stamped before it keep their dates. Returns
-// the number of records stamped.
+// list order), found by ID in `tbLocal` with its filter off, all in one
+// transaction. An engine error ends the pass silently; records stamped before
+// it keep their dates. Returns the number of records stamped.
 int StampPrintDates(TTable& tbLocal, const TPrintGoodsList& list, size_t count, const QDateTime& moment,
                     const std::function<void()>& step = {});
 

@@ -8,6 +8,13 @@
 #include <QPainter>
 #include <QPrinter>
 
+namespace {
+
+// Resolution of the virtual printer; real printers use their own.
+constexpr int kPdfDpi = 600;
+
+}  // namespace
+
 TPrinter::TPrinter() = default;
 
 TPrinter::~TPrinter() {
@@ -31,7 +38,7 @@ void TPrinter::BeginDoc() {
         if (QFileInfo(OutputFile).isDir()) throw TPrinterError(QStringLiteral("Nie można zapisać pliku PDF."));
         Device->setOutputFormat(QPrinter::PdfFormat);
         Device->setOutputFileName(OutputFile);
-        Device->setResolution(PdfDpi);
+        Device->setResolution(kPdfDpi);
         Device->setFullPage(false);
         // A4 with the unprintable border of an ordinary office printer.
         Device->setPageLayout(QPageLayout(QPageSize(QPageSize::A4),

@@ -45,17 +45,11 @@ public:
 
     // The current printer; no check here, the name is checked when the job starts.
     void SetPrinterName(const QString& name) { Name = name; }
-    QString PrinterName() const { return Name; }
     void SetTitle(const QString& title) { JobTitle = title; }
-    QString Title() const { return JobTitle; }
     // 0 portrait, 1 landscape (any other value counts as landscape).
     void SetOrientation(int orientation) { OrientationValue = orientation; }
-    int Orientation() const { return OrientationValue; }
     // The file the virtual printer "PDF" writes.
     void SetOutputFileName(const QString& path) { OutputFile = path; }
-    QString OutputFileName() const { return OutputFile; }
-    // Resolution of the virtual printer; real printers use their own.
-    void SetPdfResolution(int dpi) { PdfDpi = dpi; }
 
     void BeginDoc() override;
     void NewPage() override;
@@ -70,7 +64,6 @@ private:
     QString JobTitle;
     QString OutputFile;
     int OrientationValue = 0;
-    int PdfDpi = 600;
     std::unique_ptr<QPrinter> Device;
     std::unique_ptr<QPainter> Painter;
 };

@@ -1,5 +1,6 @@
 #include "printgoods.h"
 
+#include "barcodesymbol.h"
 #include "engine.h"
 
 namespace {
@@ -18,7 +19,7 @@ TPrintGoods PrintGoodsFromRecord(TTable& table) {
     g.ABSCENA = FieldText(table, "ABSCENA");
     g.KODKRESKOWY = FieldText(table, "KODKRESKOWY");
     const TField type = table.FieldByName(QStringLiteral("TYPKODU"));
-    g.TYPKODU = type.IsNull() ? 0 : static_cast<quint8>(type.AsInteger() & 0xFF);
+    g.TYPKODU = type.IsNull() ? static_cast<quint8>(bcCodeEAN13) : static_cast<quint8>(type.AsInteger() & 0xFF);
     return g;
 }
 

@@ -170,7 +170,7 @@ TEST_F(DrawLabelTest, FitNameToWidthStepsByPointNeverBelowOne) {
     // The field's font size is what the label drawing set last.
     m.DrawLabel(Goods("1", QStringLiteral("x")), p);
     const QRect rect(0, 0, 300, 50);
-    m.FitNameToWidth(rect, text, p);
+    m.Renderer().FitNameToWidth(rect, text, p);
     const int size = p.font().pixelSize();
     EXPECT_LT(size, pixelsFor(20));
     EXPECT_LE(p.fontMetrics().horizontalAdvance(text), rect.width());
@@ -179,7 +179,7 @@ TEST_F(DrawLabelTest, FitNameToWidthStepsByPointNeverBelowOne) {
     QFont larger = p.font();
     larger.setPixelSize(pixelsFor(points + 1));
     EXPECT_GT(QFontMetrics(larger, &image).horizontalAdvance(text), rect.width());
-    m.FitNameToWidth(QRect(0, 0, 1, 1), text, p);
+    m.Renderer().FitNameToWidth(QRect(0, 0, 1, 1), text, p);
     EXPECT_EQ(p.font().pixelSize(), pixelsFor(1));
 }
 
@@ -219,9 +219,19 @@ TEST_F(BarcodeFieldTest, BarcodesInLabelsDecode) {
         {"96385074", bcCodeEAN8, 300, taRightJustify, "EAN-8:96385074"},
         {"PL-1", bcCode128B, 300, taCenter, "CODE-128:PL-1"},
         {"AB1", bcCode39, 300, taLeftJustify, "CODE-39:AB1"},
+        // 0.25 mm modules would run past the label's edge: the module narrows
+        // to 5 dots (0.21 mm), whole and still readable.
+        {"PL-1234", bcCode128B, 600, taCenter, "CODE-128:PL-1234"},
     };
     QList<QImage> images;
-    for (const Case& c : cases) images << OnSheet(Draw(ctCode, c.code, c.typ, c.dpi, c.alignment));
+    for (const Case& c : cases) {
+        const QImage label = Draw(ctCode, c.code, c.typ, c.dpi, c.alignment);
+        // Whole within its box: nothing between the box and the frame.
+        const auto px = [&](int mm) { return MmToPixels(mm, 1, c.dpi); };
+        const QRect right(px(28), px(7), label.width() - 1 - px(28), px(20) - px(7) - 1);
+        EXPECT_TRUE(InkBox(label, right).isEmpty()) << c.code.toStdString() << " " << c.dpi;
+        images << OnSheet(label);
+    }
     const TDecodeResult r = DecodeWithZbar(images);
     ASSERT_TRUE(r.Ran) << r.Error.toStdString();
     for (int i = 0; i < images.size(); ++i)
@@ -257,11 +267,13 @@ TEST_F(BarcodeFieldTest, LegendFollowsAlignment) {
 
 TEST_F(BarcodeFieldTest, RejectedDataIsPrintedAsText) {
     // Letters for EAN-13, a type code beyond the last symbology, a wrong
-    // length: each comes out as the plain text of a fixed-text field.
+    // length, a symbol wider than its box even with the narrowest module a
+    // scanner reads (3 dots at 300 dpi): each comes out as the plain text of a
+    // fixed-text field, never as a cut symbol.
     const struct {
         QString code;
         quint8 typ;
-    } cases[] = {{"ABCDEF", bcCodeEAN13}, {"5901234123457", 200}, {"12A", bcCodeEAN8}};
+    } cases[] = {{"ABCDEF", bcCodeEAN13}, {"5901234123457", 200}, {"12A", bcCodeEAN8}, {"PL-1234", bcCode128B}};
     for (const auto& c : cases) {
         const QImage asCode = Draw(ctCode, c.code, c.typ);
         EXPECT_EQ(asCode, Draw(ctUserLabel, QString(), 14, kDpi, taCenter, c.code)) << c.code.toStdString();
@@ -343,6 +355,27 @@ TEST_F(DrawLabelTest, UnknownKindsAndAlignmentsDrawSafely) {
     const QRect text = InkBox(image, ObjectRect(1, 10, 29, 19));
     ASSERT_FALSE(text.isEmpty());
     EXPECT_LT(text.left(), Px(1) + 10);  // an unknown alignment is left
+}
+
+TEST_F(DrawLabelTest, HugeFontSizesPrintAtTheLargestPrintSize) {
+    // A mistyped FONTSIZE of 15000 or 20000 points took seconds a label or
+    // drew empty boxes; it prints as the largest size the designer shows.
+    const auto draw = [&](quint8 type, int points) {
+        TPrintManager m;
+        Layout(m, {TextObject(type, 1, 1, 29, 19, taLeftJustify, points, QStringLiteral("Ser żółty"))});
+        m.SetFrameColor(Qt::white);
+        m.SetBarcodeShowText(true);
+        return RenderLabel(m, Goods("1", QStringLiteral("Ser żółty"), QString(), QStringLiteral("96385074"), bcCodeEAN8),
+                           kDpi);
+    };
+    for (quint8 type : {ctName, ctUserLabel, ctCode}) {
+        const QImage largest = draw(type, kMaxPrintFontPoints);
+        for (int points : {15000, 20000}) EXPECT_EQ(draw(type, points), largest) << int(type) << " " << points;
+    }
+    // A name still shrinks until it fits, from the largest size.
+    const QRect name = InkBox(draw(ctName, 20000), ObjectRect(1, 1, 29, 19));
+    ASSERT_FALSE(name.isEmpty());
+    EXPECT_GT(name.width(), ObjectRect(1, 1, 29, 19).width() * 8 / 10);
 }
 
 TEST_F(DrawLabelTest, FontThatIsNotInstalledIsSubstituted) {

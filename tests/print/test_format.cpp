@@ -73,17 +73,24 @@ TEST(PrintManager, OwnDefaultsAndShowTextFollowsTheBarcodeSymbol) {
     EXPECT_EQ(m.Orientation(), 0);
 }
 
-TEST(LoadLayout, MissingOrUnreadableFileIsCodeOne) {
+TEST(LoadLayout, MissingUnreadableOrSizelessFileIsUnreadable) {
     TempDataHome home;
     TPrintManager m;
-    for (const QString& path : {QString(), home.root() + "/none.etk", home.root()}) {
+    // A file without PANEL, a damaged one and a label of no size would print
+    // blank pages: they are refused like a missing file.
+    const QString noPanel = home.root() + "/nopanel.etk", damaged = home.root() + "/damaged.etk",
+                  flat = home.root() + "/flat.etk";
+    WriteAll(noPanel, "[LABEL1]\nTYPE=1\n");
+    WriteAll(damaged, QByteArray("\x00\x01\xff\xfe\x00garbage\x7f", 13));
+    WriteAll(flat, "[PANEL]\nWIDTH=30\nHEIGHT=-20\n");
+    for (const QString& path : {QString(), home.root() + "/none.etk", home.root(), noPanel, damaged, flat}) {
         m.LayoutFileName = path;
         try {
             m.LoadLayout();
             ADD_FAILURE() << "no exception for " << path.toStdString();
         } catch (const TPrintManagerException& e) {
-            EXPECT_EQ(e.Code, 1);
-            EXPECT_STREQ(e.what(), "");
+            EXPECT_EQ(e.Outcome, TPrintOutcome::LayoutUnreadable);
+            EXPECT_STREQ(e.what(), "Wystąpił błąd podczas otczytu pliku wyglądu etykiety.");  // sic
         }
     }
 }
@@ -101,34 +108,35 @@ TEST(LoadLayout, PrintDefaultsPrefixesAndCuts) {
     EXPECT_EQ(m.LabelWidth(), 30);
     EXPECT_EQ(m.LabelHeight(), 20);
     ASSERT_EQ(m.Objects().size(), 4u);
-    const TPrintObject& a = m.Objects()[0];
-    EXPECT_EQ(a.Kind, 0);
+    const TLayoutObject& a = m.Objects()[0];
+    EXPECT_EQ(a.Kind, LayoutObjectKind::Label);
     EXPECT_EQ(a.Left, 1);
-    EXPECT_EQ(a.FieldType, 0);  // price when TYPE is missing
+    EXPECT_EQ(a.Type, 0);  // price when TYPE is missing
     EXPECT_EQ(a.FontName, QStringLiteral("Arial"));
     EXPECT_EQ(a.FontSize, 10);
     EXPECT_EQ(a.Alignment, 0);
     EXPECT_TRUE(a.Text.isEmpty());
-    const TPrintObject& b = m.Objects()[1];
-    EXPECT_EQ(b.FieldType, 4);  // 260 kept in 8 bits
+    const TLayoutObject& b = m.Objects()[1];
+    EXPECT_EQ(b.Type, 4);  // 260 kept in 8 bits
     EXPECT_EQ(b.Alignment, 2);
     EXPECT_EQ(b.Text.size(), 255);
-    EXPECT_EQ(b.FontColor, QColor(255, 0, 0));
+    EXPECT_EQ(ColorFromValue(b.FontColor), QColor(255, 0, 0));
     EXPECT_TRUE(b.FontBold);
     EXPECT_TRUE(b.FontUnderline);
     EXPECT_FALSE(b.FontItalic);
-    EXPECT_EQ(m.Objects()[2].Kind, 1);
+    EXPECT_EQ(m.Objects()[2].Kind, LayoutObjectKind::Image);
     EXPECT_EQ(m.Objects()[2].FileName, QStringLiteral("p.bmp"));
     EXPECT_TRUE(m.Objects()[2].RealSize);
     EXPECT_FALSE(m.Objects()[3].RealSize);
 
-    // A second load replaces the objects; a file without PANEL keys is 0 × 0.
+    // A second load replaces the objects; a file without PANEL keys is 0 × 0,
+    // which the manager refuses to print.
     WriteAll(path, "[LABEL1]\nTYPE=1\n");
-    m.LoadLayout();
+    EXPECT_THROW(m.LoadLayout(), TPrintManagerException);
     EXPECT_EQ(m.LabelWidth(), 0);
     EXPECT_EQ(m.LabelHeight(), 0);
     ASSERT_EQ(m.Objects().size(), 1u);
-    EXPECT_EQ(m.Objects()[0].FieldType, 1);
+    EXPECT_EQ(m.Objects()[0].Type, 1);
 }
 
 TEST(LoadLayout, TenThousandObjects) {

@@ -164,13 +164,8 @@ TEST_F(PrintJobTest, OversizedAndEmptyLabels) {
         EXPECT_EQ(PdfPages(Pdf), 3);
     }
     {
-        // Absurd numbers: a negative size counts as 0, huge coordinates are
-        // simply outside the label.
+        // Absurd numbers: huge coordinates are simply outside the label.
         TPrintManager m;
-        Setup(m, -30, -20);
-        m.PrintList(Named({"A", "B"}), 2);
-        EXPECT_EQ(PdfPages(Pdf), 1);
-        EXPECT_TRUE(Words().empty());
         Setup(m, 30, 20,
               {TextObject(ctName, 2000000000, -2000000000, 2100000000, 2100000000),
                TextObject(ctCode, -2000000000, 0, 2000000000, 10), TextObject(ctUserLabel, 1, 1, 29, 19, 0, 10, "ok")});
@@ -180,13 +175,29 @@ TEST_F(PrintJobTest, OversizedAndEmptyLabels) {
         for (const TPdfWord& w : Words()) texts << w.Text;
         EXPECT_EQ(texts, (QStringList{"ok", "ok"}));
     }
-    {
-        // A 0 × 0 label draws nothing: one blank page.
+    // A label without width or height (a negative size too) would put every
+    // label into one empty cell: blank pages reported as printed. The layout
+    // is refused as unreadable and no job starts, not even when the size was
+    // never read.
+    const struct {
+        int w, h;
+    } sizeless[] = {{0, 0}, {-30, -20}, {30, 0}, {0, 20}};
+    const QString none = File(QStringLiteral("sizeless.pdf"));
+    for (const auto& z : sizeless) {
         TPrintManager m;
-        Setup(m, 0, 0, {TextObject(ctName, 0, 0, 10, 10)});
-        m.PrintList(Named({"A", "B", "C"}), 3);
-        EXPECT_EQ(PdfPages(Pdf), 1);
-        EXPECT_TRUE(Words().empty());
+        EXPECT_THROW(Setup(m, z.w, z.h, {TextObject(ctName, 0, 0, 10, 10)}), TPrintManagerException) << z.w << "x" << z.h;
+        m.SelectPrinter(QStringLiteral("PDF"));
+        m.PdfFileName = none;
+        int reported = 0;
+        m.OnRecordPrinted = [&](TPrintManager*, const QString&, bool&) { ++reported; };
+        try {
+            m.PrintList(Named({"A", "B", "C"}), 3);
+            ADD_FAILURE() << z.w << "x" << z.h;
+        } catch (const TPrintManagerException& e) {
+            EXPECT_EQ(e.Outcome, TPrintOutcome::LayoutUnreadable);
+        }
+        EXPECT_EQ(reported, 0);
+        EXPECT_FALSE(QFileInfo::exists(none));
     }
 }
 
@@ -256,7 +267,7 @@ TEST_F(PrintJobTest, FailuresEndTheDocumentWithCodeTwo) {
         m.PrintList(Named({"A"}), 1, gone);
         ADD_FAILURE();
     } catch (const TPrintManagerException& e) {
-        EXPECT_EQ(e.Code, 2);
+        EXPECT_EQ(e.Outcome, TPrintOutcome::PrinterFailed);
     }
     // A PDF that cannot be written.
     m.PdfFileName = File(QStringLiteral("no/such/folder/x.pdf"));
@@ -264,7 +275,7 @@ TEST_F(PrintJobTest, FailuresEndTheDocumentWithCodeTwo) {
         m.PrintList(Named({"A"}), 1);
         ADD_FAILURE();
     } catch (const TPrintManagerException& e) {
-        EXPECT_EQ(e.Code, 2);
+        EXPECT_EQ(e.Outcome, TPrintOutcome::PrinterFailed);
     }
     // An error half-way: what was drawn is still a complete document.
     m.PdfFileName = Pdf;
@@ -275,7 +286,7 @@ TEST_F(PrintJobTest, FailuresEndTheDocumentWithCodeTwo) {
         m.PrintList(Named({"A", "B", "C"}), 1);
         ADD_FAILURE();
     } catch (const TPrintManagerException& e) {
-        EXPECT_EQ(e.Code, 2);
+        EXPECT_EQ(e.Outcome, TPrintOutcome::PrinterFailed);
     }
     EXPECT_EQ(PdfPages(Pdf), 1);
     QStringList order;

@@ -66,7 +66,14 @@ TEST_F(PrintCliTest, BadRequestsFailWithTheProgramsMessageAndChangeNothing) {
     EXPECT_FALSE(r.Err.isEmpty());
     r = RunCli(Home.dataFolder(), {"print", "--pdf", Pdf, "--layout", Home.root() + "/missing.etk"});
     EXPECT_NE(r.Code, 0);
-    EXPECT_EQ(LastLine(r.Err), QStringLiteral("Wystąpił błąd podczas otczytu pliku wyglądu etykiety."));
+    EXPECT_EQ(LastLine(r.Err), QStringLiteral("Wystąpił błąd podczas otczytu pliku wyglądu etykiety."));  // sic
+    // A layout without PANEL reads as a 0 × 0 label, which would print blank
+    // pages and stamp every good: refused the same way.
+    const QString noPanel = Home.root() + QStringLiteral("/nopanel.etk");
+    WriteAll(noPanel, "[LABEL1]\nTYPE=1\nRIGHT=30\nBOTTOM=10\n");
+    r = RunCli(Home.dataFolder(), {"print", "--pdf", Pdf, "--layout", noPanel});
+    EXPECT_NE(r.Code, 0);
+    EXPECT_EQ(LastLine(r.Err), QStringLiteral("Wystąpił błąd podczas otczytu pliku wyglądu etykiety."));  // sic
     r = RunCli(Home.dataFolder(), {"print", "--pdf", Home.root() + "/no/folder/x.pdf", "--layout", Layout});
     EXPECT_NE(r.Code, 0);
     EXPECT_EQ(LastLine(r.Err), QStringLiteral("Wystąpił błąd drukarki."));

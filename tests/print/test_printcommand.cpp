@@ -18,6 +18,7 @@
 #include <QFile>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QTimer>
 #include <gtest/gtest.h>
 
 namespace {
@@ -209,7 +210,15 @@ TEST_F(PrintCommandTest, FailuresGiveTheirOneMessageAndChangeNothing) {
         {"printer name differs in case", [this](TPrintCommand&) { Settings.PrinterName = QStringLiteral("pdf"); },
          {"Brak drukarki: \"PDF\""}},
         {"missing layout", [this, missing](TPrintCommand&) { Settings.LabelFileName = missing; },
-         {"Wystąpił błąd podczas otczytu pliku wyglądu etykiety."}},
+         {"Wystąpił błąd podczas otczytu pliku wyglądu etykiety."}},  // sic
+        // A layout without PANEL reads as a 0 × 0 label: blank pages, every
+        // good stamped as printed. It is refused before any question.
+        {"layout without size",
+         [this](TPrintCommand&) {
+             Settings.LabelFileName = Home.root() + QStringLiteral("/nopanel.etk");
+             WriteAll(Settings.LabelFileName, "[LABEL1]\nTYPE=1\nRIGHT=30\nBOTTOM=10\n");
+         },
+         {"Wystąpił błąd podczas otczytu pliku wyglądu etykiety."}},  // sic
     };
     for (const Case& k : cases) {
         Prompter_.clear();
@@ -247,7 +256,7 @@ TEST_F(PrintCommandTest, NothingMarkedIsReportedAfterTheLayoutWasRead) {
     Prompter_.clear();
     Settings.LabelFileName = Home.root() + QStringLiteral("/missing.etk");
     c.PrintSelected(TViewCode::Marked, tbLocal);
-    EXPECT_EQ(Prompter_.messages(), QStringList{"Wystąpił błąd podczas otczytu pliku wyglądu etykiety."});
+    EXPECT_EQ(Prompter_.messages(), QStringList{"Wystąpił błąd podczas otczytu pliku wyglądu etykiety."});  // sic
 }
 
 TEST_F(PrintCommandTest, CopiesBelowOnePrintNothingAndSaySo) {
@@ -299,6 +308,25 @@ TEST_F(PrintCommandTest, CancelStampsExactlyTheRecordsPrintedBeforeIt) {
     EXPECT_EQ(barMaximum, 10);
     EXPECT_EQ(barValue, 4);
     EXPECT_FALSE(form.isVisible());
+}
+
+// A mistyped copies count (100000) can still be stopped: Cancel is read
+// between the labels of one record, and the record whose labels were cut
+// short counts as printed.
+TEST_F(PrintCommandTest, CancelStopsTheCopiesOfOneRecord) {
+    CopiesAnswers = {100000};
+    Settings.AskLabelCount = true;
+    TPrintCommand c = Command();
+    c.AskPdfFileName = [this](const QString&) {
+        // Pressed as soon as the job lets window events in.
+        QTimer::singleShot(0, [this] { Cancel.Request(); });
+        return Pdf(1);
+    };
+    c.PrintSelected(TViewCode::Marked, tbLocal);
+    EXPECT_EQ(Names(Pdf(1)), QStringList{"Alfa"});
+    EXPECT_EQ(CopiesAsked, (std::vector<int>{5, 5}));
+    EXPECT_EQ(StampedIds(), QStringList{"5"});
+    EXPECT_EQ(LastPrintView(), QStringList{"Alfa"});
 }
 
 TEST_F(PrintCommandTest, LabelCountDialogAcceptsOnlyIntegers) {

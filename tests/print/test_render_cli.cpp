@@ -80,13 +80,23 @@ TEST_F(RenderCliTest, RecordByIdFromTheGoodsTable) {
         t.FieldByName("ABSCENA").SetAsString(QStringLiteral("27,50 zł/kg"));
         t.FieldByName("KODKRESKOWY").SetAsString(QStringLiteral("5901234123457"));
         t.Post();
+        // The same goods without a barcode type: EAN-13, the default type.
+        AddGoods(t, TestGoods("9", "Masło extra 200 g", "5.5"));
+        ASSERT_TRUE(t.Locate("ID", QStringLiteral("9")));
+        t.Edit();
+        t.FieldByName("ABSCENA").SetAsString(QStringLiteral("27,50 zł/kg"));
+        t.FieldByName("KODKRESKOWY").SetAsString(QStringLiteral("5901234123457"));
+        t.FieldByName("TYPKODU").Clear();
+        t.Post();
         t.Close();
     }
     ASSERT_EQ(Run(Values()).Code, 0);
     const QImage byValues(Png);
-    const TCliResult r = Run({"--layout", Layout, "--png", Png, "--id", "7"});
-    ASSERT_EQ(r.Code, 0) << r.Err.toStdString();
-    EXPECT_EQ(QImage(Png), byValues);
+    for (const char* id : {"7", "9"}) {
+        const TCliResult r = Run({"--layout", Layout, "--png", Png, "--id", id});
+        ASSERT_EQ(r.Code, 0) << r.Err.toStdString();
+        EXPECT_EQ(QImage(Png), byValues) << id;
+    }
     const TCliResult missing = Run({"--layout", Layout, "--png", Png, "--id", "8"});
     EXPECT_NE(missing.Code, 0);
     EXPECT_TRUE(missing.Err.contains(QStringLiteral("8")));
@@ -95,7 +105,7 @@ TEST_F(RenderCliTest, RecordByIdFromTheGoodsTable) {
 TEST_F(RenderCliTest, BadInputIsReported) {
     TCliResult r = Run({"--layout", Home.root() + "/none.etk", "--png", Png, "--name", "x"});
     EXPECT_NE(r.Code, 0);
-    EXPECT_EQ(r.Err.trimmed(), QStringLiteral("Wystąpił błąd podczas otczytu pliku wyglądu etykiety."));
+    EXPECT_EQ(r.Err.trimmed(), QStringLiteral("Wystąpił błąd podczas otczytu pliku wyglądu etykiety."));  // sic
     WriteAll(Layout, "[LABEL1]\nTYPE=1\n");
     r = Run({"--layout", Layout, "--png", Png, "--name", "x"});
     EXPECT_NE(r.Code, 0);

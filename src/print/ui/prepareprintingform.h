@@ -16,9 +16,6 @@ public:
     // The print command, called with PrintViewCode.
     std::function<void(TViewCode viewCode)> PrintSelected;
 
-    void FormShow() { StartOnShow(); }
-    void Button1Click() { CancelClick(); }
-
     QProgressBar* prPrepare = nullptr;
     QPushButton* Button1 = nullptr;
 };

@@ -1,0 +1,263 @@
+#include "labelrenderer.h"
+
+#include "barcodepaint.h"
+#include "barcodesymbol.h"
+#include "rounding.h"
+#include "silentfailure.h"
+#include "units.h"
+
+#include <QFontMetrics>
+#include <QPaintDevice>
+#include <QPainter>
+#include <algorithm>
+#include <cstdlib>
+#include <stdexcept>
+
+namespace {
+
+// a × b ÷ c rounded half away from zero, on 64 bits: the character height of
+// a font of a points at b dots per inch (c = 72).
+int MulDiv(int a, int b, int c) {
+    if (c == 0) return 0;
+    const qint64 p = static_cast<qint64>(a) * b;
+    const qint64 q = (std::llabs(p) * 2 + std::llabs(c)) / (2 * std::llabs(static_cast<qint64>(c)));
+    const qint64 r = (p < 0) != (c < 0) ? -q : q;
+    return static_cast<int>(std::clamp<qint64>(r, -2147483647, 2147483647));
+}
+
+// The character height in pixels of a font of `points` on a device.
+int FontPixels(int points, const QPaintDevice& device) {
+    return std::max(1, MulDiv(std::min(points, kMaxPrintFontPoints), device.logicalDpiY(), 72));
+}
+
+// Layout numbers beyond 100 m are nonsense; keeping them there keeps every
+// pixel sum far from the int range.
+int SaneMm(int mm) { return std::clamp(mm, -100000, 100000); }
+
+// Windows-style rectangle (right and bottom exclusive) as a QRect.
+QRect CellRect(int left, int top, int right, int bottom) {
+    return QRect(QPoint(left, top), QPoint(right - 1, bottom - 1));
+}
+
+// The narrowest module a scanner still reads reliably: 0.17 mm, and never
+// fewer than 2 dots, so that ink spread cannot close a space.
+int NarrowestModule(int dpi) { return std::max(2, (17 * dpi + 2539) / 2540); }
+
+// The barcode module: 0.25 mm; when the symbol is wider than its box at that,
+// the largest whole number of dots down to NarrowestModule with which it fits.
+// False when it fits with none of them, so that no cut symbol is printed.
+// Raises TBarcodeError for data the symbology rejects.
+bool FitModule(TBarcodeSymbol& b, int boxWidth, int dpi) {
+    b.SetModul(RoundHalfEven(dpi * 0.25 / 25.4));
+    if (b.Width() <= boxWidth) return true;
+    for (int m = b.Modul() - 1; m >= NarrowestModule(dpi); --m) {
+        b.SetModul(m);
+        if (b.Width() <= boxWidth) return true;
+    }
+    return false;
+}
+
+}  // namespace
+
+TLabelRenderer::TLabelRenderer() : FBarcodeSymbol(std::make_unique<TBarcodeSymbol>()) { SetOptions(FOptions); }
+
+TLabelRenderer::~TLabelRenderer() = default;
+
+void TLabelRenderer::SetObjects(std::vector<TLayoutObject> objects) {
+    FObjects = std::move(objects);
+    FPictures.assign(FObjects.size(), TLabelPicture());
+}
+
+void TLabelRenderer::SetOptions(const TPrintOptions& options) {
+    FOptions = options;
+    FBarcodeSymbol->SetShowText(options.BarcodeShowText ? bcoCode : bcoNone);
+}
+
+void TLabelRenderer::SetFontSize(QPainter& canvas, int points) {
+    FFontPoints = std::min(points, kMaxPrintFontPoints);
+    QFont f = canvas.font();
+    f.setPixelSize(FontPixels(FFontPoints, *canvas.device()));
+    canvas.setFont(f);
+}
+
+void TLabelRenderer::FitNameToWidth(const QRect& rect, const QString& text, QPainter& canvas) {
+    const auto fits = [&] { return canvas.fontMetrics().horizontalAdvance(text) <= rect.width(); };
+    if (FFontPoints <= 1 || fits()) return;
+    // The size where lowering point by point stops: the largest that fits,
+    // with one point more too wide. Found by halving, since each size costs a
+    // font of its own and a walk down from hundreds of points takes seconds.
+    int tooWide = FFontPoints;
+    int floor = 1;  // fits, or is the smallest size there is
+    while (tooWide - floor > 1) {
+        const int middle = floor + (tooWide - floor) / 2;
+        SetFontSize(canvas, middle);
+        (fits() ? floor : tooWide) = middle;
+    }
+    SetFontSize(canvas, floor);
+}
+
+void TLabelRenderer::DrawLabel(const TPrintGoods& goods, QPainter& canvas) {
+    QPaintDevice* device = canvas.device();
+    if (!device || !canvas.isActive()) throw std::logic_error("DrawLabel needs an active canvas");
+    const QRect box = canvas.hasClipping() ? canvas.clipBoundingRect().toAlignedRect()
+                                           : QRect(0, 0, device->width(), device->height());
+    if (box.isEmpty()) return;
+    canvas.fillRect(box, Qt::white);
+    const auto objectRect = [&](const TLayoutObject& o) {
+        return CellRect(MmToPixelsX(*device, SaneMm(o.Left), 1), MmToPixelsY(*device, SaneMm(o.Top), 1),
+                        MmToPixelsX(*device, SaneMm(o.Right), 1), MmToPixelsY(*device, SaneMm(o.Bottom), 1))
+            .translated(box.topLeft());
+    };
+    // Pictures first, so that text always lies over them.
+    for (size_t i = 0; i < FObjects.size(); ++i) {
+        const TLayoutObject& o = FObjects[i];
+        if (o.Kind == LayoutObjectKind::Image) FPictures[i].Draw(o.FileName, o.RealSize, objectRect(o), canvas);
+    }
+    for (const TLayoutObject& o : FObjects)
+        if (o.Kind == LayoutObjectKind::Label) DrawTextField(o, goods, objectRect(o), canvas);
+    // The frame on the outermost pixels: neighbouring labels get adjacent frames.
+    const QColor frame = FOptions.FrameColor;
+    canvas.fillRect(QRect(box.left(), box.top(), box.width(), 1), frame);
+    canvas.fillRect(QRect(box.left(), box.bottom(), box.width(), 1), frame);
+    canvas.fillRect(QRect(box.left(), box.top(), 1, box.height()), frame);
+    canvas.fillRect(QRect(box.right(), box.top(), 1, box.height()), frame);
+}
+
+bool TLabelRenderer::DrawBarcode(const TLayoutObject& o, const TPrintGoods& goods, const QRect& r, QPainter& canvas) {
+    if (goods.KODKRESKOWY.isEmpty()) return false;
+    if (goods.TYPKODU >= BarcodeTypeCount) {
+        SilentFailure(lcPrint, QStringLiteral("barcode type %1 unknown; \"%2\" printed as text")
+                                   .arg(goods.TYPKODU)
+                                   .arg(goods.KODKRESKOWY));
+        return false;
+    }
+    const QPaintDevice& device = *canvas.device();
+    TBarcodeSymbol& b = *FBarcodeSymbol;
+    QFont font(o.FontName);
+    font.setPixelSize(FontPixels(o.FontSize, device));
+    b.SetShowTextFont(font);
+    b.SetShowTextFontColor(ColorFromValue(o.FontColor));
+    b.SetText(goods.KODKRESKOWY);
+    b.SetHeight(r.height());
+    b.SetTop(r.top());
+    b.SetLeft(r.left());
+    b.SetTyp(static_cast<TBarcodeType>(goods.TYPKODU));
+    switch (o.Alignment) {
+    case taLeftJustify:
+        b.SetShowTextPosition(stpTopLeft);
+        break;
+    case taRightJustify:
+        b.SetShowTextPosition(stpTopRight);
+        break;
+    case taCenter:
+        b.SetShowTextPosition(stpTopCenter);
+        break;
+    default:
+        break;
+    }
+    try {
+        if (!FitModule(b, r.width(), device.logicalDpiX())) {
+            SilentFailure(lcPrint, QStringLiteral("barcode \"%1\" wider than its box; printed as text").arg(goods.KODKRESKOWY));
+            return false;
+        }
+        PaintBarcode(b, canvas);
+    } catch (const TBarcodeError& e) {
+        SilentFailure(lcPrint, QStringLiteral("barcode \"%1\" rejected; printed as text").arg(goods.KODKRESKOWY), e);
+        return false;
+    }
+    return true;
+}
+
+void TLabelRenderer::DrawTextField(const TLayoutObject& o, const TPrintGoods& goods, const QRect& r, QPainter& canvas) {
+    QString text;
+    bool barcodeDrawn = false;
+    switch (o.Type) {
+    case ctPrice:
+        text = FormatPrice(goods.CENA, FOptions.AlwaysGr, FOptions.DoubleGr, FOptions.DotSeparator);
+        break;
+    case ctName:
+        text = goods.NAZWA;
+        break;
+    case ctAbsPrice:
+        text = goods.ABSCENA;
+        break;
+    case ctCode:
+        text = goods.KODKRESKOWY;
+        barcodeDrawn = DrawBarcode(o, goods, r, canvas);
+        break;
+    case ctUserLabel:
+        text = o.Text;
+        break;
+    default:
+        // Not a kind the designer writes: nothing to show.
+        return;
+    }
+    QFont font(o.FontName);
+    font.setBold(o.FontBold);
+    font.setItalic(o.FontItalic);
+    font.setUnderline(o.FontUnderline);
+    canvas.setFont(font);
+    SetFontSize(canvas, o.FontSize);
+    canvas.setPen(ColorFromValue(o.FontColor));
+    canvas.setBrush(Qt::NoBrush);
+    if (r.width() <= 0 || r.height() <= 0) return;
+    if (FOptions.SmallGr && o.Type == ctPrice) {
+        DrawSmallGr(text, o.Alignment, r, canvas);
+        return;
+    }
+    if (barcodeDrawn) return;
+    if (o.Type == ctName) FitNameToWidth(r, text, canvas);
+    canvas.drawText(r, static_cast<int>(AlignmentFlags(o.Alignment)), text);
+}
+
+void TLabelRenderer::DrawSmallGr(const QString& price, quint8 alignment, QRect r, QPainter& canvas) {
+    const qsizetype p = PriceSeparatorPos(price);
+    if (p < 0) {
+        canvas.drawText(r, static_cast<int>(AlignmentFlags(alignment)), price);
+        return;
+    }
+    const QString whole = price.left(p);
+    const QString fraction = price.mid(p + 1, 2);
+    const int full = FFontPoints;
+    const int small = RoundHalfEven(0.6 * full);
+    // The lift: 5 % of the (negative) character height of the current font.
+    const auto lift = [&] { return RoundHalfEven(-canvas.font().pixelSize() * 0.05); };
+    const int g = canvas.fontMetrics().horizontalAdvance(QLatin1Char(' ')) / 2;
+    switch (alignment) {
+    case taRightJustify: {
+        const QRect saved = r;
+        r.setTop(r.top() - lift());
+        SetFontSize(canvas, small);
+        canvas.drawText(r, Qt::AlignRight | Qt::AlignTop, fraction);
+        const int fractionWidth = canvas.fontMetrics().horizontalAdvance(fraction);
+        r = saved;
+        SetFontSize(canvas, full);
+        r.setRight(r.right() - (fractionWidth + g));
+        canvas.drawText(r, Qt::AlignRight | Qt::AlignTop, whole);
+        break;
+    }
+    case taCenter: {
+        int w = canvas.fontMetrics().horizontalAdvance(whole) + g;
+        SetFontSize(canvas, small);
+        w += canvas.fontMetrics().horizontalAdvance(fraction);
+        const int d = (r.width() - w) / 2;
+        r.setLeft(r.left() + d);
+        r.setRight(r.right() - d);
+        const int top = r.top();
+        r.setTop(top - lift());
+        canvas.drawText(r, Qt::AlignRight | Qt::AlignTop, fraction);
+        SetFontSize(canvas, full);
+        r.setTop(top);
+        canvas.drawText(r, Qt::AlignLeft | Qt::AlignTop, whole);
+        break;
+    }
+    default: {
+        canvas.drawText(r, Qt::AlignLeft | Qt::AlignTop, whole);
+        r.setLeft(r.left() + canvas.fontMetrics().horizontalAdvance(whole) + g);
+        r.setTop(r.top() - lift());
+        SetFontSize(canvas, small);
+        canvas.drawText(r, Qt::AlignLeft | Qt::AlignTop, fraction);
+        break;
+    }
+    }
+}
