@@ -39,7 +39,7 @@ int RunPrint(const QStringList& args) {
     }
 
     TPrintManager manager;
-    manager.SelectPrinter(kPdfPrinterName);
+    manager.SelectPrinter(VirtualPdfPrinterName());
     manager.PdfFileName = *pdf;
     manager.LayoutFileName = layout;
     try {

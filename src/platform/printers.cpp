@@ -4,11 +4,16 @@
 
 namespace {
 
+const QString kPdf = QStringLiteral("PDF");
+const QString kPdfFile = QStringLiteral("Plik PDF");
+
+std::optional<QStringList> gTestQueues;
+
 struct Dests {
     cups_dest_t* list = nullptr;
     int count = 0;
     Dests() {
-        // Tests and machines without a print system skip the query.
+        // Machines without a print system skip the query.
         if (qEnvironmentVariableIsSet("PRANDEL_NO_CUPS")) return;
         count = cupsGetDests2(CUPS_HTTP_DEFAULT, &list);
     }
@@ -23,19 +28,36 @@ QString DestName(const cups_dest_t& d) {
     return name;
 }
 
+// The print system's queues, the default one first.
+QStringList Queues() {
+    if (gTestQueues) return *gTestQueues;
+    const Dests dests;
+    QStringList names;
+    for (int i = 0; i < dests.count; ++i) {
+        const QString name = DestName(dests.list[i]);
+        if (dests.list[i].is_default)
+            names.prepend(name);
+        else
+            names << name;
+    }
+    return names;
+}
+
+QString VirtualName(const QStringList& queues) { return queues.contains(kPdf) ? kPdfFile : kPdf; }
+
 }  // namespace
 
+QString VirtualPdfPrinterName() { return VirtualName(Queues()); }
+
 QStringList InstalledPrinterNames() {
-    QStringList names;
-    const Dests dests;
-    for (int i = 0; i < dests.count; ++i) names << DestName(dests.list[i]);
-    names << kPdfPrinterName;
+    QStringList names = Queues();
+    names << VirtualName(names);
     return names;
 }
 
 QString DefaultPrinterName() {
-    const Dests dests;
-    for (int i = 0; i < dests.count; ++i)
-        if (dests.list[i].is_default) return DestName(dests.list[i]);
-    return dests.count > 0 ? DestName(dests.list[0]) : kPdfPrinterName;
+    const QStringList queues = Queues();
+    return queues.isEmpty() ? VirtualName(queues) : queues.first();
 }
+
+void SetPrintQueuesForTests(std::optional<QStringList> queues) { gTestQueues = std::move(queues); }

@@ -115,7 +115,7 @@ bool TPrintCommand::RunJob(TPrintManager& manager, const TPrintGoodsList& list, 
         Prompter::current().info(kNoCopies);
         return false;
     }
-    if (manager.CurrentPrinter() == kPdfPrinterName) {
+    if (manager.CurrentPrinter() == VirtualPdfPrinterName()) {
         const QString suggested = pdfFile.isEmpty() ? DefaultPdfPath() : pdfFile;
         const QString chosen = AskPdfFileName ? AskPdfFileName(suggested)
                                               : Prompter::current().saveFile(QStringLiteral("Zapisz wydruk jako"), suggested,

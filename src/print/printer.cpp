@@ -29,11 +29,13 @@ QString TPrinter::DefaultPrinter() { return DefaultPrinterName(); }
 void TPrinter::BeginDoc() {
     if (Printing()) throw TPrinterError(QStringLiteral("Drukowanie już trwa."));
     // The printer may have been removed since it was chosen.
-    if (Name.isEmpty() || !Printers().contains(Name))
+    const QStringList printers = Printers();
+    if (Name.isEmpty() || !printers.contains(Name))
         throw TPrinterError(QStringLiteral("Brak drukarki: \"%1\"").arg(Name));
     Painter.reset();
     Device = std::make_unique<QPrinter>(QPrinter::HighResolution);
-    if (Name == kPdfPrinterName) {
+    // The virtual printer is always the last of the list.
+    if (Name == printers.last()) {
         if (OutputFile.isEmpty()) throw TPrinterError(QStringLiteral("Brak nazwy pliku PDF."));
         if (QFileInfo(OutputFile).isDir()) throw TPrinterError(QStringLiteral("Nie można zapisać pliku PDF."));
         Device->setOutputFormat(QPrinter::PdfFormat);

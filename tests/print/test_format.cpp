@@ -3,11 +3,13 @@
 #include "barcodesymbol.h"
 #include "inifile.h"
 #include "printer.h"
+#include "printers.h"
 #include "printtestutil.h"
 #include "settings.h"
 #include "testsupport.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <gtest/gtest.h>
 
 namespace {
@@ -167,6 +169,34 @@ TEST(SelectPrinter, ExactTrimmedNameOrTheDefault) {
     EXPECT_TRUE(fresh.PrinterName().isEmpty());
     EXPECT_EQ(fresh.CurrentPrinter(), TPrinter::DefaultPrinter());
     EXPECT_EQ(TPrinter::Printers().last(), QStringLiteral("PDF"));
+
+    // A queue of the print system called "PDF" (cups-pdf) is listed as itself
+    // and keeps its name; the virtual printer steps aside as "Plik PDF" and
+    // still writes the file.
+    struct Case {
+        QStringList queues;
+        QStringList listed;
+        QString defaultPrinter;
+    };
+    const Case cases[] = {
+        {{}, {"PDF"}, "PDF"},
+        {{"Biuro", "PDF"}, {"Biuro", "PDF", "Plik PDF"}, "Biuro"},
+        {{"PDF"}, {"PDF", "Plik PDF"}, "PDF"},
+    };
+    for (const Case& c : cases) {
+        SetPrintQueuesForTests(c.queues);
+        EXPECT_EQ(TPrinter::Printers(), c.listed) << c.queues.join(',').toStdString();
+        EXPECT_EQ(TPrinter::DefaultPrinter(), c.defaultPrinter) << c.queues.join(',').toStdString();
+        EXPECT_EQ(VirtualPdfPrinterName(), c.listed.last());
+    }
+    TempDataHome home;
+    TPrinter printer;
+    printer.SetPrinterName(QStringLiteral("Plik PDF"));
+    printer.SetOutputFileName(home.root() + QStringLiteral("/plik.pdf"));
+    printer.BeginDoc();
+    printer.EndDoc();
+    EXPECT_GT(QFileInfo(home.root() + QStringLiteral("/plik.pdf")).size(), 0);
+    SetPrintQueuesForTests(std::nullopt);
 }
 
 // Cells visited on one page until it is full.

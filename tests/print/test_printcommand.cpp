@@ -65,7 +65,7 @@ protected:
     // The settings of a PDF job with the test layout and the program's price
     // and barcode defaults.
     void UseSettings() {
-        Settings.PrinterName = kPdfPrinterName;
+        Settings.PrinterName = VirtualPdfPrinterName();
         Settings.LabelFileName = Layout;
         Settings.AskLabelCount = false;
         Settings.AlwaysGr = Settings.DoubleGr = Settings.BarcodeShowText = true;
@@ -76,7 +76,7 @@ protected:
 
     TPrintCommand Command() {
         TPrintCommand c(Settings, Cancel);
-        c.PrinterBoxText = kPdfPrinterName;
+        c.PrinterBoxText = VirtualPdfPrinterName();
         c.OrientationText = QStringLiteral("Pionowa");
         c.QueryLabelCount = [this](int records, int& copies) {
             CopiesAsked.push_back(records);
@@ -294,7 +294,7 @@ TEST_F(PrintCommandTest, CancelStampsExactlyTheRecordsPrintedBeforeIt) {
 
     TPrintPieces p(Goods, Settings);
     p.PrepareForm = &form;
-    p.PrinterBoxText = [] { return kPdfPrinterName; };
+    p.PrinterBoxText = [] { return VirtualPdfPrinterName(); };
     p.OrientationText = [] { return QStringLiteral("Pozioma"); };
     sbtnDoPrintClick(p);
 
