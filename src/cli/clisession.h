@@ -12,8 +12,7 @@
 class TCliSession {
 public:
     TCliSession();
-    TCliSession(const TCliSession&) = delete;
-    TCliSession& operator=(const TCliSession&) = delete;
+    Q_DISABLE_COPY(TCliSession)
 
     TSettings Settings;
     TGoodsSession Goods;

@@ -28,8 +28,7 @@ class TExternalDatabase {
 public:
     TExternalDatabase();
     ~TExternalDatabase();
-    TExternalDatabase(const TExternalDatabase&) = delete;
-    TExternalDatabase& operator=(const TExternalDatabase&) = delete;
+    Q_DISABLE_COPY(TExternalDatabase)
 
     // Empties the parameters and disconnects.
     void ClearParams();

@@ -38,8 +38,7 @@ class TGoodsMerger {
 public:
     TGoodsMerger(TTable& tbLocal, const TUnitSymbols& symbols);
     ~TGoodsMerger();
-    TGoodsMerger(const TGoodsMerger&) = delete;
-    TGoodsMerger& operator=(const TGoodsMerger&) = delete;
+    Q_DISABLE_COPY(TGoodsMerger)
 
     // False when writing the row failed (the row stays as it was).
     bool MergeGoodsRow(const ExternalGoodsRecord& record, bool& changed);

@@ -33,8 +33,7 @@ public:
 
     TODBCManager();
     ~TODBCManager();
-    TODBCManager(const TODBCManager&) = delete;
-    TODBCManager& operator=(const TODBCManager&) = delete;
+    Q_DISABLE_COPY(TODBCManager)
 
     // Fills `names` with the definitions of the definition folder, in the
     // order the file system gives them; returns the position of the selected

@@ -30,8 +30,7 @@ public:
 
     TMSSQLServers();
     ~TMSSQLServers();
-    TMSSQLServers(const TMSSQLServers&) = delete;
-    TMSSQLServers& operator=(const TMSSQLServers&) = delete;
+    Q_DISABLE_COPY(TMSSQLServers)
 
     // Runs a scan on a worker thread and returns when it has ended; the
     // calling (GUI) thread processes its events meanwhile.

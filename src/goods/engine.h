@@ -95,8 +95,7 @@ class TTable {
 public:
     TTable();
     ~TTable();
-    TTable(const TTable&) = delete;
-    TTable& operator=(const TTable&) = delete;
+    Q_DISABLE_COPY(TTable)
 
     // Where the table lives: a folder and a file name ("towary.db"); the table
     // inside the file is named after the file without its extension.
@@ -261,8 +260,7 @@ class TTableTransaction {
 public:
     explicit TTableTransaction(TTable& table);
     ~TTableTransaction();
-    TTableTransaction(const TTableTransaction&) = delete;
-    TTableTransaction& operator=(const TTableTransaction&) = delete;
+    Q_DISABLE_COPY(TTableTransaction)
     void Commit();
 
 private:

@@ -12,8 +12,7 @@
 class TGoodsSession {
 public:
     TGoodsSession();
-    TGoodsSession(const TGoodsSession&) = delete;
-    TGoodsSession& operator=(const TGoodsSession&) = delete;
+    Q_DISABLE_COPY(TGoodsSession)
 
     TTable tbLocal;      // whole table, primary order: bulk passes and keys
     TTable tbLocalShow;  // the list shown, name order, filtered by the view

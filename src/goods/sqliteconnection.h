@@ -38,8 +38,7 @@ public:
     // Raises TEngineError when the text does not compile.
     TSqliteStatement(sqlite3* db, const QString& sql);
     ~TSqliteStatement();
-    TSqliteStatement(const TSqliteStatement&) = delete;
-    TSqliteStatement& operator=(const TSqliteStatement&) = delete;
+    Q_DISABLE_COPY(TSqliteStatement)
 
     // Parameters count from 1.
     void Bind(int index, const QVariant& value);

@@ -20,8 +20,7 @@ public:
 
     explicit TIniFile(const QString& path);
     ~TIniFile();
-    TIniFile(const TIniFile&) = delete;
-    TIniFile& operator=(const TIniFile&) = delete;
+    Q_DISABLE_COPY(TIniFile)
 
     const QString& FileName() const { return Path; }
     // The file existed when it was opened.

@@ -24,8 +24,7 @@ class TLabelRenderer {
 public:
     TLabelRenderer();
     ~TLabelRenderer();
-    TLabelRenderer(const TLabelRenderer&) = delete;
-    TLabelRenderer& operator=(const TLabelRenderer&) = delete;
+    Q_DISABLE_COPY(TLabelRenderer)
 
     // The layout's objects in file order; pictures are read again on first use.
     void SetObjects(std::vector<TLayoutObject> objects);

@@ -37,8 +37,7 @@ class TPrinter : public TPrintTarget {
 public:
     TPrinter();
     ~TPrinter() override;
-    TPrinter(const TPrinter&) = delete;
-    TPrinter& operator=(const TPrinter&) = delete;
+    Q_DISABLE_COPY(TPrinter)
 
     static QStringList Printers();
     static QString DefaultPrinter();

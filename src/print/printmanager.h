@@ -37,8 +37,7 @@ class TPrintManager {
 public:
     TPrintManager();
     ~TPrintManager();
-    TPrintManager(const TPrintManager&) = delete;
-    TPrintManager& operator=(const TPrintManager&) = delete;
+    Q_DISABLE_COPY(TPrintManager)
 
     QString LayoutFileName;
     // Reads LayoutFileName; TPrintOutcome::LayoutUnreadable when it is

@@ -74,7 +74,8 @@ bool TSettings::SaveLastPrintDate(const QString& path) const {
 }
 
 std::uint8_t DesignScale(const TSettings& settings) {
-    return settings.Scale >= 1 && settings.Scale <= 5 ? settings.Scale : 2;
+    const auto& scale = SettingKeys::Scale;
+    return settings.Scale >= scale.Min && settings.Scale <= scale.Max ? settings.Scale : 2;
 }
 
 QString PasswordHash(const QString& text) {
