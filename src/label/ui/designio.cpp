@@ -42,6 +42,8 @@ TdcComponent* CreateDesignObject(QWidget* panel, const TLayoutObject& o, quint8 
         delete image;
         return nullptr;
     }
+    // Pictures keep the file's order, behind every text, as they are printed.
+    image->BringToFront();
     return image;
 }
 
@@ -73,7 +75,9 @@ bool LoadDesign(QWidget* panel, const QString& path, quint8 scale, const TDesign
     }
 
     if (hooks.BeforeSelectFirst) hooks.BeforeSelectFirst();
+    // Selected where it lies: the panel keeps the file's order, so a layout
+    // saved again comes out byte for byte the same.
     const QList<TdcComponent*> loaded = DesignObjects(panel);
-    if (!loaded.isEmpty()) loaded.first()->SetSelect(true);
+    if (!loaded.isEmpty()) loaded.first()->SetSelect(true, false);
     return true;
 }
