@@ -61,6 +61,12 @@ void DragObject(QWidget* w, QPoint from, QPoint to, int steps) {
     QTest::mouseRelease(w, Qt::LeftButton, Qt::NoModifier, w->mapFromParent(end));
 }
 
+void DragHandle(QWidget* w, QPoint handle, QPoint by) {
+    QMouseEvent rest(QEvent::MouseMove, handle, w->mapToGlobal(handle), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(w, &rest);
+    DragObject(w, handle, handle + by);
+}
+
 void Key(QWidget* w, Qt::Key key, Qt::KeyboardModifiers modifiers, bool autoRepeat) {
     QKeyEvent e(QEvent::KeyPress, key, modifiers, QString(), autoRepeat);
     QApplication::sendEvent(w, &e);

@@ -28,6 +28,9 @@ void ClickAt(QWidget* w, QPoint p);
 // A drag of an object with the left button from `from` to `to` (in its own
 // coordinates before the drag), in `steps` moves.
 void DragObject(QWidget* w, QPoint from, QPoint to, int steps = 4);
+// Drags the handle under `handle` (object coordinates) by `by`: the pointer
+// rests on it first, so that the object takes the size cursor.
+void DragHandle(QWidget* w, QPoint handle, QPoint by);
 // A key on the panel.
 void Key(QWidget* w, Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier, bool autoRepeat = false);
 // A picture file of `size` in one colour.

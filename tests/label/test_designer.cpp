@@ -141,6 +141,7 @@ TEST_F(Designer, EveryControlHasItsNameHintTagAndToolbar) {
     ASSERT_GT(fonts, 0);
     EXPECT_EQ(p.cbFont->currentIndex(), 0);
     for (int i = 0; i < fonts; ++i) {
+        EXPECT_FALSE(p.cbFont->itemText(i).contains('['));  // the face without its foundry
         EXPECT_TRUE(QFontDatabase::isScalable(p.cbFont->itemText(i)));
         if (i > 0) {
             EXPECT_LT(p.cbFont->itemText(i - 1).compare(p.cbFont->itemText(i), Qt::CaseInsensitive), 0);

@@ -47,14 +47,15 @@ TDesignPage::TDesignPage(TSettings& settings, bool& layoutModified, QWidget* par
     Steps = new TDesignHistory(plProjDesign, [this] { return Scale(); }, std::move(hooks), this);
     BuildHistoryActions();
 
+    // The file toolbar, the property toolbar, then the kinds of objects as a
+    // palette beside the label.
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(tbMain);
+    layout->addWidget(tbrLabelProp);
     auto* row = new QHBoxLayout;
-    row->addWidget(tbrLabelProp);
     row->addWidget(tbrCompo);
-    row->addStretch(1);
-    layout->addLayout(row);
-    layout->addWidget(sbDesign, 1);
+    row->addWidget(sbDesign, 1);
+    layout->addLayout(row, 1);
     layout->addWidget(lbStatus);
 
     Connect();
@@ -83,6 +84,8 @@ void TDesignPage::BuildPanel() {
     const quint8 scale = Scale();
     plProjDesign->resize(MmToPixelsX(*plProjDesign, 100, scale), MmToPixelsY(*plProjDesign, 50, scale));
     sbDesign->setWidget(plProjDesign);
+    // White on the scroll area's grey, not the grey it would inherit.
+    plProjDesign->setBackgroundRole(QPalette::Window);
     plProjDesign->installEventFilter(this);
 
     lbStatus = new QLabel(this);

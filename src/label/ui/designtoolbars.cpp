@@ -107,14 +107,20 @@ QIcon DesignerIcon(const char* themeName, const char* ownName) {
 void FillFontList(QComboBox* box) {
     box->clear();
     QStringList names;
-    // The same family may come once per writing system or foundry.
     for (const QString& family : QFontDatabase::families()) {
         if (!QFontDatabase::isScalable(family) || QFontDatabase::isPrivateFamily(family)) continue;
-        if (!names.isEmpty() && names.last().compare(family, Qt::CaseInsensitive) == 0) continue;
-        names << family;
+        // A family of several foundries comes as "Name [Foundry]"; a layout
+        // names the face alone.
+        QString name = family;
+        if (const qsizetype bracket = name.indexOf(QStringLiteral(" [")); bracket > 0) name.truncate(bracket);
+        names << name;
     }
     std::stable_sort(names.begin(), names.end(),
                      [](const QString& a, const QString& b) { return a.compare(b, Qt::CaseInsensitive) < 0; });
+    // Once per family, whatever the case of its name.
+    names.erase(std::unique(names.begin(), names.end(),
+                            [](const QString& a, const QString& b) { return a.compare(b, Qt::CaseInsensitive) == 0; }),
+                names.end());
     box->addItems(names);
     box->setCurrentIndex(0);
 }
@@ -129,6 +135,7 @@ void BuildDesignToolbars(TDesignControls& c, QWidget* parent) {
     c.tbMain = NewBar("tbMain", QStringLiteral("Plik"), parent);
     c.tbrLabelProp = NewBar("tbrLabelProp", QString::fromUtf8("Właściwości"), parent);
     c.tbrCompo = NewBar("tbrCompo", QStringLiteral("Obiekty"), parent);
+    c.tbrCompo->setOrientation(Qt::Vertical);
     c.AlignmentGroup = new TCheckGroup(false, parent);
     c.SizeGroup = new TCheckGroup(false, parent);
     c.KindGroup = new TCheckGroup(true, parent);
@@ -147,7 +154,7 @@ void BuildDesignToolbars(TDesignControls& c, QWidget* parent) {
     // The font boxes open the property toolbar.
     c.cbFont = AddBox<QComboBox>(c.tbrLabelProp, "cbFont", "Czcionka");
     c.cbFont->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
-    c.cbFont->setMinimumContentsLength(16);
+    c.cbFont->setMinimumContentsLength(14);
     FillFontList(c.cbFont);
     c.cbFontSize = AddBox<QComboBox>(c.tbrLabelProp, "cbFontSize", "Rozmiar czcionki");
     c.cbFontSize->setEditable(true);
