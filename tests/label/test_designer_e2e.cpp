@@ -190,6 +190,16 @@ TEST_F(DesignerEndToEnd, ANewLayoutBuiltWithMouseAndKeyboardPrintsAsThePanelShow
     for (TdcComponent* c : DesignObjects(panel))
         boxes.push_back({c->geometry(), c->ToLayoutObject(), qobject_cast<TdcLabel*>(c)});
 
+    // The preview draws the design on the panel through a scratch layout
+    // that is gone afterwards.
+    Script.clear();
+    Script.answerDialog([](QObject& o) { return int(o.objectName() == "ShowLableForm"); });
+    page.tbShow->click();
+    EXPECT_EQ(Script.calls().size(), 1u);
+    EXPECT_TRUE(Script.messages().isEmpty()) << Script.messages().join('|').toStdString();
+    EXPECT_FALSE(QFileInfo::exists(Home.path("$$$$le.etk")));
+    Script.clear();
+
     // Three goods marked, printed with the new layout.
     form.sbtnPrint->click();
     EXPECT_TRUE(Script.messages().isEmpty()) << Script.messages().join('|').toStdString();

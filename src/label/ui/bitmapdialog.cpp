@@ -14,10 +14,10 @@ TBitmapDialog::TBitmapDialog(const QString& folder, QWidget* parent) : QFileDial
     setFileMode(QFileDialog::ExistingFile);
     setAcceptMode(QFileDialog::AcceptOpen);
     setDirectory(folder);
-    // Names of pictures from Windows are often upper case.
-    setNameFilters({QStringLiteral("Pliki map bitowych (*.bmp *.BMP)"),
-                    QStringLiteral("Obrazy PNG i JPEG (*.png *.jpg *.jpeg *.PNG *.JPG *.JPEG)"),
-                    QStringLiteral("Wszystkie obrazy (*.bmp *.png *.jpg *.jpeg *.BMP *.PNG *.JPG *.JPEG)")});
+    // The toolkit's dialog matches names without regard to case, so
+    // "LOGO.BMP" from Windows shows too.
+    setNameFilters({QStringLiteral("Pliki map bitowych (*.bmp)"), QStringLiteral("Obrazy PNG i JPEG (*.png *.jpg *.jpeg)"),
+                    QStringLiteral("Wszystkie obrazy (*.bmp *.png *.jpg *.jpeg)")});
 
     lbPreview = new QLabel(this);
     lbPreview->setObjectName(QStringLiteral("lbPreview"));

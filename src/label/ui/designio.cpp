@@ -1,6 +1,7 @@
 #include "designio.h"
 
 #include "layout.h"
+#include "silentfailure.h"
 #include "units.h"
 
 QList<TdcComponent*> DesignObjects(const QWidget* panel) {
@@ -39,6 +40,8 @@ TdcComponent* CreateDesignObject(QWidget* panel, const TLayoutObject& o, quint8 
     auto* image = new TdcImage(panel, scale);
     image->FromLayoutObject(o);
     if (image->LoadError()) {
+        // The layout loads without it; the file keeps its section until saved.
+        SilentFailure(lcLabel, QStringLiteral("picture of the layout cannot be read: %1").arg(o.FileName));
         delete image;
         return nullptr;
     }
