@@ -182,6 +182,13 @@ TEST_F(Designer, CheckButtonsToggleByTheirGroupRule) {
             EXPECT_EQ(r.button->Down(), want);
         }
     }
+    // A press released outside makes no click, and is forgotten.
+    Page->tbBold->SetDown(false);
+    QTest::mousePress(Page->tbBold, Qt::LeftButton);
+    QTest::mouseRelease(Page->tbBold, Qt::LeftButton, Qt::NoModifier, {-5, -5});
+    Page->tbBold->SetDown(true);
+    Page->tbBold->click();
+    EXPECT_FALSE(Page->tbBold->Down());
     // Down in a group raises the others.
     Page->tbCenter->click();
     EXPECT_TRUE(Page->tbCenter->Down());
@@ -666,6 +673,14 @@ TEST_F(Designer, KeyboardMovesDeletesAndSelectsAndEachStepUndoes) {
     Page->tbUndoClick();
     EXPECT_EQ(b->pos(), QPoint(300, 100));
     EXPECT_FALSE(Modified);  // nothing was saved, and nothing is left of the changes since
+
+    // A step recorded before a zoom comes back rescaled as the zoom rescales.
+    Page->tbRedoClick();
+    Page->ZoomBy(true);
+    EXPECT_EQ(b->pos(), QPoint(453, 150));  // 302 at scale 2
+    Page->tbUndoClick();
+    EXPECT_EQ(b->pos(), QPoint(450, 150));
+    Page->ZoomBy(false);
 
     // A drag cannot leave the panel; nor can the keyboard.
     b->move(0, 0);

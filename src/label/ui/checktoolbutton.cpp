@@ -33,6 +33,12 @@ void TCheckToolButton::mousePressEvent(QMouseEvent* event) {
     QToolButton::mousePressEvent(event);
 }
 
+void TCheckToolButton::mouseReleaseEvent(QMouseEvent* event) {
+    QToolButton::mouseReleaseEvent(event);
+    // Released outside, the press made no click; its note must not outlive it.
+    if (event->button() == Qt::LeftButton) Noted = false;
+}
+
 void TCheckToolButton::nextCheckState() {
     // A click from the keyboard or the program has no press: the state now
     // is the noted one.
