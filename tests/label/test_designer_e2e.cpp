@@ -150,9 +150,12 @@ TEST_F(DesignerEndToEnd, ANewLayoutBuiltWithMouseAndKeyboardPrintsAsThePanelShow
         EXPECT_EQ(label->FontSize(), f.size.toInt());
         EXPECT_EQ(page.cbColors->currentText(), f.colour);
     }
-    // A picture: red in its top-left corner, green elsewhere; white shows the label.
+    // A picture: red in its top-left corner, green elsewhere. Its file says
+    // 300 dpi; the panel shows it pixel for pixel, and so must the paper.
     QImage picture(80, 60, QImage::Format_RGB32);
     picture.fill(QColor(0, 160, 0));
+    picture.setDotsPerMeterX(qRound(300 / 0.0254));
+    picture.setDotsPerMeterY(qRound(300 / 0.0254));
     for (int y = 0; y < 12; ++y)
         for (int x = 0; x < 16; ++x) picture.setPixel(x, y, qRgb(220, 0, 0));
     const QString bmp = Home.path("logo.bmp");
