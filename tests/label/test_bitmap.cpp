@@ -1,6 +1,8 @@
 #include "bitmap.h"
 #include "testsupport.h"
 
+#include <QGuiApplication>
+#include <QScreen>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -11,6 +13,9 @@ QImage Sample() {
     img.fill(Qt::white);
     img.setPixelColor(1, 1, QColor(255, 0, 0));
     img.setPixelColor(2, 2, QColor(254, 255, 255));  // almost white stays
+    // A file's own resolution does not count.
+    img.setDotsPerMeterX(qRound(300 / 0.0254));
+    img.setDotsPerMeterY(qRound(300 / 0.0254));
     return img;
 }
 
@@ -27,6 +32,8 @@ TEST(LabelBitmap, ReadsBmpPngAndJpegWithWhiteTransparent) {
         EXPECT_EQ(qAlpha(img.pixel(0, 0)), 0) << format;
         EXPECT_EQ(img.pixel(1, 1), qRgba(255, 0, 0, 255)) << format;
         EXPECT_EQ(img.pixel(2, 2), qRgba(254, 255, 255, 255)) << format;
+        EXPECT_EQ(img.logicalDpiX(), qRound(QGuiApplication::primaryScreen()->logicalDotsPerInch())) << format;
+        EXPECT_EQ(img.logicalDpiY(), img.logicalDpiX()) << format;
     }
     const QString jpeg = dir.filePath("a.jpg");
     ASSERT_TRUE(Sample().save(jpeg, "JPEG"));

@@ -154,17 +154,23 @@ TEST_F(Design, LoadPutsImagesBehindLabelsAndSelectsTheFirstObject) {
     };
     hooks.BeforeSelectFirst = [&] { events << QStringLiteral("toolbars"); };
     ASSERT_TRUE(LoadDesign(&Panel, Path(), 1, hooks));
-    EXPECT_EQ(events, QStringList({"toolbars", "two.bmp"}));
+    EXPECT_EQ(events, QStringList({"toolbars", "one.bmp"}));
 
-    // Loaded: two, one, first, second; selecting "two" brought it to the front.
+    // Loaded as printed: the pictures in file order behind the texts in file
+    // order; the first object is selected where it lies.
     const QList<TdcComponent*> order = Objects();
     ASSERT_EQ(order.size(), 4);
     EXPECT_EQ(qobject_cast<TdcImage*>(order[0])->FileName(), p1);
-    EXPECT_EQ(qobject_cast<TdcLabel*>(order[1])->Text(), QStringLiteral("first"));
-    EXPECT_EQ(qobject_cast<TdcLabel*>(order[2])->Text(), QStringLiteral("second"));
-    EXPECT_EQ(qobject_cast<TdcImage*>(order[3])->FileName(), p2);
-    EXPECT_TRUE(order[3]->Select());
-    EXPECT_FALSE(qobject_cast<TdcImage*>(order[3])->RealSize());
+    EXPECT_EQ(qobject_cast<TdcImage*>(order[1])->FileName(), p2);
+    EXPECT_EQ(qobject_cast<TdcLabel*>(order[2])->Text(), QStringLiteral("first"));
+    EXPECT_EQ(qobject_cast<TdcLabel*>(order[3])->Text(), QStringLiteral("second"));
+    EXPECT_TRUE(order[0]->Select());
+    EXPECT_FALSE(qobject_cast<TdcImage*>(order[1])->RealSize());
+    // Selecting a picture brings it forward among the pictures only.
+    order[0]->SetSelect(true);
+    EXPECT_EQ(Objects(), QList<TdcComponent*>({order[1], order[0], order[2], order[3]}));
+    order[0]->SetSelect(false);
+    order[1]->SetSelect(true);
     // The box in the file wins over the picture's own size.
     auto* one = qobject_cast<TdcImage*>(order[0]);
     EXPECT_EQ(one->Width(), MmToPixelsX(Panel, 5, 1) - MmToPixelsX(Panel, 1, 1));
@@ -225,8 +231,10 @@ TEST_F(Design, GarbageNumbersAndHugeValuesDoNotBreakTheDesigner) {
     ASSERT_TRUE(LoadDesign(&Panel, Path(), 5));
     const QList<TdcComponent*> order = Objects();
     ASSERT_EQ(order.size(), 2);
+    // In file order: loading selects the first object where it lies.
     EXPECT_GE(order[0]->Height(), 0);
-    EXPECT_EQ(qobject_cast<TdcLabel*>(order[1])->Text(), QStringLiteral("  quoted  "));
+    EXPECT_GE(order[1]->Height(), 0);
+    EXPECT_EQ(qobject_cast<TdcLabel*>(order[0])->Text(), QStringLiteral("  quoted  "));
     // Painting and saving such objects must work.
     Panel.grab();
     ASSERT_TRUE(SaveDesign(&Panel, Path("out.etk"), 5));

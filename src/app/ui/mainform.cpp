@@ -242,6 +242,8 @@ void TMainForm::BuildPages() {
     DesignPage = new TDesignPage(Settings, LayoutModified, PageControl1);
     edLabelFileName = DesignPage->edLabelFileName;
     plProjDesign = DesignPage->plProjDesign;
+    connect(DesignPage, &TDesignPage::PreviewRequested, this, &TMainForm::tbShowClick);
+    connect(DesignPage, &TDesignPage::SaveQuestion, this, [this] { ConfirmSaveLayout(); });
 
     ConfigPage = new TConfigurationPage(*ODBCManager, SQLServers.get(), PageControl1);
     cbPrinterName = ConfigPage->cbPrinterName;
@@ -307,7 +309,7 @@ bool TMainForm::ConfirmSaveLayout() {
     if (!Prompter::current().confirmYesNo(
             QString::fromUtf8("Zmodyfikowano wygląd etykiety.\nZapisać zmiany w pliku: \"%1\"?").arg(name)))
         return false;
-    DesignPage->SaveLayout();
+    DesignPage->tbSaveClick();
     return true;
 }
 

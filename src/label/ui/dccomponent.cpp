@@ -24,16 +24,18 @@ TdcComponent::TdcComponent(QWidget* panel, quint8 scale) : QWidget(panel), Scale
     show();
 }
 
-void TdcComponent::SetSelect(bool value) {
+void TdcComponent::SetSelect(bool value, bool bringToFront) {
     if (value) {
         State = dsSelected;
-        raise();
+        if (bringToFront) BringToFront();
         if (OnSelect) OnSelect(this);
     } else {
         State = dsIdle;
     }
     update();
 }
+
+void TdcComponent::BringToFront() { raise(); }
 
 void TdcComponent::SetScale(quint8 scale) {
     if (scale < 1) scale = 1;

@@ -38,8 +38,12 @@ public:
     TDragState DragState() const { return State; }
     // Moving and resizing objects count as selected.
     bool Select() const { return State != dsIdle; }
-    // true: selected, brought to the front, OnSelect, repaint; false: idle, repaint.
-    void SetSelect(bool value);
+    // true: selected, brought to the front (unless told otherwise), OnSelect,
+    // repaint; false: idle, repaint.
+    void SetSelect(bool value, bool bringToFront = true);
+    // In front of every object of its kind. Texts are always printed over
+    // pictures, so a picture comes forward only among the pictures.
+    virtual void BringToFront();
 
     quint8 Scale() const { return ScaleValue; }
     // Rescales position, size and font with truncating division by the old

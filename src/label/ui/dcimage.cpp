@@ -1,10 +1,20 @@
 #include "dcimage.h"
 
 #include "bitmap.h"
+#include "dclabel.h"
 
+#include <QFileInfo>
 #include <QPainter>
 
-TdcImage::TdcImage(QWidget* panel, quint8 scale) : TdcComponent(panel, scale) { lower(); }
+TdcImage::TdcImage(QWidget* panel, quint8 scale) : TdcComponent(panel, scale) {
+    lower();
+    setAccessibleName(AccessibleText());
+}
+
+QString TdcImage::AccessibleText() const {
+    const QString caption = QString::fromUtf8("Mapa bitowa");
+    return File.isEmpty() ? caption : caption + QStringLiteral(": ") + QFileInfo(File).fileName();
+}
 
 void TdcImage::SetFileName(const QString& path) {
     File = path;
@@ -12,9 +22,11 @@ void TdcImage::SetFileName(const QString& path) {
         Error = true;
         File.clear();
         Picture = QImage();
+        setAccessibleName(AccessibleText());
         update();
         return;
     }
+    setAccessibleName(AccessibleText());
     if (Real) {
         int w = Picture.width();
         if (qint64(Left()) + w > PanelWidth()) w = PanelWidth() - Left();
@@ -25,6 +37,24 @@ void TdcImage::SetFileName(const QString& path) {
     UpdateHandles();
     update();
     Error = false;
+}
+
+void TdcImage::SetPicture(const QString& path, const QImage& picture) {
+    File = path;
+    Picture = picture;
+    Error = false;
+    setAccessibleName(AccessibleText());
+    update();
+}
+
+void TdcImage::BringToFront() {
+    if (!parent()) return;
+    for (QObject* sibling : parent()->children())
+        if (auto* label = qobject_cast<TdcLabel*>(sibling)) {
+            stackUnder(label);
+            return;
+        }
+    raise();
 }
 
 void TdcImage::SetRealSize(bool on) {

@@ -3,7 +3,8 @@
 
 #include <QImage>
 
-// A picture object. Created behind every other object of the panel.
+// A picture object. Created behind every other object of the panel; it stays
+// behind the texts, as printing draws texts over pictures.
 class TdcImage : public TdcComponent {
     Q_OBJECT
 public:
@@ -18,6 +19,10 @@ public:
     bool RealSize() const { return Real; }
     void SetRealSize(bool on);
     bool LoadError() const { return Error; }
+    // A picture already read (undo keeps pictures): no file access, no resize.
+    void SetPicture(const QString& path, const QImage& picture);
+    // Just behind the first text of the panel.
+    void BringToFront() override;
     const QImage& Bitmap() const { return Picture; }
 
     // An image section: picture file and size mode. Reading loads the picture
@@ -29,6 +34,8 @@ protected:
     void Paint(QPainter& painter) override;
 
 private:
+    // "Mapa bitowa: logo.bmp", for screen readers.
+    QString AccessibleText() const;
     QImage Picture;
     QString File;
     bool Real = true;

@@ -2,7 +2,11 @@
 
 #include <QPainter>
 
-void TdcLabel::SetText(const QString& text) { StoreAndRepaint(TextValue, text); }
+void TdcLabel::SetText(const QString& text) {
+    // Screen readers and automation find a text object by what it shows.
+    setAccessibleName(text);
+    StoreAndRepaint(TextValue, text);
+}
 
 void TdcLabel::SetAlignment(quint8 alignment) { StoreAndRepaint(AlignmentValue, alignment); }
 
@@ -27,7 +31,7 @@ TLayoutObject TdcLabel::ToLayoutObject() const {
 void TdcLabel::FromLayoutObject(const TLayoutObject& o) {
     GeometryFromLayout(o);
     TypeValue = o.Type;
-    TextValue = o.Text;
+    SetText(o.Text);
     SetFontName(o.FontName);
     SetFontSize(o.FontSize);
     SetFontBold(o.FontBold);

@@ -1,6 +1,7 @@
 #include "designio.h"
 
 #include "layout.h"
+#include "silentfailure.h"
 #include "units.h"
 
 QList<TdcComponent*> DesignObjects(const QWidget* panel) {
@@ -39,9 +40,13 @@ TdcComponent* CreateDesignObject(QWidget* panel, const TLayoutObject& o, quint8 
     auto* image = new TdcImage(panel, scale);
     image->FromLayoutObject(o);
     if (image->LoadError()) {
+        // The layout loads without it; the file keeps its section until saved.
+        SilentFailure(lcLabel, QStringLiteral("picture of the layout cannot be read: %1").arg(o.FileName));
         delete image;
         return nullptr;
     }
+    // Pictures keep the file's order, behind every text, as they are printed.
+    image->BringToFront();
     return image;
 }
 
@@ -73,7 +78,9 @@ bool LoadDesign(QWidget* panel, const QString& path, quint8 scale, const TDesign
     }
 
     if (hooks.BeforeSelectFirst) hooks.BeforeSelectFirst();
+    // Selected where it lies: the panel keeps the file's order, so a layout
+    // saved again comes out byte for byte the same.
     const QList<TdcComponent*> loaded = DesignObjects(panel);
-    if (!loaded.isEmpty()) loaded.first()->SetSelect(true);
+    if (!loaded.isEmpty()) loaded.first()->SetSelect(true, false);
     return true;
 }

@@ -30,6 +30,7 @@ bool SaveDesign(const QWidget* panel, const QString& path, quint8 scale);
 // Replaces the panel's objects and size by the layout file at `path`, read
 // with the designer's defaults (a missing file gives an empty 100 × 50 mm
 // label and counts as success). Images whose picture cannot be read are left
-// out silently. On success the first object is selected. False when the file
+// out silently. The panel's order is the file's, pictures behind texts as
+// they are printed. On success the first object is selected where it lies. False when the file
 // exists but cannot be read; the panel is then left empty at the default size.
 bool LoadDesign(QWidget* panel, const QString& path, quint8 scale, const TDesignHooks& hooks = {});
