@@ -6,6 +6,7 @@
 #include "layoutpaths.h"
 #include "printers.h"
 #include "settingskeys.h"
+#include "silentfailure.h"
 
 #include <QCryptographicHash>
 #include <QFileInfo>
@@ -43,6 +44,35 @@ void TSettings::ReadFrom(const TIniFile& ini) {
     BarcodeShowText = ReadSettingBool(ini, K::BarcodeShowText);
     Scale = static_cast<std::uint8_t>(ReadSettingInteger(ini, K::Scale));
     CheckType = static_cast<std::uint8_t>(ReadSettingInteger(ini, K::CheckType));
+    Sheet.Left = static_cast<int>(ReadSettingInteger(ini, K::SheetLeft));
+    Sheet.Top = static_cast<int>(ReadSettingInteger(ini, K::SheetTop));
+    Sheet.HGap = static_cast<int>(ReadSettingInteger(ini, K::SheetHGap));
+    Sheet.VGap = static_cast<int>(ReadSettingInteger(ini, K::SheetVGap));
+    Sheet.Columns = static_cast<int>(ReadSettingInteger(ini, K::SheetColumns));
+    Sheet.Rows = static_cast<int>(ReadSettingInteger(ini, K::SheetRows));
+    AskStartCell = ReadSettingBool(ini, K::AskStartCell);
+    Calibrations.Clear();
+    for (const QString& section : ini.ReadSections()) {
+        const QString printer = CalibrationPrinter(section);
+        if (printer.isEmpty()) continue;
+        Calibrations.Set(printer, QPoint(static_cast<int>(ReadSettingInteger(ini, K::CalibrationX, section)),
+                                       static_cast<int>(ReadSettingInteger(ini, K::CalibrationY, section))));
+    }
+}
+
+QPoint TCalibrations::Get(const QString& printer) const {
+    if (const auto it = Map.find(printer); it != Map.end()) return *it;
+    for (auto it = Map.begin(); it != Map.end(); ++it)
+        if (it.key().compare(printer, Qt::CaseInsensitive) == 0) return *it;
+    return {};
+}
+
+void TCalibrations::Set(const QString& printer, QPoint offset) {
+    // One section per printer in the file: spellings that differ in case
+    // would overwrite each other there.
+    for (auto it = Map.begin(); it != Map.end();)
+        it = it.key().compare(printer, Qt::CaseInsensitive) == 0 ? Map.erase(it) : std::next(it);
+    Map.insert(printer, offset);
 }
 
 TSettings ReadSettingsOrDefaults(const QString& path) {
@@ -64,6 +94,23 @@ bool TSettings::SaveToFile(const QString& path) const {
     WriteSetting(ini, K::AdminName, AdminName);
     WriteSetting(ini, K::AdminPassword, AdminPassword);
     WriteSetting(ini, K::CheckType, qint64{CheckType});
+    WriteSetting(ini, K::SheetLeft, qint64{Sheet.Left});
+    WriteSetting(ini, K::SheetTop, qint64{Sheet.Top});
+    WriteSetting(ini, K::SheetHGap, qint64{Sheet.HGap});
+    WriteSetting(ini, K::SheetVGap, qint64{Sheet.VGap});
+    WriteSetting(ini, K::SheetColumns, qint64{Sheet.Columns});
+    WriteSetting(ini, K::SheetRows, qint64{Sheet.Rows});
+    WriteSetting(ini, K::AskStartCell, AskStartCell);
+    for (auto it = Calibrations.All().begin(); it != Calibrations.All().end(); ++it) {
+        // A name that cannot be a section header would damage the file.
+        if (it.key().isEmpty() || it.key().contains(u']') || it.key().contains(u'\n') || it.key().contains(u'\r')) {
+            SilentFailure(lcSettings, QStringLiteral("no calibration section for the printer %1").arg(it.key()));
+            continue;
+        }
+        const QString section = CalibrationSection(it.key());
+        WriteSetting(ini, K::CalibrationX, qint64{it->x()}, section);
+        WriteSetting(ini, K::CalibrationY, qint64{it->y()}, section);
+    }
     return ini.UpdateFile();
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 #include <QDateTime>
+#include <QMap>
+#include <QPoint>
 #include <QString>
 #include <cstdint>
 
@@ -7,6 +9,35 @@
 // Values are plain fields: the range rules of the schema (settingskeys.h) are
 // applied when reading.
 class TIniFile;
+
+// Where labels go on a page, in tenths of a millimetre: the first label's
+// corner from the printable area's top-left corner, the gaps between
+// neighbouring labels, and the sheet's columns and rows (0: as many as fit
+// the printable area). All zero: labels side by side from the corner.
+struct TSheetLayout {
+    int Left = 0;
+    int Top = 0;
+    int HGap = 0;
+    int VGap = 0;
+    int Columns = 0;
+    int Rows = 0;
+    bool operator==(const TSheetLayout&) const = default;
+};
+
+// The offsets that correct printers (tenths of a millimetre, added to every
+// position on the page), by printer name. Names match without regard to case,
+// as the settings file's sections do.
+class TCalibrations {
+public:
+    // (0, 0) for a printer without an offset.
+    QPoint Get(const QString& printer) const;
+    void Set(const QString& printer, QPoint offset);
+    const QMap<QString, QPoint>& All() const { return Map; }
+    void Clear() { Map.clear(); }
+
+private:
+    QMap<QString, QPoint> Map;
+};
 
 class TSettings {
 public:
@@ -26,6 +57,9 @@ public:
     std::uint8_t Scale = 0;      // 1-5 once read
     bool AskLabelCount = false;
     std::int32_t LabelCount = 0;  // labels per record of the current print job; never stored
+    TSheetLayout Sheet;
+    bool AskStartCell = false;  // ask which cell of a partly used sheet to start at
+    TCalibrations Calibrations;
 
     // False when the file does not exist or cannot be read; values read before
     // a failure stay.

@@ -21,15 +21,28 @@ bool Allowed(const TSettingKey& key, const QString& value) {
 
 }  // namespace
 
-const std::array<const TSettingKey*, 22>& AllSettingKeys() {
+const std::array<const TSettingKey*, 31>& AllSettingKeys() {
     using namespace SettingKeys;
-    static const std::array<const TSettingKey*, 22> keys{
+    static const std::array<const TSettingKey*, 31> keys{
         &LabelFileName, &FrameColor,   &DatabaseType, &LastPrintDate,  &PrinterName,     &Orientation,
         &AskLabelCount, &AdminName,    &AdminPassword, &CurrencySymbol, &KgSymbol,        &LitreSymbol,
         &SquareMetreSymbol, &DoubleGr, &AlwaysGr,     &DotSeparator,   &SmallGr,         &BarcodeType,
-        &BarcodeShowText, &Scale,      &CheckType,    &FirstRun,
+        &BarcodeShowText, &Scale,      &CheckType,    &FirstRun,       &SheetLeft,       &SheetTop,
+        &SheetHGap,     &SheetVGap,    &SheetColumns, &SheetRows,      &AskStartCell,    &CalibrationX,
+        &CalibrationY,
     };
     return keys;
+}
+
+namespace {
+const QString kCalibrationPrefix = QStringLiteral("CALIBRATION ");
+}  // namespace
+
+QString CalibrationSection(const QString& printer) { return kCalibrationPrefix + printer; }
+
+QString CalibrationPrinter(const QString& section) {
+    if (!section.startsWith(kCalibrationPrefix, Qt::CaseInsensitive)) return QString();
+    return section.mid(kCalibrationPrefix.size());
 }
 
 QString SettingsFilePath() { return DataPath(QStringLiteral("settings.ini")); }

@@ -57,10 +57,29 @@ inline constexpr TSettingKey Scale{"OTHER", "SCALE", T::Integer, "2", 1, 5, true
 inline constexpr TSettingKey CheckType{"OTHER", "CHECKTYPE", T::Integer, "0", 0, -1, false, "0|1|3|4", true};
 // Written by the first-run test only, never held in TSettings.
 inline constexpr TSettingKey FirstRun{"OTHER", "FIRSTRUN", T::Boolean, "1"};
+// Sheets of adhesive labels, in tenths of a millimetre: the first label's
+// corner from the printable area's top-left corner, the gaps between labels,
+// and the sheet's columns and rows (0: as many as fit the printable area).
+inline constexpr TSettingKey SheetLeft{"SHEET", "LEFT", T::Integer, "0", 0, 1000, false, "", true};
+inline constexpr TSettingKey SheetTop{"SHEET", "TOP", T::Integer, "0", 0, 1000, false, "", true};
+inline constexpr TSettingKey SheetHGap{"SHEET", "HGAP", T::Integer, "0", 0, 500, false, "", true};
+inline constexpr TSettingKey SheetVGap{"SHEET", "VGAP", T::Integer, "0", 0, 500, false, "", true};
+inline constexpr TSettingKey SheetColumns{"SHEET", "COLUMNS", T::Integer, "0", 0, 50, false, "", true};
+inline constexpr TSettingKey SheetRows{"SHEET", "ROWS", T::Integer, "0", 0, 100, false, "", true};
+inline constexpr TSettingKey AskStartCell{"SHEET", "ASKSTARTCELL", T::Boolean, "0", 0, -1, false, "", true};
+// The offset that corrects one printer, in tenths of a millimetre, in a
+// section of its own per printer: CalibrationSection(printer name).
+inline constexpr TSettingKey CalibrationX{"CALIBRATION", "X", T::Integer, "0", -300, 300, false, "", true};
+inline constexpr TSettingKey CalibrationY{"CALIBRATION", "Y", T::Integer, "0", -300, 300, false, "", true};
 }  // namespace SettingKeys
 
 // Every key, in the order of the file's description.
-const std::array<const TSettingKey*, 22>& AllSettingKeys();
+const std::array<const TSettingKey*, 31>& AllSettingKeys();
+
+// "CALIBRATION " and the printer's name: the section of one printer's offset.
+QString CalibrationSection(const QString& printer);
+// The printer whose offset a section holds; empty for any other section.
+QString CalibrationPrinter(const QString& section);
 
 // settings.ini in the data folder.
 QString SettingsFilePath();

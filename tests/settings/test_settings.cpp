@@ -86,6 +86,55 @@ TEST_F(SettingsTest, GarbageValuesReadAsDefaults) {
     EXPECT_LE(qAbs(s.LastPrintDate.secsTo(QDateTime::currentDateTime())), 5);
 }
 
+// The sheet of labels and the printers' offsets: tenths of a millimetre,
+// anything out of range or unreadable as 0, offsets per printer (the
+// section's name without regard to case) and negative ones kept.
+TEST_F(SettingsTest, SheetAndCalibrationRangesAndRoundTrip) {
+    struct Case {
+        QByteArray text;
+        TSheetLayout sheet;
+        bool ask;
+        QPoint offset;  // of the printer "Biuro"
+    };
+    const Case cases[] = {
+        {"", {}, false, {}},
+        {"[SHEET]\nLEFT=72\nTOP=151\nHGAP=30\nVGAP=1\nCOLUMNS=3\nROWS=7\nASKSTARTCELL=1\n"
+         "[CALIBRATION Biuro]\nX=-15\nY=25\n",
+         {72, 151, 30, 1, 3, 7}, true, {-15, 25}},
+        {"[SHEET]\nLEFT=1000\nTOP=1001\nHGAP=500\nVGAP=-1\nCOLUMNS=51\nROWS=100\n"
+         "[calibration biuro]\nX=300\nY=-301\n",
+         {1000, 0, 500, 0, 0, 100}, false, {300, 0}},
+        {"[SHEET]\nLEFT=x\nTOP=\nHGAP=1,5\nVGAP=99999999999\nCOLUMNS=tak\nROWS=-3\nASKSTARTCELL=maybe\n"
+         "[CALIBRATION Biuro]\nX=pół\nY=-300\n[CALIBRATION Inna]\nX=7\n",
+         {}, false, {0, -300}},
+    };
+    for (const Case& c : cases) {
+        TSettings s = Load(c.text);
+        EXPECT_EQ(s.Sheet, c.sheet) << c.text.constData();
+        EXPECT_EQ(s.AskStartCell, c.ask) << c.text.constData();
+        EXPECT_EQ(s.Calibrations.Get("Biuro"), c.offset) << c.text.constData();
+        EXPECT_EQ(s.Calibrations.Get("Bez przesunięcia"), QPoint()) << c.text.constData();
+        // What was read is written back as read.
+        ASSERT_TRUE(s.SaveToFile(ini()));
+        TSettings again;
+        ASSERT_TRUE(again.LoadFromFile(ini()));
+        EXPECT_EQ(again.Sheet, c.sheet) << c.text.constData();
+        EXPECT_EQ(again.AskStartCell, c.ask) << c.text.constData();
+        EXPECT_EQ(again.Calibrations.Get("BIURO"), c.offset) << c.text.constData();
+        EXPECT_EQ(again.Calibrations.All(), s.Calibrations.All()) << c.text.constData();
+    }
+    // A printer name that cannot head a section is not written (it would
+    // damage the file), the others are.
+    TSettings s = Load("");
+    s.Calibrations.Set("Zła]nazwa", {10, 10});
+    s.Calibrations.Set("Dobra", {-5, 5});
+    ASSERT_TRUE(s.SaveToFile(ini()));
+    TSettings again;
+    ASSERT_TRUE(again.LoadFromFile(ini()));
+    EXPECT_EQ(again.Calibrations.All().size(), 1);
+    EXPECT_EQ(again.Calibrations.Get("Dobra"), QPoint(-5, 5));
+}
+
 TEST_F(SettingsTest, LayoutNameIsShortInsideLabelsAndFullElsewhere) {
     TSettings s = Load("[LABEL]\nFILENAME=30x20.etk\n");
     EXPECT_EQ(s.LabelFileName, home.path("LABELS/30x20.etk"));
