@@ -23,6 +23,9 @@ int RunPrint(const QStringList& args) {
     if (copies < 1) return CliFail(kNoCopies, 2);
     if (args.contains(QStringLiteral("--layout")) && !a.value(QStringLiteral("--layout")))
         return CliFail(QStringLiteral("Podaj plik wyglądu etykiety: --layout PLIK."), 2);
+    const auto startOption = a.integer(QStringLiteral("--start-cell"), &ok);
+    if (!ok || (args.contains(QStringLiteral("--start-cell")) && !startOption) || startOption.value_or(1) < 1)
+        return CliFail(QStringLiteral("--start-cell: oczekiwano numeru etykiety na arkuszu, od 1."), 2);
 
     TCliSession session;
     TSettings& settings = session.Settings;
@@ -50,7 +53,16 @@ int RunPrint(const QStringList& args) {
     if (list.empty()) return CliFail(kNothingToPrint);
     manager.SetOptions(PrintOptionsOf(settings));
     manager.SetOrientation(settings.Orientation == QStringLiteral("Pozioma") ? 1 : 0);
+    manager.Sheet = settings.Sheet;
+    manager.Offset = settings.Calibrations.Get(manager.CurrentPrinter());
     try {
+        // A start cell past the page's last one is a typing error, not the last cell.
+        if (startOption) {
+            const int cells = manager.PageGrid().CellsPerPage();
+            if (*startOption > cells)
+                return CliFail(QStringLiteral("--start-cell: na stronie mieści się etykiet: %1.").arg(cells), 2);
+            manager.StartCell = *startOption;
+        }
         manager.PrintList(list, copies);
     } catch (const TPrintManagerException& e) {
         return CliFail(PrintOutcomeMessage(e.Outcome));
@@ -68,4 +80,4 @@ int RunPrint(const QStringList& args) {
 
 }  // namespace
 
-PRANDEL_CLI_COMMAND("print", "print --pdf PLIK [--copies N] [--layout PLIK]", RunPrint);
+PRANDEL_CLI_COMMAND("print", "print --pdf PLIK [--copies N] [--layout PLIK] [--start-cell N]", RunPrint);

@@ -1,5 +1,6 @@
 #include "printcommand.h"
 
+#include "calibrationpage.h"
 #include "datetimetext.h"
 #include "engine.h"
 #include "goodstable.h"
@@ -19,10 +20,28 @@ void ProcessMessages() {
     if (QCoreApplication::instance()) QCoreApplication::processEvents();
 }
 
-QString DefaultPdfPath() {
+QString DefaultPdfPath(const QString& name = QStringLiteral("etykiety.pdf")) {
     QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
     if (folder.isEmpty()) folder = QDir::homePath();
-    return QDir(folder).filePath(QStringLiteral("etykiety.pdf"));
+    return QDir(folder).filePath(name);
+}
+
+QString AskPdfPath(const QString& suggested) {
+    return Prompter::current().saveFile(QStringLiteral("Zapisz wydruk jako"), suggested,
+                                        QStringLiteral("Pliki PDF (*.pdf)"));
+}
+
+// The printer checks of a command: a printer is chosen and installed.
+bool PrinterReady(const QString& boxText, const QString& setting) {
+    if (boxText.isEmpty()) {
+        Prompter::current().error(kNoPrinterConfigured);
+        return false;
+    }
+    if (!TPrinter::Printers().contains(setting)) {
+        Prompter::current().error(kNoSuchPrinter + QChar('"') + boxText + QChar('"'));
+        return false;
+    }
+    return true;
 }
 
 }  // namespace
@@ -115,11 +134,15 @@ bool TPrintCommand::RunJob(TPrintManager& manager, const TPrintGoodsList& list, 
         Prompter::current().info(kNoCopies);
         return false;
     }
+    manager.StartCell = 1;
+    if (Settings.AskStartCell && QueryStartCell) {
+        int cell = 1;
+        if (!QueryStartCell(manager.PageGrid(), cell)) return false;
+        manager.StartCell = cell;
+    }
     if (manager.CurrentPrinter() == VirtualPdfPrinterName()) {
         const QString suggested = pdfFile.isEmpty() ? DefaultPdfPath() : pdfFile;
-        const QString chosen = AskPdfFileName ? AskPdfFileName(suggested)
-                                              : Prompter::current().saveFile(QStringLiteral("Zapisz wydruk jako"), suggested,
-                                                                             QStringLiteral("Pliki PDF (*.pdf)"));
+        const QString chosen = AskPdfFileName ? AskPdfFileName(suggested) : AskPdfPath(suggested);
         if (chosen.isEmpty()) return false;
         pdfFile = chosen;
         manager.PdfFileName = chosen;
@@ -142,14 +165,7 @@ void TPrintCommand::PrintRecords(const TPrintGoodsList& list, TTable& tbLocal) {
     Prompter& prompter = Prompter::current();
     Printed = 0;
     Stamped = 0;
-    if (PrinterBoxText.isEmpty()) {
-        prompter.error(kNoPrinterConfigured);
-        return;
-    }
-    if (!TPrinter::Printers().contains(Settings.PrinterName)) {
-        prompter.error(kNoSuchPrinter + QChar('"') + PrinterBoxText + QChar('"'));
-        return;
-    }
+    if (!PrinterReady(PrinterBoxText, Settings.PrinterName)) return;
     if (SetProgressMaximum) SetProgressMaximum(2 * static_cast<int>(list.size()));
 
     std::int32_t& labelCount = Settings.LabelCount;
@@ -166,6 +182,8 @@ void TPrintCommand::PrintRecords(const TPrintGoodsList& list, TTable& tbLocal) {
         };
         manager.Cancel = PrintCancelRequested;
         manager.SetOrientation(OrientationText == QStringLiteral("Pionowa") ? 0 : 1);
+        manager.Sheet = Settings.Sheet;
+        manager.Offset = Settings.Calibrations.Get(manager.CurrentPrinter());
 
         if (list.empty()) {
             prompter.info(kNothingToPrint);
@@ -195,4 +213,24 @@ void TPrintCommand::PrintRecords(const TPrintGoodsList& list, TTable& tbLocal) {
     const QDateTime moment = CurrentMoment();
     Settings.LastPrintDate = moment;
     Stamped = StampPrintDates(tbLocal, list, Printed, moment, StepProgress);
+}
+
+bool PrintCalibration(const QString& printer, const QString& orientationText, QPoint offset) {
+    if (!PrinterReady(printer, printer)) return false;
+    TPrinter target;
+    target.SetPrinterName(printer);
+    target.SetTitle(QStringLiteral("Strona kalibracyjna drukarki"));
+    target.SetOrientation(orientationText == QStringLiteral("Pionowa") ? 0 : 1);
+    if (printer == VirtualPdfPrinterName()) {
+        const QString file = AskPdfPath(DefaultPdfPath(QStringLiteral("kalibracja.pdf")));
+        if (file.isEmpty()) return false;
+        target.SetOutputFileName(file);
+    }
+    try {
+        PrintCalibrationPage(target, printer, offset);
+    } catch (const TPrintManagerException& e) {
+        Prompter::current().error(PrintOutcomeMessage(e.Outcome));
+        return false;
+    }
+    return true;
 }

@@ -22,6 +22,12 @@ inline const QString kNoCopies = QStringLiteral("Nie wydrukowano żadnej etykiet
 // "Liczba etykiet do druku: n." and the question on the next line.
 QString PrintConfirmationText(int records);
 
+// The calibration page on `printer` ("Pionowa" prints portrait, anything else
+// landscape), drawn with the printer's `offset` (tenths of a millimetre); the
+// virtual printer asks for its file. Failures are reported through the
+// Prompter; true when the page was printed.
+bool PrintCalibration(const QString& printer, const QString& orientationText, QPoint offset);
+
 // Writes `moment` into PRINTDATE of the first `count` records of the list (in
 // list order), found by ID in `tbLocal` with its filter off, all in one
 // transaction. An engine error ends the pass silently; records stamped before
@@ -50,6 +56,10 @@ public:
     // The copies dialog: shows the record count, stores the entered count into
     // `copies` and returns true on OK.
     std::function<bool(int records, int& copies)> QueryLabelCount;
+    // The start cell dialog, before each job when the settings ask for it:
+    // shows the page's cells, stores the chosen one (from 1) into `cell` and
+    // returns true on OK; cancelling it prints nothing.
+    std::function<bool(const TCellGrid& page, int& cell)> QueryStartCell;
     // Progress bar.
     std::function<void(int maximum)> SetProgressMaximum;
     std::function<void()> StepProgress;

@@ -26,7 +26,7 @@ QStringList TPrinter::Printers() { return InstalledPrinterNames(); }
 
 QString TPrinter::DefaultPrinter() { return DefaultPrinterName(); }
 
-void TPrinter::BeginDoc() {
+void TPrinter::Prepare() {
     if (Printing()) throw TPrinterError(QStringLiteral("Drukowanie już trwa."));
     // The printer may have been removed since it was chosen.
     const QStringList printers = Printers();
@@ -36,8 +36,6 @@ void TPrinter::BeginDoc() {
     Device = std::make_unique<QPrinter>(QPrinter::HighResolution);
     // The virtual printer is always the last of the list.
     if (Name == printers.last()) {
-        if (OutputFile.isEmpty()) throw TPrinterError(QStringLiteral("Brak nazwy pliku PDF."));
-        if (QFileInfo(OutputFile).isDir()) throw TPrinterError(QStringLiteral("Nie można zapisać pliku PDF."));
         Device->setOutputFormat(QPrinter::PdfFormat);
         Device->setOutputFileName(OutputFile);
         Device->setResolution(kPdfDpi);
@@ -55,6 +53,14 @@ void TPrinter::BeginDoc() {
     }
     Device->setDocName(JobTitle);
     Device->setCreator(QStringLiteral("Prandel etykiet"));
+}
+
+void TPrinter::BeginDoc() {
+    Prepare();
+    if (Device->outputFormat() == QPrinter::PdfFormat) {
+        if (OutputFile.isEmpty()) throw TPrinterError(QStringLiteral("Brak nazwy pliku PDF."));
+        if (QFileInfo(OutputFile).isDir()) throw TPrinterError(QStringLiteral("Nie można zapisać pliku PDF."));
+    }
     Painter = std::make_unique<QPainter>();
     if (!Painter->begin(Device.get())) {
         Painter.reset();
@@ -84,3 +90,16 @@ QPainter& TPrinter::Canvas() {
 int TPrinter::PageWidth() const { return Device ? Device->width() : 0; }
 
 int TPrinter::PageHeight() const { return Device ? Device->height() : 0; }
+
+QRect TPrinter::PaperRect() const {
+    if (!Device) return QRect();
+    const QPageLayout layout = Device->pageLayout();
+    const int dpi = Device->resolution();
+    const QRect paint = layout.paintRectPixels(dpi);
+    return layout.fullRectPixels(dpi).translated(-paint.topLeft());
+}
+
+const QPaintDevice& TPrinter::PaintDevice() const {
+    if (!Device) throw TPrinterError(QStringLiteral("Drukarka nie jest przygotowana."));
+    return *Device;
+}

@@ -1,9 +1,11 @@
 #pragma once
+#include <QRect>
 #include <QString>
 #include <QStringList>
 #include <memory>
 #include <stdexcept>
 
+class QPaintDevice;
 class QPainter;
 class QPrinter;
 
@@ -19,6 +21,9 @@ public:
 class TPrintTarget {
 public:
     virtual ~TPrintTarget() = default;
+    // Sets the page up without starting a job, so that its size and
+    // resolution can be read; BeginDoc does it too.
+    virtual void Prepare() = 0;
     virtual void BeginDoc() = 0;
     virtual void NewPage() = 0;
     virtual void EndDoc() = 0;
@@ -28,6 +33,11 @@ public:
     // Printable width and height in device pixels.
     virtual int PageWidth() const = 0;
     virtual int PageHeight() const = 0;
+    // The whole sheet of paper in device pixels, in the printable area's
+    // coordinates (it starts left of and above it by the printer's border).
+    virtual QRect PaperRect() const = 0;
+    // The device drawn on, for its resolution; valid after Prepare.
+    virtual const QPaintDevice& PaintDevice() const = 0;
 };
 
 // The printer object over Qt's printing support: one of the installed printers
@@ -50,6 +60,7 @@ public:
     // The file the virtual printer "PDF" writes.
     void SetOutputFileName(const QString& path) { OutputFile = path; }
 
+    void Prepare() override;
     void BeginDoc() override;
     void NewPage() override;
     void EndDoc() override;
@@ -57,6 +68,8 @@ public:
     QPainter& Canvas() override;
     int PageWidth() const override;
     int PageHeight() const override;
+    QRect PaperRect() const override;
+    const QPaintDevice& PaintDevice() const override;
 
 private:
     QString Name;

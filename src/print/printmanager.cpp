@@ -3,7 +3,6 @@
 #include "layout.h"
 #include "printer.h"
 #include "silentfailure.h"
-#include "units.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>
@@ -78,42 +77,47 @@ void TPrintManager::SelectPrinter(const QString& name) {
 }
 
 bool TPrintManager::NextCell(int& x, int& y, int cw, int ch, int pw, int ph) {
-    bool full = false;
-    if (pw < cw) {
-        x = 0;
-        y += ch;
-        if (ph < y + ch) {
-            y = 0;
-            full = true;
-        }
-    } else if (ph < ch) {
-        y = 0;
-        x += cw;
-        if (pw < x + cw) {
-            x = 0;
-            full = true;
-        }
-    } else {
-        x += cw;
-        if (pw < x + cw) {
-            x = 0;
-            y += ch;
-            if (ph < y + ch) {
-                y = 0;
-                full = true;
-            }
-        }
-    }
+    TCellGrid g;
+    g.Cell = g.Step = QSize(cw, ch);
+    g.Columns = CellsThatFit(0, cw, cw, pw);
+    g.Rows = CellsThatFit(0, ch, ch, ph);
+    int column = cw > 0 ? x / cw : 0;
+    int row = ch > 0 ? y / ch : 0;
+    const bool full = g.Advance(column, row);
+    x = column * cw;
+    y = row * ch;
     return full;
+}
+
+TCellGrid TPrintManager::PageGrid(const TPrintTarget& target) const {
+    const QPaintDevice& device = target.PaintDevice();
+    return PageCellGrid(Sheet, Offset, QSize(SaneSize(FLabelWidth), SaneSize(FLabelHeight)), device.logicalDpiX(),
+                        device.logicalDpiY(), QSize(target.PageWidth(), target.PageHeight()), target.PaperRect());
+}
+
+void TPrintManager::SetUpPrinter(TPrinter& printer) const {
+    printer.SetPrinterName(FCurrentPrinter.isEmpty() ? TPrinter::DefaultPrinter() : FCurrentPrinter);
+    printer.SetTitle(kPrintJobTitle);
+    printer.SetOrientation(FOrientation);
+    printer.SetOutputFileName(PdfFileName);
+}
+
+TCellGrid TPrintManager::PageGrid() const {
+    TPrinter printer;
+    SetUpPrinter(printer);
+    try {
+        printer.Prepare();
+    } catch (const TPrinterError& e) {
+        SilentFailure(lcPrint, QStringLiteral("the page of %1 could not be set up").arg(FCurrentPrinter), e);
+        throw TPrintManagerException(TPrintOutcome::PrinterFailed);
+    }
+    return PageGrid(printer);
 }
 
 void TPrintManager::PrintList(const TPrintGoodsList& list, int copies) {
     if (list.empty() || copies < 1) return;
     TPrinter printer;
-    printer.SetPrinterName(FCurrentPrinter.isEmpty() ? TPrinter::DefaultPrinter() : FCurrentPrinter);
-    printer.SetTitle(kPrintJobTitle);
-    printer.SetOrientation(FOrientation);
-    printer.SetOutputFileName(PdfFileName);
+    SetUpPrinter(printer);
     PrintList(list, copies, printer);
 }
 
@@ -125,20 +129,19 @@ void TPrintManager::PrintList(const TPrintGoodsList& list, int copies, TPrintTar
     try {
         target.BeginDoc();
         QPainter& canvas = target.Canvas();
-        const QPaintDevice& device = *canvas.device();
-        const int cw = MmToPixelsX(device, SaneSize(FLabelWidth), 1);
-        const int ch = MmToPixelsY(device, SaneSize(FLabelHeight), 1);
-        const int pw = target.PageWidth();
-        const int ph = target.PageHeight();
-        int x = 0, y = 0;
+        const TCellGrid grid = PageGrid(target);
+        // The cells before the start cell stay empty, on the first page only.
+        const int start = std::clamp(StartCell, 1, grid.CellsPerPage()) - 1;
+        int column = start % grid.Columns;
+        int row = start / grid.Columns;
         for (size_t i = 0; i < list.size(); ++i) {
             bool full = false;
             bool cancelled = false;
             for (int copy = 0; copy < copies; ++copy) {
-                canvas.setClipRect(QRect(x, y, cw, ch));
+                canvas.setClipRect(grid.CellRect(column, row));
                 DrawLabel(list[i], canvas);
                 canvas.setClipping(false);
-                full = NextCell(x, y, cw, ch, pw, ph);
+                full = grid.Advance(column, row);
                 // Window events after every label, so that Cancel works
                 // within the copies of one record too.
                 ProcessEvents();

@@ -3,6 +3,8 @@
 #include "labelrenderer.h"
 #include "printgoods.h"
 #include "printoptions.h"
+#include "settings.h"
+#include "sheetgrid.h"
 
 #include <QColor>
 #include <QString>
@@ -12,6 +14,7 @@
 
 class QPainter;
 class TBarcodeSymbol;
+class TPrinter;
 class TPrintTarget;
 
 // How a print went wrong, each with the one message the user is shown.
@@ -32,7 +35,9 @@ public:
 };
 
 // Reads a label layout and prints lists of goods with it, as many labels to a
-// page as fit, row by row from the top-left of the printable area.
+// page as fit (or as the sheet of labels holds), row by row from the top-left
+// of the printable area, moved by the sheet's margins and the printer's
+// offset, with the sheet's gaps between them.
 class TPrintManager {
 public:
     TPrintManager();
@@ -84,6 +89,21 @@ public:
     // Called after each record with its ID; setting `abort` ends the job after
     // that record (the pages printed so far go out).
     std::function<void(TPrintManager* sender, const QString& id, bool& abort)> OnRecordPrinted;
+    // Where the labels go: the sheet (margins, gaps, columns and rows) and the
+    // printer's offset, in tenths of a millimetre. All zero by default.
+    TSheetLayout Sheet;
+    QPoint Offset;
+    // The cell the first label of a job takes on its first page, from 1 (the
+    // cells before it stay empty, as on a partly used sheet); a number past
+    // the page's last cell counts as the last.
+    int StartCell = 1;
+    // The cells of a page of `target`, which has been prepared.
+    TCellGrid PageGrid(const TPrintTarget& target) const;
+    // The cells of a page of CurrentPrinter() with Orientation(), without
+    // starting a job; TPrintOutcome::PrinterFailed when the printer cannot be
+    // set up.
+    TCellGrid PageGrid() const;
+
     // Read after every label, once window events have been processed: when
     // it is set, the job ends after that label and its record is reported as
     // printed, so that a mistyped copies count can still be stopped.
@@ -102,10 +122,12 @@ public:
     void DrawLabel(const TPrintGoods& goods, QPainter& canvas) { FRenderer.DrawLabel(goods, canvas); }
 
     // Advances the cell position (x, y) over a page of pw × ph pixels for
-    // cells of cw × ch; true when the page is full.
+    // cells of cw × ch side by side from (0, 0); true when the page is full.
     static bool NextCell(int& x, int& y, int cw, int ch, int pw, int ph);
 
 private:
+    // The printer object of a job on CurrentPrinter().
+    void SetUpPrinter(TPrinter& printer) const;
     template <typename F>
     void Change(F change) {
         TPrintOptions o = FRenderer.Options();

@@ -1,6 +1,7 @@
 // Print jobs into real PDF files through the virtual printer, read back with
 // poppler's tools and zbar.
 #include "printer.h"
+#include "sheetgrid.h"
 #include "printtestutil.h"
 #include "testsupport.h"
 #include "zbar.h"
@@ -69,6 +70,58 @@ TEST_F(PrintJobTest, EightyFourLabelsToAnA4PageThenANewPage) {
     names.removeLast();
     m.PrintList(Named(names), 1);
     EXPECT_EQ(PdfPages(Pdf), 1);
+}
+
+// The cells of an A4 page at 600 dpi (printable 4724 × 6780 pixels, 5 mm =
+// 118 pixels of border all round): counts, the first and the last cell.
+TEST(SheetGrid, MarginsGapsCountsAndOffsets) {
+    const QSize printable(4724, 6780);
+    const QRect paper(-118, -118, 4961, 7016);
+    struct Case {
+        const char* what;
+        TSheetLayout sheet;
+        QPoint offset;
+        QSize label;
+        int columns, rows;
+        QRect first, last;
+    };
+    const Case cases[] = {
+        // All zero: today's page, 6 × 14 labels side by side from the corner.
+        {"defaults", {}, {}, {30, 20}, 6, 14, {0, 0, 709, 472}, {3545, 6136, 709, 472}},
+        {"margins and gaps", {100, 100, 20, 20, 0, 0}, {}, {30, 20}, 6, 12, {236, 236, 709, 472},
+         {236 + 5 * 756, 236 + 11 * 520, 709, 472}},
+        {"counts below what fits", {0, 0, 0, 0, 2, 3}, {}, {30, 20}, 2, 3, {0, 0, 709, 472}, {709, 944, 709, 472}},
+        // With counts a sheet reaches to the paper's edge, no farther.
+        {"counts above what fits", {0, 0, 0, 0, 50, 100}, {}, {30, 20}, 6, 14, {0, 0, 709, 472},
+         {3545, 6136, 709, 472}},
+        // 3 × 8 of 70 × 37 fill the paper's width exactly: the pixels of
+        // three labels are one more than the paper's, yet three fit.
+        {"3 x 8 over the border", {0, 5, 0, 0, 3, 8}, {-50, -50}, {70, 37}, 3, 8, {-118, -106, 1654, 874},
+         {-118 + 2 * 1654, -106 + 7 * 874, 1654, 874}},
+        {"3 x 7 with gaps", {72, 151, 30, 1, 3, 7}, {-50, -50}, {63, 38}, 3, 7, {52, 239, 1488, 898},
+         {52 + 2 * 1559, 239 + 6 * 900, 1488, 898}},
+        // An offset moves the cells and takes room from the last ones.
+        {"offset", {}, {40, -20}, {30, 20}, 6, 14, {94, -47, 709, 472}, {94 + 5 * 709, -47 + 13 * 472, 709, 472}},
+        {"offset pushing a column out", {}, {40, 30}, {33, 20}, 5, 14, {94, 71, 780, 472},
+         {94 + 4 * 780, 71 + 13 * 472, 780, 472}},
+        {"offset pushing a row out", {}, {0, 80}, {30, 20}, 6, 13, {0, 189, 709, 472}, {3545, 189 + 12 * 472, 709, 472}},
+    };
+    for (const Case& c : cases) {
+        const TCellGrid g = PageCellGrid(c.sheet, c.offset, c.label, 600, 600, printable, paper);
+        EXPECT_EQ(g.Columns, c.columns) << c.what;
+        EXPECT_EQ(g.Rows, c.rows) << c.what;
+        EXPECT_EQ(g.CellsPerPage(), c.columns * c.rows) << c.what;
+        EXPECT_EQ(g.CellRect(0, 0), c.first) << c.what;
+        EXPECT_EQ(g.CellRect(g.Columns - 1, g.Rows - 1), c.last) << c.what;
+        // Row by row, and a new page after the last cell.
+        int column = g.Columns - 1, row = 0;
+        EXPECT_FALSE(g.Advance(column, row)) << c.what;
+        EXPECT_EQ(QPoint(column, row), QPoint(0, std::min(1, g.Rows - 1))) << c.what;
+        column = g.Columns - 1;
+        row = g.Rows - 1;
+        EXPECT_TRUE(g.Advance(column, row)) << c.what;
+        EXPECT_EQ(QPoint(column, row), QPoint(0, 0)) << c.what;
+    }
 }
 
 TEST_F(PrintJobTest, FramesOfNeighboursAdjoin) {

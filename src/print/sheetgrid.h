@@ -1,0 +1,54 @@
+#pragma once
+#include <QPoint>
+#include <QRect>
+#include <QSize>
+
+struct TSheetLayout;
+
+// The cells of one page in device pixels, in the coordinates of the printable
+// area (its top-left corner is (0, 0); the first cell may start left of or
+// above it when a printer's offset says so). Cells are filled row by row,
+// left to right and top to bottom.
+struct TCellGrid {
+    QPoint Origin;     // top-left corner of the first cell
+    QSize Cell;        // one label
+    QSize Step;        // from one cell's corner to its right and lower neighbour's
+    int Columns = 1;   // per row, at least 1
+    int Rows = 1;      // per page, at least 1
+
+    // Columns × Rows, at most INT_MAX.
+    int CellsPerPage() const;
+    // The rectangle of cell `index` (0 is the first) of a page.
+    QRect CellRect(int column, int row) const;
+    // Moves to the next cell; true when the page is full, and then
+    // (column, row) start the next page at (0, 0).
+    bool Advance(int& column, int& row) const;
+};
+
+// A column count that never fills a row (labels without size).
+inline constexpr int kUnboundedCells = 0x3fffffff;
+
+// How many cells of `cell` fit one after the other from `origin` at `step`
+// before a cell would end past `limit`; the first always counts (a label
+// larger than the page is printed cut, one to a row or page). At most
+// `most` when it is above 0. A step of 0 never ends a row.
+int CellsThatFit(int origin, int cell, int step, int limit, int most = 0);
+
+// Tenths of a millimetre in pixels at `dpi` and back, rounded half to even.
+int TenthsToPixels(int tenths, int dpi);
+int PixelsToTenths(int pixels, int dpi);
+
+// The grid of labels `labelMm` (whole millimetres) on a page whose printable
+// area is `printable` pixels and whose paper is `paper` (in the printable
+// area's coordinates), at `dpiX` × `dpiY`:
+// - the first cell's corner lies at the sheet's margins plus the printer's
+//   `offset` (tenths of a millimetre) from the printable area's corner;
+// - neighbouring cells are a label plus the sheet's gap apart;
+// - without a column (row) count as many columns (rows) as end within the
+//   printable area (measured in tenths of a millimetre); with one, that many, except those that would end off the
+//   paper: a sheet's outer labels may reach into the border the printer
+//   cannot print, where they are cut.
+// With every value 0 this is the page of cells side by side from the
+// printable area's corner, as many as fit.
+TCellGrid PageCellGrid(const TSheetLayout& sheet, QPoint offset, QSize labelMm, int dpiX, int dpiY, QSize printable,
+                       const QRect& paper);
