@@ -1,19 +1,26 @@
 #pragma once
+#include "settings.h"
+
 #include <QWidget>
+#include <functional>
 
 class QCheckBox;
 class QComboBox;
+class QDoubleSpinBox;
 class QGroupBox;
+class QPushButton;
+class QSpinBox;
 class TExternalDbBox;
 class TMSSQLServers;
 class TODBCManager;
 class TPLColorBox;
-class TSettings;
 
 // Page 2 of the main window: the printer group " Drukaraka " (sic) and, below
 // it, the external database group. It shows the settings and takes the edits
 // back; the print command reads the printer, orientation and frame colour
-// live from its boxes.
+// live from its boxes. Beside the printer's boxes are the sheet of labels
+// (format, margins, gaps, columns and rows, the start cell question) and the
+// offset of the printer chosen in the name box, with its calibration page.
 class TConfigurationPage : public QWidget {
     Q_OBJECT
 public:
@@ -27,10 +34,48 @@ public:
     // Takes the edited values back into the settings and the manager.
     void Store(TSettings& settings);
 
+    // The sheet as the fields show it, in tenths of a millimetre.
+    TSheetLayout Sheet() const;
+    // Fills the fields from a sheet format (an index of SheetFormats()) and,
+    // after the question, writes its label size into the layout file.
+    void cbSheetFormatChange(int format);
+    // Prints the calibration page on the chosen printer with its offset.
+    void btnCalibrationClick();
+
+    // The layout file whose label size a sheet format sets.
+    std::function<QString()> LayoutFile;
+
     QGroupBox* gbPrinter = nullptr;
     QComboBox* cbPrinterName = nullptr;
     QComboBox* cbPrinterOrientation = nullptr;
     TPLColorBox* cbColor = nullptr;
     QCheckBox* cbAskLabelCounter = nullptr;
+    QComboBox* cbSheetFormat = nullptr;
+    QDoubleSpinBox* edSheetLeft = nullptr;
+    QDoubleSpinBox* edSheetTop = nullptr;
+    QDoubleSpinBox* edSheetHGap = nullptr;
+    QDoubleSpinBox* edSheetVGap = nullptr;
+    QSpinBox* edSheetColumns = nullptr;
+    QSpinBox* edSheetRows = nullptr;
+    QCheckBox* cbAskStartCell = nullptr;
+    QDoubleSpinBox* edOffsetX = nullptr;
+    QDoubleSpinBox* edOffsetY = nullptr;
+    QPushButton* btnCalibration = nullptr;
     TExternalDbBox* GroupBox6 = nullptr;
+
+signals:
+    // A sheet format wrote a new label size into the layout file.
+    void LayoutResized();
+
+private:
+    void BuildSheetFields(class QGridLayout* grid);
+    void ShowSheet(const TSheetLayout& sheet);
+    void ShowOffset();
+    void OffsetEdited();
+    void SheetEdited();
+
+    // The offsets as edited, and the printer whose offset the fields show.
+    TCalibrations Calibrations;
+    QString OffsetPrinter;
+    bool Showing = false;
 };

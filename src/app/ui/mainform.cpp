@@ -251,6 +251,9 @@ void TMainForm::BuildPages() {
     cbAskLabelCounter = ConfigPage->cbAskLabelCounter;
     cbColor = ConfigPage->cbColor;
     GroupBox6 = ConfigPage->GroupBox6;
+    // A sheet format sets the label size of the layout in use: the designer shows it.
+    ConfigPage->LayoutFile = [this] { return Settings.LabelFileName; };
+    connect(ConfigPage, &TConfigurationPage::LayoutResized, DesignPage, &TDesignPage::ReloadLayout);
 
     // In the order of TPageIndex.
     PageControl1->addWidget(GoodsPage);

@@ -9,6 +9,7 @@
 #include "prompter.h"
 #include "settings.h"
 #include "showlabelform.h"
+#include "startcellform.h"
 
 #include <QProgressBar>
 
@@ -19,6 +20,7 @@ void sbtnDoPrintClick(const TPrintPieces& p) {
     command.OrientationText = p.OrientationText ? p.OrientationText() : QString();
     command.FrameColor = p.FrameColor ? p.FrameColor() : QColor(Qt::black);
     command.QueryLabelCount = [](int records, int& copies) { return QueryLabelCount(records, copies); };
+    command.QueryStartCell = [](const TCellGrid& page, int& cell) { return QueryStartCell(page, cell); };
     command.SetProgressMaximum = [&form](int max) { form.prPrepare->setRange(0, std::max(max, 1)); };
     command.StepProgress = [&form] {
         if (form.prPrepare->value() < form.prPrepare->maximum()) form.prPrepare->setValue(form.prPrepare->value() + 1);
