@@ -1,3 +1,4 @@
+# shellcheck shell=bash disable=SC2034  # the sourcing scripts use the settings
 # Shared by the whole-job benchmarks (whole_job.sh, growth.sh); sourced, not run.
 # They drive the built companion from outside, so they measure what a shop's
 # script gets: start-up, the data folder, the job, the files written.

@@ -12,7 +12,9 @@
 # --max 100000 stops at 10^5). Uses $BUILD_DIR (default build/) of this
 # checkout and builds the companion there when it is missing.
 set -euo pipefail
+# shellcheck source=bench/benchlib.sh
 . "$(dirname "$0")/benchlib.sh"
+m="" # figures of the last measure
 
 MAX=1000000
 SEED=1
@@ -35,7 +37,7 @@ GOODS_SIZES=()
 for n in 10000 100000 1000000; do [ "$n" -le "$MAX" ] && GOODS_SIZES+=("$n"); done
 LABEL_SIZES=()
 for n in 1000 10000 100000; do [ "$n" -le "$MAX" ] && LABEL_SIZES+=("$n"); done
-[ ${#GOODS_SIZES[@]} -gt 0 ] || [ ${#LABEL_SIZES[@]} -gt 0 ] || die "--max $MAX leaves nothing to measure (the least is 1000)"
+[ ${#GOODS_SIZES[@]} -gt 0 ] || [ ${#LABEL_SIZES[@]} -gt 0 ] || die "--max $MAX: nie zostaje nic do zmierzenia (najmniej 1000)"
 
 row() { # OPERATION COUNT "wall cpu rss" [NOTE]
   local w c r

@@ -19,7 +19,9 @@
 # this checkout and builds the companion there when it is missing; installs
 # Debian's glabels when glabels-3-batch is missing.
 set -euo pipefail
+# shellcheck source=bench/benchlib.sh
 . "$(dirname "$0")/benchlib.sh"
+m="" # figures of the last measure
 
 COUNTS="4000 10000"
 REPEAT=1

@@ -2,7 +2,8 @@
 """Writes a shop's goods of any size for trying the program on a big table.
 
     python3 tools/make_goods.py --count N --out FOLDER [--seed S] [--ean13-only]
-            [--data-dir DIR [--mark all|none|N] [--definition NAME] [--cli PATH]]
+            [--data-dir DIR [--mark all|none|N | --definition-only]
+                            [--definition NAME] [--cli PATH]]
     python3 tools/make_goods.py --verify FOLDER/TOWARY.DBF
 
 FOLDER/TOWARY.DBF is a dBase III table in the Windows-1250 code page with the
@@ -14,14 +15,14 @@ unique barcodes: mostly EAN-13 (type 14) with valid check digits, a few EAN-8
 (13) and Code 128 (6); --ean13-only gives every good an EAN-13. The same seed
 gives the same goods, and the first N goods of any count are the same.
 
---data-dir DIR fills the program's goods table DIR/DB/towary.db the way a shop
-does: it writes a definition DIR/SQLCFG/NAME.cdb (a copy of the shipped
-"Sklep demonstracyjny" with DataPath set to FOLDER) and runs the companion's
-`update` against it (--definition-only stops after the definition, for
-timing the update on its own). --mark then marks goods through the companion: `all`
-(the default) every good, `none` none, N the first N goods by ID (the first N
-goods are taken in by one update and marked, the rest by a second update,
-which leaves marks alone).
+--data-dir DIR fills the goods table DIR/DB/towary.db of a new data folder
+the way a shop does: it writes a definition DIR/SQLCFG/NAME.cdb (a copy of the
+shipped "Sklep demonstracyjny" with DataPath set to FOLDER) and runs the
+companion's `update` against it (--definition-only stops after the
+definition, for timing the update on its own). --mark then marks goods through
+the companion: `all` (the default) every good, `none` none, N the first N
+goods by ID (the first N goods are taken in by one update and marked, the rest
+by a second update, which leaves marks alone).
 
 --verify reads a table back and checks the record count, unique IDs and
 barcodes and the EAN check digits; it exits non-zero on any fault.
@@ -32,12 +33,12 @@ import math
 import os
 import random
 import re
-import shutil
 import struct
 import subprocess
 import sys
 import tempfile
 
+sys.dont_write_bytecode = True  # no __pycache__ beside the scripts
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 # The demonstration shop's columns (ID widens here when a count needs more than
 # its six digits) and its EAN check digit.
