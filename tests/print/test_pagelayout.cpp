@@ -154,6 +154,51 @@ TEST_F(PrintJobTest, FramesOfNeighboursAdjoin) {
     EXPECT_FALSE(dark(left - 3, top + 200));
 }
 
+// A sheet with margins and gaps, the printer's offset and a start cell, on
+// the page rasterised at 600 dpi: 5 × 11 cells of 709 × 472 pixels, 827 and
+// 567 apart, the first at (189, 425) of the printable area, whose corner
+// (5 mm) comes out at pixel (117, 117) of the rasterised page; cell 8 takes
+// the first label, and the next page starts at cell 1.
+TEST_F(PrintJobTest, SheetMarginsGapsOffsetAndStartCellToThePixel) {
+    TPrintManager m;
+    Setup(m);
+    m.Sheet = {100, 150, 50, 40, 0, 0};
+    m.Offset = {-20, 30};
+    m.StartCell = 8;
+    QStringList names;
+    for (int i = 1; i <= 50; ++i) names << QStringLiteral("N%1").arg(i);
+    m.PrintList(Named(names), 1);
+    ASSERT_EQ(PdfPages(Pdf), 2);
+    const std::vector<TPdfWord> words = Words();
+    ASSERT_EQ(words.size(), 50u);
+    EXPECT_EQ(std::count_if(words.begin(), words.end(), [](const TPdfWord& w) { return w.Page == 1; }), 48);
+
+    QImageReader::setAllocationLimit(512);
+    const int left = 117 + 189, top = 117 + 425, stepX = 827, stepY = 567, w = 709, h = 472;
+    struct Frame {
+        int page, column, row;
+        bool printed;
+    };
+    const Frame frames[] = {{1, 0, 0, false}, {1, 1, 1, false}, {1, 2, 1, true}, {1, 4, 10, true},
+                            {2, 0, 0, true},  {2, 1, 0, true},  {2, 2, 0, false}};
+    QImage pages[2] = {PdfPage(Pdf, 1, 600), PdfPage(Pdf, 2, 600)};
+    for (const Frame& f : frames) {
+        const QImage& page = pages[f.page - 1];
+        ASSERT_FALSE(page.isNull());
+        // The frames are light grey: any ink counts.
+        const auto dark = [&](int x, int y) { return qGray(page.pixel(x, y)) < 250; };
+        const int x = left + f.column * stepX, y = top + f.row * stepY;
+        const QString at = QStringLiteral("page %1 cell %2,%3").arg(f.page).arg(f.column).arg(f.row);
+        // Every edge of the frame, and nothing just outside it.
+        for (const QPoint& p : {QPoint(x, y + h / 2), QPoint(x + w - 1, y + h / 2), QPoint(x + w / 2, y),
+                                QPoint(x + w / 2, y + h - 1)})
+            EXPECT_EQ(dark(p.x(), p.y()), f.printed) << at.toStdString() << " " << p.x() << "," << p.y();
+        for (const QPoint& p : {QPoint(x - 2, y + h / 2), QPoint(x + w + 1, y + h / 2), QPoint(x + w / 2, y - 2),
+                                QPoint(x + w / 2, y + h + 1)})
+            EXPECT_FALSE(dark(p.x(), p.y())) << at.toStdString() << " " << p.x() << "," << p.y();
+    }
+}
+
 TEST_F(PrintJobTest, CopiesAreConsecutiveCells) {
     TPrintManager m;
     Setup(m);

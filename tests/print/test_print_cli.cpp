@@ -60,6 +60,37 @@ TEST_F(PrintCliTest, PrintsMarkedGoodsStampsThemAndTheLastPrintViewListsThem) {
     EXPECT_TRUE(lines[1].contains(DateTimeToText(last)));
 }
 
+// The sheet and the PDF printer's offset come from settings.ini, the start
+// cell from --start-cell; a start cell that is not on the page is refused.
+TEST_F(PrintCliTest, SheetOffsetAndStartCell) {
+    const QString plainPdf = Home.root() + QStringLiteral("/plain.pdf");
+    TCliResult r = RunCli(Home.dataFolder(), {"print", "--pdf", plainPdf, "--layout", Layout});
+    ASSERT_EQ(r.Code, 0) << r.Err.toStdString();
+    {
+        TIniFile ini(Home.path(QStringLiteral("settings.ini")));
+        ini.WriteString("SHEET", "LEFT", "100");
+        ini.WriteString("SHEET", "TOP", "50");
+        ini.WriteString("CALIBRATION PDF", "X", "-50");
+        ini.WriteString("CALIBRATION PDF", "Y", "50");
+        ASSERT_TRUE(ini.UpdateFile());
+    }
+    // 40 mm labels from 5 mm: four across, fourteen down.
+    for (const char* bad : {"0", "-1", "trzy", "57"}) {
+        r = RunCli(Home.dataFolder(), {"print", "--pdf", Pdf, "--layout", Layout, "--start-cell", bad});
+        EXPECT_EQ(r.Code, 2) << bad;
+        EXPECT_TRUE(LastLine(r.Err).startsWith("--start-cell")) << bad << " " << r.Err.toStdString();
+        EXPECT_FALSE(QFile::exists(Pdf)) << bad;
+    }
+    r = RunCli(Home.dataFolder(), {"print", "--pdf", Pdf, "--layout", Layout, "--start-cell", "3"});
+    ASSERT_EQ(r.Code, 0) << r.Err.toStdString();
+    const std::vector<TPdfWord> plain = PdfWords(plainPdf), moved = PdfWords(Pdf);
+    ASSERT_EQ(plain.size(), 2u);
+    ASSERT_EQ(moved.size(), 2u);
+    // The third cell: two labels to the right, plus 5 mm of margin and offset.
+    EXPECT_NEAR(moved[0].X - plain[0].X, (5 + 2 * 40) * 72 / 25.4, 0.5);
+    EXPECT_NEAR(moved[0].Y - plain[0].Y, 10 * 72 / 25.4, 0.5);
+}
+
 TEST_F(PrintCliTest, BadRequestsFailWithTheProgramsMessageAndChangeNothing) {
     TCliResult r = RunCli(Home.dataFolder(), {"print", "--pdf", Pdf, "--copies", "0", "--layout", Layout});
     EXPECT_NE(r.Code, 0);

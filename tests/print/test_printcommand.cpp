@@ -10,11 +10,15 @@
 #include "printtestutil.h"
 #include "prompter.h"
 #include "settings.h"
+#include "startcellform.h"
 #include "testsupport.h"
 #include "views.h"
 
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QLabel>
+#include <QMouseEvent>
+#include <QSpinBox>
 #include <QFile>
 #include <QProgressBar>
 #include <QPushButton>
@@ -327,6 +331,58 @@ TEST_F(PrintCommandTest, CancelStopsTheCopiesOfOneRecord) {
     EXPECT_EQ(CopiesAsked, (std::vector<int>{5, 5}));
     EXPECT_EQ(StampedIds(), QStringList{"5"});
     EXPECT_EQ(LastPrintView(), QStringList{"Alfa"});
+}
+
+// The start cell is asked before the job when the settings say so (the
+// picture of the sheet is clicked), the offset is the chosen printer's, and
+// cancelling the question prints nothing.
+TEST_F(PrintCommandTest, StartCellQuestionAndThePrintersOffset) {
+    Prompter_.answer(true);
+    Prompter_.answerPath(Pdf(1));
+    Command().PrintSelected(TViewCode::Marked, tbLocal);
+
+    Settings.AskStartCell = true;
+    Settings.Calibrations.Set(QStringLiteral("Inna drukarka"), {-200, -200});
+    Settings.Calibrations.Set(VirtualPdfPrinterName(), {100, 50});
+    Prompter_.answer(true);
+    Prompter_.answerDialog([](QObject& d) {
+        auto& f = static_cast<TStartCellForm&>(d);
+        f.show();
+        // Labels of 40 mm from 10 mm to the right: four across, fourteen down.
+        EXPECT_EQ(f.edCell->maximum(), 56);
+        EXPECT_EQ(f.edCell->value(), 1);
+        const QPointF at = f.pbSheet->CellArea(6).center();
+        QMouseEvent click(QEvent::MouseButtonPress, at, f.pbSheet->mapToGlobal(at), Qt::LeftButton, Qt::LeftButton,
+                          Qt::NoModifier);
+        QCoreApplication::sendEvent(f.pbSheet, &click);
+        EXPECT_EQ(f.edCell->value(), 6);
+        f.btnOk->click();
+        return f.result();
+    });
+    Prompter_.answerPath(Pdf(2));
+    TPrintCommand c = Command();
+    c.QueryStartCell = [](const TCellGrid& page, int& cell) { return QueryStartCell(page, cell); };
+    c.PrintSelected(TViewCode::Marked, tbLocal);
+    const std::vector<TPdfWord> plain = PdfWords(Pdf(1)), moved = PdfWords(Pdf(2));
+    ASSERT_FALSE(plain.empty());
+    ASSERT_FALSE(moved.empty());
+    ASSERT_EQ(plain[0].Text, moved[0].Text);
+    // Cell 6 is the second of the second row; the offset adds 10 and 5 mm.
+    EXPECT_NEAR(moved[0].X - plain[0].X, (10 + 40) * 72 / 25.4, 0.5);
+    EXPECT_NEAR(moved[0].Y - plain[0].Y, (5 + 20) * 72 / 25.4, 0.5);
+
+    Prompter_.answer(true);
+    Prompter_.answerDialog([](QObject& d) {
+        auto& f = static_cast<TStartCellForm&>(d);
+        f.btnCancel->click();
+        return f.result();
+    });
+    TPrintCommand cancelled = Command();
+    cancelled.QueryStartCell = [](const TCellGrid& page, int& cell) { return QueryStartCell(page, cell); };
+    Prompter_.clear();
+    cancelled.PrintSelected(TViewCode::Marked, tbLocal);
+    for (const auto& call : Prompter_.calls()) EXPECT_NE(call.kind, Kind::SaveFile);
+    EXPECT_FALSE(QFile::exists(Pdf(3)));
 }
 
 TEST_F(PrintCommandTest, LabelCountDialogAcceptsOnlyIntegers) {
