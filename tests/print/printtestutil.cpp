@@ -155,10 +155,11 @@ int PdfPages(const QString& pdf) {
 QImage PdfPage(const QString& pdf, int page, int dpi) {
     QTemporaryDir dir;
     const QString base = dir.filePath(QStringLiteral("page"));
+    // Plain PPM: a page at 600 dpi is read many times faster than as PNG.
     RunTool(QStringLiteral("pdftoppm"), {QStringLiteral("-r"), QString::number(dpi), QStringLiteral("-f"),
                                          QString::number(page), QStringLiteral("-l"), QString::number(page),
-                                         QStringLiteral("-png"), QStringLiteral("-singlefile"), pdf, base});
-    return QImage(base + QStringLiteral(".png"));
+                                         QStringLiteral("-singlefile"), pdf, base});
+    return QImage(base + QStringLiteral(".ppm"));
 }
 
 QByteArray PdfStreams(const QString& pdf) {

@@ -1,5 +1,6 @@
 // Print jobs into real PDF files through the virtual printer, read back with
 // poppler's tools and zbar.
+#include "calibrationpage.h"
 #include "printer.h"
 #include "sheetgrid.h"
 #include "printtestutil.h"
@@ -196,6 +197,53 @@ TEST_F(PrintJobTest, SheetMarginsGapsOffsetAndStartCellToThePixel) {
         for (const QPoint& p : {QPoint(x - 2, y + h / 2), QPoint(x + w + 1, y + h / 2), QPoint(x + w / 2, y - 2),
                                 QPoint(x + w / 2, y + h + 1)})
             EXPECT_FALSE(dark(p.x(), p.y())) << at.toStdString() << " " << p.x() << "," << p.y();
+    }
+}
+
+// The calibration page on the PDF printer, rasterised at 600 dpi: the centre
+// of the first and the last crosshair (20 / 20 mm and 170 / 260 mm on the
+// A4 printable area of 199 × 287 whole millimetres) lies at its millimetres
+// plus the offset from the printable area's corner, pixel (117, 117).
+TEST_F(PrintJobTest, CalibrationCrosshairsWhereTheirCaptionsSay) {
+    const struct {
+        QPoint offset;
+        QPoint first, last;  // device pixels of the printable area
+    } cases[] = {
+        {{0, 0}, {472, 472}, {4016, 6142}},
+        {{-50, 30}, {354, 543}, {3898, 6213}},
+    };
+    EXPECT_EQ(CalibrationCrosses({199, 287}), (std::vector<QPoint>{{20, 20}, {170, 20}, {20, 260}, {170, 260}}));
+    QImageReader::setAllocationLimit(512);
+    for (const auto& c : cases) {
+        TPrinter printer;
+        printer.SetPrinterName(QStringLiteral("PDF"));
+        printer.SetOutputFileName(Pdf);
+        PrintCalibrationPage(printer, QStringLiteral("PDF"), c.offset);
+        EXPECT_EQ(PdfPages(Pdf), 1);
+        const QImage page = PdfPage(Pdf, 1, 600);
+        ASSERT_FALSE(page.isNull());
+        // The middle of the ink across an arm 4 mm (94 pixels) from the centre.
+        const auto middle = [&](QPoint from, QPoint step) {
+            int sum = 0, count = 0;
+            for (int k = -30; k <= 30; ++k) {
+                const QPoint p = from + k * step;
+                if (qGray(page.pixel(p)) < 128) {
+                    sum += k;
+                    ++count;
+                }
+            }
+            return count ? QPointF(from) + QPointF(step) * (double(sum) / count) : QPointF(-1, -1);
+        };
+        for (const QPoint& centre : {c.first, c.last}) {
+            const QPoint at = centre + QPoint(117, 117);
+            const QPointF vertical = middle(at + QPoint(0, 94), {1, 0});
+            const QPointF horizontal = middle(at + QPoint(94, 0), {0, 1});
+            EXPECT_NEAR(vertical.x(), at.x(), 1) << c.offset.x() << " " << centre.x();
+            EXPECT_NEAR(horizontal.y(), at.y(), 1) << c.offset.y() << " " << centre.y();
+        }
+        QStringList words;
+        for (const TPdfWord& w : PdfWords(Pdf)) words << w.Text;
+        EXPECT_TRUE(words.contains(QStringLiteral("kalibracyjna"))) << words.join(' ').toStdString();
     }
 }
 
