@@ -1,5 +1,7 @@
 #include "datafolder.h"
+#include "configurationpage.h"
 #include "designio.h"
+#include "layout.h"
 #include "dbconfigform.h"
 #include "progressform.h"
 #include "goodspage.h"
@@ -16,6 +18,8 @@
 
 #include <QAction>
 #include <QCheckBox>
+#include <QDoubleSpinBox>
+#include <QSpinBox>
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QTextBrowser>
@@ -383,6 +387,63 @@ TEST_F(LayoutInShellTest, AFailedSaveIsReportedAndKeepsTheFlag) {
     EXPECT_EQ(prompter.messages(TScriptedPrompter::Kind::Error),
               QStringList{QString::fromUtf8("Wystąpił błąd podczas zapisu pliku: \"%1\".")
                               .arg(home.path("no/such/folder/x.etk"))});
+}
+
+// A sheet format fills the sheet's fields and, once confirmed, writes its
+// label size into the layout in use, which the designer shows; the fields,
+// the question and the printer's offset reach settings.ini on close; the
+// calibration page prints on the chosen printer.
+TEST_F(LayoutInShellTest, SheetFormatOffsetAndCalibrationPageOfTheConfigurationPage) {
+    TMainForm form;
+    Start(form);
+    TConfigurationPage& page = *form.ConfigPage;
+    const QByteArray before = ReadAll(form.Settings.LabelFileName);
+    const int designWidth = form.plProjDesign->width();
+    EXPECT_EQ(page.cbSheetFormat->currentText(), QStringLiteral("Własny"));
+
+    // Declined: the fields change, the file does not.
+    prompter.answer(false);
+    page.cbSheetFormatChange(0);
+    EXPECT_EQ(page.cbSheetFormat->currentIndex(), 1);
+    EXPECT_DOUBLE_EQ(page.edSheetTop->value(), 15.1);
+    EXPECT_EQ(ReadAll(form.Settings.LabelFileName), before);
+
+    prompter.answer(true);
+    page.cbSheetFormatChange(2);
+    EXPECT_EQ(prompter.messages(TScriptedPrompter::Kind::YesNo).last(),
+              QStringLiteral("Zmienić rozmiar etykiety w pliku wyglądu \"30x20.etk\" na 70 × 37 mm?"));
+    EXPECT_EQ(page.cbSheetFormat->currentIndex(), 3);
+    EXPECT_EQ(page.edSheetColumns->value(), 3);
+    EXPECT_EQ(page.edSheetRows->value(), 8);
+    TLabelLayout layout;
+    ASSERT_TRUE(LoadLayoutFile(form.Settings.LabelFileName, DesignerLayoutDefaults(), layout));
+    EXPECT_EQ(QSize(layout.Width, layout.Height), QSize(70, 37));
+    EXPECT_GE(layout.Objects.size(), 4u);
+    EXPECT_GT(form.plProjDesign->width(), 2 * designWidth);
+    EXPECT_TRUE(prompter.messages(TScriptedPrompter::Kind::Error).isEmpty());
+    // A field edited by hand no longer matches a format.
+    page.edSheetTop->setValue(0.6);
+    EXPECT_EQ(page.cbSheetFormat->currentIndex(), 0);
+
+    page.cbAskStartCell->setChecked(true);
+    page.cbPrinterName->setCurrentText(QStringLiteral("PDF"));
+    ASSERT_EQ(page.cbPrinterName->currentText(), QStringLiteral("PDF"));
+    page.edOffsetX->setValue(-4.5);
+    page.edOffsetY->setValue(2.5);
+    const QString pdf = home.path("kalibracja.pdf");
+    prompter.answerPath(pdf);
+    page.btnCalibration->click();
+    EXPECT_TRUE(QFileInfo(pdf).size() > 0);
+    EXPECT_TRUE(prompter.messages(TScriptedPrompter::Kind::Error).isEmpty())
+        << prompter.messages().join('|').toStdString();
+
+    form.close();
+    const TIniFile ini(home.path("settings.ini"));
+    EXPECT_EQ(ini.ReadString("SHEET", "TOP", ""), "6");
+    EXPECT_EQ(ini.ReadString("SHEET", "COLUMNS", ""), "3");
+    EXPECT_EQ(ini.ReadString("SHEET", "ASKSTARTCELL", ""), "1");
+    EXPECT_EQ(ini.ReadString("CALIBRATION PDF", "X", ""), "-45");
+    EXPECT_EQ(ini.ReadString("CALIBRATION PDF", "Y", ""), "25");
 }
 
 TEST_F(LayoutInShellTest, FrameColourComesFromTheColourBox) {
