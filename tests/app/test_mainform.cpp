@@ -439,11 +439,10 @@ TEST_F(LayoutInShellTest, SheetFormatOffsetAndCalibrationPageOfTheConfigurationP
 
     form.close();
     const TIniFile ini(home.path("settings.ini"));
-    EXPECT_EQ(ini.ReadString("SHEET", "TOP", ""), "6");
-    EXPECT_EQ(ini.ReadString("SHEET", "COLUMNS", ""), "3");
-    EXPECT_EQ(ini.ReadString("SHEET", "ASKSTARTCELL", ""), "1");
-    EXPECT_EQ(ini.ReadString("CALIBRATION PDF", "X", ""), "-45");
-    EXPECT_EQ(ini.ReadString("CALIBRATION PDF", "Y", ""), "25");
+    const char* const written[][3] = {{"SHEET", "TOP", "6"},          {"SHEET", "COLUMNS", "3"},
+                                      {"SHEET", "ASKSTARTCELL", "1"}, {"CALIBRATION PDF", "X", "-45"},
+                                      {"CALIBRATION PDF", "Y", "25"}};
+    for (const auto& w : written) EXPECT_EQ(ini.ReadString(w[0], w[1], ""), w[2]) << w[0] << " " << w[1];
 }
 
 TEST_F(LayoutInShellTest, FrameColourComesFromTheColourBox) {
