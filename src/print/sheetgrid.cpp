@@ -40,6 +40,9 @@ int PixelsToTenths(int pixels, int dpi) { return static_cast<int>(RoundRatioHalf
 
 namespace {
 
+// Tenths of a millimetre.
+constexpr int kPaperSlack = 5;
+
 // From one label's corner to the next: computed from the whole distance, so
 // that a gap adds no rounding of its own to the label's.
 int StepPixels(int labelMm, int gapTenths, int cellPixels, int dpi) {
@@ -60,11 +63,16 @@ TCellGrid PageCellGrid(const TSheetLayout& sheet, QPoint offset, QSize labelMm, 
     // Whether a label fits is measured in tenths of a millimetre: summed
     // pixel sizes of labels that fill a sheet exactly can overrun its
     // width by the rounding of each one.
-    const int right = sheet.Columns > 0 ? paper.x() + paper.width() : printable.width();
-    const int bottom = sheet.Rows > 0 ? paper.y() + paper.height() : printable.height();
+    // A sheet's labels run to the paper's very edge, and the paper's size
+    // comes in whole points (A4 is 209.9 mm wide): a label ending up to
+    // kPaperSlack past the edge still counts.
+    const int right = sheet.Columns > 0 ? PixelsToTenths(paper.x() + paper.width(), dpiX) + kPaperSlack
+                                        : PixelsToTenths(printable.width(), dpiX);
+    const int bottom = sheet.Rows > 0 ? PixelsToTenths(paper.y() + paper.height(), dpiY) + kPaperSlack
+                                      : PixelsToTenths(printable.height(), dpiY);
     const int cellX = labelMm.width() * 10;
     const int cellY = labelMm.height() * 10;
-    g.Columns = CellsThatFit(origin.x(), cellX, cellX + sheet.HGap, PixelsToTenths(right, dpiX), sheet.Columns);
-    g.Rows = CellsThatFit(origin.y(), cellY, cellY + sheet.VGap, PixelsToTenths(bottom, dpiY), sheet.Rows);
+    g.Columns = CellsThatFit(origin.x(), cellX, cellX + sheet.HGap, right, sheet.Columns);
+    g.Rows = CellsThatFit(origin.y(), cellY, cellY + sheet.VGap, bottom, sheet.Rows);
     return g;
 }

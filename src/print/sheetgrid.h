@@ -45,9 +45,10 @@ int PixelsToTenths(int pixels, int dpi);
 //   `offset` (tenths of a millimetre) from the printable area's corner;
 // - neighbouring cells are a label plus the sheet's gap apart;
 // - without a column (row) count as many columns (rows) as end within the
-//   printable area (measured in tenths of a millimetre); with one, that many, except those that would end off the
-//   paper: a sheet's outer labels may reach into the border the printer
-//   cannot print, where they are cut.
+//   printable area (measured in tenths of a millimetre); with one, that
+//   many, except those that would end off the paper by more than half a
+//   millimetre: a sheet's outer labels may reach into the border the
+//   printer cannot print, where they are cut.
 // With every value 0 this is the page of cells side by side from the
 // printable area's corner, as many as fit.
 TCellGrid PageCellGrid(const TSheetLayout& sheet, QPoint offset, QSize labelMm, int dpiX, int dpiY, QSize printable,

@@ -204,6 +204,30 @@ TEST_F(PrintJobTest, SheetMarginsGapsOffsetAndStartCellToThePixel) {
 // of the first and the last crosshair (20 / 20 mm and 170 / 260 mm on the
 // A4 printable area of 199 × 287 whole millimetres) lies at its millimetres
 // plus the offset from the printable area's corner, pixel (117, 117).
+// A sheet with a count of labels reaches to the edge of the real paper:
+// 3 × 8 labels of 70 × 37 mm fill A4 once the offset takes the printer's
+// 5 mm border back; without it the last column and row are off the paper.
+TEST_F(PrintJobTest, SheetCountsReachThePapersEdge) {
+    const struct {
+        QPoint offset;
+        int perPage;
+    } cases[] = {{{-50, -50}, 24}, {{0, 0}, 14}};
+    for (const auto& c : cases) {
+        TPrintManager m;
+        Setup(m, 70, 37);
+        m.Sheet = {0, 5, 0, 0, 3, 8};
+        m.Offset = c.offset;
+        QStringList names;
+        for (int i = 1; i <= c.perPage + 1; ++i) names << QStringLiteral("N%1").arg(i);
+        m.PrintList(Named(names), 1);
+        EXPECT_EQ(PdfPages(Pdf), 2) << c.perPage;
+        const std::vector<TPdfWord> words = Words();
+        ASSERT_EQ(words.size(), names.size());
+        EXPECT_EQ(words[c.perPage - 1].Page, 1) << c.perPage;
+        EXPECT_EQ(words[c.perPage].Page, 2) << c.perPage;
+    }
+}
+
 TEST_F(PrintJobTest, CalibrationCrosshairsWhereTheirCaptionsSay) {
     const struct {
         QPoint offset;
