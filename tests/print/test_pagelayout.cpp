@@ -2,6 +2,7 @@
 // poppler's tools and zbar.
 #include "calibrationpage.h"
 #include "printer.h"
+#include "sheetformats.h"
 #include "sheetgrid.h"
 #include "printtestutil.h"
 #include "testsupport.h"
@@ -122,6 +123,14 @@ TEST(SheetGrid, MarginsGapsCountsAndOffsets) {
         row = g.Rows - 1;
         EXPECT_TRUE(g.Advance(column, row)) << c.what;
         EXPECT_EQ(QPoint(column, row), QPoint(0, 0)) << c.what;
+    }
+    // Every common sheet gives all its labels on the PDF printer's A4 (595 ×
+    // 842 points) once the offset takes its 5 mm border back.
+    for (const TSheetFormat& f : SheetFormats()) {
+        const TCellGrid g = PageCellGrid(f.Sheet, {-50, -50}, {f.LabelWidth, f.LabelHeight}, 600, 600, {4724, 6783},
+                                         {-117, -117, 4958, 7017});
+        EXPECT_EQ(g.Columns, f.Sheet.Columns) << f.Name.toStdString();
+        EXPECT_EQ(g.Rows, f.Sheet.Rows) << f.Name.toStdString();
     }
 }
 
