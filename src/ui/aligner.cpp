@@ -73,6 +73,24 @@ private:
     QToolButton* Browse;
 };
 
+// A browse button's panel is shown and hidden with it, so that a hidden browse
+// button leaves nothing in the way of the controls that take its place.
+class TPanelLink : public QObject {
+    Q_OBJECT
+public:
+    explicit TPanelLink(QToolButton* browse) : QObject(browse) { browse->installEventFilter(this); }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        const QEvent::Type type = event->type();
+        if (type == QEvent::ShowToParent || type == QEvent::HideToParent) {
+            auto* browse = static_cast<QWidget*>(watched);
+            if (QWidget* panel = browse->parentWidget()) panel->setVisible(!browse->isHidden());
+        }
+        return QObject::eventFilter(watched, event);
+    }
+};
+
 // A plain container: a panel of the window, not a control of its own kind.
 bool IsPanel(const QWidget* w) {
     const QMetaObject* kind = w->metaObject();
@@ -251,6 +269,7 @@ QToolButton* BrowseButton(QWidget* parent, const QString& name, const QString& h
     button->setToolTip(hint);
     button->setAccessibleName(hint);
     button->setGeometry(0, 0, size, size);
+    new TPanelLink(button);
     return button;
 }
 

@@ -57,6 +57,7 @@ private:
 
 // A browse button as the aligner knows it: a tool button with the style's
 // open-folder icon and the hint `hint` (also its accessible name), alone at
-// 0, 0 of a borderless panel of its own, both `size` square. The caller
-// places the panel (button->parentWidget()) beside the edit box.
+// 0, 0 of a borderless panel of its own, both `size` square; the panel is
+// shown and hidden with the button. The caller places the panel
+// (button->parentWidget()) beside the edit box.
 QToolButton* BrowseButton(QWidget* parent, const QString& name, const QString& hint, int size);
