@@ -142,8 +142,10 @@ TEST(Aligner, CompanionFollowsTheBrowseButtonAndIsMadeOnce) {
     // The window shows and hides the browse button by what there is to browse.
     w.browse->hide();
     EXPECT_TRUE(companion->isHidden());
+    EXPECT_TRUE(w.holder->isHidden());  // nothing left in the way of what takes its place
     w.browse->show();
     EXPECT_FALSE(companion->isHidden());
+    EXPECT_FALSE(w.holder->isHidden());
 
     w.window.hide();
     w.window.show();
