@@ -1,5 +1,7 @@
 #include "runprogressdialog.h"
 
+#include "aligner.h"
+
 #include <QCoreApplication>
 #include <QHBoxLayout>
 #include <QProgressBar>
@@ -9,6 +11,7 @@
 TRunProgressDialog::TRunProgressDialog(const QString& title, const QString& barName, const QString& buttonName,
                                        QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint) {
+    TAligner::Install(this);
     setWindowTitle(title);
     setModal(true);
     Bar = new QProgressBar(this);

@@ -1,5 +1,6 @@
 #include "loginforms.h"
 
+#include "aligner.h"
 
 #include <QDialogButtonBox>
 #include <QFormLayout>
@@ -53,6 +54,7 @@ void BuildEditDialog(QDialog* d, const char* name, const QString& title,
 }  // namespace
 
 TLogForm::TLogForm(QWidget* parent) : QDialog(parent) {
+    TAligner::Install(this);
     edUserName = Edit(this, "edUserName", false);
     edPasswd = Edit(this, "edPasswd", true);
     BuildEditDialog(this, "LogForm", QStringLiteral("Zaloguj"),
@@ -61,6 +63,7 @@ TLogForm::TLogForm(QWidget* parent) : QDialog(parent) {
 }
 
 TChPasswdForm::TChPasswdForm(QWidget* parent) : QDialog(parent) {
+    TAligner::Install(this);
     Edit1 = Edit(this, "Edit1", false);
     Edit2 = Edit(this, "Edit2", true);
     Edit3 = Edit(this, "Edit3", true);

@@ -1,5 +1,6 @@
 #include "mainform.h"
 
+#include "aligner.h"
 #include "configurationpage.h"
 #include "dbcontrols.h"
 #include "designio.h"
@@ -92,6 +93,7 @@ QAction* Item(QMenu* menu, const char* name, const QString& caption) {
 }  // namespace
 
 TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent) {
+    TAligner::Install(this);
     setObjectName(QStringLiteral("MainForm"));
     setWindowTitle(QStringLiteral("Prandel etykiet"));
 

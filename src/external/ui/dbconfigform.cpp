@@ -1,5 +1,6 @@
 #include "dbconfigform.h"
 
+#include "aligner.h"
 #include "silentfailure.h"
 
 #include "odbcmanager.h"
@@ -25,6 +26,7 @@ constexpr int kHeight = kTop + TDBControls::kUserTop + TDBControls::kRowHeight +
 
 TDBConfigForm::TDBConfigForm(TODBCManager& manager, TMSSQLServers* servers, QWidget* parent)
     : QDialog(parent), Manager(manager), ServerFinder(servers) {
+    TAligner::Install(this);
     setObjectName(QStringLiteral("TDBConfigForm"));
     setWindowTitle(QStringLiteral("Konfiguracja zewnętrznej bazy danych"));
     setProperty("HelpContext", kHelpContext);

@@ -1,5 +1,6 @@
 #include "dbcontrols.h"
 
+#include "aligner.h"
 #include "odbcmanager.h"
 #include "prompter.h"
 #include "sqlservers.h"
@@ -58,9 +59,7 @@ void TDBControls::Create(QWidget* parent, const QString& pathLabelName, const QS
     PathLabel = MakeLabel(parent, pathLabelName, QString());
     PathEdit = new QLineEdit(parent);
     PathEdit->setObjectName(pathEditName);
-    SpeedButton1 = new QToolButton(parent);
-    SpeedButton1->setObjectName(QStringLiteral("SpeedButton1"));
-    SpeedButton1->setText(QStringLiteral("..."));
+    SpeedButton1 = BrowseButton(parent, QStringLiteral("SpeedButton1"), QString::fromUtf8("Przeglądaj"), kRowHeight);
     cbMSSQLServer = new TDropDownComboBox(parent);
     cbMSSQLServer->setObjectName(QStringLiteral("cbMSSQLServer"));
     cbMSSQLServer->setEditable(true);
@@ -91,7 +90,7 @@ void TDBControls::Place(int left, int top) {
     // Full width: "Katalog plików bazy danych" does not fit in half of it.
     PathLabel->setGeometry(left, top + kPathTop - kLabelHeight - 2, kWidth, kLabelHeight);
     PathEdit->setGeometry(left, top + kPathTop, kWidth - kRowHeight - 2, kRowHeight);
-    SpeedButton1->setGeometry(left + kWidth - kRowHeight, top + kPathTop, kRowHeight, kRowHeight);
+    SpeedButton1->parentWidget()->move(left + kWidth - kRowHeight, top + kPathTop);
     // The server takes the path's place; the database stands beside it.
     cbMSSQLServer->setGeometry(left, top + kPathTop, half, kRowHeight);
     Label8->setGeometry(right, top + kPathTop - kLabelHeight - 2, half, kLabelHeight);

@@ -1,5 +1,6 @@
 #include "editrecordform.h"
 
+#include "aligner.h"
 #include "barcodetypecombo.h"
 #include "engine.h"
 #include "goodstable.h"
@@ -16,6 +17,7 @@
 
 TEditRecordForm::TEditRecordForm(TTable& table, bool insertMode, const TUnitSymbols& symbols, QWidget* parent)
     : QDialog(parent), Table(table), Symbols(symbols) {
+    TAligner::Install(this);
     setObjectName(QStringLiteral("EditRecordForm"));
     setWindowTitle(insertMode ? QStringLiteral("Dodaj nowy rekord") : QStringLiteral("Edycja rekordu"));
     setModal(true);

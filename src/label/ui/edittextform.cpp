@@ -1,5 +1,6 @@
 #include "edittextform.h"
 
+#include "aligner.h"
 #include "okcancelrow.h"
 
 #include <QLabel>
@@ -8,6 +9,7 @@
 #include <QVBoxLayout>
 
 TEditTextForm::TEditTextForm(const QString& initial, QWidget* parent) : QDialog(parent) {
+    TAligner::Install(this);
     setObjectName(QStringLiteral("EditTextForm"));
     setWindowTitle(QStringLiteral("Podaj tekst"));
     auto* prompt = new QLabel(QString::fromUtf8("Proszę wpisać tekst wyświetlany na etykiecie"), this);

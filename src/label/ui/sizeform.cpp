@@ -1,5 +1,6 @@
 #include "sizeform.h"
 
+#include "aligner.h"
 #include "okcancelrow.h"
 
 #include <QFormLayout>
@@ -27,6 +28,7 @@ void TMmBox::stepBy(int steps) {
 }
 
 TSizeForm::TSizeForm(int height, int width, QWidget* parent) : QDialog(parent) {
+    TAligner::Install(this);
     setObjectName(QStringLiteral("SizeForm"));
     setWindowTitle(QString::fromUtf8("Wprowadź rozmiar etykiety"));
     auto* form = new QFormLayout;

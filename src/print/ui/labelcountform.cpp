@@ -1,5 +1,6 @@
 #include "labelcountform.h"
 
+#include "aligner.h"
 #include "prompter.h"
 
 #include <QComboBox>
@@ -21,6 +22,7 @@ bool ParseCount(const QString& text, int& value) {
 
 TLabelCountForm::TLabelCountForm(int recordCount, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint) {
+    TAligner::Install(this);
     setObjectName(QStringLiteral("LabelCountForm"));
     setWindowTitle(QStringLiteral(" Wydruki"));
     Label1 = new QLabel(QStringLiteral("Ilość etykiet do druku: ") + QString::number(recordCount) + QStringLiteral("."), this);

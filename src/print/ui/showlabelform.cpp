@@ -1,5 +1,6 @@
 #include "showlabelform.h"
 
+#include "aligner.h"
 #include "datafolder.h"
 #include "prompter.h"
 #include "units.h"
@@ -33,6 +34,7 @@ private:
 
 TShowLableForm::TShowLableForm(QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint) {
+    TAligner::Install(this);
     setObjectName(QStringLiteral("ShowLableForm"));
     setWindowTitle(QStringLiteral("Podgląd wydruku..."));
     PaintBox1 = new TPaintBox(Bitmap, this);
