@@ -1,0 +1,32 @@
+// The table-name scan of folder queries: any query text gives references
+// that lie inside the text, in order and apart; quoting them gives a query
+// that names the same tables.
+#include "folderquery.h"
+
+#include <cstdint>
+#include <cstdlib>
+
+namespace {
+
+void Check(const QString& sql, const std::vector<TQueryTable>& tables) {
+    qsizetype end = 0;
+    for (const TQueryTable& t : tables) {
+        if (t.Name.isEmpty() || t.Start < end || t.Length <= 0 || t.Start + t.Length > sql.size()) std::abort();
+        end = t.Start + t.Length;
+    }
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    const QString sql = QString::fromUtf8(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
+    const std::vector<TQueryTable> tables = QueryTables(sql);
+    Check(sql, tables);
+    const QString quoted = QuoteQueryTables(sql, tables);
+    const std::vector<TQueryTable> again = QueryTables(quoted);
+    Check(quoted, again);
+    if (again.size() != tables.size()) std::abort();
+    for (std::size_t i = 0; i < tables.size(); ++i)
+        if (again[i].Name != tables[i].Name) std::abort();
+    return 0;
+}
