@@ -26,7 +26,7 @@ if [ ${#targets[@]} -eq 0 ]; then
 fi
 
 run_one() {
-  local t=$1 bin
+  local t=fuzz_${1#fuzz_} bin
   bin=$(find build-fuzz/fuzz -type f -name "$t" -perm -u+x | head -1)
   [ -n "$bin" ] || { echo "$t: not built" >&2; return 1; }
   mkdir -p "$work/$t" "$work/artifacts/$t"
