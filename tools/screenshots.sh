@@ -19,3 +19,10 @@ cli="$build/src/cli/prandel-etykiet-cli"
 "$cli" --data-dir "$work/data" print --pdf "$work/etykiety.pdf"
 pdftoppm -png -r 60 -f 1 -l 1 -singlefile "$work/etykiety.pdf" "$out/pdf-page"
 echo "$out/pdf-page.png"
+
+# The help pages show the windows they describe.
+if [ "$out" = docs/screenshots ]; then
+  for name in main marked preview record login password designer configuration database; do
+    cp "$out/$name.png" data/help/img/
+  done
+fi

@@ -291,7 +291,3 @@ TEST_F(DesignerEndToEnd, ANewLayoutBuiltWithMouseAndKeyboardPrintsAsThePanelShow
 }
 
 }  // namespace
-
-namespace {
-
-}  // namespace
