@@ -1,11 +1,15 @@
 #include "goodsfile.h"
 
+#include "polishcollation.h"
+
 #include <gtest/gtest.h>
 
 TGoodsFile::TGoodsFile(const QString& path) {
     EXPECT_EQ(sqlite3_open_v2(path.toUtf8().constData(), &Db, SQLITE_OPEN_READWRITE, nullptr), SQLITE_OK) << path.toStdString();
     // A writer that holds the file for a commit is waited for.
     sqlite3_busy_timeout(Db, 10000);
+    // The name index is in the program's own order.
+    RegisterPolishCollation(Db);
 }
 
 TGoodsFile::~TGoodsFile() { sqlite3_close(Db); }
