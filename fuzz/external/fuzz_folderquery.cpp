@@ -25,10 +25,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // Each reference becomes the quoted name, kept apart from a quote that follows it.
     QString expected;
     qsizetype at = 0;
+    std::vector<qsizetype> quotedAt;  // where each reference stands in the quoted query
     for (const TQueryTable& t : tables) {
         QString name = t.Name;
         name.replace(u'"', QStringLiteral("\"\""));
-        expected += sql.mid(at, t.Start - at) + u'"' + name + u'"';
+        expected += sql.mid(at, t.Start - at);
+        quotedAt.push_back(expected.size());
+        expected += u'"' + name + u'"';
         at = t.Start + t.Length;
         if (at < sql.size() && sql[at] == u'"') expected += u' ';
     }
@@ -40,13 +43,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // dot is no valid query anyway).
     const std::vector<TQueryTable> again = QueryTables(quoted);
     Check(quoted, again);
+    // Matched by place: a name alone could pair two references of one table.
     std::size_t i = 0;
-    for (const TQueryTable& t : tables) {
-        if (i < again.size() && again[i].Name == t.Name) {
+    for (std::size_t k = 0; k < tables.size(); ++k) {
+        if (i < again.size() && again[i].Start == quotedAt[k]) {
+            if (again[i].Name != tables[k].Name) std::abort();
             ++i;
             continue;
         }
-        qsizetype next = t.Start + t.Length;
+        qsizetype next = tables[k].Start + tables[k].Length;
         while (next < sql.size() && sql[next].isSpace()) ++next;
         if (next >= sql.size() || sql[next] != u'.') std::abort();
     }
