@@ -134,7 +134,11 @@ QString QuoteQueryTables(const QString& sql, const std::vector<TQueryTable>& tab
     for (const TQueryTable& t : sorted) {
         QString quoted = t.Name;
         quoted.replace(u'"', QStringLiteral("\"\""));
-        out.replace(t.Start, t.Length, u'"' + quoted + u'"');
+        // An alias quoted right after the name (TOWARY"t") would otherwise
+        // merge with it into one name with a doubled quote.
+        const qsizetype after = t.Start + t.Length;
+        const QString gap = after < sql.size() && sql[after] == u'"' ? QStringLiteral(" ") : QString();
+        out.replace(t.Start, t.Length, u'"' + quoted + u'"' + gap);
     }
     return out;
 }

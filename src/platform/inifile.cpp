@@ -261,7 +261,9 @@ bool TIniFile::UpdateFile() {
         text += l.eol;
     }
     QSaveFile out(Path);
-    if (!out.open(QIODevice::WriteOnly)) return false;
+    // Unbuffered, so that a short write (a full disk) shows in write() itself
+    // and the old file stays.
+    if (!out.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) return false;
     const QByteArray bytes = ToWin1250(text);
     if (out.write(bytes) != bytes.size()) {
         out.cancelWriting();

@@ -2,16 +2,27 @@
 
 #include "printers.h"
 
+#include <QFile>
 #include <QFileInfo>
 #include <QPageLayout>
 #include <QPageSize>
 #include <QPainter>
 #include <QPrinter>
+#include <cstdio>
+#include <utility>
 
 namespace {
 
 // Resolution of the virtual printer; real printers use their own.
 constexpr int kPdfDpi = 600;
+
+// Whether a PDF file was written to its end: a full disk cuts it short, and
+// the PDF engine does not tell.
+bool PdfComplete(const QString& path) {
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly) || f.size() < 32 || !f.seek(f.size() - 32)) return false;
+    return f.read(32).contains("%%EOF");
+}
 
 }  // namespace
 
@@ -20,6 +31,7 @@ TPrinter::TPrinter() = default;
 TPrinter::~TPrinter() {
     // A job left open by an error still goes out with what was drawn.
     if (Printing()) Painter->end();
+    FinishPdf();
 }
 
 QStringList TPrinter::Printers() { return InstalledPrinterNames(); }
@@ -37,7 +49,9 @@ void TPrinter::Prepare() {
     // The virtual printer is always the last of the list.
     if (Name == printers.last()) {
         Device->setOutputFormat(QPrinter::PdfFormat);
-        Device->setOutputFileName(OutputFile);
+        // An empty name would turn the device back into the native printer;
+        // the page is still wanted without a file, to lay out the sheet.
+        if (!OutputFile.isEmpty()) Device->setOutputFileName(OutputFile + QStringLiteral(".part"));
         Device->setResolution(kPdfDpi);
         Device->setFullPage(false);
         // A4 with the unprintable border of an ordinary office printer.
@@ -60,6 +74,13 @@ void TPrinter::BeginDoc() {
     if (Device->outputFormat() == QPrinter::PdfFormat) {
         if (OutputFile.isEmpty()) throw TPrinterError(QStringLiteral("Brak nazwy pliku PDF."));
         if (QFileInfo(OutputFile).isDir()) throw TPrinterError(QStringLiteral("Nie można zapisać pliku PDF."));
+        // Written beside the file and put in its place only when whole, so a
+        // full disk or a read-only folder leaves no half PDF and the old one.
+        PartFile = OutputFile + QStringLiteral(".part");
+        if (QFile probe(PartFile); !probe.open(QIODevice::WriteOnly)) {
+            PartFile.clear();
+            throw TPrinterError(QStringLiteral("Nie można zapisać pliku PDF."));
+        }
     }
     Painter = std::make_unique<QPainter>();
     if (!Painter->begin(Device.get())) {
@@ -77,7 +98,18 @@ void TPrinter::EndDoc() {
     if (!Printing()) return;
     const bool ok = Painter->end();
     Painter.reset();
+    const bool saved = FinishPdf();
     if (!ok) throw TPrinterError(QStringLiteral("Nie można zakończyć wydruku."));
+    if (!saved) throw TPrinterError(QStringLiteral("Nie można zapisać pliku PDF."));
+}
+
+bool TPrinter::FinishPdf() {
+    if (PartFile.isEmpty()) return true;
+    const QString part = std::exchange(PartFile, QString());
+    if (PdfComplete(part) && std::rename(QFile::encodeName(part).constData(), QFile::encodeName(OutputFile).constData()) == 0)
+        return true;
+    QFile::remove(part);
+    return false;
 }
 
 bool TPrinter::Printing() const { return Painter && Painter->isActive(); }

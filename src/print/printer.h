@@ -72,9 +72,14 @@ public:
     const QPaintDevice& PaintDevice() const override;
 
 private:
+    // Puts a whole PDF in place of the output file, or drops a cut one; false
+    // when the PDF could not be written.
+    bool FinishPdf();
+
     QString Name;
     QString JobTitle;
     QString OutputFile;
+    QString PartFile;  // the PDF being written
     int OrientationValue = 0;
     std::unique_ptr<QPrinter> Device;
     std::unique_ptr<QPainter> Painter;

@@ -173,7 +173,7 @@ TEST(FolderEngine, TableNamesMatchFilesWithoutRegardToCase) {
     // Only the named table was read, once.
     EXPECT_EQ(db.TablesRead(), 1);
     // The table as a quoted file name and as a bare one with its extension.
-    for (const char* from : {"'TOWARY.DBF'", "\"towary.dbf\"", "TOWARY.DBF", "Towary t"}) {
+    for (const char* from : {"'TOWARY.DBF'", "\"towary.dbf\"", "TOWARY.DBF", "Towary t", "Towary\"t\""}) {
         QSqlQuery q = db.Open(QStringLiteral("SELECT NAZWA, CENA FROM %1 WHERE NAZWA <> 'CENA' ORDER BY ID").arg(QLatin1String(from)));
         QStringList seen;
         while (q.next()) seen << ExternalValueText(q.value(0)) + u'/' + ExternalValueText(q.value(1));
