@@ -180,7 +180,8 @@ QString AmountText(TAmount tenThousandths) {
     QString out = QString::number(m / 10000);
     if (const qulonglong fraction = m % 10000; fraction != 0) {
         QString decimals = QStringLiteral("%1").arg(fraction, 4, 10, QLatin1Char('0'));
-        while (decimals.endsWith(u'0')) decimals.chop(1);
+        // Grosze always take two places, as shops write prices.
+        while (decimals.size() > 2 && decimals.endsWith(u'0')) decimals.chop(1);
         out += u',' + decimals;
     }
     if (negative) out.prepend(u'-');
