@@ -63,6 +63,10 @@ case "$cmd" in
     install_packages
     configure_and_build ON
     for b in "$BUILD_DIR"/bench/bench_*; do [ -x "$b" ] && "$b"; done
+    # The whole jobs through the companion: the print job against glabels, and
+    # the growth table up to 10^5 goods (bench/growth.sh alone goes to 10^6).
+    BUILD_DIR="$BUILD_DIR" bench/whole_job.sh
+    BUILD_DIR="$BUILD_DIR" bench/growth.sh --max 100000
     ;;
   package)
     install_packages
