@@ -103,14 +103,16 @@ void InstallTriggers(TSqliteConnection& conn, const QString& goods) {
                                   " END")
                        .arg(g, h));
     // A price of another amount than the last entry's is a change; it is
-    // dated now, or at the last entry when the clock went back.
+    // dated now, or at the last entry when the clock went back. The last
+    // entry is looked up once; a moment of it that is no integer counts as
+    // none (the goods then show no lowest price anyway).
     RunQuery(conn, QStringLiteral("CREATE TEMP TRIGGER IF NOT EXISTS prandel_cena_zmieniona AFTER UPDATE OF \"CENA\" ON main.%1 BEGIN"
                                   " INSERT INTO %2 (\"ID\", \"KWOTA\", \"CHWILA\")"
-                                  "  SELECT new.\"ID\", a.k, max(prandel_now(), coalesce((SELECT max(h.\"CHWILA\") FROM %2 h"
-                                  "   WHERE h.\"ID\" = new.\"ID\" AND typeof(h.\"CHWILA\") = 'integer'), 0))"
-                                  "  FROM (SELECT prandel_amount(new.\"CENA\") AS k) a"
-                                  "  WHERE new.\"ID\" IS NOT NULL AND NOT EXISTS (SELECT 1 FROM (SELECT h.\"KWOTA\" AS k FROM %2 h"
-                                  "   WHERE h.\"ID\" = new.\"ID\"%3 LIMIT 1) last WHERE last.k IS a.k);"
+                                  "  SELECT new.\"ID\", a.k, max(prandel_now(), coalesce(last.t, 0))"
+                                  "  FROM (SELECT prandel_amount(new.\"CENA\") AS k) a LEFT JOIN (SELECT h.\"KWOTA\" AS k,"
+                                  "   CASE WHEN typeof(h.\"CHWILA\") = 'integer' THEN h.\"CHWILA\" END AS t, 1 AS found FROM %2 h"
+                                  "   WHERE h.\"ID\" = new.\"ID\"%3 LIMIT 1) last"
+                                  "  WHERE new.\"ID\" IS NOT NULL AND (last.found IS NULL OR last.k IS NOT a.k);"
                                   " END")
                        .arg(g, h, kNewestFirst));
     RunQuery(conn, QStringLiteral("CREATE TEMP TRIGGER IF NOT EXISTS prandel_towar_usuniety AFTER DELETE ON main.%1 BEGIN"
