@@ -4,6 +4,8 @@
 #include "testsupport.h"
 
 #include <QRegularExpression>
+#include <QSqlDatabase>
+#include <QSqlQuery>
 #include <gtest/gtest.h>
 
 namespace {
@@ -20,6 +22,15 @@ TEST(UpdateCli, DemonstrationShopThenItsNextWeek) {
         << r.Out.toStdString();
     r = RunCli(home.dataFolder(), {"update", "--definition", "Sklep demonstracyjny"});
     EXPECT_EQ(r.Out, "Nie stwierdzono zmian od ostatniej aktualizacji.\n");
+    // As an earlier version left the goods file: the next update gives it its
+    // price history before it writes.
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("legacy"));
+        db.setDatabaseName(home.path("DB/towary.db"));
+        ASSERT_TRUE(db.open());
+        ASSERT_TRUE(QSqlQuery(db).exec(QStringLiteral("DROP TABLE HISTORIA_CEN")));
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("legacy"));
 
     // The same shop a week later, selected by the settings: six new prices, two new goods.
     WriteAll(home.path("SQLCFG/Tydzien pozniej.cdb"),
