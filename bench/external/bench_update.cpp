@@ -1,24 +1,31 @@
 // The goods update from a dBase folder of 10,000 and 100,000 goods: the first
-// run into an empty goods table and a second run that finds no change, end to
-// end (connection, reading the table into the folder engine, the query, the
-// merge). The peak resident memory of the process is reported as a counter.
+// run into an empty goods table, a second run that finds no change and one
+// that finds every price changed, end to end (connection, reading the table
+// into the folder engine, the query, the merge), each into a goods file with
+// its price history (history=1) and into one of an earlier version without it
+// (history=0), which the update leaves so. The peak resident memory of the
+// process is reported as a counter.
 #include "datafolder.h"
 #include "externaldb.h"
 #include "goodstable.h"
 #include "goodsupdate.h"
 #include "odbcmanager.h"
+#include "pricehistory.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QTemporaryDir>
 #include <benchmark/benchmark.h>
 #include <sys/resource.h>
 
 namespace {
 
-// A dBase III table of n goods with Windows-1250 names, written byte by byte.
-void WriteGoodsTable(const QString& path, int n) {
+// A dBase III table of n goods with Windows-1250 names, written byte by byte;
+// `priceRise` is added to every price's whole part.
+void WriteGoodsTable(const QString& path, int n, int priceRise = 0) {
     struct F { const char* name; char type; int len; };
     const F fields[] = {{"ID", 'N', 8}, {"NAZWA", 'C', 40}, {"CENA", 'C', 10}, {"WAGA", 'C', 12}, {"KOD", 'C', 13}, {"TYPKODU", 'N', 2}};
     int recordSize = 1;
@@ -49,7 +56,7 @@ void WriteGoodsTable(const QString& path, int n) {
         out += ' ';
         field(QByteArray::number(i + 1), 8, true);
         field(QByteArray(names[i % 5]) + ' ' + QByteArray::number(i), 40, false);
-        field(QByteArray::number(1 + i % 50) + ',' + QByteArray::number(10 + i % 90), 10, false);
+        field(QByteArray::number(1 + priceRise + i % 50) + ',' + QByteArray::number(10 + i % 90), 10, false);
         field(weights[i % 5], 12, false);
         field(QByteArray::number(5900000000000LL + i), 13, false);
         field("14", 2, true);
@@ -68,11 +75,13 @@ double PeakResidentMb() {
 struct Shop {
     QTemporaryDir dir;
     TODBCManager manager;
+    QString folder;
     explicit Shop(int n) {
         SetDataFolderOverride(dir.path() + QStringLiteral("/data"));
-        QDir().mkpath(dir.path() + QStringLiteral("/sklep"));
+        folder = dir.path() + QStringLiteral("/sklep");
+        QDir().mkpath(folder);
         QDir().mkpath(dir.path() + QStringLiteral("/data/SQLCFG"));
-        WriteGoodsTable(dir.path() + QStringLiteral("/sklep/TOWARY.DBF"), n);
+        WriteGoodsTable(folder + QStringLiteral("/TOWARY.DBF"), n);
         QFile cdb(dir.path() + QStringLiteral("/data/SQLCFG/Bench.cdb"));
         if (!cdb.open(QIODevice::WriteOnly)) qFatal("cannot write the definition");
         cdb.write("[DATABASE]\r\nTYPE=3\r\nDataPath=" + dir.path().toUtf8() +
@@ -95,13 +104,26 @@ struct Shop {
     }
 };
 
+// An empty goods table, with its price history or, as an earlier version of
+// the program left it, without one.
+void MakeGoodsTable(bool history) {
+    TTable t;
+    if (!CreateGoodsTable(t)) qFatal("cannot create the goods table");
+    if (history) return;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("bench-legacy"));
+        db.setDatabaseName(t.FilePath());
+        if (!db.open() || !QSqlQuery(db).exec(QStringLiteral("DROP TABLE ") + kPriceHistoryTable)) qFatal("cannot drop the history");
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("bench-legacy"));
+}
+
 void UpdateIntoEmptyTable(benchmark::State& state) {
     const int n = static_cast<int>(state.range(0));
     for (auto _ : state) {
         state.PauseTiming();
         Shop shop(n);
-        TTable t;
-        if (!CreateGoodsTable(t)) qFatal("cannot create the goods table");
+        MakeGoodsTable(state.range(1) != 0);
         state.ResumeTiming();
         const TUpdateOutcome out = shop.Run();
         if (!out.Ok || out.Changes != n) state.SkipWithError("the update failed");
@@ -109,13 +131,16 @@ void UpdateIntoEmptyTable(benchmark::State& state) {
     state.counters["rows"] = n;
     state.counters["peak_rss_mb"] = PeakResidentMb();
 }
-BENCHMARK(UpdateIntoEmptyTable)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK(UpdateIntoEmptyTable)
+    ->ArgsProduct({{10000, 100000}, {0, 1}})
+    ->ArgNames({"rows", "history"})
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1);
 
 void SecondRunWithoutChange(benchmark::State& state) {
     const int n = static_cast<int>(state.range(0));
     Shop shop(n);
-    TTable t;
-    if (!CreateGoodsTable(t)) qFatal("cannot create the goods table");
+    MakeGoodsTable(state.range(1) != 0);
     if (shop.Run().Changes != n) qFatal("the first run failed");
     for (auto _ : state) {
         const TUpdateOutcome out = shop.Run();
@@ -124,7 +149,35 @@ void SecondRunWithoutChange(benchmark::State& state) {
     state.counters["rows"] = n;
     state.counters["peak_rss_mb"] = PeakResidentMb();
 }
-BENCHMARK(SecondRunWithoutChange)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond)->Iterations(2);
+BENCHMARK(SecondRunWithoutChange)
+    ->ArgsProduct({{10000, 100000}, {0, 1}})
+    ->ArgNames({"rows", "history"})
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(2);
+
+// Every price of the external system changed since the last run: each row is
+// rewritten, and with the history each gets a new entry.
+void EveryPriceChanged(benchmark::State& state) {
+    const int n = static_cast<int>(state.range(0));
+    int rise = 0;
+    Shop shop(n);
+    MakeGoodsTable(state.range(1) != 0);
+    if (shop.Run().Changes != n) qFatal("the first run failed");
+    for (auto _ : state) {
+        state.PauseTiming();
+        WriteGoodsTable(shop.folder + QStringLiteral("/TOWARY.DBF"), n, ++rise);
+        state.ResumeTiming();
+        const TUpdateOutcome out = shop.Run();
+        if (!out.Ok || out.Changes != n) state.SkipWithError("the run missed changes");
+    }
+    state.counters["rows"] = n;
+    state.counters["peak_rss_mb"] = PeakResidentMb();
+}
+BENCHMARK(EveryPriceChanged)
+    ->ArgsProduct({{100000}, {0, 1}})
+    ->ArgNames({"rows", "history"})
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(2);
 
 }  // namespace
 

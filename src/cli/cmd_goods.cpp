@@ -1,6 +1,7 @@
 #include "clicommand.h"
 #include "clisession.h"
 #include "goodstable.h"
+#include "pricehistory.h"
 #include "views.h"
 
 #include <map>
@@ -35,8 +36,10 @@ int GoodsList(const QStringList& args) {
     TCliSession session;
     if (!session.OpenGoods(view.View.value_or(TViewCode::All))) return 1;
     TTable& list = session.Goods.tbLocalShow;
+    // Later columns are only ever appended, so that scripts reading columns by
+    // position keep working; the lowest price is its text, empty when none.
     static const char* const kColumns[] = {"ID",          "NAZWA",   "CENA",      "WAGA", "ABSCENA",
-                                           "KODKRESKOWY", "TYPKODU", "PRINTDATE", "NEW",  "SELECT"};
+                                           "KODKRESKOWY", "TYPKODU", "PRINTDATE", "NEW",  "SELECT", "NAJNIZSZA"};
     QStringList header;
     for (const char* c : kColumns) header << QString::fromLatin1(c);
     CliOut(header.join(u'\t'));
@@ -48,6 +51,8 @@ int GoodsList(const QStringList& args) {
             for (const TField& f : fields) {
                 if (f.IsNull())
                     line << QString();
+                else if (f.FieldName() == kLowestPriceField)
+                    line << LowestPriceText(f.Value());
                 else if (f.DataType() == TFieldType::Boolean)
                     line << (f.AsBoolean() ? QStringLiteral("1") : QStringLiteral("0"));
                 else

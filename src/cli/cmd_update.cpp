@@ -5,6 +5,7 @@
 #include "goodstable.h"
 #include "goodsupdate.h"
 #include "odbcmanager.h"
+#include "pricehistory.h"
 
 #include <QFileInfo>
 
@@ -41,6 +42,9 @@ int RunUpdate(const QStringList& args) {
     }
 
     if (!session.EnsureGoodsTable()) return 1;
+    // A goods file of an earlier version gets its price history, as at the
+    // program's start, so that this update's price changes are kept.
+    EnsurePriceHistory(session.Goods.tbLocal.FilePath());
     TExternalDatabase dbOutside;
     try {
         ConnectOutside(dbOutside, manager);

@@ -52,6 +52,7 @@ int TTable::UpdateWhere(const QString& filter, const std::vector<std::pair<QStri
     for (const auto& [name, value] : values) {
         const int fi = FieldIndex(name);
         if (fi < 0) throw TEngineError(QStringLiteral("Pole %1 nie istnieje.").arg(name));
+        if (IsCalculated(fi)) throw TEngineError(QStringLiteral("Pole %1 jest tylko do odczytu.").arg(name));
         QVariant v = value;
         if (Defs[fi].Type == TFieldType::String && v.isValid() && v.toString().isEmpty()) v = QVariant();
         if (Defs[fi].Required && v.isNull())

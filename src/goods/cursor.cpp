@@ -1,6 +1,7 @@
 #include "engine.h"
 #include "filterexpr.h"
 #include "polishcollation.h"
+#include "silentfailure.h"
 #include "sqliteconnection.h"
 
 #include <algorithm>
@@ -76,42 +77,67 @@ void TTable::ForEachKey(const std::function<void(const QString&)>& fn) const {
         if (!k.Null) fn(k.Order);
 }
 
-bool TTable::ReadRow(qint64 rowId, std::vector<QVariant>& out) const {
+bool TTable::ReadRow(qint64 rowId, std::vector<QVariant>& out, bool calculated) const {
     out.assign(Defs.size(), QVariant());
-    // Moving through the list reads one row at a time; the statement is prepared
-    // once per opening.
-    if (!FetchStatement) {
-        QStringList cols;
-        for (const auto& f : Defs) cols << QuoteName(f.Name);
-        FetchStatement = std::make_unique<TSqliteStatement>(
-            Conn->Handle, QStringLiteral("SELECT %1 FROM %2 WHERE rowid = ?").arg(cols.join(u','), QuoteName(SqlTable)));
+    const int stored = FieldCount();
+    const int count = calculated ? static_cast<int>(Defs.size()) : stored;
+    // Moving through the list reads one row at a time; the statements are
+    // prepared once per opening.
+    auto& statement = count > stored ? FetchAllStatement : FetchStatement;
+    bool found = false;
+    try {
+        if (!statement) {
+            QStringList cols;
+            for (int i = 0; i < count; ++i) cols << ColumnSql(i);
+            statement = std::make_unique<TSqliteStatement>(
+                Conn->Handle, QStringLiteral("SELECT %1 FROM %2 WHERE rowid = ?").arg(cols.join(u','), QuoteName(SqlTable)));
+        }
+        TSqliteStatement& st = *statement;
+        st.Bind(1, rowId);
+        // No row: it was deleted through another table object.
+        found = st.Step();
+        if (found)
+            for (int i = 0; i < count; ++i) out[i] = FromStorage(i, st.Value(i));
+        st.Reset();
+    } catch (const TEngineError& e) {
+        if (count == stored) throw;
+        // A calculated field that cannot be worked out (a table it reads has
+        // gone) reads as null; the stored fields are read alone.
+        SilentFailure(lcGoods, QStringLiteral("the calculated fields of %1 read as null").arg(FileName), e);
+        statement.reset();
+        return ReadRow(rowId, out, false);
     }
-    TSqliteStatement& st = *FetchStatement;
-    st.Bind(1, rowId);
-    // No row: it was deleted through another table object.
-    const bool found = st.Step();
-    if (found)
-        for (int i = 0; i < FieldCount(); ++i) out[i] = FromStorage(i, st.Value(i));
-    st.Reset();
     return found;
+}
+
+void TTable::EnsureCalculated() {
+    EnsureLoaded();
+    if (CalculatedLoaded) return;
+    CalculatedLoaded = true;
+    if (BufferRowId < 0 || FieldCount() == static_cast<int>(Defs.size())) return;
+    std::vector<QVariant> row;
+    if (!ReadRow(BufferRowId, row, true)) return;
+    for (size_t i = 0; i < Defs.size(); ++i)
+        if (IsCalculated(static_cast<int>(i))) Buffer[i] = row[i];
 }
 
 void TTable::Fetch() {
     Modified.assign(Defs.size(), false);
     BufferRowId = -1;
+    CalculatedLoaded = false;
     EnsureKeys();
     if (Keys.empty()) {
         Buffer.assign(Defs.size(), QVariant());
         return;
     }
-    if (ReadRow(Keys[Cur].RowId, Buffer)) BufferRowId = Keys[Cur].RowId;
+    if (ReadRow(Keys[Cur].RowId, Buffer, false)) BufferRowId = Keys[Cur].RowId;
 }
 
 bool TTable::RecordAt(int pos, std::vector<QVariant>& values) const {
     CheckActive();
     EnsureKeys();
     if (pos < 0 || pos >= static_cast<int>(Keys.size())) return false;
-    return ReadRow(Keys[pos].RowId, values);
+    return ReadRow(Keys[pos].RowId, values, true);
 }
 
 void TTable::MoveTo(int pos) {
@@ -265,7 +291,7 @@ bool TTable::Locate(const QString& field, const QVariant& value, TLocateOptions 
         return true;
     }
 
-    const QString column = QuoteName(def.Name);
+    const QString column = ColumnSql(fi);
     const QString collate = CollateClause(options.CaseInsensitive);
     QString condition;
     QVariantList binds;

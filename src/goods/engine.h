@@ -34,10 +34,17 @@ public:
 enum class TFieldType { String, Integer, Boolean, DateTime };
 
 struct TFieldDef {
+    TFieldDef(QString name = {}, TFieldType type = TFieldType::String, int size = 0, bool required = false,
+              QString expression = {})
+        : Name(std::move(name)), Type(type), Size(size), Required(required), Expression(std::move(expression)) {}
     QString Name;
     TFieldType Type = TFieldType::String;
     int Size = 0;  // characters of a string field; 0 for the other types
     bool Required = false;
+    // A calculated field: an SQL expression over the record's row (its table
+    // named as the file names it), read with the record, usable in filters,
+    // never written. Empty for a stored field.
+    QString Expression;
 };
 
 struct TIndexDef {
@@ -108,7 +115,8 @@ public:
     void SetIndexName(const QString& name);
     QString IndexName() const { return Index; }
 
-    // Creation from definitions; the file must not exist yet.
+    // Creation from definitions; the file must not exist yet. While the table
+    // is open they are the file's stored fields followed by the calculated ones.
     std::vector<TFieldDef>& FieldDefs() { return Defs; }
     std::vector<TIndexDef>& IndexDefs() { return IndexDefinitions; }
     bool Exists() const;
@@ -148,6 +156,14 @@ public:
     // Reads the table anew, staying on the current record when it is still there.
     void Refresh();
 
+    // Calculated fields (TFieldDef::Expression set) of this table object, kept
+    // from opening to opening and taking effect at the next one. They follow
+    // the stored fields: FieldByName and FieldIndex find them, FieldCount and
+    // Fields(int) leave them out, and RecordAt gives their values after the
+    // stored ones. The cursor reads them when one is first used. An expression
+    // the file cannot run (a table it names is missing) reads as null.
+    void SetCalculatedFields(std::vector<TFieldDef> fields);
+
     // Edit on an empty table starts an insert. Moving, refreshing or starting
     // another edit posts a pending change first.
     void Edit();
@@ -166,7 +182,8 @@ public:
     // The first record in the current order, within the filter, whose field matches.
     bool Locate(const QString& field, const QVariant& value, TLocateOptions options = {});
 
-    int FieldCount() const { return static_cast<int>(Defs.size()); }
+    // The stored fields.
+    int FieldCount() const;
     TField Fields(int index);
     TField FieldByName(const QString& name);
     int FieldIndex(const QString& name) const;  // -1 when missing
@@ -205,7 +222,13 @@ private:
     void EnsureKeys() const;
     void ReloadFirst();
     void Fetch();
-    bool ReadRow(qint64 rowId, std::vector<QVariant>& out) const;
+    // The stored fields of a row, and with `calculated` the calculated ones too.
+    bool ReadRow(qint64 rowId, std::vector<QVariant>& out, bool calculated) const;
+    // The calculated values of the current record, when the cursor has not yet read them.
+    void EnsureCalculated();
+    bool IsCalculated(int field) const { return !Defs[field].Expression.isEmpty(); }
+    // A field as SQL: its quoted name, or its expression in parentheses.
+    QString ColumnSql(int field) const;
     void EnsureLoaded();
     void SetPosition(int pos);
     int PositionOf(qint64 rowId, const QString& order, bool isNull) const;
@@ -231,6 +254,7 @@ private:
     QString FilterText;
     bool FilterOn = false;
     std::vector<TFieldDef> Defs;
+    std::vector<TFieldDef> CalculatedDefs;
     std::vector<TIndexDef> IndexDefinitions;
     TDataSetState State = TDataSetState::Inactive;
 
@@ -242,6 +266,7 @@ private:
     QVariantList FilterBinds;
 
     mutable std::unique_ptr<TSqliteStatement> FetchStatement;  // the prepared row read, kept while open
+    mutable std::unique_ptr<TSqliteStatement> FetchAllStatement;  // the same with the calculated fields
 
     bool KeysValid = false;
     std::vector<Key> Keys;
@@ -252,6 +277,7 @@ private:
     std::vector<bool> Modified;
     qint64 BufferRowId = -1;
     bool Loaded = false;  // the record is read when a field is first used
+    bool CalculatedLoaded = false;  // the calculated values of the buffer are read
 };
 
 // One transaction on a table's file; nested guards join the outermost one. Rolls

@@ -59,7 +59,10 @@ bool TField::Required() const { return Table->Defs.at(Index).Required; }
 
 QVariant TField::Value() const {
     Table->CheckActive();
-    Table->EnsureLoaded();
+    if (Table->IsCalculated(Index))
+        Table->EnsureCalculated();
+    else
+        Table->EnsureLoaded();
     return Table->Buffer.at(Index);
 }
 

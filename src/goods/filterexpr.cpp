@@ -137,7 +137,7 @@ private:
         static const QStringList kOps{"=", "<>", "<", ">", "<=", ">="};
         if (!kOps.contains(op)) Fail();
         Advance();
-        const QString column = QuoteName(field.Name);
+        const QString column = field.Expression.isEmpty() ? QuoteName(field.Name) : u'(' + field.Expression + u')';
         if (IsKeyword("NULL")) {
             Advance();
             if (op == QLatin1String("=")) return column + QStringLiteral(" IS NULL");

@@ -1,5 +1,6 @@
 #include "goodslistmodel.h"
 
+#include "pricehistory.h"
 #include "rounding.h"
 #include "silentfailure.h"
 
@@ -8,8 +9,10 @@ namespace {
 // Rows kept between two changes: a few screenfuls of a tall window.
 constexpr int kCacheRows = 1024;
 
-const char* const kFields[TGoodsListModel::ColumnCount] = {"NAZWA", "CENA", "WAGA", "ABSCENA", "KODKRESKOWY", "SELECT", "TYPKODU"};
-const char* const kTitles[TGoodsListModel::ColumnCount] = {"Nazwa", "Cena", "Waga", "Cena za jednostkę", "Kod", "SELECT", "Typ kodu"};
+const char* const kFields[TGoodsListModel::ColumnCount] = {"NAZWA",     "CENA",        "WAGA",   "ABSCENA",
+                                                           "NAJNIZSZA", "KODKRESKOWY", "SELECT", "TYPKODU"};
+const char* const kTitles[TGoodsListModel::ColumnCount] = {"Nazwa",          "Cena", "Waga",   "Cena za jednostkę",
+                                                           "Najniższa cena", "Kod",  "SELECT", "Typ kodu"};
 
 }  // namespace
 
@@ -59,7 +62,7 @@ const TGoodsListModel::Row* TGoodsListModel::RowAt(int row) const {
         for (int c = 0; c < ColumnCount; ++c) {
             const int f = FieldIndex[c];
             if (f < 0) continue;
-            r.Text[c] = Tbl.DisplayText(f, Scratch[f]);
+            r.Text[c] = c == colNajnizsza ? LowestPriceText(Scratch[f]) : Tbl.DisplayText(f, Scratch[f]);
         }
         if (FieldIndex[colSelect] >= 0) r.Select = Scratch[FieldIndex[colSelect]].toBool();
         if (FieldIndex[colTypKodu] >= 0) r.TypeCode = Scratch[FieldIndex[colTypKodu]];

@@ -9,13 +9,14 @@
 
 // The goods list as the grid shows it: one row per record of the list's table
 // object in its order and under its filter, the columns NAZWA, CENA, WAGA,
-// ABSCENA, KODKRESKOWY, SELECT and TYPKODU. Only the rows that are looked at are
+// ABSCENA, the lowest price (NAJNIZSZA, read with the row), KODKRESKOWY, SELECT
+// and TYPKODU. Only the rows that are looked at are
 // read from the table, and kept in a small cache until the next Changed(), so a
 // list of any length opens and paints at the cost of one screenful.
 class TGoodsListModel : public QAbstractTableModel {
     Q_OBJECT
 public:
-    enum Column { colNazwa, colCena, colWaga, colAbsCena, colKod, colSelect, colTypKodu, ColumnCount };
+    enum Column { colNazwa, colCena, colWaga, colAbsCena, colNajnizsza, colKod, colSelect, colTypKodu, ColumnCount };
     // Extra roles: the mark of the row (bool) and TYPKODU as stored (int, or an
     // invalid value for an empty field).
     enum Role { SelectRole = Qt::UserRole + 1, TypeCodeRole };
@@ -51,8 +52,8 @@ private:
     mutable std::vector<QVariant> Scratch;
 };
 
-// Widths of the first five grid columns for a grid `gridWidth` pixels wide:
-// of x = gridWidth - 25 the name takes 45 %, the price 10 %, the quantity 12 %,
-// the unit price 17 % (each rounded to the nearest pixel, halves to even) and
-// the barcode what is left of x.
+// Widths of the name, price, quantity, unit price and barcode columns for a
+// grid `gridWidth` pixels wide: of x = gridWidth - 25 the name takes 45 %, the
+// price 10 %, the quantity 12 %, the unit price 17 % (each rounded to the
+// nearest pixel, halves to even) and the barcode what is left of x.
 std::array<int, 5> GridColumnWidths(int gridWidth);

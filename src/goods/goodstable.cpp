@@ -1,11 +1,13 @@
 #include "goodstable.h"
 
 #include "datafolder.h"
+#include "pricehistory.h"
 #include "silentfailure.h"
 #include "views.h"
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFileInfo>
 
 qint64 BarcodeTypeCode(const TField& typkodu) { return typkodu.IsNull() ? kDefaultBarcodeType : typkodu.AsInteger(); }
 
@@ -16,6 +18,7 @@ void SetupGoodsTable(TTable& table, bool nameOrder) {
     table.SetDatabaseName(GoodsDatabaseFolder());
     table.SetTableName(kGoodsTableName);
     table.SetIndexName(nameOrder ? kNameIndex : QString());
+    table.SetCalculatedFields({LowestPriceField(QFileInfo(kGoodsTableName).completeBaseName())});
 }
 
 bool CreateGoodsTable(TTable& tbLocal) {
@@ -44,6 +47,8 @@ bool CreateGoodsTable(TTable& tbLocal) {
             {kNameIndex, {QStringLiteral("NAZWA")}, false, true, false},
         };
         tbLocal.CreateTable();
+        // A table without its price history still holds the goods.
+        EnsurePriceHistory(tbLocal.FilePath());
         return true;
     } catch (const std::exception& e) {
         // The caller reports the failure; the reason goes to the log.
@@ -63,7 +68,10 @@ QStringList OpenGoodsList(TTable& tbLocal, TTable& tbLocalShow) {
     SetupGoodsTable(tbLocalShow, true);
     tbLocalShow.SetFilter(filter);
     tbLocalShow.SetFiltered(filtered);
-    if (!tbLocal.Exists()) CreateGoodsTable(tbLocal);
+    if (!tbLocal.Exists())
+        CreateGoodsTable(tbLocal);
+    else
+        EnsurePriceHistory(tbLocal.FilePath());
     try {
         tbLocalShow.Open();
     } catch (const TEngineError&) {

@@ -16,17 +16,19 @@ qint64 BarcodeTypeCode(const TField& typkodu);
 // The data folder's "DB" folder, without a trailing "/".
 QString GoodsDatabaseFolder();
 
-// Points a table object at the goods table, in primary (ID) or name order.
+// Points a table object at the goods table, in primary (ID) or name order, with
+// the lowest price as its calculated field NAJNIZSZA (see pricehistory.h).
 void SetupGoodsTable(TTable& table, bool nameOrder);
 
 // Creates the goods table when it does not exist: the "DB" folder, the ten
-// fields and both indexes. True when the table exists afterwards; false when
+// fields and both indexes, and the price history beside it. True when the table exists afterwards; false when
 // anything failed on the way (no error escapes). An existing file is never
 // changed, whatever it holds.
 bool CreateGoodsTable(TTable& tbLocal);
 
 // The start-up step of the goods list: creates the table when the file is
-// missing, then opens `tbLocalShow` in name order with its current filter. Returns
+// missing (else gives an existing one its price history when it lacks one,
+// see EnsurePriceHistory), then opens `tbLocalShow` in name order with its current filter. Returns
 // the start-up errors to show (empty when the list is open).
 QStringList OpenGoodsList(TTable& tbLocal, TTable& tbLocalShow);
 

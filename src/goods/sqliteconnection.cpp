@@ -45,6 +45,7 @@ std::shared_ptr<TSqliteConnection> AcquireConnection(const QString& path) {
     // each time: a page cache that holds a large goods table, and reads mapped
     // into memory. Both concern this connection only, never the file.
     sqlite3_exec(c->Handle, "PRAGMA cache_size = -65536; PRAGMA mmap_size = 268435456;", nullptr, nullptr, nullptr);
+    PreparePriceHistory(*c, key);
     reg[key] = c;
     return c;
 }

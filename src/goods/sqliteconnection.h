@@ -23,9 +23,18 @@ struct TSqliteConnection {
     ~TSqliteConnection();
 };
 
+// The table inside a file is named after the file without its extension.
+QString SqlTableName(const QString& fileName);
+
 // The connection of the file at `path`, opened (with the name order registered)
 // when no table object holds it yet. Raises TEngineError.
 std::shared_ptr<TSqliteConnection> AcquireConnection(const QString& path);
+
+// What a connection to a goods file needs for the price history (its SQL
+// functions, and the statements that keep the history when it is sound); the
+// goods table is the one the file's name names. Called for every connection
+// opened; raises nothing.
+void PreparePriceHistory(TSqliteConnection& conn, const QString& path);
 
 // Prepares and runs one statement through Qt SQL with its values bound in order.
 // Raises TEngineError; a duplicate key gets the engine's own text.

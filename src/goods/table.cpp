@@ -69,8 +69,10 @@ void TTable::Open() {
         Buffer.assign(Defs.size(), QVariant());
         Modified.assign(Defs.size(), false);
         Loaded = false;
+        CalculatedLoaded = false;
     } catch (...) {
         FetchStatement.reset();
+        FetchAllStatement.reset();
         State = TDataSetState::Inactive;
         Keys.clear();
         Conn.reset();
@@ -81,6 +83,7 @@ void TTable::Open() {
 void TTable::Close() {
     if (!Active()) return;
     FetchStatement.reset();
+    FetchAllStatement.reset();
     State = TDataSetState::Inactive;
     KeysValid = false;
     Keys.clear();
@@ -91,6 +94,20 @@ void TTable::Close() {
 }
 
 QString TTable::ConnectionName() const { return Conn ? Conn->Name : QString(); }
+
+void TTable::SetCalculatedFields(std::vector<TFieldDef> fields) { CalculatedDefs = std::move(fields); }
+
+int TTable::FieldCount() const {
+    int n = 0;
+    for (const TFieldDef& f : Defs)
+        if (f.Expression.isEmpty()) ++n;
+    return n;
+}
+
+QString TTable::ColumnSql(int field) const {
+    const TFieldDef& f = Defs[field];
+    return f.Expression.isEmpty() ? QuoteName(f.Name) : u'(' + f.Expression + u')';
+}
 
 void TTable::SetFilter(const QString& filter) {
     if (filter == FilterText) return;
@@ -182,6 +199,7 @@ void TTable::Insert() {
     Buffer.assign(Defs.size(), QVariant());
     Modified.assign(Defs.size(), false);
     Loaded = true;
+    CalculatedLoaded = true;  // a record not yet stored has none
     if (AfterInsert) AfterInsert(*this);
 }
 
@@ -189,6 +207,7 @@ void TTable::SetValue(int field, const QVariant& value) {
     CheckActive();
     if (State != TDataSetState::Edit && State != TDataSetState::Insert)
         throw TEngineError(QStringLiteral("Tabela %1 nie jest w trybie edycji ani dopisywania.").arg(FileName));
+    if (IsCalculated(field)) throw TEngineError(QStringLiteral("Pole %1 jest tylko do odczytu.").arg(Defs.at(field).Name));
     Buffer.at(field) = value;
     Modified.at(field) = true;
 }

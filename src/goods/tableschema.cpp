@@ -1,6 +1,7 @@
 #include "engine.h"
 #include "filterexpr.h"
 #include "polishcollation.h"
+#include "silentfailure.h"
 #include "sqliteconnection.h"
 
 #include <QFile>
@@ -10,13 +11,12 @@
 // A table's structure: creation from field and index definitions, and reading
 // the definitions and the order back from an existing file.
 
-namespace {
-
-// The table inside a file is named after the file without its extension.
 QString SqlTableName(const QString& fileName) {
     const QString base = QFileInfo(fileName).completeBaseName();
     return base.isEmpty() ? fileName : base;
 }
+
+namespace {
 
 QString SqlType(const TFieldDef& f) {
     switch (f.Type) {
@@ -57,7 +57,8 @@ void TTable::CreateTable() {
         auto conn = AcquireConnection(path);
         QStringList columns;
         for (const auto& f : Defs)
-            columns << QuoteName(f.Name) + u' ' + SqlType(f) + (f.Required ? QStringLiteral(" NOT NULL") : QString());
+            if (f.Expression.isEmpty())
+                columns << QuoteName(f.Name) + u' ' + SqlType(f) + (f.Required ? QStringLiteral(" NOT NULL") : QString());
         QStringList statements;
         for (const auto& idx : IndexDefinitions) {
             QStringList cols;
@@ -111,6 +112,18 @@ void TTable::ReadStructure() {
                 idx.CaseInsensitive = true;
         }
         indexes.push_back(idx);
+    }
+    // The calculated fields follow; one whose expression the file cannot run
+    // (a table it reads is missing or has other columns) is null throughout.
+    for (TFieldDef f : CalculatedDefs) {
+        try {
+            TSqliteStatement probe(Conn->Handle, QStringLiteral("SELECT (%1) FROM %2 WHERE 0").arg(f.Expression, QuoteName(SqlTable)));
+        } catch (const TEngineError& e) {
+            SilentFailure(lcGoods, QStringLiteral("calculated field %1 of %2 reads as null").arg(f.Name, FileName), e);
+            f.Expression = QStringLiteral("NULL");
+        }
+        f.Required = false;
+        fields.push_back(std::move(f));
     }
     Defs = std::move(fields);
     IndexDefinitions = std::move(indexes);

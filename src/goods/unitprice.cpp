@@ -174,6 +174,20 @@ QString FormatAmount2(TAmount tenThousandths) {
     return out;
 }
 
+QString AmountText(TAmount tenThousandths) {
+    const bool negative = tenThousandths < 0;
+    const qulonglong m = negative ? 0ULL - static_cast<qulonglong>(tenThousandths) : static_cast<qulonglong>(tenThousandths);
+    QString out = QString::number(m / 10000);
+    if (const qulonglong fraction = m % 10000; fraction != 0) {
+        QString decimals = QStringLiteral("%1").arg(fraction, 4, 10, QLatin1Char('0'));
+        // Grosze always take two places, as shops write prices.
+        while (decimals.size() > 2 && decimals.endsWith(u'0')) decimals.chop(1);
+        out += u',' + decimals;
+    }
+    if (negative) out.prepend(u'-');
+    return out;
+}
+
 QString UnitPriceText(const QString& price, const QString& quantity, const TUnitSymbols& symbols) {
     const auto p = ParseAmount(price);
     if (!p) return QString();

@@ -44,6 +44,12 @@ std::optional<TQuantity> FindQuantity(const QString& text);
 // zero, and at most ten significant digits are shown.
 QString FormatAmount2(TAmount tenThousandths);
 
+// An amount as a price text: "," before the decimals, none for a whole amount,
+// else two or as many more as show the amount exactly, no grouping, a leading
+// "-"; 4.99 gives "4,99", 12 gives "12", 12.5 gives "12,50", 2.005 gives "2,005".
+// Printing formats it further as it formats CENA.
+QString AmountText(TAmount tenThousandths);
+
 // The price per kilogram, litre or square metre as display text, for instance
 // "9,98 zł/kg" for 4,99 and "500 g"; empty when it cannot be computed.
 QString UnitPriceText(const QString& price, const QString& quantity, const TUnitSymbols& symbols);

@@ -1,11 +1,12 @@
 #include "views.h"
 
 #include "datetimetext.h"
+#include "pricehistory.h"
 
 #include <iterator>
 
 std::optional<TViewCode> ViewCodeFromNumber(int number) {
-    if (number < 0 || number > 4) return std::nullopt;
+    if (number < 0 || number > 5) return std::nullopt;
     return static_cast<TViewCode>(number);
 }
 
@@ -18,7 +19,8 @@ TViewCode CheckTypeFromSetting(int number) {
 
 namespace {
 
-constexpr TViewCode kBoxViews[] = {TViewCode::All, TViewCode::Changed, TViewCode::NeverPrinted, TViewCode::LastPrinted};
+constexpr TViewCode kBoxViews[] = {TViewCode::All, TViewCode::Changed, TViewCode::NeverPrinted, TViewCode::LastPrinted,
+                                   TViewCode::Reduced};
 
 }  // namespace
 
@@ -41,6 +43,7 @@ QString ViewFilter(TViewCode code, const QDateTime& lastPrintDate) {
     case TViewCode::LastPrinted:
         return QStringLiteral("PRINTDATE >= '") + DateTimeToText(lastPrintDate) + QStringLiteral("'") +
                QStringLiteral(" AND PRINTDATE <= '") + DateTimeToText(lastPrintDate.addSecs(1)) + QStringLiteral("'");
+    case TViewCode::Reduced: return kLowestPriceField + QStringLiteral(" <> NULL");
     }
     return QString();
 }

@@ -12,18 +12,19 @@ enum class TViewCode : quint8 {
     Marked = 2,        // "SELECT = TRUE"
     NeverPrinted = 3,  // "PRINTDATE = NULL"
     LastPrinted = 4,   // printed by the last print command (its moment up to one second later)
+    Reduced = 5,       // "NAJNIZSZA <> NULL": goods with a reduction, so with a lowest price
 };
 
 // The view of a code number; nullopt for a number that names no view.
 std::optional<TViewCode> ViewCodeFromNumber(int number);
 // Whether a view can be a check type of "Zaznacz" (every view but Marked).
 bool IsCheckType(TViewCode code);
-// The check type of a number as the settings hold it (CHECKTYPE): 1, 3 and 4
-// are their views, any other number means All.
+// The check type of a number as the settings hold it (CHECKTYPE): 1, 3, 4 and
+// 5 are their views, any other number means All.
 TViewCode CheckTypeFromSetting(int number);
 
-// The view box of the goods list offers All, Changed, NeverPrinted and
-// LastPrinted in this order: the view of an item (All for an item outside the
+// The view box of the goods list offers All, Changed, NeverPrinted,
+// LastPrinted and Reduced in this order: the view of an item (All for an item outside the
 // box) and the item of a view (-1 for Marked, which the box does not offer).
 TViewCode ViewCodeOfItem(int item);
 int ItemOfViewCode(TViewCode code);

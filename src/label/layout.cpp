@@ -18,8 +18,14 @@ QString Cut(QString text, int max) {
 }  // namespace
 
 QString CompoCaption(int type) {
+    if (type == ctLowestPrice) return kLowestPriceTemplate.toString();
     if (type < 0 || type >= static_cast<int>(CompoCaptions.size())) return {};
     return CompoCaptions[static_cast<size_t>(type)].toString();
+}
+
+QString FillPriceTemplate(const QString& templateText, const QString& price) {
+    QString text = templateText.isEmpty() ? kLowestPriceTemplate.toString() : templateText;
+    return text.replace(kPricePlaceholder.toString(), price, Qt::CaseInsensitive);
 }
 
 Qt::Alignment AlignmentFlags(quint8 alignment) {

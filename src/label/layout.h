@@ -16,14 +16,26 @@ enum TCompoType : quint8 {
     ctCode = 3,
     ctUserLabel = 4,
     ctUserBitmap = 5,
+    // The lowest price of the 30 days before a reduction, printed through the
+    // object's text, a template in which {cena} stands for the price; the
+    // whole field is blank for goods without a reduction.
+    ctLowestPrice = 6,
 };
 
 // Default texts of the kinds ctPrice to ctUserLabel, indexed by kind.
 inline constexpr std::array<QStringView, 5> CompoCaptions = {
     u"Cena", u"Nazwa", u"Cena za jednostkę", u"Kod", u"Napis",
 };
-// The default text of a kind; empty for any value outside CompoCaptions.
+// The default template of ctLowestPrice and its placeholder.
+inline constexpr QStringView kLowestPriceTemplate = u"Najniższa cena z 30 dni przed obniżką: {cena} zł";
+inline constexpr QStringView kPricePlaceholder = u"{cena}";
+// The default text of a kind: CompoCaptions, the default template for
+// ctLowestPrice, empty for any other value.
 QString CompoCaption(int type);
+// The text of a lowest price field: the template with every placeholder
+// (compared without case) replaced by the formatted price; the default
+// template stands in for an empty one.
+QString FillPriceTemplate(const QString& templateText, const QString& price);
 
 // Text alignment of a label object, as stored in ALIGNMENT.
 enum TLabelAlignment : quint8 {

@@ -188,6 +188,11 @@ void TLabelRenderer::DrawTextField(const TLayoutObject& o, const TPrintGoods& go
     case ctUserLabel:
         text = o.Text;
         break;
+    case ctLowestPrice:
+        // Goods without a reduction show nothing of the field.
+        if (goods.NAJNIZSZA.isEmpty()) return;
+        text = FillPriceTemplate(o.Text, FormatPrice(goods.NAJNIZSZA, FOptions.AlwaysGr, FOptions.DoubleGr, FOptions.DotSeparator));
+        break;
     default:
         // Not a kind the designer writes: nothing to show.
         return;

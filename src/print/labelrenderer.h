@@ -18,7 +18,8 @@ class TBarcodeSymbol;
 constexpr int kMaxPrintFontPoints = 1000;
 
 // Draws labels of one layout for goods records: a white box, the pictures,
-// the text fields (price, name, unit price, barcode, fixed text) over them,
+// the text fields (price, name, unit price, barcode, fixed text, the lowest
+// price before a reduction) over them,
 // and a frame, in device pixels of the canvas.
 class TLabelRenderer {
 public:

@@ -2,6 +2,7 @@
 
 #include "barcodesymbol.h"
 #include "engine.h"
+#include "pricehistory.h"
 
 namespace {
 
@@ -20,6 +21,7 @@ TPrintGoods PrintGoodsFromRecord(TTable& table) {
     g.KODKRESKOWY = FieldText(table, "KODKRESKOWY");
     const TField type = table.FieldByName(QStringLiteral("TYPKODU"));
     g.TYPKODU = type.IsNull() ? static_cast<quint8>(bcCodeEAN13) : static_cast<quint8>(type.AsInteger() & 0xFF);
+    if (const auto lowest = LowestPrice(table)) g.NAJNIZSZA = AmountText(*lowest);
     return g;
 }
 

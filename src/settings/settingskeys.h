@@ -54,7 +54,7 @@ inline constexpr TSettingKey SmallGr{"PRICE", "SMALLGR", T::Boolean, "0"};
 inline constexpr TSettingKey BarcodeType{"BARCODE", "TYPE", T::Integer, "14", 0, 22};
 inline constexpr TSettingKey BarcodeShowText{"BARCODE", "SHOWTEXT", T::Boolean, "1"};
 inline constexpr TSettingKey Scale{"OTHER", "SCALE", T::Integer, "2", 1, 5, true};
-inline constexpr TSettingKey CheckType{"OTHER", "CHECKTYPE", T::Integer, "0", 0, -1, false, "0|1|3|4", true};
+inline constexpr TSettingKey CheckType{"OTHER", "CHECKTYPE", T::Integer, "0", 0, -1, false, "0|1|3|4|5", true};
 // Written by the first-run test only, never held in TSettings.
 inline constexpr TSettingKey FirstRun{"OTHER", "FIRSTRUN", T::Boolean, "1"};
 // Sheets of adhesive labels, in tenths of a millimetre: the first label's

@@ -1,6 +1,10 @@
 #include "updatefixture.h"
 
 #include "datafolder.h"
+#include "goodstestutil.h"
+
+#include <QSqlDatabase>
+#include <QSqlQuery>
 
 #include <gtest/gtest.h>
 
@@ -297,6 +301,44 @@ TEST(GoodsUpdate, ARowThatCannotBeWrittenStaysAsItWasAndTheRunGoesOn) {
     EXPECT_EQ(goods[QStringLiteral("1\\111")], QStringList({"Chleb", "6,49", "500 g", "12,98 zł/kg", "111", "14", "False", "False"}));
     EXPECT_EQ(goods[QStringLiteral("2\\222")][1], QStringLiteral("4,49"));
     EXPECT_EQ(goods[QStringLiteral("2\\222")][6], QStringLiteral("True"));
+}
+
+// The update keeps the price history in the statement that writes the row: a
+// new price of another amount is a change of price, the same amount written
+// otherwise is none, and the lowest price follows.
+TEST(GoodsUpdate, ThePriceHistoryFollowsTheUpdate) {
+    const QDateTime day0(QDate(2025, 3, 1), QTime(8, 0), Qt::UTC);
+    TScopedPriceClock clock(day0);
+    TUpdateFixture f;
+    struct Step {
+        int Day;
+        const char* Price;
+        int Changes;
+        const char* Lowest;  // after the run; empty for none
+        int Entries;
+    };
+    const Step steps[] = {
+        {0, "6,49", 1, "", 1},
+        {40, "5,99", 1, "6,49", 2},
+        {41, "5.99", 1, "6,49", 2},  // rewritten, but the same amount
+        {42, "7", 1, "", 3},
+        {50, "6,5", 1, "5,99", 4},
+    };
+    for (const Step& s : steps) {
+        SCOPED_TRACE(s.Day);
+        clock.Now = day0.addDays(s.Day);
+        f.WriteGoods({{"1", "Chleb", QString::fromUtf8(s.Price), "500 g", "111", "14"}});
+        const auto out = f.Run();
+        ASSERT_TRUE(out.Ok);
+        EXPECT_EQ(out.Changes, s.Changes);
+        f.tbLocal.Open();
+        ASSERT_TRUE(f.tbLocal.FindKey(QStringLiteral("1\\111")));
+        EXPECT_EQ(LowestPriceText(f.tbLocal.FieldByName(kLowestPriceField).Value()), QString::fromUtf8(s.Lowest));
+        QSqlQuery q(QSqlDatabase::database(f.tbLocal.ConnectionName()));
+        ASSERT_TRUE(q.exec(QStringLiteral("SELECT count(*) FROM HISTORIA_CEN")) && q.next());
+        EXPECT_EQ(q.value(0).toInt(), s.Entries);
+        f.tbLocal.Close();
+    }
 }
 
 }  // namespace

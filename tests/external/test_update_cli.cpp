@@ -3,6 +3,9 @@
 #include "ssrpresponder.h"
 #include "testsupport.h"
 
+#include <QRegularExpression>
+#include <QSqlDatabase>
+#include <QSqlQuery>
 #include <gtest/gtest.h>
 
 namespace {
@@ -15,10 +18,19 @@ TEST(UpdateCli, DemonstrationShopThenItsNextWeek) {
     EXPECT_EQ(r.Out, "Liczba zmienionych pozycji: 60\n");
     r = RunCli(home.dataFolder(), {"goods", "list", "--view", "1"});
     EXPECT_EQ(r.Out.count(u'\n'), 61);
-    EXPECT_TRUE(r.Out.contains(QStringLiteral("1004\\5901234000048\tMleko świeże 3,2%\t4,29\t1 l\t4,29 zł/litr\t5901234000048\t14\t\t1\t0\n")))
+    EXPECT_TRUE(r.Out.contains(QStringLiteral("1004\\5901234000048\tMleko świeże 3,2%\t4,29\t1 l\t4,29 zł/litr\t5901234000048\t14\t\t1\t0\t\n")))
         << r.Out.toStdString();
     r = RunCli(home.dataFolder(), {"update", "--definition", "Sklep demonstracyjny"});
     EXPECT_EQ(r.Out, "Nie stwierdzono zmian od ostatniej aktualizacji.\n");
+    // As an earlier version left the goods file: the next update gives it its
+    // price history before it writes.
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("legacy"));
+        db.setDatabaseName(home.path("DB/towary.db"));
+        ASSERT_TRUE(db.open());
+        ASSERT_TRUE(QSqlQuery(db).exec(QStringLiteral("DROP TABLE HISTORIA_CEN")));
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("legacy"));
 
     // The same shop a week later, selected by the settings: six new prices, two new goods.
     WriteAll(home.path("SQLCFG/Tydzien pozniej.cdb"),
@@ -31,6 +43,9 @@ TEST(UpdateCli, DemonstrationShopThenItsNextWeek) {
     r = RunCli(home.dataFolder(), {"goods", "list", "--view", "1"});
     EXPECT_EQ(r.Out.count(u'\n'), 9);
     EXPECT_TRUE(r.Out.contains(QStringLiteral("\tPączek z różą\t2,99\t90 g\t33,22 zł/kg\t")));
+    // A reduced price shows the one before it, within the 30 days; a rise shows none.
+    EXPECT_TRUE(r.Out.contains(QRegularExpression(QStringLiteral("\tKawa mielona\t18,49\t[^\n]*\t19,99\n")))) << r.Out.toStdString();
+    EXPECT_TRUE(r.Out.contains(QRegularExpression(QStringLiteral("\tKiełbasa śląska\t26,90\t[^\n]*\t0\t\n")))) << r.Out.toStdString();
 }
 
 TEST(UpdateCli, FailuresGiveTheMessageAndAnExitCode) {

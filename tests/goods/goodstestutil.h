@@ -1,5 +1,6 @@
 #pragma once
 #include "engine.h"
+#include "pricehistory.h"
 
 #include <QDateTime>
 #include <QString>
@@ -43,3 +44,16 @@ inline QStringList Column(TTable& t, const QString& field) {
     for (t.First(); !t.Eof(); t.Next()) out << t.FieldByName(field).AsString();
     return out;
 }
+
+// The price history's clock, set by the test for its lifetime.
+class TScopedPriceClock {
+public:
+    explicit TScopedPriceClock(const QDateTime& start) : Now(start) {
+        SetPriceClock([this] { return Now; });
+    }
+    ~TScopedPriceClock() { SetPriceClock({}); }
+    TScopedPriceClock(const TScopedPriceClock&) = delete;
+    TScopedPriceClock& operator=(const TScopedPriceClock&) = delete;
+    void AddDays(qint64 days) { Now = Now.addDays(days); }
+    QDateTime Now;
+};

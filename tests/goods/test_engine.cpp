@@ -288,7 +288,8 @@ TEST_F(EngineTest, ViewFiltersAndCombinedFilters) {
     EXPECT_EQ(ViewFilter(TViewCode::NeverPrinted, last), "PRINTDATE = NULL");
     EXPECT_EQ(ViewFilter(TViewCode::LastPrinted, last), "PRINTDATE >= '2026-05-06 10:20:30' AND PRINTDATE <= '2026-05-06 10:20:31'");
     EXPECT_EQ(ViewFilter(TViewCode::All, last), "");
-    EXPECT_EQ(ViewFilter(static_cast<TViewCode>(5), last), "");
+    EXPECT_EQ(ViewFilter(TViewCode::Reduced, last), "NAJNIZSZA <> NULL");
+    EXPECT_EQ(ViewFilter(static_cast<TViewCode>(6), last), "");
     EXPECT_EQ(CombineFilters("A", "B"), "(A) AND (B)");
     EXPECT_EQ(CombineFilters("", "B"), "B");
     EXPECT_EQ(CombineFilters("A", ""), "A");

@@ -1,6 +1,7 @@
 #include "codepage.h"
 #include "goodstable.h"
 #include "goodstestutil.h"
+#include "pricehistory.h"
 #include "clirunner.h"
 #include "testsupport.h"
 
@@ -28,23 +29,33 @@ TEST(GoodsCli, ListPrintsAViewInNameOrder) {
     TempDataHome home;
     const QDateTime last(QDate(2026, 7, 8), QTime(9, 10, 11, 250));
     {
+        // The bread was 4,60 for 40 days before it went down to 4,50.
+        TScopedPriceClock clock(QDateTime(QDate(2020, 1, 1), QTime(12, 0), Qt::UTC));
         TTable t;
         ASSERT_TRUE(CreateGoodsTable(t));
         t.Open();
         AddGoods(t, {"2", "żurek", "3,99", true, false, last, "500 ml", 14});
         AddGoods(t, {"1", "Ananas", "6", false, true, {}, "", 0});
-        AddGoods(t, {"07", "chleb", "4,50", true, false, {}, "1 kg", 3});
+        AddGoods(t, {"07", "chleb", "4.60", true, false, {}, "1 kg", 3});
+        clock.AddDays(40);
+        ASSERT_TRUE(t.Locate("ID", "07"));
+        t.Edit();
+        t.FieldByName("CENA").SetAsString("4,50");
+        t.Post();
     }
     WriteAll(home.path("settings.ini"), "[LAST PRINT]\r\nDATE=2026-07-08 09:10:11\r\n");
-    const QString header = "ID\tNAZWA\tCENA\tWAGA\tABSCENA\tKODKRESKOWY\tTYPKODU\tPRINTDATE\tNEW\tSELECT\n";
+    // The lowest price comes last, so that older scripts read their columns where they were.
+    const QString header = "ID\tNAZWA\tCENA\tWAGA\tABSCENA\tKODKRESKOWY\tTYPKODU\tPRINTDATE\tNEW\tSELECT\tNAJNIZSZA\n";
     auto r = RunCli(home.dataFolder(), {"goods", "list"});
     EXPECT_EQ(r.Code, 0) << r.Err.toStdString();
-    EXPECT_EQ(r.Out, header + "1\tAnanas\t6\t\t\t\t0\t\t0\t1\n" + "07\tchleb\t4,50\t1 kg\t\t\t3\t\t1\t0\n" +
-                         "2\tżurek\t3,99\t500 ml\t\t\t14\t2026-07-08 09:10:11\t1\t0\n");
+    EXPECT_EQ(r.Out, header + "1\tAnanas\t6\t\t\t\t0\t\t0\t1\t\n" + "07\tchleb\t4,50\t1 kg\t\t\t3\t\t1\t0\t4,60\n" +
+                         "2\tżurek\t3,99\t500 ml\t\t\t14\t2026-07-08 09:10:11\t1\t0\t\n");
     r = RunCli(home.dataFolder(), {"goods", "list", "--view", "3"});
-    EXPECT_EQ(r.Out, header + "1\tAnanas\t6\t\t\t\t0\t\t0\t1\n" + "07\tchleb\t4,50\t1 kg\t\t\t3\t\t1\t0\n");
+    EXPECT_EQ(r.Out, header + "1\tAnanas\t6\t\t\t\t0\t\t0\t1\t\n" + "07\tchleb\t4,50\t1 kg\t\t\t3\t\t1\t0\t4,60\n");
     r = RunCli(home.dataFolder(), {"goods", "list", "--view", "4"});
-    EXPECT_EQ(r.Out, header + "2\tżurek\t3,99\t500 ml\t\t\t14\t2026-07-08 09:10:11\t1\t0\n");
+    EXPECT_EQ(r.Out, header + "2\tżurek\t3,99\t500 ml\t\t\t14\t2026-07-08 09:10:11\t1\t0\t\n");
+    r = RunCli(home.dataFolder(), {"goods", "list", "--view", "5"});
+    EXPECT_EQ(r.Out, header + "07\tchleb\t4,50\t1 kg\t\t\t3\t\t1\t0\t4,60\n");
     r = RunCli(home.dataFolder(), {"goods", "list", "--view", "x"});
     EXPECT_NE(r.Code, 0);
     r = RunCli(home.dataFolder(), {"goods", "sort"});
@@ -98,4 +109,17 @@ TEST(GoodsCli, SelectMarksTheViewByCheckType) {
     r = RunCli(home.dataFolder(), {"goods", "select", "--check-type", "0", "--view", "x"});
     EXPECT_EQ(r.Code, 2);
     EXPECT_EQ(marked(), (QStringList{"2", "4"}));
+    // Goods with a reduction: only 3 has one.
+    {
+        TTable t;
+        SetupGoodsTable(t, false);
+        t.Open();
+        ASSERT_TRUE(t.FindKey("3"));
+        t.Edit();
+        t.FieldByName("CENA").SetAsString("0,5");
+        t.Post();
+    }
+    r = RunCli(home.dataFolder(), {"goods", "select", "--check-type", "5"});
+    EXPECT_EQ(r.Code, 0) << r.Err.toStdString();
+    EXPECT_EQ(marked(), (QStringList{"3"}));
 }

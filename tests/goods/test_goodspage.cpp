@@ -210,9 +210,10 @@ TEST_F(GoodsPageTest, ViewsAndCheckTypesCombine) {
     EXPECT_EQ(MarkedIds(), (QStringList{"1", "2", "4"}));
     page.SetCheckType(7);
     const auto checked = page.pmCheckType->actions();
-    ASSERT_EQ(checked.size(), 4);
+    ASSERT_EQ(checked.size(), 5);
     EXPECT_TRUE(checked[0]->isChecked());
     EXPECT_FALSE(checked[3]->isChecked());
+    EXPECT_EQ(checked[4]->text(), QString::fromUtf8("obniżone"));
 }
 
 TEST_F(GoodsPageTest, LastPrintViewIsEmptyBeforeAnyPrint) {
@@ -351,6 +352,35 @@ TEST_F(GoodsPageTest, EditingSetsNewOnOkAndLeavesTheRecordOnCancel) {
     EXPECT_TRUE(t.FieldByName("SELECT").AsBoolean());
     // A stored code outside the list selects no type and is kept.
     EXPECT_EQ(t.FieldByName("TYPKODU").AsInteger(), 30);
+}
+
+// A price cut in the record dialog: the grid shows the lowest price beside the
+// unit price, and the view "Obniżone" and its check type find the goods.
+TEST_F(GoodsPageTest, APriceCutShowsInTheGridAndTheReducedView) {
+    TScopedPriceClock clock(QDateTime(QDate(2025, 3, 1), QTime(8, 0), Qt::UTC));
+    Fill({{"1", "Chleb", "4,60", false, false, {}, "1 kg"}, {"2", "Mleko", "3"}});
+    TGoodsPage& page = Open();
+    clock.AddDays(40);
+    Prompt.answerDialog(FillDialog("Chleb", "4,50"));
+    page.EditRecord();
+    Prompt.answerDialog(FillDialog("Masło", "7,99"));
+    page.InsertRecord();
+    EXPECT_EQ(page.Model()->headerData(TGoodsListModel::colNajnizsza, Qt::Horizontal).toString(),
+              QString::fromUtf8("Najniższa cena"));
+    QStringList lowest;
+    for (int row = 0; row < page.Model()->rowCount(); ++row)
+        lowest << page.Model()->index(row, TGoodsListModel::colNajnizsza).data().toString();
+    EXPECT_EQ(lowest, (QStringList{"4,60", "", ""}));  // Chleb, Masło, Mleko
+    page.LayoutColumns();
+    EXPECT_EQ(page.gdMain->columnWidth(TGoodsListModel::colNajnizsza), page.gdMain->columnWidth(TGoodsListModel::colCena));
+    page.ShowView(TViewCode::Reduced);
+    EXPECT_EQ(page.cbShowType->currentText(), QString::fromUtf8("Obniżone"));
+    ASSERT_EQ(page.Model()->rowCount(), 1);
+    EXPECT_EQ(page.Model()->index(0, TGoodsListModel::colNazwa).data().toString(), "Chleb");
+    page.ShowView(0);
+    page.ChooseCheckType(TViewCode::Reduced);
+    EXPECT_EQ(page.sbtnCheckAll->text(), QString::fromUtf8("Zaznacz\nobniżone"));
+    EXPECT_EQ(MarkedIds(), QStringList{"1"});
 }
 
 TEST_F(GoodsPageTest, RecordDialogShowsAndStoresEan13WhereTheCodeTypeIsMissing) {

@@ -37,6 +37,21 @@ TEST(ParseAmount, RefusesWhatIsNoPlainNumber) {
     EXPECT_FALSE(ParseAmount("922337203685477,5808").has_value());
 }
 
+TEST(AmountText, ExactPriceTextThatReadsBack) {
+    const std::pair<TAmount, const char*> cases[] = {
+        {49900, "4,99"}, {120000, "12"}, {125000, "12,50"}, {20050, "2,005"}, {1, "0,0001"}, {-5000, "-0,50"}, {0, "0"},
+        {46000, "4,60"}, {20051, "2,0051"},
+        {std::numeric_limits<TAmount>::max(), "922337203685477,5807"}, {std::numeric_limits<TAmount>::min(), "-922337203685477,5808"},
+    };
+    for (const auto& [amount, text] : cases) {
+        EXPECT_EQ(AmountText(amount), text);
+        // The most negative amount has no positive twin to read back.
+        if (amount != std::numeric_limits<TAmount>::min()) {
+            EXPECT_EQ(ParseAmount(text), amount) << text;
+        }
+    }
+}
+
 TEST(FindQuantity, UnitsAnywhereInTableOrder) {
     auto q = FindQuantity("500 g");
     ASSERT_TRUE(q);

@@ -115,6 +115,7 @@ TEST_F(Designer, EveryControlHasItsNameHintTagAndToolbar) {
         {p.tbU2, "tbU2", "Kod", 3, p.tbrCompo},
         {p.tbULabel, "tbULabel", "Napis", 4, p.tbrCompo},
         {p.tbUBitmap, "tbUBitmap", "Mapa bitowa", 5, p.tbrCompo},
+        {p.tbLowestPrice, "tbLowestPrice", "Najniższa cena", 6, p.tbrCompo},
         {p.tbDelete, "tbDelete", "Usuń obiekt", 0, p.tbrCompo},
     };
     for (const Row& r : rows) {
@@ -216,6 +217,7 @@ TEST_F(Designer, PlacingEveryKindWithItsDialogs) {
         {&TDesignPage::tbName, {}, true, "Nazwa", {}},
         {&TDesignPage::tbU1, {}, true, QString::fromUtf8("Cena za jednostkę"), {}},
         {&TDesignPage::tbU2, {}, true, "Kod", {}},
+        {&TDesignPage::tbLowestPrice, {}, true, QString::fromUtf8("Najniższa cena z 30 dni przed obniżką: {cena} zł"), {}},
         {&TDesignPage::tbULabel, [](TScriptedPrompter& s) { AnswerText(s, QStringLiteral(" Promocja ")); }, true,
          " Promocja ", {}},
         {&TDesignPage::tbULabel, [](TScriptedPrompter& s) { AnswerText(s, std::nullopt); }, false, {}, {}},
@@ -478,6 +480,7 @@ TEST_F(Designer, DoubleClickEditsAFixedText) {
     AnswerText(Script, QStringLiteral("Stara"));
     TdcLabel* fixed = PlaceLabel(Page->tbULabel, {10, 10});
     TdcLabel* name = PlaceLabel(Page->tbName, {10, 100});
+    TdcLabel* lowest = PlaceLabel(Page->tbLowestPrice, {10, 200});
     struct Row {
         TdcLabel* label;
         std::optional<QString> answer;
@@ -488,15 +491,16 @@ TEST_F(Designer, DoubleClickEditsAFixedText) {
         {fixed, QStringLiteral("Nowa"), "Nowa", true},
         {fixed, std::nullopt, "Nowa", false},
         {name, QStringLiteral("x"), "Nazwa", false},  // no dialog at all
+        {lowest, QStringLiteral("Było {cena} zł"), QString::fromUtf8("Było {cena} zł"), true},  // its template
     };
     for (const Row& r : rows) {
         Script.clear();
         Modified = false;
-        if (r.label == fixed) AnswerText(Script, r.answer);
+        if (r.label != name) AnswerText(Script, r.answer);
         QTest::mouseDClick(r.label, Qt::LeftButton, Qt::NoModifier, {20, 10});
         EXPECT_EQ(r.label->Text(), r.want);
         EXPECT_EQ(Modified, r.modified) << r.want.toStdString();
-        EXPECT_EQ(Script.calls().size(), r.label == fixed ? 1u : 0u);
+        EXPECT_EQ(Script.calls().size(), r.label != name ? 1u : 0u);
     }
     EXPECT_EQ(fixed->pos(), QPoint(10, 10));  // the double click moved nothing
 }

@@ -79,6 +79,24 @@ TEST(LayoutKinds, CaptionsAndColourValues) {
     EXPECT_EQ(ColorFromValue(static_cast<int>(0xFF00000F)), QColor(Qt::black));
 }
 
+TEST(LayoutKinds, LowestPriceTemplate) {
+    EXPECT_EQ(CompoCaption(ctLowestPrice), QString::fromUtf8("Najniższa cena z 30 dni przed obniżką: {cena} zł"));
+    EXPECT_TRUE(CompoCaption(7).isEmpty());
+    const struct {
+        const char* Template;
+        const char* Filled;
+    } cases[] = {
+        {"", "Najniższa cena z 30 dni przed obniżką: 4,60 zł"},
+        {"Było {cena} zł", "Było 4,60 zł"},
+        {"{Cena}-{CENA}", "4,60-4,60"},
+        {"{cena", "{cena"},
+        {"Promocja", "Promocja"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(FillPriceTemplate(QString::fromUtf8(c.Template), QStringLiteral("4,60")), QString::fromUtf8(c.Filled))
+            << c.Template;
+}
+
 TEST(LayoutKinds, SectionPrefixIsCaseSensitive) {
     LayoutObjectKind kind;
     for (const char* name : {"LABEL1", "LABELS", "LABEL_A", "LABEL", "LABEL100"}) {

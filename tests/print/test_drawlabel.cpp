@@ -357,6 +357,46 @@ TEST_F(DrawLabelTest, UnknownKindsAndAlignmentsDrawSafely) {
     EXPECT_LT(text.left(), Px(1) + 10);  // an unknown alignment is left
 }
 
+// The lowest price field draws exactly as a fixed text holding its template
+// filled with the price, formatted as the price field formats it; goods
+// without a reduction leave its box blank.
+TEST_F(DrawLabelTest, LowestPriceFieldFillsItsTemplateOrStaysBlank) {
+    struct Case {
+        const char* Lowest;    // TPrintGoods::NAJNIZSZA
+        const char* Template;  // the object's text
+        bool AlwaysGr, DotSeparator;
+        const char* Drawn;  // as a fixed text; empty for a blank box
+    };
+    const Case cases[] = {
+        {"", "", false, false, ""},
+        {"", "Było {cena} zł", true, false, ""},
+        {"4,60", "", false, false, "Najniższa cena z 30 dni przed obniżką: 4,60 zł"},
+        {"12", "Było {cena} zł", true, false, "Było 12,00 zł"},
+        {"12", "Było {cena} zł", false, false, "Było 12 zł"},
+        {"4,60", "{CENA} / {cena}", false, true, "4.60 / 4.60"},
+        {"4,60", "Promocja", false, false, "Promocja"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.Lowest) + " " + c.Template);
+        TPrintGoods goods = Goods("1", "n", QStringLiteral("3,99"));
+        goods.NAJNIZSZA = QString::fromUtf8(c.Lowest);
+        auto draw = [&](quint8 type, const QString& text) {
+            TPrintManager m;
+            Layout(m, {TextObject(type, 1, 1, 29, 19, taLeftJustify, 5, text)});
+            m.SetAlwaysGr(c.AlwaysGr);
+            m.SetDotSeparator(c.DotSeparator);
+            return RenderLabel(m, goods, kDpi);
+        };
+        const QImage field = draw(ctLowestPrice, QString::fromUtf8(c.Template));
+        if (*c.Drawn) {
+            EXPECT_FALSE(InkBox(field, ObjectRect(1, 1, 29, 19)).isEmpty());
+            EXPECT_EQ(field, draw(ctUserLabel, QString::fromUtf8(c.Drawn)));
+        } else {
+            EXPECT_TRUE(InkBox(field, ObjectRect(1, 1, 29, 19)).isEmpty());
+        }
+    }
+}
+
 TEST_F(DrawLabelTest, HugeFontSizesPrintAtTheLargestPrintSize) {
     // A mistyped FONTSIZE of 15000 or 20000 points took seconds a label or
     // drew empty boxes; it prints as the largest size the designer shows.

@@ -83,6 +83,11 @@ ICONS = {
     "unitprice": (f"<text x='12' y='10' text-anchor='middle' font-size='9' {FONT} fill='{INK}'>zł</text>"
                   f"<rect x='3' y='11.5' width='18' height='1.5' fill='{BLUE}'/>"
                   f"<text x='12' y='21.5' text-anchor='middle' font-size='9' {FONT} fill='{INK}'>kg</text>"),
+    "lowestprice": (f"<path d='M2.5 7.5 L7.5 2.5 H16.5 V21.5 H7.5 L2.5 16.5 Z' fill='#fce94f' stroke='{INK}'"
+                    f" stroke-linejoin='round'/><circle cx='6' cy='12' r='1.5' fill='{INK}'/>"
+                    f"<text x='11.5' y='15' text-anchor='middle' font-size='7' {FONT} fill='{INK}'>zł</text>"
+                    f"<path d='M20.5 2.5 V16' stroke='{RED}' stroke-width='2.5'/>"
+                    f"<path d='M17 15 L20.5 21.5 L24 15 Z' fill='{RED}'/>"),
     "barcode": "".join(f"<rect x='{x}' y='4' width='{w}' height='{16 if i % 5 else 18}' fill='{INK}'/>"
                        for i, (x, w) in enumerate([(2, 1), (4, 2), (7, 1), (9, 1), (11, 3), (15, 1), (17, 2),
                                                    (20, 1), (22, 1)])),

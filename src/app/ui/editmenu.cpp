@@ -75,8 +75,8 @@ void FillEditMenu(QMenu* menu, TGoodsPage* page, QWidget* window) {
     QMenu* mark = menu->addMenu(QStringLiteral("Zaznacz"));
     mark->setObjectName(QStringLiteral("Zaznacz1"));
     // Both submenus list the views of the view box, in its order.
-    const char* const views[] = {"Wszystkie", "Zmienione", "Niedrukowane", "Drukowane ostatnio"};
-    for (int i = 0; i < 4; ++i) {
+    const char* const views[] = {"Wszystkie", "Zmienione", "Niedrukowane", "Drukowane ostatnio", "Obniżone"};
+    for (int i = 0; i < int(std::size(views)); ++i) {
         QAction* s = show->addAction(QString::fromUtf8(views[i]));
         QObject::connect(s, &QAction::triggered, page, [page, i] { page->ShowView(i); });
         QAction* m = mark->addAction(QString::fromUtf8(views[i]));

@@ -35,9 +35,10 @@ const TCheckTypeItem kCheckTypes[] = {
     {TViewCode::Changed, "zmienione", "Zaznacz\nzmienione"},
     {TViewCode::NeverPrinted, "niedrukowane", "Zaznacz\nniedrukowane"},
     {TViewCode::LastPrinted, "drukowane ostatnio", "Zaznacz\ndrukowane"},
+    {TViewCode::Reduced, "obniżone", "Zaznacz\nobniżone"},
 };
 // The view box's items, in the order of ViewCodeOfItem.
-const char* const kViewItems[] = {"Wyszystkie" /* sic */, "Zmienione", "Niedrukowane", "Drukowane ostatnio"};
+const char* const kViewItems[] = {"Wyszystkie" /* sic */, "Zmienione", "Niedrukowane", "Drukowane ostatnio", "Obniżone"};
 
 // The hourglass for the length of a scope.
 class TWaitCursor {
@@ -254,8 +255,15 @@ QStringList TGoodsPage::OpenGoodsList() {
 }
 
 void TGoodsPage::LayoutColumns() {
-    const auto w = GridColumnWidths(gdMain->width());
-    for (int c = 0; c < 5; ++c) gdMain->setColumnWidth(c, std::max(0, w[c]));
+    auto w = GridColumnWidths(gdMain->width());
+    // The lowest price is a price, as wide as the price column; the name
+    // gives it the room, so that the barcode stays in view.
+    const int lowest = w[1];
+    w[0] -= lowest;
+    const int columns[] = {TGoodsListModel::colNazwa, TGoodsListModel::colCena, TGoodsListModel::colWaga,
+                           TGoodsListModel::colAbsCena, TGoodsListModel::colKod};
+    for (int c = 0; c < 5; ++c) gdMain->setColumnWidth(columns[c], std::max(0, w[c]));
+    gdMain->setColumnWidth(TGoodsListModel::colNajnizsza, std::max(0, lowest));
 }
 
 TViewCode TGoodsPage::CurrentViewCode() const { return ViewCodeOfItem(cbShowType->currentIndex()); }

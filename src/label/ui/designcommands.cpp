@@ -89,7 +89,8 @@ void TDesignPage::ObjectChanged(TdcComponent*) {
 
 void TDesignPage::EditObjectText(TdcComponent* object) {
     auto* label = qobject_cast<TdcLabel*>(object);
-    if (!label || label->AType() != ctUserLabel) return;
+    // A fixed text, and the template of the lowest price.
+    if (!label || (label->AType() != ctUserLabel && label->AType() != ctLowestPrice)) return;
     const QString text = AskText(label->Text());
     if (text.isEmpty() || text == label->Text()) return;
     const TDesignState before = Steps->Capture();

@@ -69,6 +69,8 @@ const TButtonDef kButtons[] = {
     {nullptr, &C::tbULabel, "tbULabel", "Napis", 4, TBar::Compo, TGroup::Kind, false, "insert-text", "text"},
     {nullptr, &C::tbUBitmap, "tbUBitmap", "Mapa bitowa", 5, TBar::Compo, TGroup::Kind, false, "insert-image",
      "bitmap"},
+    {nullptr, &C::tbLowestPrice, "tbLowestPrice", "Najniższa cena", 6, TBar::Compo, TGroup::Kind, false, "",
+     "lowestprice"},
     {&C::tbDelete, nullptr, "tbDelete", "Usuń obiekt", 0, TBar::Compo, TGroup::None, true, "edit-delete", "delete"},
 };
 

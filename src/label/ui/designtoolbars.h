@@ -52,6 +52,7 @@ struct TDesignControls {
     TCheckToolButton* tbU2 = nullptr;
     TCheckToolButton* tbULabel = nullptr;
     TCheckToolButton* tbUBitmap = nullptr;
+    TCheckToolButton* tbLowestPrice = nullptr;
     QToolButton* tbDelete = nullptr;
 
     TCheckGroup* AlignmentGroup = nullptr;  // one stays down

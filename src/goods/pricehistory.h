@@ -1,0 +1,61 @@
+#pragma once
+#include "engine.h"
+#include "unitprice.h"
+
+#include <QDateTime>
+#include <QString>
+#include <functional>
+#include <optional>
+
+// The price history of the goods, kept in the goods file beside the goods table
+// so that a label can show, next to a reduced price, the lowest price of the 30
+// days before the reduction.
+//
+// Table "HISTORIA_CEN": "ID" (the goods ID), "KWOTA" (the price as an amount,
+// null when the price text is no number) and "CHWILA" (when it took effect, in
+// milliseconds since 1970-01-01 UTC), indexed on ID and CHWILA. The goods
+// table's own columns are not touched.
+//
+// Each connection of the program to a goods file with a sound history keeps the
+// history itself, in the statement that writes the goods row: a new record
+// starts its history with its price, a changed CENA adds an entry when its
+// amount differs from the last one (so "4,99" after "4.99" adds none), and
+// deleting goods deletes their history. An entry is never dated before the
+// last one of its goods, whatever the clock did.
+inline const QString kPriceHistoryTable = QStringLiteral("HISTORIA_CEN");
+// The calculated field of the goods table objects: the lowest price, an amount.
+inline const QString kLowestPriceField = QStringLiteral("NAJNIZSZA");
+// How far back the lowest price looks from a reduction.
+inline constexpr qint64 kLowestPriceDays = 30;
+
+// Where the history takes "now" from; tests put a clock of their own. An empty
+// clock, the default, is the system's.
+using TPriceClock = std::function<QDateTime()>;
+void SetPriceClock(TPriceClock clock);
+QDateTime PriceClockNow();
+
+// The start-up step for the goods file at `path`: a history that is missing is
+// made, every goods record getting its current price as the first entry dated
+// now; a table of that name without the history's columns is set aside under a
+// name of its own ("HISTORIA_CEN_USZKODZONA", then with a number) and a new
+// history made in its place. The goods table is only read. False, with the
+// reason logged, when the history could not be made usable; the goods then
+// have no lowest price, and nothing else changes.
+bool EnsurePriceHistory(const QString& path);
+
+// The lowest price field of a goods table object whose table SQL knows as
+// `goodsTable`: for goods whose current price is lower than the one before it
+// (a reduction), the lowest price in effect during the 30 days before the
+// reduction took effect, or since the goods' first entry when that is less
+// than 30 days before it. Null when there is no reduction, and whenever the
+// history cannot be trusted for the goods: its last amount is not the amount
+// of CENA (or CENA is no number), a price of the window is no number, a moment
+// is no integer, or the last entry lies after now.
+TFieldDef LowestPriceField(const QString& goodsTable);
+
+// The lowest price of the table's current record; nullopt when it has none or
+// the table has no such field.
+std::optional<TAmount> LowestPrice(TTable& table);
+// A value of the lowest price field as its text: AmountText of the amount, or
+// empty for a null (or any other) value.
+QString LowestPriceText(const QVariant& value);
