@@ -1,5 +1,7 @@
 #include "datafolder.h"
 #include "designio.h"
+#include "dbconfigform.h"
+#include "progressform.h"
 #include "goodspage.h"
 #include "plcolorbox.h"
 #include "inifile.h"
@@ -16,6 +18,8 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QCoreApplication>
+#include <QTextBrowser>
+#include <QApplication>
 #include <QDialogButtonBox>
 #include <QTranslator>
 #include <QDir>
@@ -256,6 +260,35 @@ TEST_F(MainFormTest, FirstStartPreparesTheDataFolder) {
     EXPECT_TRUE(QFileInfo(home.path("LABELS")).isDir());
     EXPECT_EQ(splash.Label1->text(), QString::fromUtf8("Trwa ładowanie definicji baz danych..."));
     EXPECT_EQ(form.StartupErrors.size(), 0) << form.StartupErrors.join('|').toStdString();
+}
+
+// F1 opens the help page of the window it is pressed in: the window's own
+// page, else the page shown in the main window.
+TEST_F(MainFormTest, F1OpensThePageOfEveryWindow) {
+    TMainForm form;
+    TLogForm login(&form);
+    TChPasswdForm password(&form);
+    TProgressForm progress(&form);
+    TDBConfigForm database(*form.ODBCManager, nullptr, &form);
+    QDialog record(&form);  // a dialog without a page of its own
+    struct Case {
+        QWidget* window;
+        const char* page;
+    };
+    const Case cases[] = {
+        {&form, "6.html"},     {&login, "8.html"},    {&password, "14.html"},
+        {&progress, "7.html"}, {&database, "4.html"}, {&record, "6.html"},
+    };
+    for (const Case& c : cases) {
+        QKeyEvent f1(QEvent::KeyPress, Qt::Key_F1, Qt::NoModifier);
+        QCoreApplication::sendEvent(c.window, &f1);
+        QTextBrowser* help = nullptr;
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (w->objectName() == QStringLiteral("HelpWindow")) help = qobject_cast<QTextBrowser*>(w);
+        ASSERT_NE(help, nullptr) << c.page;
+        EXPECT_EQ(help->source().fileName(), QLatin1String(c.page)) << c.window->objectName().toStdString();
+        EXPECT_TRUE(prompter.messages().isEmpty()) << prompter.messages().join('|').toStdString();
+    }
 }
 
 // Qt's own texts speak Polish beside the program's: the standard buttons of

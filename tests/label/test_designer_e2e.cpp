@@ -291,28 +291,3 @@ TEST_F(DesignerEndToEnd, ANewLayoutBuiltWithMouseAndKeyboardPrintsAsThePanelShow
 }
 
 }  // namespace
-
-namespace {
-
-// The picture of the README: the main window on the design page with the
-// demonstration's 58 × 40 mm layout, the price selected. Run by hand under a
-// real display, as one command line:
-//   PRANDEL_SCREENSHOT=docs/screenshots/designer.png QT_QPA_PLATFORM=xcb xvfb-run -s "-screen 0 1280x900x24"
-//   build/tests/label/test_designer_e2e --gtest_also_run_disabled_tests --gtest_filter='*Screenshot*'
-TEST_F(DesignerEndToEnd, DISABLED_ScreenshotOfTheDesigner) {
-    const QString out = qEnvironmentVariable("PRANDEL_SCREENSHOT");
-    ASSERT_FALSE(out.isEmpty());
-    TMainForm form;
-    Start(form);
-    TDesignPage& page = *form.DesignPage;
-    Script.answerPath(Home.path("LABELS/58x40.etk"));
-    page.tbOpen->click();
-    form.resize(form.width(), 640);
-    QCoreApplication::processEvents();
-    for (TdcComponent* c : DesignObjects(page.plProjDesign))
-        if (auto* l = qobject_cast<TdcLabel*>(c); l && l->AType() == ctPrice) ClickAt(l, {20, 20});
-    QTest::qWait(300);
-    ASSERT_TRUE(form.grab().save(out));
-}
-
-}  // namespace

@@ -3,9 +3,10 @@
 #include "datafolder.h"
 #include "prompter.h"
 
+#include <QApplication>
 #include <QFileInfo>
+#include <QKeyEvent>
 #include <QPointer>
-#include <QShortcut>
 #include <QTextBrowser>
 #include <QUrl>
 
@@ -26,13 +27,36 @@ void Show(const QString& file, QWidget* parent) {
         gHelp->setAttribute(Qt::WA_DeleteOnClose);
         gHelp->setOpenExternalLinks(false);
         gHelp->setWindowTitle(QStringLiteral("Prandel etykiet - pomoc"));
-        gHelp->resize(640, 520);
+        gHelp->resize(720, 600);
     }
     gHelp->setSource(QUrl::fromLocalFile(path));
     gHelp->show();
     gHelp->raise();
     gHelp->activateWindow();
 }
+
+// Watches the keys of the whole program for F1.
+class THelpKey : public QObject {
+public:
+    THelpKey(QObject* owner, std::function<int()> fallback) : QObject(owner), Fallback(std::move(fallback)) {}
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() != QEvent::KeyPress) return false;
+        auto* key = static_cast<QKeyEvent*>(event);
+        auto* widget = qobject_cast<QWidget*>(watched);
+        if (!widget || !key->matches(QKeySequence::HelpContents)) return false;
+        // The help window itself has no page of its own.
+        if (widget->window() == gHelp) return false;
+        int context = HelpContextOf(widget);
+        if (context <= 0 && Fallback) context = Fallback();
+        ShowHelpTopic(context, widget->window());
+        return true;
+    }
+
+private:
+    std::function<int()> Fallback;
+};
 
 }  // namespace
 
@@ -46,8 +70,16 @@ void ShowHelpTopic(int context, QWidget* parent) {
         ShowHelpContents(parent);
 }
 
-void AttachHelp(QWidget* widget, int context) {
-    auto* f1 = new QShortcut(QKeySequence::HelpContents, widget);
-    f1->setContext(Qt::WindowShortcut);
-    QObject::connect(f1, &QShortcut::activated, widget, [widget, context] { ShowHelpTopic(context, widget); });
+int HelpContextOf(const QWidget* widget) {
+    for (const QWidget* w = widget; w; w = w->parentWidget()) {
+        if (!w->isWindow()) continue;
+        const int context = w->property("HelpContext").toInt();
+        if (context > 0) return context;
+    }
+    return 0;
+}
+
+void InstallHelpKey(QObject* owner, std::function<int()> fallback) {
+    if (QCoreApplication::instance())
+        QCoreApplication::instance()->installEventFilter(new THelpKey(owner, std::move(fallback)));
 }

@@ -1,6 +1,5 @@
 #include "loginforms.h"
 
-#include "helpwindow.h"
 
 #include <QDialogButtonBox>
 #include <QFormLayout>
@@ -48,7 +47,7 @@ void BuildEditDialog(QDialog* d, const char* name, const QString& title,
     layout->addWidget(Buttons(d, ok, cancel));
     layout->setSizeConstraint(QLayout::SetFixedSize);
     d->setWindowFlag(Qt::WindowContextHelpButtonHint, false);
-    AttachHelp(d, helpContext);
+    d->setProperty("HelpContext", helpContext);
 }
 
 }  // namespace

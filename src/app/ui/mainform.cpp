@@ -35,7 +35,6 @@
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QScreen>
-#include <QShortcut>
 #include <QStackedWidget>
 #include <QStyle>
 #include <QToolButton>
@@ -135,8 +134,8 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent) {
     StartupErrors.clear();
     Loading = false;
 
-    auto* f1 = new QShortcut(QKeySequence::HelpContents, this);
-    connect(f1, &QShortcut::activated, this, [this] { ShowHelpTopic(HelpContext, this); });
+    // F1 in this window and in every dialog of the program.
+    InstallHelpKey(this, [this] { return HelpContext; });
 }
 
 TMainForm::~TMainForm() = default;
