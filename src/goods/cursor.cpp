@@ -298,8 +298,14 @@ bool TTable::IsEmpty() const {
 
 int TTable::RecordCount() const {
     CheckActive();
-    EnsureKeys();
-    return static_cast<int>(Rows.size());
+    if (KeysValid) return static_cast<int>(Rows.size());
+    // Before the list is read SQLite counts: whoever needs only the number
+    // (a free key, a report) does not pay for reading the list.
+    QString sql = QStringLiteral("SELECT count(*) FROM %1").arg(QuoteName(SqlTable));
+    if (!FilterSql.isEmpty()) sql += QStringLiteral(" WHERE ") + FilterSql;
+    TSqliteStatement st(Conn->Handle, sql);
+    BindFilter(st, 1);
+    return st.Step() ? static_cast<int>(st.Int64(0)) : 0;
 }
 
 void TTable::Refresh() {
