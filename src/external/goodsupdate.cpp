@@ -106,6 +106,9 @@ TGoodsMerger::TGoodsMerger(TTable& tbLocal, const TUnitSymbols& symbols) : D(std
     D->Find = QSqlQuery(D->Db);
     D->Update = QSqlQuery(D->Db);
     D->Insert = QSqlQuery(D->Db);
+    // Each query runs once per external row: forward only, Qt SQL keeps no
+    // cache of the rows it read.
+    for (QSqlQuery* q : {&D->Find, &D->Update, &D->Insert}) q->setForwardOnly(true);
     const bool ok =
         D->Find.prepare(QStringLiteral("SELECT rowid, \"NAZWA\", \"CENA\", \"WAGA\", \"KODKRESKOWY\" FROM %1 WHERE \"ID\" = ?").arg(table)) &&
         D->Update.prepare(QStringLiteral("UPDATE %1 SET \"CENA\" = ?, \"NAZWA\" = ?, \"WAGA\" = ?, \"ABSCENA\" = ?, \"KODKRESKOWY\" = ?, "
