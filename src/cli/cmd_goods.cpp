@@ -44,22 +44,32 @@ int GoodsList(const QStringList& args) {
     for (const char* c : kColumns) header << QString::fromLatin1(c);
     CliOut(header.join(u'\t'));
     try {
-        std::vector<TField> fields;
-        for (const char* c : kColumns) fields.push_back(list.FieldByName(QString::fromLatin1(c)));
-        for (list.First(); !list.Eof(); list.Next()) {
-            QStringList line;
-            for (const TField& f : fields) {
-                if (f.IsNull())
-                    line << QString();
-                else if (f.FieldName() == kLowestPriceField)
-                    line << LowestPriceText(f.Value());
-                else if (f.DataType() == TFieldType::Boolean)
-                    line << (f.AsBoolean() ? QStringLiteral("1") : QStringLiteral("0"));
-                else
-                    line << f.AsString();
-            }
-            CliOut(line.join(u'\t'));
+        std::vector<int> fields;
+        for (const char* c : kColumns) {
+            const int f = list.FieldIndex(QString::fromLatin1(c));
+            if (f < 0) throw TEngineError(QStringLiteral("Pole %1 nie istnieje.").arg(QLatin1String(c)));
+            fields.push_back(f);
         }
+        const int lowest = list.FieldIndex(kLowestPriceField);
+        // The records stream from the file one at a time, so a table of any
+        // size lists in the same small memory.
+        QString line;
+        list.ForEachRecord([&](const std::vector<QVariant>& values) {
+            line.clear();
+            for (size_t i = 0; i < fields.size(); ++i) {
+                if (i > 0) line += u'\t';
+                const int f = fields[i];
+                const QVariant& v = values[static_cast<size_t>(f)];
+                if (v.isNull()) continue;
+                if (f == lowest)
+                    line += LowestPriceText(v);
+                else if (list.Fields(f).DataType() == TFieldType::Boolean)
+                    line += v.toBool() ? u'1' : u'0';
+                else
+                    line += list.DisplayText(f, v);
+            }
+            CliOut(line);
+        });
     } catch (const TEngineError& e) {
         return CliFail(e.Message());
     }

@@ -5,6 +5,7 @@
 #include "odbcmanager.h"
 #include "prompter.h"
 #include "silentfailure.h"
+#include "tablestatement.h"
 
 #include <QFileInfo>
 #include <QSqlDatabase>
@@ -77,8 +78,9 @@ ExternalGoodsRecord ReadExternalRow(const QSqlQuery& query, const TODBCManager& 
 struct TGoodsMerger::TImpl {
     TTable* Table = nullptr;
     TUnitSymbols Symbols;
-    QSqlDatabase Db;
-    QSqlQuery Find, Update, Insert;
+    // Run once or twice per external row: prepared statements straight on
+    // SQLite, without Qt SQL's per-run cost.
+    std::unique_ptr<TTableStatement> Find, Update, Insert;
     int IdSize = 30, NameSize = 50, PriceSize = 10, WeightSize = 50, UnitSize = 50, BarcodeSize = 50;
     std::unique_ptr<TTableTransaction> Batch;
     int InBatch = 0;
@@ -101,20 +103,17 @@ TGoodsMerger::TGoodsMerger(TTable& tbLocal, const TUnitSymbols& symbols) : D(std
     D->BarcodeSize = size("KODKRESKOWY", 50);
     for (const char* f : {"TYPKODU", "NEW", "SELECT"})
         if (tbLocal.FieldIndex(QLatin1String(f)) < 0) throw TEngineError(QStringLiteral("Pole %1 nie istnieje.").arg(QLatin1String(f)));
-    D->Db = QSqlDatabase::database(tbLocal.ConnectionName(), false);
     const QString table = Quote(QFileInfo(tbLocal.TableName()).completeBaseName());
-    D->Find = QSqlQuery(D->Db);
-    D->Update = QSqlQuery(D->Db);
-    D->Insert = QSqlQuery(D->Db);
-    const bool ok =
-        D->Find.prepare(QStringLiteral("SELECT rowid, \"NAZWA\", \"CENA\", \"WAGA\", \"KODKRESKOWY\" FROM %1 WHERE \"ID\" = ?").arg(table)) &&
-        D->Update.prepare(QStringLiteral("UPDATE %1 SET \"CENA\" = ?, \"NAZWA\" = ?, \"WAGA\" = ?, \"ABSCENA\" = ?, \"KODKRESKOWY\" = ?, "
-                                         "\"TYPKODU\" = ?, \"NEW\" = 1, \"SELECT\" = 0 WHERE rowid = ?")
-                              .arg(table)) &&
-        D->Insert.prepare(QStringLiteral("INSERT INTO %1 (\"ID\", \"CENA\", \"NAZWA\", \"WAGA\", \"ABSCENA\", \"KODKRESKOWY\", \"TYPKODU\", "
-                                         "\"NEW\", \"SELECT\") VALUES (?, ?, ?, ?, ?, ?, ?, 1, 0)")
-                              .arg(table));
-    if (!ok) throw TEngineError(D->Find.lastError().text() + D->Update.lastError().text() + D->Insert.lastError().text());
+    D->Find = std::make_unique<TTableStatement>(
+        tbLocal, QStringLiteral("SELECT rowid, \"NAZWA\", \"CENA\", \"WAGA\", \"KODKRESKOWY\" FROM %1 WHERE \"ID\" = ?").arg(table));
+    D->Update = std::make_unique<TTableStatement>(
+        tbLocal, QStringLiteral("UPDATE %1 SET \"CENA\" = ?, \"NAZWA\" = ?, \"WAGA\" = ?, \"ABSCENA\" = ?, \"KODKRESKOWY\" = ?, "
+                                "\"TYPKODU\" = ?, \"NEW\" = 1, \"SELECT\" = 0 WHERE rowid = ?")
+                     .arg(table));
+    D->Insert = std::make_unique<TTableStatement>(
+        tbLocal, QStringLiteral("INSERT INTO %1 (\"ID\", \"CENA\", \"NAZWA\", \"WAGA\", \"ABSCENA\", \"KODKRESKOWY\", \"TYPKODU\", "
+                                "\"NEW\", \"SELECT\") VALUES (?, ?, ?, ?, ?, ?, ?, 1, 0)")
+                     .arg(table));
 }
 
 TGoodsMerger::~TGoodsMerger() {
@@ -138,35 +137,31 @@ bool TGoodsMerger::MergeGoodsRow(const ExternalGoodsRecord& record, bool& change
         // A text is stored cut to its field; an empty text is stored as null.
         auto stored = [](const QString& text, int size) { return text.isEmpty() ? QVariant() : QVariant(text.left(size)); };
         const QString key = MakeGoodsKey(record.Id, record.Barcode).left(D->IdSize);
-        D->Find.bindValue(0, key);
-        if (!D->Find.exec()) throw TEngineError(D->Find.lastError().text());
-        const bool found = D->Find.next();
+        TTableStatement& find = *D->Find;
+        find.Bind(1, key);
+        const bool found = find.Step();
         qint64 rowId = -1;
+        bool same = false;
         if (found) {
-            rowId = D->Find.value(0).toLongLong();
-            const bool same = D->Find.value(1).toString().trimmed() == record.Name &&
-                              D->Find.value(2).toString().trimmed() == record.Price &&
-                              D->Find.value(3).toString().trimmed() == record.Weight &&
-                              D->Find.value(4).toString().trimmed() == record.Barcode;
-            D->Find.finish();
-            if (same) return true;
-        } else {
-            D->Find.finish();
-            if (record.Name.isEmpty() || record.Price.isEmpty()) return true;
+            rowId = find.Int64(0);
+            same = find.Text(1).trimmed() == record.Name && find.Text(2).trimmed() == record.Price &&
+                   find.Text(3).trimmed() == record.Weight && find.Text(4).trimmed() == record.Barcode;
         }
+        find.Reset();
+        if (found ? same : record.Name.isEmpty() || record.Price.isEmpty()) return true;
         const QVariant unit = stored(UnitPriceText(record.Price, record.Weight, D->Symbols), D->UnitSize);
-        QSqlQuery& q = found ? D->Update : D->Insert;
-        int i = 0;
-        if (!found) q.bindValue(i++, key);
-        q.bindValue(i++, stored(record.Price, D->PriceSize));
-        q.bindValue(i++, stored(record.Name, D->NameSize));
-        q.bindValue(i++, stored(record.Weight, D->WeightSize));
-        q.bindValue(i++, unit);
-        q.bindValue(i++, stored(record.Barcode, D->BarcodeSize));
-        q.bindValue(i++, static_cast<qint64>(record.BarcodeType));
-        if (found) q.bindValue(i++, rowId);
-        if (!q.exec()) throw TEngineError(q.lastError().text());
-        q.finish();
+        TTableStatement& q = found ? *D->Update : *D->Insert;
+        int i = 1;
+        if (!found) q.Bind(i++, key);
+        q.Bind(i++, stored(record.Price, D->PriceSize));
+        q.Bind(i++, stored(record.Name, D->NameSize));
+        q.Bind(i++, stored(record.Weight, D->WeightSize));
+        q.Bind(i++, unit);
+        q.Bind(i++, stored(record.Barcode, D->BarcodeSize));
+        q.Bind(i++, static_cast<qint64>(record.BarcodeType));
+        if (found) q.Bind(i++, rowId);
+        q.Step();  // an error resets the statement and raises
+        q.Reset();
         changed = true;
         if (++D->InBatch >= kBatchRows) Commit();
         return true;

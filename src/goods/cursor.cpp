@@ -5,11 +5,54 @@
 #include "sqliteconnection.h"
 
 #include <algorithm>
-#include <limits>
+#include <climits>
 
-// The cursor: the record list of the current order under the filter (row ids
-// with their order values, read when first used), moving through it, reading
-// rows, and the keyed and located searches.
+// The cursor: the record list of the current order under the filter, moving
+// through it, reading rows, and the keyed and located searches. The list holds
+// row ids only (8 bytes a record); the order values stay in the file and are
+// read where a search or a posted record needs them, so a list of a million
+// goods opens without reading a million names.
+
+namespace {
+
+// Filtered lists with at most this many records are sorted here; longer ones
+// take their order from a walk of the index.
+constexpr size_t kSortHere = 16384;
+
+// Resets a statement of the cache however its use ends, so that no statement
+// keeps the file locked.
+struct TStatementUse {
+    TSqliteStatement& St;
+    ~TStatementUse() { St.Reset(); }
+};
+
+// The membership of row ids in a set read in row id order.
+class TRowSet {
+public:
+    explicit TRowSet(const std::vector<qint64>& sorted) : Sorted(sorted) {
+        if (Sorted.empty()) return;
+        const quint64 span = static_cast<quint64>(Sorted.back()) - static_cast<quint64>(Sorted.front());
+        if (span >= 64 * static_cast<quint64>(Sorted.size()) + 65536) return;
+        Base = Sorted.front();
+        Bits.assign(static_cast<size_t>(span / 64) + 1, 0);
+        for (qint64 r : Sorted) {
+            const quint64 o = static_cast<quint64>(r) - static_cast<quint64>(Base);
+            Bits[o / 64] |= quint64(1) << (o % 64);
+        }
+    }
+    bool Contains(qint64 rowId) const {
+        if (Bits.empty()) return std::binary_search(Sorted.begin(), Sorted.end(), rowId);
+        const quint64 o = static_cast<quint64>(rowId) - static_cast<quint64>(Base);
+        return rowId >= Base && o / 64 < Bits.size() && (Bits[o / 64] >> (o % 64)) & 1;
+    }
+
+private:
+    const std::vector<qint64>& Sorted;
+    qint64 Base = 0;
+    std::vector<quint64> Bits;
+};
+
+}  // namespace
 
 void TTable::EnsureKeys() const {
     if (!KeysValid) const_cast<TTable*>(this)->ReloadFirst();
@@ -35,7 +78,7 @@ bool TTable::Bof() const {
 int TTable::RecNo() const {
     CheckActive();
     EnsureKeys();
-    return Keys.empty() ? -1 : Cur;
+    return Rows.empty() ? -1 : Cur;
 }
 
 // One ORDER BY for every read in the table's order: the order field (in the
@@ -49,32 +92,120 @@ QString TTable::OrderColumn() const {
     return OrderField >= 0 ? QuoteName(Defs[OrderField].Name) : QStringLiteral("NULL");
 }
 
-void TTable::LoadKeys() {
-    QString sql = QStringLiteral("SELECT rowid, %1 FROM %2").arg(OrderColumn(), QuoteName(SqlTable));
-    // Under a filter the table is read in storage order and sorted here: walking
-    // the index would look every row up in the table to test the filter.
-    const bool sortHere = !FilterSql.isEmpty() && OrderField >= 0;
-    if (!FilterSql.isEmpty()) sql += QStringLiteral(" WHERE ") + FilterSql;
-    if (!sortHere) sql += OrderBy();
-    // The keys of a large table are read straight from SQLite: this is the one
-    // pass over every row when a list opens.
-    TSqliteStatement st(Conn->Handle, sql);
-    for (int i = 0; i < FilterBinds.size(); ++i) st.Bind(i + 1, FilterBinds[i]);
-    std::vector<Key> keys;
-    while (st.Step()) {
-        Key k{st.Int64(0), QString(), st.IsNull(1)};
-        if (!k.Null) k.Order = st.Text(1);
-        keys.push_back(std::move(k));
+TSqliteStatement& TTable::Prepared(const QString& sql) const {
+    std::unique_ptr<TSqliteStatement>& slot = Statements[sql];
+    if (!slot) slot = std::make_unique<TSqliteStatement>(Conn->Handle, sql);
+    return *slot;
+}
+
+void TTable::BindFilter(TSqliteStatement& st, int first) const {
+    for (int i = 0; i < FilterBinds.size(); ++i) st.Bind(first + i, FilterBinds[i]);
+}
+
+int TTable::CompareOrder(const QString& a, bool aNull, qint64 aRow, const QString& b, bool bNull, qint64 bRow) const {
+    if (aNull != bNull) return aNull ? -1 : 1;
+    if (!aNull) {
+        const int c = OrderNoCase ? PolishNoCaseCompare(a.constData(), a.size(), b.constData(), b.size()) : CodePointCompare(a, b);
+        if (c != 0) return c;
     }
-    if (sortHere) std::sort(keys.begin(), keys.end(), [this](const Key& a, const Key& b) { return CompareKeys(a, b) < 0; });
-    Keys = std::move(keys);
+    return aRow == bRow ? 0 : (aRow < bRow ? -1 : 1);
+}
+
+void TTable::LoadKeys() {
+    const QString table = QuoteName(SqlTable);
+    std::vector<qint64> rows;
+    if (FilterSql.isEmpty() || OrderField < 0) {
+        // The order index holds the row ids in order: a walk of the index
+        // alone, no row is read.
+        QString sql = QStringLiteral("SELECT rowid FROM %1").arg(table);
+        if (!FilterSql.isEmpty()) sql += QStringLiteral(" WHERE ") + FilterSql;
+        TSqliteStatement st(Conn->Handle, sql + OrderBy());
+        BindFilter(st, 1);
+        while (st.Step()) rows.push_back(st.Int64(0));
+    } else {
+        // Under a filter the rows that pass come from one pass over the table
+        // (walking the index would look every row up to test it). A few are
+        // sorted here; many take their order from a walk of the index alone.
+        struct Few {
+            qint64 Row;
+            QString Order;
+            bool Null;
+        };
+        std::vector<Few> few;
+        std::vector<qint64> many;
+        {
+            TSqliteStatement st(Conn->Handle, QStringLiteral("SELECT rowid, %1 FROM %2 WHERE %3 ORDER BY rowid")
+                                                  .arg(OrderColumn(), table, FilterSql));
+            BindFilter(st, 1);
+            while (st.Step()) {
+                if (few.size() < kSortHere && many.empty()) {
+                    few.push_back({st.Int64(0), st.IsNull(1) ? QString() : st.Text(1), st.IsNull(1)});
+                    continue;
+                }
+                if (many.empty()) {
+                    for (const Few& f : few) many.push_back(f.Row);
+                    few = {};
+                }
+                many.push_back(st.Int64(0));
+            }
+        }
+        if (many.empty()) {
+            std::sort(few.begin(), few.end(), [this](const Few& a, const Few& b) {
+                return CompareOrder(a.Order, a.Null, a.Row, b.Order, b.Null, b.Row) < 0;
+            });
+            rows.reserve(few.size());
+            for (const Few& f : few) rows.push_back(f.Row);
+        } else {
+            const TRowSet passes(many);
+            rows.reserve(many.size());
+            TSqliteStatement st(Conn->Handle, QStringLiteral("SELECT rowid FROM %1").arg(table) + OrderBy());
+            while (st.Step())
+                if (const qint64 r = st.Int64(0); passes.Contains(r)) rows.push_back(r);
+        }
+    }
+    Rows = std::move(rows);
+    Positions.Clear();
 }
 
 void TTable::ForEachKey(const std::function<void(const QString&)>& fn) const {
     CheckActive();
-    EnsureKeys();
-    for (const Key& k : Keys)
-        if (!k.Null) fn(k.Order);
+    if (OrderField < 0) return;
+    const QString column = OrderColumn();
+    QString sql = QStringLiteral("SELECT %1 FROM %2 WHERE %1 IS NOT NULL").arg(column, QuoteName(SqlTable));
+    if (!FilterSql.isEmpty()) sql += QStringLiteral(" AND (%1)").arg(FilterSql);
+    TSqliteStatement st(Conn->Handle, sql + OrderBy());
+    BindFilter(st, 1);
+    while (st.Step()) fn(st.Text(0));
+}
+
+void TTable::ForEachRecord(const std::function<void(const std::vector<QVariant>&)>& fn) const {
+    CheckActive();
+    const auto statement = [&](int count) {
+        QStringList cols;
+        for (int i = 0; i < count; ++i) cols << ColumnSql(i);
+        QString sql = QStringLiteral("SELECT %1 FROM %2").arg(cols.join(u','), QuoteName(SqlTable));
+        if (!FilterSql.isEmpty()) sql += QStringLiteral(" WHERE ") + FilterSql;
+        // Ordered by its index, SQLite walks the index and reads each row as
+        // it goes: nothing is gathered, whatever the number of records.
+        return std::make_unique<TSqliteStatement>(Conn->Handle, sql + OrderBy());
+    };
+    int count = static_cast<int>(Defs.size());
+    std::unique_ptr<TSqliteStatement> st;
+    try {
+        st = statement(count);
+    } catch (const TEngineError& e) {
+        if (count == FieldCount()) throw;
+        // As in ReadRow: calculated fields that cannot be worked out read as null.
+        SilentFailure(lcGoods, QStringLiteral("the calculated fields of %1 read as null").arg(FileName), e);
+        count = FieldCount();
+        st = statement(count);
+    }
+    BindFilter(*st, 1);
+    std::vector<QVariant> values(Defs.size());
+    while (st->Step()) {
+        for (int i = 0; i < count; ++i) values[i] = FromStorage(i, st->Value(i));
+        fn(values);
+    }
 }
 
 bool TTable::ReadRow(qint64 rowId, std::vector<QVariant>& out, bool calculated) const {
@@ -126,29 +257,29 @@ void TTable::Fetch() {
     BufferRowId = -1;
     CalculatedLoaded = false;
     EnsureKeys();
-    if (Keys.empty()) {
+    if (Rows.empty()) {
         Buffer.assign(Defs.size(), QVariant());
         return;
     }
-    if (ReadRow(Keys[Cur].RowId, Buffer, false)) BufferRowId = Keys[Cur].RowId;
+    if (ReadRow(Rows[Cur], Buffer, false)) BufferRowId = Rows[Cur];
 }
 
 bool TTable::RecordAt(int pos, std::vector<QVariant>& values) const {
     CheckActive();
     EnsureKeys();
-    if (pos < 0 || pos >= static_cast<int>(Keys.size())) return false;
-    return ReadRow(Keys[pos].RowId, values, true);
+    if (pos < 0 || pos >= static_cast<int>(Rows.size())) return false;
+    return ReadRow(Rows[pos], values, true);
 }
 
 void TTable::MoveTo(int pos) {
     CheckBrowse();
     EnsureKeys();
-    if (Keys.empty()) return;
+    if (Rows.empty()) return;
     SetPosition(pos);
 }
 
 void TTable::SetPosition(int pos) {
-    const int n = static_cast<int>(Keys.size());
+    const int n = static_cast<int>(Rows.size());
     Cur = n == 0 ? 0 : std::clamp(pos, 0, n - 1);
     AtBof = n == 0;
     AtEof = n == 0;
@@ -174,14 +305,14 @@ void TTable::First() {
 void TTable::Last() {
     CheckBrowse();
     EnsureKeys();
-    SetPosition(static_cast<int>(Keys.size()) - 1);
+    SetPosition(static_cast<int>(Rows.size()) - 1);
     AtEof = true;
 }
 
 void TTable::Next() {
     CheckBrowse();
     EnsureKeys();
-    if (Keys.empty() || Cur >= static_cast<int>(Keys.size()) - 1) {
+    if (Rows.empty() || Cur >= static_cast<int>(Rows.size()) - 1) {
         AtEof = true;
         return;
     }
@@ -191,7 +322,7 @@ void TTable::Next() {
 void TTable::Prior() {
     CheckBrowse();
     EnsureKeys();
-    if (Keys.empty() || Cur <= 0) {
+    if (Rows.empty() || Cur <= 0) {
         AtBof = true;
         return;
     }
@@ -201,54 +332,68 @@ void TTable::Prior() {
 bool TTable::IsEmpty() const {
     CheckActive();
     EnsureKeys();
-    return Keys.empty();
+    return Rows.empty();
 }
 
 int TTable::RecordCount() const {
     CheckActive();
-    EnsureKeys();
-    return static_cast<int>(Keys.size());
+    if (KeysValid) return static_cast<int>(Rows.size());
+    // Before the list is read SQLite counts: whoever needs only the number
+    // (a free key, a report) does not pay for reading the list.
+    QString sql = QStringLiteral("SELECT count(*) FROM %1").arg(QuoteName(SqlTable));
+    if (!FilterSql.isEmpty()) sql += QStringLiteral(" WHERE ") + FilterSql;
+    TSqliteStatement st(Conn->Handle, sql);
+    BindFilter(st, 1);
+    return st.Step() ? static_cast<int>(st.Int64(0)) : 0;
 }
 
 void TTable::Refresh() {
     CheckBrowse();
     if (!KeysValid) return;  // read when first used
-    const qint64 current = Keys.empty() ? -1 : Keys[Cur].RowId;
-    int pos = Cur;
+    const qint64 current = Rows.empty() ? -1 : Rows[Cur];
+    const int pos = Cur;
     LoadKeys();
-    for (size_t i = 0; i < Keys.size(); ++i)
-        if (Keys[i].RowId == current) {
-            pos = static_cast<int>(i);
-            break;
-        }
-    SetPosition(pos);
+    const auto it = std::find(Rows.begin(), Rows.end(), current);
+    SetPosition(it != Rows.end() ? static_cast<int>(it - Rows.begin()) : pos);
 }
 
-int TTable::CompareKeys(const Key& a, const Key& b) const {
-    if (a.Null != b.Null) return a.Null ? -1 : 1;
-    if (!a.Null) {
-        const int c = OrderNoCase ? PolishNoCaseCompare(a.Order.constData(), a.Order.size(), b.Order.constData(), b.Order.size())
-                                  : CodePointCompare(a.Order, b.Order);
-        if (c != 0) return c;
+int TTable::PositionOfRow(qint64 rowId) const {
+    EnsureKeys();
+    if (!Positions.Built()) Positions.Build(Rows);
+    return Positions.Find(rowId);
+}
+
+int TTable::InsertionPoint(const QString& order, bool isNull, qint64 rowId) const {
+    if (OrderField < 0) return static_cast<int>(std::lower_bound(Rows.begin(), Rows.end(), rowId) - Rows.begin());
+    // A binary search over the list, reading the order value of each record it
+    // passes from the file.
+    TSqliteStatement& st =
+        Prepared(QStringLiteral("SELECT %1 FROM %2 WHERE rowid = ?").arg(OrderColumn(), QuoteName(SqlTable)));
+    int lo = 0, hi = static_cast<int>(Rows.size());
+    while (lo < hi) {
+        const int mid = lo + (hi - lo) / 2;
+        TStatementUse use{st};
+        st.Bind(1, Rows[mid]);
+        // A row deleted through another table object reads as null.
+        const bool found = st.Step();
+        const bool null = !found || st.IsNull(0);
+        const QString value = null ? QString() : st.Text(0);
+        if (CompareOrder(value, null, Rows[mid], order, isNull, rowId) < 0)
+            lo = mid + 1;
+        else
+            hi = mid;
     }
-    return a.RowId == b.RowId ? 0 : (a.RowId < b.RowId ? -1 : 1);
+    return lo;
 }
 
-int TTable::LowerBound(const QString& order, bool isNull, qint64 rowId) const {
-    const Key probe{rowId, order, isNull};
-    const auto it = std::lower_bound(Keys.begin(), Keys.end(), probe,
-                                     [this](const Key& k, const Key& p) { return CompareKeys(k, p) < 0; });
-    return static_cast<int>(it - Keys.begin());
+void TTable::RemoveFromList(int pos) {
+    Rows.erase(Rows.begin() + pos);
+    Positions.Clear();
 }
 
-int TTable::PositionOf(qint64 rowId, const QString& order, bool isNull) const {
-    const int pos = LowerBound(order, isNull, rowId);
-    if (pos < static_cast<int>(Keys.size()) && Keys[pos].RowId == rowId) return pos;
-    // The kept order value may be older than the record (changed through another
-    // table object): look the record up by its row.
-    for (size_t i = 0; i < Keys.size(); ++i)
-        if (Keys[i].RowId == rowId) return static_cast<int>(i);
-    return -1;
+void TTable::InsertIntoList(int pos, qint64 rowId) {
+    Rows.insert(Rows.begin() + pos, rowId);
+    Positions.Clear();
 }
 
 bool TTable::FindKey(const QVariant& value) {
@@ -257,14 +402,32 @@ bool TTable::FindKey(const QVariant& value) {
     if (OrderField < 0) throw TEngineError(QStringLiteral("Tabela %1 nie ma indeksu do wyszukiwania.").arg(FileName));
     if (value.isNull()) return false;
     const QString text = ToStorage(OrderField, value.toString()).toString();
-    const int pos = LowerBound(text, false, std::numeric_limits<qint64>::min());
-    if (pos >= static_cast<int>(Keys.size()) || Keys[pos].Null) return false;
-    const Key& k = Keys[pos];
-    const bool equal = OrderNoCase ? PolishNoCaseCompare(k.Order.constData(), k.Order.size(), text.constData(), text.size()) == 0
-                                   : k.Order == text;
-    if (!equal) return false;
-    SetPosition(pos);
-    return true;
+    return SeekInOrder(text, [&](const QString& k) {
+        return OrderNoCase ? PolishNoCaseCompare(k.constData(), k.size(), text.constData(), text.size()) == 0 : k == text;
+    });
+}
+
+bool TTable::SeekInOrder(const QString& text, const std::function<bool(const QString&)>& matches) {
+    // The first record at or after `text` in the order, through the order
+    // index; records the list does not hold (added through another table
+    // object since it was read) are passed over.
+    const QString column = OrderColumn();
+    QString sql = QStringLiteral("SELECT rowid, %1 FROM %2 WHERE %1 >= ?%3")
+                      .arg(column, QuoteName(SqlTable), CollateClause(OrderNoCase));
+    if (!FilterSql.isEmpty()) sql += QStringLiteral(" AND (%1)").arg(FilterSql);
+    TSqliteStatement& st = Prepared(sql + OrderBy());
+    TStatementUse use{st};
+    st.Bind(1, QVariant(text));
+    BindFilter(st, 2);
+    while (st.Step()) {
+        if (!matches(st.Text(1))) return false;
+        const int pos = PositionOfRow(st.Int64(0));
+        if (pos >= 0) {
+            SetPosition(pos);
+            return true;
+        }
+    }
+    return false;
 }
 
 bool TTable::Locate(const QString& field, const QVariant& value, TLocateOptions options) {
@@ -276,19 +439,12 @@ bool TTable::Locate(const QString& field, const QVariant& value, TLocateOptions 
     const bool isString = def.Type == TFieldType::String;
     const QString text = isString && !value.isNull() ? ToStorage(fi, value.toString()).toString() : QString();
 
-    // In the table's own order the answer is a binary search.
+    // In the table's own order the answer is a seek in the order index.
     if (fi == OrderField && !value.isNull() && options.CaseInsensitive == OrderNoCase) {
-        const int pos = LowerBound(text, false, std::numeric_limits<qint64>::min());
-        if (pos >= static_cast<int>(Keys.size()) || Keys[pos].Null) return false;
-        const QString& k = Keys[pos].Order;
-        bool match;
-        if (options.PartialKey)
-            match = OrderNoCase ? PolishNoCaseStartsWith(k, text) : k.startsWith(text);
-        else
-            match = OrderNoCase ? PolishNoCaseCompare(k.constData(), k.size(), text.constData(), text.size()) == 0 : k == text;
-        if (!match) return false;
-        SetPosition(pos);
-        return true;
+        return SeekInOrder(text, [&](const QString& k) {
+            if (options.PartialKey) return OrderNoCase ? PolishNoCaseStartsWith(k, text) : k.startsWith(text);
+            return OrderNoCase ? PolishNoCaseCompare(k.constData(), k.size(), text.constData(), text.size()) == 0 : k == text;
+        });
     }
 
     const QString column = ColumnSql(fi);
@@ -320,20 +476,22 @@ bool TTable::Locate(const QString& field, const QVariant& value, TLocateOptions 
         condition = column + QStringLiteral(" = ?");
         binds << stored;
     }
-    if (!FilterSql.isEmpty()) {
-        condition = QStringLiteral("(%1) AND (%2)").arg(condition, FilterSql);
-        binds += FilterBinds;
+    if (!FilterSql.isEmpty()) condition = QStringLiteral("(%1) AND (%2)").arg(condition, FilterSql);
+    // Every record that matches, from one pass over the table (or a seek in
+    // an index of the field); the one standing first in the list wins. One
+    // pass costs the same wherever the first match stands, and nothing when
+    // none does.
+    TSqliteStatement& st = Prepared(QStringLiteral("SELECT rowid FROM %1 WHERE %2").arg(QuoteName(SqlTable), condition));
+    TStatementUse use{st};
+    for (int i = 0; i < binds.size(); ++i) st.Bind(i + 1, binds[i]);
+    BindFilter(st, static_cast<int>(binds.size()) + 1);
+    int best = INT_MAX;
+    while (st.Step()) {
+        const int pos = PositionOfRow(st.Int64(0));
+        if (pos >= 0 && pos < best) best = pos;
+        if (best == 0) break;
     }
-    const QString sql =
-        QStringLiteral("SELECT rowid, %1 FROM %2 WHERE %3").arg(OrderColumn(), QuoteName(SqlTable), condition) + OrderBy();
-    QSqlQuery q = RunQuery(*Conn, sql, binds);
-    while (q.next()) {
-        const QVariant order = q.value(1);
-        const int pos = PositionOf(q.value(0).toLongLong(), order.toString(), order.isNull());
-        if (pos >= 0) {
-            SetPosition(pos);
-            return true;
-        }
-    }
-    return false;
+    if (best == INT_MAX) return false;
+    SetPosition(best);
+    return true;
 }

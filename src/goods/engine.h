@@ -1,9 +1,12 @@
 #pragma once
+#include "rowpositions.h"
+
 #include <QDateTime>
 #include <QString>
 #include <QStringList>
 #include <QVariant>
 #include <functional>
+#include <map>
 #include <memory>
 #include <stdexcept>
 #include <vector>
@@ -200,15 +203,13 @@ public:
     // Calls `fn` with the order field of every record under the filter, in order
     // (null values left out).
     void ForEachKey(const std::function<void(const QString&)>& fn) const;
+    // Calls `fn` with the values of every record under the filter, in the
+    // table's order (program types, field order), reading one record at a time:
+    // memory does not grow with the table. The cursor does not move.
+    void ForEachRecord(const std::function<void(const std::vector<QVariant>&)>& fn) const;
 
     // The file's connection name, for code and tests that need plain SQL.
     QString ConnectionName() const;
-
-    struct Key {
-        qint64 RowId;
-        QString Order;  // value of the order field
-        bool Null;
-    };
 
 private:
     friend class TField;
@@ -216,6 +217,7 @@ private:
 
     void CheckActive() const;
     void CheckBrowse();
+    // Reads the record list: the row ids of the current order under the filter.
     void LoadKeys();
     // The order of the records is read when the cursor is first used, so that
     // set-based operations on an opened table never pay for it.
@@ -231,9 +233,22 @@ private:
     QString ColumnSql(int field) const;
     void EnsureLoaded();
     void SetPosition(int pos);
-    int PositionOf(qint64 rowId, const QString& order, bool isNull) const;
-    int LowerBound(const QString& order, bool isNull, qint64 rowId) const;
-    int CompareKeys(const Key& a, const Key& b) const;
+    // The position of a row in the list; -1 when the list does not hold it.
+    int PositionOfRow(qint64 rowId) const;
+    // Where a record with this order value and row id belongs in the list.
+    int InsertionPoint(const QString& order, bool isNull, qint64 rowId) const;
+    void RemoveFromList(int pos);
+    void InsertIntoList(int pos, qint64 rowId);
+    // Order values (null first, then the index's collation), then row ids.
+    int CompareOrder(const QString& a, bool aNull, qint64 aRow, const QString& b, bool bNull, qint64 bRow) const;
+    // Moves to the first record of the list at or after `text` in the order
+    // while `matches` holds for its order value; false when there is none.
+    bool SeekInOrder(const QString& text, const std::function<bool(const QString&)>& matches);
+    // A statement kept prepared while the table is open (and its filter and
+    // order stay); the caller resets it after use.
+    TSqliteStatement& Prepared(const QString& sql) const;
+    // Binds the filter's values from parameter `first` on.
+    void BindFilter(TSqliteStatement& st, int first) const;
     bool MatchesFilter(qint64 rowId);
     void ReadStructure();
     void ResolveOrder();
@@ -267,9 +282,11 @@ private:
 
     mutable std::unique_ptr<TSqliteStatement> FetchStatement;  // the prepared row read, kept while open
     mutable std::unique_ptr<TSqliteStatement> FetchAllStatement;  // the same with the calculated fields
+    mutable std::map<QString, std::unique_ptr<TSqliteStatement>> Statements;
 
     bool KeysValid = false;
-    std::vector<Key> Keys;
+    std::vector<qint64> Rows;  // row ids of the list, in order
+    mutable TRowPositions Positions;  // built on first use after a change of Rows
     int Cur = 0;
     bool AtBof = true;
     bool AtEof = true;

@@ -23,6 +23,8 @@ std::map<QString, std::weak_ptr<TSqliteConnection>>& Registry() {
 
 QString LastError(sqlite3* db) { return QString::fromUtf8(sqlite3_errmsg(db)); }
 
+const QString kDuplicateKey = QStringLiteral("Naruszenie klucza: rekord o tym kluczu już istnieje.");
+
 }  // namespace
 
 std::shared_ptr<TSqliteConnection> AcquireConnection(const QString& path) {
@@ -57,8 +59,7 @@ QSqlQuery RunQuery(TSqliteConnection& conn, const QString& sql, const QVariantLi
     for (const QVariant& b : binds) q.addBindValue(b);
     if (!q.exec()) {
         const QString text = q.lastError().text();
-        if (text.contains(QLatin1String("UNIQUE constraint failed")))
-            throw TEngineError(QStringLiteral("Naruszenie klucza: rekord o tym kluczu już istnieje."));
+        if (text.contains(QLatin1String("UNIQUE constraint failed"))) throw TEngineError(kDuplicateKey);
         throw TEngineError(text);
     }
     return q;
@@ -102,12 +103,16 @@ bool TSqliteStatement::Step() {
     const int rc = sqlite3_step(Handle);
     if (rc == SQLITE_ROW) return true;
     if (rc == SQLITE_DONE) return false;
+    const int code = sqlite3_extended_errcode(Db);
     const QString error = LastError(Db);
     sqlite3_reset(Handle);
+    if (code == SQLITE_CONSTRAINT_UNIQUE || code == SQLITE_CONSTRAINT_PRIMARYKEY) throw TEngineError(kDuplicateKey);
     throw TEngineError(error);
 }
 
 void TSqliteStatement::Reset() { sqlite3_reset(Handle); }
+
+qint64 TSqliteStatement::LastInsertRowId() const { return sqlite3_last_insert_rowid(Db); }
 
 bool TSqliteStatement::IsNull(int column) const { return sqlite3_column_type(Handle, column) == SQLITE_NULL; }
 

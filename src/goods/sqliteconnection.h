@@ -53,10 +53,13 @@ public:
     void Bind(int index, const QVariant& value);
     void Bind(int index, qint64 value);
     // The next row: true for a row, false at the end. An error resets the
-    // statement and raises TEngineError.
+    // statement and raises TEngineError (a duplicate key with the engine's own
+    // text).
     bool Step();
     // Ready to run again; the bound values stay.
     void Reset();
+    // The row id of the last row this connection inserted.
+    qint64 LastInsertRowId() const;
 
     bool IsNull(int column) const;
     qint64 Int64(int column) const;

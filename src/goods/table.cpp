@@ -5,6 +5,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <algorithm>
 
 // The table object: where it lives, opening and closing, its filter and order,
 // and the changes of one record (edit, insert, post, cancel, delete).
@@ -64,7 +65,8 @@ void TTable::Open() {
         FilterBinds.clear();
         if (FilterOn) FilterSql = WhereClause(FilterText, FilterBinds);
         KeysValid = false;
-        Keys.clear();
+        Rows.clear();
+        Positions.Clear();
         State = TDataSetState::Browse;
         Buffer.assign(Defs.size(), QVariant());
         Modified.assign(Defs.size(), false);
@@ -73,8 +75,10 @@ void TTable::Open() {
     } catch (...) {
         FetchStatement.reset();
         FetchAllStatement.reset();
+        Statements.clear();
         State = TDataSetState::Inactive;
-        Keys.clear();
+        Rows.clear();
+        Positions.Clear();
         Conn.reset();
         throw;
     }
@@ -82,11 +86,14 @@ void TTable::Open() {
 
 void TTable::Close() {
     if (!Active()) return;
+    // Statements go before the connection they were prepared on.
     FetchStatement.reset();
     FetchAllStatement.reset();
+    Statements.clear();
     State = TDataSetState::Inactive;
     KeysValid = false;
-    Keys.clear();
+    Rows.clear();
+    Positions.Clear();
     Buffer.clear();
     Modified.clear();
     BufferRowId = -1;
@@ -126,8 +133,10 @@ void TTable::SetFilter(const QString& filter) {
 void TTable::UseFilterSql(const QString& sql, const QVariantList& binds) {
     FilterSql = sql;
     FilterBinds = binds;
+    Statements.clear();
     KeysValid = false;
-    Keys.clear();
+    Rows.clear();
+    Positions.Clear();
     Loaded = false;
 }
 
@@ -152,7 +161,7 @@ void TTable::SetIndexName(const QString& name) {
     }
     CheckBrowse();
     const QString old = Index;
-    const qint64 current = Keys.empty() ? -1 : Keys[Cur].RowId;
+    const qint64 current = Rows.empty() ? -1 : Rows[Cur];
     Index = name;
     try {
         ResolveOrder();
@@ -161,27 +170,28 @@ void TTable::SetIndexName(const QString& name) {
         ResolveOrder();
         throw;
     }
+    Statements.clear();
     if (!KeysValid) return;
     LoadKeys();
-    int pos = 0;
-    for (size_t i = 0; i < Keys.size(); ++i)
-        if (Keys[i].RowId == current) pos = static_cast<int>(i);
-    SetPosition(pos);
+    const auto it = std::find(Rows.begin(), Rows.end(), current);
+    SetPosition(it != Rows.end() ? static_cast<int>(it - Rows.begin()) : 0);
 }
 
 bool TTable::MatchesFilter(qint64 rowId) {
     if (FilterSql.isEmpty()) return true;
-    QVariantList binds{rowId};
-    binds += FilterBinds;
-    QSqlQuery q = RunQuery(*Conn, QStringLiteral("SELECT 1 FROM %1 WHERE rowid = ? AND (%2)").arg(QuoteName(SqlTable), FilterSql), binds);
-    return q.next();
+    TSqliteStatement& st = Prepared(QStringLiteral("SELECT 1 FROM %1 WHERE rowid = ? AND (%2)").arg(QuoteName(SqlTable), FilterSql));
+    st.Bind(1, rowId);
+    BindFilter(st, 2);
+    const bool passes = st.Step();
+    st.Reset();
+    return passes;
 }
 
 void TTable::Edit() {
     CheckActive();
     EnsureKeys();
     if (State == TDataSetState::Edit || State == TDataSetState::Insert) return;
-    if (Keys.empty()) {
+    if (Rows.empty()) {
         Insert();
         return;
     }
@@ -219,40 +229,51 @@ void TTable::Post() {
         if (Defs[i].Required && Buffer[i].isNull())
             throw TEngineError(QStringLiteral("Pole '%1' musi mieć wartość.").arg(Defs[i].Name));
     const QString table = QuoteName(SqlTable);
+    const bool inserting = State == TDataSetState::Insert;
     qint64 rowId = BufferRowId;
-    if (State == TDataSetState::Insert) {
+    // The statements are prepared once per opening: a job stamps thousands of
+    // records one post at a time.
+    if (inserting) {
         QStringList cols, marks;
-        QVariantList binds;
         for (int i = 0; i < FieldCount(); ++i) {
             cols << QuoteName(Defs[i].Name);
             marks << QStringLiteral("?");
-            binds << ToStorage(i, Buffer[i]);
         }
-        QSqlQuery q = RunQuery(*Conn, QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)").arg(table, cols.join(u','), marks.join(u',')), binds);
-        rowId = q.lastInsertId().toLongLong();
+        TSqliteStatement& st =
+            Prepared(QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)").arg(table, cols.join(u','), marks.join(u',')));
+        for (int i = 0; i < FieldCount(); ++i) st.Bind(i + 1, ToStorage(i, Buffer[i]));
+        st.Step();
+        st.Reset();
+        rowId = st.LastInsertRowId();
     } else {
         QStringList sets;
-        QVariantList binds;
         for (int i = 0; i < FieldCount(); ++i)
-            if (Modified[i]) {
-                sets << QuoteName(Defs[i].Name) + QStringLiteral(" = ?");
-                binds << ToStorage(i, Buffer[i]);
-            }
+            if (Modified[i]) sets << QuoteName(Defs[i].Name) + QStringLiteral(" = ?");
         if (!sets.isEmpty()) {
-            binds << rowId;
-            RunQuery(*Conn, QStringLiteral("UPDATE %1 SET %2 WHERE rowid = ?").arg(table, sets.join(u',')), binds);
+            TSqliteStatement& st = Prepared(QStringLiteral("UPDATE %1 SET %2 WHERE rowid = ?").arg(table, sets.join(u',')));
+            int b = 0;
+            for (int i = 0; i < FieldCount(); ++i)
+                if (Modified[i]) st.Bind(++b, ToStorage(i, Buffer[i]));
+            st.Bind(b + 1, rowId);
+            st.Step();
+            st.Reset();
         }
-        // The record leaves its old place in the order.
-        if (!Keys.empty() && Keys[Cur].RowId == rowId) Keys.erase(Keys.begin() + Cur);
     }
     State = TDataSetState::Browse;
-    // The posted record takes its place in the order when it passes the filter.
+    // The posted record takes its place in the order when it passes the filter;
+    // an edit that leaves the order value alone keeps its place.
+    const bool inList = !inserting && !Rows.empty() && Rows[Cur] == rowId;
+    const bool moved = inserting || (OrderField >= 0 && Modified[OrderField]);
+    const bool passes = MatchesFilter(rowId);
     int pos = Cur;
-    if (MatchesFilter(rowId)) {
-        const bool isNull = OrderField < 0 || Buffer[OrderField].isNull();
-        const QString order = OrderField < 0 ? QString() : ToStorage(OrderField, Buffer[OrderField]).toString();
-        pos = LowerBound(order, isNull, rowId);
-        Keys.insert(Keys.begin() + pos, Key{rowId, order, isNull});
+    if (!(inList && passes && !moved)) {
+        if (inList) RemoveFromList(Cur);
+        if (passes) {
+            const bool isNull = OrderField < 0 || Buffer[OrderField].isNull();
+            const QString order = OrderField < 0 ? QString() : ToStorage(OrderField, Buffer[OrderField]).toString();
+            pos = InsertionPoint(order, isNull, rowId);
+            InsertIntoList(pos, rowId);
+        }
     }
     SetPosition(pos);
 }
@@ -272,16 +293,19 @@ bool TTable::Delete() {
         return true;
     }
     if (State == TDataSetState::Edit) Cancel();
-    if (Keys.empty()) throw TEngineError(QStringLiteral("Nie można usunąć rekordu z pustej tabeli."));
+    if (Rows.empty()) throw TEngineError(QStringLiteral("Nie można usunąć rekordu z pustej tabeli."));
     try {
         if (BeforeDelete) BeforeDelete(*this);
     } catch (const TAbort&) {
         return false;
     }
-    if (!Active() || Keys.empty()) return false;  // the handler changed the table under us
-    const qint64 rowId = Keys[Cur].RowId;
-    RunQuery(*Conn, QStringLiteral("DELETE FROM %1 WHERE rowid = ?").arg(QuoteName(SqlTable)), {rowId});
-    if (Keys[Cur].RowId == rowId) Keys.erase(Keys.begin() + Cur);
+    if (!Active() || Rows.empty()) return false;  // the handler changed the table under us
+    const qint64 rowId = Rows[Cur];
+    TSqliteStatement& st = Prepared(QStringLiteral("DELETE FROM %1 WHERE rowid = ?").arg(QuoteName(SqlTable)));
+    st.Bind(1, rowId);
+    st.Step();
+    st.Reset();
+    RemoveFromList(Cur);
     SetPosition(Cur);
     return true;
 }

@@ -10,10 +10,14 @@
 
 namespace {
 
-// One step of the recorded drawing: a filled area or a piece of text.
+// One step of the recorded drawing: a filled area or a piece of text. An
+// area is mostly upright rectangles (bars, the background, the legend's box);
+// they are kept as such, since a PDF writes a rectangle in a third of the
+// bytes of a path and the page's compression pays for every byte.
 struct TStep {
     QColor Colour;
-    QPainterPath Area;
+    std::vector<QRectF> Rects;
+    QPainterPath Area;  // what is not a rectangle
     bool IsText = false;
     QPointF At;
     QString Text;
@@ -35,19 +39,19 @@ public:
     }
     void drawRects(const QRectF* rects, int count) override {
         if (Brush.style() == Qt::NoBrush) return;
-        QPainterPath& path = AreaFor(Brush.color());
-        for (int i = 0; i < count; ++i) path.addRect(Transform.mapRect(rects[i]));
+        std::vector<QRectF>& area = StepFor(Brush.color()).Rects;
+        for (int i = 0; i < count; ++i) area.push_back(Transform.mapRect(rects[i]));
     }
     void drawRects(const QRect* rects, int count) override {
         if (Brush.style() == Qt::NoBrush) return;
-        QPainterPath& path = AreaFor(Brush.color());
-        for (int i = 0; i < count; ++i) path.addRect(Transform.mapRect(QRectF(rects[i])));
+        std::vector<QRectF>& area = StepFor(Brush.color()).Rects;
+        for (int i = 0; i < count; ++i) area.push_back(Transform.mapRect(QRectF(rects[i])));
     }
     void drawPolygon(const QPointF* points, int count, PolygonDrawMode) override {
         if (Brush.style() == Qt::NoBrush) return;
         QPolygonF polygon;
         for (int i = 0; i < count; ++i) polygon << Transform.map(points[i]);
-        AreaFor(Brush.color()).addPolygon(polygon);
+        StepFor(Brush.color()).Area.addPolygon(polygon);
     }
     void drawPolygon(const QPoint* points, int count, PolygonDrawMode mode) override {
         std::vector<QPointF> f(points, points + count);
@@ -67,7 +71,7 @@ public:
     std::vector<TStep> Steps;
 
 private:
-    QPainterPath& AreaFor(const QColor& colour) {
+    TStep& StepFor(const QColor& colour) {
         // Consecutive areas of one colour join; a change of colour keeps the
         // painting order.
         if (Steps.empty() || Steps.back().IsText || Steps.back().Colour != colour) {
@@ -76,7 +80,7 @@ private:
             s.Area.setFillRule(Qt::WindingFill);
             Steps.push_back(std::move(s));
         }
-        return Steps.back().Area;
+        return Steps.back();
     }
 
     QBrush Brush;
@@ -143,15 +147,26 @@ void PaintBarcode(TBarcodeSymbol& symbol, QPainter& canvas) {
         symbol.PaintTo(p);
     }
     const bool aa = canvas.testRenderHint(QPainter::Antialiasing);
+    const QPen pen = canvas.pen();
+    const QBrush brush = canvas.brush();
     canvas.setRenderHint(QPainter::Antialiasing, false);
     for (const TStep& s : collector.Engine.Steps) {
         if (s.IsText) {
             canvas.setFont(s.Font);
             canvas.setPen(s.Colour);
             canvas.drawText(s.At, s.Text);
+        } else if (s.Area.isEmpty()) {
+            // Rectangles of one colour filled as one area, as the path was.
+            canvas.setPen(Qt::NoPen);
+            canvas.setBrush(s.Colour);
+            canvas.drawRects(s.Rects.data(), static_cast<int>(s.Rects.size()));
         } else {
-            canvas.fillPath(s.Area, s.Colour);
+            QPainterPath area = s.Area;
+            for (const QRectF& r : s.Rects) area.addRect(r);
+            canvas.fillPath(area, s.Colour);
         }
     }
+    canvas.setPen(pen);
+    canvas.setBrush(brush);
     canvas.setRenderHint(QPainter::Antialiasing, aa);
 }

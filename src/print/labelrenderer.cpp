@@ -66,6 +66,30 @@ TLabelRenderer::~TLabelRenderer() = default;
 void TLabelRenderer::SetObjects(std::vector<TLayoutObject> objects) {
     FObjects = std::move(objects);
     FPictures.assign(FObjects.size(), TLabelPicture());
+    FFonts.clear();
+    FFontsDpi = -1;
+}
+
+const std::vector<TLabelRenderer::TObjectFonts>& TLabelRenderer::FontsFor(const QPaintDevice& device) {
+    if (FFontsDpi == device.logicalDpiY() && FFonts.size() == FObjects.size()) return FFonts;
+    FFonts.clear();
+    FFonts.reserve(FObjects.size());
+    for (const TLayoutObject& o : FObjects) {
+        TObjectFonts f;
+        if (o.Kind == LayoutObjectKind::Label) {
+            const int pixels = FontPixels(o.FontSize, device);
+            f.Text = QFont(o.FontName);
+            f.Text.setBold(o.FontBold);
+            f.Text.setItalic(o.FontItalic);
+            f.Text.setUnderline(o.FontUnderline);
+            f.Text.setPixelSize(pixels);
+            f.Barcode = QFont(o.FontName);
+            f.Barcode.setPixelSize(pixels);
+        }
+        FFonts.push_back(std::move(f));
+    }
+    FFontsDpi = device.logicalDpiY();
+    return FFonts;
 }
 
 void TLabelRenderer::SetOptions(const TPrintOptions& options) {
@@ -113,8 +137,11 @@ void TLabelRenderer::DrawLabel(const TPrintGoods& goods, QPainter& canvas) {
         const TLayoutObject& o = FObjects[i];
         if (o.Kind == LayoutObjectKind::Image) FPictures[i].Draw(o.FileName, o.RealSize, objectRect(o), canvas);
     }
-    for (const TLayoutObject& o : FObjects)
-        if (o.Kind == LayoutObjectKind::Label) DrawTextField(o, goods, objectRect(o), canvas);
+    const std::vector<TObjectFonts>& fonts = FontsFor(*device);
+    for (size_t i = 0; i < FObjects.size(); ++i) {
+        const TLayoutObject& o = FObjects[i];
+        if (o.Kind == LayoutObjectKind::Label) DrawTextField(o, fonts[i], goods, objectRect(o), canvas);
+    }
     // The frame on the outermost pixels: neighbouring labels get adjacent frames.
     const QColor frame = FOptions.FrameColor;
     canvas.fillRect(QRect(box.left(), box.top(), box.width(), 1), frame);
@@ -123,7 +150,8 @@ void TLabelRenderer::DrawLabel(const TPrintGoods& goods, QPainter& canvas) {
     canvas.fillRect(QRect(box.right(), box.top(), 1, box.height()), frame);
 }
 
-bool TLabelRenderer::DrawBarcode(const TLayoutObject& o, const TPrintGoods& goods, const QRect& r, QPainter& canvas) {
+bool TLabelRenderer::DrawBarcode(const TPrintGoods& goods, const TLayoutObject& o, const QFont& font, const QRect& r,
+                                 QPainter& canvas) {
     if (goods.KODKRESKOWY.isEmpty()) return false;
     if (goods.TYPKODU >= BarcodeTypeCount) {
         SilentFailure(lcPrint, QStringLiteral("barcode type %1 unknown; \"%2\" printed as text")
@@ -133,8 +161,6 @@ bool TLabelRenderer::DrawBarcode(const TLayoutObject& o, const TPrintGoods& good
     }
     const QPaintDevice& device = *canvas.device();
     TBarcodeSymbol& b = *FBarcodeSymbol;
-    QFont font(o.FontName);
-    font.setPixelSize(FontPixels(o.FontSize, device));
     b.SetShowTextFont(font);
     b.SetShowTextFontColor(ColorFromValue(o.FontColor));
     b.SetText(goods.KODKRESKOWY);
@@ -168,7 +194,8 @@ bool TLabelRenderer::DrawBarcode(const TLayoutObject& o, const TPrintGoods& good
     return true;
 }
 
-void TLabelRenderer::DrawTextField(const TLayoutObject& o, const TPrintGoods& goods, const QRect& r, QPainter& canvas) {
+void TLabelRenderer::DrawTextField(const TLayoutObject& o, const TObjectFonts& fonts, const TPrintGoods& goods,
+                                   const QRect& r, QPainter& canvas) {
     QString text;
     bool barcodeDrawn = false;
     switch (o.Type) {
@@ -183,7 +210,7 @@ void TLabelRenderer::DrawTextField(const TLayoutObject& o, const TPrintGoods& go
         break;
     case ctCode:
         text = goods.KODKRESKOWY;
-        barcodeDrawn = DrawBarcode(o, goods, r, canvas);
+        barcodeDrawn = DrawBarcode(goods, o, fonts.Barcode, r, canvas);
         break;
     case ctUserLabel:
         text = o.Text;
@@ -197,12 +224,9 @@ void TLabelRenderer::DrawTextField(const TLayoutObject& o, const TPrintGoods& go
         // Not a kind the designer writes: nothing to show.
         return;
     }
-    QFont font(o.FontName);
-    font.setBold(o.FontBold);
-    font.setItalic(o.FontItalic);
-    font.setUnderline(o.FontUnderline);
-    canvas.setFont(font);
-    SetFontSize(canvas, o.FontSize);
+    // The font at the field's size in one step, as SetFontSize would make it.
+    canvas.setFont(fonts.Text);
+    FFontPoints = std::min(o.FontSize, kMaxPrintFontPoints);
     canvas.setPen(ColorFromValue(o.FontColor));
     canvas.setBrush(Qt::NoBrush);
     if (r.width() <= 0 || r.height() <= 0) return;

@@ -4,6 +4,7 @@
 #include "printgoods.h"
 #include "printoptions.h"
 
+#include <QFont>
 #include <QRect>
 #include <memory>
 #include <vector>
@@ -46,15 +47,28 @@ public:
     void FitNameToWidth(const QRect& rect, const QString& text, QPainter& canvas);
 
 private:
-    void DrawTextField(const TLayoutObject& o, const TPrintGoods& goods, const QRect& r, QPainter& canvas);
+    // The fonts of one layout object at one resolution.
+    struct TObjectFonts {
+        QFont Text;     // the field's font at its size
+        QFont Barcode;  // the barcode's digits: the family at the field's size
+    };
+    // The objects' fonts for `device`, made when the layout or the resolution
+    // changes: each font costs a lookup, and a job draws thousands of labels
+    // with the same few.
+    const std::vector<TObjectFonts>& FontsFor(const QPaintDevice& device);
+
+    void DrawTextField(const TLayoutObject& o, const TObjectFonts& fonts, const TPrintGoods& goods, const QRect& r,
+                       QPainter& canvas);
     void DrawSmallGr(const QString& price, quint8 alignment, QRect r, QPainter& canvas);
-    bool DrawBarcode(const TLayoutObject& o, const TPrintGoods& goods, const QRect& r, QPainter& canvas);
+    bool DrawBarcode(const TPrintGoods& goods, const TLayoutObject& o, const QFont& font, const QRect& r, QPainter& canvas);
     void SetFontSize(QPainter& canvas, int points);
 
     TPrintOptions FOptions;
     std::vector<TLayoutObject> FObjects;
     std::vector<TLabelPicture> FPictures;
     std::unique_ptr<TBarcodeSymbol> FBarcodeSymbol;
+    std::vector<TObjectFonts> FFonts;
+    int FFontsDpi = -1;  // the resolution FFonts were made for; -1: none
     // Current point size of the canvas font, as the text steps change it.
     int FFontPoints = 10;
 };

@@ -6,8 +6,10 @@
 #include "sheetgrid.h"
 #include "printtestutil.h"
 #include "testsupport.h"
+#include "units.h"
 #include "zbar.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <QImageReader>
 #include <QPainter>
@@ -507,6 +509,133 @@ TEST_F(PrintJobTest, NothingToPrintStartsNoJob) {
     m.PrintList(Named({"A"}), -3);
     EXPECT_FALSE(QFileInfo::exists(Pdf));
     EXPECT_EQ(calls, 0);
+}
+
+// Goods of every kind the labels show: long and short names with Polish
+// letters, prices with and without separators, unit prices, EAN-13, EAN-8,
+// Code 128, data a symbology rejects, unknown types, empty fields.
+TPrintGoodsList VariedGoods(int n) {
+    static const char* const names[] = {"Mleko UHT 3,2% 1 l", "Chleb żytni razowy Złota Łąka", "Ser",
+                                        "Żurek śląski w butelce Mazurski Dwór Premium XXL", "", "Ćwikła z chrzanem",
+                                        "Woda mineralna niegazowana Rozlewnia Źródło Family"};
+    static const char* const prices[] = {"4,99", "12", "12.5", "0,5", "1234,00", "7,505", "", "3.4"};
+    static const char* const units[] = {"9,98 zł/kg", "", "1,25 zł/litr", "250,00 zł/kg", "0,99 zł/m2"};
+    struct Code {
+        const char* Text;
+        quint8 Type;
+    };
+    static const Code codes[] = {{"5901234123457", 14}, {"4006381333931", 14}, {"96385074", 13},
+                                 {"TOW-00001234", 6},   {"ABCDEF", 14},         {"", 14},
+                                 {"5901234123457", 200}, {"Bardzo długi kod Code 128 nie mieści się", 6}};
+    TPrintGoodsList list;
+    for (int i = 0; i < n; ++i) {
+        const Code& c = codes[i % 8];
+        list.push_back(Goods(QString::number(i), QString::fromUtf8(names[i % 7]) + (i % 3 ? QStringLiteral(" %1").arg(i) : QString()),
+                             QString::fromLatin1(prices[i % 8]), QString::fromUtf8(c.Text), c.Type,
+                             QString::fromUtf8(units[i % 5])));
+    }
+    return list;
+}
+
+// Differing pixels of two grey images; the first one's place in `at`.
+int DifferingPixels(const QImage& a, const QImage& b, QPoint& at) {
+    if (a.size() != b.size()) return -1;
+    int n = 0;
+    for (int y = 0; y < a.height(); ++y)
+        for (int x = 0; x < a.width(); ++x)
+            if (a.pixel(x, y) != b.pixel(x, y) && n++ == 0) at = QPoint(x, y);
+    return n;
+}
+
+// Labels look exactly as they did before the drawing was made faster: jobs
+// of varied goods (the shipped layout with the settings' defaults; a layout
+// with pictures, fixed texts and prices in two sizes in every alignment), each
+// page rasterised in grey, and labels drawn into a bitmap at 300 dpi, compared
+// pixel by pixel with pictures of the code before. PRANDEL_WRITE_REFERENCE=1
+// writes the pictures instead.
+TEST_F(PrintJobTest, VariedGoodsLookAsTheReferencePictures) {
+    const QString refs = QDir::cleanPath(SourceDataDir() + QStringLiteral("/../tests/print/reference"));
+    const bool write = qEnvironmentVariableIntValue("PRANDEL_WRITE_REFERENCE") == 1;
+    QImage picture(60, 40, QImage::Format_RGB32);
+    for (int y = 0; y < 40; ++y)
+        for (int x = 0; x < 60; ++x) picture.setPixel(x, y, qRgb(x * 4, y * 6, (x + y) % 2 ? 255 : 0));
+    const QString bmp = File(QStringLiteral("logo.bmp"));
+    ASSERT_TRUE(picture.save(bmp, "BMP"));
+    std::vector<TLayoutObject> rich = {
+        PictureObject(bmp, 30, 1, 56, 12, false), PictureObject(bmp, 1, 28, 20, 39, true),
+        TextObject(ctName, 2, 1, 40, 7, taLeftJustify, 10), TextObject(ctUserLabel, 2, 8, 20, 12, taLeftJustify, 7, QStringLiteral("Cena brutto:")),
+        TextObject(ctPrice, 20, 7, 56, 20, taRightJustify, 28), TextObject(ctPrice, 2, 12, 20, 20, taCenter, 12),
+        TextObject(ctPrice, 40, 1, 56, 7, taLeftJustify, 12), TextObject(ctAbsPrice, 20, 20, 56, 24, taRightJustify, 7),
+        TextObject(ctCode, 2, 25, 40, 39, taLeftJustify, 7), TextObject(ctCode, 40, 25, 57, 39, taRightJustify, 6)};
+    rich[3].FontItalic = true;
+    rich[3].FontUnderline = true;
+    rich[3].FontColor = 0x0000C0;
+    rich[4].FontBold = true;
+    struct Job {
+        const char* Name;
+        QString Layout;
+        std::vector<TLayoutObject> Objects;  // with Layout empty
+        bool SmallGr, DotSeparator;
+        QColor Frame;
+        int Goods;
+    };
+    const Job jobs[] = {{"shipped-30x20", SourceDataDir() + QStringLiteral("/LABELS/30x20.etk"), {}, false, false, Qt::black, 100},
+                        {"rich-58x40", QString(), rich, true, true, QColor(200, 0, 0), 25}};
+    for (const Job& job : jobs) {
+        SCOPED_TRACE(job.Name);
+        TPrintManager m;
+        if (job.Layout.isEmpty()) {
+            LoadInto(m, File(QStringLiteral("rich.etk")), 58, 40, job.Objects);
+        } else {
+            m.LayoutFileName = job.Layout;
+            m.LoadLayout();
+        }
+        TPrintOptions o;
+        o.SmallGr = job.SmallGr;
+        o.DotSeparator = job.DotSeparator;
+        o.FrameColor = job.Frame;
+        m.SetOptions(o);
+        m.SelectPrinter(QStringLiteral("PDF"));
+        m.PdfFileName = Pdf;
+        const TPrintGoodsList goods = VariedGoods(job.Goods);
+        m.PrintList(goods, 1);
+        ASSERT_EQ(PdfPages(Pdf), 2);
+        std::vector<std::pair<QString, QImage>> pictures;
+        for (int page = 1; page <= 2; ++page)
+            pictures.emplace_back(QStringLiteral("%1-page%2.png").arg(QLatin1String(job.Name)).arg(page),
+                                  PdfPage(Pdf, page, 100).convertToFormat(QImage::Format_Grayscale8));
+        // The bitmap path (preview, render): twelve labels side by side.
+        const int w = MmToPixels(m.LabelWidth(), 1, 300), h = MmToPixels(m.LabelHeight(), 1, 300);
+        QImage sheet(4 * w, 3 * h, QImage::Format_RGB32);
+        sheet.setDotsPerMeterX(11811);
+        sheet.setDotsPerMeterY(11811);
+        sheet.fill(Qt::white);
+        {
+            QPainter p(&sheet);
+            for (int i = 0; i < 12; ++i) {
+                p.setClipRect(QRect((i % 4) * w, (i / 4) * h, w, h));
+                m.DrawLabel(goods[static_cast<size_t>(i)], p);
+            }
+        }
+        pictures.emplace_back(QStringLiteral("%1-bitmap.png").arg(QLatin1String(job.Name)),
+                              sheet.convertToFormat(QImage::Format_Grayscale8));
+        for (const auto& [name, image] : pictures) {
+            ASSERT_FALSE(image.isNull()) << name.toStdString();
+            const QString path = refs + u'/' + name;
+            if (write) {
+                QDir().mkpath(refs);
+                ASSERT_TRUE(image.save(path, "PNG", 0)) << path.toStdString();
+                continue;
+            }
+            const QImage reference = QImage(path).convertToFormat(QImage::Format_Grayscale8);
+            ASSERT_FALSE(reference.isNull()) << "no reference picture " << path.toStdString();
+            QPoint at;
+            const int differing = DifferingPixels(image, reference, at);
+            // The picture drawn now stays beside the test program for a look.
+            if (differing != 0) image.save(QFileInfo(name).completeBaseName() + QStringLiteral(".actual.png"));
+            EXPECT_EQ(differing, 0) << name.toStdString() << ": first at " << at.x() << "," << at.y();
+        }
+    }
 }
 
 }  // namespace
