@@ -84,6 +84,17 @@ TEST_F(MainFormTest, CaptionsAndStartPage) {
     EXPECT_EQ(form.CurrentHelpContext(), 6);
 }
 
+TEST_F(MainFormTest, MenuButtonIconsNeedNoScalingAtSingleOrDoubleDensity) {
+    TMainForm form;
+    for (QToolButton* b : {form.sbtnPrint, form.sbtnRefresh, form.sbtnLogin, form.sbtnProject, form.sbtnConfiguration,
+                           form.sbtnChangePasswd}) {
+        SCOPED_TRACE(b->objectName().toStdString());
+        const QList<QSize> sizes = b->icon().availableSizes();
+        EXPECT_TRUE(sizes.contains(b->iconSize()));
+        EXPECT_TRUE(sizes.contains(b->iconSize() * 2));
+    }
+}
+
 TEST_F(MainFormTest, StartupErrorBoxHeadings) {
     {
         TMainForm form;

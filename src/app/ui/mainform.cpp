@@ -14,6 +14,7 @@
 #include "helpwindow.h"
 #include "loginforms.h"
 #include "odbcmanager.h"
+#include "ownicon.h"
 #include "plcolorbox.h"
 #include "prepareprintingform.h"
 #include "printcommandui.h"
@@ -37,7 +38,6 @@
 #include <QMenuBar>
 #include <QScreen>
 #include <QStackedWidget>
-#include <QStyle>
 #include <QToolButton>
 
 namespace {
@@ -52,27 +52,26 @@ struct TMenuButtonDef {
     QToolButton* TMainForm::*Member;
     const char* Name;
     const char* Caption;
-    QStyle::StandardPixmap Glyph;
+    const char* Icon;  // data/icons/menu
     int HelpContext;
     int Page;  // kNoPage: a command, not a page
     bool VisibleAtStart;
 };
 const TMenuButtonDef kMenuButtons[] = {
-    {&TMainForm::sbtnPrint, "sbtnPrint", "Wydruki", QStyle::SP_FileDialogContentsView, HelpContext::Prints,
-     int(TPageIndex::Prints), true},
-    {&TMainForm::sbtnRefresh, "sbtnRefresh", "Aktualizacja", QStyle::SP_BrowserReload, HelpContext::Refresh, kNoPage,
-     true},
-    {&TMainForm::sbtnLogin, "sbtnLogin", "Zaloguj", QStyle::SP_DialogApplyButton, HelpContext::Login, kNoPage, true},
-    {&TMainForm::sbtnProject, "sbtnProject", "Wygląd etykiety", QStyle::SP_FileDialogDetailedView, HelpContext::Design,
+    {&TMainForm::sbtnPrint, "sbtnPrint", "Wydruki", "print", HelpContext::Prints, int(TPageIndex::Prints), true},
+    {&TMainForm::sbtnRefresh, "sbtnRefresh", "Aktualizacja", "refresh", HelpContext::Refresh, kNoPage, true},
+    {&TMainForm::sbtnLogin, "sbtnLogin", "Zaloguj", "login", HelpContext::Login, kNoPage, true},
+    {&TMainForm::sbtnProject, "sbtnProject", "Wygląd etykiety", "project", HelpContext::Design,
      int(TPageIndex::Design), false},
-    {&TMainForm::sbtnConfiguration, "sbtnConfiguration", "Konfiguracja", QStyle::SP_ComputerIcon,
+    {&TMainForm::sbtnConfiguration, "sbtnConfiguration", "Konfiguracja", "configuration",
      HelpContext::Configuration, int(TPageIndex::Configuration), false},
-    {&TMainForm::sbtnChangePasswd, "sbtnChangePasswd", "Zmień hasło", QStyle::SP_DialogResetButton,
+    {&TMainForm::sbtnChangePasswd, "sbtnChangePasswd", "Zmień hasło", "changepassword",
      HelpContext::ChangePassword, kNoPage, false},
 };
 constexpr int kMenuButtonWidth = 81;
 constexpr int kMenuButtonHeight = 73;
 constexpr int kMenuButtonGap = 4;
+constexpr int kMenuIconSize = 32;  // the drawings' own size, 64 at twice the density
 
 // Lays the window out now, before it is shown, so that positions can be read.
 void ActivateLayouts(QWidget* widget) {
@@ -168,8 +167,12 @@ void TMainForm::BuildMenuPanel() {
         b->setObjectName(QLatin1String(def.Name));
         b->setText(QString::fromUtf8(def.Caption));
         b->setAccessibleName(b->text());
-        b->setIcon(style()->standardIcon(def.Glyph));
-        b->setIconSize(QSize(32, 32));
+        // Always our own drawings, never the desktop theme's: theme icons are
+        // drawn for the window background, and many (symbolic ones especially)
+        // are dark glyphs that vanish on the coloured panel. Ours are light
+        // shapes with a dark outline, and the six look like one set.
+        b->setIcon(OwnIcon(QStringLiteral(":/menu/%1.png").arg(QLatin1String(def.Icon))));
+        b->setIconSize(QSize(kMenuIconSize, kMenuIconSize));
         b->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
         b->setAutoRaise(true);
         b->setFixedSize(kMenuButtonWidth, kMenuButtonHeight);

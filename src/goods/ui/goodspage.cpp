@@ -4,6 +4,7 @@
 #include "goodslistmodel.h"
 #include "goodsmarks.h"
 #include "goodstable.h"
+#include "ownicon.h"
 #include "prompter.h"
 #include "silentfailure.h"
 
@@ -23,6 +24,7 @@
 namespace {
 
 constexpr const char* kTag = "Tag";
+constexpr int kNavigatorIconSize = 16;  // data/icons/navigator, 32 at twice the density
 
 // The check types of "Zaznacz": the popup's items in order, with the caption.
 struct TCheckTypeItem {
@@ -136,23 +138,30 @@ void TGoodsPage::BuildNavigator() {
     auto* row = new QHBoxLayout(DBNavigator1);
     row->setContentsMargins(2, 2, 2, 2);
     row->setSpacing(1);
-    const auto button = [&](QToolButton*& b, const char* name, QStyle::StandardPixmap glyph, const QString& hint,
-                            void (TGoodsPage::*action)()) {
+    // Like the designer's tool buttons the navigator sits on the window
+    // background, so the desktop theme's icon comes first; our own drawing
+    // stands in where the theme has none. The size is the drawings' own,
+    // whatever the style's default, so that no pixmap is scaled.
+    const auto button = [&](QToolButton*& b, const char* name, const char* themeIcon, const char* ownIcon,
+                            const QString& hint, void (TGoodsPage::*action)()) {
         b = new QToolButton(DBNavigator1);
         b->setObjectName(QLatin1String(name));
-        b->setIcon(style()->standardIcon(glyph));
+        b->setIcon(QIcon::fromTheme(QLatin1String(themeIcon),
+                                    OwnIcon(QStringLiteral(":/navigator/%1.png").arg(QLatin1String(ownIcon)))));
+        b->setIconSize(QSize(kNavigatorIconSize, kNavigatorIconSize));
         b->setToolTip(hint);
+        b->setAccessibleName(hint);
         b->setAutoRaise(true);
         row->addWidget(b);
         connect(b, &QToolButton::clicked, this, action);
     };
-    button(nbFirst, "nbFirst", QStyle::SP_MediaSkipBackward, QStringLiteral("Pierwszy rekord"), &TGoodsPage::First);
-    button(nbPrior, "nbPrior", QStyle::SP_MediaSeekBackward, QStringLiteral("Poprzedni rekord"), &TGoodsPage::Prior);
-    button(nbNext, "nbNext", QStyle::SP_MediaSeekForward, QString::fromUtf8("Następny rekord"), &TGoodsPage::Next);
-    button(nbLast, "nbLast", QStyle::SP_MediaSkipForward, QStringLiteral("Ostatni rekord"), &TGoodsPage::Last);
-    button(nbInsert, "nbInsert", QStyle::SP_FileIcon, QStringLiteral("Dodaj"), &TGoodsPage::InsertRecord);
-    button(nbDelete, "nbDelete", QStyle::SP_TrashIcon, QString::fromUtf8("Usuń"), &TGoodsPage::DeleteRecord);
-    button(nbEdit, "nbEdit", QStyle::SP_FileDialogDetailedView, QStringLiteral("Edytuj"), &TGoodsPage::EditRecord);
+    button(nbFirst, "nbFirst", "go-first", "first", QStringLiteral("Pierwszy rekord"), &TGoodsPage::First);
+    button(nbPrior, "nbPrior", "go-previous", "prior", QStringLiteral("Poprzedni rekord"), &TGoodsPage::Prior);
+    button(nbNext, "nbNext", "go-next", "next", QString::fromUtf8("Następny rekord"), &TGoodsPage::Next);
+    button(nbLast, "nbLast", "go-last", "last", QStringLiteral("Ostatni rekord"), &TGoodsPage::Last);
+    button(nbInsert, "nbInsert", "list-add", "insert", QStringLiteral("Dodaj"), &TGoodsPage::InsertRecord);
+    button(nbDelete, "nbDelete", "list-remove", "delete", QString::fromUtf8("Usuń"), &TGoodsPage::DeleteRecord);
+    button(nbEdit, "nbEdit", "document-edit", "edit", QStringLiteral("Edytuj"), &TGoodsPage::EditRecord);
     row->addStretch(1);
 }
 

@@ -1,5 +1,6 @@
 #include "designtoolbars.h"
 
+#include "ownicon.h"
 #include "plcolorbox.h"
 
 #include <QComboBox>
@@ -101,7 +102,7 @@ Box* AddBox(QToolBar* bar, const char* name, const char* hint) {
 int Tag(const QObject* control) { return control ? control->property(kTag).toInt() : 0; }
 
 QIcon DesignerIcon(const char* themeName, const char* ownName) {
-    const QIcon own(QStringLiteral(":/designer/%1.png").arg(QLatin1String(ownName)));
+    const QIcon own = OwnIcon(QStringLiteral(":/designer/%1.png").arg(QLatin1String(ownName)));
     if (!themeName || !*themeName) return own;
     return QIcon::fromTheme(QLatin1String(themeName), own);
 }
