@@ -17,7 +17,7 @@ cli="$build/src/cli/prandel-etykiet-cli"
 "$cli" --data-dir "$work/data" update --definition "Sklep demonstracyjny" >/dev/null
 "$cli" --data-dir "$work/data" goods select --check-type 0 >/dev/null
 "$cli" --data-dir "$work/data" print --pdf "$work/etykiety.pdf"
-pdftoppm -png -r 60 -f 1 -l 1 -singlefile "$work/etykiety.pdf" "$out/pdf-page"
+pdftoppm -png -r 100 -f 1 -l 1 -singlefile "$work/etykiety.pdf" "$out/pdf-page"
 echo "$out/pdf-page.png"
 
 # The help pages show the windows they describe.
