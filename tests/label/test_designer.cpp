@@ -627,7 +627,9 @@ TEST_F(Designer, UndoOfADragAnEditAndADeleteGivesTheSavedFileBackByteForByte) {
     const QList<TdcComponent*> after = Objects();
     ASSERT_EQ(after.size(), objects.size());
     for (qsizetype i = 0; i < after.size(); ++i)
-        if (i != 1) EXPECT_EQ(after[i], objects[i]) << i;
+        if (i != 1) {
+            EXPECT_EQ(after[i], objects[i]) << i;
+        }
     ASSERT_TRUE(Page->SaveLayoutTo(copy));
     QByteArray back = ReadAll(copy);
     EXPECT_EQ(back, saved);
