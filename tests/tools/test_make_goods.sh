@@ -26,11 +26,10 @@ if python3 "$gen" --verify "$work/cut.dbf" >/dev/null 2>&1; then fail "--verify 
 
 # Every generated barcode arrived, each once.
 python3 - "$work/shop/TOWARY.DBF" "$work/all.tsv" "$gen" <<'PY' || fail "kody w tabeli towarów różnią się od wygenerowanych"
-import csv, importlib.util, sys
-spec = importlib.util.spec_from_file_location("make_goods", sys.argv[3])
-mg = importlib.util.module_from_spec(spec)
+import csv, os, sys
 sys.dont_write_bytecode = True
-spec.loader.exec_module(mg)
+sys.path.insert(0, os.path.dirname(os.path.abspath(sys.argv[3])))
+import make_goods as mg
 fields, records, rows = mg.read_dbf(sys.argv[1])
 generated = sorted(r["KOD"] for r in rows)
 with open(sys.argv[2], encoding="utf-8", newline="") as f:
