@@ -26,20 +26,22 @@ QString MmText(int tenths) {
     return tenths < 0 ? u'−' + digits : digits;
 }
 
-// Millimetres from the paper's corner (as the program counts them) in device
-// pixels of the printable area.
+// Millimetres from the paper's corner, moved by the printer's offset as a
+// sheet's labels are, in device pixels of the printable area: what lies in the
+// printer's border is cut, the rest stays where its caption says.
 class TPageScale {
 public:
-    TPageScale(const QPaintDevice& device, QPoint offset)
-        : DpiX(device.logicalDpiX()), DpiY(device.logicalDpiY()), Offset(offset) {}
-    int X(double mm) const { return TenthsToPixels(static_cast<int>(mm * 10) + Offset.x(), DpiX); }
-    int Y(double mm) const { return TenthsToPixels(static_cast<int>(mm * 10) + Offset.y(), DpiY); }
+    TPageScale(const QPaintDevice& device, QPoint paperCorner, QPoint offset)
+        : DpiX(device.logicalDpiX()), DpiY(device.logicalDpiY()), Corner(paperCorner), Offset(offset) {}
+    int X(double mm) const { return Corner.x() + TenthsToPixels(static_cast<int>(mm * 10) + Offset.x(), DpiX); }
+    int Y(double mm) const { return Corner.y() + TenthsToPixels(static_cast<int>(mm * 10) + Offset.y(), DpiY); }
     QPoint At(double x, double y) const { return QPoint(X(x), Y(y)); }
     // A length, not a position: no offset.
     int Length(double mm) const { return TenthsToPixels(static_cast<int>(mm * 10), DpiX); }
 
 private:
     int DpiX, DpiY;
+    QPoint Corner;
     QPoint Offset;
 };
 
@@ -74,9 +76,9 @@ void DrawRuler(QPainter& p, const TPageScale& s, bool horizontal, int lengthMm) 
 
 }  // namespace
 
-std::vector<QPoint> CalibrationCrosses(QPoint printableMm) {
-    const int right = std::max(kInset, (printableMm.x() - kInset) / 10 * 10);
-    const int bottom = std::max(kInset, (printableMm.y() - kInset) / 10 * 10);
+std::vector<QPoint> CalibrationCrosses(QPoint paperMm) {
+    const int right = std::max(kInset, (paperMm.x() - kInset) / 10 * 10);
+    const int bottom = std::max(kInset, (paperMm.y() - kInset) / 10 * 10);
     return {{kInset, kInset}, {right, kInset}, {kInset, bottom}, {right, bottom}};
 }
 
@@ -95,10 +97,11 @@ QString CalibrationInstructions(const QString& printer, QPoint offset) {
 
 void DrawCalibrationPage(QPainter& p, const TPrintTarget& target, const QString& printer, QPoint offset) {
     const QPaintDevice& device = target.PaintDevice();
-    const TPageScale s(device, offset);
-    // The printable area in whole millimetres.
-    const QPoint printableMm(target.PageWidth() * 254 / std::max(device.logicalDpiX(), 1) / 10,
-                             target.PageHeight() * 254 / std::max(device.logicalDpiY(), 1) / 10);
+    const QRect paper = target.PaperRect();
+    const TPageScale s(device, paper.topLeft(), offset);
+    // The paper in whole millimetres.
+    const QPoint paperMm(paper.width() * 254 / std::max(device.logicalDpiX(), 1) / 10,
+                         paper.height() * 254 / std::max(device.logicalDpiY(), 1) / 10);
     QPen pen(Qt::black);
     pen.setWidth(std::max(1, s.Length(0.2)));
     p.setPen(pen);
@@ -106,13 +109,13 @@ void DrawCalibrationPage(QPainter& p, const TPrintTarget& target, const QString&
     QFont font(QStringLiteral("Arial"));
     font.setPointSizeF(8);
     p.setFont(font);
-    for (const QPoint& mm : CalibrationCrosses(printableMm)) DrawCross(p, s, mm);
-    DrawRuler(p, s, true, printableMm.x() + 10);
-    DrawRuler(p, s, false, printableMm.y() + 10);
+    for (const QPoint& mm : CalibrationCrosses(paperMm)) DrawCross(p, s, mm);
+    DrawRuler(p, s, true, paperMm.x());
+    DrawRuler(p, s, false, paperMm.y());
     font.setPointSizeF(9);
     p.setFont(font);
     const QPoint text = s.At(kRulerAt + 10, kRulerAt + 10);
-    const int width = std::max(printableMm.x() - kRulerAt - 10 - kInset, 50);
+    const int width = std::max(paperMm.x() - kRulerAt - 10 - kInset, 50);
     p.drawText(QRect(text, QSize(s.Length(width), s.Length(100))), Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap,
                CalibrationInstructions(printer, offset));
 }

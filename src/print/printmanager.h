@@ -36,8 +36,9 @@ public:
 
 // Reads a label layout and prints lists of goods with it, as many labels to a
 // page as fit (or as the sheet of labels holds), row by row from the top-left
-// of the printable area, moved by the sheet's margins and the printer's
-// offset, with the sheet's gaps between them.
+// of the printable area (of the paper for a sheet with columns and rows),
+// moved by the sheet's margins and the printer's offset, with the sheet's gaps
+// between them.
 class TPrintManager {
 public:
     TPrintManager();

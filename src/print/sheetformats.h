@@ -6,8 +6,8 @@
 
 // A sheet of adhesive labels sold ready cut: its label size (whole
 // millimetres, as layouts hold them) and how its labels lie on the page.
-// Margins count from the paper's edge, which is where the program puts them
-// once the printer's offset has been measured on the calibration page. A
+// Margins count from the paper's edge, as the program places a sheet's
+// labels. A
 // label a fraction of a millimetre smaller than the sheet's keeps the sheet's
 // distance from one label to the next in its gap.
 struct TSheetFormat {

@@ -40,7 +40,9 @@ int PixelsToTenths(int pixels, int dpi) { return static_cast<int>(RoundRatioHalf
 
 namespace {
 
-// Tenths of a millimetre.
+// A sheet's labels run to the paper's very edge, and the paper's size comes
+// in whole points (A4 is 209.9 mm wide): a label ending up to this many
+// tenths of a millimetre past the edge still counts.
 constexpr int kPaperSlack = 5;
 
 // From one label's corner to the next: computed from the whole distance, so
@@ -48,6 +50,22 @@ constexpr int kPaperSlack = 5;
 int StepPixels(int labelMm, int gapTenths, int cellPixels, int dpi) {
     if (gapTenths == 0) return cellPixels;
     return TenthsToPixels(labelMm * 10 + gapTenths, dpi);
+}
+
+// What the cells of one axis are measured from: its pixel in the printable
+// area's coordinates, and how far from it a label may end, in tenths of a
+// millimetre.
+struct TAxis {
+    int OriginPixels = 0;
+    int Limit = 0;
+};
+
+// A sheet's axis (its count given) is measured from the paper's edge, which is
+// where the sheet's makers measure; the printer's border only cuts what lies
+// in it. Without a count the labels fill the printable area from its corner.
+TAxis SheetAxis(int count, int paperStart, int paperLength, int printableLength, int dpi) {
+    if (count > 0) return {paperStart, PixelsToTenths(paperLength, dpi) + kPaperSlack};
+    return {0, PixelsToTenths(printableLength, dpi)};
 }
 
 }  // namespace
@@ -58,21 +76,16 @@ TCellGrid PageCellGrid(const TSheetLayout& sheet, QPoint offset, QSize labelMm, 
     g.Cell = QSize(MmToPixels(labelMm.width(), 1, dpiX), MmToPixels(labelMm.height(), 1, dpiY));
     g.Step = QSize(StepPixels(labelMm.width(), sheet.HGap, g.Cell.width(), dpiX),
                    StepPixels(labelMm.height(), sheet.VGap, g.Cell.height(), dpiY));
+    const TAxis x = SheetAxis(sheet.Columns, paper.x(), paper.width(), printable.width(), dpiX);
+    const TAxis y = SheetAxis(sheet.Rows, paper.y(), paper.height(), printable.height(), dpiY);
     const QPoint origin(sheet.Left + offset.x(), sheet.Top + offset.y());
-    g.Origin = QPoint(TenthsToPixels(origin.x(), dpiX), TenthsToPixels(origin.y(), dpiY));
+    g.Origin = QPoint(x.OriginPixels + TenthsToPixels(origin.x(), dpiX), y.OriginPixels + TenthsToPixels(origin.y(), dpiY));
     // Whether a label fits is measured in tenths of a millimetre: summed
     // pixel sizes of labels that fill a sheet exactly can overrun its
     // width by the rounding of each one.
-    // A sheet's labels run to the paper's very edge, and the paper's size
-    // comes in whole points (A4 is 209.9 mm wide): a label ending up to
-    // kPaperSlack past the edge still counts.
-    const int right = sheet.Columns > 0 ? PixelsToTenths(paper.x() + paper.width(), dpiX) + kPaperSlack
-                                        : PixelsToTenths(printable.width(), dpiX);
-    const int bottom = sheet.Rows > 0 ? PixelsToTenths(paper.y() + paper.height(), dpiY) + kPaperSlack
-                                      : PixelsToTenths(printable.height(), dpiY);
     const int cellX = labelMm.width() * 10;
     const int cellY = labelMm.height() * 10;
-    g.Columns = CellsThatFit(origin.x(), cellX, cellX + sheet.HGap, right, sheet.Columns);
-    g.Rows = CellsThatFit(origin.y(), cellY, cellY + sheet.VGap, bottom, sheet.Rows);
+    g.Columns = CellsThatFit(origin.x(), cellX, cellX + sheet.HGap, x.Limit, sheet.Columns);
+    g.Rows = CellsThatFit(origin.y(), cellY, cellY + sheet.VGap, y.Limit, sheet.Rows);
     return g;
 }

@@ -7,7 +7,8 @@ struct TSheetLayout;
 
 // The cells of one page in device pixels, in the coordinates of the printable
 // area (its top-left corner is (0, 0); the first cell may start left of or
-// above it when a printer's offset says so). Cells are filled row by row,
+// above it, in the printer's border, when a sheet or a printer's offset says
+// so). Cells are filled row by row,
 // left to right and top to bottom.
 struct TCellGrid {
     QPoint Origin;     // top-left corner of the first cell
@@ -40,16 +41,18 @@ int PixelsToTenths(int pixels, int dpi);
 
 // The grid of labels `labelMm` (whole millimetres) on a page whose printable
 // area is `printable` pixels and whose paper is `paper` (in the printable
-// area's coordinates), at `dpiX` × `dpiY`:
-// - the first cell's corner lies at the sheet's margins plus the printer's
-//   `offset` (tenths of a millimetre) from the printable area's corner;
-// - neighbouring cells are a label plus the sheet's gap apart;
-// - without a column (row) count as many columns (rows) as end within the
-//   printable area (measured in tenths of a millimetre); with one, that
-//   many, except those that would end off the paper by more than half a
-//   millimetre: a sheet's outer labels may reach into the border the
-//   printer cannot print, where they are cut.
-// With every value 0 this is the page of cells side by side from the
-// printable area's corner, as many as fit.
+// area's coordinates), at `dpiX` × `dpiY`. Each axis on its own:
+// - with a column (row) count, the sheet's: the first cell's corner lies at
+//   the sheet's margin plus the printer's `offset` (tenths of a millimetre)
+//   from the paper's edge, as sheets are measured, and there are that many
+//   cells, except those that would end off the paper by more than half a
+//   millimetre; the border the printer cannot print only cuts the outer
+//   labels;
+// - without one, the margin plus the offset count from the printable area's
+//   corner, and there are as many cells as end within the printable area
+//   (measured in tenths of a millimetre).
+// Neighbouring cells are a label plus the sheet's gap apart. With every value
+// 0 this is the page of cells side by side from the printable area's corner,
+// as many as fit.
 TCellGrid PageCellGrid(const TSheetLayout& sheet, QPoint offset, QSize labelMm, int dpiX, int dpiY, QSize printable,
                        const QRect& paper);

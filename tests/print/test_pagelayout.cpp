@@ -94,16 +94,28 @@ TEST(SheetGrid, MarginsGapsCountsAndOffsets) {
         {"defaults", {}, {}, {30, 20}, 6, 14, {0, 0, 709, 472}, {3545, 6136, 709, 472}},
         {"margins and gaps", {100, 100, 20, 20, 0, 0}, {}, {30, 20}, 6, 12, {236, 236, 709, 472},
          {236 + 5 * 756, 236 + 11 * 520, 709, 472}},
-        {"counts below what fits", {0, 0, 0, 0, 2, 3}, {}, {30, 20}, 2, 3, {0, 0, 709, 472}, {709, 944, 709, 472}},
-        // With counts a sheet reaches to the paper's edge, no farther.
-        {"counts above what fits", {0, 0, 0, 0, 50, 100}, {}, {30, 20}, 6, 14, {0, 0, 709, 472},
-         {3545, 6136, 709, 472}},
+        // A sheet (columns and rows given) is measured from the paper's
+        // edge, as its makers measure it: the printer's border only cuts
+        // what lies in it.
+        {"counts below what fits", {0, 0, 0, 0, 2, 3}, {}, {30, 20}, 2, 3, {-118, -118, 709, 472},
+         {-118 + 709, -118 + 2 * 472, 709, 472}},
+        // With counts a sheet reaches to the paper's edge, no farther: seven
+        // 30 mm labels across the 210 mm of A4.
+        {"counts above what fits", {0, 0, 0, 0, 50, 100}, {}, {30, 20}, 7, 14, {-118, -118, 709, 472},
+         {-118 + 6 * 709, -118 + 13 * 472, 709, 472}},
         // 3 × 8 of 70 × 37 fill the paper's width exactly: the pixels of
         // three labels are one more than the paper's, yet three fit.
-        {"3 x 8 over the border", {0, 5, 0, 0, 3, 8}, {-50, -50}, {70, 37}, 3, 8, {-118, -106, 1654, 874},
+        {"3 x 8 from the paper's edge", {0, 5, 0, 0, 3, 8}, {}, {70, 37}, 3, 8, {-118, -106, 1654, 874},
          {-118 + 2 * 1654, -106 + 7 * 874, 1654, 874}},
-        {"3 x 7 with gaps", {72, 151, 30, 1, 3, 7}, {-50, -50}, {63, 38}, 3, 7, {52, 239, 1488, 898},
+        {"3 x 7 with gaps", {72, 151, 30, 1, 3, 7}, {}, {63, 38}, 3, 7, {52, 239, 1488, 898},
          {52 + 2 * 1559, 239 + 6 * 900, 1488, 898}},
+        // The offset corrects the printer's mechanics on a sheet too.
+        {"3 x 7 with an offset", {72, 151, 30, 1, 3, 7}, {20, -10}, {63, 38}, 3, 7, {99, 215, 1488, 898},
+         {99 + 2 * 1559, 215 + 6 * 900, 1488, 898}},
+        // Each axis on its own: columns given, rows as many as the printable
+        // area holds from its top.
+        {"columns only", {0, 0, 0, 0, 3, 0}, {}, {70, 37}, 3, 7, {-118, 0, 1654, 874},
+         {-118 + 2 * 1654, 6 * 874, 1654, 874}},
         // An offset moves the cells and takes room from the last ones.
         {"offset", {}, {40, -20}, {30, 20}, 6, 14, {94, -47, 709, 472}, {94 + 5 * 709, -47 + 13 * 472, 709, 472}},
         {"offset pushing a column out", {}, {40, 30}, {33, 20}, 5, 14, {94, 71, 780, 472},
@@ -127,12 +139,15 @@ TEST(SheetGrid, MarginsGapsCountsAndOffsets) {
         EXPECT_EQ(QPoint(column, row), QPoint(0, 0)) << c.what;
     }
     // Every common sheet gives all its labels on the PDF printer's A4 (595 ×
-    // 842 points) once the offset takes its 5 mm border back.
+    // 842 points, 5 mm border) without any offset, its first label at the
+    // sheet's margins from the paper's corner.
     for (const TSheetFormat& f : SheetFormats()) {
-        const TCellGrid g = PageCellGrid(f.Sheet, {-50, -50}, {f.LabelWidth, f.LabelHeight}, 600, 600, {4724, 6783},
-                                         {-117, -117, 4958, 7017});
+        const QRect a4(-117, -117, 4958, 7017);
+        const TCellGrid g = PageCellGrid(f.Sheet, {}, {f.LabelWidth, f.LabelHeight}, 600, 600, {4724, 6783}, a4);
         EXPECT_EQ(g.Columns, f.Sheet.Columns) << f.Name.toStdString();
         EXPECT_EQ(g.Rows, f.Sheet.Rows) << f.Name.toStdString();
+        EXPECT_EQ(g.Origin, a4.topLeft() + QPoint(TenthsToPixels(f.Sheet.Left, 600), TenthsToPixels(f.Sheet.Top, 600)))
+            << f.Name.toStdString();
     }
 }
 
@@ -211,18 +226,16 @@ TEST_F(PrintJobTest, SheetMarginsGapsOffsetAndStartCellToThePixel) {
     }
 }
 
-// The calibration page on the PDF printer, rasterised at 600 dpi: the centre
-// of the first and the last crosshair (20 / 20 mm and 170 / 260 mm on the
-// A4 printable area of 199 × 287 whole millimetres) lies at its millimetres
-// plus the offset from the printable area's corner, pixel (117, 117).
-// A sheet with a count of labels reaches to the edge of the real paper:
-// 3 × 8 labels of 70 × 37 mm fill A4 once the offset takes the printer's
-// 5 mm border back; without it the last column and row are off the paper.
+// A sheet with a count of labels is laid from the paper's corner and reaches
+// to its edge: 3 × 8 labels of 70 × 37 mm fill A4 on the PDF printer, whose
+// 5 mm border only cuts the outer labels (it used to push the grid in and the
+// third column off the paper: 14 labels a page); an offset pushing the third
+// column more than half a millimetre off the paper leaves two.
 TEST_F(PrintJobTest, SheetCountsReachThePapersEdge) {
     const struct {
         QPoint offset;
         int perPage;
-    } cases[] = {{{-50, -50}, 24}, {{0, 0}, 14}};
+    } cases[] = {{{0, 0}, 24}, {{30, 0}, 16}};
     for (const auto& c : cases) {
         TPrintManager m;
         Setup(m, 70, 37);
@@ -236,18 +249,28 @@ TEST_F(PrintJobTest, SheetCountsReachThePapersEdge) {
         ASSERT_EQ(words.size(), names.size());
         EXPECT_EQ(words[c.perPage - 1].Page, 1) << c.perPage;
         EXPECT_EQ(words[c.perPage].Page, 2) << c.perPage;
+        // The name 1 mm into its label, the labels 70 mm apart, from the
+        // paper's corner plus the offset.
+        const double mm = 72 / 25.4;
+        EXPECT_NEAR(words[0].X, (1 + c.offset.x() / 10.0) * mm, 2) << c.perPage;
+        EXPECT_NEAR(words[1].X - words[0].X, 70 * mm, 1) << c.perPage;
+        EXPECT_NEAR(words[c.perPage / 8].Y - words[0].Y, 37 * mm, 1) << c.perPage;
     }
 }
 
+// The calibration page on the PDF printer, rasterised at 600 dpi: the centre
+// of the first and the last crosshair (20 / 20 mm and 180 / 270 mm on A4 of
+// 209 × 297 whole millimetres) lies at its millimetres plus the offset from
+// the paper's corner, whatever the printer's border.
 TEST_F(PrintJobTest, CalibrationCrosshairsWhereTheirCaptionsSay) {
     const struct {
         QPoint offset;
-        QPoint first, last;  // device pixels of the printable area
+        QPoint first, last;  // pixels of the page from the paper's corner
     } cases[] = {
-        {{0, 0}, {472, 472}, {4016, 6142}},
-        {{-50, 30}, {354, 543}, {3898, 6213}},
+        {{0, 0}, {472, 472}, {4252, 6378}},
+        {{-50, 30}, {354, 543}, {4134, 6449}},
     };
-    EXPECT_EQ(CalibrationCrosses({199, 287}), (std::vector<QPoint>{{20, 20}, {170, 20}, {20, 260}, {170, 260}}));
+    EXPECT_EQ(CalibrationCrosses({209, 297}), (std::vector<QPoint>{{20, 20}, {180, 20}, {20, 270}, {180, 270}}));
     QImageReader::setAllocationLimit(512);
     for (const auto& c : cases) {
         TPrinter printer;
@@ -270,7 +293,7 @@ TEST_F(PrintJobTest, CalibrationCrosshairsWhereTheirCaptionsSay) {
             return count ? QPointF(from) + QPointF(step) * (double(sum) / count) : QPointF(-1, -1);
         };
         for (const QPoint& centre : {c.first, c.last}) {
-            const QPoint at = centre + QPoint(117, 117);
+            const QPoint& at = centre;
             const QPointF vertical = middle(at + QPoint(0, 94), {1, 0});
             const QPointF horizontal = middle(at + QPoint(94, 0), {0, 1});
             EXPECT_NEAR(vertical.x(), at.x(), 1) << c.offset.x() << " " << centre.x();
