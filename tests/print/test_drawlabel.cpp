@@ -222,6 +222,11 @@ TEST_F(BarcodeFieldTest, BarcodesInLabelsDecode) {
         // 0.25 mm modules would run past the label's edge: the module narrows
         // to 5 dots (0.21 mm), whole and still readable.
         {"PL-1234", bcCode128B, 600, taCenter, "CODE-128:PL-1234"},
+        // Ten characters of Code 128 on a 30 mm label: 145 modules fit the
+        // 26 mm box at 2 dots (300 dpi) and 4 dots (600 dpi), 0.169 mm, the
+        // 0.17 mm module of those printers; not printed as text.
+        {"PL-1234567", bcCode128B, 300, taCenter, "CODE-128:PL-1234567"},
+        {"PL-1234567", bcCode128B, 600, taLeftJustify, "CODE-128:PL-1234567"},
     };
     QList<QImage> images;
     for (const Case& c : cases) {
@@ -268,12 +273,13 @@ TEST_F(BarcodeFieldTest, LegendFollowsAlignment) {
 TEST_F(BarcodeFieldTest, RejectedDataIsPrintedAsText) {
     // Letters for EAN-13, a type code beyond the last symbology, a wrong
     // length, a symbol wider than its box even with the narrowest module a
-    // scanner reads (3 dots at 300 dpi): each comes out as the plain text of a
-    // fixed-text field, never as a cut symbol.
+    // scanner reads (2 dots at 300 dpi: 156 modules of Code 128 are 312
+    // dots, the box 307): each comes out as the plain text of a fixed-text
+    // field, never as a cut symbol.
     const struct {
         QString code;
         quint8 typ;
-    } cases[] = {{"ABCDEF", bcCodeEAN13}, {"5901234123457", 200}, {"12A", bcCodeEAN8}, {"PL-1234", bcCode128B}};
+    } cases[] = {{"ABCDEF", bcCodeEAN13}, {"5901234123457", 200}, {"12A", bcCodeEAN8}, {"PL-12345678", bcCode128B}};
     for (const auto& c : cases) {
         const QImage asCode = Draw(ctCode, c.code, c.typ);
         EXPECT_EQ(asCode, Draw(ctUserLabel, QString(), 14, kDpi, taCenter, c.code)) << c.code.toStdString();
