@@ -12,6 +12,8 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QStandardPaths>
 
 namespace {
@@ -31,6 +33,32 @@ QString AskPdfPath(const QString& suggested) {
                                         QStringLiteral("Pliki PDF (*.pdf)"));
 }
 
+// Whether `path`, or the file a link there leads to, lies in `folder` or below.
+bool InFolder(const QString& path, const QString& folder) {
+    const QString root = QFileInfo(folder).canonicalFilePath();
+    if (root.isEmpty()) return false;
+    const QFileInfo file(path);
+    // The folder of a file not yet there; the file itself when it is (a link
+    // counts by its target).
+    const QString where = file.exists() ? file.canonicalFilePath() : QFileInfo(file.absolutePath()).canonicalFilePath();
+    return where == root || where.startsWith(root + u'/');
+}
+
+// Whether an existing file holds a PDF: its header within the first kilobyte,
+// as PDF readers look for it.
+bool HoldsPdf(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) && f.read(1024).contains("%PDF-");
+}
+
+// A chosen PDF file, or the user told why it is refused.
+bool PdfFileAccepted(const QString& path) {
+    const QString refusal = PdfFileRefusal(path);
+    if (refusal.isEmpty()) return true;
+    Prompter::current().error(refusal);
+    return false;
+}
+
 // The printer checks of a command: a printer is chosen and installed.
 bool PrinterReady(const QString& boxText, const QString& setting) {
     if (boxText.isEmpty()) {
@@ -45,6 +73,15 @@ bool PrinterReady(const QString& boxText, const QString& setting) {
 }
 
 }  // namespace
+
+QString PdfFileRefusal(const QString& path) {
+    const QFileInfo file(path);
+    if (InFolder(path, GoodsDatabaseFolder()))
+        return QStringLiteral("Nie można zapisać wydruku w pliku %1: to plik bazy danych towarów.").arg(path);
+    if (file.exists() && !file.isDir() && (!file.isFile() || (file.size() > 0 && !HoldsPdf(path))))
+        return QStringLiteral("Nie można zapisać wydruku w pliku %1: to nie jest plik PDF.").arg(path);
+    return QString();
+}
 
 QString PrintConfirmationText(int records) {
     return QStringLiteral("Liczba etykiet do druku: ") + QString::number(records) + QStringLiteral(".") + QChar(13) +
@@ -144,6 +181,7 @@ bool TPrintCommand::RunJob(TPrintManager& manager, const TPrintGoodsList& list, 
         const QString suggested = pdfFile.isEmpty() ? DefaultPdfPath() : pdfFile;
         const QString chosen = AskPdfFileName ? AskPdfFileName(suggested) : AskPdfPath(suggested);
         if (chosen.isEmpty()) return false;
+        if (!PdfFileAccepted(chosen)) return false;
         pdfFile = chosen;
         manager.PdfFileName = chosen;
     }
@@ -224,6 +262,7 @@ bool PrintCalibration(const QString& printer, const QString& orientationText, QP
     if (printer == VirtualPdfPrinterName()) {
         const QString file = AskPdfPath(DefaultPdfPath(QStringLiteral("kalibracja.pdf")));
         if (file.isEmpty()) return false;
+        if (!PdfFileAccepted(file)) return false;
         target.SetOutputFileName(file);
     }
     try {

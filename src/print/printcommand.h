@@ -19,6 +19,12 @@ inline const QString kNoSuchPrinter = QStringLiteral("Brak drukarki: ");
 inline const QString kNothingToPrint = QStringLiteral("Brak obiektów do drukowania.");
 inline const QString kNoCopies = QStringLiteral("Nie wydrukowano żadnej etykiety: liczba wydruków musi być większa od zera.");
 
+// Why a print must not be written into the PDF file `path`, or an empty text
+// when it may: the job replaces the file, so an existing file that is not a PDF
+// (other than an empty one) is refused, and so is every file of the data
+// folder's "DB", whatever its name, even through a link.
+QString PdfFileRefusal(const QString& path);
+
 // "Liczba etykiet do druku: n." and the question on the next line.
 QString PrintConfirmationText(int records);
 

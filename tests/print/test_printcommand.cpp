@@ -234,15 +234,31 @@ TEST_F(PrintCommandTest, FailuresGiveTheirOneMessageAndChangeNothing) {
         EXPECT_TRUE(CopiesAsked.empty()) << k.what;
     }
 
-    // A PDF that cannot be written is a printer failure: no stamping.
-    Prompter_.clear();
-    UseSettings();
-    Prompter_.answer(true);
-    Prompter_.answerPath(Home.root() + QStringLiteral("/no/such/folder/x.pdf"));
-    TPrintCommand c = Command();
-    c.PrintSelected(TViewCode::Marked, tbLocal);
-    EXPECT_EQ(Prompter_.messages().value(1), QStringLiteral("Wystąpił błąd drukarki."));
-    EXPECT_EQ(Prompter_.messages().size(), 2);
+    // A PDF that cannot be written is a printer failure; one that would
+    // replace the goods file or a file that is no PDF is refused: no
+    // stamping, and the file stays as it was.
+    const QString goodsFile = Home.path(QStringLiteral("DB/towary.db"));
+    const QString notes = Home.root() + QStringLiteral("/notatki.txt");
+    WriteAll(notes, "Nie zapomnieć o chlebie.\n");
+    const struct {
+        QString pdf, message;
+    } unwritable[] = {
+        {Home.root() + QStringLiteral("/no/such/folder/x.pdf"), QStringLiteral("Wystąpił błąd drukarki.")},
+        {goodsFile, QStringLiteral("Nie można zapisać wydruku w pliku %1: to plik bazy danych towarów.").arg(goodsFile)},
+        {notes, QStringLiteral("Nie można zapisać wydruku w pliku %1: to nie jest plik PDF.").arg(notes)},
+    };
+    for (const auto& u : unwritable) {
+        Prompter_.clear();
+        UseSettings();
+        Prompter_.answer(true);
+        Prompter_.answerPath(u.pdf);
+        const QByteArray before = ReadAll(u.pdf);
+        TPrintCommand c = Command();
+        c.PrintSelected(TViewCode::Marked, tbLocal);
+        EXPECT_EQ(Prompter_.messages().value(1), u.message);
+        EXPECT_EQ(Prompter_.messages().size(), 2) << Prompter_.messages().join('|').toStdString();
+        EXPECT_EQ(ReadAll(u.pdf), before) << u.pdf.toStdString();
+    }
 
     EXPECT_TRUE(StampedIds().isEmpty());
     EXPECT_EQ(LastPrint.date().year(), 1899);
