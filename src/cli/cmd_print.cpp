@@ -2,13 +2,41 @@
 #include "clisession.h"
 #include "datetimetext.h"
 #include "engine.h"
+#include "inifile.h"
 #include "printcommand.h"
+#include "printer.h"
 #include "printgoods.h"
 #include "printers.h"
 #include "printmanager.h"
 #include "settingskeys.h"
 
+#include <QSaveFile>
+
 namespace {
+
+// Whether settings.ini can be replaced as the settings are written (a new
+// file beside it, then renamed over it), without changing it.
+bool SettingsWritable(const QString& path) {
+    if (TIniFile(path).ReadFailed()) return false;
+    QSaveFile probe(path);
+    if (!probe.open(QIODevice::WriteOnly)) return false;
+    probe.cancelWriting();
+    return true;
+}
+
+// The print date of every printed good, or of none: a job whose goods would
+// not all show as printed is not delivered.
+bool StampAllPrintDates(TTable& tbLocal, const TPrintGoodsList& list, const QDateTime& moment) {
+    try {
+        TTableTransaction all(tbLocal);
+        if (StampPrintDates(tbLocal, list, list.size(), moment) != static_cast<int>(list.size())) return false;
+        all.Commit();
+        return true;
+    } catch (const TEngineError& e) {
+        CliError(e.Message());
+        return false;
+    }
+}
 
 // The marked goods in name order as one PDF job, without questions; then the
 // print date of the printed goods and the last print moment in settings.ini.
@@ -29,6 +57,12 @@ int RunPrint(const QStringList& args) {
 
     TCliSession session;
     TSettings& settings = session.Settings;
+    if (const QString refusal = PdfFileRefusal(*pdf); !refusal.isEmpty()) return CliFail(refusal);
+    // The last print moment is written after the job; a settings file that
+    // cannot take it would leave stamped goods that the view of the last
+    // print does not list, and a script would drop the whole job.
+    const QString settingsFile = SettingsFilePath();
+    if (!SettingsWritable(settingsFile)) return CliFail(QStringLiteral("Nie można zapisać pliku %1.").arg(settingsFile));
     const QString layout = a.value(QStringLiteral("--layout")).value_or(settings.LabelFileName);
     if (!session.OpenGoods()) return 1;
     TTable& tbLocal = session.Goods.tbLocal;
@@ -55,6 +89,12 @@ int RunPrint(const QStringList& args) {
     manager.SetOrientation(settings.Orientation == QStringLiteral("Pozioma") ? 1 : 0);
     manager.Sheet = settings.Sheet;
     manager.Offset = settings.Calibrations.Get(manager.CurrentPrinter());
+    // The PDF waits beside its file until the goods are stamped and the
+    // moment is stored: a failure there reports the job failed, and no PDF
+    // is left for a script to send.
+    TPrinter printer;
+    manager.SetUpPrinter(printer);
+    printer.SetHoldPdf(true);
     try {
         // A start cell past the page's last one is a typing error, not the last cell.
         if (startOption) {
@@ -63,18 +103,18 @@ int RunPrint(const QStringList& args) {
                 return CliFail(QStringLiteral("--start-cell: na stronie mieści się etykiet: %1.").arg(cells), 2);
             manager.StartCell = *startOption;
         }
-        manager.PrintList(list, copies);
+        manager.PrintList(list, copies, printer);
     } catch (const TPrintManagerException& e) {
         return CliFail(PrintOutcomeMessage(e.Outcome));
     }
 
     settings.LastPrintDate = CurrentMoment();
-    const int stamped = StampPrintDates(tbLocal, list, list.size(), settings.LastPrintDate);
+    const bool stamped = StampAllPrintDates(tbLocal, list, settings.LastPrintDate);
     tbLocal.Close();
-    if (!settings.SaveLastPrintDate(SettingsFilePath()))
-        return CliFail(QStringLiteral("Nie można zapisać pliku %1.").arg(SettingsFilePath()));
-    if (stamped != static_cast<int>(list.size()))
-        return CliFail(QStringLiteral("Datę wydruku zapisano tylko %1 z %2 towarów.").arg(stamped).arg(list.size()));
+    if (!stamped) return CliFail(QStringLiteral("Nie można zapisać daty wydruku towarów; plik PDF nie został zapisany."));
+    if (!settings.SaveLastPrintDate(settingsFile))
+        return CliFail(QStringLiteral("Nie można zapisać pliku %1; plik PDF nie został zapisany.").arg(settingsFile));
+    if (!printer.DeliverPdf()) return CliFail(PrintOutcomeMessage(TPrintOutcome::PrinterFailed));
     return 0;
 }
 

@@ -31,6 +31,7 @@ TPrinter::TPrinter() = default;
 TPrinter::~TPrinter() {
     // A job left open by an error still goes out with what was drawn.
     if (Printing()) Painter->end();
+    if (HoldPdf && !PartFile.isEmpty()) QFile::remove(std::exchange(PartFile, QString()));
     FinishPdf();
 }
 
@@ -98,7 +99,7 @@ void TPrinter::EndDoc() {
     if (!Printing()) return;
     const bool ok = Painter->end();
     Painter.reset();
-    const bool saved = FinishPdf();
+    const bool saved = HoldPdf ? PartFile.isEmpty() || PdfComplete(PartFile) : FinishPdf();
     if (!ok) throw TPrinterError(QStringLiteral("Nie można zakończyć wydruku."));
     if (!saved) throw TPrinterError(QStringLiteral("Nie można zapisać pliku PDF."));
 }
@@ -110,6 +111,12 @@ bool TPrinter::FinishPdf() {
         return true;
     QFile::remove(part);
     return false;
+}
+
+bool TPrinter::DeliverPdf() {
+    if (Printing()) return false;
+    HoldPdf = false;
+    return FinishPdf();
 }
 
 bool TPrinter::Printing() const { return Painter && Painter->isActive(); }

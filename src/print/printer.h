@@ -59,6 +59,14 @@ public:
     void SetOrientation(int orientation) { OrientationValue = orientation; }
     // The file the virtual printer "PDF" writes.
     void SetOutputFileName(const QString& path) { OutputFile = path; }
+    // With it set, a whole PDF waits beside the output file after EndDoc
+    // until DeliverPdf puts it in place, so that what must follow the job can
+    // still fail before anyone sees the file; a PDF never delivered is
+    // removed with the printer.
+    void SetHoldPdf(bool hold) { HoldPdf = hold; }
+    // Puts a held PDF in place after EndDoc; false when it cannot be. True
+    // for any other printer, whose job went out with EndDoc.
+    bool DeliverPdf();
 
     void Prepare() override;
     void BeginDoc() override;
@@ -81,6 +89,7 @@ private:
     QString OutputFile;
     QString PartFile;  // the PDF being written
     int OrientationValue = 0;
+    bool HoldPdf = false;
     std::unique_ptr<QPrinter> Device;
     std::unique_ptr<QPainter> Painter;
 };

@@ -126,9 +126,12 @@ public:
     // cells of cw × ch side by side from (0, 0); true when the page is full.
     static bool NextCell(int& x, int& y, int cw, int ch, int pw, int ph);
 
-private:
-    // The printer object of a job on CurrentPrinter().
+    // Sets a printer object up for a job on CurrentPrinter(): what
+    // PrintList(list, copies) prints on, for a caller that needs the printer
+    // after the job.
     void SetUpPrinter(TPrinter& printer) const;
+
+private:
     template <typename F>
     void Change(F change) {
         TPrintOptions o = FRenderer.Options();

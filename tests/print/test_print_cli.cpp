@@ -7,9 +7,36 @@
 #include "clirunner.h"
 #include "testsupport.h"
 
+#include <QDir>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
 #include <gtest/gtest.h>
 
 namespace {
+
+// A write transaction of another connection on an SQLite file, held while
+// the object lives.
+struct TSqliteLock {
+    explicit TSqliteLock(const QString& path) : Name(QStringLiteral("lock-%1").arg(quintptr(this))) {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), Name);
+        db.setDatabaseName(path);
+        QSqlQuery q(db);
+        Held = db.open() && q.exec(QStringLiteral("BEGIN IMMEDIATE"));
+        if (!Held) Error = db.lastError().text() + q.lastError().text();
+    }
+    ~TSqliteLock() {
+        {
+            QSqlDatabase db = QSqlDatabase::database(Name);
+            QSqlQuery(db).exec(QStringLiteral("ROLLBACK"));
+            db.close();
+        }
+        QSqlDatabase::removeDatabase(Name);
+    }
+    QString Name;
+    bool Held = false;
+    QString Error;
+};
 
 // Qt may add its own warnings before the program's message.
 QString LastLine(const QString& text) {
@@ -111,6 +138,64 @@ TEST_F(PrintCliTest, BadRequestsFailWithTheProgramsMessageAndChangeNothing) {
     r = RunCli(Home.dataFolder(), {"print"});
     EXPECT_EQ(r.Code, 2);
     EXPECT_FALSE(QFile::exists(Pdf));
+
+    // A PDF written over a file that is no PDF, or over the goods file (the
+    // job used to rename itself over it, and every good was gone), is refused
+    // and the file stays as it was.
+    const QString goodsFile = Home.path(QStringLiteral("DB/towary.db"));
+    const QString notes = Home.root() + QStringLiteral("/notatki.txt");
+    const QString link = Home.root() + QStringLiteral("/towary.pdf");
+    WriteAll(notes, "Nie zapomnieć o chlebie.\n");
+    ASSERT_TRUE(QFile::link(goodsFile, link));
+    const QByteArray goodsBefore = ReadAll(goodsFile);
+    const struct {
+        QString pdf, file, message;
+    } refused[] = {
+        {goodsFile, goodsFile, QStringLiteral("Nie można zapisać wydruku w pliku %1: to plik bazy danych towarów.")},
+        {link, goodsFile, QStringLiteral("Nie można zapisać wydruku w pliku %1: to plik bazy danych towarów.")},
+        {Home.path(QStringLiteral("DB/etykiety.pdf")), goodsFile,
+         QStringLiteral("Nie można zapisać wydruku w pliku %1: to plik bazy danych towarów.")},
+        {notes, notes, QStringLiteral("Nie można zapisać wydruku w pliku %1: to nie jest plik PDF.")},
+    };
+    for (const auto& c : refused) {
+        const QByteArray before = ReadAll(c.file);
+        r = RunCli(Home.dataFolder(), {"print", "--pdf", c.pdf, "--layout", Layout});
+        EXPECT_EQ(r.Code, 1) << c.pdf.toStdString();
+        EXPECT_EQ(LastLine(r.Err), c.message.arg(c.pdf)) << r.Err.toStdString();
+        EXPECT_EQ(ReadAll(c.file), before) << c.pdf.toStdString();
+        EXPECT_FALSE(QFile::exists(c.pdf + QStringLiteral(".part"))) << c.pdf.toStdString();
+    }
+    EXPECT_FALSE(QFile::exists(Home.path(QStringLiteral("DB/etykiety.pdf"))));
+    EXPECT_EQ(ReadAll(goodsFile), goodsBefore);
+
+    // Settings that cannot take the last print moment (a folder in the way)
+    // are found before the job: nothing printed, nothing stamped, where the
+    // job used to be written and stamped and then reported failed.
+    const QString settingsFile = Home.path(QStringLiteral("settings.ini"));
+    const QString settingsAside = settingsFile + QStringLiteral(".aside");
+    const bool hadSettings = QFile::exists(settingsFile);
+    ASSERT_TRUE(!hadSettings || QFile::rename(settingsFile, settingsAside));
+    ASSERT_TRUE(QDir().mkpath(settingsFile));
+    r = RunCli(Home.dataFolder(), {"print", "--pdf", Pdf, "--layout", Layout});
+    EXPECT_EQ(r.Code, 1);
+    EXPECT_EQ(LastLine(r.Err), QStringLiteral("Nie można zapisać pliku %1.").arg(settingsFile)) << r.Err.toStdString();
+    EXPECT_FALSE(QFile::exists(Pdf));
+    ASSERT_TRUE(QDir().rmdir(settingsFile));
+    ASSERT_TRUE(!hadSettings || QFile::rename(settingsAside, settingsFile));
+
+    // Another process writing the goods (an update) while the job is stamped:
+    // the job is reported failed before its PDF is in place, and no good
+    // keeps a date of it.
+    {
+        TSqliteLock lock(goodsFile);
+        ASSERT_TRUE(lock.Held) << lock.Error.toStdString();
+        r = RunCli(Home.dataFolder(), {"print", "--pdf", Pdf, "--layout", Layout});
+    }
+    EXPECT_EQ(r.Code, 1);
+    EXPECT_EQ(LastLine(r.Err), QStringLiteral("Nie można zapisać daty wydruku towarów; plik PDF nie został zapisany."))
+        << r.Err.toStdString();
+    EXPECT_FALSE(QFile::exists(Pdf));
+    EXPECT_FALSE(QFile::exists(Pdf + QStringLiteral(".part")));
 
     r = RunCli(Home.dataFolder(), {"goods", "list", "--view", "3"});
     EXPECT_EQ(r.Out.split('\n', Qt::SkipEmptyParts).size(), 3);  // header and both marked goods, never printed
