@@ -7,8 +7,18 @@
 #include <QDateTime>
 #include <QDir>
 #include <QSqlRecord>
+#include <QFileInfo>
+#include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QtEndian>
+#include <atomic>
+#include <chrono>
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <thread>
+#include <unistd.h>
+
 
 namespace {
 
@@ -184,6 +194,49 @@ TEST(FolderEngine, TableNamesMatchFilesWithoutRegardToCase) {
     EXPECT_THROW(db.Open(QStringLiteral("SELECT * FROM zepsuta")), TExternalError);
     db.Disconnect();
     EXPECT_THROW(db.Open(QStringLiteral("SELECT * FROM towary")), TExternalError);
+}
+
+// A FIFO in place of a table or memo file (also behind a link) would hold
+// the open until some program writes to it: it is refused at once.
+TEST(FolderEngine, ATableOrMemoFileThatIsAFifoIsRefusedWithoutWaiting) {
+    TempDataHome home;
+    const QString folder = home.root();
+    const QString fifo = folder + QStringLiteral("/potok");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    ASSERT_TRUE(QFile::link(QStringLiteral("potok"), folder + QStringLiteral("/TOWARY.DBF")));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(folder + QStringLiteral("/KASA.DBF")).constData(), 0600), 0);
+    TDbfTestFile m;
+    m.Version = 0x83;
+    m.Fields = {{"NAZWA", 'C', 10}, {"OPIS", 'M', 10}};
+    m.Records << QList<QByteArray>({"Chleb", "         1"});
+    WriteAll(folder + QStringLiteral("/OPISY.DBF"), m.Bytes());
+    ASSERT_TRUE(QFile::link(QStringLiteral("potok"), folder + QStringLiteral("/OPISY.DBT")));
+
+    // Should an open wait after all, a writer comes after a while and the
+    // test fails instead of hanging.
+    std::atomic<bool> done{false}, released{false};
+    std::thread watchdog([&] {
+        for (int i = 0; i < 100 && !done; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        while (!done) {
+            released = true;
+            const int fd = ::open(QFile::encodeName(fifo).constData(), O_RDWR | O_NONBLOCK);
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+            if (fd >= 0) ::close(fd);
+        }
+    });
+    TExternalDatabase db;
+    db.SetDatabaseName(3, folder);
+    db.Connect();
+    EXPECT_THROW(db.Open(QStringLiteral("SELECT * FROM TOWARY")), TExternalError);
+    EXPECT_THROW(db.Open(QStringLiteral("SELECT * FROM KASA")), TExternalError);
+    // Without its memo file a table is read with empty memo values.
+    QSqlQuery q = db.Open(QStringLiteral("SELECT NAZWA, OPIS FROM OPISY"));
+    ASSERT_TRUE(q.next());
+    EXPECT_EQ(q.value(0).toString(), QStringLiteral("Chleb"));
+    EXPECT_TRUE(q.value(1).isNull());
+    done = true;
+    watchdog.join();
+    EXPECT_FALSE(released) << "an open waited for a writer";
 }
 
 TEST(FolderEngine, ValuesAsText) {
