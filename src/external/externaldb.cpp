@@ -4,6 +4,7 @@
 #include "folderquery.h"
 #include "foldervtab.h"
 #include "odbcconnect.h"
+#include "queryguard.h"
 
 #include <QDate>
 #include <QDateTime>
@@ -25,6 +26,11 @@ QString Quote(const QString& name) {
     QString q = name;
     q.replace(u'"', QStringLiteral("\"\""));
     return u'"' + q + u'"';
+}
+
+sqlite3* SqliteHandle(const QSqlDatabase& db) {
+    const QVariant handle = db.driver()->handle();
+    return handle.isValid() && qstrcmp(handle.typeName(), "sqlite3*") == 0 ? *static_cast<sqlite3* const*>(handle.data()) : nullptr;
 }
 
 bool IsTableExtension(const QString& suffix) {
@@ -121,7 +127,11 @@ void TExternalDatabase::Connect() {
             // Read-only, as the update never writes there.
             db.setConnectOptions(QStringLiteral("SQL_ATTR_ACCESS_MODE=SQL_MODE_READ_ONLY"));
         }
-        if (!db.open()) error = db.lastError().text();
+        if (!db.open()) {
+            error = db.lastError().text();
+        } else if (folder) {
+            if (sqlite3* h = SqliteHandle(db)) DisableDoubleQuotedText(h);
+        }
     }
     if (!error.isNull()) {
         QSqlDatabase::removeDatabase(Connection);
@@ -188,8 +198,7 @@ void TExternalDatabase::LoadTable(const QString& sqlName, const QString& path) {
 
     // The table stays in its file: SQLite walks it through our reader.
     if (!Loaded->ModuleRegistered) {
-        const QVariant handle = db.driver()->handle();
-        auto* h = handle.isValid() && qstrcmp(handle.typeName(), "sqlite3*") == 0 ? *static_cast<sqlite3* const*>(handle.data()) : nullptr;
+        sqlite3* h = SqliteHandle(db);
         if (!h || !RegisterFolderModule(h, &Loaded->Tables)) throw TExternalError(QStringLiteral("Brak bazy SQLite."));
         Loaded->ModuleRegistered = true;
     }

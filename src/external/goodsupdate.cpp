@@ -242,7 +242,9 @@ TUpdateOutcome RunGoodsUpdate(TUpdateRun& run) {
         run.dbOutside->Disconnect();
         out.Ok = true;
         out.Message = out.Changes > 0 ? kUpdateCountPrefix + QString::number(out.Changes) : kUpdateNoChanges;
-    } catch (const std::exception&) {
+    } catch (const std::exception& e) {
+        const auto* external = dynamic_cast<const TExternalError*>(&e);
+        out.Reason = external ? external->Message() : QString::fromLocal8Bit(e.what());
         // Rows merged before the failure stay merged.
         if (merger) {
             try {

@@ -68,6 +68,7 @@ struct TUpdateOutcome {
     bool Ok = false;
     int Changes = 0;
     QString Message;  // the message the run ends with
+    QString Reason;   // why a failed run failed, as the engine or reader said it (the user sees Message)
 };
 
 // One run without any message to the user.

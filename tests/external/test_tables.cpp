@@ -80,9 +80,10 @@ TEST(DbfReader, CodePage852AndMemoFiles) {
     TDbfTestFile f;
     f.Version = 0xF5;  // FoxPro 2 with memo
     f.Language = 0x64;  // code page 852
-    f.Fields = {{"NAZWA", 'C', 10}, {"OPIS", 'M', 10}};
+    // Field names are in the table's code page too: "ILOŚĆ" is 49 4C 4F 97 8F.
+    f.Fields = {{"NAZWA", 'C', 10}, {"OPIS", 'M', 10}, {"ILO\x97\x8F", 'N', 4}};
     // "Łódź" in code page 852: 9D A2 A7 AB
-    f.Records << QList<QByteArray>({"\x9D\xA2\x64\xAB", "         1"}) << QList<QByteArray>({"x", "        99"});
+    f.Records << QList<QByteArray>({"\x9D\xA2\x64\xAB", "         1", "2"}) << QList<QByteArray>({"x", "        99", ""});
     // FoxPro memo: block size 64 at offset 6 (big-endian), block 1 holds type 1, length 6, text.
     QByteArray fpt(64, '\0');
     fpt[7] = 64;
@@ -93,6 +94,7 @@ TEST(DbfReader, CodePage852AndMemoFiles) {
     fpt += block;
     auto t = Read(f.Bytes(), fpt);
     ASSERT_TRUE(t);
+    EXPECT_EQ(t->Fields()[2].Name, QStringLiteral("ILOŚĆ"));
     std::vector<QVariant> row;
     ASSERT_TRUE(t->Next(row));
     EXPECT_EQ(row[0].toString(), QStringLiteral("Łódź"));
@@ -194,6 +196,40 @@ TEST(FolderEngine, TableNamesMatchFilesWithoutRegardToCase) {
     EXPECT_THROW(db.Open(QStringLiteral("SELECT * FROM zepsuta")), TExternalError);
     db.Disconnect();
     EXPECT_THROW(db.Open(QStringLiteral("SELECT * FROM towary")), TExternalError);
+}
+
+// A column is named in the query as the table writes its name, in the
+// table's code page; a name that is no column (misspelt, or in another
+// spelling) is the query's error, never a text that every row would get.
+TEST(FolderEngine, ColumnsAreNamedInTheTablesCodePageAndUnknownOnesFail) {
+    struct Case {
+        std::uint8_t Language;
+        QByteArray Name;  // "ILOŚĆ" in the table's code page
+    };
+    for (const Case& c : {Case{0xC8, "ILO\x8C\xC6"}, Case{0x64, "ILO\x97\x8F"}}) {
+        SCOPED_TRACE(int(c.Language));
+        TempDataHome home;
+        TDbfTestFile f;
+        f.Language = c.Language;
+        f.Fields = {{"ID", 'N', 4}, {c.Name, 'N', 6, 3}, {"CENA", 'N', 8, 2}};
+        f.Records << QList<QByteArray>({"1", "1.5", "6.49"});
+        WriteAll(home.root() + QStringLiteral("/TOWARY.DBF"), f.Bytes());
+        TExternalDatabase db;
+        db.SetDatabaseName(3, home.root());
+        db.Connect();
+        QSqlQuery q = db.Open(QStringLiteral("SELECT \"ILOŚĆ\", ILOŚĆ, CENA FROM TOWARY"));
+        ASSERT_TRUE(q.next());
+        EXPECT_EQ(ExternalValueText(q.value(0)), QStringLiteral("1,5"));
+        EXPECT_EQ(ExternalValueText(q.value(1)), QStringLiteral("1,5"));
+        for (const char* column : {"CENA_BRUTTO", "ILOSC"}) {
+            try {
+                db.Open(QStringLiteral("SELECT ID, \"%1\" FROM TOWARY").arg(QLatin1String(column)));
+                ADD_FAILURE() << column << " read as a text";
+            } catch (const TExternalError& e) {
+                EXPECT_TRUE(e.Message().contains(QLatin1String(column))) << e.Message().toStdString();
+            }
+        }
+    }
 }
 
 // A FIFO in place of a table or memo file (also behind a link) would hold

@@ -207,6 +207,19 @@ TEST(GoodsUpdate, BadInputGivesTheMessageAndKeepsTheTable) {
     EXPECT_FALSE(out.Ok);
     EXPECT_EQ(out.Message, QStringLiteral("Wystąpił błąd podczas aktualizacji bazy danych."));
 
+    // A misspelt double-quoted column: the run fails naming it, the goods
+    // never get its name as their price or weight.
+    f.Define(QStringLiteral("SELECT ID, NAZWA, \"CENA_BRUTTO\", \"ILOŚĆ\" FROM TOWARY"));
+    out = f.Run();
+    EXPECT_FALSE(out.Ok);
+    EXPECT_EQ(out.Message, QStringLiteral("Wystąpił błąd podczas aktualizacji bazy danych."));
+    EXPECT_TRUE(out.Reason.contains(QLatin1String("CENA_BRUTTO"))) << out.Reason.toStdString();
+    EXPECT_EQ(f.Goods()[QStringLiteral("1\\111")][1], QStringLiteral("6,49"));
+    // Nor does the goods file's own connection take such a name for a text.
+    f.tbLocal.Open();
+    EXPECT_FALSE(QSqlQuery(QSqlDatabase::database(f.tbLocal.ConnectionName())).exec(QStringLiteral("SELECT \"CENA_BRUTTO\" FROM towary")));
+    f.tbLocal.Close();
+
     // A truncated table: only whole records are read.
     f.Define(QStringLiteral("SELECT ID, NAZWA, CENA, WAGA FROM TOWARY"));
     QList<QStringList> rows;
