@@ -6,10 +6,10 @@
 #include <QDate>
 #include <QDateTime>
 #include <QDir>
-#include <QSqlRecord>
 #include <QFileInfo>
 #include <QSqlDatabase>
 #include <QSqlQuery>
+#include <QSqlRecord>
 #include <QtEndian>
 #include <atomic>
 #include <chrono>
@@ -18,7 +18,6 @@
 #include <sys/stat.h>
 #include <thread>
 #include <unistd.h>
-
 
 namespace {
 
@@ -230,6 +229,65 @@ TEST(FolderEngine, ColumnsAreNamedInTheTablesCodePageAndUnknownOnesFail) {
             }
         }
     }
+}
+
+// A definition's query reads the folder's tables and nothing else: it can
+// neither reach another database (ATTACH, VACUUM INTO) nor write, change the
+// connection (PRAGMA) or load code.
+TEST(FolderEngine, QueriesOnlyReadTheFolderTables) {
+    TempDataHome home;
+    const QString folder = home.root() + QStringLiteral("/baza");
+    QDir().mkpath(folder);
+    TDbfTestFile f;
+    f.Fields = {{"ID", 'N', 4}, {"NAZWA", 'C', 10}};
+    f.Records << QList<QByteArray>({"1", "Chleb"}) << QList<QByteArray>({"2", "Mleko"});
+    WriteAll(folder + QStringLiteral("/TOWARY.DBF"), f.Bytes());
+    // Another shop's goods file, and a place a copy must never reach.
+    const QString other = home.root() + QStringLiteral("/inny.db");
+    const QString copy = home.root() + QStringLiteral("/kopia.db");
+    auto otherPrice = [&] {
+        QString price;
+        {
+            QSqlDatabase o = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("inny"));
+            o.setDatabaseName(other);
+            if (o.open()) {
+                QSqlQuery q(o);
+                q.exec(QStringLiteral("CREATE TABLE IF NOT EXISTS towary(ID TEXT, CENA TEXT)"));
+                q.exec(QStringLiteral("INSERT INTO towary SELECT '1', '6,49' WHERE NOT EXISTS (SELECT 1 FROM towary)"));
+                if (q.exec(QStringLiteral("SELECT CENA FROM towary")) && q.next()) price = q.value(0).toString();
+            }
+        }
+        QSqlDatabase::removeDatabase(QStringLiteral("inny"));
+        return price;
+    };
+    ASSERT_EQ(otherPrice(), QStringLiteral("6,49"));
+
+    TExternalDatabase db;
+    db.SetDatabaseName(3, folder);
+    db.Connect();
+    const QString refused[] = {
+        QStringLiteral("ATTACH '%1' AS inny").arg(other),
+        QStringLiteral("UPDATE inny.towary SET CENA = '0,01'"),
+        QStringLiteral("VACUUM INTO '%1'").arg(copy),
+        QStringLiteral("SELECT load_extension('libsqlite3odbc.so') FROM TOWARY"),
+        QStringLiteral("PRAGMA writable_schema = 1"),
+        QStringLiteral("PRAGMA query_only = 0"),
+        QStringLiteral("SELECT * FROM pragma_table_info('TOWARY')"),
+        QStringLiteral("SELECT * FROM sqlite_temp_master"),
+        QStringLiteral("CREATE TEMP TABLE t AS SELECT * FROM TOWARY"),
+        QStringLiteral("CREATE TABLE t(a)"),
+        QStringLiteral("DROP TABLE TOWARY"),
+        QStringLiteral("BEGIN"),
+    };
+    for (const QString& sql : refused) EXPECT_THROW(db.Open(sql), TExternalError) << sql.toStdString();
+    EXPECT_EQ(otherPrice(), QStringLiteral("6,49"));
+    EXPECT_FALSE(QFileInfo::exists(copy));
+    // Reading is whole: functions, subqueries, recursive common tables.
+    QSqlQuery q = db.Open(QStringLiteral("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 3) "
+                                         "SELECT upper(NAZWA), (SELECT count(*) FROM n) FROM TOWARY WHERE ID IN (SELECT ID FROM TOWARY) ORDER BY ID"));
+    QStringList seen;
+    while (q.next()) seen << q.value(0).toString() + u'/' + q.value(1).toString();
+    EXPECT_EQ(seen, QStringList({"CHLEB/3", "MLEKO/3"}));
 }
 
 // A FIFO in place of a table or memo file (also behind a link) would hold
