@@ -67,7 +67,7 @@ public:
     std::size_t BlockSize = 0;
     std::int64_t Declared = 0;
     std::vector<std::uint16_t> Blocks;  // the data blocks in their chain order
-
+    bool ChainCut = false;  // the chain goes on past the file's end
 
     std::int64_t RecordCount() const override { return Declared; }
 
@@ -83,8 +83,17 @@ public:
     bool NextAt(TExtPosition& at, std::vector<QVariant>& row) const override {
         while (at.Major >= 0 && static_cast<std::uint64_t>(at.Major) < Blocks.size()) {
             const std::uint16_t block = Blocks[static_cast<std::size_t>(at.Major)];
+            const std::uint64_t start = HeaderSize + (block - 1) * std::uint64_t(BlockSize);
+            // The last block may end early: its records wholly within the file
+            // are read, a record that runs past the file's end is damage.
+            const auto have = static_cast<std::size_t>(std::min<std::uint64_t>(BlockSize, Table.Size() - start));
+            if (have < 6) {
+                at.Damaged = true;
+                ++at.Major;
+                continue;
+            }
             // One read per block.
-            const std::uint8_t* b = Table.View(at.Window, HeaderSize + (block - 1) * std::uint64_t(BlockSize), BlockSize, BlockSize);
+            const std::uint8_t* b = Table.View(at.Window, start, have, BlockSize);
             if (!b) {
                 // The block was there at opening: the file was shortened since.
                 at.Cut = true;
@@ -95,12 +104,21 @@ public:
                 at.Minor = 0;
                 continue;
             }
-            const std::uint8_t* rec = b + 6 + static_cast<std::size_t>(at.Minor) * RecordSize;
+            const std::size_t offset = 6 + static_cast<std::size_t>(at.Minor) * RecordSize;
+            if (offset + RecordSize > have) {
+                at.Damaged = true;
+                ++at.Major;
+                at.Minor = 0;
+                continue;
+            }
+            const std::uint8_t* rec = b + offset;
             ++at.Minor;
             row.assign(FieldList.size(), QVariant());
             for (std::size_t i = 0; i < FieldList.size(); ++i) row[i] = Value(FieldList[i], rec + FieldList[i].Offset);
             return true;
         }
+        // A chain that leads to a block past the file's end lost its records.
+        if (ChainCut) at.Damaged = true;
         return false;
     }
 
@@ -340,16 +358,20 @@ std::unique_ptr<TExtTable> ReadParadoxTable(TFileBytes table, TFileBytes memo, Q
         f.Name = name.isEmpty() ? QStringLiteral("FIELD%1").arg(i + 1) : name;
         t->FieldList.push_back(f);
     }
-    // The data blocks in chain order; a chain that loops or leaves the file ends.
-    const std::uint64_t available = (size - t->HeaderSize) / t->BlockSize;
-    std::vector<bool> seen(static_cast<std::size_t>(std::min<std::uint64_t>(available, 0xFFFF)) + 1, false);
-    for (std::uint16_t b = firstBlock; b != 0 && b <= available && !seen[b];) {
+    // The data blocks in chain order, each started within the file (the last
+    // may end early); a chain that loops ends, one that leads past the file's
+    // end is damage.
+    const std::uint64_t started = (size - t->HeaderSize + t->BlockSize - 1) / t->BlockSize;
+    std::vector<bool> seen(static_cast<std::size_t>(std::min<std::uint64_t>(started, 0xFFFF)) + 1, false);
+    std::uint16_t b = firstBlock;
+    while (b != 0 && b <= started && !seen[b]) {
         seen[b] = true;
         t->Blocks.push_back(b);
         std::uint8_t next[2];
         if (table.ReadAt(t->HeaderSize + (b - 1) * std::uint64_t(t->BlockSize), next, 2) != 2) break;
         b = Le16(next);
     }
+    t->ChainCut = b > started && t->Declared > 0;
     t->Table = std::move(table);
     t->Memo = std::move(memo);
     return t;

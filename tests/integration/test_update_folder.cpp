@@ -14,6 +14,27 @@ extern "C" {
 
 namespace {
 
+int Le16At(const QByteArray& b, qsizetype at) {
+    return static_cast<unsigned char>(b[at]) | (static_cast<unsigned char>(b[at + 1]) << 8);
+}
+
+// The last data block of a table written in one go: where it starts, the
+// records it holds and their size.
+struct TLastBlock {
+    qsizetype Start;
+    int Records;
+    int RecordSize;
+};
+
+TLastBlock LastBlock(const QByteArray& b) {
+    const int recordSize = Le16At(b, 0);
+    const int header = Le16At(b, 2);
+    const int blockSize = static_cast<unsigned char>(b[5]) * 1024;
+    const qsizetype start = header + ((b.size() - header) / blockSize - 1) * blockSize;
+    const auto added = static_cast<std::int16_t>(Le16At(b, start + 4));
+    return {start, added / recordSize + 1, recordSize};
+}
+
 TEST(ParadoxReader, EveryFieldTypeOfATableWrittenByPxlib) {
     TempDataHome home;
     const QString db = home.root() + QStringLiteral("/pola.db");
@@ -85,7 +106,7 @@ TEST(ParadoxReader, ManyBlocksAndDamagedFiles) {
 
     // Cut in the middle: fewer rows, never a read beyond the data.
     const QByteArray bytes = ReadAll(db);
-    for (qsizetype cut : {qsizetype(10), qsizetype(0x60), bytes.size() / 2, bytes.size() - 1}) {
+    for (qsizetype cut : {qsizetype(10), qsizetype(0x60), bytes.size() / 2}) {
         TFileBytes b;
         b.Assign(bytes.left(cut));
         auto d = ReadParadoxTable(std::move(b), TFileBytes(), error);
@@ -94,6 +115,32 @@ TEST(ParadoxReader, ManyBlocksAndDamagedFiles) {
             while (d->Next(r)) ++m;
         EXPECT_LT(m, 5000) << cut;
     }
+    // The last block may end early, as when the unused end of the file was
+    // cut off: every whole record in it is read. A record cut by the file's
+    // end marks the table damaged after the whole ones.
+    const TLastBlock last = LastBlock(bytes);
+    ASSERT_GT(last.Records, 1);
+    struct Cut {
+        qsizetype Size;
+        int Rows;
+        bool Damaged;
+    };
+    const qsizetype recordsEnd = last.Start + 6 + qsizetype(last.Records) * last.RecordSize;
+    for (const Cut c : {Cut{recordsEnd, 5000, false}, Cut{recordsEnd - last.RecordSize / 2, 4999, true},
+                        Cut{last.Start + 3, 5000 - last.Records, true}}) {
+        SCOPED_TRACE(c.Size);
+        TFileBytes b;
+        b.Assign(bytes.left(c.Size));
+        auto d = ReadParadoxTable(std::move(b), TFileBytes(), error);
+        ASSERT_TRUE(d) << error.toStdString();
+        TExtPosition at;
+        int m = 0;
+        while (d->NextAt(at, r)) ++m;
+        EXPECT_EQ(m, c.Rows);
+        EXPECT_EQ(at.Damaged, c.Damaged);
+        EXPECT_FALSE(at.Cut);
+    }
+
     // A block chain that loops ends.
     QByteArray looped = bytes;
     const int header = static_cast<unsigned char>(looped[2]) | (static_cast<unsigned char>(looped[3]) << 8);
@@ -128,6 +175,43 @@ TEST(FolderUpdate, ParadoxDefinitionMergesThroughTheFolderEngine) {
               QStringList({"Chleb żytni", "6,49", "500 g", "12,98 zł/kg", "5901234000017", "14", "True", "False"}));
     EXPECT_EQ(goods[QStringLiteral("2\\23400504")][3], QStringLiteral("1,33 zł/litr"));
     EXPECT_EQ(f.Run().Changes, 0);
+}
+
+// A Paradox table whose last block ends early gives every whole record; one
+// that ends inside a record is the update's message, never a success that
+// lost goods.
+TEST(FolderUpdate, ParadoxTableEndingInsideItsLastBlock) {
+    TUpdateFixture f;
+    const QString path = f.Folder + QStringLiteral("/TOWARY.DB");
+    QList<QVariantList> rows;
+    for (int i = 1; i <= 3000; ++i) rows << QVariantList{i, QStringLiteral("Towar %1").arg(i), QStringLiteral("1,99"), QStringLiteral("1 kg")};
+    QString error;
+    ASSERT_TRUE(WriteParadoxTable(path, {{"ID", pxfLong, 4}, {"NAZWA", pxfAlpha, 50}, {"CENA", pxfAlpha, 10}, {"WAGA", pxfAlpha, 20}},
+                                  rows, QString(), error))
+        << error.toStdString();
+    const QByteArray bytes = ReadAll(path);
+    const TLastBlock last = LastBlock(bytes);
+    const qsizetype recordsEnd = last.Start + 6 + qsizetype(last.Records) * last.RecordSize;
+    f.Define(QStringLiteral("SELECT ID, NAZWA, CENA, WAGA FROM TOWARY"), QStringLiteral("SELECT COUNT(*) FROM TOWARY"), 1);
+
+    WriteAll(path, bytes.left(recordsEnd));
+    auto out = f.Run();
+    ASSERT_TRUE(out.Ok);
+    EXPECT_EQ(out.Changes, 3000);
+
+    // The last record cut: the update fails with its message (already in
+    // counting the goods), and the goods stay as they were.
+    for (auto& row : rows) row[2] = QStringLiteral("2,49");
+    ASSERT_TRUE(WriteParadoxTable(path, {{"ID", pxfLong, 4}, {"NAZWA", pxfAlpha, 50}, {"CENA", pxfAlpha, 10}, {"WAGA", pxfAlpha, 20}},
+                                  rows, QString(), error));
+    WriteAll(path, ReadAll(path).left(recordsEnd - 1));
+    out = f.Run();
+    EXPECT_FALSE(out.Ok);
+    EXPECT_EQ(out.Message, kUpdateError);
+    EXPECT_TRUE(out.Reason.contains(QStringLiteral("uszkodzony"))) << out.Reason.toStdString();
+    const auto goods = f.Goods();
+    EXPECT_EQ(goods.size(), 3000u);
+    for (const auto& [id, row] : goods) EXPECT_EQ(row[1], QStringLiteral("1,99")) << id.toStdString();
 }
 
 // A sales program that packs or rewrites its table while the update reads it
