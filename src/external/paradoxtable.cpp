@@ -180,8 +180,12 @@ public:
         }
     }
 
-    // 34 decimal digits in nibbles after the sign byte, the last `decimals`
-    // of them after the point; a negative number has its nibbles complemented.
+    // 32 decimal digits in the nibbles after the sign byte, the last
+    // `decimals` of them after the point; a negative number has its nibbles
+    // complemented. Paradox fills the digits past a value's precision with
+    // noise of its own conversion, not always decimal digits: in the fraction
+    // such a nibble ends the value, and a number with a fraction keeps the 15
+    // significant digits that it surely holds.
     static QVariant Bcd(const std::uint8_t* p, int decimals) {
         if (AllZero(p, 17)) return {};
         const bool negative = !(p[0] & 0x80);
@@ -191,6 +195,7 @@ public:
         if (negative) text += '-';
         bool leading = true;
         for (int i = 2; i < 34; ++i) {
+            const bool fraction = i >= 34 - decimals;
             if (i == 34 - decimals) {
                 if (leading) text += '0';
                 leading = false;
@@ -198,17 +203,23 @@ public:
             }
             int nibble = (i % 2 == 0 ? p[i / 2] >> 4 : p[i / 2]) & 0x0F;
             nibble ^= mask;
-            if (nibble > 9) return {};
+            if (nibble > 9) {
+                if (fraction) break;
+                return {};
+            }
             if (leading && nibble == 0) continue;
             leading = false;
             text += static_cast<char>('0' + nibble);
         }
         if (leading) text += '0';
         bool ok = false;
+        if (decimals == 0) {
+            const qint64 whole = text.toLongLong(&ok);
+            if (ok) return whole;
+        }
         const double d = text.toDouble(&ok);
         if (!ok) return {};
-        if (decimals == 0 && d >= -9e18 && d <= 9e18) return static_cast<qint64>(d);
-        return d;
+        return decimals == 0 ? d : QByteArray::number(d, 'g', 15).toDouble();
     }
 
     // A memo or binary value: the record holds its first bytes, then the
@@ -219,9 +230,10 @@ public:
         const std::uint32_t offset = Le32(p + leader);
         const std::uint32_t length = std::min<std::uint32_t>(Le32(p + leader + 4), kMaxMemo);
         const bool text = f.Code == 0x0C || f.Code == 0x0E;
+        const bool formatted = f.Code == 0x0E;
         if (length == 0) return {};
         if (length <= static_cast<std::uint32_t>(leader))
-            return Result(QByteArray(reinterpret_cast<const char*>(p), static_cast<qsizetype>(length)), text);
+            return Result(QByteArray(reinterpret_cast<const char*>(p), static_cast<qsizetype>(length)), text, formatted);
         if (Memo.Empty()) return {};
         const std::uint64_t size = Memo.Size();
         const std::uint64_t blockAt = offset & 0xFFFFFF00u;
@@ -233,7 +245,7 @@ public:
             // A block of its own: 9 bytes of header before the data.
             if (size - blockAt < 9 || kind[0] != 2) return {};
             const std::uint64_t len = std::min<std::uint64_t>(length, size - blockAt - 9);
-            return Result(Memo.ReadExact(blockAt + 9, len), text);
+            return Result(Memo.ReadExact(blockAt + 9, len), text, formatted);
         }
         // A shared block: a table of 5-byte entries after 12 bytes of header.
         const std::uint64_t entry = blockAt + 12 + index * 5ull;
@@ -244,10 +256,25 @@ public:
         const std::uint64_t dataAt = blockAt + sixteens * 16ull;
         if (sixteens == 0 || dataAt >= size) return {};
         const std::uint64_t len = std::min<std::uint64_t>(length, size - dataAt);
-        return Result(Memo.ReadExact(dataAt, len), text);
+        return Result(Memo.ReadExact(dataAt, len), text, formatted);
     }
 
-    QVariant Result(const QByteArray& bytes, bool text) const {
+    // A formatted memo holds its plain text between a head of 44 bytes (a
+    // small kind number, then the text's length, both little-endian) and the
+    // formatting that follows it. A value without that head (text written by
+    // other programs, such as RTF) is taken whole.
+    static QByteArray FormattedMemoText(const QByteArray& bytes) {
+        constexpr qsizetype kHead = 44;
+        if (bytes.size() < kHead) return bytes;
+        const auto* p = reinterpret_cast<const std::uint8_t*>(bytes.constData());
+        const std::uint32_t kind = Le32(p);
+        const std::uint32_t length = Le32(p + 4);
+        if (kind > 0xFF || length > static_cast<std::uint64_t>(bytes.size() - kHead)) return bytes;
+        return bytes.mid(kHead, length);
+    }
+
+    QVariant Result(const QByteArray& value, bool text, bool formatted = false) const {
+        const QByteArray bytes = formatted ? FormattedMemoText(value) : value;
         if (bytes.isEmpty()) return {};
         if (text) {
             auto len = static_cast<int>(bytes.size());

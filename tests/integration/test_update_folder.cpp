@@ -1,3 +1,4 @@
+#include "codepage.h"
 #include "externaltable.h"
 #include "paradoxwriter.h"
 #include "updatefixture.h"
@@ -33,6 +34,19 @@ TLastBlock LastBlock(const QByteArray& b) {
     const qsizetype start = header + ((b.size() - header) / blockSize - 1) * blockSize;
     const auto added = static_cast<std::int16_t>(Le16At(b, start + 4));
     return {start, added / recordSize + 1, recordSize};
+}
+
+// The bytes of a formatted memo as Paradox keeps them: a head of 44 bytes
+// (kind 7, the text's length), the text, then its formatting.
+QByteArray FormattedMemo(const QString& text) {
+    const QByteArray plain = ToWin1250(text);
+    QByteArray b(44, '\0');
+    b[0] = 7;
+    for (int i = 0; i < 4; ++i) b[4 + i] = static_cast<char>((plain.size() >> (8 * i)) & 0xFF);
+    b += plain;
+    b += QByteArray::fromHex("0000000000000000000000000000000000000000000000000000a00300000380010000");
+    b += QByteArray("Arial") + QByteArray(49, '\0') + QByteArray(26, '\x01');
+    return b;
 }
 
 TEST(ParadoxReader, EveryFieldTypeOfATableWrittenByPxlib) {
@@ -153,6 +167,57 @@ TEST(ParadoxReader, ManyBlocksAndDamagedFiles) {
     while (d->Next(r)) ++m;
     EXPECT_GT(m, 0);
     EXPECT_LT(m, 5000);
+}
+
+// BCD values of 32 decimals, as Paradox writes them: digits past the value's
+// precision hold noise, not always a decimal digit. Formatted memos, in the
+// record or in either kind of memo block, read as their text.
+TEST(ParadoxReader, ThirtyTwoDecimalsAndFormattedMemosAsParadoxWritesThem) {
+    TempDataHome home;
+    const QString db = home.root() + QStringLiteral("/opisy.db");
+    const QString mb = home.root() + QStringLiteral("/opisy.mb");
+    const QString shortText = QStringLiteral("Krótki opis");
+    const QString middleText = QStringLiteral("Średni opis: ") + QString(300, u'ż');
+    const QString longText = QStringLiteral("Długi opis\r\n") + QString(3000, u'x');
+    QList<QVariantList> rows;
+    rows << QVariantList{QByteArray("0.123"), FormattedMemo(shortText)};
+    rows << QVariantList{QByteArray("-0.123"), FormattedMemo(middleText)};
+    rows << QVariantList{QByteArray("0.9999"), FormattedMemo(longText)};
+    rows << QVariantList{QVariant(), QByteArray("{\\rtf1 Zwyk\xB3y}")};
+    QString error;
+    ASSERT_TRUE(WriteParadoxTable(db, {{"Dokladna", pxfBCD, 32}, {"Opis", pxfFmtMemoBLOb, 250}}, rows, mb, error)) << error.toStdString();
+
+    // The noise of the real files from the 17th decimal on, beginning with a
+    // nibble that is no digit or with digits; stored complemented in a
+    // negative value.
+    QByteArray bytes = ReadAll(db);
+    const int recordSize = Le16At(bytes, 0);
+    const int header = Le16At(bytes, 2);
+    const QByteArray noise[] = {QByteArray::fromHex("0801000000000e0000000e0f04010b00"),
+                                QByteArray::fromHex("0b08010000000e00000000000e0f0401"),
+                                QByteArray::fromHex("0b08010000000e00000000000e0f0401")};
+    for (int row = 0; row < 3; ++row) {
+        char* bcd = bytes.data() + header + 6 + row * recordSize;
+        const int mask = row == 1 ? 0x0F : 0;
+        for (int i = 18; i < 34; ++i) {
+            const int nibble = noise[row][i - 18] ^ mask;
+            char& b = bcd[i / 2];
+            b = static_cast<char>(i % 2 ? (b & 0xF0) | nibble : (b & 0x0F) | (nibble << 4));
+        }
+    }
+    WriteAll(db, bytes);
+
+    auto t = OpenExtTable(db, error);
+    ASSERT_TRUE(t) << error.toStdString();
+    EXPECT_EQ(t->Fields()[0].Kind, TExtKind::Real);
+    QStringList numbers, memos;
+    std::vector<QVariant> r;
+    while (t->Next(r)) {
+        numbers << ExternalValueText(r[0]);
+        memos << ExternalValueText(r[1]);
+    }
+    EXPECT_EQ(numbers, QStringList({"0,123", "-0,123", "0,9999", ""}));
+    EXPECT_EQ(memos, QStringList({shortText, middleText, longText, QStringLiteral("{\\rtf1 Zwykły}")}));
 }
 
 TEST(FolderUpdate, ParadoxDefinitionMergesThroughTheFolderEngine) {
