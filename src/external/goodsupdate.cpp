@@ -172,10 +172,14 @@ bool TGoodsMerger::MergeGoodsRow(const ExternalGoodsRecord& record, bool& change
     }
 }
 
-QString DataSourceErrorText(int code, const QString& dbTypeName) {
+QString DataSourceErrorText(int code, const QString& dbTypeName, const QString& driver) {
     QString text = QStringLiteral("Wystąpił błąd podczas tworzenia źródła danych ODBC.");
     if (code == TODBCManager::NoDriver)
         text += QStringLiteral("\nBrak zainstalowanego sterownika dla bazy danych typu: \"%1\"").arg(dbTypeName);
+    if (code == TODBCManager::UnregisteredDriver)
+        text += QStringLiteral("\nSterownik \"%1\" podany w definicji nie jest zarejestrowany w unixODBC (odbcinst). "
+                               "Definicja może wskazać tylko nazwę zarejestrowanego sterownika, nie ścieżkę do pliku.")
+                    .arg(driver);
     return text;
 }
 

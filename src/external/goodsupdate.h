@@ -83,8 +83,8 @@ bool UpdateGoods(TUpdateRun& run);
 void ConnectOutside(TExternalDatabase& dbOutside, const TODBCManager& manager);
 
 // The message for a data source that could not be made: the code of the
-// manager's exception, or 0 for any other failure.
-QString DataSourceErrorText(int code, const QString& dbTypeName);
+// manager's exception (with the driver it names), or 0 for any other failure.
+QString DataSourceErrorText(int code, const QString& dbTypeName, const QString& driver = QString());
 
 inline const QString kUpdateConnectError = QStringLiteral("Błąd podczas łączenia z zewnętrzną bazą danych.");
 inline const QString kUpdateError = QStringLiteral("Wystąpił błąd podczas aktualizacji bazy danych.");
