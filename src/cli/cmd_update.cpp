@@ -35,7 +35,7 @@ int RunUpdate(const QStringList& args) {
         try {
             manager.CreateDataSource();
         } catch (const TODBCManagerException& e) {
-            return CliFail(DataSourceErrorText(e.Code, manager.GetDbTypeName()));
+            return CliFail(DataSourceErrorText(e.Code, manager.GetDbTypeName(), e.Driver));
         } catch (const std::exception&) {
             return CliFail(DataSourceErrorText(0, manager.GetDbTypeName()));
         }

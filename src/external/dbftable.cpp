@@ -255,7 +255,8 @@ std::unique_ptr<TExtTable> ReadDbfTable(TFileBytes table, TFileBytes memo, QStri
         TExtField f;
         int nameLen = 0;
         while (nameLen < 11 && fd[nameLen] != 0) ++nameLen;
-        f.Name = QString::fromLatin1(reinterpret_cast<const char*>(fd), nameLen).trimmed();
+        // Names are in the table's code page, as its text is (ILOŚĆ).
+        f.Name = DecodeTableText(reinterpret_cast<const char*>(fd), nameLen, t->Page).trimmed();
         f.Code = static_cast<char>(fd[11]);
         f.Length = fd[16];
         f.Decimals = fd[17];

@@ -4,6 +4,7 @@
 #include "folderquery.h"
 #include "foldervtab.h"
 #include "odbcconnect.h"
+#include "queryguard.h"
 
 #include <QDate>
 #include <QDateTime>
@@ -25,6 +26,11 @@ QString Quote(const QString& name) {
     QString q = name;
     q.replace(u'"', QStringLiteral("\"\""));
     return u'"' + q + u'"';
+}
+
+sqlite3* SqliteHandle(const QSqlDatabase& db) {
+    const QVariant handle = db.driver()->handle();
+    return handle.isValid() && qstrcmp(handle.typeName(), "sqlite3*") == 0 ? *static_cast<sqlite3* const*>(handle.data()) : nullptr;
 }
 
 bool IsTableExtension(const QString& suffix) {
@@ -65,7 +71,7 @@ struct TExternalDatabase::TLoaded {
     std::map<QString, QString> ByFile;  // file path -> SQL name it was read as
     QStringList SqlNames;               // lower case
     std::vector<std::unique_ptr<TExtTable>> Tables;  // walked by the connection's virtual tables
-    bool ModuleRegistered = false;
+    std::unique_ptr<TQueryGuard> Guard;              // lets the queries read these tables only
 };
 
 TExternalDatabase::TExternalDatabase() : Loaded(std::make_unique<TLoaded>()) {
@@ -115,15 +121,28 @@ void TExternalDatabase::Connect() {
     {
         QSqlDatabase db = QSqlDatabase::addDatabase(folder ? QStringLiteral("QSQLITE") : QStringLiteral("QODBC"), Connection);
         if (folder) {
+            // The tables live in the temporary schema; the database itself,
+            // and any a query might attach, cannot be written.
             db.setDatabaseName(QStringLiteral(":memory:"));
+            db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY"));
         } else {
             SetOdbcDataSource(db, Name, User, HasPassword ? std::optional<QString>(Password) : std::nullopt);
             // Read-only, as the update never writes there.
             db.setConnectOptions(QStringLiteral("SQL_ATTR_ACCESS_MODE=SQL_MODE_READ_ONLY"));
         }
-        if (!db.open()) error = db.lastError().text();
+        if (!db.open()) {
+            error = db.lastError().text();
+        } else if (folder) {
+            sqlite3* h = SqliteHandle(db);
+            if (!h || !RegisterFolderModule(h, &Loaded->Tables)) error = QStringLiteral("Brak bazy SQLite.");
+            else Loaded->Guard = std::make_unique<TQueryGuard>(h);
+        }
     }
     if (!error.isNull()) {
+        {
+            QSqlDatabase db = QSqlDatabase::database(Connection, false);
+            db.close();
+        }
         QSqlDatabase::removeDatabase(Connection);
         throw TExternalError(error.isEmpty() ? QStringLiteral("Nie można połączyć się z bazą %1.").arg(Name) : error);
     }
@@ -174,12 +193,14 @@ QString TExternalDatabase::LoadTablesOf(const QString& sql) {
 void TExternalDatabase::LoadTable(const QString& sqlName, const QString& path) {
     QSqlDatabase db = QSqlDatabase::database(Connection, false);
     QSqlQuery q(db);
+    const TQueryGuard::TTrusted setup(*Loaded->Guard);
     const QString key = QFileInfo(path).absoluteFilePath();
     if (auto it = Loaded->ByFile.find(key); it != Loaded->ByFile.end()) {
         // The same file under a second name.
         if (!q.exec(QStringLiteral("CREATE TEMP VIEW %1 AS SELECT * FROM %2").arg(Quote(sqlName), Quote(it->second))))
             throw TExternalError(q.lastError().text());
         Loaded->SqlNames << sqlName.toLower();
+        Loaded->Guard->AllowReading(sqlName);
         return;
     }
     QString error;
@@ -187,19 +208,14 @@ void TExternalDatabase::LoadTable(const QString& sqlName, const QString& path) {
     if (!table) throw TExternalError(error);
 
     // The table stays in its file: SQLite walks it through our reader.
-    if (!Loaded->ModuleRegistered) {
-        const QVariant handle = db.driver()->handle();
-        auto* h = handle.isValid() && qstrcmp(handle.typeName(), "sqlite3*") == 0 ? *static_cast<sqlite3* const*>(handle.data()) : nullptr;
-        if (!h || !RegisterFolderModule(h, &Loaded->Tables)) throw TExternalError(QStringLiteral("Brak bazy SQLite."));
-        Loaded->ModuleRegistered = true;
-    }
     Loaded->Tables.push_back(std::move(table));
-    if (!q.exec(QStringLiteral("CREATE VIRTUAL TABLE %1 USING %2(%3)")
+    if (!q.exec(QStringLiteral("CREATE VIRTUAL TABLE temp.%1 USING %2(%3)")
                     .arg(Quote(sqlName), QLatin1String(kFolderModule), QString::number(Loaded->Tables.size() - 1)))) {
         Loaded->Tables.pop_back();
         throw TExternalError(q.lastError().text());
     }
     Loaded->ByFile[key] = sqlName;
     Loaded->SqlNames << sqlName.toLower();
+    Loaded->Guard->AllowReading(sqlName);
     ++TablesLoaded;
 }

@@ -74,13 +74,20 @@ bool TFileBytes::Load(const QString& path, QString& error) {
     Handle.reset();
     Owned.clear();
     Length = 0;
-    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
+    const QByteArray name = QFile::encodeName(path);
+    // Only a regular file is opened, also behind a link: opening a FIFO
+    // waits for a writer that never comes. The type is checked before
+    // opening, and the open does not wait, for a name that changes meanwhile.
     struct stat st {};
+    int fd = -1;
+    if (::stat(name.constData(), &st) == 0 && S_ISREG(st.st_mode))
+        fd = ::open(name.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0 || ::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
         if (fd >= 0) ::close(fd);
         error = QStringLiteral("Nie można otworzyć pliku %1.").arg(QDir::toNativeSeparators(path));
         return false;
     }
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
     // Read, never mapped: a mapped file that shrinks under us ends the
     // program with a bus error at the first page past its new end.
     Handle = std::shared_ptr<const int>(new int(fd), [](const int* p) {

@@ -78,6 +78,9 @@ struct TExtPosition {
     // Set when the file ended before the records it held at opening: it was
     // shortened while being read.
     bool Cut = false;
+    // Set when records were left out because the file, as it was at opening,
+    // ends inside them: the table is damaged.
+    bool Damaged = false;
 };
 
 class TExtTable {
@@ -88,7 +91,8 @@ public:
     virtual std::int64_t RecordCount() const = 0;
     // Reads the live record at or after `at` into `row` (one value per field;
     // a null QVariant for an empty value) and moves `at` past it. False at
-    // the end, and with `at.Cut` set when the file was shortened under us.
+    // the end, and with `at.Cut` set when the file was shortened under us;
+    // `at.Damaged` set means that records were left out as cut off.
     virtual bool NextAt(TExtPosition& at, std::vector<QVariant>& row) const = 0;
     // The same with the table's own place.
     void Rewind() { Own = TExtPosition(); }

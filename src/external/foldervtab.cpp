@@ -90,6 +90,13 @@ int Next(sqlite3_vtab_cursor* cur) {
         v->Base.zErrMsg = sqlite3_mprintf("%s", "Plik tabeli został skrócony w trakcie odczytu.");
         return SQLITE_ERROR;
     }
+    if (c->AtEnd && c->At.Damaged) {
+        // Every whole record was given; those cut off by the file's end are
+        // not silently missing.
+        sqlite3_free(v->Base.zErrMsg);
+        v->Base.zErrMsg = sqlite3_mprintf("%s", "Plik tabeli jest uszkodzony: kończy się w połowie rekordu.");
+        return SQLITE_ERROR;
+    }
     return SQLITE_OK;
 }
 
@@ -100,6 +107,7 @@ int Filter(sqlite3_vtab_cursor* cur, int, const char*, int, sqlite3_value**) {
     c->At.Major = 0;
     c->At.Minor = 0;
     c->At.Cut = false;
+    c->At.Damaged = false;
     c->RowId = 0;
     return Next(cur);
 }

@@ -172,10 +172,14 @@ bool TGoodsMerger::MergeGoodsRow(const ExternalGoodsRecord& record, bool& change
     }
 }
 
-QString DataSourceErrorText(int code, const QString& dbTypeName) {
+QString DataSourceErrorText(int code, const QString& dbTypeName, const QString& driver) {
     QString text = QStringLiteral("Wystąpił błąd podczas tworzenia źródła danych ODBC.");
     if (code == TODBCManager::NoDriver)
         text += QStringLiteral("\nBrak zainstalowanego sterownika dla bazy danych typu: \"%1\"").arg(dbTypeName);
+    if (code == TODBCManager::UnregisteredDriver)
+        text += QStringLiteral("\nSterownik \"%1\" podany w definicji nie jest zarejestrowany w unixODBC (odbcinst). "
+                               "Definicja może wskazać tylko nazwę zarejestrowanego sterownika, nie ścieżkę do pliku.")
+                    .arg(driver);
     return text;
 }
 
@@ -242,7 +246,9 @@ TUpdateOutcome RunGoodsUpdate(TUpdateRun& run) {
         run.dbOutside->Disconnect();
         out.Ok = true;
         out.Message = out.Changes > 0 ? kUpdateCountPrefix + QString::number(out.Changes) : kUpdateNoChanges;
-    } catch (const std::exception&) {
+    } catch (const std::exception& e) {
+        const auto* external = dynamic_cast<const TExternalError*>(&e);
+        out.Reason = external ? external->Message() : QString::fromLocal8Bit(e.what());
         // Rows merged before the failure stay merged.
         if (merger) {
             try {

@@ -68,6 +68,7 @@ struct TUpdateOutcome {
     bool Ok = false;
     int Changes = 0;
     QString Message;  // the message the run ends with
+    QString Reason;   // why a failed run failed, as the engine or reader said it (the user sees Message)
 };
 
 // One run without any message to the user.
@@ -82,8 +83,8 @@ bool UpdateGoods(TUpdateRun& run);
 void ConnectOutside(TExternalDatabase& dbOutside, const TODBCManager& manager);
 
 // The message for a data source that could not be made: the code of the
-// manager's exception, or 0 for any other failure.
-QString DataSourceErrorText(int code, const QString& dbTypeName);
+// manager's exception (with the driver it names), or 0 for any other failure.
+QString DataSourceErrorText(int code, const QString& dbTypeName, const QString& driver = QString());
 
 inline const QString kUpdateConnectError = QStringLiteral("Błąd podczas łączenia z zewnętrzną bazą danych.");
 inline const QString kUpdateError = QStringLiteral("Wystąpił błąd podczas aktualizacji bazy danych.");

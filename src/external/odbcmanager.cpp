@@ -12,6 +12,7 @@
 #include <QStringDecoder>
 #include <algorithm>
 #include <array>
+#include <functional>
 
 namespace {
 
@@ -39,6 +40,23 @@ bool ValidType(int type) { return type >= 1 && type <= 5; }
 
 bool HasLineBreak(const QString& text) { return text.contains(u'\n') || text.contains(u'\r'); }
 
+// The first installed driver, in the order of the driver list, whose name
+// fits and which has a section: its name and driver file.
+bool FirstDriver(const std::function<bool(const QString&)>& fits, QString& driverName, QString& driverPath) {
+    QStringList drivers;
+    if (!OdbcInstaller::InstalledDrivers(drivers)) return false;
+    for (const QString& name : drivers) {
+        if (!fits(name)) continue;
+        bool found = false;
+        const QString path = OdbcInstaller::DriverValue(name, QStringLiteral("Driver"), &found);
+        if (!found) continue;
+        driverName = name;
+        driverPath = path;
+        return true;
+    }
+    return false;
+}
+
 }  // namespace
 
 bool SplitNameValue(const QString& line, QString& name, QString& value) {
@@ -51,23 +69,13 @@ bool SplitNameValue(const QString& line, QString& name, QString& value) {
 
 bool FindOdbcDriver(int type, QString& driverPath, QString& driverName) {
     if (!ValidType(type)) return false;
-    QStringList drivers;
-    if (!OdbcInstaller::InstalledDrivers(drivers)) return false;
-    auto tryMatch = [&](const QString& wanted) {
-        for (const QString& name : drivers) {
-            if (!name.contains(wanted, Qt::CaseSensitive)) continue;
-            bool found = false;
-            const QString path = OdbcInstaller::DriverValue(name, QStringLiteral("Driver"), &found);
-            if (!found) continue;
-            driverName = name;
-            driverPath = path;
-            return true;
-        }
-        return false;
-    };
-    if (tryMatch(QString::fromLatin1(kTypes[type - 1].driver))) return true;
+    const QString wanted = QString::fromLatin1(kTypes[type - 1].driver);
+    if (FirstDriver([&](const QString& name) { return name.contains(wanted, Qt::CaseSensitive); }, driverName, driverPath))
+        return true;
     // Linux systems usually reach SQL Server through FreeTDS.
-    return type == kSqlServer && tryMatch(QStringLiteral("FreeTDS"));
+    return type == kSqlServer &&
+           FirstDriver([](const QString& name) { return name.contains(QLatin1String("FreeTDS"), Qt::CaseSensitive); },
+                       driverName, driverPath);
 }
 
 const char* TODBCManagerException::what() const noexcept {
@@ -75,6 +83,7 @@ const char* TODBCManagerException::what() const noexcept {
     case TODBCManager::ReadFailed: return "the definition file cannot be read";
     case TODBCManager::DataSourceFailed: return "the ODBC data source cannot be written";
     case TODBCManager::NoDriver: return "no ODBC driver is installed for the database type";
+    case TODBCManager::UnregisteredDriver: return "the definition names an ODBC driver that is not registered";
     default: return "the external database definition failed";
     }
 }
@@ -266,27 +275,41 @@ void TODBCManager::CreateDataSource() {
     for (const auto& [name, value] : values)
         if (HasLineBreak(name) || HasLineBreak(value) || name.trimmed().startsWith(u'[')) throw TODBCManagerException(DataSourceFailed);
 
+    // The definition may choose another driver, by the name it is registered
+    // under; never by a file, which the driver manager would load whatever
+    // library it is.
+    QString chosen;
+    bool choosing = false;
+    for (auto it = values.begin(); it != values.end();) {
+        if (it->first.trimmed().compare(QStringLiteral("Driver"), Qt::CaseInsensitive) == 0) {
+            chosen = it->second.trimmed();
+            choosing = !chosen.isEmpty();
+            it = values.erase(it);
+        } else {
+            ++it;
+        }
+    }
+    // Names match without regard to case, as the driver manager reads its list.
+    QString chosenName, chosenPath;
+    if (choosing && !FirstDriver([&](const QString& name) { return name.compare(chosen, Qt::CaseInsensitive) == 0; },
+                                 chosenName, chosenPath))
+        throw TODBCManagerException(UnregisteredDriver, chosen);
+
     OdbcInstaller::RemoveUserDsn(DsnName);
     if (!OdbcInstaller::CreateEmptyUserDsn(DsnName)) throw TODBCManagerException(DataSourceFailed);
 
     QString driverPath;
     QString driverName;
     if (!FindOdbcDriver(DbType, driverPath, driverName)) throw TODBCManagerException(NoDriver);
+    if (choosing) {
+        driverName = chosenName;
+        driverPath = chosenPath;
+    }
     // odbcinst.ini may name the driver file bare; the data source needs the
     // full path the driver manager would load.
-    const QString driverFile = OdbcInstaller::ResolveLibrary(driverPath);
-    if (driverFile.isEmpty()) throw TODBCManagerException(NoDriver);
+    const QString driverValue = OdbcInstaller::ResolveLibrary(driverPath);
+    if (driverValue.isEmpty()) throw TODBCManagerException(NoDriver);
 
-    // The driver file comes first; an ODBC value named Driver replaces it.
-    QString driverValue = driverFile;
-    for (auto it = values.begin(); it != values.end();) {
-        if (it->first.trimmed().compare(QStringLiteral("Driver"), Qt::CaseInsensitive) == 0) {
-            driverValue = it->second;
-            it = values.erase(it);
-        } else {
-            ++it;
-        }
-    }
     if (!OdbcInstaller::WriteUserDsnValue(DsnName, QStringLiteral("Driver"), driverValue))
         throw TODBCManagerException(DataSourceFailed);
     for (const auto& [name, value] : values)

@@ -9,10 +9,11 @@
 // the code into its message.
 class TODBCManagerException : public std::exception {
 public:
-    explicit TODBCManagerException(std::int32_t code) : Code(code) {}
+    explicit TODBCManagerException(std::int32_t code, const QString& driver = QString()) : Code(code), Driver(driver) {}
     // What the code means, for logs; the user sees the command's own message.
     const char* what() const noexcept override;
     std::int32_t Code;
+    QString Driver;  // the driver the definition names, when it is not registered
 };
 
 // Splits "name=value" at the first "="; both parts are kept as they are.
@@ -29,7 +30,7 @@ bool FindOdbcDriver(int type, QString& driverPath, QString& driverName);
 // in, the ODBC values and the queries of the goods update.
 class TODBCManager {
 public:
-    enum Code : std::int32_t { ReadFailed = 1, DataSourceFailed = 2, NoDriver = 3 };
+    enum Code : std::int32_t { ReadFailed = 1, DataSourceFailed = 2, NoDriver = 3, UnregisteredDriver = 4 };
 
     TODBCManager();
     ~TODBCManager();
@@ -63,7 +64,9 @@ public:
     QString ConvertText(const QString& text) const;
 
     // Writes the user data source `DsnName` for the loaded definition; throws
-    // code 2 when it cannot be written, code 3 when no driver fits or loads.
+    // code 2 when it cannot be written, code 3 when no driver fits or loads,
+    // code 4 (before anything changes) when the definition's ODBC value
+    // Driver names no driver registered with the driver manager.
     void CreateDataSource();
     bool DriverLoads(const QString& driverPath) const;
 

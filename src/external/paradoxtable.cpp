@@ -67,7 +67,7 @@ public:
     std::size_t BlockSize = 0;
     std::int64_t Declared = 0;
     std::vector<std::uint16_t> Blocks;  // the data blocks in their chain order
-
+    bool ChainCut = false;  // the chain goes on past the file's end
 
     std::int64_t RecordCount() const override { return Declared; }
 
@@ -83,8 +83,17 @@ public:
     bool NextAt(TExtPosition& at, std::vector<QVariant>& row) const override {
         while (at.Major >= 0 && static_cast<std::uint64_t>(at.Major) < Blocks.size()) {
             const std::uint16_t block = Blocks[static_cast<std::size_t>(at.Major)];
+            const std::uint64_t start = HeaderSize + (block - 1) * std::uint64_t(BlockSize);
+            // The last block may end early: its records wholly within the file
+            // are read, a record that runs past the file's end is damage.
+            const auto have = static_cast<std::size_t>(std::min<std::uint64_t>(BlockSize, Table.Size() - start));
+            if (have < 6) {
+                at.Damaged = true;
+                ++at.Major;
+                continue;
+            }
             // One read per block.
-            const std::uint8_t* b = Table.View(at.Window, HeaderSize + (block - 1) * std::uint64_t(BlockSize), BlockSize, BlockSize);
+            const std::uint8_t* b = Table.View(at.Window, start, have, BlockSize);
             if (!b) {
                 // The block was there at opening: the file was shortened since.
                 at.Cut = true;
@@ -95,12 +104,21 @@ public:
                 at.Minor = 0;
                 continue;
             }
-            const std::uint8_t* rec = b + 6 + static_cast<std::size_t>(at.Minor) * RecordSize;
+            const std::size_t offset = 6 + static_cast<std::size_t>(at.Minor) * RecordSize;
+            if (offset + RecordSize > have) {
+                at.Damaged = true;
+                ++at.Major;
+                at.Minor = 0;
+                continue;
+            }
+            const std::uint8_t* rec = b + offset;
             ++at.Minor;
             row.assign(FieldList.size(), QVariant());
             for (std::size_t i = 0; i < FieldList.size(); ++i) row[i] = Value(FieldList[i], rec + FieldList[i].Offset);
             return true;
         }
+        // A chain that leads to a block past the file's end lost its records.
+        if (ChainCut) at.Damaged = true;
         return false;
     }
 
@@ -162,8 +180,12 @@ public:
         }
     }
 
-    // 34 decimal digits in nibbles after the sign byte, the last `decimals`
-    // of them after the point; a negative number has its nibbles complemented.
+    // 32 decimal digits in the nibbles after the sign byte, the last
+    // `decimals` of them after the point; a negative number has its nibbles
+    // complemented. Paradox fills the digits past a value's precision with
+    // noise of its own conversion, not always decimal digits: in the fraction
+    // such a nibble ends the value, and a number with a fraction keeps the 15
+    // significant digits that it surely holds.
     static QVariant Bcd(const std::uint8_t* p, int decimals) {
         if (AllZero(p, 17)) return {};
         const bool negative = !(p[0] & 0x80);
@@ -173,6 +195,7 @@ public:
         if (negative) text += '-';
         bool leading = true;
         for (int i = 2; i < 34; ++i) {
+            const bool fraction = i >= 34 - decimals;
             if (i == 34 - decimals) {
                 if (leading) text += '0';
                 leading = false;
@@ -180,17 +203,23 @@ public:
             }
             int nibble = (i % 2 == 0 ? p[i / 2] >> 4 : p[i / 2]) & 0x0F;
             nibble ^= mask;
-            if (nibble > 9) return {};
+            if (nibble > 9) {
+                if (fraction) break;
+                return {};
+            }
             if (leading && nibble == 0) continue;
             leading = false;
             text += static_cast<char>('0' + nibble);
         }
         if (leading) text += '0';
         bool ok = false;
+        if (decimals == 0) {
+            const qint64 whole = text.toLongLong(&ok);
+            if (ok) return whole;
+        }
         const double d = text.toDouble(&ok);
         if (!ok) return {};
-        if (decimals == 0 && d >= -9e18 && d <= 9e18) return static_cast<qint64>(d);
-        return d;
+        return decimals == 0 ? d : QByteArray::number(d, 'g', 15).toDouble();
     }
 
     // A memo or binary value: the record holds its first bytes, then the
@@ -201,9 +230,10 @@ public:
         const std::uint32_t offset = Le32(p + leader);
         const std::uint32_t length = std::min<std::uint32_t>(Le32(p + leader + 4), kMaxMemo);
         const bool text = f.Code == 0x0C || f.Code == 0x0E;
+        const bool formatted = f.Code == 0x0E;
         if (length == 0) return {};
         if (length <= static_cast<std::uint32_t>(leader))
-            return Result(QByteArray(reinterpret_cast<const char*>(p), static_cast<qsizetype>(length)), text);
+            return Result(QByteArray(reinterpret_cast<const char*>(p), static_cast<qsizetype>(length)), text, formatted);
         if (Memo.Empty()) return {};
         const std::uint64_t size = Memo.Size();
         const std::uint64_t blockAt = offset & 0xFFFFFF00u;
@@ -215,7 +245,7 @@ public:
             // A block of its own: 9 bytes of header before the data.
             if (size - blockAt < 9 || kind[0] != 2) return {};
             const std::uint64_t len = std::min<std::uint64_t>(length, size - blockAt - 9);
-            return Result(Memo.ReadExact(blockAt + 9, len), text);
+            return Result(Memo.ReadExact(blockAt + 9, len), text, formatted);
         }
         // A shared block: a table of 5-byte entries after 12 bytes of header.
         const std::uint64_t entry = blockAt + 12 + index * 5ull;
@@ -226,10 +256,25 @@ public:
         const std::uint64_t dataAt = blockAt + sixteens * 16ull;
         if (sixteens == 0 || dataAt >= size) return {};
         const std::uint64_t len = std::min<std::uint64_t>(length, size - dataAt);
-        return Result(Memo.ReadExact(dataAt, len), text);
+        return Result(Memo.ReadExact(dataAt, len), text, formatted);
     }
 
-    QVariant Result(const QByteArray& bytes, bool text) const {
+    // A formatted memo holds its plain text between a head of 44 bytes (a
+    // small kind number, then the text's length, both little-endian) and the
+    // formatting that follows it. A value without that head (text written by
+    // other programs, such as RTF) is taken whole.
+    static QByteArray FormattedMemoText(const QByteArray& bytes) {
+        constexpr qsizetype kHead = 44;
+        if (bytes.size() < kHead) return bytes;
+        const auto* p = reinterpret_cast<const std::uint8_t*>(bytes.constData());
+        const std::uint32_t kind = Le32(p);
+        const std::uint32_t length = Le32(p + 4);
+        if (kind > 0xFF || length > static_cast<std::uint64_t>(bytes.size() - kHead)) return bytes;
+        return bytes.mid(kHead, length);
+    }
+
+    QVariant Result(const QByteArray& value, bool text, bool formatted = false) const {
+        const QByteArray bytes = formatted ? FormattedMemoText(value) : value;
         if (bytes.isEmpty()) return {};
         if (text) {
             auto len = static_cast<int>(bytes.size());
@@ -340,16 +385,20 @@ std::unique_ptr<TExtTable> ReadParadoxTable(TFileBytes table, TFileBytes memo, Q
         f.Name = name.isEmpty() ? QStringLiteral("FIELD%1").arg(i + 1) : name;
         t->FieldList.push_back(f);
     }
-    // The data blocks in chain order; a chain that loops or leaves the file ends.
-    const std::uint64_t available = (size - t->HeaderSize) / t->BlockSize;
-    std::vector<bool> seen(static_cast<std::size_t>(std::min<std::uint64_t>(available, 0xFFFF)) + 1, false);
-    for (std::uint16_t b = firstBlock; b != 0 && b <= available && !seen[b];) {
+    // The data blocks in chain order, each started within the file (the last
+    // may end early); a chain that loops ends, one that leads past the file's
+    // end is damage.
+    const std::uint64_t started = (size - t->HeaderSize + t->BlockSize - 1) / t->BlockSize;
+    std::vector<bool> seen(static_cast<std::size_t>(std::min<std::uint64_t>(started, 0xFFFF)) + 1, false);
+    std::uint16_t b = firstBlock;
+    while (b != 0 && b <= started && !seen[b]) {
         seen[b] = true;
         t->Blocks.push_back(b);
         std::uint8_t next[2];
         if (table.ReadAt(t->HeaderSize + (b - 1) * std::uint64_t(t->BlockSize), next, 2) != 2) break;
         b = Le16(next);
     }
+    t->ChainCut = b > started && t->Declared > 0;
     t->Table = std::move(table);
     t->Memo = std::move(memo);
     return t;

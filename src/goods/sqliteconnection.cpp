@@ -43,6 +43,8 @@ std::shared_ptr<TSqliteConnection> AcquireConnection(const QString& path) {
     if (h.isValid() && qstrcmp(h.typeName(), "sqlite3*") == 0) c->Handle = *static_cast<sqlite3* const*>(h.constData());
     if (!c->Handle) throw TEngineError(QStringLiteral("Sterownik bazy nie udostępnia połączenia SQLite."));
     RegisterPolishCollation(c->Handle);
+    // An unknown double-quoted name is an error, never a text.
+    for (int op : {SQLITE_DBCONFIG_DQS_DML, SQLITE_DBCONFIG_DQS_DDL}) sqlite3_db_config(c->Handle, op, 0, nullptr);
     // Whole-table passes (opening the list, marking) must not read the file anew
     // each time: a page cache that holds a large goods table, and reads mapped
     // into memory. Both concern this connection only, never the file.

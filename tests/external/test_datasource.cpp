@@ -106,15 +106,38 @@ TEST_F(DataSource, WritesDriverLocationAndOdbcValuesInOrder) {
 }
 
 TEST_F(DataSource, OdbcKeysReplaceEarlierValues) {
-    odbc.setDrivers("[SQL Server]\nDriver=" + kPostgres + "\n");
-    const QString path = OdbcInstaller::DriverFolder() + QStringLiteral("/libsqlite3odbc.so");
-    define("[DATABASE]\nTYPE=4\nServer=127.0.0.1\nDatabase=sklep\nDSN=MS\n[ODBC]\ndriver=" + path.toUtf8() +
-           "\nSERVER=localhost\n");
+    // A Driver value chooses another registered driver, by its name in any case.
+    odbc.setDrivers("[SQL Server]\nDriver=" + kPostgres + "\n[SQLite3]\nDriver=" + kSqlite + "\n");
+    define("[DATABASE]\nTYPE=4\nServer=127.0.0.1\nDatabase=sklep\nDSN=MS\n[ODBC]\ndriver= sqlite3 \nSERVER=localhost\n");
     ASSERT_EQ(create(), 0);
     EXPECT_EQ(keys(), QStringList({QStringLiteral("Driver"), QStringLiteral("Server"), QStringLiteral("Database")}));
-    EXPECT_EQ(value(QStringLiteral("Driver")), path);
+    EXPECT_EQ(value(QStringLiteral("Driver")), OdbcInstaller::DriverFolder() + QStringLiteral("/libsqlite3odbc.so"));
     EXPECT_EQ(value(QStringLiteral("Server")), QStringLiteral("localhost"));
     EXPECT_EQ(value(QStringLiteral("Database")), QStringLiteral("sklep"));
+    EXPECT_EQ(OdbcInstaller::ReadUserDsnValue(QStringLiteral("ODBC Data Sources"), QStringLiteral("Prandel etykiet-MS")),
+              QStringLiteral("SQLite3"));
+}
+
+// A file named as the driver would have the driver manager load any library
+// at all: a definition names only a registered driver, and one that names
+// anything else is refused, naming it, before anything changes.
+TEST_F(DataSource, ADefinitionChoosesOnlyARegisteredDriver) {
+    odbc.setDrivers("[SQL Server]\nDriver=" + kPostgres + "\n");
+    const QByteArray before = "[Prandel etykiet-MS]\nDriver=old.so\nServer=dawny\n";
+    const QByteArray library = (OdbcInstaller::DriverFolder() + QStringLiteral("/libsqlite3odbc.so")).toUtf8();
+    for (const QByteArray& driver : {library, QByteArray("/tmp/zly.so"), QByteArray("libsqlite3odbc.so"), QByteArray("SQLite3")}) {
+        SCOPED_TRACE(driver.toStdString());
+        odbc.setUserDsnFile(before);
+        define("[DATABASE]\nTYPE=4\nServer=127.0.0.1\nDatabase=sklep\nDSN=MS\n[ODBC]\nDriver=" + driver + "\n");
+        try {
+            manager.CreateDataSource();
+            ADD_FAILURE() << "accepted";
+        } catch (const TODBCManagerException& e) {
+            EXPECT_EQ(e.Code, TODBCManager::UnregisteredDriver);
+            EXPECT_EQ(e.Driver, QString::fromUtf8(driver));
+        }
+        EXPECT_EQ(odbc.userDsnFile(), before);
+    }
 }
 
 TEST_F(DataSource, SecondRunLeavesExactlyItsOwnValues) {

@@ -115,6 +115,15 @@ TEST(RefreshCommand, ConnectionAndDataSourceFailuresStopBeforeTheQuestion) {
     sbtnRefreshClick(h.Pieces);
     EXPECT_EQ(h.User.messages(), QStringList({"Wystąpił błąd podczas tworzenia źródła danych ODBC.\n"
                                               "Brak zainstalowanego sterownika dla bazy danych typu: \"Firebird\""}));
+
+    // A definition that names a library file as its driver.
+    h.F.Define(QStringLiteral("SELECT * FROM TOWARY"), QStringLiteral("SELECT 1"), 5, "Driver=/tmp/zly.so\r\n");
+    h.User.clear();
+    sbtnRefreshClick(h.Pieces);
+    EXPECT_EQ(h.User.messages(), QStringList({"Wystąpił błąd podczas tworzenia źródła danych ODBC.\n"
+                                              "Sterownik \"/tmp/zly.so\" podany w definicji nie jest zarejestrowany w unixODBC "
+                                              "(odbcinst). Definicja może wskazać tylko nazwę zarejestrowanego sterownika, "
+                                              "nie ścieżkę do pliku."}));
 }
 
 TEST(RefreshCommand, CancelButtonDuringARunStopsIt) {

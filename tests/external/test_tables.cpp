@@ -6,9 +6,18 @@
 #include <QDate>
 #include <QDateTime>
 #include <QDir>
+#include <QFileInfo>
+#include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QSqlRecord>
 #include <QtEndian>
+#include <atomic>
+#include <chrono>
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <thread>
+#include <unistd.h>
 
 namespace {
 
@@ -70,9 +79,10 @@ TEST(DbfReader, CodePage852AndMemoFiles) {
     TDbfTestFile f;
     f.Version = 0xF5;  // FoxPro 2 with memo
     f.Language = 0x64;  // code page 852
-    f.Fields = {{"NAZWA", 'C', 10}, {"OPIS", 'M', 10}};
+    // Field names are in the table's code page too: "ILOŚĆ" is 49 4C 4F 97 8F.
+    f.Fields = {{"NAZWA", 'C', 10}, {"OPIS", 'M', 10}, {"ILO\x97\x8F", 'N', 4}};
     // "Łódź" in code page 852: 9D A2 A7 AB
-    f.Records << QList<QByteArray>({"\x9D\xA2\x64\xAB", "         1"}) << QList<QByteArray>({"x", "        99"});
+    f.Records << QList<QByteArray>({"\x9D\xA2\x64\xAB", "         1", "2"}) << QList<QByteArray>({"x", "        99", ""});
     // FoxPro memo: block size 64 at offset 6 (big-endian), block 1 holds type 1, length 6, text.
     QByteArray fpt(64, '\0');
     fpt[7] = 64;
@@ -83,6 +93,7 @@ TEST(DbfReader, CodePage852AndMemoFiles) {
     fpt += block;
     auto t = Read(f.Bytes(), fpt);
     ASSERT_TRUE(t);
+    EXPECT_EQ(t->Fields()[2].Name, QStringLiteral("ILOŚĆ"));
     std::vector<QVariant> row;
     ASSERT_TRUE(t->Next(row));
     EXPECT_EQ(row[0].toString(), QStringLiteral("Łódź"));
@@ -184,6 +195,142 @@ TEST(FolderEngine, TableNamesMatchFilesWithoutRegardToCase) {
     EXPECT_THROW(db.Open(QStringLiteral("SELECT * FROM zepsuta")), TExternalError);
     db.Disconnect();
     EXPECT_THROW(db.Open(QStringLiteral("SELECT * FROM towary")), TExternalError);
+}
+
+// A column is named in the query as the table writes its name, in the
+// table's code page; a name that is no column (misspelt, or in another
+// spelling) is the query's error, never a text that every row would get.
+TEST(FolderEngine, ColumnsAreNamedInTheTablesCodePageAndUnknownOnesFail) {
+    struct Case {
+        std::uint8_t Language;
+        QByteArray Name;  // "ILOŚĆ" in the table's code page
+    };
+    for (const Case& c : {Case{0xC8, "ILO\x8C\xC6"}, Case{0x64, "ILO\x97\x8F"}}) {
+        SCOPED_TRACE(int(c.Language));
+        TempDataHome home;
+        TDbfTestFile f;
+        f.Language = c.Language;
+        f.Fields = {{"ID", 'N', 4}, {c.Name, 'N', 6, 3}, {"CENA", 'N', 8, 2}};
+        f.Records << QList<QByteArray>({"1", "1.5", "6.49"});
+        WriteAll(home.root() + QStringLiteral("/TOWARY.DBF"), f.Bytes());
+        TExternalDatabase db;
+        db.SetDatabaseName(3, home.root());
+        db.Connect();
+        QSqlQuery q = db.Open(QStringLiteral("SELECT \"ILOŚĆ\", ILOŚĆ, CENA FROM TOWARY"));
+        ASSERT_TRUE(q.next());
+        EXPECT_EQ(ExternalValueText(q.value(0)), QStringLiteral("1,5"));
+        EXPECT_EQ(ExternalValueText(q.value(1)), QStringLiteral("1,5"));
+        for (const char* column : {"CENA_BRUTTO", "ILOSC"}) {
+            try {
+                db.Open(QStringLiteral("SELECT ID, \"%1\" FROM TOWARY").arg(QLatin1String(column)));
+                ADD_FAILURE() << column << " read as a text";
+            } catch (const TExternalError& e) {
+                EXPECT_TRUE(e.Message().contains(QLatin1String(column))) << e.Message().toStdString();
+            }
+        }
+    }
+}
+
+// A definition's query reads the folder's tables and nothing else: it can
+// neither reach another database (ATTACH, VACUUM INTO) nor write, change the
+// connection (PRAGMA) or load code.
+TEST(FolderEngine, QueriesOnlyReadTheFolderTables) {
+    TempDataHome home;
+    const QString folder = home.root() + QStringLiteral("/baza");
+    QDir().mkpath(folder);
+    TDbfTestFile f;
+    f.Fields = {{"ID", 'N', 4}, {"NAZWA", 'C', 10}};
+    f.Records << QList<QByteArray>({"1", "Chleb"}) << QList<QByteArray>({"2", "Mleko"});
+    WriteAll(folder + QStringLiteral("/TOWARY.DBF"), f.Bytes());
+    // Another shop's goods file, and a place a copy must never reach.
+    const QString other = home.root() + QStringLiteral("/inny.db");
+    const QString copy = home.root() + QStringLiteral("/kopia.db");
+    auto otherPrice = [&] {
+        QString price;
+        {
+            QSqlDatabase o = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("inny"));
+            o.setDatabaseName(other);
+            if (o.open()) {
+                QSqlQuery q(o);
+                q.exec(QStringLiteral("CREATE TABLE IF NOT EXISTS towary(ID TEXT, CENA TEXT)"));
+                q.exec(QStringLiteral("INSERT INTO towary SELECT '1', '6,49' WHERE NOT EXISTS (SELECT 1 FROM towary)"));
+                if (q.exec(QStringLiteral("SELECT CENA FROM towary")) && q.next()) price = q.value(0).toString();
+            }
+        }
+        QSqlDatabase::removeDatabase(QStringLiteral("inny"));
+        return price;
+    };
+    ASSERT_EQ(otherPrice(), QStringLiteral("6,49"));
+
+    TExternalDatabase db;
+    db.SetDatabaseName(3, folder);
+    db.Connect();
+    const QString refused[] = {
+        QStringLiteral("ATTACH '%1' AS inny").arg(other),
+        QStringLiteral("UPDATE inny.towary SET CENA = '0,01'"),
+        QStringLiteral("VACUUM INTO '%1'").arg(copy),
+        QStringLiteral("SELECT load_extension('libsqlite3odbc.so') FROM TOWARY"),
+        QStringLiteral("PRAGMA writable_schema = 1"),
+        QStringLiteral("PRAGMA query_only = 0"),
+        QStringLiteral("SELECT * FROM pragma_table_info('TOWARY')"),
+        QStringLiteral("SELECT * FROM sqlite_temp_master"),
+        QStringLiteral("CREATE TEMP TABLE t AS SELECT * FROM TOWARY"),
+        QStringLiteral("CREATE TABLE t(a)"),
+        QStringLiteral("DROP TABLE TOWARY"),
+        QStringLiteral("BEGIN"),
+    };
+    for (const QString& sql : refused) EXPECT_THROW(db.Open(sql), TExternalError) << sql.toStdString();
+    EXPECT_EQ(otherPrice(), QStringLiteral("6,49"));
+    EXPECT_FALSE(QFileInfo::exists(copy));
+    // Reading is whole: functions, subqueries, recursive common tables.
+    QSqlQuery q = db.Open(QStringLiteral("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 3) "
+                                         "SELECT upper(NAZWA), (SELECT count(*) FROM n) FROM TOWARY WHERE ID IN (SELECT ID FROM TOWARY) ORDER BY ID"));
+    QStringList seen;
+    while (q.next()) seen << q.value(0).toString() + u'/' + q.value(1).toString();
+    EXPECT_EQ(seen, QStringList({"CHLEB/3", "MLEKO/3"}));
+}
+
+// A FIFO in place of a table or memo file (also behind a link) would hold
+// the open until some program writes to it: it is refused at once.
+TEST(FolderEngine, ATableOrMemoFileThatIsAFifoIsRefusedWithoutWaiting) {
+    TempDataHome home;
+    const QString folder = home.root();
+    const QString fifo = folder + QStringLiteral("/potok");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    ASSERT_TRUE(QFile::link(QStringLiteral("potok"), folder + QStringLiteral("/TOWARY.DBF")));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(folder + QStringLiteral("/KASA.DBF")).constData(), 0600), 0);
+    TDbfTestFile m;
+    m.Version = 0x83;
+    m.Fields = {{"NAZWA", 'C', 10}, {"OPIS", 'M', 10}};
+    m.Records << QList<QByteArray>({"Chleb", "         1"});
+    WriteAll(folder + QStringLiteral("/OPISY.DBF"), m.Bytes());
+    ASSERT_TRUE(QFile::link(QStringLiteral("potok"), folder + QStringLiteral("/OPISY.DBT")));
+
+    // Should an open wait after all, a writer comes after a while and the
+    // test fails instead of hanging.
+    std::atomic<bool> done{false}, released{false};
+    std::thread watchdog([&] {
+        for (int i = 0; i < 100 && !done; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        while (!done) {
+            released = true;
+            const int fd = ::open(QFile::encodeName(fifo).constData(), O_RDWR | O_NONBLOCK);
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+            if (fd >= 0) ::close(fd);
+        }
+    });
+    TExternalDatabase db;
+    db.SetDatabaseName(3, folder);
+    db.Connect();
+    EXPECT_THROW(db.Open(QStringLiteral("SELECT * FROM TOWARY")), TExternalError);
+    EXPECT_THROW(db.Open(QStringLiteral("SELECT * FROM KASA")), TExternalError);
+    // Without its memo file a table is read with empty memo values.
+    QSqlQuery q = db.Open(QStringLiteral("SELECT NAZWA, OPIS FROM OPISY"));
+    ASSERT_TRUE(q.next());
+    EXPECT_EQ(q.value(0).toString(), QStringLiteral("Chleb"));
+    EXPECT_TRUE(q.value(1).isNull());
+    done = true;
+    watchdog.join();
+    EXPECT_FALSE(released) << "an open waited for a writer";
 }
 
 TEST(FolderEngine, ValuesAsText) {

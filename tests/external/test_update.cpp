@@ -3,6 +3,7 @@
 #include "datafolder.h"
 #include "goodstestutil.h"
 
+#include <QFileInfo>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 
@@ -207,6 +208,19 @@ TEST(GoodsUpdate, BadInputGivesTheMessageAndKeepsTheTable) {
     EXPECT_FALSE(out.Ok);
     EXPECT_EQ(out.Message, QStringLiteral("Wystąpił błąd podczas aktualizacji bazy danych."));
 
+    // A misspelt double-quoted column: the run fails naming it, the goods
+    // never get its name as their price or weight.
+    f.Define(QStringLiteral("SELECT ID, NAZWA, \"CENA_BRUTTO\", \"ILOŚĆ\" FROM TOWARY"));
+    out = f.Run();
+    EXPECT_FALSE(out.Ok);
+    EXPECT_EQ(out.Message, QStringLiteral("Wystąpił błąd podczas aktualizacji bazy danych."));
+    EXPECT_TRUE(out.Reason.contains(QLatin1String("CENA_BRUTTO"))) << out.Reason.toStdString();
+    EXPECT_EQ(f.Goods()[QStringLiteral("1\\111")][1], QStringLiteral("6,49"));
+    // Nor does the goods file's own connection take such a name for a text.
+    f.tbLocal.Open();
+    EXPECT_FALSE(QSqlQuery(QSqlDatabase::database(f.tbLocal.ConnectionName())).exec(QStringLiteral("SELECT \"CENA_BRUTTO\" FROM towary")));
+    f.tbLocal.Close();
+
     // A truncated table: only whole records are read.
     f.Define(QStringLiteral("SELECT ID, NAZWA, CENA, WAGA FROM TOWARY"));
     QList<QStringList> rows;
@@ -231,6 +245,37 @@ TEST(GoodsUpdate, BadInputGivesTheMessageAndKeepsTheTable) {
     f.Folder += QStringLiteral("-brak");
     f.Define(QStringLiteral("SELECT * FROM TOWARY"));
     EXPECT_THROW(ConnectOutside(f.dbOutside, f.Manager), TExternalError);
+}
+
+// A definition's queries only read: one that attaches another shop's goods
+// file and rewrites its prices, or copies the database anywhere, fails the
+// run and changes nothing.
+TEST(GoodsUpdate, ADefinitionsQueriesCannotWriteAnywhere) {
+    TUpdateFixture f;
+    f.WriteGoods({{"1", "Chleb", "6,49", "500 g", "111", "14"}});
+    ASSERT_TRUE(f.Run().Ok);
+    TUpdateFixture other;  // another shop, with its own goods file
+    other.WriteGoods({{"7", "Masło", "8,99", "200 g", "777", "14"}});
+    ASSERT_TRUE(other.Run().Ok);
+    const QString otherFile = other.Home.path(QStringLiteral("DB/towary.db"));
+    const QString copy = f.Home.root() + QStringLiteral("/kopia.db");
+    struct Case {
+        QString Query1, Query2;
+    };
+    const Case cases[] = {
+        {QStringLiteral("UPDATE inny.towary SET CENA = '0,01'"), QStringLiteral("ATTACH '%1' AS inny").arg(otherFile)},
+        {QStringLiteral("SELECT ID, NAZWA, CENA, WAGA FROM TOWARY"), QStringLiteral("VACUUM INTO '%1'").arg(copy)},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Query2.toStdString());
+        f.Define(c.Query1, c.Query2);
+        const auto out = f.Run();
+        EXPECT_FALSE(out.Ok);
+        EXPECT_EQ(out.Message, QStringLiteral("Wystąpił błąd podczas aktualizacji bazy danych."));
+    }
+    EXPECT_FALSE(QFileInfo::exists(copy));
+    EXPECT_EQ(other.Goods()[QStringLiteral("7\\777")][1], QStringLiteral("8,99"));
+    EXPECT_EQ(f.Goods()[QStringLiteral("1\\111")][1], QStringLiteral("6,49"));
 }
 
 TEST(GoodsUpdate, ConversionOfTheDefinitionAppliesToNameAndWeightOnly) {

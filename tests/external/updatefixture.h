@@ -35,10 +35,12 @@ public:
         Define(QStringLiteral("SELECT ID, NAZWA, CENA, WAGA, KOD, TYPKODU FROM TOWARY ORDER BY ID"));
     }
 
-    void Define(const QString& query1, const QString& query2 = QStringLiteral("SELECT COUNT(*) FROM TOWARY"), int type = 3) {
+    // `odbc`: lines of the definition's ODBC section.
+    void Define(const QString& query1, const QString& query2 = QStringLiteral("SELECT COUNT(*) FROM TOWARY"), int type = 3,
+                const QByteArray& odbc = QByteArray()) {
         WriteAll(Home.path(QStringLiteral("SQLCFG/Test.cdb")),
                  "[DATABASE]\r\nTYPE=" + QByteArray::number(type) + "\r\nDataPath=" + Folder.toUtf8() + "\r\nDSN=Test\r\n[SQL]\r\nQUERY1=" +
-                     query1.toUtf8() + "\r\nQUERY2=" + query2.toUtf8() + "\r\n[LOGIN PARAMS]\r\nUSER=\r\n");
+                     query1.toUtf8() + "\r\nQUERY2=" + query2.toUtf8() + "\r\n[LOGIN PARAMS]\r\nUSER=\r\n[ODBC]\r\n" + odbc);
         Manager.SelectDefinition(QStringLiteral("Test"));
     }
 

@@ -80,8 +80,9 @@ bool WriteParadoxTable(const QString& path, const std::vector<TPxTestField>& fie
                 PX_put_data_bcd(doc, p, fields[i].Length, b.data());
                 break;
             }
-            case pxfMemoBLOb: {
-                QByteArray b = ToWin1250(v.toString());
+            case pxfMemoBLOb:
+            case pxfFmtMemoBLOb: {
+                QByteArray b = v.typeId() == QMetaType::QByteArray ? v.toByteArray() : ToWin1250(v.toString());
                 PX_put_data_blob(doc, p, len, b.data(), static_cast<int>(b.size()));
                 break;
             }

@@ -1,3 +1,4 @@
+#include "codepage.h"
 #include "externaltable.h"
 #include "paradoxwriter.h"
 #include "updatefixture.h"
@@ -13,6 +14,40 @@ extern "C" {
 }
 
 namespace {
+
+int Le16At(const QByteArray& b, qsizetype at) {
+    return static_cast<unsigned char>(b[at]) | (static_cast<unsigned char>(b[at + 1]) << 8);
+}
+
+// The last data block of a table written in one go: where it starts, the
+// records it holds and their size.
+struct TLastBlock {
+    qsizetype Start;
+    int Records;
+    int RecordSize;
+};
+
+TLastBlock LastBlock(const QByteArray& b) {
+    const int recordSize = Le16At(b, 0);
+    const int header = Le16At(b, 2);
+    const int blockSize = static_cast<unsigned char>(b[5]) * 1024;
+    const qsizetype start = header + ((b.size() - header) / blockSize - 1) * blockSize;
+    const auto added = static_cast<std::int16_t>(Le16At(b, start + 4));
+    return {start, added / recordSize + 1, recordSize};
+}
+
+// The bytes of a formatted memo as Paradox keeps them: a head of 44 bytes
+// (kind 7, the text's length), the text, then its formatting.
+QByteArray FormattedMemo(const QString& text) {
+    const QByteArray plain = ToWin1250(text);
+    QByteArray b(44, '\0');
+    b[0] = 7;
+    for (int i = 0; i < 4; ++i) b[4 + i] = static_cast<char>((plain.size() >> (8 * i)) & 0xFF);
+    b += plain;
+    b += QByteArray::fromHex("0000000000000000000000000000000000000000000000000000a00300000380010000");
+    b += QByteArray("Arial") + QByteArray(49, '\0') + QByteArray(26, '\x01');
+    return b;
+}
 
 TEST(ParadoxReader, EveryFieldTypeOfATableWrittenByPxlib) {
     TempDataHome home;
@@ -85,7 +120,7 @@ TEST(ParadoxReader, ManyBlocksAndDamagedFiles) {
 
     // Cut in the middle: fewer rows, never a read beyond the data.
     const QByteArray bytes = ReadAll(db);
-    for (qsizetype cut : {qsizetype(10), qsizetype(0x60), bytes.size() / 2, bytes.size() - 1}) {
+    for (qsizetype cut : {qsizetype(10), qsizetype(0x60), bytes.size() / 2}) {
         TFileBytes b;
         b.Assign(bytes.left(cut));
         auto d = ReadParadoxTable(std::move(b), TFileBytes(), error);
@@ -94,6 +129,32 @@ TEST(ParadoxReader, ManyBlocksAndDamagedFiles) {
             while (d->Next(r)) ++m;
         EXPECT_LT(m, 5000) << cut;
     }
+    // The last block may end early, as when the unused end of the file was
+    // cut off: every whole record in it is read. A record cut by the file's
+    // end marks the table damaged after the whole ones.
+    const TLastBlock last = LastBlock(bytes);
+    ASSERT_GT(last.Records, 1);
+    struct Cut {
+        qsizetype Size;
+        int Rows;
+        bool Damaged;
+    };
+    const qsizetype recordsEnd = last.Start + 6 + qsizetype(last.Records) * last.RecordSize;
+    for (const Cut c : {Cut{recordsEnd, 5000, false}, Cut{recordsEnd - last.RecordSize / 2, 4999, true},
+                        Cut{last.Start + 3, 5000 - last.Records, true}}) {
+        SCOPED_TRACE(c.Size);
+        TFileBytes b;
+        b.Assign(bytes.left(c.Size));
+        auto d = ReadParadoxTable(std::move(b), TFileBytes(), error);
+        ASSERT_TRUE(d) << error.toStdString();
+        TExtPosition at;
+        int m = 0;
+        while (d->NextAt(at, r)) ++m;
+        EXPECT_EQ(m, c.Rows);
+        EXPECT_EQ(at.Damaged, c.Damaged);
+        EXPECT_FALSE(at.Cut);
+    }
+
     // A block chain that loops ends.
     QByteArray looped = bytes;
     const int header = static_cast<unsigned char>(looped[2]) | (static_cast<unsigned char>(looped[3]) << 8);
@@ -106,6 +167,57 @@ TEST(ParadoxReader, ManyBlocksAndDamagedFiles) {
     while (d->Next(r)) ++m;
     EXPECT_GT(m, 0);
     EXPECT_LT(m, 5000);
+}
+
+// BCD values of 32 decimals, as Paradox writes them: digits past the value's
+// precision hold noise, not always a decimal digit. Formatted memos, in the
+// record or in either kind of memo block, read as their text.
+TEST(ParadoxReader, ThirtyTwoDecimalsAndFormattedMemosAsParadoxWritesThem) {
+    TempDataHome home;
+    const QString db = home.root() + QStringLiteral("/opisy.db");
+    const QString mb = home.root() + QStringLiteral("/opisy.mb");
+    const QString shortText = QStringLiteral("Krótki opis");
+    const QString middleText = QStringLiteral("Średni opis: ") + QString(300, u'ż');
+    const QString longText = QStringLiteral("Długi opis\r\n") + QString(3000, u'x');
+    QList<QVariantList> rows;
+    rows << QVariantList{QByteArray("0.123"), FormattedMemo(shortText)};
+    rows << QVariantList{QByteArray("-0.123"), FormattedMemo(middleText)};
+    rows << QVariantList{QByteArray("0.9999"), FormattedMemo(longText)};
+    rows << QVariantList{QVariant(), QByteArray("{\\rtf1 Zwyk\xB3y}")};
+    QString error;
+    ASSERT_TRUE(WriteParadoxTable(db, {{"Dokladna", pxfBCD, 32}, {"Opis", pxfFmtMemoBLOb, 250}}, rows, mb, error)) << error.toStdString();
+
+    // The noise of the real files from the 17th decimal on, beginning with a
+    // nibble that is no digit or with digits; stored complemented in a
+    // negative value.
+    QByteArray bytes = ReadAll(db);
+    const int recordSize = Le16At(bytes, 0);
+    const int header = Le16At(bytes, 2);
+    const QByteArray noise[] = {QByteArray::fromHex("0801000000000e0000000e0f04010b00"),
+                                QByteArray::fromHex("0b08010000000e00000000000e0f0401"),
+                                QByteArray::fromHex("0b08010000000e00000000000e0f0401")};
+    for (int row = 0; row < 3; ++row) {
+        char* bcd = bytes.data() + header + 6 + row * recordSize;
+        const int mask = row == 1 ? 0x0F : 0;
+        for (int i = 18; i < 34; ++i) {
+            const int nibble = noise[row][i - 18] ^ mask;
+            char& b = bcd[i / 2];
+            b = static_cast<char>(i % 2 ? (b & 0xF0) | nibble : (b & 0x0F) | (nibble << 4));
+        }
+    }
+    WriteAll(db, bytes);
+
+    auto t = OpenExtTable(db, error);
+    ASSERT_TRUE(t) << error.toStdString();
+    EXPECT_EQ(t->Fields()[0].Kind, TExtKind::Real);
+    QStringList numbers, memos;
+    std::vector<QVariant> r;
+    while (t->Next(r)) {
+        numbers << ExternalValueText(r[0]);
+        memos << ExternalValueText(r[1]);
+    }
+    EXPECT_EQ(numbers, QStringList({"0,123", "-0,123", "0,9999", ""}));
+    EXPECT_EQ(memos, QStringList({shortText, middleText, longText, QStringLiteral("{\\rtf1 Zwykły}")}));
 }
 
 TEST(FolderUpdate, ParadoxDefinitionMergesThroughTheFolderEngine) {
@@ -128,6 +240,43 @@ TEST(FolderUpdate, ParadoxDefinitionMergesThroughTheFolderEngine) {
               QStringList({"Chleb żytni", "6,49", "500 g", "12,98 zł/kg", "5901234000017", "14", "True", "False"}));
     EXPECT_EQ(goods[QStringLiteral("2\\23400504")][3], QStringLiteral("1,33 zł/litr"));
     EXPECT_EQ(f.Run().Changes, 0);
+}
+
+// A Paradox table whose last block ends early gives every whole record; one
+// that ends inside a record is the update's message, never a success that
+// lost goods.
+TEST(FolderUpdate, ParadoxTableEndingInsideItsLastBlock) {
+    TUpdateFixture f;
+    const QString path = f.Folder + QStringLiteral("/TOWARY.DB");
+    QList<QVariantList> rows;
+    for (int i = 1; i <= 3000; ++i) rows << QVariantList{i, QStringLiteral("Towar %1").arg(i), QStringLiteral("1,99"), QStringLiteral("1 kg")};
+    QString error;
+    ASSERT_TRUE(WriteParadoxTable(path, {{"ID", pxfLong, 4}, {"NAZWA", pxfAlpha, 50}, {"CENA", pxfAlpha, 10}, {"WAGA", pxfAlpha, 20}},
+                                  rows, QString(), error))
+        << error.toStdString();
+    const QByteArray bytes = ReadAll(path);
+    const TLastBlock last = LastBlock(bytes);
+    const qsizetype recordsEnd = last.Start + 6 + qsizetype(last.Records) * last.RecordSize;
+    f.Define(QStringLiteral("SELECT ID, NAZWA, CENA, WAGA FROM TOWARY"), QStringLiteral("SELECT COUNT(*) FROM TOWARY"), 1);
+
+    WriteAll(path, bytes.left(recordsEnd));
+    auto out = f.Run();
+    ASSERT_TRUE(out.Ok);
+    EXPECT_EQ(out.Changes, 3000);
+
+    // The last record cut: the update fails with its message (already in
+    // counting the goods), and the goods stay as they were.
+    for (auto& row : rows) row[2] = QStringLiteral("2,49");
+    ASSERT_TRUE(WriteParadoxTable(path, {{"ID", pxfLong, 4}, {"NAZWA", pxfAlpha, 50}, {"CENA", pxfAlpha, 10}, {"WAGA", pxfAlpha, 20}},
+                                  rows, QString(), error));
+    WriteAll(path, ReadAll(path).left(recordsEnd - 1));
+    out = f.Run();
+    EXPECT_FALSE(out.Ok);
+    EXPECT_EQ(out.Message, kUpdateError);
+    EXPECT_TRUE(out.Reason.contains(QStringLiteral("uszkodzony"))) << out.Reason.toStdString();
+    const auto goods = f.Goods();
+    EXPECT_EQ(goods.size(), 3000u);
+    for (const auto& [id, row] : goods) EXPECT_EQ(row[1], QStringLiteral("1,99")) << id.toStdString();
 }
 
 // A sales program that packs or rewrites its table while the update reads it

@@ -17,7 +17,7 @@ void sbtnRefreshClick(const TRefreshPieces& p) {
         try {
             manager.CreateDataSource();
         } catch (const TODBCManagerException& e) {
-            Prompter::current().error(DataSourceErrorText(e.Code, manager.GetDbTypeName()));
+            Prompter::current().error(DataSourceErrorText(e.Code, manager.GetDbTypeName(), e.Driver));
             return;
         } catch (const std::exception&) {
             Prompter::current().error(DataSourceErrorText(0, manager.GetDbTypeName()));
