@@ -1,7 +1,9 @@
 // Any type code, check digit setting and text: the engine either builds a
-// pattern of valid elements that it can measure and paint, or reports its
-// own error; it never crashes or reads out of range.
+// pattern of valid elements (a module matrix of the size it says) that it can
+// measure and paint, or reports its own error; it never crashes or reads out
+// of range.
 #include "barcodesymbol.h"
+#include "symbolpainting.h"
 
 #include <QGuiApplication>
 #include <QImage>
@@ -30,6 +32,21 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     s.SetHeight(8);
     s.SetShowText(static_cast<TBarcodeOption>(data[2] % 4));
     s.SetText(QString::fromUtf8(reinterpret_cast<const char*>(data + 3), static_cast<qsizetype>(size - 3)));
+    if (IsMatrixType(s.Typ())) {
+        s.SetQrEcc(static_cast<TQrEcc>(data[1] % 4));
+        try {
+            const TModuleMatrix m = s.BuildMatrix();
+            if (m.Rows <= 0 || m.Columns <= 0 || m.Dark.size() != static_cast<size_t>(m.Rows) * static_cast<size_t>(m.Columns))
+                std::abort();
+            for (const unsigned char d : m.Dark)
+                if (d > 1) std::abort();
+            QImage image(200, 200, QImage::Format_RGB32);
+            QPainter painter(&image);
+            PaintMatrix(painter, m, QRect(0, 0, 200, 200 - data[2] % 100), 96 + data[2]);
+        } catch (const TBarcodeError&) {
+        }
+        return 0;
+    }
     try {
         const QString pattern = s.BuildPattern();
         const QString text = s.Text();

@@ -25,8 +25,6 @@ bool TrimNumeric(TBarcodeType type, QString& text) {
     return std::all_of(text.cbegin(), text.cend(), [](QChar c) { return c >= QLatin1Char('0') && c <= QLatin1Char('9'); });
 }
 
-[[noreturn]] void NotNumeric() { throw TBarcodeError(QStringLiteral("Barcode must be numeric")); }
-
 // Unknown types count as two-width, so their classes stay what they were.
 bool UsesRatio(TBarcodeType type) { return !IsBarcodeType(type) || BarcodeTypeInfo(type).TwoWidth; }
 
@@ -114,6 +112,8 @@ void TBarcodeSymbol::DataChanged() {
     Changed();
 }
 
+void TBarcodeSymbol::SetQrEcc(TQrEcc value) { if (Store(FQrEcc, value)) Changed(); }
+
 void TBarcodeSymbol::SetAngle(double value) { if (Store(FAngle, value)) Changed(); }
 
 void TBarcodeSymbol::SetShowText(TBarcodeOption value) { if (Store(FShowText, value)) Changed(); }
@@ -141,6 +141,7 @@ void TBarcodeSymbol::Assign(const TBarcodeSymbol& source) {
     FColor = source.FColor;
     FColorBar = source.FColorBar;
     FCheckSumMethod = source.FCheckSumMethod;
+    FQrEcc = source.FQrEcc;
     OnChange = source.OnChange;
     // The copied text carries the check digit exactly when the source's did.
     FEan128CheckApplied = source.FEan128CheckApplied;
@@ -171,12 +172,18 @@ TBarcodeData TBarcodeSymbol::Data() const {
 
 QString TBarcodeSymbol::BuildPattern() {
     PrepareWidths();
-    if (!TrimNumeric(FTyp, FText)) NotNumeric();
+    if (!TrimNumeric(FTyp, FText)) ThrowNotNumeric();
     TBarcodeData data = Data();
     const QString pattern = EncodePattern(data);
     FText = data.Text;
     FEan128CheckApplied = data.Ean128CheckApplied;
     return pattern;
+}
+
+TModuleMatrix TBarcodeSymbol::BuildMatrix() {
+    if (!IsMatrixType(FTyp)) ThrowBarcodeError("%1: wrong BarcodeType");
+    if (!TrimNumeric(FTyp, FText)) ThrowNotNumeric();
+    return EncodeMatrix(FTyp, FText, FQrEcc);
 }
 
 void TBarcodeSymbol::ElementInfo(QChar c, TBarLineType& lineType, int& width) const {
@@ -205,7 +212,7 @@ void TBarcodeSymbol::SetWidth(int value) {
 
 QString TBarcodeSymbol::PatternAt(int modul, int (&modules)[4], QString& text) const {
     TBarcodeData data = Data();
-    if (!TrimNumeric(FTyp, data.Text)) NotNumeric();
+    if (!TrimNumeric(FTyp, data.Text)) ThrowNotNumeric();
     const QString pattern = EncodePattern(data);
     WidthClasses(std::clamp(modul, MinModul, MaxModul), RatioInRange(), UsesRatio(FTyp), modules);
     text = data.Text;

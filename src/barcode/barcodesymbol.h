@@ -1,6 +1,7 @@
 #pragma once
 #include "barcodetypes.h"
 #include "checkdigits.h"
+#include "matrixsymbol.h"
 
 #include <QColor>
 #include <QFont>
@@ -77,6 +78,9 @@ public:
     void SetColor(const QColor& value) { FColor = value; }
     QColor ColorBar() const { return FColorBar; }
     void SetColorBar(const QColor& value) { FColorBar = value; }
+    // Error correction of the QR kinds.
+    TQrEcc QrEcc() const { return FQrEcc; }
+    void SetQrEcc(TQrEcc value);
 
     // Width in device pixels of the bars alone, along the symbol: the sum of
     // the element widths of the current pattern. Builds the pattern, so it
@@ -100,7 +104,13 @@ public:
     std::function<void(QObject* sender)> OnChange;
 
     void Assign(const TBarcodeSymbol& source);
+    // The bar pattern of a linear type; a two-dimensional one raises
+    // "wrong BarcodeType".
     QString BuildPattern();
+    // The module matrix of a two-dimensional type (IsMatrixType). The GS1
+    // kinds trim Text and require digits first, as BuildPattern does for the
+    // numeric symbologies. A linear type raises "wrong BarcodeType".
+    TModuleMatrix BuildMatrix();
     void PaintTo(QPainter& canvas);
     QString TypeName() const;
 
@@ -145,6 +155,7 @@ private:
     TShowTextPosition FShowTextPosition = stpTopLeft;
     QColor FColor = Qt::white;
     QColor FColorBar = Qt::black;
+    TQrEcc FQrEcc = DefaultQrEcc;
     // Wider than a byte: a large module times a large ratio must not wrap.
     int FModules[4] = {1, 2, 3, 4};
     // EAN-128 with a check digit: the current text already carries it.

@@ -18,6 +18,9 @@ const TBarcodeTypeInfo TypeInfo[BarcodeTypeCount] = {
     {"UPC_E1", "UPC_E1", true, false, MinRatio},                  {"UPC Supp2", "UPC_Supp2", true, false, MinRatio},
     {"UPC Supp5", "UPC_Supp5", true, false, MinRatio},            {"EAN128A", "EAN128A", false, false, 0},
     {"EAN128B", "EAN128B", false, false, 0},                      {"EAN128C", "EAN128C", true, false, 0},
+    // QR and Data Matrix carry any text; the GS1 kinds a GTIN, digits only.
+    {"QR", "QR", false, false, 0},                                {"Data Matrix", "Data Matrix", false, false, 0},
+    {"GS1 QR", "GS1 QR", true, false, 0},                         {"GS1 DataMatrix", "GS1 DataMatrix", true, false, 0},
 };
 
 }  // namespace

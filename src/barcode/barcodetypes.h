@@ -28,16 +28,28 @@ enum TBarcodeType : int {
     bcCodeEAN128A,
     bcCodeEAN128B,
     bcCodeEAN128C,
+    // Two-dimensional symbols: a matrix of square modules instead of bars.
+    bcCodeQR,
+    bcCodeDataMatrix,
+    bcCodeGS1QR,
+    bcCodeGS1DataMatrix,
 };
 
 // The type codes run from 0 to LastBarcodeType; any other value is no type.
-constexpr TBarcodeType LastBarcodeType = bcCodeEAN128C;
+// The linear symbologies come first, the two-dimensional ones after them.
+constexpr TBarcodeType LastBarcodeType = bcCodeGS1DataMatrix;
 constexpr int BarcodeTypeCount = LastBarcodeType + 1;
-static_assert(BarcodeTypeCount == 23);
+constexpr TBarcodeType LastLinearBarcodeType = bcCodeEAN128C;
+constexpr int LinearBarcodeTypeCount = LastLinearBarcodeType + 1;
+static_assert(LinearBarcodeTypeCount == 23 && BarcodeTypeCount == 27);
 // The type wherever a code is missing: new symbols, settings, goods.
 constexpr TBarcodeType DefaultBarcodeType = bcCodeEAN13;
 
 constexpr bool IsBarcodeType(int code) { return code >= 0 && code < BarcodeTypeCount; }
+// A type whose symbol is a module matrix (TModuleMatrix), not a bar pattern.
+constexpr bool IsMatrixType(int code) { return code > LastLinearBarcodeType && code < BarcodeTypeCount; }
+// The GS1 kinds carry a GTIN as the element string (01) + 14 digits.
+constexpr bool IsGs1MatrixType(int code) { return code == bcCodeGS1QR || code == bcCodeGS1DataMatrix; }
 
 // Wide/narrow ratio. Two-width symbologies bring it into a range before every
 // build: at least MinRatio (MinMatrixRatio for 2 of 5 matrix, whose wide

@@ -18,6 +18,8 @@ QString WidthsToPattern(const QString& runs) {
     return out;
 }
 
+void ThrowNotNumeric() { throw TBarcodeError(QStringLiteral("Barcode must be numeric")); }
+
 void ThrowBarcodeError(const char* format) {
     throw TBarcodeError(QString::fromLatin1(format).arg(QLatin1StringView(ClassName)));
 }
@@ -52,6 +54,11 @@ QString EncodePattern(TBarcodeData& data) {
     case bcCodeUPC_E1:
     case bcCodeUPC_Supp2:
     case bcCodeUPC_Supp5: return EncodeEanUpc(data);
+    // A module matrix has no bar pattern (TBarcodeSymbol::BuildMatrix).
+    case bcCodeQR:
+    case bcCodeDataMatrix:
+    case bcCodeGS1QR:
+    case bcCodeGS1DataMatrix: break;
     }
     ThrowBarcodeError("%1: wrong BarcodeType");
 }

@@ -53,6 +53,8 @@ QString DigitByDigit(QStringView digits, const char* start, int elementsPerDigit
     AppendPattern(out, stop);
     return out;
 }
+// TBarcodeError "Barcode must be numeric".
+[[noreturn]] void ThrowNotNumeric();
 // TBarcodeError with the class name put in for %1.
 [[noreturn]] void ThrowBarcodeError(const char* format);
 // TBarcodeError "<class>:<symbology> bad Data <text>" for data the

@@ -1,5 +1,7 @@
 // Painting a symbol: the bars at any angle, the legend, and how wide the
-// painting comes out.
+// painting comes out; the modules of the two-dimensional symbols.
+#include "symbolpainting.h"
+
 #include "barcodesymbol.h"
 
 #include "rounding.h"
@@ -7,6 +9,7 @@
 #include <QFontMetrics>
 #include <QPainter>
 #include <QPolygon>
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -198,4 +201,53 @@ int TBarcodeSymbol::PaintedWidth(int modul, const QPaintDevice* device) const {
         if (FShowText == bcoTyp || FShowText == bcoBoth) widen(FLeft, fm.horizontalAdvance(TypeName()));
     }
     return right - left + 1;
+}
+
+int MinMatrixModule(int dpi) {
+    // 0.25 mm × 95 % = 0.2375 mm = 2375 / 254000 inch, rounded up to whole dots.
+    const qint64 dots = (static_cast<qint64>(std::max(dpi, 0)) * 2375 + 253999) / 254000;
+    return static_cast<int>(std::clamp<qint64>(dots, 1, std::numeric_limits<int>::max()));
+}
+
+std::optional<TMatrixPlacement> FitMatrix(const TModuleMatrix& matrix, const QRect& box, int dpi) {
+    const qint64 columns = qint64(matrix.Columns) + 2 * qint64(matrix.QuietZone);
+    const qint64 rows = qint64(matrix.Rows) + 2 * qint64(matrix.QuietZone);
+    if (matrix.Columns <= 0 || matrix.Rows <= 0 || box.width() <= 0 || box.height() <= 0) return std::nullopt;
+    const qint64 module = std::min(box.width() / columns, box.height() / rows);
+    if (module < MinMatrixModule(dpi)) return std::nullopt;
+    const int width = static_cast<int>(columns * module), height = static_cast<int>(rows * module);
+    return TMatrixPlacement{static_cast<int>(module),
+                            QRect(box.left() + (box.width() - width) / 2, box.top() + (box.height() - height) / 2, width, height)};
+}
+
+void PaintMatrixAt(QPainter& canvas, const TModuleMatrix& matrix, QPoint topLeft, int module, const QColor& dark,
+                   const QColor& light) {
+    canvas.save();
+    canvas.setRenderHint(QPainter::Antialiasing, false);
+    const int q = matrix.QuietZone;
+    canvas.fillRect(QRect(topLeft.x(), topLeft.y(), (matrix.Columns + 2 * q) * module, (matrix.Rows + 2 * q) * module), light);
+    const int x0 = topLeft.x() + q * module, y0 = topLeft.y() + q * module;
+    // One rectangle per run of dark modules in a row: fewer, larger fills,
+    // and fewer bytes in a PDF.
+    for (int r = 0; r < matrix.Rows; ++r) {
+        for (int c = 0; c < matrix.Columns;) {
+            if (!matrix.IsDark(c, r)) {
+                ++c;
+                continue;
+            }
+            int end = c + 1;
+            while (end < matrix.Columns && matrix.IsDark(end, r)) ++end;
+            canvas.fillRect(QRect(x0 + c * module, y0 + r * module, (end - c) * module, module), dark);
+            c = end;
+        }
+    }
+    canvas.restore();
+}
+
+bool PaintMatrix(QPainter& canvas, const TModuleMatrix& matrix, const QRect& box, int dpi, const QColor& dark,
+                 const QColor& light) {
+    const std::optional<TMatrixPlacement> at = FitMatrix(matrix, box, dpi);
+    if (!at) return false;
+    PaintMatrixAt(canvas, matrix, at->Area.topLeft(), at->Module, dark, light);
+    return true;
 }

@@ -1,5 +1,6 @@
 #include "barcodesymbol.h"
 #include "clicommand.h"
+#include "symbolpainting.h"
 
 #include <QImage>
 #include <QPainter>
@@ -16,11 +17,48 @@ QSize PaintedSize(double angle, int width, int height) {
                  static_cast<int>(std::ceil(width * s + height * c)) + 2);
 }
 
+// Dots per module of a two-dimensional symbol unless --modul says otherwise:
+// large enough for any reader to take the PNG as it is.
+constexpr int DefaultMatrixModul = 4;
+
+// A two-dimensional symbol: --pattern prints its module matrix, one row of 0
+// and 1 per line; --png writes it on white with its quiet zone.
+int RunMatrix(const CliArgs& a, TBarcodeType type, const QString& text, std::optional<int> modul) {
+    TBarcodeSymbol symbol;
+    symbol.SetTyp(type);
+    symbol.SetText(text);
+    symbol.SetModul(DefaultMatrixModul);
+    if (modul) symbol.SetModul(*modul);
+    if (const auto e = a.value(QStringLiteral("--ecc"))) {
+        const std::optional<TQrEcc> ecc = QrEccFromText(*e);
+        if (!ecc) return CliFail(QStringLiteral("--ecc: oczekiwano L, M, Q lub H."), 2);
+        symbol.SetQrEcc(*ecc);
+    }
+    const auto png = a.value(QStringLiteral("--png"));
+    try {
+        const TModuleMatrix matrix = symbol.BuildMatrix();
+        if (a.flag(QStringLiteral("--pattern")) || !png)
+            for (const QString& row : matrix.RowTexts()) CliOut(row);
+        if (png) {
+            const int m = symbol.Modul(), q = matrix.QuietZone;
+            QImage image((matrix.Columns + 2 * q) * m, (matrix.Rows + 2 * q) * m, QImage::Format_RGB32);
+            {
+                QPainter painter(&image);
+                PaintMatrixAt(painter, matrix, QPoint(0, 0), m);
+            }
+            if (!image.save(*png, "PNG")) return CliFail(QStringLiteral("Nie można zapisać pliku %1.").arg(*png));
+        }
+    } catch (const TBarcodeError& e) {
+        return CliFail(e.message());
+    }
+    return 0;
+}
+
 int RunBarcode(const QStringList& args) {
     const CliArgs a(args);
     bool ok = true;
     const auto type = a.integer(QStringLiteral("--type"), &ok);
-    if (!ok || !type) return CliFail(QStringLiteral("Podaj typ kodu: --type N (0..22)."), 2);
+    if (!ok || !type) return CliFail(QStringLiteral("Podaj typ kodu: --type N (0..%1).").arg(LastBarcodeType), 2);
     const auto text = a.value(QStringLiteral("--text"));
     if (!text) return CliFail(QStringLiteral("Podaj tekst kodu: --text T."), 2);
     const auto modul = a.integer(QStringLiteral("--modul"), &ok);
@@ -36,6 +74,7 @@ int RunBarcode(const QStringList& args) {
         angle = d->toDouble(&ok);
         if (!ok || !std::isfinite(angle)) return CliFail(QStringLiteral("--angle: oczekiwano liczby stopni."), 2);
     }
+    if (IsMatrixType(*type)) return RunMatrix(a, static_cast<TBarcodeType>(*type), *text, modul);
 
     TBarcodeSymbol symbol;
     symbol.SetTyp(static_cast<TBarcodeType>(*type));
@@ -80,5 +119,5 @@ int RunBarcode(const QStringList& args) {
 
 PRANDEL_CLI_COMMAND("barcode",
                     "barcode --type N --text T [--checksum] [--modul M] [--ratio R] [--angle DEG] [--height PX] "
-                    "[--show-text] [--pattern] [--png FILE]",
+                    "[--show-text] [--pattern] [--png FILE] [--ecc L|M|Q|H]",
                     RunBarcode);

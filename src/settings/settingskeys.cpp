@@ -21,13 +21,13 @@ bool Allowed(const TSettingKey& key, const QString& value) {
 
 }  // namespace
 
-const std::array<const TSettingKey*, 31>& AllSettingKeys() {
+const std::array<const TSettingKey*, 32>& AllSettingKeys() {
     using namespace SettingKeys;
-    static const std::array<const TSettingKey*, 31> keys{
+    static const std::array<const TSettingKey*, 32> keys{
         &LabelFileName, &FrameColor,   &DatabaseType, &LastPrintDate,  &PrinterName,     &Orientation,
         &AskLabelCount, &AdminName,    &AdminPassword, &CurrencySymbol, &KgSymbol,        &LitreSymbol,
         &SquareMetreSymbol, &DoubleGr, &AlwaysGr,     &DotSeparator,   &SmallGr,         &BarcodeType,
-        &BarcodeShowText, &Scale,      &CheckType,    &FirstRun,       &SheetLeft,       &SheetTop,
+        &BarcodeShowText, &QrEcc, &Scale,      &CheckType,    &FirstRun,       &SheetLeft,       &SheetTop,
         &SheetHGap,     &SheetVGap,    &SheetColumns, &SheetRows,      &AskStartCell,    &CalibrationX,
         &CalibrationY,
     };

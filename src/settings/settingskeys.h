@@ -53,6 +53,7 @@ inline constexpr TSettingKey DotSeparator{"PRICE", "DOTSEPARATOR", T::Boolean, "
 inline constexpr TSettingKey SmallGr{"PRICE", "SMALLGR", T::Boolean, "0"};
 inline constexpr TSettingKey BarcodeType{"BARCODE", "TYPE", T::Integer, "14", 0, 22};
 inline constexpr TSettingKey BarcodeShowText{"BARCODE", "SHOWTEXT", T::Boolean, "1"};
+inline constexpr TSettingKey QrEcc{"BARCODE", "QRECC", T::String, "M", 0, -1, false, "L|M|Q|H"};
 inline constexpr TSettingKey Scale{"OTHER", "SCALE", T::Integer, "2", 1, 5, true};
 inline constexpr TSettingKey CheckType{"OTHER", "CHECKTYPE", T::Integer, "0", 0, -1, false, "0|1|3|4|5", true};
 // Written by the first-run test only, never held in TSettings.
@@ -74,7 +75,7 @@ inline constexpr TSettingKey CalibrationY{"CALIBRATION", "Y", T::Integer, "0", -
 }  // namespace SettingKeys
 
 // Every key, in the order of the file's description.
-const std::array<const TSettingKey*, 31>& AllSettingKeys();
+const std::array<const TSettingKey*, 32>& AllSettingKeys();
 
 // "CALIBRATION " and the printer's name: the section of one printer's offset.
 QString CalibrationSection(const QString& printer);

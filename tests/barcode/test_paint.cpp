@@ -294,7 +294,7 @@ TEST(Paint, PaintedWidthIsTheWidthOfThePaintedPixels) {
         {bcCodeUPC_A, "36000291452"}, {bcCodeUPC_E0, "1234565"}, {bcCodeUPC_E1, "1234562"},
         {bcCodeUPC_Supp2, "34"}, {bcCodeUPC_Supp5, "52495"}, {bcCodeEAN128A, "AB"}, {bcCodeEAN128B, "ab"},
         {bcCodeEAN128C, "12"}};
-    ASSERT_EQ(symbols.size(), BarcodeTypeCount);
+    ASSERT_EQ(symbols.size(), LinearBarcodeTypeCount);
     QFont font("DejaVu Sans");
     font.setPixelSize(14);
     struct Legend {

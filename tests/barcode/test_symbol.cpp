@@ -38,6 +38,7 @@ TEST(Symbol, Defaults) {
     EXPECT_EQ(s.Color(), QColor(Qt::white));
     EXPECT_EQ(s.ColorBar(), QColor(Qt::black));
     EXPECT_EQ(s.TypeName(), "EAN13");
+    EXPECT_EQ(s.QrEcc(), eccM);
     QObject owner;
     auto* owned = new TBarcodeSymbol(&owner);
     EXPECT_EQ(owned->parent(), &owner);
@@ -61,22 +62,24 @@ TEST(Symbol, SettersNotifyOnlyOnChange) {
     s.SetShowTextPosition(stpBottomRight);
     s.SetRatio(2.5);
     s.SetRatio(2.5);
-    EXPECT_EQ(c.n, 10);
+    s.SetQrEcc(eccH);
+    s.SetQrEcc(eccH);
+    EXPECT_EQ(c.n, 11);
     EXPECT_EQ(c.sender, &s);
     // The module notifies on every accepted value, even an unchanged one.
     s.SetModul(1);
-    EXPECT_EQ(c.n, 11);
+    EXPECT_EQ(c.n, 12);
     s.SetModul(0);
     s.SetModul(50);
     EXPECT_EQ(s.Modul(), 1);
-    EXPECT_EQ(c.n, 11);
+    EXPECT_EQ(c.n, 12);
     // Colours and the check digit method are stored silently; the font always notifies.
     s.SetColor(Qt::red);
     s.SetColorBar(Qt::blue);
     s.SetCheckSumMethod(csmNone);
-    EXPECT_EQ(c.n, 11);
-    s.SetShowTextFont(s.ShowTextFont());
     EXPECT_EQ(c.n, 12);
+    s.SetShowTextFont(s.ShowTextFont());
+    EXPECT_EQ(c.n, 13);
 }
 
 TEST(Symbol, AssignCopiesEverythingButTheFontSilently) {
@@ -97,6 +100,7 @@ TEST(Symbol, AssignCopiesEverythingButTheFontSilently) {
     a.SetColor(Qt::yellow);
     a.SetColorBar(Qt::darkGreen);
     a.SetCheckSumMethod(csmNone);
+    a.SetQrEcc(eccQ);
     QFont f("DejaVu Sans", 31);
     a.SetShowTextFont(f);
     calls = 0;
@@ -116,6 +120,7 @@ TEST(Symbol, AssignCopiesEverythingButTheFontSilently) {
     EXPECT_EQ(b.Color(), QColor(Qt::yellow));
     EXPECT_EQ(b.ColorBar(), QColor(Qt::darkGreen));
     EXPECT_EQ(b.CheckSumMethod(), csmNone);
+    EXPECT_EQ(b.QrEcc(), eccQ);
     EXPECT_NE(b.ShowTextFont().pointSize(), 31);
     // OnChange is copied too.
     b.SetHeight(41);
@@ -186,7 +191,7 @@ TEST(Symbol, RatioWidensOnlyTwoWidthSymbologies) {
         {bcCodeEAN8, "96385074"}, {bcCodeEAN13, "5901234123457"}, {bcCodeUPC_A, "036000291452"},
         {bcCodeUPC_E0, "1234565"}, {bcCodeUPC_E1, "1234562"}, {bcCodeUPC_Supp2, "34"}, {bcCodeUPC_Supp5, "52495"},
         {bcCodeEAN128A, "AB"}, {bcCodeEAN128B, "ab"}, {bcCodeEAN128C, "12"}, {bcCode_2_5_matrix, "12"}};
-    ASSERT_EQ(cases.size(), BarcodeTypeCount);
+    ASSERT_EQ(cases.size(), LinearBarcodeTypeCount);
     for (const auto& [typ, text] : cases) {
         const auto width = [&](double ratio) {
             TBarcodeSymbol s;
@@ -230,15 +235,25 @@ TEST(Symbol, NumericSymbologiesTrimAndRejectNonDigits) {
     s.SetText("\t\r036000291452\x01");
     EXPECT_NO_THROW(s.BuildPattern());
     EXPECT_EQ(s.Text(), "036000291452");
+    s.SetTyp(bcCodeGS1DataMatrix);
+    s.SetText("\t5901234123457 ");
+    EXPECT_NO_THROW(s.BuildMatrix());
+    EXPECT_EQ(s.Text(), "5901234123457");
+    // QR and Data Matrix carry the text as it is, blanks and all.
+    s.SetTyp(bcCodeQR);
+    s.SetText(" 12 ");
+    EXPECT_NO_THROW(s.BuildMatrix());
+    EXPECT_EQ(s.Text(), " 12 ");
     for (const QString& bad : {QStringLiteral("590123412345a"), QStringLiteral("12 34"), QStringLiteral("-1"),
                                QString::fromUtf8("١٢٣"), QStringLiteral("１２")}) {
         for (int typ = 0; typ < BarcodeTypeCount; ++typ) {
-            const bool numeric = typ <= 2 || typ == 7 || typ == 10 || typ == 11 || (typ >= 13 && typ <= 19) || typ == 22;
+            const bool numeric = typ <= 2 || typ == 7 || typ == 10 || typ == 11 || (typ >= 13 && typ <= 19) || typ == 22 ||
+                                 typ == bcCodeGS1QR || typ == bcCodeGS1DataMatrix;
             if (!numeric) continue;
             s.SetTyp(TBarcodeType(typ));
             s.SetText(bad);
             try {
-                s.BuildPattern();
+                IsMatrixType(typ) ? void(s.BuildMatrix()) : void(s.BuildPattern());
                 ADD_FAILURE() << typ << " accepted " << bad.toStdString();
             } catch (const TBarcodeError& e) {
                 EXPECT_EQ(e.message(), "Barcode must be numeric");
@@ -249,7 +264,7 @@ TEST(Symbol, NumericSymbologiesTrimAndRejectNonDigits) {
 
 TEST(Symbol, WrongTypeAndInternalErrors) {
     TBarcodeSymbol s;
-    for (const int typ : {23, 255, -1, 1000}) {
+    for (const int typ : {27, 255, -1, 1000}) {
         s.SetTyp(TBarcodeType(typ));
         try {
             s.BuildPattern();
@@ -259,6 +274,20 @@ TEST(Symbol, WrongTypeAndInternalErrors) {
         }
         EXPECT_EQ(s.TypeName(), QString());
         EXPECT_THROW(s.Width(), TBarcodeError);
+        EXPECT_THROW(s.BuildMatrix(), TBarcodeError);
+    }
+    // A bar pattern of a two-dimensional type, a module matrix of a linear one.
+    const QList<QPair<TBarcodeType, bool>> mismatched{
+        {bcCodeQR, false}, {bcCodeGS1DataMatrix, false}, {bcCodeEAN13, true}, {bcCodeEAN128C, true}};
+    for (const auto& [typ, matrix] : mismatched) {
+        s.SetTyp(typ);
+        s.SetText("5901234123457");
+        try {
+            matrix ? void(s.BuildMatrix()) : void(s.BuildPattern());
+            ADD_FAILURE() << typ;
+        } catch (const TBarcodeError& e) {
+            EXPECT_EQ(e.message(), "TBarcodeSymbol: wrong BarcodeType");
+        }
     }
     TBarLineType kind;
     int w = 0;
@@ -276,21 +305,23 @@ TEST(Symbol, WrongTypeAndInternalErrors) {
 }
 
 TEST(Symbol, TypeNames) {
-    const char* longNames[23] = {"2_5_interleaved", "2_5_industrial", "2_5_matrix", "Code39", "Code39 Extended",
+    const char* longNames[27] = {"2_5_interleaved", "2_5_industrial", "2_5_matrix", "Code39", "Code39 Extended",
                                  "Code128A", "Code128B", "Code128C", "Code93", "Code93 Extended", "MSI", "PostNet",
                                  "Codebar", "EAN8", "EAN13", "UPC_A", "UPC_E0", "UPC_E1", "UPC Supp2", "UPC Supp5",
-                                 "EAN128A", "EAN128B", "EAN128C"};
-    const char* shortNames[23] = {"2_5_interleaved", "2_5_industrial", "2_5_matrix", "39", "39Extended", "128A",
+                                 "EAN128A", "EAN128B", "EAN128C", "QR", "Data Matrix", "GS1 QR", "GS1 DataMatrix"};
+    const char* shortNames[27] = {"2_5_interleaved", "2_5_industrial", "2_5_matrix", "39", "39Extended", "128A",
                                   "128B", "128C", "93", "93Extended", "MSI", "PostNet", "Codabar", "EAN8", "EAN13",
                                   "UPC_A", "UPC_E0", "UPC_E1", "UPC_Supp2", "UPC_Supp5", "EAN128A", "EAN128B",
-                                  "EAN128C"};
+                                  "EAN128C", "QR", "Data Matrix", "GS1 QR", "GS1 DataMatrix"};
     TBarcodeSymbol s;
-    for (int i = 0; i < 23; ++i) {
+    for (int i = 0; i < 27; ++i) {
         s.SetTyp(TBarcodeType(i));
         EXPECT_EQ(s.TypeName(), longNames[i]);
         EXPECT_EQ(BarcodeTypeShortName(i), QString(shortNames[i]));
+        EXPECT_EQ(IsMatrixType(i), i >= 23) << i;
     }
-    EXPECT_FALSE(BarcodeTypeShortName(23));
+    EXPECT_FALSE(IsMatrixType(27));
+    EXPECT_FALSE(BarcodeTypeShortName(27));
     EXPECT_FALSE(BarcodeTypeShortName(255));
     EXPECT_FALSE(BarcodeTypeShortName(-1));
 }
@@ -299,20 +330,25 @@ TEST(Symbol, TypeComboHoldsTheShortNamesInCodeOrder) {
     QComboBox combo;
     combo.addItems({"stale", "items"});
     FillBarcodeTypeCombo(&combo, 14);
-    ASSERT_EQ(combo.count(), 23);
+    ASSERT_EQ(combo.count(), 27);
     EXPECT_EQ(combo.itemText(0), "2_5_interleaved");
     EXPECT_EQ(combo.itemText(12), "Codabar");
     EXPECT_EQ(combo.itemText(22), "EAN128C");
+    EXPECT_EQ(combo.itemText(23), "QR");
+    EXPECT_EQ(combo.itemText(26), "GS1 DataMatrix");
     EXPECT_EQ(combo.currentIndex(), 14);
     FillBarcodeTypeCombo(&combo, 0);
     EXPECT_EQ(combo.currentIndex(), 0);
-    FillBarcodeTypeCombo(&combo, 23);
-    EXPECT_EQ(combo.count(), 23);
+    FillBarcodeTypeCombo(&combo, 25);
+    EXPECT_EQ(combo.currentIndex(), 25);
+    FillBarcodeTypeCombo(&combo, 27);
+    EXPECT_EQ(combo.count(), 27);
     EXPECT_EQ(combo.currentIndex(), -1);
 }
 
 // Every symbology with hostile texts: the result is a documented error or a
-// pattern of valid elements, and building again gives the same width and text.
+// pattern of valid elements (a module matrix), and building again gives the
+// same width (matrix) and text.
 TEST(Symbol, HostileTextsNeverBreakAnEncoder) {
     QRandomGenerator rng(4242);
     QList<QString> texts{QString(), QString(10000, '7'), QString(10001, '3'), QString::fromUtf8("ąęłżźćńóś€"),
@@ -331,6 +367,21 @@ TEST(Symbol, HostileTextsNeverBreakAnEncoder) {
                 s.SetTyp(TBarcodeType(typ));
                 s.SetChecksum(checksum);
                 s.SetText(text);
+                if (IsMatrixType(typ)) {
+                    // A module matrix of the size it says, the same when built again.
+                    try {
+                        const TModuleMatrix m = s.BuildMatrix();
+                        const QString after = s.Text();
+                        EXPECT_GT(m.Rows, 0);
+                        EXPECT_GT(m.Columns, 0);
+                        EXPECT_EQ(m.Dark.size(), size_t(m.Rows) * size_t(m.Columns));
+                        EXPECT_EQ(s.BuildMatrix().Dark, m.Dark) << typ;
+                        EXPECT_EQ(s.Text(), after) << typ;
+                    } catch (const TBarcodeError& e) {
+                        EXPECT_FALSE(e.message().isEmpty());
+                    }
+                    continue;
+                }
                 int width = 0;
                 try {
                     width = s.Width();

@@ -70,3 +70,29 @@ TDecodeResult DecodeWithZbar(const QList<QImage>& images) {
     if (xml.hasError()) result.Error = xml.errorString();
     return result;
 }
+
+TDecodeResult DecodeQrWithZbar(const QList<QImage>& images) {
+    TDecodeResult result;
+    QTemporaryDir dir;
+    result.Symbols = QList<QStringList>(images.size());
+    for (qsizetype i = 0; i < images.size(); ++i) {
+        const QString file = dir.filePath(QStringLiteral("q%1.png").arg(i));
+        if (!images[i].save(file, "PNG")) {
+            result.Error = QStringLiteral("cannot write ") + file;
+            return result;
+        }
+        QProcess zbar;
+        zbar.start(QStringLiteral("zbarimg"), {QStringLiteral("--raw"), QStringLiteral("-q"), QStringLiteral("-Sdisable"),
+                                               QStringLiteral("-Sqrcode.enable"), file});
+        if (!zbar.waitForStarted()) {
+            result.Error = QStringLiteral("zbarimg cannot be started (package zbar-tools)");
+            return result;
+        }
+        zbar.waitForFinished(120000);
+        result.Ran = true;
+        // One symbol a line; the data itself holds no line break here.
+        for (const QString& line : QString::fromUtf8(zbar.readAllStandardOutput()).split(QLatin1Char('\n'), Qt::SkipEmptyParts))
+            result.Symbols[i] << QStringLiteral("QR-Code:") + line;
+    }
+    return result;
+}

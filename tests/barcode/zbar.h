@@ -18,3 +18,7 @@ struct TDecodeResult {
     QList<QStringList> Symbols;
 };
 TDecodeResult DecodeWithZbar(const QList<QImage>& images);
+// The same for QR symbols only, read as raw bytes: zbar's XML output garbles
+// bytes above 127 (its base64 sign-extends them), so UTF-8 text would not
+// come back. One zbarimg run per image, "QR-Code:data" per symbol.
+TDecodeResult DecodeQrWithZbar(const QList<QImage>& images);
