@@ -42,7 +42,7 @@ int RunRender(const QStringList& args) {
         goods.ABSCENA = a.value(QStringLiteral("--unit-price")).value_or(QString()).left(255);
         goods.KODKRESKOWY = a.value(QStringLiteral("--barcode")).value_or(QString()).left(255);
         const auto type = a.integer(QStringLiteral("--type"), &ok);
-        if (!ok) return CliFail(QStringLiteral("--type: oczekiwano typu kodu (0..22)."), 2);
+        if (!ok) return CliFail(QStringLiteral("--type: oczekiwano typu kodu (0..26)."), 2);
         goods.TYPKODU = static_cast<quint8>(type.value_or(14) & 0xFF);
     }
 

@@ -1,5 +1,6 @@
 // The goods list page: marking, counter, views with check types, deleting,
 // adding, the record dialog, search, the "Edycja" menu and the grid drawing.
+#include "barcodetypes.h"
 #include "datetimetext.h"
 #include "editmenu.h"
 #include "editrecordform.h"
@@ -423,7 +424,7 @@ TEST_F(GoodsPageTest, RecordDialogOkRuleCalculationAndTypeList) {
     EXPECT_EQ(form.edName->text(), "Mleko");
     EXPECT_EQ(form.edName->maxLength(), 50);
     EXPECT_EQ(form.edPrice->maxLength(), 10);
-    EXPECT_EQ(form.cbCodeType->count(), 23);
+    EXPECT_EQ(form.cbCodeType->count(), BarcodeTypeCount);
     EXPECT_EQ(form.cbCodeType->currentIndex(), 14);
     EXPECT_EQ(form.cbCodeType->currentText(), "EAN13");
     EXPECT_TRUE(form.btnOk->isEnabled());

@@ -2,6 +2,7 @@
 
 #include "aligner.h"
 #include "barcodetypecombo.h"
+#include "barcodetypes.h"
 #include "engine.h"
 #include "goodstable.h"
 #include "silentfailure.h"
@@ -70,7 +71,7 @@ TEditRecordForm::TEditRecordForm(TTable& table, bool insertMode, const TUnitSymb
     // and OK stores it.
     int code = kDefaultBarcodeType;
     try {
-        code = static_cast<int>(std::clamp<qint64>(BarcodeTypeCode(Table.FieldByName(QStringLiteral("TYPKODU"))), -1, 23));
+        code = static_cast<int>(std::clamp<qint64>(BarcodeTypeCode(Table.FieldByName(QStringLiteral("TYPKODU"))), -1, BarcodeTypeCount));
     } catch (const std::exception& e) {
         SilentFailure(lcGoods, QStringLiteral("the barcode type of the record was not read"), e);
         code = kDefaultBarcodeType;

@@ -58,7 +58,7 @@ public:
                 bool ok = false;
                 const qint64 n = code.toLongLong(&ok);
                 text.clear();
-                if (code.isValid() && ok && n >= 0 && n <= 22)
+                if (code.isValid() && ok && n >= 0 && n < BarcodeTypeCount)
                     if (auto name = BarcodeTypeShortName(static_cast<int>(n))) text = *name;
             }
         }
