@@ -8,7 +8,6 @@
 #include <QPageSize>
 #include <QPainter>
 #include <QPrinter>
-#include <cstdio>
 #include <utility>
 
 namespace {
@@ -51,7 +50,8 @@ void TPrinter::Prepare() {
         Device->setOutputFormat(QPrinter::PdfFormat);
         // An empty name would turn the device back into the native printer;
         // the page is still wanted without a file, to lay out the sheet.
-        if (!OutputFile.isEmpty()) Device->setOutputFileName(OutputFile + QStringLiteral(".part"));
+        // BeginDoc points the device at the file the job is written into.
+        if (!OutputFile.isEmpty()) Device->setOutputFileName(OutputFile);
         Device->setResolution(kPdfDpi);
         Device->setFullPage(false);
         // A4 with the unprintable border of an ordinary office printer.
@@ -74,13 +74,15 @@ void TPrinter::BeginDoc() {
     if (Device->outputFormat() == QPrinter::PdfFormat) {
         if (OutputFile.isEmpty()) throw TPrinterError(QStringLiteral("Brak nazwy pliku PDF."));
         if (QFileInfo(OutputFile).isDir()) throw TPrinterError(QStringLiteral("Nie można zapisać pliku PDF."));
-        // Written beside the file and put in its place only when whole, so a
-        // full disk or a read-only folder leaves no half PDF and the old one.
-        PartFile = OutputFile + QStringLiteral(".part");
-        if (QFile probe(PartFile); !probe.open(QIODevice::WriteOnly)) {
-            PartFile.clear();
+        // Written into a new file beside the name and put in its place only
+        // when whole, so a full disk or a read-only folder leaves no half PDF
+        // and the old one, and a link at the name is replaced, not followed.
+        Part = std::make_unique<TFileBeside>(OutputFile);
+        if (!Part->IsCreated()) {
+            Part.reset();
             throw TPrinterError(QStringLiteral("Nie można zapisać pliku PDF."));
         }
+        Device->setOutputFileName(Part->FileName());
     }
     Painter = std::make_unique<QPainter>();
     if (!Painter->begin(Device.get())) {
@@ -104,12 +106,10 @@ void TPrinter::EndDoc() {
 }
 
 bool TPrinter::FinishPdf() {
-    if (PartFile.isEmpty()) return true;
-    const QString part = std::exchange(PartFile, QString());
-    if (PdfComplete(part) && std::rename(QFile::encodeName(part).constData(), QFile::encodeName(OutputFile).constData()) == 0)
-        return true;
-    QFile::remove(part);
-    return false;
+    if (!Part) return true;
+    const std::unique_ptr<TFileBeside> part = std::exchange(Part, nullptr);
+    // Dropped without a commit, the part is removed.
+    return PdfComplete(part->FileName()) && part->Commit();
 }
 
 bool TPrinter::Printing() const { return Painter && Painter->isActive(); }
