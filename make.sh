@@ -11,14 +11,17 @@
 set -euo pipefail
 cd "$(dirname "$0")"
 
+# Everything a fresh minimal Debian 12 lacks: the build, the tests (their
+# fonts are exactly these two font packages), the package (CPack's DEB
+# generator runs `file` and dpkg-dev's dpkg-shlibdeps).
 PACKAGES=(
   cmake g++ ninja-build pkg-config ccache
   qt6-base-dev qt6-base-dev-tools libqt6sql6-sqlite libqt6sql6-odbc libgl-dev
   libcups2-dev libsqlite3-dev unixodbc unixodbc-dev libsqliteodbc odbc-postgresql
   fonts-dejavu-core fonts-liberation2
-  googletest libgtest-dev libgmock-dev libbenchmark-dev
+  googletest libgtest-dev libgmock-dev libbenchmark-dev python3
   zbar-tools poppler-utils postgresql pxlib-dev libzint-dev libzxing-dev
-  qt6-translations-l10n desktop-file-utils appstream dpkg-dev librsvg2-bin
+  qt6-translations-l10n desktop-file-utils appstream dpkg-dev file librsvg2-bin
 )
 
 install_packages() {

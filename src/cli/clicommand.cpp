@@ -1,5 +1,9 @@
 #include "clicommand.h"
 
+#include "filewrite.h"
+
+#include <QBuffer>
+#include <QImage>
 #include <cstdio>
 
 std::map<QString, CliCommand>& CliCommands() {
@@ -24,6 +28,12 @@ void CliError(const QString& message) {
 int CliFail(const QString& message, int code) {
     CliError(message);
     return code;
+}
+
+bool CliSavePng(const QImage& image, const QString& path) {
+    QBuffer png;
+    png.open(QIODevice::WriteOnly);
+    return image.save(&png, "PNG") && ReplaceFile(path, png.data());
 }
 
 std::optional<QString> CliArgs::value(const QString& option) const {

@@ -5,6 +5,8 @@
 #include <map>
 #include <optional>
 
+class QImage;
+
 // A command of the headless companion. Each command lives in its own file and
 // registers itself with PRANDEL_CLI_COMMAND, so commands can be added without
 // touching the dispatcher.
@@ -29,6 +31,10 @@ struct CliRegistrar {
 void CliOut(const QString& line);                  // a line on standard output
 void CliError(const QString& message);             // a line on standard error
 int CliFail(const QString& message, int code = 1);  // CliError, then the exit code
+
+// Writes `image` as a PNG file, through the program's file writer (a new file
+// renamed over the name; a link at the name is replaced, never followed).
+bool CliSavePng(const QImage& image, const QString& path);
 
 // Simple option parsing: "--name value" pairs and "--flag" switches.
 class CliArgs {

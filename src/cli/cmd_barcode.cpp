@@ -106,7 +106,7 @@ int RunBarcode(const QStringList& args) {
                 QPainter painter(&image);
                 symbol.PaintTo(painter);
             }
-            if (!image.save(*png, "PNG"))
+            if (!CliSavePng(image, *png))
                 return CliFail(QStringLiteral("Nie można zapisać pliku %1.").arg(*png));
         }
     } catch (const TBarcodeError& e) {

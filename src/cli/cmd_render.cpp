@@ -72,7 +72,7 @@ int RunRender(const QStringList& args) {
         painter.setClipRect(QRect(0, 0, w, h));
         manager.DrawLabel(goods, painter);
     }
-    if (!image.save(*png, "PNG")) return CliFail(QStringLiteral("Nie można zapisać pliku %1.").arg(*png));
+    if (!CliSavePng(image, *png)) return CliFail(QStringLiteral("Nie można zapisać pliku %1.").arg(*png));
     return 0;
 }
 

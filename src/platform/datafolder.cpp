@@ -1,7 +1,10 @@
 #include "datafolder.h"
 
+#include "filewrite.h"
+
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <optional>
 
@@ -87,10 +90,11 @@ void PrepareFirstRun() {
         const QDir source(GetProgramFolder() + QLatin1String(name));
         const auto files = source.entryInfoList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name);
         for (const QFileInfo& f : files) {
-            const QString dest = target + u'/' + f.fileName();
-            if (QFileInfo::exists(dest)) continue;
-            if (QFile::copy(f.absoluteFilePath(), dest))
-                QFile(dest).setPermissions(QFile(dest).permissions() | QFileDevice::WriteOwner);
+            // Copied without overwriting: whatever has the name already, a
+            // link too, is the user's and stays. The copy gets the user's
+            // permissions, not the read-only ones of an installed file.
+            QFile source(f.absoluteFilePath());
+            if (source.open(QIODevice::ReadOnly)) CreateNewFile(target + u'/' + f.fileName(), source.readAll());
         }
     }
 }

@@ -1,10 +1,10 @@
 #include "inifile.h"
 
 #include "codepage.h"
+#include "filewrite.h"
 
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QSet>
 
 namespace {
@@ -253,23 +253,16 @@ bool TIniFile::UpdateFile() {
     if (!Dirty) return true;
     // A file we could not read would lose its content if replaced.
     if (ReadError) return false;
+    // A file made read-only is kept; a link is replaced whatever its target's
+    // permissions, which say nothing about the link itself.
     const QFileInfo info(Path);
-    if (info.exists() && !info.isWritable()) return false;
+    if (!info.isSymLink() && info.exists() && !info.isWritable()) return false;
     QString text;
     for (const Line& l : Lines) {
         text += l.text;
         text += l.eol;
     }
-    QSaveFile out(Path);
-    // Unbuffered, so that a short write (a full disk) shows in write() itself
-    // and the old file stays.
-    if (!out.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) return false;
-    const QByteArray bytes = ToWin1250(text);
-    if (out.write(bytes) != bytes.size()) {
-        out.cancelWriting();
-        return false;
-    }
-    if (!out.commit()) return false;
+    if (!ReplaceFile(Path, ToWin1250(text))) return false;
     Dirty = false;
     Existed = true;
     return true;

@@ -8,7 +8,6 @@
 #include <QPageSize>
 #include <QPainter>
 #include <QPrinter>
-#include <cstdio>
 #include <utility>
 
 namespace {
@@ -31,7 +30,8 @@ TPrinter::TPrinter() = default;
 TPrinter::~TPrinter() {
     // A job left open by an error still goes out with what was drawn.
     if (Printing()) Painter->end();
-    if (HoldPdf && !PartFile.isEmpty()) QFile::remove(std::exchange(PartFile, QString()));
+    // A held PDF never delivered is dropped: the new file beside the name goes.
+    if (HoldPdf) Part.reset();
     FinishPdf();
 }
 
@@ -52,7 +52,8 @@ void TPrinter::Prepare() {
         Device->setOutputFormat(QPrinter::PdfFormat);
         // An empty name would turn the device back into the native printer;
         // the page is still wanted without a file, to lay out the sheet.
-        if (!OutputFile.isEmpty()) Device->setOutputFileName(OutputFile + QStringLiteral(".part"));
+        // BeginDoc points the device at the file the job is written into.
+        if (!OutputFile.isEmpty()) Device->setOutputFileName(OutputFile);
         Device->setResolution(kPdfDpi);
         Device->setFullPage(false);
         // A4 with the unprintable border of an ordinary office printer.
@@ -75,13 +76,15 @@ void TPrinter::BeginDoc() {
     if (Device->outputFormat() == QPrinter::PdfFormat) {
         if (OutputFile.isEmpty()) throw TPrinterError(QStringLiteral("Brak nazwy pliku PDF."));
         if (QFileInfo(OutputFile).isDir()) throw TPrinterError(QStringLiteral("Nie można zapisać pliku PDF."));
-        // Written beside the file and put in its place only when whole, so a
-        // full disk or a read-only folder leaves no half PDF and the old one.
-        PartFile = OutputFile + QStringLiteral(".part");
-        if (QFile probe(PartFile); !probe.open(QIODevice::WriteOnly)) {
-            PartFile.clear();
+        // Written into a new file beside the name and put in its place only
+        // when whole, so a full disk or a read-only folder leaves no half PDF
+        // and the old one, and a link at the name is replaced, not followed.
+        Part = std::make_unique<TFileBeside>(OutputFile);
+        if (!Part->IsCreated()) {
+            Part.reset();
             throw TPrinterError(QStringLiteral("Nie można zapisać pliku PDF."));
         }
+        Device->setOutputFileName(Part->FileName());
     }
     Painter = std::make_unique<QPainter>();
     if (!Painter->begin(Device.get())) {
@@ -99,18 +102,16 @@ void TPrinter::EndDoc() {
     if (!Printing()) return;
     const bool ok = Painter->end();
     Painter.reset();
-    const bool saved = HoldPdf ? PartFile.isEmpty() || PdfComplete(PartFile) : FinishPdf();
+    const bool saved = HoldPdf ? !Part || PdfComplete(Part->FileName()) : FinishPdf();
     if (!ok) throw TPrinterError(QStringLiteral("Nie można zakończyć wydruku."));
     if (!saved) throw TPrinterError(QStringLiteral("Nie można zapisać pliku PDF."));
 }
 
 bool TPrinter::FinishPdf() {
-    if (PartFile.isEmpty()) return true;
-    const QString part = std::exchange(PartFile, QString());
-    if (PdfComplete(part) && std::rename(QFile::encodeName(part).constData(), QFile::encodeName(OutputFile).constData()) == 0)
-        return true;
-    QFile::remove(part);
-    return false;
+    if (!Part) return true;
+    const std::unique_ptr<TFileBeside> part = std::exchange(Part, nullptr);
+    // Dropped without a commit, the part is removed.
+    return PdfComplete(part->FileName()) && part->Commit();
 }
 
 bool TPrinter::DeliverPdf() {

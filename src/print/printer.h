@@ -1,4 +1,6 @@
 #pragma once
+#include "filewrite.h"
+
 #include <QRect>
 #include <QString>
 #include <QStringList>
@@ -87,7 +89,7 @@ private:
     QString Name;
     QString JobTitle;
     QString OutputFile;
-    QString PartFile;  // the PDF being written
+    std::unique_ptr<TFileBeside> Part;  // the PDF being written
     int OrientationValue = 0;
     bool HoldPdf = false;
     std::unique_ptr<QPrinter> Device;

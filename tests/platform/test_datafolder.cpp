@@ -4,6 +4,7 @@
 #include "testsupport.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -47,6 +48,16 @@ TEST(FirstRun, CopiesDefinitionsAndLayoutsWithoutOverwriting) {
     QDir().mkpath(program.filePath("LABELS/sub"));
     WriteAll(program.filePath("LABELS/sub/deep.etk"), "not copied");
     WriteAll(home.path("LABELS/30x20.etk"), "user's own");
+    // Links at the names, to a file and to nothing, stay links and are never
+    // written through.
+    QTemporaryDir elsewhere;
+    WriteAll(elsewhere.filePath("cudzy"), "not ours");
+    WriteAll(program.filePath("LABELS/linked.etk"), "shipped linked");
+    WriteAll(program.filePath("SQLCFG/dangling.cdb"), "shipped dangling");
+    ASSERT_TRUE(QFile::link(elsewhere.filePath("cudzy"), home.path("LABELS/linked.etk")));
+    QDir().mkpath(home.path("SQLCFG"));
+    ASSERT_TRUE(QFile::link(elsewhere.filePath("gone"), home.path("SQLCFG/dangling.cdb")));
+    QFile::setPermissions(program.filePath("LABELS/other.etk"), QFileDevice::ReadOwner | QFileDevice::ReadGroup);
     SetProgramFolderOverride(program.path());
     PrepareFirstRun();
     SetProgramFolderOverride(QString());
@@ -54,6 +65,12 @@ TEST(FirstRun, CopiesDefinitionsAndLayoutsWithoutOverwriting) {
     EXPECT_EQ(ReadAll(home.path("LABELS/30x20.etk")), "user's own");
     EXPECT_EQ(ReadAll(home.path("LABELS/other.etk")), "shipped other");
     EXPECT_FALSE(QFileInfo::exists(home.path("LABELS/sub")));
+    EXPECT_TRUE(QFileInfo(home.path("LABELS/linked.etk")).isSymLink());
+    EXPECT_TRUE(QFileInfo(home.path("SQLCFG/dangling.cdb")).isSymLink());
+    EXPECT_EQ(ReadAll(elsewhere.filePath("cudzy")), "not ours");
+    EXPECT_EQ(QDir(elsewhere.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"cudzy"});
+    // The copies are the user's to change, whatever the shipped files' modes.
+    EXPECT_TRUE(QFileInfo(home.path("LABELS/other.etk")).permissions() & QFileDevice::WriteOwner);
 }
 
 TEST(FirstRun, ShippedFolderIsFoundFromTheBuildTree) {

@@ -11,6 +11,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QFontDatabase>
 #include <QImageReader>
 #include <QPainter>
 #include <algorithm>
@@ -575,8 +576,16 @@ int DifferingPixels(const QImage& a, const QImage& b, QPoint& at) {
 // with pictures, fixed texts and prices in two sizes in every alignment), each
 // page rasterised in grey, and labels drawn into a bitmap at 300 dpi, compared
 // pixel by pixel with pictures of the code before. PRANDEL_WRITE_REFERENCE=1
-// writes the pictures instead.
+// writes the pictures instead. They are drawn with the tests' own fonts,
+// exactly the files of the two font packages make.sh installs, whatever else
+// the machine has (another oblique DejaVu Sans of fonts-dejavu-extra moved
+// every italic text).
 TEST_F(PrintJobTest, VariedGoodsLookAsTheReferencePictures) {
+    // Qt adds its names of the generic families.
+    ASSERT_EQ(QFontDatabase::families().join(u',').toStdString(),
+              "DejaVu Sans,DejaVu Sans Mono,DejaVu Serif,Liberation Mono,Liberation Sans,Liberation Serif,"
+              "Monospace,Sans Serif,Serif");
+    ASSERT_EQ(QFontDatabase::styles(QStringLiteral("DejaVu Sans")).join(u',').toStdString(), "Bold,Book");
     const QString refs = QDir::cleanPath(SourceDataDir() + QStringLiteral("/../tests/print/reference"));
     const bool write = qEnvironmentVariableIntValue("PRANDEL_WRITE_REFERENCE") == 1;
     QImage picture(60, 40, QImage::Format_RGB32);

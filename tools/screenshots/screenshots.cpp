@@ -9,6 +9,7 @@
 #include "designpage.h"
 #include "designio.h"
 #include "editrecordform.h"
+#include "filewrite.h"
 #include "goodspage.h"
 #include "inifile.h"
 #include "loginforms.h"
@@ -19,6 +20,7 @@
 #include "splashform.h"
 
 #include <QApplication>
+#include <QBuffer>
 #include <QDialog>
 #include <QDir>
 #include <QLineEdit>
@@ -41,7 +43,9 @@ void Settle(int ms = 200) {
 void Save(QWidget& w, const char* name) {
     Settle();
     const QString path = gOut + u'/' + QLatin1String(name) + QStringLiteral(".png");
-    if (!w.grab().save(path)) {
+    QBuffer png;
+    png.open(QIODevice::WriteOnly);
+    if (!w.grab().save(&png, "PNG") || !ReplaceFile(path, png.data())) {
         std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
         ++gFailures;
         return;
