@@ -250,5 +250,8 @@ std::optional<TAmount> LowestPrice(TTable& table) {
 
 QString LowestPriceText(const QVariant& value) {
     if (value.isNull() || value.typeId() != QMetaType::LongLong) return QString();
-    return AmountText(value.toLongLong());
+    QString text = AmountText(value.toLongLong());
+    // A price shows its grosze: "10,00" beside a price written "10,00".
+    if (!text.contains(u',')) text += QStringLiteral(",00");
+    return text;
 }

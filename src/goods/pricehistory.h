@@ -56,6 +56,7 @@ TFieldDef LowestPriceField(const QString& goodsTable);
 // The lowest price of the table's current record; nullopt when it has none or
 // the table has no such field.
 std::optional<TAmount> LowestPrice(TTable& table);
-// A value of the lowest price field as its text: AmountText of the amount, or
-// empty for a null (or any other) value.
+// A value of the lowest price field as its text: AmountText of the amount,
+// always with at least two decimals ("10,00", "4,60", "2,0051"), or empty for
+// a null (or any other) value.
 QString LowestPriceText(const QVariant& value);

@@ -62,6 +62,53 @@ TEST(GoodsCli, ListPrintsAViewInNameOrder) {
     EXPECT_NE(r.Code, 0);
 }
 
+// Every goods is one line of the same columns whatever its texts hold: what
+// would end a field or a line is escaped, and a backslash doubled so that the
+// escapes read back. A lowest price shows its grosze as the price does.
+TEST(GoodsCli, ListKeepsOneLinePerGoodsAndPricesWithGrosze) {
+    TempDataHome home;
+    const QString nul(QChar(0));
+    struct Case {
+        QString Name, Weight;
+        const char* Listed;  // NAZWA and WAGA as listed
+    };
+    const Case cases[] = {
+        {"a\tb", "1\t2", "a\\tb\t1\\t2"},
+        {"a\r\nb", "\n", "a\\r\\nb\t\\n"},
+        {"a" + nul + "b", "c:\\d\\t", "a\\0b\tc:\\\\d\\\\t"},
+        {"ser żółty", "100 g", "ser żółty\t100 g"},
+    };
+    {
+        TScopedPriceClock clock(QDateTime(QDate(2020, 1, 1), QTime(12, 0), Qt::UTC));
+        TTable t;
+        ASSERT_TRUE(CreateGoodsTable(t));
+        t.Open();
+        int id = 0;
+        for (const Case& c : cases) AddGoods(t, {QString::number(++id), c.Name, "10", false, false, {}, c.Weight, 0});
+        clock.AddDays(40);
+        ASSERT_TRUE(t.Locate("ID", "4"));
+        t.Edit();
+        t.FieldByName("CENA").SetAsString("8");
+        t.Post();
+    }
+    const auto r = RunCli(home.dataFolder(), {"goods", "list"});
+    EXPECT_EQ(r.Code, 0) << r.Err.toStdString();
+    const QStringList lines = r.Out.split(u'\n');
+    ASSERT_EQ(lines.size(), 6);  // the header, the goods and the empty rest after the last line end
+    QStringList listed;
+    for (const QString& line : lines.mid(1, 4)) {
+        EXPECT_EQ(line.count(u'\t'), 10) << line.toStdString();
+        listed << line.section(u'\t', 1, 1) + u'\t' + line.section(u'\t', 3, 3);
+    }
+    QStringList want;
+    for (const Case& c : cases) want << QString::fromUtf8(c.Listed);
+    listed.sort();
+    want.sort();
+    EXPECT_EQ(listed, want);
+    // The cheese, last by name, is the reduced one.
+    EXPECT_EQ(lines[4].section(u'\t', 10), "10,00");
+}
+
 TEST(GoodsCli, ListCreatesAMissingTableAndReportsAForeignOne) {
     TempDataHome home;
     auto r = RunCli(home.dataFolder(), {"goods", "list", "--view", "1"});

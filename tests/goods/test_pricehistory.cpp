@@ -148,7 +148,7 @@ TEST_F(PriceHistoryTest, TheReducedViewAndItsCheckType) {
     // The list reads the lowest price with the row.
     std::vector<QVariant> row;
     ASSERT_TRUE(tbLocalShow.RecordAt(0, row));
-    EXPECT_EQ(LowestPriceText(row[tbLocalShow.FieldIndex(kLowestPriceField)]), "10");
+    EXPECT_EQ(LowestPriceText(row[tbLocalShow.FieldIndex(kLowestPriceField)]), "10,00");
     EXPECT_EQ(SelectByType(tbLocal, tbLocalShow, ViewFilter(TViewCode::Changed, {}), ViewFilter(TViewCode::Reduced, {}), {}), 1);
     tbLocal.Open();
     // The calculated field is read only.
@@ -234,7 +234,7 @@ TEST(PriceHistoryUpgrade, AGoodsFileGetsItsHistoryWithoutLosingARow) {
             ASSERT_TRUE(tbLocalShow.RecordAt(i, row));
             lowest << LowestPriceText(row[tbLocalShow.FieldIndex(kLowestPriceField)]);
         }
-        EXPECT_EQ(lowest, (QStringList{"", c.Lowest ? "10" : "", ""}));
+        EXPECT_EQ(lowest, (QStringList{"", c.Lowest ? "10,00" : "", ""}));
         // A new history starts with every goods' price, dated at this start.
         if (c.Damage[0] && !QByteArray(c.Damage).startsWith("UPDATE")) {
             ASSERT_TRUE(q.exec("SELECT ID, KWOTA, CHWILA FROM HISTORIA_CEN ORDER BY rowid"));
