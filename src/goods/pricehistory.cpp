@@ -202,7 +202,8 @@ void EnsureIndex(TSqliteConnection& conn) {
 // gives every goods record its current price, all in one transaction.
 void CreateHistory(TSqliteConnection& conn, const QString& goods) {
     if (conn.TxDepth != 0) throw TEngineError(QStringLiteral("Historia cen nie może powstać w trakcie innej zmiany."));
-    if (!conn.Db.transaction()) throw TEngineError(conn.Db.lastError().text());
+    QString error;
+    if (!BeginWrite(conn, &error)) throw TEngineError(error);
     try {
         const QString type = ObjectType(conn, kPriceHistoryTable);
         if (type == QLatin1String("table")) {

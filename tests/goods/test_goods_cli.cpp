@@ -5,6 +5,10 @@
 #include "clirunner.h"
 #include "testsupport.h"
 
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QTimer>
 #include <gtest/gtest.h>
 
 namespace {
@@ -107,6 +111,49 @@ TEST(GoodsCli, ListKeepsOneLinePerGoodsAndPricesWithGrosze) {
     EXPECT_EQ(listed, want);
     // The cheese, last by name, is the reduced one.
     EXPECT_EQ(lines[4].section(u'\t', 10), "10,00");
+}
+
+// Another process writing the goods file (the nightly update, a batch at a
+// time) holds its write lock for longer than a moment: marking, printing and
+// an update of the same data folder wait for it and then do their whole work,
+// instead of failing with "database is locked" or printing without stamping.
+TEST(GoodsCli, CommandsWaitForAnotherProcessWritingTheGoods) {
+    TempDataHome home;
+    const QString data = home.dataFolder();
+    const QString pdf = home.root() + QStringLiteral("/etykiety.pdf");
+    ASSERT_EQ(RunCli(data, {"update", "--definition", "Sklep demonstracyjny"}).Code, 0);
+    const auto listed = [&](const char* view) { return RunCli(data, {"goods", "list", "--view", view}).Out.count(u'\n') - 1; };
+    struct Case {
+        QStringList Args;
+        QString Out;
+        const char* View;  // a view that lists all 60 goods afterwards
+    };
+    const Case cases[] = {
+        {{"goods", "select", "--check-type", "0"}, QString(), "2"},
+        {{"print", "--pdf", pdf}, QString(), "4"},
+        {{"update", "--definition", "Sklep demonstracyjny"}, QStringLiteral("Nie stwierdzono zmian od ostatniej aktualizacji.\n"), "0"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Args.join(u' ').toStdString());
+        QSqlDatabase holder = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("holder"));
+        holder.setDatabaseName(home.path("DB/towary.db"));
+        ASSERT_TRUE(holder.open());
+        {
+            QSqlQuery q(holder);
+            ASSERT_TRUE(q.exec(QStringLiteral("BEGIN IMMEDIATE"))) << q.lastError().text().toStdString();
+            ASSERT_TRUE(q.exec(QStringLiteral("UPDATE towary SET NEW = NEW")));
+        }
+        // Longer than the companion ever waited before.
+        QTimer::singleShot(2500, [&] { EXPECT_TRUE(holder.commit()); });
+        const TCliResult r = RunCli(data, c.Args);
+        EXPECT_EQ(r.Code, 0) << r.Err.toStdString();
+        EXPECT_EQ(r.Out, c.Out);
+        holder.close();
+        holder = QSqlDatabase();
+        QSqlDatabase::removeDatabase(QStringLiteral("holder"));
+        EXPECT_EQ(listed(c.View), 60);
+    }
+    EXPECT_GT(QFileInfo(pdf).size(), 0);
 }
 
 TEST(GoodsCli, ListCreatesAMissingTableAndReportsAForeignOne) {
