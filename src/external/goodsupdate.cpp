@@ -163,7 +163,10 @@ bool TGoodsMerger::MergeGoodsRow(const ExternalGoodsRecord& record, bool& change
         q.Step();  // an error resets the statement and raises
         q.Reset();
         changed = true;
-        if (++D->InBatch >= kBatchRows) Commit();
+        if (++D->InBatch >= kBatchRows) {
+            Commit();
+            LetWaitingWritersIn();
+        }
         return true;
     } catch (const std::exception& e) {
         SilentFailure(lcExternal, QStringLiteral("goods row %1 not merged").arg(record.Id), e);

@@ -298,7 +298,9 @@ private:
 };
 
 // One transaction on a table's file; nested guards join the outermost one. Rolls
-// back unless committed.
+// back unless committed. It takes the file's write lock when it begins, and
+// waits up to 15 seconds while another process (the nightly update beside a
+// print) holds it.
 class TTableTransaction {
 public:
     explicit TTableTransaction(TTable& table);
@@ -314,6 +316,11 @@ private:
     bool Outer = false;
     bool Done = false;
 };
+
+// A long run of transactions (the update, in batches) calls this between two:
+// it leaves the file alone for a moment, so that another process waiting to
+// write gets its turn instead of waiting for the whole run.
+void LetWaitingWritersIn();
 
 // Compares two texts as the name index does: case ignored, Polish letters after
 // their base letters (a < ą < b). Negative, zero or positive.

@@ -90,40 +90,93 @@ bool HistorySound(TSqliteConnection& conn) {
     return IsTableWith(conn, kPriceHistoryTable, {QStringLiteral("ID"), QStringLiteral("KWOTA"), QStringLiteral("CHWILA")});
 }
 
+// ---- The rules of the lowest price, as SQL ----
+//
+// A price text that is no number is no price in effect: the rules read only
+// the entries whose amount is an integer (the numeric entries), as if the
+// others were not there. For one goods, c is the newest numeric entry, p the
+// newest numeric one of another amount than c's, and the reduction took effect
+// at m, the first numeric entry after p (c itself, unless a price that is no
+// number came between two entries of c's amount). The window of the lowest
+// price holds the numeric entries from p back to m's moment less 30 days, and
+// the one in effect at that moment (q), if any: the goods are younger
+// otherwise. Nothing before q is ever read again, since m only moves forward.
+
+// The numeric entries of the goods whose ID is the SQL expression `id`, as h.
+QString NumericOf(const QString& id) {
+    return QStringLiteral("FROM %1 h WHERE h.\"ID\" = %2 AND typeof(h.\"KWOTA\") = 'integer'").arg(History(), id);
+}
+
+// c and p of the goods whose ID is `id`, as one row: id, ck, ct (c's amount
+// and moment), pk, pt, pr (p's amount, moment and row); no row without both.
+QString CandidatesOf(const QString& id) {
+    return QStringLiteral("SELECT c.*, p.\"KWOTA\" AS pk, p.\"CHWILA\" AS pt, p.rowid AS pr"
+                          " FROM (SELECT h.\"ID\" AS id, h.\"KWOTA\" AS ck, h.\"CHWILA\" AS ct %1%2 LIMIT 1) c"
+                          " JOIN %3 p ON p.rowid = (SELECT h.rowid %4 AND h.\"KWOTA\" <> c.ck%2 LIMIT 1)")
+        .arg(NumericOf(id), kNewestFirst, History(), NumericOf(QStringLiteral("c.id")));
+}
+
+// The moments of a row x of CandidatesOf are integers. (m's is then one too:
+// a damaged moment sorts after every integer, so it would be c's.)
+const QString kSoundMoments = QStringLiteral("typeof(x.ct) = 'integer' AND typeof(x.pt) = 'integer'");
+
+// When the window of a row x of CandidatesOf opens: m's moment less 30 days.
+QString WindowOpening() {
+    return QStringLiteral("(SELECT h.\"CHWILA\" - %1 %2 AND (h.\"CHWILA\" > x.pt OR (h.\"CHWILA\" = x.pt AND h.rowid > x.pr))"
+                          " ORDER BY h.\"CHWILA\", h.rowid LIMIT 1)")
+        .arg(QString::number(kWindowMs), NumericOf(QStringLiteral("x.id")));
+}
+
+// The row of q, for a window of x's goods opening at the moment `opening`;
+// null when the goods are younger than the window.
+QString InEffectAt(const QString& opening) {
+    return QStringLiteral("(SELECT h.rowid %1 AND h.\"CHWILA\" <= %2%3 LIMIT 1)")
+        .arg(NumericOf(QStringLiteral("x.id")), opening, kNewestFirst);
+}
+
+// The statement that gives goods (new."ID", new."CENA") a new entry when the
+// amount of the price differs from the last entry's, or they have none: a
+// trigger WHEN it is so, and the entry, dated now, or at the last entry when
+// the clock went back (a moment of it that is no integer counts as none). An
+// INSERT of VALUES: one that selects from the history would copy its rows
+// through a temporary table first, for every goods written.
+QString AddEntryOnChange() {
+    const QString last = QStringLiteral("(SELECT %1 FROM %2 h WHERE h.\"ID\" = new.\"ID\"%3 LIMIT 1)");
+    return QStringLiteral(" WHEN new.\"ID\" IS NOT NULL AND NOT EXISTS (SELECT 1 FROM %1 l WHERE l.rowid = %2"
+                          "  AND l.\"KWOTA\" IS prandel_amount(new.\"CENA\"))"
+                          " BEGIN INSERT INTO %1 (\"ID\", \"KWOTA\", \"CHWILA\")"
+                          "  VALUES (new.\"ID\", prandel_amount(new.\"CENA\"), max(prandel_now(), coalesce(%3, 0)));"
+                          " END")
+        .arg(History(), last.arg(QStringLiteral("h.rowid"), History(), kNewestFirst),
+             last.arg(QStringLiteral("CASE WHEN typeof(h.\"CHWILA\") = 'integer' THEN h.\"CHWILA\" END"), History(), kNewestFirst));
+}
+
+const char* const kTriggers[] = {"prandel_towar_dodany", "prandel_cena_zmieniona", "prandel_historia_przycieta"};
+
 // The statements that keep the history, for this connection only: they call
 // the program's own SQL functions, which other programs reading the file lack.
 void InstallTriggers(TSqliteConnection& conn, const QString& goods) {
     const QString g = QuoteName(goods), h = History();
-    // A new record starts a history of its own: entries left under its ID by
-    // goods deleted behind the program's back are not its.
-    RunQuery(conn, QStringLiteral("CREATE TEMP TRIGGER IF NOT EXISTS prandel_towar_dodany AFTER INSERT ON main.%1 BEGIN"
-                                  " DELETE FROM %2 WHERE \"ID\" = new.\"ID\";"
-                                  " INSERT INTO %2 (\"ID\", \"KWOTA\", \"CHWILA\")"
-                                  "  SELECT new.\"ID\", prandel_amount(new.\"CENA\"), prandel_now() WHERE new.\"ID\" IS NOT NULL;"
+    // New goods continue the history their ID has: goods deleted and taken in
+    // again by the next update keep the prices they had.
+    RunQuery(conn, QStringLiteral("CREATE TEMP TRIGGER IF NOT EXISTS prandel_towar_dodany AFTER INSERT ON main.%1%2")
+                       .arg(g, AddEntryOnChange()));
+    RunQuery(conn, QStringLiteral("CREATE TEMP TRIGGER IF NOT EXISTS prandel_cena_zmieniona AFTER UPDATE OF \"CENA\" ON main.%1%2")
+                       .arg(g, AddEntryOnChange()));
+    // A new entry lets the goods' entries before q go. Only goods with two
+    // entries older than the window can have any: the others skip the work.
+    RunQuery(conn, QStringLiteral("CREATE TEMP TRIGGER IF NOT EXISTS prandel_historia_przycieta AFTER INSERT ON main.%1"
+                                  " WHEN (SELECT count(*) FROM (SELECT 1 FROM %1 h WHERE h.\"ID\" = new.\"ID\""
+                                  "  AND h.\"CHWILA\" <= new.\"CHWILA\" - %2 LIMIT 2)) = 2 BEGIN"
+                                  " DELETE FROM %1 WHERE \"ID\" = new.\"ID\" AND (\"CHWILA\", rowid) <"
+                                  "  (SELECT q.\"CHWILA\", q.rowid FROM %1 q WHERE q.rowid = (SELECT %3 FROM (%4) x WHERE %5));"
                                   " END")
-                       .arg(g, h));
-    // A price of another amount than the last entry's is a change; it is
-    // dated now, or at the last entry when the clock went back. The last
-    // entry is looked up once; a moment of it that is no integer counts as
-    // none (the goods then show no lowest price anyway).
-    RunQuery(conn, QStringLiteral("CREATE TEMP TRIGGER IF NOT EXISTS prandel_cena_zmieniona AFTER UPDATE OF \"CENA\" ON main.%1 BEGIN"
-                                  " INSERT INTO %2 (\"ID\", \"KWOTA\", \"CHWILA\")"
-                                  "  SELECT new.\"ID\", a.k, max(prandel_now(), coalesce(last.t, 0))"
-                                  "  FROM (SELECT prandel_amount(new.\"CENA\") AS k) a LEFT JOIN (SELECT h.\"KWOTA\" AS k,"
-                                  "   CASE WHEN typeof(h.\"CHWILA\") = 'integer' THEN h.\"CHWILA\" END AS t, 1 AS found FROM %2 h"
-                                  "   WHERE h.\"ID\" = new.\"ID\"%3 LIMIT 1) last"
-                                  "  WHERE new.\"ID\" IS NOT NULL AND (last.found IS NULL OR last.k IS NOT a.k);"
-                                  " END")
-                       .arg(g, h, kNewestFirst));
-    RunQuery(conn, QStringLiteral("CREATE TEMP TRIGGER IF NOT EXISTS prandel_towar_usuniety AFTER DELETE ON main.%1 BEGIN"
-                                  " DELETE FROM %2 WHERE \"ID\" = old.\"ID\";"
-                                  " END")
-                       .arg(g, h));
+                       .arg(h, QString::number(kWindowMs), InEffectAt(WindowOpening()), CandidatesOf(QStringLiteral("new.\"ID\"")),
+                            kSoundMoments));
 }
 
 void DropTriggers(TSqliteConnection& conn) {
-    for (const char* name : {"prandel_towar_dodany", "prandel_cena_zmieniona", "prandel_towar_usuniety"})
-        RunQuery(conn, QStringLiteral("DROP TRIGGER IF EXISTS temp.%1").arg(QLatin1String(name)));
+    for (const char* name : kTriggers) RunQuery(conn, QStringLiteral("DROP TRIGGER IF EXISTS temp.%1").arg(QLatin1String(name)));
 }
 
 // A name no schema object has yet, for the table set aside.
@@ -149,7 +202,8 @@ void EnsureIndex(TSqliteConnection& conn) {
 // gives every goods record its current price, all in one transaction.
 void CreateHistory(TSqliteConnection& conn, const QString& goods) {
     if (conn.TxDepth != 0) throw TEngineError(QStringLiteral("Historia cen nie może powstać w trakcie innej zmiany."));
-    if (!conn.Db.transaction()) throw TEngineError(conn.Db.lastError().text());
+    QString error;
+    if (!BeginWrite(conn, &error)) throw TEngineError(error);
     try {
         const QString type = ObjectType(conn, kPriceHistoryTable);
         if (type == QLatin1String("table")) {
@@ -218,25 +272,20 @@ bool EnsurePriceHistory(const QString& path) {
 }
 
 TFieldDef LowestPriceField(const QString& goodsTable) {
-    const QString g = QuoteName(goodsTable), h = History();
-    // c is the goods' newest entry, p the one before it. The window holds the
-    // entries before c dated after c's moment less 30 days, and the one in
-    // effect at that moment, if any (otherwise the goods are younger).
-    const QString sql = QStringLiteral(
-        "SELECT CASE"
-        " WHEN typeof(c.k) <> 'integer' OR typeof(p.k) <> 'integer' OR p.k <= c.k THEN NULL"
-        " WHEN typeof(c.t) <> 'integer' OR typeof(p.t) <> 'integer' OR c.t > prandel_now() THEN NULL"
-        " WHEN c.k IS NOT prandel_amount(%1.\"CENA\") THEN NULL"
-        " ELSE (SELECT CASE WHEN count(*) = total(typeof(w.k) = 'integer') THEN min(w.k) END FROM ("
-        "  SELECT h.\"KWOTA\" AS k FROM %2 h WHERE h.\"ID\" = c.id AND h.\"CHWILA\" > c.t - %4"
-        "   AND (h.\"CHWILA\" < c.t OR (h.\"CHWILA\" = c.t AND h.rowid < c.r))"
-        "  UNION ALL SELECT k FROM (SELECT h.\"KWOTA\" AS k FROM %2 h WHERE h.\"ID\" = c.id AND h.\"CHWILA\" <= c.t - %4%3 LIMIT 1)"
-        " ) w)"
-        " END"
-        " FROM (SELECT h.\"ID\" AS id, h.\"KWOTA\" AS k, h.\"CHWILA\" AS t, h.rowid AS r FROM %2 h"
-        "  WHERE h.\"ID\" = %1.\"ID\"%3 LIMIT 1) c,"
-        " (SELECT h.\"KWOTA\" AS k, h.\"CHWILA\" AS t FROM %2 h WHERE h.\"ID\" = %1.\"ID\"%3 LIMIT 1 OFFSET 1) p")
-                            .arg(g, h, kNewestFirst, QString::number(kWindowMs));
+    const QString g = QuoteName(goodsTable);
+    // The window is read only for goods with a reduction; its opening (o) is
+    // looked up once.
+    const QString sql =
+        QStringLiteral("SELECT CASE"
+                       " WHEN NOT (%1) OR x.ct > prandel_now() OR x.pk < x.ck OR x.ck IS NOT prandel_amount(%2.\"CENA\") THEN NULL"
+                       " ELSE (SELECT (SELECT min(w.k) FROM ("
+                       "   SELECT h.\"KWOTA\" AS k %3 AND h.\"CHWILA\" > z.o"
+                       "    AND (h.\"CHWILA\" < x.pt OR (h.\"CHWILA\" = x.pt AND h.rowid <= x.pr))"
+                       "   UNION ALL SELECT h.\"KWOTA\" FROM %4 h WHERE h.rowid = %5) w)"
+                       "  FROM (SELECT %6 AS o) z)"
+                       " END FROM (%7) x")
+            .arg(kSoundMoments, g, NumericOf(QStringLiteral("x.id")), History(), InEffectAt(QStringLiteral("z.o")),
+                 WindowOpening(), CandidatesOf(g + QStringLiteral(".\"ID\"")));
     return TFieldDef(kLowestPriceField, TFieldType::Integer, 0, false, sql);
 }
 
@@ -250,5 +299,8 @@ std::optional<TAmount> LowestPrice(TTable& table) {
 
 QString LowestPriceText(const QVariant& value) {
     if (value.isNull() || value.typeId() != QMetaType::LongLong) return QString();
-    return AmountText(value.toLongLong());
+    QString text = AmountText(value.toLongLong());
+    // A price shows its grosze: "10,00" beside a price written "10,00".
+    if (!text.contains(u',')) text += QStringLiteral(",00");
+    return text;
 }

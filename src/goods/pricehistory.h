@@ -18,10 +18,13 @@
 //
 // Each connection of the program to a goods file with a sound history keeps the
 // history itself, in the statement that writes the goods row: a new record
-// starts its history with its price, a changed CENA adds an entry when its
-// amount differs from the last one (so "4,99" after "4.99" adds none), and
-// deleting goods deletes their history. An entry is never dated before the
-// last one of its goods, whatever the clock did.
+// continues the history of its ID (goods deleted and taken in again keep the
+// prices they had), and a new record or a changed CENA adds an entry when its
+// amount differs from the last one (so "4,99" after "4.99" adds none). An
+// entry is never dated before the last one of its goods, whatever the clock
+// did. Deleting goods keeps their history; entries go only when no lowest
+// price can read them any more (older than the one in effect when the window
+// of the goods' latest reduction opens).
 inline const QString kPriceHistoryTable = QStringLiteral("HISTORIA_CEN");
 // The calculated field of the goods table objects: the lowest price, an amount.
 inline const QString kLowestPriceField = QStringLiteral("NAJNIZSZA");
@@ -47,15 +50,17 @@ bool EnsurePriceHistory(const QString& path);
 // `goodsTable`: for goods whose current price is lower than the one before it
 // (a reduction), the lowest price in effect during the 30 days before the
 // reduction took effect, or since the goods' first entry when that is less
-// than 30 days before it. Null when there is no reduction, and whenever the
-// history cannot be trusted for the goods: its last amount is not the amount
-// of CENA (or CENA is no number), a price of the window is no number, a moment
-// is no integer, or the last entry lies after now.
+// than 30 days before it. A price text that is no number ("promocja") is no
+// price in effect: its entries are skipped, and the rule reads the others.
+// Null when there is no reduction, and whenever the history cannot be trusted
+// for the goods: its last amount is not the amount of CENA (or CENA is no
+// number), a moment is no integer, or the last entry lies after now.
 TFieldDef LowestPriceField(const QString& goodsTable);
 
 // The lowest price of the table's current record; nullopt when it has none or
 // the table has no such field.
 std::optional<TAmount> LowestPrice(TTable& table);
-// A value of the lowest price field as its text: AmountText of the amount, or
-// empty for a null (or any other) value.
+// A value of the lowest price field as its text: AmountText of the amount,
+// always with at least two decimals ("10,00", "4,60", "2,0051"), or empty for
+// a null (or any other) value.
 QString LowestPriceText(const QVariant& value);

@@ -5,8 +5,10 @@
 #include <QFileInfo>
 #include <QSqlDriver>
 #include <QSqlError>
+#include <chrono>
 #include <map>
 #include <sqlite3.h>
+#include <thread>
 
 TSqliteConnection::~TSqliteConnection() {
     Db.close();
@@ -25,7 +27,35 @@ QString LastError(sqlite3* db) { return QString::fromUtf8(sqlite3_errmsg(db)); }
 
 const QString kDuplicateKey = QStringLiteral("Naruszenie klucza: rekord o tym kluczu już istnieje.");
 
+// How long a statement waits for a goods file another process is writing,
+// and how often it looks whether the file is free again.
+constexpr auto kBusyTimeout = std::chrono::milliseconds(15000);
+constexpr int kBusyPollMs = 2;
+
+// The busy handler of every connection. SQLite's own waits ever longer
+// between two looks (up to 100 ms), and so would miss the moment a writer
+// working in batches leaves between two of them.
+int WaitWhileBusy(void*, int attempt) {
+    thread_local std::chrono::steady_clock::time_point since;
+    if (attempt == 0) since = std::chrono::steady_clock::now();
+    if (std::chrono::steady_clock::now() - since >= kBusyTimeout) return 0;
+    sqlite3_sleep(kBusyPollMs);
+    return 1;
+}
+
 }  // namespace
+
+void LetWaitingWritersIn() { std::this_thread::sleep_for(std::chrono::milliseconds(5 * kBusyPollMs)); }
+
+bool BeginWrite(TSqliteConnection& conn, QString* error) {
+    // The write lock is taken at once, waiting for it as the busy timeout
+    // allows. A transaction that began by reading would get it only at its
+    // first write, and there SQLite does not wait (two such transactions
+    // would wait for each other): it would fail while another process writes.
+    if (conn.Handle && sqlite3_exec(conn.Handle, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr) == SQLITE_OK) return true;
+    if (error) *error = conn.Handle ? LastError(conn.Handle) : QStringLiteral("Baza nie jest otwarta.");
+    return false;
+}
 
 std::shared_ptr<TSqliteConnection> AcquireConnection(const QString& path) {
     const QString key = QFileInfo(path).absoluteFilePath();
@@ -37,11 +67,13 @@ std::shared_ptr<TSqliteConnection> AcquireConnection(const QString& path) {
     c->Name = QStringLiteral("prandel-table-%1").arg(++counter);
     c->Db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), c->Name);
     c->Db.setDatabaseName(key);
-    c->Db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=2000"));
     if (!c->Db.open()) throw TEngineError(QStringLiteral("Nie można otworzyć bazy %1: %2").arg(key, c->Db.lastError().text()));
     const QVariant h = c->Db.driver()->handle();
     if (h.isValid() && qstrcmp(h.typeName(), "sqlite3*") == 0) c->Handle = *static_cast<sqlite3* const*>(h.constData());
     if (!c->Handle) throw TEngineError(QStringLiteral("Sterownik bazy nie udostępnia połączenia SQLite."));
+    // Another process on the same data folder (the nightly update beside a
+    // print) holds the file a transaction at a time: wait for it.
+    sqlite3_busy_handler(c->Handle, WaitWhileBusy, nullptr);
     RegisterPolishCollation(c->Handle);
     // An unknown double-quoted name is an error, never a text.
     for (int op : {SQLITE_DBCONFIG_DQS_DML, SQLITE_DBCONFIG_DQS_DDL}) sqlite3_db_config(c->Handle, op, 0, nullptr);
@@ -142,8 +174,8 @@ TTableTransaction::TTableTransaction(TTable& table) : TTableTransaction(table.Co
 TTableTransaction::TTableTransaction(std::shared_ptr<TSqliteConnection> conn) : Conn(std::move(conn)) {
     if (!Conn) throw TEngineError(QStringLiteral("Tabela nie jest otwarta."));
     Outer = Conn->TxDepth == 0;
-    if (Outer && !Conn->Db.transaction())
-        throw TEngineError(QStringLiteral("Nie można rozpocząć transakcji: %1").arg(Conn->Db.lastError().text()));
+    QString error;
+    if (Outer && !BeginWrite(*Conn, &error)) throw TEngineError(QStringLiteral("Nie można rozpocząć transakcji: %1").arg(error));
     ++Conn->TxDepth;
 }
 

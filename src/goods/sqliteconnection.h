@@ -36,6 +36,11 @@ std::shared_ptr<TSqliteConnection> AcquireConnection(const QString& path);
 // opened; raises nothing.
 void PreparePriceHistory(TSqliteConnection& conn, const QString& path);
 
+// Begins the transaction of a change: the file's write lock is taken at once,
+// waiting while another process holds it (within the busy timeout). False,
+// with SQLite's text in `error`, when it cannot.
+bool BeginWrite(TSqliteConnection& conn, QString* error = nullptr);
+
 // Prepares and runs one statement through Qt SQL with its values bound in order.
 // Raises TEngineError; a duplicate key gets the engine's own text.
 QSqlQuery RunQuery(TSqliteConnection& conn, const QString& sql, const QVariantList& binds = {});

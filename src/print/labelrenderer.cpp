@@ -2,6 +2,7 @@
 
 #include "barcodepaint.h"
 #include "barcodesymbol.h"
+#include "pricefit.h"
 #include "rounding.h"
 #include "silentfailure.h"
 #include "units.h"
@@ -224,9 +225,10 @@ void TLabelRenderer::DrawTextField(const TLayoutObject& o, const TObjectFonts& f
         text = o.Text;
         break;
     case ctLowestPrice:
-        // Goods without a reduction show nothing of the field.
+        // Goods without a reduction show nothing of the field; the price goes
+        // into the template below.
         if (goods.NAJNIZSZA.isEmpty()) return;
-        text = FillPriceTemplate(o.Text, FormatPrice(goods.NAJNIZSZA, FOptions.AlwaysGr, FOptions.DoubleGr, FOptions.DotSeparator));
+        text = FormatPrice(goods.NAJNIZSZA, FOptions.AlwaysGr, FOptions.DoubleGr, FOptions.DotSeparator);
         break;
     default:
         // Not a kind the designer writes: nothing to show.
@@ -243,8 +245,29 @@ void TLabelRenderer::DrawTextField(const TLayoutObject& o, const TObjectFonts& f
         return;
     }
     if (barcodeDrawn) return;
+    if (o.Type == ctLowestPrice) {
+        DrawLowestPrice(o, text, r, canvas);
+        return;
+    }
     if (o.Type == ctName) FitNameToWidth(r, text, canvas);
     canvas.drawText(r, static_cast<int>(AlignmentFlags(o.Alignment)), text);
+}
+
+void TLabelRenderer::DrawLowestPrice(const TLayoutObject& o, const QString& price, const QRect& r, QPainter& canvas) {
+    const int flags = static_cast<int>(AlignmentFlags(o.Alignment));
+    const QFont own = canvas.font();
+    const int points = FFontPoints;
+    const TFittedPriceText fit = FitPriceTemplate(o.Text, price, points, r.size(), flags, [&](int size) {
+        SetFontSize(canvas, size);
+        return canvas.fontMetrics();
+    });
+    if (fit.Points == points) {
+        canvas.setFont(own);
+        FFontPoints = points;
+    } else {
+        SetFontSize(canvas, fit.Points);
+    }
+    canvas.drawText(r, flags | Qt::TextWordWrap, fit.Text);
 }
 
 void TLabelRenderer::DrawSmallGr(const QString& price, quint8 alignment, QRect r, QPainter& canvas) {

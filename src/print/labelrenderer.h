@@ -60,6 +60,9 @@ private:
     void DrawTextField(const TLayoutObject& o, const TObjectFonts& fonts, const TPrintGoods& goods, const QRect& r,
                        QPainter& canvas);
     void DrawSmallGr(const QString& price, quint8 alignment, QRect r, QPainter& canvas);
+    // The object's template filled with `price`, wrapped in its box and
+    // shrunk or cut where it does not fit (FitPriceTemplate).
+    void DrawLowestPrice(const TLayoutObject& o, const QString& price, const QRect& r, QPainter& canvas);
     bool DrawBarcode(const TPrintGoods& goods, const TLayoutObject& o, const QFont& font, const QRect& r, QPainter& canvas);
     void SetFontSize(QPainter& canvas, int points);
 

@@ -350,7 +350,8 @@ TEST(GoodsUpdate, ARowThatCannotBeWrittenStaysAsItWasAndTheRunGoesOn) {
 
 // The update keeps the price history in the statement that writes the row: a
 // new price of another amount is a change of price, the same amount written
-// otherwise is none, and the lowest price follows.
+// otherwise is none, and the lowest price follows; goods deleted in between
+// come back with their history.
 TEST(GoodsUpdate, ThePriceHistoryFollowsTheUpdate) {
     const QDateTime day0(QDate(2025, 3, 1), QTime(8, 0), Qt::UTC);
     TScopedPriceClock clock(day0);
@@ -361,6 +362,7 @@ TEST(GoodsUpdate, ThePriceHistoryFollowsTheUpdate) {
         int Changes;
         const char* Lowest;  // after the run; empty for none
         int Entries;
+        bool DeletedBefore = false;  // the goods are deleted before the run
     };
     const Step steps[] = {
         {0, "6,49", 1, "", 1},
@@ -368,10 +370,17 @@ TEST(GoodsUpdate, ThePriceHistoryFollowsTheUpdate) {
         {41, "5.99", 1, "6,49", 2},  // rewritten, but the same amount
         {42, "7", 1, "", 3},
         {50, "6,5", 1, "5,99", 4},
+        {51, "6,5", 1, "5,99", 4, true},
     };
     for (const Step& s : steps) {
         SCOPED_TRACE(s.Day);
         clock.Now = day0.addDays(s.Day);
+        if (s.DeletedBefore) {
+            f.tbLocal.Open();
+            ASSERT_TRUE(f.tbLocal.FindKey(QStringLiteral("1\\111")));
+            ASSERT_TRUE(f.tbLocal.Delete());
+            f.tbLocal.Close();
+        }
         f.WriteGoods({{"1", "Chleb", QString::fromUtf8(s.Price), "500 g", "111", "14"}});
         const auto out = f.Run();
         ASSERT_TRUE(out.Ok);

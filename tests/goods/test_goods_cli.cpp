@@ -5,6 +5,10 @@
 #include "clirunner.h"
 #include "testsupport.h"
 
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QTimer>
 #include <gtest/gtest.h>
 
 namespace {
@@ -60,6 +64,96 @@ TEST(GoodsCli, ListPrintsAViewInNameOrder) {
     EXPECT_NE(r.Code, 0);
     r = RunCli(home.dataFolder(), {"goods", "sort"});
     EXPECT_NE(r.Code, 0);
+}
+
+// Every goods is one line of the same columns whatever its texts hold: what
+// would end a field or a line is escaped, and a backslash doubled so that the
+// escapes read back. A lowest price shows its grosze as the price does.
+TEST(GoodsCli, ListKeepsOneLinePerGoodsAndPricesWithGrosze) {
+    TempDataHome home;
+    const QString nul(QChar(0));
+    struct Case {
+        QString Name, Weight;
+        const char* Listed;  // NAZWA and WAGA as listed
+    };
+    const Case cases[] = {
+        {"a\tb", "1\t2", "a\\tb\t1\\t2"},
+        {"a\r\nb", "\n", "a\\r\\nb\t\\n"},
+        {"a" + nul + "b", "c:\\d\\t", "a\\0b\tc:\\\\d\\\\t"},
+        {"ser żółty", "100 g", "ser żółty\t100 g"},
+    };
+    {
+        TScopedPriceClock clock(QDateTime(QDate(2020, 1, 1), QTime(12, 0), Qt::UTC));
+        TTable t;
+        ASSERT_TRUE(CreateGoodsTable(t));
+        t.Open();
+        int id = 0;
+        for (const Case& c : cases) AddGoods(t, {QString::number(++id), c.Name, "10", false, false, {}, c.Weight, 0});
+        clock.AddDays(40);
+        ASSERT_TRUE(t.Locate("ID", "4"));
+        t.Edit();
+        t.FieldByName("CENA").SetAsString("8");
+        t.Post();
+    }
+    const auto r = RunCli(home.dataFolder(), {"goods", "list"});
+    EXPECT_EQ(r.Code, 0) << r.Err.toStdString();
+    const QStringList lines = r.Out.split(u'\n');
+    ASSERT_EQ(lines.size(), 6);  // the header, the goods and the empty rest after the last line end
+    QStringList listed;
+    for (const QString& line : lines.mid(1, 4)) {
+        EXPECT_EQ(line.count(u'\t'), 10) << line.toStdString();
+        listed << line.section(u'\t', 1, 1) + u'\t' + line.section(u'\t', 3, 3);
+    }
+    QStringList want;
+    for (const Case& c : cases) want << QString::fromUtf8(c.Listed);
+    listed.sort();
+    want.sort();
+    EXPECT_EQ(listed, want);
+    // The cheese, last by name, is the reduced one.
+    EXPECT_EQ(lines[4].section(u'\t', 10), "10,00");
+}
+
+// Another process writing the goods file (the nightly update, a batch at a
+// time) holds its write lock for longer than a moment: marking, printing and
+// an update of the same data folder wait for it and then do their whole work,
+// instead of failing with "database is locked" or printing without stamping.
+TEST(GoodsCli, CommandsWaitForAnotherProcessWritingTheGoods) {
+    TempDataHome home;
+    const QString data = home.dataFolder();
+    const QString pdf = home.root() + QStringLiteral("/etykiety.pdf");
+    ASSERT_EQ(RunCli(data, {"update", "--definition", "Sklep demonstracyjny"}).Code, 0);
+    const auto listed = [&](const char* view) { return RunCli(data, {"goods", "list", "--view", view}).Out.count(u'\n') - 1; };
+    struct Case {
+        QStringList Args;
+        QString Out;
+        const char* View;  // a view that lists all 60 goods afterwards
+    };
+    const Case cases[] = {
+        {{"goods", "select", "--check-type", "0"}, QString(), "2"},
+        {{"print", "--pdf", pdf}, QString(), "4"},
+        {{"update", "--definition", "Sklep demonstracyjny"}, QStringLiteral("Nie stwierdzono zmian od ostatniej aktualizacji.\n"), "0"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Args.join(u' ').toStdString());
+        QSqlDatabase holder = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("holder"));
+        holder.setDatabaseName(home.path("DB/towary.db"));
+        ASSERT_TRUE(holder.open());
+        {
+            QSqlQuery q(holder);
+            ASSERT_TRUE(q.exec(QStringLiteral("BEGIN IMMEDIATE"))) << q.lastError().text().toStdString();
+            ASSERT_TRUE(q.exec(QStringLiteral("UPDATE towary SET NEW = NEW")));
+        }
+        // Longer than the companion ever waited before.
+        QTimer::singleShot(2500, [&] { EXPECT_TRUE(holder.commit()); });
+        const TCliResult r = RunCli(data, c.Args);
+        EXPECT_EQ(r.Code, 0) << r.Err.toStdString();
+        EXPECT_EQ(r.Out, c.Out);
+        holder.close();
+        holder = QSqlDatabase();
+        QSqlDatabase::removeDatabase(QStringLiteral("holder"));
+        EXPECT_EQ(listed(c.View), 60);
+    }
+    EXPECT_GT(QFileInfo(pdf).size(), 0);
 }
 
 TEST(GoodsCli, ListCreatesAMissingTableAndReportsAForeignOne) {

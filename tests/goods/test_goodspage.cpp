@@ -28,6 +28,7 @@
 #include <QSqlQuery>
 #include <QTest>
 #include <QToolButton>
+#include <QStyle>
 #include <QToolTip>
 #include <gtest/gtest.h>
 
@@ -366,22 +367,30 @@ TEST_F(GoodsPageTest, APriceCutShowsInTheGridAndTheReducedView) {
     page.EditRecord();
     Prompt.answerDialog(FillDialog("Masło", "7,99"));
     page.InsertRecord();
+    ASSERT_TRUE(page.tbLocalShow.Locate("ID", "2"));
+    Prompt.answerDialog(FillDialog("Mleko", "2,5"));
+    page.EditRecord();
     EXPECT_EQ(page.Model()->headerData(TGoodsListModel::colNajnizsza, Qt::Horizontal).toString(),
               QString::fromUtf8("Najniższa cena"));
     QStringList lowest;
     for (int row = 0; row < page.Model()->rowCount(); ++row)
         lowest << page.Model()->index(row, TGoodsListModel::colNajnizsza).data().toString();
-    EXPECT_EQ(lowest, (QStringList{"4,60", "", ""}));  // Chleb, Masło, Mleko
+    EXPECT_EQ(lowest, (QStringList{"4,60", "", "3,00"}));  // Chleb, Masło, Mleko: grosze as in a price
+    // The column is as wide as the price column, and its whole title shows.
     page.LayoutColumns();
-    EXPECT_EQ(page.gdMain->columnWidth(TGoodsListModel::colNajnizsza), page.gdMain->columnWidth(TGoodsListModel::colCena));
+    const QHeaderView* header = page.gdMain->horizontalHeader();
+    const int title = header->fontMetrics().horizontalAdvance(QString::fromUtf8("Najniższa cena")) +
+                      2 * header->style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, header);
+    EXPECT_GE(page.gdMain->columnWidth(TGoodsListModel::colNajnizsza), title);
+    EXPECT_GE(page.gdMain->columnWidth(TGoodsListModel::colNajnizsza), page.gdMain->columnWidth(TGoodsListModel::colCena));
     page.ShowView(TViewCode::Reduced);
     EXPECT_EQ(page.cbShowType->currentText(), QString::fromUtf8("Obniżone"));
-    ASSERT_EQ(page.Model()->rowCount(), 1);
+    ASSERT_EQ(page.Model()->rowCount(), 2);
     EXPECT_EQ(page.Model()->index(0, TGoodsListModel::colNazwa).data().toString(), "Chleb");
     page.ShowView(0);
     page.ChooseCheckType(TViewCode::Reduced);
     EXPECT_EQ(page.sbtnCheckAll->text(), QString::fromUtf8("Zaznacz\nobniżone"));
-    EXPECT_EQ(MarkedIds(), QStringList{"1"});
+    EXPECT_EQ(MarkedIds(), (QStringList{"1", "2"}));
 }
 
 TEST_F(GoodsPageTest, RecordDialogShowsAndStoresEan13WhereTheCodeTypeIsMissing) {

@@ -64,22 +64,27 @@ TEST_F(PriceHistoryTest, LowestPriceOfTheThirtyDaysBeforeAReduction) {
         {"a reduction after 40 days of one price", {{0, "10"}, {40, "8"}}, "10", 2},
         {"a rise, then a reduction within 30 days", {{0, "10"}, {20, "12"}, {35, "9"}}, "10", 3},
         {"an earlier reduction in the window counts", {{0, "10"}, {25, "7"}, {30, "12"}, {40, "11"}}, "7", 4},
-        {"a price that ended before the window does not", {{0, "5"}, {10, "10"}, {45, "8"}}, "10", 3},
-        {"the price in effect when the window opens does", {{0, "5"}, {15, "10"}, {45, "8"}}, "10", 3},
+        {"a price that ended before the window does not, and goes", {{0, "5"}, {10, "10"}, {45, "8"}}, "10", 2},
+        {"the price in effect when the window opens does", {{0, "5"}, {15, "10"}, {45, "8"}}, "10", 2},
         {"goods on sale for 10 days: since they appeared", {{0, "20"}, {10, "15"}}, "20", 2},
         {"the same price written again adds nothing", {{0, "10"}, {5, "10,00"}, {6, "10.0"}}, "-", 1},
         {"comma and dot compare as amounts, not texts", {{0, "9.99"}, {40, "10,5"}}, "-", 2},
         {"a reduction from 10,5 to 9.99", {{0, "9.99"}, {40, "10,5"}, {41, "9,99"}}, "9,99", 3},
         {"a rise is no reduction", {{0, "8"}, {40, "10"}}, "-", 2},
         {"one price only", {{0, "8"}}, "-", 1},
-        {"a price before the reduction that is no number: blank", {{0, "10"}, {20, "abc"}, {40, "8"}}, "-", 3},
-        {"a price in the window that is no number: blank", {{0, "10"}, {20, "abc"}, {25, "9"}, {40, "8"}}, "-", 4},
+        // A price that is no number is no price: the one before it stays in effect.
+        {"a price before the reduction that is no number", {{0, "10"}, {20, "abc"}, {40, "8"}}, "10", 3},
+        {"a price in the window that is no number", {{0, "10"}, {20, "abc"}, {25, "9"}, {40, "8"}}, "9", 4},
+        {"a price that is no number when the window opens", {{0, "10"}, {5, "promocja"}, {45, "8"}}, "10", 3},
+        {"the reduced price again after one that is no number", {{0, "10"}, {40, "8"}, {50, "promocja"}, {55, "8"}}, "10", 4},
         {"a current price that is no number: blank", {{0, "10"}, {40, "abc"}}, "-", 2},
         {"four decimals", {{0, "2,0051"}, {40, "2"}}, "2,0051", 2},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.What);
+        // Deleted goods keep their history: each case starts without one.
         tbLocal.DeleteWhere(QString());
+        Sql("DELETE FROM HISTORIA_CEN");
         clock.Now = kDay0;
         AddGoods(tbLocal, {"1", "towar", c.Steps.front().Price});
         for (size_t i = 1; i < c.Steps.size(); ++i) {
@@ -112,7 +117,9 @@ TEST_F(PriceHistoryTest, TheClockGoingBackNeverDatesAnEntryBeforeTheLast) {
     EXPECT_EQ(Lowest("1"), "-");
 }
 
-TEST_F(PriceHistoryTest, DeletingGoodsDeletesTheirHistoryAndANewRecordStartsAfresh) {
+// Goods deleted and taken in again by a later update continue their history:
+// a reduced good keeps its lowest price.
+TEST_F(PriceHistoryTest, DeletedGoodsKeepTheirHistoryForWhenTheyComeBack) {
     AddGoods(tbLocal, {"1", "a", "10"});
     AddGoods(tbLocal, {"2", "b", "10"});
     AddGoods(tbLocal, {"3", "c", "10", false, true});
@@ -121,14 +128,52 @@ TEST_F(PriceHistoryTest, DeletingGoodsDeletesTheirHistoryAndANewRecordStartsAfre
     ASSERT_TRUE(tbLocal.FindKey("1"));
     ASSERT_TRUE(tbLocal.Delete());
     EXPECT_EQ(tbLocal.DeleteWhere("SELECT = TRUE"), 1);
-    EXPECT_EQ(Entries("1"), 0);
-    EXPECT_EQ(Entries("2"), 2);
-    EXPECT_EQ(Entries("3"), 0);
-    // Entries left behind by another program's delete are not the new goods'.
-    Sql("INSERT INTO HISTORIA_CEN (ID, KWOTA, CHWILA) VALUES ('1', 200000, 0)");
-    AddGoods(tbLocal, {"1", "nowy", "9"});
-    EXPECT_EQ(Entries("1"), 1);
-    EXPECT_EQ(Lowest("1"), "-");
+    for (const char* id : {"1", "2", "3"}) EXPECT_EQ(Entries(id), 2) << id;
+    clock.AddDays(1);
+    AddGoods(tbLocal, {"1", "a", "9"});
+    AddGoods(tbLocal, {"3", "c", "8"});
+    EXPECT_EQ(Entries("1"), 2);  // the same price: nothing new
+    EXPECT_EQ(Entries("3"), 3);
+    EXPECT_EQ(Lowest("1"), "10");
+    EXPECT_EQ(Lowest("3"), "9");
+    EXPECT_EQ(tbLocal.CountWhere(ViewFilter(TViewCode::Reduced, {})), 3);
+}
+
+// A history keeps what a lowest price can still read: the entries of the
+// window of the latest reduction and the one in effect when it opens. Older
+// ones go when the goods get a new entry; a deleted good's stay as they are.
+TEST_F(PriceHistoryTest, EntriesNoLowestPriceReadsAreDropped) {
+    // A price rising by one every 10 days from 10 to 20, then 5 on day 110.
+    AddGoods(tbLocal, {"1", "a", "10"});
+    AddGoods(tbLocal, {"2", "b", "10"});
+    for (int day = 10; day <= 100; day += 10) {
+        clock.Now = kDay0.addDays(day);
+        SetPrice("1", QString::number(10 + day / 10));
+        SetPrice("2", QString::number(10 + day / 10));
+    }
+    ASSERT_TRUE(tbLocal.FindKey("2"));
+    ASSERT_TRUE(tbLocal.Delete());
+    const int kept = Entries("2");
+    clock.Now = kDay0.addDays(110);
+    SetPrice("1", "5");
+    // The window opens on day 80: 18 was in effect then, 19 and 20 followed.
+    QSqlQuery q = Sql("SELECT group_concat(KWOTA / 10000, ' ') FROM (SELECT KWOTA FROM HISTORIA_CEN WHERE ID = '1'"
+                      " ORDER BY CHWILA, rowid)");
+    ASSERT_TRUE(q.next());
+    EXPECT_EQ(q.value(0).toString(), "18 19 20 5");
+    EXPECT_EQ(Lowest("1"), "18");
+    EXPECT_EQ(Entries("2"), kept);
+    EXPECT_LE(kept, 4);  // trimmed as it grew
+    // An entry that is no number before the window's price stays out of it and goes.
+    AddGoods(tbLocal, {"3", "c", "promocja"});
+    clock.AddDays(1);
+    SetPrice("3", "10");
+    clock.AddDays(40);
+    SetPrice("3", "12");
+    clock.AddDays(9);
+    SetPrice("3", "11");
+    EXPECT_EQ(Lowest("3"), "10");
+    EXPECT_EQ(Entries("3"), 3);
 }
 
 TEST_F(PriceHistoryTest, TheReducedViewAndItsCheckType) {
@@ -148,7 +193,7 @@ TEST_F(PriceHistoryTest, TheReducedViewAndItsCheckType) {
     // The list reads the lowest price with the row.
     std::vector<QVariant> row;
     ASSERT_TRUE(tbLocalShow.RecordAt(0, row));
-    EXPECT_EQ(LowestPriceText(row[tbLocalShow.FieldIndex(kLowestPriceField)]), "10");
+    EXPECT_EQ(LowestPriceText(row[tbLocalShow.FieldIndex(kLowestPriceField)]), "10,00");
     EXPECT_EQ(SelectByType(tbLocal, tbLocalShow, ViewFilter(TViewCode::Changed, {}), ViewFilter(TViewCode::Reduced, {}), {}), 1);
     tbLocal.Open();
     // The calculated field is read only.
@@ -234,7 +279,7 @@ TEST(PriceHistoryUpgrade, AGoodsFileGetsItsHistoryWithoutLosingARow) {
             ASSERT_TRUE(tbLocalShow.RecordAt(i, row));
             lowest << LowestPriceText(row[tbLocalShow.FieldIndex(kLowestPriceField)]);
         }
-        EXPECT_EQ(lowest, (QStringList{"", c.Lowest ? "10" : "", ""}));
+        EXPECT_EQ(lowest, (QStringList{"", c.Lowest ? "10,00" : "", ""}));
         // A new history starts with every goods' price, dated at this start.
         if (c.Damage[0] && !QByteArray(c.Damage).startsWith("UPDATE")) {
             ASSERT_TRUE(q.exec("SELECT ID, KWOTA, CHWILA FROM HISTORIA_CEN ORDER BY rowid"));

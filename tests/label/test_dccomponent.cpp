@@ -97,6 +97,21 @@ TEST(DcComponent, HandlesAndTheirHitOrder) {
     EXPECT_EQ(label.HandleAt({5, 33}), 4);
 }
 
+// The lowest price object shows its template as it prints: wrapped between
+// words in its box, not one line cut at the box's edge.
+TEST(DcComponent, LowestPriceShowsItsTemplateWrappedInItsBox) {
+    Panel panel(400, 300);
+    TdcLabel label(&panel.widget, 1);
+    label.SetAType(ctLowestPrice);
+    label.SetText(CompoCaption(ctLowestPrice));
+    label.SetFontSize(10);
+    label.setGeometry(10, 10, 120, 200);
+    const int line = QFontMetrics(label.PaintFont(), &label).lineSpacing();
+    const QImage img = Grab(panel.widget);
+    EXPECT_GT(DarkPixels(img, QRect(10, 10 + 2 * line, 120, line)), 20);  // a third line
+    EXPECT_EQ(DarkPixels(img, QRect(130, 10, 270, 290)), 0);
+}
+
 TEST(DcComponent, RescalingTruncatesBeforeMultiplying) {
     Panel panel;
     TdcLabel label(&panel.widget, 2);

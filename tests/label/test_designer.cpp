@@ -6,6 +6,7 @@
 #include "designhistory.h"
 #include "layoutpaths.h"
 #include "plcolorbox.h"
+#include "pricefit.h"
 #include "sizeform.h"
 #include "units.h"
 
@@ -248,8 +249,19 @@ TEST_F(Designer, PlacingEveryKindWithItsDialogs) {
             EXPECT_EQ(label->Text(), r.text);
             EXPECT_EQ(label->accessibleName(), r.text);
             EXPECT_EQ(label->AType(), Tag(Page.get()->*r.button));
-            EXPECT_EQ(label->size(), QSize(170, 35));
-            EXPECT_EQ(label->FontSize(), 7);  // design size 15 at scale 2
+            if (label->AType() == ctLowestPrice) {
+                // A box its long template fits at the field's font, wrapped,
+                // as the designer shows it and as it prints.
+                EXPECT_EQ(label->size(), QSize(MmToPixelsX(*label, kLowestPriceWidthMm, 2), MmToPixelsY(*label, kLowestPriceHeightMm, 2)));
+                const TFittedPriceText shown =
+                    FitPriceTemplate(label->Text(), QStringLiteral("{cena}"), label->FontSize(), label->size(), 0,
+                                     [&](int points) { return QFontMetrics(label->PaintFont(points * 2), label); });
+                EXPECT_EQ(shown.Text, r.text);
+                EXPECT_EQ(shown.Points, kLowestPricePoints);
+            } else {
+                EXPECT_EQ(label->size(), QSize(170, 35));
+            }
+            EXPECT_EQ(label->FontSize(), 7);  // design size 15 (14 for the lowest price) at scale 2
             EXPECT_TRUE(Page->cbFont->isEnabled());
             EXPECT_FALSE(Page->tbReal->isEnabled());
             EXPECT_EQ(Page->cbFontSize->currentText(), QStringLiteral("7"));

@@ -1,6 +1,7 @@
 // One label drawn into a bitmap: background, frame, price in two sizes, name
 // shrinking, barcodes (decoded with zbar) and pictures.
 #include "barcodesymbol.h"
+#include "pricefit.h"
 #include "printtestutil.h"
 #include "testsupport.h"
 #include "units.h"
@@ -364,8 +365,8 @@ TEST_F(DrawLabelTest, UnknownKindsAndAlignmentsDrawSafely) {
 }
 
 // The lowest price field draws exactly as a fixed text holding its template
-// filled with the price, formatted as the price field formats it; goods
-// without a reduction leave its box blank.
+// filled with the price, formatted as the price field formats it, where that
+// fits its box on one line; goods without a reduction leave its box blank.
 TEST_F(DrawLabelTest, LowestPriceFieldFillsItsTemplateOrStaysBlank) {
     struct Case {
         const char* Lowest;    // TPrintGoods::NAJNIZSZA
@@ -388,18 +389,75 @@ TEST_F(DrawLabelTest, LowestPriceFieldFillsItsTemplateOrStaysBlank) {
         goods.NAJNIZSZA = QString::fromUtf8(c.Lowest);
         auto draw = [&](quint8 type, const QString& text) {
             TPrintManager m;
-            Layout(m, {TextObject(type, 1, 1, 29, 19, taLeftJustify, 5, text)});
+            Layout(m, {TextObject(type, 1, 1, 59, 19, taLeftJustify, 5, text)}, 60);
             m.SetAlwaysGr(c.AlwaysGr);
             m.SetDotSeparator(c.DotSeparator);
             return RenderLabel(m, goods, kDpi);
         };
         const QImage field = draw(ctLowestPrice, QString::fromUtf8(c.Template));
         if (*c.Drawn) {
-            EXPECT_FALSE(InkBox(field, ObjectRect(1, 1, 29, 19)).isEmpty());
+            EXPECT_FALSE(InkBox(field, ObjectRect(1, 1, 59, 19)).isEmpty());
             EXPECT_EQ(field, draw(ctUserLabel, QString::fromUtf8(c.Drawn)));
         } else {
-            EXPECT_TRUE(InkBox(field, ObjectRect(1, 1, 29, 19)).isEmpty());
+            EXPECT_TRUE(InkBox(field, ObjectRect(1, 1, 59, 19)).isEmpty());
         }
+    }
+}
+
+// A template that does not fit its box wraps between words; when that is not
+// enough its font shrinks, down to the smallest size, and then the words
+// before the price go, never the price. The designer's new lowest price
+// object prints its default template whole at its own font.
+TEST_F(DrawLabelTest, LowestPriceShrinksThenLosesWordsButNeverThePrice) {
+    struct Case {
+        const char* What;
+        int Width, Height;  // of the box, in millimetres
+        quint8 Alignment;
+        const char* Template;
+        const char* Lowest;
+        const char* Drawn;
+        int Points;  // of what is drawn
+    };
+    const int w = kLowestPriceWidthMm, h = kLowestPriceHeightMm, big = kLowestPricePoints, small = kLowestPriceMinPoints;
+    const Case cases[] = {
+        {"the designer's box: two lines", w, h, taLeftJustify, "", "4,60", "Najniższa cena z 30 dni przed obniżką: 4,60 zł", big},
+        {"a long price", w, h, taRightJustify, "", "1234,56", "Najniższa cena z 30 dni przed obniżką: 1234,56 zł", big},
+        {"a narrower box: one size smaller", 20, 8, taCenter, "", "12", "Najniższa cena z 30 dni przed obniżką: 12,00 zł", 6},
+        {"narrower and lower: the smallest size", 20, 6, taCenter, "", "12", "Najniższa cena z 30 dni przed obniżką: 12,00 zł", small},
+        {"one line: words go", w, 3, taLeftJustify, "", "4,60", "Najniższa cena z 30 dni… 4,60 zł", small},
+        {"room for the price only", 8, 3, taLeftJustify, "", "4,60", "4,60 zł", small},
+        {"no room at all: the price stays whole", 3, 3, taLeftJustify, "", "4,60", "4,60 zł", small},
+        {"what follows the price stays", 16, 3, taLeftJustify, "Było {cena} zł, teraz mniej", "9,99", "9,99 zł, teraz mniej", small},
+        {"a template without a price", 12, 3, taLeftJustify, "Promocja tygodnia w sklepie", "9,99", "Promocja…", small},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.What);
+        TLayoutObject o = TextObject(ctLowestPrice, 1, 1, 1 + c.Width, 1 + c.Height, c.Alignment, big, QString::fromUtf8(c.Template));
+        o.FontName = QStringLiteral("Arial");  // the designer's font
+        TPrintManager m;
+        Layout(m, {o}, 40);
+        m.SetAlwaysGr(true);
+        m.SetFrameColor(Qt::white);
+        TPrintGoods goods = Goods("1", "n", QStringLiteral("3,99"));
+        goods.NAJNIZSZA = QString::fromUtf8(c.Lowest);
+        const QImage field = RenderLabel(m, goods, kDpi);
+        // The same text drawn by hand, wrapped at the size.
+        const QString drawn = QString::fromUtf8(c.Drawn);
+        TPrintManager empty;
+        Layout(empty, {}, 40);
+        empty.SetFrameColor(Qt::white);
+        QImage want = RenderLabel(empty, goods, kDpi);
+        {
+            QPainter p(&want);
+            QFont f(o.FontName);
+            f.setPixelSize(qRound(c.Points * kDpi / 72.0));
+            p.setFont(f);
+            p.drawText(ObjectRect(1, 1, 1 + c.Width, 1 + c.Height), int(AlignmentFlags(c.Alignment)) | Qt::TextWordWrap, drawn);
+        }
+        EXPECT_EQ(field, want) << drawn.toStdString();
+        // Within its box, unless even the price alone is wider.
+        const QRect ink = InkBox(field, field.rect());
+        if (c.Width > 3) EXPECT_TRUE(ObjectRect(1, 1, 1 + c.Width, 1 + c.Height).contains(ink));
     }
 }
 

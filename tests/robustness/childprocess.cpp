@@ -42,6 +42,11 @@ void Prepare(QProcess& p, const TChildLimits& limits) {
 
 }  // namespace
 
+void StartChild(QProcess& process, const QString& program, const QStringList& args) {
+    Prepare(process, {});
+    process.start(program, args);
+}
+
 QString CompanionPath() { return QStringLiteral(PRANDEL_CLI_PATH); }
 QString WriterPath() { return QStringLiteral(ROBUST_WRITER_PATH); }
 

@@ -34,6 +34,9 @@ QString ReadOnlyFolderUnavailable();
 TChildResult RunChild(const QString& program, const QStringList& args, const TChildLimits& limits = {},
                       int timeoutMs = 60000);
 
+// Starts `program` as RunChild runs it, without limits, and returns at once.
+void StartChild(QProcess& process, const QString& program, const QStringList& args);
+
 // Starts `program` and kills it with SIGKILL once `killNow` says so (asked
 // every few milliseconds) or it ends by itself; true when it was killed.
 bool RunAndKill(const QString& program, const QStringList& args, const std::function<bool()>& killNow,

@@ -14,6 +14,7 @@
 #include <QComboBox>
 #include <QEvent>
 #include <QFrame>
+#include <QHeaderView>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -265,9 +266,10 @@ QStringList TGoodsPage::OpenGoodsList() {
 
 void TGoodsPage::LayoutColumns() {
     auto w = GridColumnWidths(gdMain->width());
-    // The lowest price is a price, as wide as the price column; the name
-    // gives it the room, so that the barcode stays in view.
-    const int lowest = w[1];
+    // The lowest price is a price, as wide as the price column, but never
+    // narrower than its title; the name gives it the room, so that the
+    // barcode stays in view.
+    const int lowest = std::max(w[1], gdMain->horizontalHeader()->sectionSizeHint(TGoodsListModel::colNajnizsza));
     w[0] -= lowest;
     const int columns[] = {TGoodsListModel::colNazwa, TGoodsListModel::colCena, TGoodsListModel::colWaga,
                            TGoodsListModel::colAbsCena, TGoodsListModel::colKod};

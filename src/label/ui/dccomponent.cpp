@@ -63,9 +63,11 @@ void TdcComponent::SetFontItalic(bool on) { StoreAndRepaint(Italic, on); }
 void TdcComponent::SetFontUnderline(bool on) { StoreAndRepaint(Underline, on); }
 void TdcComponent::SetFontColor(int value) { StoreAndRepaint(FontColorValue, value); }
 
-QFont TdcComponent::PaintFont() const {
+QFont TdcComponent::PaintFont() const { return PaintFont(FontPoints); }
+
+QFont TdcComponent::PaintFont(int designPoints) const {
     QFont f(FontFace);
-    f.setPointSize(qBound(1, FontPoints, kMaxPaintPoints));
+    f.setPointSize(qBound(1, designPoints, kMaxPaintPoints));
     f.setBold(Bold);
     f.setItalic(Italic);
     f.setUnderline(Underline);

@@ -74,6 +74,8 @@ public:
     void SetFontColor(int value);
     // The font as painted: the design size limited to what a renderer can take.
     QFont PaintFont() const;
+    // The same font at another design size.
+    QFont PaintFont(int designPoints) const;
 
     // Handles by their number in the hit order (THandle).
     const TSizeHandle& Handle(int number) const { return Handles.at(static_cast<size_t>(number)); }

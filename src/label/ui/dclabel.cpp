@@ -1,5 +1,7 @@
 #include "dclabel.h"
 
+#include "pricefit.h"
+
 #include <QPainter>
 
 void TdcLabel::SetText(const QString& text) {
@@ -48,5 +50,16 @@ void TdcLabel::Paint(QPainter& painter) {
     painter.setPen(ColorFromValue(FontColor()));
     painter.setBrush(Qt::NoBrush);
     painter.setClipRect(rect());
-    painter.drawText(rect(), static_cast<int>(AlignmentFlags(AlignmentValue)), TextValue);
+    const int flags = static_cast<int>(AlignmentFlags(AlignmentValue));
+    if (TypeValue != ctLowestPrice) {
+        painter.drawText(rect(), flags, TextValue);
+        return;
+    }
+    // The template as it prints, "{cena}" standing for the price: wrapped,
+    // and shrunk or cut where the box is too small.
+    const auto fontAt = [&](int points) { return points == FontSize() ? PaintFont() : PaintFont(Scaled(points)); };
+    const TFittedPriceText fit = FitPriceTemplate(TextValue, kPricePlaceholder.toString(), FontSize(), size(), flags,
+                                                  [&](int points) { return QFontMetrics(fontAt(points), this); });
+    painter.setFont(fontAt(fit.Points));
+    painter.drawText(rect(), flags | Qt::TextWordWrap, fit.Text);
 }

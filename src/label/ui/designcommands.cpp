@@ -8,7 +8,9 @@
 #include "designio.h"
 #include "designpanel.h"
 #include "plcolorbox.h"
+#include "pricefit.h"
 #include "prompter.h"
+#include "units.h"
 
 #include <QComboBox>
 #include <QCursor>
@@ -69,6 +71,12 @@ void TDesignPage::CreateObjectAt(int kind) {
         auto* label = new TdcLabel(plProjDesign, Scale());
         label->SetAType(static_cast<quint8>(kind));
         label->SetText(kind == ctUserLabel ? text : CompoCaption(kind));
+        if (kind == ctLowestPrice) {
+            // A box and a font its long template fits, on two lines.
+            label->SetFontSize(kLowestPricePoints);
+            label->SetWidth(MmToPixelsX(*label, kLowestPriceWidthMm, Scale()));
+            label->SetHeight(MmToPixelsY(*label, kLowestPriceHeightMm, Scale()));
+        }
         object = label;
     }
     object->SetLeft(p.x());
