@@ -54,11 +54,16 @@ void TPrinter::Prepare() {
         // the page is still wanted without a file, to lay out the sheet.
         if (!OutputFile.isEmpty()) Device->setOutputFileName(OutputFile + QStringLiteral(".part"));
         Device->setResolution(kPdfDpi);
-        Device->setFullPage(false);
-        // A4 with the unprintable border of an ordinary office printer.
-        Device->setPageLayout(QPageLayout(QPageSize(QPageSize::A4),
-                                          OrientationValue == 0 ? QPageLayout::Portrait : QPageLayout::Landscape,
-                                          QMarginsF(5, 5, 5, 5), QPageLayout::Millimeter));
+        Device->setFullPage(!RollPage.isEmpty());
+        // A4 with the unprintable border of an ordinary office printer, or
+        // one label without any border.
+        Device->setPageLayout(
+            RollPage.isEmpty()
+                ? QPageLayout(QPageSize(QPageSize::A4),
+                              OrientationValue == 0 ? QPageLayout::Portrait : QPageLayout::Landscape,
+                              QMarginsF(5, 5, 5, 5), QPageLayout::Millimeter)
+                : QPageLayout(QPageSize(QSizeF(RollPage), QPageSize::Millimeter, QString(), QPageSize::ExactMatch),
+                              QPageLayout::Portrait, QMarginsF(), QPageLayout::Millimeter));
     } else {
         Device->setOutputFormat(QPrinter::NativeFormat);
         Device->setPrinterName(Name);

@@ -1,5 +1,6 @@
 #pragma once
 #include <QRect>
+#include <QSize>
 #include <QString>
 #include <QStringList>
 #include <memory>
@@ -57,6 +58,10 @@ public:
     void SetTitle(const QString& title) { JobTitle = title; }
     // 0 portrait, 1 landscape (any other value counts as landscape).
     void SetOrientation(int orientation) { OrientationValue = orientation; }
+    // A roll of labels: every page of the virtual printer is exactly
+    // `labelMm` (width × height in millimetres), without margins, whatever
+    // the orientation; an empty size gives pages of its A4 paper.
+    void SetRollPage(QSize labelMm) { RollPage = labelMm; }
     // The file the virtual printer "PDF" writes.
     void SetOutputFileName(const QString& path) { OutputFile = path; }
     // With it set, a whole PDF waits beside the output file after EndDoc
@@ -89,6 +94,7 @@ private:
     QString OutputFile;
     QString PartFile;  // the PDF being written
     int OrientationValue = 0;
+    QSize RollPage;
     bool HoldPdf = false;
     std::unique_ptr<QPrinter> Device;
     std::unique_ptr<QPainter> Painter;
