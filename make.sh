@@ -17,7 +17,7 @@ PACKAGES=(
   libcups2-dev libsqlite3-dev unixodbc unixodbc-dev libsqliteodbc odbc-postgresql
   fonts-dejavu-core fonts-liberation2
   googletest libgtest-dev libgmock-dev libbenchmark-dev
-  zbar-tools poppler-utils postgresql pxlib-dev
+  zbar-tools poppler-utils postgresql pxlib-dev cups-daemon cups-client cups
   qt6-translations-l10n desktop-file-utils appstream dpkg-dev librsvg2-bin
 )
 
