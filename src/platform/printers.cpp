@@ -82,7 +82,7 @@ std::optional<TPrintQueueInfo> PrintQueueInfo(const QString& name) {
 bool LooksLikeLabelPrinter(const QString& name, const QString& makeAndModel) {
     static const QRegularExpression words(
         QStringLiteral("label|etykiet|zebra|zdesigner|dymo|p-?touch|rollo|godex|datamax|intermec|"
-                       "\\b(zpl|epl|tsc|sato)\\b|\\bql-?\\d"),
+                       "(?<![a-z])(zpl|epl|tsc|sato)(?![a-z])|(?<![a-z])ql-?\\d"),
         QRegularExpression::CaseInsensitiveOption);
     return words.match(name).hasMatch() || words.match(makeAndModel).hasMatch();
 }

@@ -1,5 +1,6 @@
 #include "printer.h"
 
+#include "pdfpagebox.h"
 #include "printers.h"
 
 #include <QFile>
@@ -102,8 +103,10 @@ void TPrinter::NewPage() {
 
 void TPrinter::EndDoc() {
     if (!Printing()) return;
-    const bool ok = Painter->end();
+    bool ok = Painter->end();
     Painter.reset();
+    // Label pages of exactly the label's size.
+    if (ok && !RollPage.isEmpty() && !PartFile.isEmpty()) ok = FitPdfPagesToLabel(PartFile, RollPage);
     const bool saved = HoldPdf ? PartFile.isEmpty() || PdfComplete(PartFile) : FinishPdf();
     if (!ok) throw TPrinterError(QStringLiteral("Nie można zakończyć wydruku."));
     if (!saved) throw TPrinterError(QStringLiteral("Nie można zapisać pliku PDF."));

@@ -95,8 +95,8 @@ bool TPrintManager::NextCell(int& x, int& y, int cw, int ch, int pw, int ph) {
 TCellGrid TPrintManager::PageGrid(const TPrintTarget& target) const {
     const QPaintDevice& device = target.PaintDevice();
     if (Roll)
-        return RollCellGrid(Offset, QSize(target.PageWidth(), target.PageHeight()), device.logicalDpiX(),
-                            device.logicalDpiY());
+        return RollCellGrid(Offset, QSize(SaneSize(FLabelWidth), SaneSize(FLabelHeight)),
+                            QSize(target.PageWidth(), target.PageHeight()), device.logicalDpiX(), device.logicalDpiY());
     return PageCellGrid(Sheet, Offset, QSize(SaneSize(FLabelWidth), SaneSize(FLabelHeight)), device.logicalDpiX(),
                         device.logicalDpiY(), QSize(target.PageWidth(), target.PageHeight()), target.PaperRect());
 }

@@ -1,6 +1,7 @@
 #include "rollpage.h"
 
 #include "sheetgrid.h"
+#include "units.h"
 
 #include <QPainter>
 #include <QRegularExpression>
@@ -8,10 +9,11 @@
 #include <cmath>
 #include <vector>
 
-TCellGrid RollCellGrid(QPoint offset, QSize pagePixels, int dpiX, int dpiY) {
+TCellGrid RollCellGrid(QPoint offset, QSize labelMm, QSize pagePixels, int dpiX, int dpiY) {
     TCellGrid g;
     g.Origin = QPoint(TenthsToPixels(offset.x(), dpiX), TenthsToPixels(offset.y(), dpiY));
-    g.Cell = g.Step = pagePixels;
+    g.Cell = g.Step = QSize(MmToPixels(labelMm.width(), 1, dpiX), MmToPixels(labelMm.height(), 1, dpiY))
+                          .boundedTo(pagePixels);
     g.Columns = g.Rows = 1;
     return g;
 }

@@ -10,9 +10,10 @@ class QPainter;
 struct TCellGrid;
 
 // A roll of labels prints one label a page: the page is the label, so its
-// one cell is the whole page moved by the printer's `offset` (tenths of a
-// millimetre) at `dpiX` × `dpiY`; the sheet and the start cell do not count.
-TCellGrid RollCellGrid(QPoint offset, QSize pagePixels, int dpiX, int dpiY);
+// one cell is the label (`labelMm`, within the page's `pagePixels`) at the
+// page's corner moved by the printer's `offset` (tenths of a millimetre), at
+// `dpiX` × `dpiY`; the sheet and the start cell do not count.
+TCellGrid RollCellGrid(QPoint offset, QSize labelMm, QSize pagePixels, int dpiX, int dpiY);
 
 // A page drawn for a label printer at its own resolution: white, with every
 // smoothing off, so that edges stay whole dots and text gets no grey.
