@@ -22,6 +22,12 @@ public:
             it = it.key().compare(printer, Qt::CaseInsensitive) == 0 ? Map.erase(it) : std::next(it);
         Map.insert(printer, value);
     }
+    // Whether the printer has a value of its own.
+    bool Has(const QString& printer) const {
+        for (auto it = Map.begin(); it != Map.end(); ++it)
+            if (it.key().compare(printer, Qt::CaseInsensitive) == 0) return true;
+        return false;
+    }
     const QMap<QString, T>& All() const { return Map; }
     void Clear() { Map.clear(); }
 
