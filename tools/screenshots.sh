@@ -29,7 +29,7 @@ echo "$out/roll-label.png"
 
 # The help pages show the windows they describe.
 if [ "$out" = docs/screenshots ]; then
-  for name in main marked preview record login password designer configuration database; do
+  for name in main marked preview record login password designer configuration database roll-label; do
     cp "$out/$name.png" data/help/img/
   done
 fi
