@@ -123,9 +123,9 @@ TCellGrid TPrintManager::PageGrid() const {
 
 void TPrintManager::PrintList(const TPrintGoodsList& list, int copies) {
     if (list.empty() || copies < 1) return;
-    const QString queue_ = FCurrentPrinter.isEmpty() ? TPrinter::DefaultPrinter() : FCurrentPrinter;
-    if (Roll && queue_ != VirtualPdfPrinterName()) {
-        TRollQueue queue(queue_, kPrintJobTitle, QSize(SaneSize(FLabelWidth), SaneSize(FLabelHeight)), Darkness);
+    const QString name = FCurrentPrinter.isEmpty() ? TPrinter::DefaultPrinter() : FCurrentPrinter;
+    if (Roll && name != VirtualPdfPrinterName()) {
+        TRollQueue queue(name, kPrintJobTitle, QSize(SaneSize(FLabelWidth), SaneSize(FLabelHeight)), Darkness);
         PrintList(list, copies, queue);
         return;
     }
