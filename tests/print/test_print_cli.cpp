@@ -171,8 +171,22 @@ TEST_F(PrintCliTest, BadRequestsFailWithTheProgramsMessageAndChangeNothing) {
     r = RunCli(Home.dataFolder(), {"print", "--pdf", Home.root() + "/no/folder/x.pdf", "--layout", Layout});
     EXPECT_NE(r.Code, 0);
     EXPECT_EQ(LastLine(r.Err), QStringLiteral("Wystąpił błąd drukarki."));
-    r = RunCli(Home.dataFolder(), {"print"});
-    EXPECT_EQ(r.Code, 2);
+    // The PDF printer needs its file, whether named or the settings' printer;
+    // a file and a printer at once is one too many.
+    const struct {
+        QStringList args;
+        QString message;
+    } usage[] = {
+        {{"print"}, QStringLiteral("Podaj plik wynikowy: --pdf PLIK.")},
+        {{"print", "--printer", "PDF"}, QStringLiteral("Podaj plik wynikowy: --pdf PLIK.")},
+        {{"print", "--printer"}, QStringLiteral("Podaj drukarkę: --printer NAZWA.")},
+        {{"print", "--pdf", Pdf, "--printer", "Biuro"}, QStringLiteral("Podaj albo --pdf PLIK, albo --printer NAZWA.")},
+    };
+    for (const auto& u : usage) {
+        r = RunCli(Home.dataFolder(), u.args);
+        EXPECT_EQ(r.Code, 2) << u.args.join(' ').toStdString();
+        EXPECT_EQ(LastLine(r.Err), u.message) << r.Err.toStdString();
+    }
     EXPECT_FALSE(QFile::exists(Pdf));
 
     // A PDF written over a file that is no PDF, or over the goods file (the
