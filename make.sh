@@ -20,7 +20,7 @@ PACKAGES=(
   libcups2-dev libsqlite3-dev unixodbc unixodbc-dev libsqliteodbc odbc-postgresql
   fonts-dejavu-core fonts-liberation2
   googletest libgtest-dev libgmock-dev libbenchmark-dev python3
-  zbar-tools poppler-utils postgresql pxlib-dev libzint-dev libzxing-dev
+  zbar-tools poppler-utils postgresql pxlib-dev libzint-dev libzxing-dev cups-daemon cups-client cups
   qt6-translations-l10n desktop-file-utils appstream dpkg-dev file librsvg2-bin
 )
 

@@ -20,9 +20,16 @@ cli="$build/src/cli/prandel-etykiet-cli"
 pdftoppm -png -r 100 -f 1 -l 1 -singlefile "$work/etykiety.pdf" "$out/pdf-page"
 echo "$out/pdf-page.png"
 
+# One label of a roll, as the PDF printer set up as a roll writes it: the
+# fourth good has an EAN-13.
+printf '[PRINTER PDF]\nROLL=1\n' >>"$work/data/settings.ini"
+"$cli" --data-dir "$work/data" print --pdf "$work/rolka.pdf"
+pdftoppm -png -r 300 -f 4 -l 4 -singlefile "$work/rolka.pdf" "$out/roll-label"
+echo "$out/roll-label.png"
+
 # The help pages show the windows they describe.
 if [ "$out" = docs/screenshots ]; then
-  for name in main marked preview record login password designer configuration database; do
+  for name in main marked preview record login password designer configuration database roll-label; do
     cp "$out/$name.png" data/help/img/
   done
 fi

@@ -38,12 +38,32 @@ bool StampAllPrintDates(TTable& tbLocal, const TPrintGoodsList& list, const QDat
     }
 }
 
-// The marked goods in name order as one PDF job, without questions; then the
-// print date of the printed goods and the last print moment in settings.ini.
+// The date stamping and the settings after a job that went to a printer:
+// its labels are out, so a failure here is reported, and the goods stay
+// unstamped for the next job.
+int FinishPrinterJob(TTable& tbLocal, const TPrintGoodsList& list, TSettings& settings, const QString& settingsFile) {
+    settings.LastPrintDate = CurrentMoment();
+    const bool stamped = StampAllPrintDates(tbLocal, list, settings.LastPrintDate);
+    tbLocal.Close();
+    if (!stamped) return CliFail(QStringLiteral("Nie można zapisać daty wydruku towarów."));
+    if (!settings.SaveLastPrintDate(settingsFile)) return CliFail(QStringLiteral("Nie można zapisać pliku %1.").arg(settingsFile));
+    return 0;
+}
+
+// The marked goods in name order as one job into a PDF file or to a printer
+// (the settings' one without either), without questions; then the print
+// date of the printed goods and the last print moment in settings.ini. A
+// printer set up as a roll of labels gets one label-sized page per label.
 int RunPrint(const QStringList& args) {
     const CliArgs a(args);
+    const bool toFile = args.contains(QStringLiteral("--pdf"));
+    const bool toPrinter = args.contains(QStringLiteral("--printer"));
     const auto pdf = a.value(QStringLiteral("--pdf"));
-    if (!pdf || pdf->isEmpty()) return CliFail(QStringLiteral("Podaj plik wynikowy: --pdf PLIK."), 2);
+    const auto printerOption = a.value(QStringLiteral("--printer"));
+    if (toFile && toPrinter) return CliFail(QStringLiteral("Podaj albo --pdf PLIK, albo --printer NAZWA."), 2);
+    if (toFile && (!pdf || pdf->isEmpty())) return CliFail(QStringLiteral("Podaj plik wynikowy: --pdf PLIK."), 2);
+    if (toPrinter && (!printerOption || printerOption->isEmpty()))
+        return CliFail(QStringLiteral("Podaj drukarkę: --printer NAZWA."), 2);
     bool ok = true;
     const auto copiesOption = a.integer(QStringLiteral("--copies"), &ok);
     if (!ok) return CliFail(QStringLiteral("--copies: oczekiwano liczby wydruków."), 2);
@@ -57,7 +77,15 @@ int RunPrint(const QStringList& args) {
 
     TCliSession session;
     TSettings& settings = session.Settings;
-    if (const QString refusal = PdfFileRefusal(*pdf); !refusal.isEmpty()) return CliFail(refusal);
+    const QString printerName = toFile ? VirtualPdfPrinterName() : printerOption.value_or(settings.PrinterName);
+    // The virtual printer needs the file to write.
+    if (printerName == VirtualPdfPrinterName() && !toFile)
+        return CliFail(QStringLiteral("Podaj plik wynikowy: --pdf PLIK."), 2);
+    if (toFile) {
+        if (const QString refusal = PdfFileRefusal(*pdf); !refusal.isEmpty()) return CliFail(refusal);
+    } else if (const QString refusal = PrinterRefusal(printerName); !refusal.isEmpty()) {
+        return CliFail(refusal);
+    }
     // The last print moment is written after the job; a settings file that
     // cannot take it would leave stamped goods that the view of the last
     // print does not list, and a script would drop the whole job.
@@ -76,8 +104,8 @@ int RunPrint(const QStringList& args) {
     }
 
     TPrintManager manager;
-    manager.SelectPrinter(VirtualPdfPrinterName());
-    manager.PdfFileName = *pdf;
+    manager.SelectPrinter(printerName);
+    manager.PdfFileName = pdf.value_or(QString());
     manager.LayoutFileName = layout;
     try {
         manager.LoadLayout();
@@ -89,6 +117,25 @@ int RunPrint(const QStringList& args) {
     manager.SetOrientation(settings.Orientation == QStringLiteral("Pozioma") ? 1 : 0);
     manager.Sheet = settings.Sheet;
     manager.Offset = settings.Calibrations.Get(manager.CurrentPrinter());
+    const TPrinterPaper paper = settings.Papers.Get(manager.CurrentPrinter());
+    manager.Roll = paper.Roll;
+    manager.Darkness = paper.Darkness;
+    try {
+        // A start cell past the page's last one is a typing error, not the
+        // last cell; a roll has no cells to start at.
+        if (startOption && !manager.Roll) {
+            const int cells = manager.PageGrid().CellsPerPage();
+            if (*startOption > cells)
+                return CliFail(QStringLiteral("--start-cell: na stronie mieści się etykiet: %1.").arg(cells), 2);
+            manager.StartCell = *startOption;
+        }
+        if (!toFile) {
+            manager.PrintList(list, copies);
+            return FinishPrinterJob(tbLocal, list, settings, settingsFile);
+        }
+    } catch (const TPrintManagerException& e) {
+        return CliFail(PrintOutcomeMessage(e.Outcome));
+    }
     // The PDF waits beside its file until the goods are stamped and the
     // moment is stored: a failure there reports the job failed, and no PDF
     // is left for a script to send.
@@ -96,13 +143,6 @@ int RunPrint(const QStringList& args) {
     manager.SetUpPrinter(printer);
     printer.SetHoldPdf(true);
     try {
-        // A start cell past the page's last one is a typing error, not the last cell.
-        if (startOption) {
-            const int cells = manager.PageGrid().CellsPerPage();
-            if (*startOption > cells)
-                return CliFail(QStringLiteral("--start-cell: na stronie mieści się etykiet: %1.").arg(cells), 2);
-            manager.StartCell = *startOption;
-        }
         manager.PrintList(list, copies, printer);
     } catch (const TPrintManagerException& e) {
         return CliFail(PrintOutcomeMessage(e.Outcome));
@@ -120,4 +160,5 @@ int RunPrint(const QStringList& args) {
 
 }  // namespace
 
-PRANDEL_CLI_COMMAND("print", "print --pdf PLIK [--copies N] [--layout PLIK] [--start-cell N]", RunPrint);
+PRANDEL_CLI_COMMAND("print", "print [--pdf PLIK | --printer NAZWA] [--copies N] [--layout PLIK] [--start-cell N]",
+                    RunPrint);

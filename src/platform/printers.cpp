@@ -1,5 +1,6 @@
 #include "printers.h"
 
+#include <QRegularExpression>
 #include <cups/cups.h>
 
 namespace {
@@ -58,6 +59,32 @@ QStringList InstalledPrinterNames() {
 QString DefaultPrinterName() {
     const QStringList queues = Queues();
     return queues.isEmpty() ? VirtualName(queues) : queues.first();
+}
+
+std::optional<TPrintQueueInfo> PrintQueueInfo(const QString& name) {
+    if (gTestQueues) return gTestQueues->contains(name) ? std::optional(TPrintQueueInfo()) : std::nullopt;
+    const Dests dests;
+    for (int i = 0; i < dests.count; ++i) {
+        const cups_dest_t& d = dests.list[i];
+        if (DestName(d) != name) continue;
+        const auto option = [&](const char* key) {
+            return QString::fromUtf8(cupsGetOption(key, d.num_options, d.options));
+        };
+        TPrintQueueInfo info;
+        info.Paused = option("printer-state") == QLatin1String("5");
+        info.Accepting = option("printer-is-accepting-jobs") != QLatin1String("false");
+        info.MakeAndModel = option("printer-make-and-model");
+        return info;
+    }
+    return std::nullopt;
+}
+
+bool LooksLikeLabelPrinter(const QString& name, const QString& makeAndModel) {
+    static const QRegularExpression words(
+        QStringLiteral("label|etykiet|zebra|zdesigner|dymo|p-?touch|rollo|godex|datamax|intermec|"
+                       "(?<![a-z])(zpl|epl|tsc|sato)(?![a-z])|(?<![a-z])ql-?\\d"),
+        QRegularExpression::CaseInsensitiveOption);
+    return words.match(name).hasMatch() || words.match(makeAndModel).hasMatch();
 }
 
 void SetPrintQueuesForTests(std::optional<QStringList> queues) { gTestQueues = std::move(queues); }

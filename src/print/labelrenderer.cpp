@@ -79,8 +79,8 @@ void TLabelRenderer::SetObjects(std::vector<TLayoutObject> objects) {
     FFontsDpi = -1;
 }
 
-const std::vector<TLabelRenderer::TObjectFonts>& TLabelRenderer::FontsFor(const QPaintDevice& device) {
-    if (FFontsDpi == device.logicalDpiY() && FFonts.size() == FObjects.size()) return FFonts;
+const std::vector<TLabelRenderer::TObjectFonts>& TLabelRenderer::FontsFor(const QPaintDevice& device, bool smooth) {
+    if (FFontsDpi == device.logicalDpiY() && FFontsSmooth == smooth && FFonts.size() == FObjects.size()) return FFonts;
     FFonts.clear();
     FFonts.reserve(FObjects.size());
     for (const TLayoutObject& o : FObjects) {
@@ -94,10 +94,15 @@ const std::vector<TLabelRenderer::TObjectFonts>& TLabelRenderer::FontsFor(const 
             f.Text.setPixelSize(pixels);
             f.Barcode = QFont(o.FontName);
             f.Barcode.setPixelSize(pixels);
+            if (!smooth) {
+                f.Text.setStyleStrategy(QFont::NoAntialias);
+                f.Barcode.setStyleStrategy(QFont::NoAntialias);
+            }
         }
         FFonts.push_back(std::move(f));
     }
     FFontsDpi = device.logicalDpiY();
+    FFontsSmooth = smooth;
     return FFonts;
 }
 
@@ -146,7 +151,7 @@ void TLabelRenderer::DrawLabel(const TPrintGoods& goods, QPainter& canvas) {
         const TLayoutObject& o = FObjects[i];
         if (o.Kind == LayoutObjectKind::Image) FPictures[i].Draw(o.FileName, o.RealSize, objectRect(o), canvas);
     }
-    const std::vector<TObjectFonts>& fonts = FontsFor(*device);
+    const std::vector<TObjectFonts>& fonts = FontsFor(*device, canvas.testRenderHint(QPainter::TextAntialiasing));
     for (size_t i = 0; i < FObjects.size(); ++i) {
         const TLayoutObject& o = FObjects[i];
         if (o.Kind == LayoutObjectKind::Label) DrawTextField(o, fonts[i], goods, objectRect(o), canvas);

@@ -52,10 +52,11 @@ private:
         QFont Text;     // the field's font at its size
         QFont Barcode;  // the barcode's digits: the family at the field's size
     };
-    // The objects' fonts for `device`, made when the layout or the resolution
-    // changes: each font costs a lookup, and a job draws thousands of labels
-    // with the same few.
-    const std::vector<TObjectFonts>& FontsFor(const QPaintDevice& device);
+    // The objects' fonts for `device`, made when the layout, the resolution
+    // or the smoothing changes: each font costs a lookup, and a job draws
+    // thousands of labels with the same few. `smooth` false: glyphs of whole
+    // dots, for a canvas drawn without text antialiasing (a label printer's).
+    const std::vector<TObjectFonts>& FontsFor(const QPaintDevice& device, bool smooth);
 
     void DrawTextField(const TLayoutObject& o, const TObjectFonts& fonts, const TPrintGoods& goods, const QRect& r,
                        QPainter& canvas);
@@ -72,6 +73,7 @@ private:
     std::unique_ptr<TBarcodeSymbol> FBarcodeSymbol;
     std::vector<TObjectFonts> FFonts;
     int FFontsDpi = -1;  // the resolution FFonts were made for; -1: none
+    bool FFontsSmooth = true;
     // Current point size of the canvas font, as the text steps change it.
     int FFontPoints = 10;
 };

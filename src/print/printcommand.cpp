@@ -59,7 +59,8 @@ bool PdfFileAccepted(const QString& path) {
     return false;
 }
 
-// The printer checks of a command: a printer is chosen and installed.
+// The printer checks of a command: a printer is chosen, installed and takes
+// jobs now.
 bool PrinterReady(const QString& boxText, const QString& setting) {
     if (boxText.isEmpty()) {
         Prompter::current().error(kNoPrinterConfigured);
@@ -67,6 +68,10 @@ bool PrinterReady(const QString& boxText, const QString& setting) {
     }
     if (!TPrinter::Printers().contains(setting)) {
         Prompter::current().error(kNoSuchPrinter + QChar('"') + boxText + QChar('"'));
+        return false;
+    }
+    if (const QString refusal = PrinterRefusal(setting); !refusal.isEmpty()) {
+        Prompter::current().error(refusal);
         return false;
     }
     return true;
@@ -80,6 +85,16 @@ QString PdfFileRefusal(const QString& path) {
         return QStringLiteral("Nie można zapisać wydruku w pliku %1: to plik bazy danych towarów.").arg(path);
     if (file.exists() && !file.isDir() && (!file.isFile() || (file.size() > 0 && !HoldsPdf(path))))
         return QStringLiteral("Nie można zapisać wydruku w pliku %1: to nie jest plik PDF.").arg(path);
+    return QString();
+}
+
+QString PrinterRefusal(const QString& printer) {
+    if (!TPrinter::Printers().contains(printer)) return kNoSuchPrinter + QChar('"') + printer + QChar('"');
+    if (printer == VirtualPdfPrinterName()) return QString();
+    const std::optional<TPrintQueueInfo> queue = PrintQueueInfo(printer);
+    if (!queue) return kNoSuchPrinter + QChar('"') + printer + QChar('"');
+    if (queue->Paused) return kPrinterPaused.arg(printer);
+    if (!queue->Accepting) return kPrinterRejects.arg(printer);
     return QString();
 }
 
@@ -172,7 +187,8 @@ bool TPrintCommand::RunJob(TPrintManager& manager, const TPrintGoodsList& list, 
         return false;
     }
     manager.StartCell = 1;
-    if (Settings.AskStartCell && QueryStartCell) {
+    // A roll has no partly used sheet.
+    if (Settings.AskStartCell && QueryStartCell && !manager.Roll) {
         int cell = 1;
         if (!QueryStartCell(manager.PageGrid(), cell)) return false;
         manager.StartCell = cell;
@@ -222,6 +238,9 @@ void TPrintCommand::PrintRecords(const TPrintGoodsList& list, TTable& tbLocal) {
         manager.SetOrientation(OrientationText == QStringLiteral("Pionowa") ? 0 : 1);
         manager.Sheet = Settings.Sheet;
         manager.Offset = Settings.Calibrations.Get(manager.CurrentPrinter());
+        const TPrinterPaper paper = Settings.Papers.Get(manager.CurrentPrinter());
+        manager.Roll = paper.Roll;
+        manager.Darkness = paper.Darkness;
 
         if (list.empty()) {
             prompter.info(kNothingToPrint);

@@ -18,6 +18,13 @@ inline const QString kNoPrinterConfigured = QStringLiteral("Brak skonfigurowanej
 inline const QString kNoSuchPrinter = QStringLiteral("Brak drukarki: ");
 inline const QString kNothingToPrint = QStringLiteral("Brak obiektów do drukowania.");
 inline const QString kNoCopies = QStringLiteral("Nie wydrukowano żadnej etykiety: liczba wydruków musi być większa od zera.");
+inline const QString kPrinterPaused = QStringLiteral("Drukarka \"%1\" jest wstrzymana. Wznów ją i spróbuj ponownie.");
+inline const QString kPrinterRejects = QStringLiteral("Drukarka \"%1\" nie przyjmuje zadań. Włącz ich przyjmowanie i spróbuj ponownie.");
+
+// Why a job must not be sent to `printer`, or an empty text when it may: a
+// printer that is not installed, a print system queue that is paused (its
+// labels would wait while the goods show as printed) or that rejects jobs.
+QString PrinterRefusal(const QString& printer);
 
 // Why a print must not be written into the PDF file `path`, or an empty text
 // when it may: the job replaces the file, so an existing file that is not a PDF

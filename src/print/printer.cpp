@@ -1,5 +1,6 @@
 #include "printer.h"
 
+#include "pdfpagebox.h"
 #include "printers.h"
 
 #include <QFile>
@@ -55,11 +56,16 @@ void TPrinter::Prepare() {
         // BeginDoc points the device at the file the job is written into.
         if (!OutputFile.isEmpty()) Device->setOutputFileName(OutputFile);
         Device->setResolution(kPdfDpi);
-        Device->setFullPage(false);
-        // A4 with the unprintable border of an ordinary office printer.
-        Device->setPageLayout(QPageLayout(QPageSize(QPageSize::A4),
-                                          OrientationValue == 0 ? QPageLayout::Portrait : QPageLayout::Landscape,
-                                          QMarginsF(5, 5, 5, 5), QPageLayout::Millimeter));
+        Device->setFullPage(!RollPage.isEmpty());
+        // A4 with the unprintable border of an ordinary office printer, or
+        // one label without any border.
+        Device->setPageLayout(
+            RollPage.isEmpty()
+                ? QPageLayout(QPageSize(QPageSize::A4),
+                              OrientationValue == 0 ? QPageLayout::Portrait : QPageLayout::Landscape,
+                              QMarginsF(5, 5, 5, 5), QPageLayout::Millimeter)
+                : QPageLayout(QPageSize(QSizeF(RollPage), QPageSize::Millimeter, QString(), QPageSize::ExactMatch),
+                              QPageLayout::Portrait, QMarginsF(), QPageLayout::Millimeter));
     } else {
         Device->setOutputFormat(QPrinter::NativeFormat);
         Device->setPrinterName(Name);
@@ -100,8 +106,10 @@ void TPrinter::NewPage() {
 
 void TPrinter::EndDoc() {
     if (!Printing()) return;
-    const bool ok = Painter->end();
+    bool ok = Painter->end();
     Painter.reset();
+    // Label pages of exactly the label's size.
+    if (ok && !RollPage.isEmpty() && Part) ok = FitPdfPagesToLabel(Part->FileName(), RollPage);
     const bool saved = HoldPdf ? !Part || PdfComplete(Part->FileName()) : FinishPdf();
     if (!ok) throw TPrinterError(QStringLiteral("Nie można zakończyć wydruku."));
     if (!saved) throw TPrinterError(QStringLiteral("Nie można zapisać pliku PDF."));

@@ -2,6 +2,9 @@
 
 #include "layout.h"
 #include "printer.h"
+#include "printers.h"
+#include "rollpage.h"
+#include "rollqueue.h"
 #include "silentfailure.h"
 
 #include <QCoreApplication>
@@ -91,6 +94,9 @@ bool TPrintManager::NextCell(int& x, int& y, int cw, int ch, int pw, int ph) {
 
 TCellGrid TPrintManager::PageGrid(const TPrintTarget& target) const {
     const QPaintDevice& device = target.PaintDevice();
+    if (Roll)
+        return RollCellGrid(Offset, QSize(SaneSize(FLabelWidth), SaneSize(FLabelHeight)),
+                            QSize(target.PageWidth(), target.PageHeight()), device.logicalDpiX(), device.logicalDpiY());
     return PageCellGrid(Sheet, Offset, QSize(SaneSize(FLabelWidth), SaneSize(FLabelHeight)), device.logicalDpiX(),
                         device.logicalDpiY(), QSize(target.PageWidth(), target.PageHeight()), target.PaperRect());
 }
@@ -100,6 +106,7 @@ void TPrintManager::SetUpPrinter(TPrinter& printer) const {
     printer.SetTitle(kPrintJobTitle);
     printer.SetOrientation(FOrientation);
     printer.SetOutputFileName(PdfFileName);
+    printer.SetRollPage(Roll ? QSize(SaneSize(FLabelWidth), SaneSize(FLabelHeight)) : QSize());
 }
 
 TCellGrid TPrintManager::PageGrid() const {
@@ -116,6 +123,12 @@ TCellGrid TPrintManager::PageGrid() const {
 
 void TPrintManager::PrintList(const TPrintGoodsList& list, int copies) {
     if (list.empty() || copies < 1) return;
+    const QString name = FCurrentPrinter.isEmpty() ? TPrinter::DefaultPrinter() : FCurrentPrinter;
+    if (Roll && name != VirtualPdfPrinterName()) {
+        TRollQueue queue(name, kPrintJobTitle, QSize(SaneSize(FLabelWidth), SaneSize(FLabelHeight)), Darkness);
+        PrintList(list, copies, queue);
+        return;
+    }
     TPrinter printer;
     SetUpPrinter(printer);
     PrintList(list, copies, printer);

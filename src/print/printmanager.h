@@ -94,6 +94,13 @@ public:
     // printer's offset, in tenths of a millimetre. All zero by default.
     TSheetLayout Sheet;
     QPoint Offset;
+    // A roll of labels: every label is a page of its own of exactly the
+    // label's size, moved only by the printer's offset; the sheet and the
+    // start cell do not count. A print system queue then gets the labels
+    // drawn at its own resolution in black and white (TRollQueue) with the
+    // driver's darkness (1-30; 0 keeps the printer's).
+    bool Roll = false;
+    int Darkness = 0;
     // The cell the first label of a job takes on its first page, from 1 (the
     // cells before it stay empty, as on a partly used sheet); a number past
     // the page's last cell counts as the last.

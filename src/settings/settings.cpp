@@ -52,28 +52,29 @@ void TSettings::ReadFrom(const TIniFile& ini) {
     Sheet.Rows = static_cast<int>(ReadSettingInteger(ini, K::SheetRows));
     AskStartCell = ReadSettingBool(ini, K::AskStartCell);
     Calibrations.Clear();
+    Papers.Clear();
     for (const QString& section : ini.ReadSections()) {
-        const QString printer = CalibrationPrinter(section);
-        if (printer.isEmpty()) continue;
-        Calibrations.Set(printer, QPoint(static_cast<int>(ReadSettingInteger(ini, K::CalibrationX, section)),
-                                       static_cast<int>(ReadSettingInteger(ini, K::CalibrationY, section))));
+        if (const QString printer = CalibrationPrinter(section); !printer.isEmpty())
+            Calibrations.Set(printer, QPoint(static_cast<int>(ReadSettingInteger(ini, K::CalibrationX, section)),
+                                           static_cast<int>(ReadSettingInteger(ini, K::CalibrationY, section))));
+        if (const QString printer = PaperPrinter(section); !printer.isEmpty())
+            Papers.Set(printer, TPrinterPaper{ReadSettingBool(ini, K::PrinterRoll, section),
+                                              static_cast<int>(ReadSettingInteger(ini, K::PrinterDarkness, section))});
     }
 }
 
-QPoint TCalibrations::Get(const QString& printer) const {
-    if (const auto it = Map.find(printer); it != Map.end()) return *it;
-    for (auto it = Map.begin(); it != Map.end(); ++it)
-        if (it.key().compare(printer, Qt::CaseInsensitive) == 0) return *it;
-    return {};
+namespace {
+
+// A name that cannot head a section would damage the file.
+bool SectionName(const QString& printer) {
+    if (printer.isEmpty() || printer.contains(u']') || printer.contains(u'\n') || printer.contains(u'\r')) {
+        SilentFailure(lcSettings, QStringLiteral("no section for the printer %1").arg(printer));
+        return false;
+    }
+    return true;
 }
 
-void TCalibrations::Set(const QString& printer, QPoint offset) {
-    // One section per printer in the file: spellings that differ in case
-    // would overwrite each other there.
-    for (auto it = Map.begin(); it != Map.end();)
-        it = it.key().compare(printer, Qt::CaseInsensitive) == 0 ? Map.erase(it) : std::next(it);
-    Map.insert(printer, offset);
-}
+}  // namespace
 
 TSettings ReadSettingsOrDefaults(const QString& path) {
     TSettings settings;
@@ -102,14 +103,16 @@ bool TSettings::SaveToFile(const QString& path) const {
     WriteSetting(ini, K::SheetRows, qint64{Sheet.Rows});
     WriteSetting(ini, K::AskStartCell, AskStartCell);
     for (auto it = Calibrations.All().begin(); it != Calibrations.All().end(); ++it) {
-        // A name that cannot be a section header would damage the file.
-        if (it.key().isEmpty() || it.key().contains(u']') || it.key().contains(u'\n') || it.key().contains(u'\r')) {
-            SilentFailure(lcSettings, QStringLiteral("no calibration section for the printer %1").arg(it.key()));
-            continue;
-        }
+        if (!SectionName(it.key())) continue;
         const QString section = CalibrationSection(it.key());
         WriteSetting(ini, K::CalibrationX, qint64{it->x()}, section);
         WriteSetting(ini, K::CalibrationY, qint64{it->y()}, section);
+    }
+    for (auto it = Papers.All().begin(); it != Papers.All().end(); ++it) {
+        if (!SectionName(it.key())) continue;
+        const QString section = PaperSection(it.key());
+        WriteSetting(ini, K::PrinterRoll, it->Roll, section);
+        WriteSetting(ini, K::PrinterDarkness, qint64{it->Darkness}, section);
     }
     return ini.UpdateFile();
 }

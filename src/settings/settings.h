@@ -5,6 +5,8 @@
 #include <QString>
 #include <cstdint>
 
+#include "byprinter.h"
+
 // The program's settings, read from settings.ini at start and written at close.
 // Values are plain fields: the range rules of the schema (settingskeys.h) are
 // applied when reading.
@@ -25,19 +27,8 @@ struct TSheetLayout {
 };
 
 // The offsets that correct printers (tenths of a millimetre, added to every
-// position on the page), by printer name. Names match without regard to case,
-// as the settings file's sections do.
-class TCalibrations {
-public:
-    // (0, 0) for a printer without an offset.
-    QPoint Get(const QString& printer) const;
-    void Set(const QString& printer, QPoint offset);
-    const QMap<QString, QPoint>& All() const { return Map; }
-    void Clear() { Map.clear(); }
-
-private:
-    QMap<QString, QPoint> Map;
-};
+// position on the page), by printer name.
+using TCalibrations = TByPrinter<QPoint>;
 
 class TSettings {
 public:
@@ -60,6 +51,8 @@ public:
     TSheetLayout Sheet;
     bool AskStartCell = false;  // ask which cell of a partly used sheet to start at
     TCalibrations Calibrations;
+    // Sheet or roll, and the darkness, of each printer set up.
+    TByPrinter<TPrinterPaper> Papers;
 
     // False when the file does not exist or cannot be read; values read before
     // a failure stay.

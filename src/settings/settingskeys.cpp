@@ -21,29 +21,36 @@ bool Allowed(const TSettingKey& key, const QString& value) {
 
 }  // namespace
 
-const std::array<const TSettingKey*, 32>& AllSettingKeys() {
+const std::array<const TSettingKey*, 34>& AllSettingKeys() {
     using namespace SettingKeys;
-    static const std::array<const TSettingKey*, 32> keys{
+    static const std::array<const TSettingKey*, 34> keys{
         &LabelFileName, &FrameColor,   &DatabaseType, &LastPrintDate,  &PrinterName,     &Orientation,
         &AskLabelCount, &AdminName,    &AdminPassword, &CurrencySymbol, &KgSymbol,        &LitreSymbol,
         &SquareMetreSymbol, &DoubleGr, &AlwaysGr,     &DotSeparator,   &SmallGr,         &BarcodeType,
         &BarcodeShowText, &QrEcc, &Scale,      &CheckType,    &FirstRun,       &SheetLeft,       &SheetTop,
         &SheetHGap,     &SheetVGap,    &SheetColumns, &SheetRows,      &AskStartCell,    &CalibrationX,
-        &CalibrationY,
+        &CalibrationY,  &PrinterRoll,  &PrinterDarkness,
     };
     return keys;
 }
 
 namespace {
 const QString kCalibrationPrefix = QStringLiteral("CALIBRATION ");
+const QString kPaperPrefix = QStringLiteral("PRINTER ");
+
+QString PrinterOfSection(const QString& section, const QString& prefix) {
+    if (!section.startsWith(prefix, Qt::CaseInsensitive)) return QString();
+    return section.mid(prefix.size());
+}
 }  // namespace
 
 QString CalibrationSection(const QString& printer) { return kCalibrationPrefix + printer; }
 
-QString CalibrationPrinter(const QString& section) {
-    if (!section.startsWith(kCalibrationPrefix, Qt::CaseInsensitive)) return QString();
-    return section.mid(kCalibrationPrefix.size());
-}
+QString CalibrationPrinter(const QString& section) { return PrinterOfSection(section, kCalibrationPrefix); }
+
+QString PaperSection(const QString& printer) { return kPaperPrefix + printer; }
+
+QString PaperPrinter(const QString& section) { return PrinterOfSection(section, kPaperPrefix); }
 
 QString SettingsFilePath() { return DataPath(QStringLiteral("settings.ini")); }
 

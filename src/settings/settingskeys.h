@@ -72,15 +72,25 @@ inline constexpr TSettingKey AskStartCell{"SHEET", "ASKSTARTCELL", T::Boolean, "
 // section of its own per printer: CalibrationSection(printer name).
 inline constexpr TSettingKey CalibrationX{"CALIBRATION", "X", T::Integer, "0", -300, 300, false, "", true};
 inline constexpr TSettingKey CalibrationY{"CALIBRATION", "Y", T::Integer, "0", -300, 300, false, "", true};
+// What one printer prints on, in a section of its own per printer:
+// PaperSection(printer name). ROLL=1: a roll of labels, one label a page;
+// DARKNESS 1-30 is handed to the driver, 0 keeps the printer's own.
+inline constexpr TSettingKey PrinterRoll{"PRINTER", "ROLL", T::Boolean, "0", 0, -1, false, "", true};
+inline constexpr TSettingKey PrinterDarkness{"PRINTER", "DARKNESS", T::Integer, "0", 0, 30, false, "", true};
 }  // namespace SettingKeys
 
 // Every key, in the order of the file's description.
-const std::array<const TSettingKey*, 32>& AllSettingKeys();
+const std::array<const TSettingKey*, 34>& AllSettingKeys();
 
 // "CALIBRATION " and the printer's name: the section of one printer's offset.
 QString CalibrationSection(const QString& printer);
 // The printer whose offset a section holds; empty for any other section.
 QString CalibrationPrinter(const QString& section);
+// "PRINTER " and the printer's name: the section of one printer's paper.
+QString PaperSection(const QString& printer);
+// The printer whose paper a section holds; empty for any other section (the
+// section "PRINTER" of the chosen printer among them).
+QString PaperPrinter(const QString& section);
 
 // settings.ini in the data folder.
 QString SettingsFilePath();

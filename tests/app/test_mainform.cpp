@@ -9,6 +9,7 @@
 #include "inifile.h"
 #include "loginforms.h"
 #include "mainform.h"
+#include "printers.h"
 #include "prompter.h"
 #include "qttranslations.h"
 #include "settings.h"
@@ -448,12 +449,54 @@ TEST_F(LayoutInShellTest, SheetFormatOffsetAndCalibrationPageOfTheConfigurationP
     EXPECT_TRUE(prompter.messages(TScriptedPrompter::Kind::Error).isEmpty())
         << prompter.messages().join('|').toStdString();
 
+    // The printer's paper: a roll with its darkness, which greys out what a
+    // roll does not use.
+    EXPECT_EQ(page.cbPaperKind->accessibleName(), QStringLiteral("Papier drukarki"));
+    EXPECT_EQ(page.edDarkness->accessibleName(), QStringLiteral("Zaczernienie etykiet z rolki"));
+    EXPECT_FALSE(page.edDarkness->isEnabled());
+    page.cbPaperKind->setCurrentText(QStringLiteral("Rolka etykiet"));
+    page.edDarkness->setValue(12);
+    for (QWidget* w : {static_cast<QWidget*>(page.cbSheetFormat), static_cast<QWidget*>(page.edSheetColumns),
+                       static_cast<QWidget*>(page.cbAskStartCell), static_cast<QWidget*>(page.cbPrinterOrientation)})
+        EXPECT_FALSE(w->isEnabled()) << w->objectName().toStdString();
+
     form.close();
     const TIniFile ini(home.path("settings.ini"));
     const char* const written[][3] = {{"SHEET", "TOP", "6"},          {"SHEET", "COLUMNS", "3"},
                                       {"SHEET", "ASKSTARTCELL", "1"}, {"CALIBRATION PDF", "X", "-45"},
-                                      {"CALIBRATION PDF", "Y", "25"}};
+                                      {"CALIBRATION PDF", "Y", "25"}, {"PRINTER PDF", "ROLL", "1"},
+                                      {"PRINTER PDF", "DARKNESS", "12"}};
     for (const auto& w : written) EXPECT_EQ(ini.ReadString(w[0], w[1], ""), w[2]) << w[0] << " " << w[1];
+}
+
+// A printer whose name says it prints labels gets a hint on the page, and
+// stays a sheet printer until the user chooses the roll.
+TEST_F(LayoutInShellTest, LabelPrinterIsSuggestedAsARollNeverSwitched) {
+    SetPrintQueuesForTests(QStringList{QStringLiteral("Biuro"), QStringLiteral("Zebra_ZD220")});
+    {
+        TMainForm form;
+        Start(form);
+        TConfigurationPage& page = *form.ConfigPage;
+        const struct {
+            const char* printer;
+            bool hint;
+        } cases[] = {{"Zebra_ZD220", true}, {"Biuro", false}, {"PDF", false}, {"Zebra_ZD220", true}};
+        for (const auto& c : cases) {
+            page.cbPrinterName->setCurrentText(QString::fromUtf8(c.printer));
+            EXPECT_EQ(!page.lbRollHint->isHidden(), c.hint) << c.printer;
+            EXPECT_EQ(page.cbPaperKind->currentText(), QStringLiteral("Arkusz")) << c.printer;
+        }
+        page.cbPaperKind->setCurrentText(QStringLiteral("Rolka etykiet"));
+        EXPECT_TRUE(page.lbRollHint->isHidden());
+        page.cbPrinterName->setCurrentText(QStringLiteral("Biuro"));
+        page.cbPrinterName->setCurrentText(QStringLiteral("Zebra_ZD220"));
+        EXPECT_EQ(page.cbPaperKind->currentText(), QStringLiteral("Rolka etykiet"));
+        form.close();
+    }
+    SetPrintQueuesForTests(std::nullopt);
+    const TIniFile ini(home.path("settings.ini"));
+    EXPECT_EQ(ini.ReadString("PRINTER Zebra_ZD220", "ROLL", ""), QStringLiteral("1"));
+    EXPECT_FALSE(ini.SectionExists("PRINTER Biuro"));
 }
 
 TEST_F(LayoutInShellTest, FrameColourComesFromTheColourBox) {

@@ -85,6 +85,38 @@ TEST_F(PreviewTest, SmallLabelIsShownWholeAndTheScratchLayoutIsGone) {
     EXPECT_FALSE(QFile::exists(PreviewLayoutPath()));
 }
 
+// A roll printer's preview is the label's page: the label on it moved by
+// the printer's offset and cut at the page's edges; a sheet printer's
+// offset moves nothing in the preview.
+TEST_F(PreviewTest, RollPrinterShowsTheLabelsPageWithItsOffset) {
+    OpenList({TestGoods("1", "Masło", "5,50")});
+    Design(40, 20);
+    Settings.Papers.Set(QStringLiteral("Zebra"), {true, 0});
+    Settings.Calibrations.Set(QStringLiteral("Zebra"), {50, 0});
+    Settings.Calibrations.Set(QStringLiteral("Biuro"), {50, 0});
+    const struct {
+        QString printer;
+        bool moved;
+    } cases[] = {{QStringLiteral("Zebra"), true}, {QStringLiteral("Biuro"), false}};
+    for (const auto& c : cases) {
+        QImage bitmap;
+        int shift = 0;
+        Prompter_.answerDialog([&](QObject& d) {
+            auto& f = static_cast<TShowLableForm&>(d);
+            bitmap = f.Bitmap;
+            shift = MmToPixelsX(*f.PaintBox1, 5, 1);
+            return int(QDialog::Accepted);
+        });
+        TPrintPieces p = Pieces();
+        p.PrinterBoxText = [&] { return c.printer; };
+        tbShowClick(p);
+        ASSERT_FALSE(bitmap.isNull()) << c.printer.toStdString();
+        const QRect ink = InkBox(bitmap, bitmap.rect());
+        EXPECT_EQ(ink.left(), c.moved ? shift : 0) << c.printer.toStdString();
+        EXPECT_EQ(ink.right(), bitmap.width() - 1) << c.printer.toStdString();
+    }
+}
+
 TEST_F(PreviewTest, LargeLabelIsCutAtTheWindowLimit) {
     OpenList({TestGoods("1", "Masło", "5,50")});
     Design(400, 300);

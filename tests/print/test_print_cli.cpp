@@ -118,6 +118,42 @@ TEST_F(PrintCliTest, SheetOffsetAndStartCell) {
     EXPECT_NEAR(moved[0].Y - plain[0].Y, 10 * 72 / 25.4, 0.5);
 }
 
+// The virtual printer set up as a roll: one page of exactly the label's size
+// per label, each with its label, whatever the sheet, orientation and start
+// cell say; the printer's offset still moves the label on its page.
+TEST_F(PrintCliTest, RollPdfHasOneLabelSizedPagePerLabel) {
+    {
+        TIniFile ini(Home.path(QStringLiteral("settings.ini")));
+        ini.WriteString("PRINTER PDF", "ROLL", "1");
+        ini.WriteString("PRINTER", "ORIENTATION", "Pozioma");
+        ini.WriteString("SHEET", "COLUMNS", "3");
+        ini.WriteString("SHEET", "LEFT", "100");
+        ini.WriteString("CALIBRATION PDF", "X", "20");
+        ASSERT_TRUE(ini.UpdateFile());
+    }
+    const TCliResult r =
+        RunCli(Home.dataFolder(), {"print", "--pdf", Pdf, "--copies", "2", "--layout", Layout, "--start-cell", "7"});
+    ASSERT_EQ(r.Code, 0) << r.Err.toStdString();
+    ASSERT_EQ(PdfPages(Pdf), 4);
+    const QString sizes = RunTool(QStringLiteral("pdfinfo"), {"-f", "1", "-l", "4", Pdf});
+    EXPECT_EQ(sizes.count(QStringLiteral(" 113.386 x 56.693 pts")), 4) << sizes.toStdString();
+    QStringList pages;
+    for (const TPdfWord& w : PdfWords(Pdf)) {
+        pages << QStringLiteral("%1 %2").arg(w.Page).arg(w.Text);
+        // Centred in 1-39 mm and moved 2 mm: right of the page's middle.
+        EXPECT_GT(w.X, 20 * 72 / 25.4 - 30) << w.Text.toStdString();
+    }
+    EXPECT_EQ(pages, (QStringList{"1 Banan", "2 Banan", "3 Gruszka", "4 Gruszka"}));
+    // The offset as far as it goes: the label moved, its page the same.
+    const QImage page = PdfPage(Pdf, 1, 254);
+    // The rasteriser rounds a page's fraction of a dot up.
+    EXPECT_NEAR(page.width(), 400, 1);
+    EXPECT_NEAR(page.height(), 200, 1);
+    EXPECT_TRUE(InkBox(page, QRect(0, 0, 20, page.height())).isEmpty()) << "nothing left of the moved frame";
+    EXPECT_FALSE(InkBox(page, QRect(20, 0, 1, page.height())).isEmpty()) << "the frame 2 mm in";
+    EXPECT_FALSE(InkBox(page, QRect(20, 198, 380, 1)).isEmpty()) << "the bottom of the frame on the page";
+}
+
 TEST_F(PrintCliTest, BadRequestsFailWithTheProgramsMessageAndChangeNothing) {
     TCliResult r = RunCli(Home.dataFolder(), {"print", "--pdf", Pdf, "--copies", "0", "--layout", Layout});
     EXPECT_NE(r.Code, 0);
@@ -135,8 +171,22 @@ TEST_F(PrintCliTest, BadRequestsFailWithTheProgramsMessageAndChangeNothing) {
     r = RunCli(Home.dataFolder(), {"print", "--pdf", Home.root() + "/no/folder/x.pdf", "--layout", Layout});
     EXPECT_NE(r.Code, 0);
     EXPECT_EQ(LastLine(r.Err), QStringLiteral("Wystąpił błąd drukarki."));
-    r = RunCli(Home.dataFolder(), {"print"});
-    EXPECT_EQ(r.Code, 2);
+    // The PDF printer needs its file, whether named or the settings' printer;
+    // a file and a printer at once is one too many.
+    const struct {
+        QStringList args;
+        QString message;
+    } usage[] = {
+        {{"print"}, QStringLiteral("Podaj plik wynikowy: --pdf PLIK.")},
+        {{"print", "--printer", "PDF"}, QStringLiteral("Podaj plik wynikowy: --pdf PLIK.")},
+        {{"print", "--printer"}, QStringLiteral("Podaj drukarkę: --printer NAZWA.")},
+        {{"print", "--pdf", Pdf, "--printer", "Biuro"}, QStringLiteral("Podaj albo --pdf PLIK, albo --printer NAZWA.")},
+    };
+    for (const auto& u : usage) {
+        r = RunCli(Home.dataFolder(), u.args);
+        EXPECT_EQ(r.Code, 2) << u.args.join(' ').toStdString();
+        EXPECT_EQ(LastLine(r.Err), u.message) << r.Err.toStdString();
+    }
     EXPECT_FALSE(QFile::exists(Pdf));
 
     // A PDF written over a file that is no PDF, or over the goods file (the

@@ -176,6 +176,30 @@ TEST_F(PrintCommandTest, AskedCopiesAndASecondJobWithThreeCopies) {
     EXPECT_EQ(LastPrintView().size(), 5);
 }
 
+// A roll printer: copies are further label pages, the start cell is never
+// asked, the goods are stamped as on a page printer.
+TEST_F(PrintCommandTest, RollPrinterPrintsALabelAPageWithoutTheStartCellQuestion) {
+    Settings.Papers.Set(VirtualPdfPrinterName(), {true, 0});
+    Settings.AskStartCell = true;
+    Settings.AskLabelCount = true;
+    CopiesAnswers = {2};
+    Prompter_.answerPath(Pdf(1));
+    TPrintCommand c = Command();
+    bool startCellAsked = false;
+    c.QueryStartCell = [&](const TCellGrid&, int&) { return startCellAsked = true; };
+    c.PrintSelected(TViewCode::Marked, tbLocal);
+    EXPECT_TRUE(Prompter_.messages().isEmpty()) << Prompter_.messages().join("|").toStdString();
+    EXPECT_FALSE(startCellAsked);
+    ASSERT_EQ(PdfPages(Pdf(1)), 10);
+    QStringList pages;
+    for (const TPdfWord& w : PdfWords(Pdf(1)))
+        if (!w.Text.contains(u',')) pages << QStringLiteral("%1 %2").arg(w.Page).arg(w.Text);
+    EXPECT_EQ(pages, (QStringList{"1 Alfa", "2 Alfa", "3 Bravo", "4 Bravo", "5 Charlie", "6 Charlie", "7 Delta",
+                                  "8 Delta", "9 Echo", "10 Echo"}));
+    EXPECT_EQ(PdfInfo(Pdf(1), QStringLiteral("Page size")), QStringLiteral("113.386 x 56.693 pts"));
+    EXPECT_EQ(StampedIds(), (QStringList{"1", "2", "3", "4", "5"}));
+}
+
 TEST_F(PrintCommandTest, DeclinedQuestionsPrintAndStampNothing) {
     // Confirmation declined.
     Prompter_.answer(false);

@@ -86,27 +86,30 @@ TEST_F(SettingsTest, GarbageValuesReadAsDefaults) {
     EXPECT_LE(qAbs(s.LastPrintDate.secsTo(QDateTime::currentDateTime())), 5);
 }
 
-// The sheet of labels and the printers' offsets: tenths of a millimetre,
-// anything out of range or unreadable as 0, offsets per printer (the
-// section's name without regard to case) and negative ones kept.
+// The sheet of labels, the printers' offsets and papers: tenths of a
+// millimetre, anything out of range or unreadable as 0, offsets and papers
+// per printer (the section's name without regard to case, the chosen
+// printer's own section "PRINTER" not one of them) and negative offsets kept.
 TEST_F(SettingsTest, SheetAndCalibrationRangesAndRoundTrip) {
     struct Case {
         QByteArray text;
         TSheetLayout sheet;
         bool ask;
         QPoint offset;  // of the printer "Biuro"
+        TPrinterPaper paper = {};  // of the printer "Biuro"
     };
     const Case cases[] = {
-        {"", {}, false, {}},
+        {"[PRINTER]\nNAME=Biuro\nROLL=1\nDARKNESS=5\n", {}, false, {}},
         {"[SHEET]\nLEFT=72\nTOP=151\nHGAP=30\nVGAP=1\nCOLUMNS=3\nROWS=7\nASKSTARTCELL=1\n"
-         "[CALIBRATION Biuro]\nX=-15\nY=25\n",
-         {72, 151, 30, 1, 3, 7}, true, {-15, 25}},
+         "[CALIBRATION Biuro]\nX=-15\nY=25\n[PRINTER Biuro]\nROLL=1\nDARKNESS=30\n",
+         {72, 151, 30, 1, 3, 7}, true, {-15, 25}, {true, 30}},
         {"[SHEET]\nLEFT=1000\nTOP=1001\nHGAP=500\nVGAP=-1\nCOLUMNS=51\nROWS=100\n"
-         "[calibration biuro]\nX=300\nY=-301\n",
-         {1000, 0, 500, 0, 0, 100}, false, {300, 0}},
+         "[calibration biuro]\nX=300\nY=-301\n[printer BIURO]\nROLL=0\nDARKNESS=31\n",
+         {1000, 0, 500, 0, 0, 100}, false, {300, 0}, {false, 0}},
         {"[SHEET]\nLEFT=x\nTOP=\nHGAP=1,5\nVGAP=99999999999\nCOLUMNS=tak\nROWS=-3\nASKSTARTCELL=maybe\n"
-         "[CALIBRATION Biuro]\nX=pół\nY=-300\n[CALIBRATION Inna]\nX=7\n",
-         {}, false, {0, -300}},
+         "[CALIBRATION Biuro]\nX=pół\nY=-300\n[CALIBRATION Inna]\nX=7\n[PRINTER Biuro]\nROLL=tak\nDARKNESS=-1\n"
+         "[PRINTER Inna]\nROLL=1\n",
+         {}, false, {0, -300}, {false, 0}},
     };
     for (const Case& c : cases) {
         TSettings s = Load(c.text);
@@ -114,6 +117,8 @@ TEST_F(SettingsTest, SheetAndCalibrationRangesAndRoundTrip) {
         EXPECT_EQ(s.AskStartCell, c.ask) << c.text.constData();
         EXPECT_EQ(s.Calibrations.Get("Biuro"), c.offset) << c.text.constData();
         EXPECT_EQ(s.Calibrations.Get("Bez przesunięcia"), QPoint()) << c.text.constData();
+        EXPECT_EQ(s.Papers.Get("Biuro"), c.paper) << c.text.constData();
+        EXPECT_EQ(s.Papers.Get("Bez przesunięcia"), TPrinterPaper()) << c.text.constData();
         // What was read is written back as read.
         ASSERT_TRUE(s.SaveToFile(ini()));
         TSettings again;
@@ -122,17 +127,23 @@ TEST_F(SettingsTest, SheetAndCalibrationRangesAndRoundTrip) {
         EXPECT_EQ(again.AskStartCell, c.ask) << c.text.constData();
         EXPECT_EQ(again.Calibrations.Get("BIURO"), c.offset) << c.text.constData();
         EXPECT_EQ(again.Calibrations.All(), s.Calibrations.All()) << c.text.constData();
+        EXPECT_EQ(again.Papers.Get("biuro"), c.paper) << c.text.constData();
+        EXPECT_EQ(again.Papers.All(), s.Papers.All()) << c.text.constData();
     }
     // A printer name that cannot head a section is not written (it would
     // damage the file), the others are.
     TSettings s = Load("");
     s.Calibrations.Set("Zła]nazwa", {10, 10});
     s.Calibrations.Set("Dobra", {-5, 5});
+    s.Papers.Set("Zła]nazwa", {true, 3});
+    s.Papers.Set("PDF", {true, 0});
     ASSERT_TRUE(s.SaveToFile(ini()));
     TSettings again;
     ASSERT_TRUE(again.LoadFromFile(ini()));
     EXPECT_EQ(again.Calibrations.All().size(), 1);
     EXPECT_EQ(again.Calibrations.Get("Dobra"), QPoint(-5, 5));
+    EXPECT_EQ(again.Papers.All().size(), 1);
+    EXPECT_EQ(TIniFile(ini()).ReadString("PRINTER PDF", "ROLL", QString()), QStringLiteral("1"));
 }
 
 TEST_F(SettingsTest, LayoutNameIsShortInsideLabelsAndFullElsewhere) {

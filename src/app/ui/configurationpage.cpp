@@ -83,6 +83,7 @@ TConfigurationPage::TConfigurationPage(TODBCManager& manager, TMSSQLServers* ser
     cbPrinterName = new QComboBox(gbPrinter);
     cbPrinterName->setObjectName(QStringLiteral("cbPrinterName"));
     caption(QStringLiteral("Nazwa"), cbPrinterName);
+    BuildPaperFields(form, caption);
     cbPrinterOrientation = new QComboBox(gbPrinter);
     cbPrinterOrientation->setObjectName(QStringLiteral("cbPrinterOrientation"));
     caption(QStringLiteral("Orientacja strony"), cbPrinterOrientation);
@@ -156,6 +157,7 @@ void TConfigurationPage::BuildSheetFields(QGridLayout* grid) {
         connect(box, &QDoubleSpinBox::valueChanged, this, &TConfigurationPage::OffsetEdited);
     connect(cbSheetFormat, &QComboBox::activated, this, [this](int index) { cbSheetFormatChange(index - 1); });
     connect(cbPrinterName, &QComboBox::currentTextChanged, this, &TConfigurationPage::ShowOffset);
+    connect(cbPrinterName, &QComboBox::currentTextChanged, this, &TConfigurationPage::ShowPaper);
     connect(btnCalibration, &QPushButton::clicked, this, &TConfigurationPage::btnCalibrationClick);
 }
 
@@ -170,10 +172,12 @@ void TConfigurationPage::Fill(const TSettings& settings) {
     cbColor->SetSelected(settings.FrameColor);
     GroupBox6->Fill();
     Calibrations = settings.Calibrations;
+    Papers = settings.Papers;
     // A printer that is no longer installed leaves the box empty.
     cbPrinterName->setCurrentIndex(
         cbPrinterName->findText(settings.PrinterName, Qt::MatchExactly | Qt::MatchCaseSensitive));
     ShowOffset();
+    ShowPaper();
     cbPrinterOrientation->setCurrentIndex(0);
     const int o = cbPrinterOrientation->findText(settings.Orientation, Qt::MatchExactly | Qt::MatchCaseSensitive);
     if (o >= 0) cbPrinterOrientation->setCurrentIndex(o);
@@ -193,6 +197,7 @@ void TConfigurationPage::Store(TSettings& settings) {
     settings.AskStartCell = cbAskStartCell->isChecked();
     for (auto it = Calibrations.All().begin(); it != Calibrations.All().end(); ++it)
         settings.Calibrations.Set(it.key(), *it);
+    for (auto it = Papers.All().begin(); it != Papers.All().end(); ++it) settings.Papers.Set(it.key(), *it);
 }
 
 TSheetLayout TConfigurationPage::Sheet() const {

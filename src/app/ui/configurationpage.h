@@ -8,6 +8,7 @@ class QCheckBox;
 class QComboBox;
 class QDoubleSpinBox;
 class QGroupBox;
+class QLabel;
 class QPushButton;
 class QSpinBox;
 class TExternalDbBox;
@@ -21,6 +22,9 @@ class TPLColorBox;
 // live from its boxes. Beside the printer's boxes are the sheet of labels
 // (format, margins, gaps, columns and rows, the start cell question) and the
 // offset of the printer chosen in the name box, with its calibration page.
+// Under the name box is that printer's paper: a sheet, or a roll of labels
+// with its darkness (a printer whose name or driver says it prints labels
+// gets a hint, never a changed setting).
 class TConfigurationPage : public QWidget {
     Q_OBJECT
 public:
@@ -47,6 +51,9 @@ public:
 
     QGroupBox* gbPrinter = nullptr;
     QComboBox* cbPrinterName = nullptr;
+    QComboBox* cbPaperKind = nullptr;  // "Arkusz" or "Rolka etykiet"
+    QSpinBox* edDarkness = nullptr;
+    QLabel* lbRollHint = nullptr;
     QComboBox* cbPrinterOrientation = nullptr;
     TPLColorBox* cbColor = nullptr;
     QCheckBox* cbAskLabelCounter = nullptr;
@@ -69,6 +76,10 @@ signals:
 
 private:
     void BuildSheetFields(class QGridLayout* grid);
+    // The paper fields under the name box (configurationpaper.cpp).
+    void BuildPaperFields(class QBoxLayout* form, const std::function<void(const QString&, QWidget*)>& caption);
+    void ShowPaper();
+    void PaperEdited();
     void ShowSheet(const TSheetLayout& sheet);
     void ShowOffset();
     void OffsetEdited();
@@ -76,6 +87,7 @@ private:
 
     // The offsets as edited, and the printer whose offset the fields show.
     TCalibrations Calibrations;
+    TByPrinter<TPrinterPaper> Papers;
     QString OffsetPrinter;
     bool Showing = false;
 };

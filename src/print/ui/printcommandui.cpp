@@ -49,5 +49,9 @@ void tbShowClick(const TPrintPieces& p) {
     // The preview shows the design on screen, saved or not; printing reads
     // the layout file of the settings.
     if (p.SaveDesign) p.SaveDesign(PreviewLayoutPath());
-    ShowLabelPreview(goods, PrintOptionsOf(p.Settings), p.Parent);
+    // A roll printer prints the label as a page of its own.
+    const QString printer = p.PrinterBoxText ? p.PrinterBoxText() : QString();
+    std::optional<QPoint> roll;
+    if (!printer.isEmpty() && p.Settings.Papers.Get(printer).Roll) roll = p.Settings.Calibrations.Get(printer);
+    ShowLabelPreview(goods, PrintOptionsOf(p.Settings), p.Parent, roll);
 }

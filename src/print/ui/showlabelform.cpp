@@ -3,6 +3,8 @@
 #include "aligner.h"
 #include "datafolder.h"
 #include "prompter.h"
+#include "rollpage.h"
+#include "sheetgrid.h"
 #include "units.h"
 
 #include <QFile>
@@ -69,7 +71,10 @@ void TShowLableForm::Render(TPrintManager& manager, const TPrintGoods& goods) {
     Bitmap.fill(Qt::white);
     {
         QPainter painter(&Bitmap);
-        painter.setClipRect(QRect(0, 0, w, h));
+        painter.setClipRect(manager.Roll ? RollCellGrid(manager.Offset, QSize(manager.LabelWidth(), manager.LabelHeight()),
+                                                        QSize(w, h), PaintBox1->logicalDpiX(), PaintBox1->logicalDpiY())
+                                               .CellRect(0, 0)
+                                         : QRect(0, 0, w, h));
         manager.DrawLabel(goods, painter);
     }
     setFixedSize(clientW, clientH);
@@ -79,7 +84,8 @@ QString PreviewLayoutPath() {
     return DataPath(QStringLiteral("$$$$le.etk"));
 }
 
-void ShowLabelPreview(const TPrintGoods& goods, const TPrintOptions& options, QWidget* parent) {
+void ShowLabelPreview(const TPrintGoods& goods, const TPrintOptions& options, QWidget* parent,
+                      std::optional<QPoint> rollOffset) {
     const QString path = PreviewLayoutPath();
     try {
         TShowLableForm form(parent);
@@ -87,6 +93,8 @@ void ShowLabelPreview(const TPrintGoods& goods, const TPrintOptions& options, QW
         TPrintOptions o = options;
         o.FrameColor = Qt::black;
         manager.SetOptions(o);
+        manager.Roll = rollOffset.has_value();
+        manager.Offset = rollOffset.value_or(QPoint());
         manager.LayoutFileName = path;
         try {
             manager.LoadLayout();

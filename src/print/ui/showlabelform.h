@@ -3,6 +3,8 @@
 
 #include <QDialog>
 #include <QImage>
+#include <QPoint>
+#include <optional>
 
 class QPushButton;
 class QWidget;
@@ -23,7 +25,9 @@ public:
     QImage Bitmap;
 
     // Draws the record's label of `manager` into the bitmap and sizes the
-    // window to it (cut at the size limit).
+    // window to it (cut at the size limit). For a roll printer the bitmap is
+    // the label's page, the label on it moved by the printer's offset as
+    // the printer will print it.
     void Render(TPrintManager& manager, const TPrintGoods& goods);
 };
 
@@ -31,5 +35,8 @@ public:
 QString PreviewLayoutPath();
 
 // Shows the record's label drawn with the layout in PreviewLayoutPath(), which
-// is deleted once read. Errors give the preview's error message.
-void ShowLabelPreview(const TPrintGoods& goods, const TPrintOptions& options, QWidget* parent = nullptr);
+// is deleted once read; with `rollOffset`, as the page of a roll printer with
+// that offset (tenths of a millimetre). Errors give the preview's error
+// message.
+void ShowLabelPreview(const TPrintGoods& goods, const TPrintOptions& options, QWidget* parent = nullptr,
+                      std::optional<QPoint> rollOffset = std::nullopt);
