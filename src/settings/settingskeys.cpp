@@ -19,22 +19,6 @@ bool Allowed(const TSettingKey& key, const QString& value) {
     return QString::fromUtf8(key.Allowed).split(u'|').contains(value);
 }
 
-}  // namespace
-
-const std::array<const TSettingKey*, 34>& AllSettingKeys() {
-    using namespace SettingKeys;
-    static const std::array<const TSettingKey*, 34> keys{
-        &LabelFileName, &FrameColor,   &DatabaseType, &LastPrintDate,  &PrinterName,     &Orientation,
-        &AskLabelCount, &AdminName,    &AdminPassword, &CurrencySymbol, &KgSymbol,        &LitreSymbol,
-        &SquareMetreSymbol, &DoubleGr, &AlwaysGr,     &DotSeparator,   &SmallGr,         &BarcodeType,
-        &BarcodeShowText, &QrEcc, &Scale,      &CheckType,    &FirstRun,       &SheetLeft,       &SheetTop,
-        &SheetHGap,     &SheetVGap,    &SheetColumns, &SheetRows,      &AskStartCell,    &CalibrationX,
-        &CalibrationY,  &PrinterRoll,  &PrinterDarkness,
-    };
-    return keys;
-}
-
-namespace {
 const QString kCalibrationPrefix = QStringLiteral("CALIBRATION ");
 const QString kPaperPrefix = QStringLiteral("PRINTER ");
 

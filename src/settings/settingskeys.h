@@ -27,22 +27,20 @@ struct TSettingKey {
     // "|"-separated values a read value must equal exactly (case counts);
     // any other reads as the default. Empty: every value is taken.
     const char* Allowed = "";
-    // Kept from run to run by the close; the others are edited by hand only.
-    bool WrittenOnClose = false;
 };
 
 namespace SettingKeys {
 using T = TSettingType;
-inline constexpr TSettingKey LabelFileName{"LABEL", "FILENAME", T::String, "30x20.etk", 0, -1, false, "", true};
-inline constexpr TSettingKey FrameColor{"LABEL", "FRAMECOLOR", T::Integer, "0", 0, -1, false, "", true};
-inline constexpr TSettingKey DatabaseType{"DATABASE", "TYPE", T::String, "", 0, -1, false, "", true};
-inline constexpr TSettingKey LastPrintDate{"LAST PRINT", "DATE", T::DateTime, "", 0, -1, false, "", true};
-inline constexpr TSettingKey PrinterName{"PRINTER", "NAME", T::String, "", 0, -1, false, "", true};
-inline constexpr TSettingKey Orientation{"PRINTER", "ORIENTATION", T::String, "Pionowa", 0, -1, false,
-                                         "Pionowa|Pozioma", true};
-inline constexpr TSettingKey AskLabelCount{"PRINTER", "ASKLABELCOUNT", T::Boolean, "0", 0, -1, false, "", true};
-inline constexpr TSettingKey AdminName{"ADMIN", "NAME", T::String, "", 0, -1, false, "", true};
-inline constexpr TSettingKey AdminPassword{"ADMIN", "PASSWORD", T::String, "", 0, -1, false, "", true};
+inline constexpr TSettingKey LabelFileName{"LABEL", "FILENAME", T::String, "30x20.etk"};
+inline constexpr TSettingKey FrameColor{"LABEL", "FRAMECOLOR", T::Integer, "0"};
+inline constexpr TSettingKey DatabaseType{"DATABASE", "TYPE", T::String};
+inline constexpr TSettingKey LastPrintDate{"LAST PRINT", "DATE", T::DateTime};
+inline constexpr TSettingKey PrinterName{"PRINTER", "NAME", T::String};
+inline constexpr TSettingKey Orientation{"PRINTER", "ORIENTATION", T::String, "Pionowa",
+                                         0, -1, false, "Pionowa|Pozioma"};
+inline constexpr TSettingKey AskLabelCount{"PRINTER", "ASKLABELCOUNT", T::Boolean, "0"};
+inline constexpr TSettingKey AdminName{"ADMIN", "NAME", T::String};
+inline constexpr TSettingKey AdminPassword{"ADMIN", "PASSWORD", T::String};
 inline constexpr TSettingKey CurrencySymbol{"SYMBOL", "ZL", T::String, "zł"};
 inline constexpr TSettingKey KgSymbol{"SYMBOL", "KG", T::String, "kg"};
 inline constexpr TSettingKey LitreSymbol{"SYMBOL", "L", T::String, "litr"};
@@ -55,32 +53,30 @@ inline constexpr TSettingKey BarcodeType{"BARCODE", "TYPE", T::Integer, "14", 0,
 inline constexpr TSettingKey BarcodeShowText{"BARCODE", "SHOWTEXT", T::Boolean, "1"};
 inline constexpr TSettingKey QrEcc{"BARCODE", "QRECC", T::String, "M", 0, -1, false, "L|M|Q|H"};
 inline constexpr TSettingKey Scale{"OTHER", "SCALE", T::Integer, "2", 1, 5, true};
-inline constexpr TSettingKey CheckType{"OTHER", "CHECKTYPE", T::Integer, "0", 0, -1, false, "0|1|3|4|5", true};
+inline constexpr TSettingKey CheckType{"OTHER", "CHECKTYPE", T::Integer, "0", 0, -1, false, "0|1|3|4|5"};
 // Written by the first-run test only, never held in TSettings.
 inline constexpr TSettingKey FirstRun{"OTHER", "FIRSTRUN", T::Boolean, "1"};
 // Sheets of adhesive labels, in tenths of a millimetre: the first label's
-// corner from the printable area's top-left corner, the gaps between labels,
-// and the sheet's columns and rows (0: as many as fit the printable area).
-inline constexpr TSettingKey SheetLeft{"SHEET", "LEFT", T::Integer, "0", 0, 1000, false, "", true};
-inline constexpr TSettingKey SheetTop{"SHEET", "TOP", T::Integer, "0", 0, 1000, false, "", true};
-inline constexpr TSettingKey SheetHGap{"SHEET", "HGAP", T::Integer, "0", 0, 500, false, "", true};
-inline constexpr TSettingKey SheetVGap{"SHEET", "VGAP", T::Integer, "0", 0, 500, false, "", true};
-inline constexpr TSettingKey SheetColumns{"SHEET", "COLUMNS", T::Integer, "0", 0, 50, false, "", true};
-inline constexpr TSettingKey SheetRows{"SHEET", "ROWS", T::Integer, "0", 0, 100, false, "", true};
-inline constexpr TSettingKey AskStartCell{"SHEET", "ASKSTARTCELL", T::Boolean, "0", 0, -1, false, "", true};
+// corner (from the paper's edge along an axis whose count is set, else from
+// the printable area's corner), the gaps between labels, and the sheet's
+// columns and rows (0: as many as fit the printable area).
+inline constexpr TSettingKey SheetLeft{"SHEET", "LEFT", T::Integer, "0", 0, 1000};
+inline constexpr TSettingKey SheetTop{"SHEET", "TOP", T::Integer, "0", 0, 1000};
+inline constexpr TSettingKey SheetHGap{"SHEET", "HGAP", T::Integer, "0", 0, 500};
+inline constexpr TSettingKey SheetVGap{"SHEET", "VGAP", T::Integer, "0", 0, 500};
+inline constexpr TSettingKey SheetColumns{"SHEET", "COLUMNS", T::Integer, "0", 0, 50};
+inline constexpr TSettingKey SheetRows{"SHEET", "ROWS", T::Integer, "0", 0, 100};
+inline constexpr TSettingKey AskStartCell{"SHEET", "ASKSTARTCELL", T::Boolean, "0"};
 // The offset that corrects one printer, in tenths of a millimetre, in a
 // section of its own per printer: CalibrationSection(printer name).
-inline constexpr TSettingKey CalibrationX{"CALIBRATION", "X", T::Integer, "0", -300, 300, false, "", true};
-inline constexpr TSettingKey CalibrationY{"CALIBRATION", "Y", T::Integer, "0", -300, 300, false, "", true};
+inline constexpr TSettingKey CalibrationX{"CALIBRATION", "X", T::Integer, "0", -300, 300};
+inline constexpr TSettingKey CalibrationY{"CALIBRATION", "Y", T::Integer, "0", -300, 300};
 // What one printer prints on, in a section of its own per printer:
 // PaperSection(printer name). ROLL=1: a roll of labels, one label a page;
 // DARKNESS 1-30 is handed to the driver, 0 keeps the printer's own.
-inline constexpr TSettingKey PrinterRoll{"PRINTER", "ROLL", T::Boolean, "0", 0, -1, false, "", true};
-inline constexpr TSettingKey PrinterDarkness{"PRINTER", "DARKNESS", T::Integer, "0", 0, 30, false, "", true};
+inline constexpr TSettingKey PrinterRoll{"PRINTER", "ROLL", T::Boolean, "0"};
+inline constexpr TSettingKey PrinterDarkness{"PRINTER", "DARKNESS", T::Integer, "0", 0, 30};
 }  // namespace SettingKeys
-
-// Every key, in the order of the file's description.
-const std::array<const TSettingKey*, 34>& AllSettingKeys();
 
 // "CALIBRATION " and the printer's name: the section of one printer's offset.
 QString CalibrationSection(const QString& printer);
