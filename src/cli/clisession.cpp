@@ -25,7 +25,7 @@ bool TCliSession::OpenGoods(TViewCode view) {
 }
 
 bool TCliSession::EnsureGoodsTable() {
-    if (CreateGoodsTable(Goods.tbLocal)) return true;
+    if (Goods.Store->Create()) return true;
     CliError(QStringLiteral("błąd podczas tworzenia bazy danych towarów."));
     return false;
 }

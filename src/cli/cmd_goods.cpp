@@ -1,6 +1,6 @@
 #include "clicommand.h"
 #include "clisession.h"
-#include "goodstable.h"
+#include "goodsmarks.h"
 #include "pricehistory.h"
 #include "views.h"
 
@@ -60,14 +60,15 @@ int GoodsList(const QStringList& args) {
     TTable& list = session.Goods.tbLocalShow;
     // Later columns are only ever appended, so that scripts reading columns by
     // position keep working; the lowest price is its text, empty when none.
-    static const char* const kColumns[] = {"ID",          "NAZWA",   "CENA",      "WAGA", "ABSCENA",
-                                           "KODKRESKOWY", "TYPKODU", "PRINTDATE", "NEW",  "SELECT", "NAJNIZSZA"};
+    std::vector<const char*> columns;
+    for (const TGoodsColumnDef& c : kGoodsColumns) columns.push_back(c.Name);
+    columns.push_back(kLowestPriceColumn);
     QStringList header;
-    for (const char* c : kColumns) header << QString::fromLatin1(c);
+    for (const char* c : columns) header << QString::fromLatin1(c);
     CliOut(header.join(u'\t'));
     try {
         std::vector<int> fields;
-        for (const char* c : kColumns) {
+        for (const char* c : columns) {
             const int f = list.FieldIndex(QString::fromLatin1(c));
             if (f < 0) throw TEngineError(QStringLiteral("Pole %1 nie istnieje.").arg(QLatin1String(c)));
             fields.push_back(f);
@@ -114,8 +115,7 @@ int GoodsSelect(const QStringList& args) {
     if (!session.OpenGoods(shown)) return 1;
     const QDateTime& lastPrint = session.Settings.LastPrintDate;
     try {
-        SelectByType(session.Goods.tbLocal, session.Goods.tbLocalShow, ViewFilter(shown, lastPrint),
-                     ViewFilter(*type.View, lastPrint), {});
+        SelectByType(session.Goods, shown, *type.View, lastPrint, {});
     } catch (const TEngineError& e) {
         return CliFail(e.Message());
     }

@@ -2,6 +2,8 @@
 #include "clisession.h"
 #include "datetimetext.h"
 #include "engine.h"
+#include "filewrite.h"
+#include "goodsstore.h"
 #include "inifile.h"
 #include "printcommand.h"
 #include "printer.h"
@@ -10,27 +12,25 @@
 #include "printmanager.h"
 #include "settingskeys.h"
 
-#include <QSaveFile>
+#include <QFileInfo>
 
 namespace {
 
 // Whether settings.ini can be replaced as the settings are written (a new
 // file beside it, then renamed over it), without changing it.
 bool SettingsWritable(const QString& path) {
-    if (TIniFile(path).ReadFailed()) return false;
-    QSaveFile probe(path);
-    if (!probe.open(QIODevice::WriteOnly)) return false;
-    probe.cancelWriting();
-    return true;
+    if (TIniFile(path).ReadFailed() || QFileInfo(path).isDir()) return false;
+    return TFileBeside(path).IsCreated();  // dropped unused, the new file goes
 }
 
 // The print date of every printed good, or of none: a job whose goods would
-// not all show as printed is not delivered.
-bool StampAllPrintDates(TTable& tbLocal, const TPrintGoodsList& list, const QDateTime& moment) {
+// not all show as printed is not delivered. The cause of a failure goes to
+// standard error.
+bool StampAllPrintDates(TGoodsStore& store, const TPrintGoodsList& list, const QDateTime& moment) {
+    QStringList ids;
+    for (const TGoodsRecord& g : list) ids << g.ID;
     try {
-        TTableTransaction all(tbLocal);
-        if (StampPrintDates(tbLocal, list, list.size(), moment) != static_cast<int>(list.size())) return false;
-        all.Commit();
+        store.StampPrintDates(ids, moment, true);
         return true;
     } catch (const TEngineError& e) {
         CliError(e.Message());
@@ -41,10 +41,9 @@ bool StampAllPrintDates(TTable& tbLocal, const TPrintGoodsList& list, const QDat
 // The date stamping and the settings after a job that went to a printer:
 // its labels are out, so a failure here is reported, and the goods stay
 // unstamped for the next job.
-int FinishPrinterJob(TTable& tbLocal, const TPrintGoodsList& list, TSettings& settings, const QString& settingsFile) {
+int FinishPrinterJob(TGoodsStore& store, const TPrintGoodsList& list, TSettings& settings, const QString& settingsFile) {
     settings.LastPrintDate = CurrentMoment();
-    const bool stamped = StampAllPrintDates(tbLocal, list, settings.LastPrintDate);
-    tbLocal.Close();
+    const bool stamped = StampAllPrintDates(store, list, settings.LastPrintDate);
     if (!stamped) return CliFail(QStringLiteral("Nie można zapisać daty wydruku towarów."));
     if (!settings.SaveLastPrintDate(settingsFile)) return CliFail(QStringLiteral("Nie można zapisać pliku %1.").arg(settingsFile));
     return 0;
@@ -93,12 +92,12 @@ int RunPrint(const QStringList& args) {
     if (!SettingsWritable(settingsFile)) return CliFail(QStringLiteral("Nie można zapisać pliku %1.").arg(settingsFile));
     const QString layout = a.value(QStringLiteral("--layout")).value_or(settings.LabelFileName);
     if (!session.OpenGoods()) return 1;
-    TTable& tbLocal = session.Goods.tbLocal;
+    TGoodsStore& store = *session.Goods.Store;
     session.Goods.tbLocalShow.Close();
 
     TPrintGoodsList list;
     try {
-        BuildViewPrintList(list, tbLocal, TViewCode::Marked, settings.LastPrintDate);
+        list = store.Records(ViewFilter(TViewCode::Marked, settings.LastPrintDate));
     } catch (const TEngineError& e) {
         return CliFail(e.Message());
     }
@@ -131,7 +130,7 @@ int RunPrint(const QStringList& args) {
         }
         if (!toFile) {
             manager.PrintList(list, copies);
-            return FinishPrinterJob(tbLocal, list, settings, settingsFile);
+            return FinishPrinterJob(store, list, settings, settingsFile);
         }
     } catch (const TPrintManagerException& e) {
         return CliFail(PrintOutcomeMessage(e.Outcome));
@@ -149,8 +148,7 @@ int RunPrint(const QStringList& args) {
     }
 
     settings.LastPrintDate = CurrentMoment();
-    const bool stamped = StampAllPrintDates(tbLocal, list, settings.LastPrintDate);
-    tbLocal.Close();
+    const bool stamped = StampAllPrintDates(store, list, settings.LastPrintDate);
     if (!stamped) return CliFail(QStringLiteral("Nie można zapisać daty wydruku towarów; plik PDF nie został zapisany."));
     if (!settings.SaveLastPrintDate(settingsFile))
         return CliFail(QStringLiteral("Nie można zapisać pliku %1; plik PDF nie został zapisany.").arg(settingsFile));

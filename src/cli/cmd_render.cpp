@@ -29,9 +29,9 @@ int RunRender(const QStringList& args) {
         if (!session.OpenGoods()) return 1;
         TTable& tbLocalShow = session.Goods.tbLocalShow;
         try {
-            if (!tbLocalShow.Locate(QStringLiteral("ID"), *id))
+            if (!tbLocalShow.Locate(GoodsColumnName(TGoodsColumn::ID), *id))
                 return CliFail(QStringLiteral("Brak towaru o identyfikatorze %1.").arg(*id));
-            goods = PrintGoodsFromRecord(tbLocalShow);
+            goods = ReadGoodsRecord(tbLocalShow);
         } catch (const TEngineError& e) {
             return CliFail(e.Message());
         }
@@ -43,7 +43,7 @@ int RunRender(const QStringList& args) {
         goods.KODKRESKOWY = a.value(QStringLiteral("--barcode")).value_or(QString()).left(255);
         const auto type = a.integer(QStringLiteral("--type"), &ok);
         if (!ok) return CliFail(QStringLiteral("--type: oczekiwano typu kodu (0..26)."), 2);
-        goods.TYPKODU = static_cast<quint8>(type.value_or(14) & 0xFF);
+        goods.TYPKODU = static_cast<quint8>(type.value_or(kDefaultBarcodeType) & 0xFF);
     }
 
     TPrintManager manager;

@@ -12,7 +12,7 @@ int RunUnitPrice(const QStringList& args) {
     // Like the program's start, a missing goods table is created; a failure
     // there does not concern the computation.
     TCliSession session;
-    if (!CreateGoodsTable(session.Goods.tbLocal))
+    if (!session.Goods.Store->Create())
         SilentFailure(lcApp, QStringLiteral("the goods table could not be created"));
     CliOut(UnitPriceText(values[0], values[1], UnitSymbolsOf(session.Settings)));
     return 0;

@@ -69,6 +69,11 @@ class TTable;
 struct TSqliteConnection;
 class TSqliteStatement;
 
+// What a kind of file needs on each connection of the engine to it beyond the
+// engine's own (a goods file: the SQL functions and statements that keep its
+// price history); run once per connection, raising nothing.
+using TConnectionSetup = void (*)(TSqliteConnection& conn, const QString& path);
+
 // One field of the current record of a table.
 class TField {
 public:
@@ -114,6 +119,8 @@ public:
     void SetTableName(const QString& name);
     QString TableName() const { return FileName; }
     QString FilePath() const;
+    // What the file's connection needs (see TConnectionSetup); none by default.
+    void SetConnectionSetup(TConnectionSetup setup) { Setup = setup; }
     // The order: empty for the primary index, or the name of a secondary index.
     void SetIndexName(const QString& name);
     QString IndexName() const { return Index; }
@@ -273,6 +280,7 @@ private:
     std::vector<TIndexDef> IndexDefinitions;
     TDataSetState State = TDataSetState::Inactive;
 
+    TConnectionSetup Setup = nullptr;
     std::shared_ptr<TSqliteConnection> Conn;
     QString SqlTable;
     int OrderField = -1;        // -1: rowid order
@@ -312,6 +320,7 @@ private:
     friend class TTable;
     explicit TTableTransaction(std::shared_ptr<TSqliteConnection> conn);
 
+    TConnectionSetup Setup = nullptr;
     std::shared_ptr<TSqliteConnection> Conn;
     bool Outer = false;
     bool Done = false;

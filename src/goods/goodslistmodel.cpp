@@ -1,5 +1,6 @@
 #include "goodslistmodel.h"
 
+#include "goodsrecord.h"
 #include "pricehistory.h"
 #include "rounding.h"
 #include "silentfailure.h"
@@ -9,8 +10,11 @@ namespace {
 // Rows kept between two changes: a few screenfuls of a tall window.
 constexpr int kCacheRows = 1024;
 
-const char* const kFields[TGoodsListModel::ColumnCount] = {"NAZWA",     "CENA",        "WAGA",   "ABSCENA",
-                                                           "NAJNIZSZA", "KODKRESKOWY", "SELECT", "TYPKODU"};
+using C = TGoodsColumn;
+constexpr const char* kFields[TGoodsListModel::ColumnCount] = {
+    GoodsColumnLatin1(C::NAZWA),       GoodsColumnLatin1(C::CENA),   GoodsColumnLatin1(C::WAGA),
+    GoodsColumnLatin1(C::ABSCENA),     kLowestPriceColumn,           GoodsColumnLatin1(C::KODKRESKOWY),
+    GoodsColumnLatin1(C::SELECT),      GoodsColumnLatin1(C::TYPKODU)};
 const char* const kTitles[TGoodsListModel::ColumnCount] = {"Nazwa",          "Cena", "Waga",   "Cena za jednostkę",
                                                            "Najniższa cena", "Kod",  "SELECT", "Typ kodu"};
 

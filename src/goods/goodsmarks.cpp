@@ -4,32 +4,7 @@
 
 namespace {
 
-const QString kSelect = QStringLiteral("SELECT");
-
-// The whole table for one operation: closed again however the operation ends.
-class TWholeTablePass {
-public:
-    explicit TWholeTablePass(TTable& table) : Table(table) {}
-    ~TWholeTablePass() {
-        try {
-            Table.Close();
-        } catch (const std::exception& e) {
-            SilentFailure(lcGoods, QStringLiteral("the whole goods table was not closed"), e);
-        }
-    }
-    // Opens the table anew without filter.
-    TTable& Open() {
-        Table.Close();
-        Table.SetFiltered(false);
-        Table.Open();
-        return Table;
-    }
-    TWholeTablePass(const TWholeTablePass&) = delete;
-    TWholeTablePass& operator=(const TWholeTablePass&) = delete;
-
-private:
-    TTable& Table;
-};
+const QString kSelect = GoodsColumnName(TGoodsColumn::SELECT);
 
 QString MarkedInView(TViewCode view, const QDateTime& lastPrint) {
     return CombineFilters(ViewFilter(view, lastPrint), ViewFilter(TViewCode::Marked, lastPrint));
@@ -38,8 +13,8 @@ QString MarkedInView(TViewCode view, const QDateTime& lastPrint) {
 }  // namespace
 
 void ClearAllSelections(TGoodsSession& goods, const TTable::Progress& progress) {
-    TWholeTablePass pass(goods.tbLocal);
-    ClearAllSelections(goods.tbLocal, goods.tbLocalShow, progress);
+    goods.Store->ClearMarks(progress);
+    if (goods.tbLocalShow.Active()) goods.tbLocalShow.Refresh();
     goods.SelectCounter.SetCount(0);
 }
 
@@ -56,9 +31,8 @@ int SelectByType(TGoodsSession& goods, TViewCode view, TViewCode check, const QD
             }
         }
     } toFirstMarked{goods.tbLocalShow};
-    TWholeTablePass pass(goods.tbLocal);
-    const int count = SelectByType(goods.tbLocal, goods.tbLocalShow, ViewFilter(view, lastPrint),
-                                   ViewFilter(check, lastPrint), progress);
+    const int count = goods.Store->SelectByType(ViewFilter(view, lastPrint), ViewFilter(check, lastPrint), progress);
+    if (goods.tbLocalShow.Active()) goods.tbLocalShow.Refresh();
     goods.SelectCounter.SetCount(count);
     return count;
 }
@@ -96,14 +70,11 @@ bool ToggleMark(TGoodsSession& goods, bool& toggling) {
 }
 
 int CountMarkedInView(TGoodsSession& goods, TViewCode view, const QDateTime& lastPrint) {
-    TWholeTablePass pass(goods.tbLocal);
-    return pass.Open().CountWhere(MarkedInView(view, lastPrint));
+    return goods.Store->CountWhere(MarkedInView(view, lastPrint));
 }
 
 int DeleteMarkedInView(TGoodsSession& goods, TViewCode view, const QDateTime& lastPrint) {
-    TWholeTablePass pass(goods.tbLocal);
-    const int removed = pass.Open().DeleteWhere(MarkedInView(view, lastPrint));
-    goods.tbLocal.Close();
+    const int removed = goods.Store->DeleteWhere(MarkedInView(view, lastPrint));
     goods.tbLocalShow.Refresh();
     goods.SelectCounter.SetCount(goods.SelectCounter.Count - removed);
     return removed;

@@ -1,10 +1,7 @@
 #include "goodssession.h"
 
-#include "goodstable.h"
-
-TGoodsSession::TGoodsSession() {
-    SetupGoodsTable(tbLocal, false);
-    SetupGoodsTable(tbLocalShow, true);
+TGoodsSession::TGoodsSession(std::unique_ptr<TGoodsStore> store) : Store(std::move(store)), tbLocal(Store->Whole()) {
+    Store->Bind(tbLocalShow, TGoodsOrder::Name);
 }
 
-QStringList TGoodsSession::Open() { return OpenGoodsList(tbLocal, tbLocalShow); }
+QStringList TGoodsSession::Open() { return Store->Open(tbLocalShow); }

@@ -9,8 +9,6 @@
 #include <QDir>
 #include <QFileInfo>
 
-qint64 BarcodeTypeCode(const TField& typkodu) { return typkodu.IsNull() ? kDefaultBarcodeType : typkodu.AsInteger(); }
-
 QString GoodsDatabaseFolder() { return GetDataFolder() + QStringLiteral("DB"); }
 
 void SetupGoodsTable(TTable& table, bool nameOrder) {
@@ -18,6 +16,7 @@ void SetupGoodsTable(TTable& table, bool nameOrder) {
     table.SetDatabaseName(GoodsDatabaseFolder());
     table.SetTableName(kGoodsTableName);
     table.SetIndexName(nameOrder ? kNameIndex : QString());
+    table.SetConnectionSetup(PreparePriceHistory);
     table.SetCalculatedFields({LowestPriceField(QFileInfo(kGoodsTableName).completeBaseName())});
 }
 
@@ -27,24 +26,13 @@ bool CreateGoodsTable(TTable& tbLocal) {
         tbLocal.Close();
         tbLocal.SetDatabaseName(GoodsDatabaseFolder());
         tbLocal.SetTableName(kGoodsTableName);
+        tbLocal.SetConnectionSetup(PreparePriceHistory);
         if (tbLocal.Exists()) return true;
-        auto& fields = tbLocal.FieldDefs();
-        fields = {
-            {QStringLiteral("ID"), TFieldType::String, 30, true},
-            {QStringLiteral("NAZWA"), TFieldType::String, 50, true},
-            {QStringLiteral("CENA"), TFieldType::String, 10, true},
-            {QStringLiteral("WAGA"), TFieldType::String, 50, false},
-            {QStringLiteral("ABSCENA"), TFieldType::String, 50, false},
-            {QStringLiteral("KODKRESKOWY"), TFieldType::String, 50, false},
-            {QStringLiteral("TYPKODU"), TFieldType::Integer, 0, false},
-            {QStringLiteral("PRINTDATE"), TFieldType::DateTime, 0, false},
-            {QStringLiteral("NEW"), TFieldType::Boolean, 0, true},
-            {QStringLiteral("SELECT"), TFieldType::Boolean, 0, true},
-        };
+        tbLocal.FieldDefs() = GoodsFieldDefs();
         auto& indexes = tbLocal.IndexDefs();
         indexes = {
-            {QString(), {QStringLiteral("ID")}, true, false, true},
-            {kNameIndex, {QStringLiteral("NAZWA")}, false, true, false},
+            {QString(), {GoodsColumnName(TGoodsColumn::ID)}, true, false, true},
+            {kNameIndex, {GoodsColumnName(TGoodsColumn::NAZWA)}, false, true, false},
         };
         tbLocal.CreateTable();
         // A table without its price history still holds the goods.
@@ -115,7 +103,7 @@ void ProcessPendingMessages() {
 void ClearAllSelections(TTable& tbLocal, TTable& tbLocalShow, const TTable::Progress& progress) {
     tbLocal.SetFiltered(false);
     tbLocal.Open();
-    tbLocal.UpdateWhere(QString(), {{QStringLiteral("SELECT"), false}}, progress);
+    tbLocal.UpdateWhere(QString(), {{GoodsColumnName(TGoodsColumn::SELECT), false}}, progress);
     if (tbLocalShow.Active()) tbLocalShow.Refresh();
 }
 
@@ -128,8 +116,8 @@ int SelectByType(TTable& tbLocal, TTable& tbLocalShow, const QString& viewFilter
     int count = 0;
     {
         TTableTransaction tx(tbLocal);
-        tbLocal.UpdateWhere(viewFilter, {{QStringLiteral("SELECT"), false}}, progress);
-        tbLocal.UpdateWhere(combined, {{QStringLiteral("SELECT"), true}}, progress);
+        tbLocal.UpdateWhere(viewFilter, {{GoodsColumnName(TGoodsColumn::SELECT), false}}, progress);
+        tbLocal.UpdateWhere(combined, {{GoodsColumnName(TGoodsColumn::SELECT), true}}, progress);
         count = tbLocal.CountWhere(combined);
         tx.Commit();
     }

@@ -1,5 +1,6 @@
 #pragma once
 #include "engine.h"
+#include "goodsrecord.h"
 
 #include <QString>
 #include <QStringList>
@@ -7,11 +8,6 @@
 // The local goods table "towary.db" in the data folder's "DB" folder.
 inline const QString kGoodsTableName = QStringLiteral("towary.db");
 inline const QString kNameIndex = QStringLiteral("IDNAZWA");
-
-// The barcode type of goods that have none (an empty TYPKODU): EAN-13.
-inline constexpr int kDefaultBarcodeType = 14;
-// The barcode type code of a record: its TYPKODU, or the default when empty.
-qint64 BarcodeTypeCode(const TField& typkodu);
 
 // The data folder's "DB" folder, without a trailing "/".
 QString GoodsDatabaseFolder();

@@ -107,6 +107,6 @@ QString CollateClause(bool noCase) {
     return noCase ? QStringLiteral(" COLLATE ") + QLatin1String(kNoCaseCollation) : QString();
 }
 
-void RegisterPolishCollation(sqlite3* db) {
-    sqlite3_create_collation(db, kNoCaseCollation, SQLITE_UTF8, nullptr, CollationCallback);
+bool RegisterPolishCollation(sqlite3* db) {
+    return sqlite3_create_collation(db, kNoCaseCollation, SQLITE_UTF8, nullptr, CollationCallback) == SQLITE_OK;
 }

@@ -14,8 +14,8 @@ inline constexpr char kNoCaseCollation[] = "PL_NOCASE";
 // " COLLATE PL_NOCASE" for a case-insensitive column, else nothing.
 QString CollateClause(bool noCase);
 
-// Registers the collation with one connection.
-void RegisterPolishCollation(sqlite3* db);
+// Registers the collation with one connection; false when SQLite refuses it.
+bool RegisterPolishCollation(sqlite3* db);
 
 // Whether `text` begins with `prefix` in the name order.
 bool PolishNoCaseStartsWith(const QString& text, const QString& prefix);

@@ -55,10 +55,19 @@ void SqlNow(sqlite3_context* context, int, sqlite3_value**) {
     }
 }
 
+// Raises TEngineError when SQLite refuses a function: the history's
+// statements would then fail every write of a price.
 void RegisterFunctions(sqlite3* db) {
-    sqlite3_create_function_v2(db, "prandel_amount", 1, SQLITE_UTF16 | SQLITE_DETERMINISTIC, nullptr, SqlAmount, nullptr,
-                               nullptr, nullptr);
-    sqlite3_create_function_v2(db, "prandel_now", 0, SQLITE_UTF8, nullptr, SqlNow, nullptr, nullptr, nullptr);
+    const auto check = [db](int rc, const char* name) {
+        if (rc != SQLITE_OK)
+            throw TEngineError(QStringLiteral("Nie można zarejestrować funkcji %1: %2")
+                                   .arg(QLatin1String(name), QString::fromUtf8(sqlite3_errmsg(db))));
+    };
+    check(sqlite3_create_function_v2(db, "prandel_amount", 1, SQLITE_UTF16 | SQLITE_DETERMINISTIC, nullptr, SqlAmount,
+                                     nullptr, nullptr, nullptr),
+          "prandel_amount");
+    check(sqlite3_create_function_v2(db, "prandel_now", 0, SQLITE_UTF8, nullptr, SqlNow, nullptr, nullptr, nullptr),
+          "prandel_now");
 }
 
 // ---- The file's structure ----
@@ -240,8 +249,8 @@ QDateTime PriceClockNow() {
 }
 
 void PreparePriceHistory(TSqliteConnection& conn, const QString& path) {
-    RegisterFunctions(conn.Handle);
     try {
+        RegisterFunctions(conn.Handle);
         const QString goods = SqlTableName(QFileInfo(path).fileName());
         if (GoodsTableSound(conn, goods) && HistorySound(conn))
             InstallTriggers(conn, goods);
@@ -256,7 +265,7 @@ void PreparePriceHistory(TSqliteConnection& conn, const QString& path) {
 bool EnsurePriceHistory(const QString& path) {
     try {
         if (!QFileInfo(path).isFile()) return false;
-        const auto conn = AcquireConnection(path);
+        const auto conn = AcquireConnection(path, PreparePriceHistory);
         const QString goods = SqlTableName(QFileInfo(path).fileName());
         if (!GoodsTableSound(*conn, goods)) throw TEngineError(QStringLiteral("Plik nie zawiera tabeli towarów z polami ID i CENA."));
         if (HistorySound(*conn))

@@ -1,5 +1,6 @@
 #pragma once
 #include "engine.h"
+#include "goodsrecord.h"
 #include "unitprice.h"
 
 #include <QDateTime>
@@ -27,7 +28,7 @@
 // of the goods' latest reduction opens).
 inline const QString kPriceHistoryTable = QStringLiteral("HISTORIA_CEN");
 // The calculated field of the goods table objects: the lowest price, an amount.
-inline const QString kLowestPriceField = QStringLiteral("NAJNIZSZA");
+inline const QString kLowestPriceField = QString::fromLatin1(kLowestPriceColumn);
 // How far back the lowest price looks from a reduction.
 inline constexpr qint64 kLowestPriceDays = 30;
 
@@ -45,6 +46,12 @@ QDateTime PriceClockNow();
 // reason logged, when the history could not be made usable; the goods then
 // have no lowest price, and nothing else changes.
 bool EnsurePriceHistory(const QString& path);
+
+// What each connection of the engine to a goods file needs for the price
+// history (its SQL functions, and the statements that keep the history when
+// it is sound); the goods table is the one the file's name names. Table
+// objects on a goods file are given it as their connection setup.
+void PreparePriceHistory(TSqliteConnection& conn, const QString& path);
 
 // The lowest price field of a goods table object whose table SQL knows as
 // `goodsTable`: for goods whose current price is lower than the one before it

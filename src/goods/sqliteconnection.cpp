@@ -57,11 +57,24 @@ bool BeginWrite(TSqliteConnection& conn, QString* error) {
     return false;
 }
 
-std::shared_ptr<TSqliteConnection> AcquireConnection(const QString& path) {
+namespace {
+
+void RunSetup(TSqliteConnection& c, const QString& path, TConnectionSetup setup) {
+    if (!setup || c.Setup == setup) return;
+    c.Setup = setup;
+    setup(c, path);
+}
+
+}  // namespace
+
+std::shared_ptr<TSqliteConnection> AcquireConnection(const QString& path, TConnectionSetup setup) {
     const QString key = QFileInfo(path).absoluteFilePath();
     auto& reg = Registry();
     if (auto it = reg.find(key); it != reg.end())
-        if (auto c = it->second.lock()) return c;
+        if (auto c = it->second.lock()) {
+            RunSetup(*c, key, setup);
+            return c;
+        }
     static int counter = 0;
     auto c = std::make_shared<TSqliteConnection>();
     c->Name = QStringLiteral("prandel-table-%1").arg(++counter);
@@ -74,14 +87,15 @@ std::shared_ptr<TSqliteConnection> AcquireConnection(const QString& path) {
     // Another process on the same data folder (the nightly update beside a
     // print) holds the file a transaction at a time: wait for it.
     sqlite3_busy_handler(c->Handle, WaitWhileBusy, nullptr);
-    RegisterPolishCollation(c->Handle);
+    if (!RegisterPolishCollation(c->Handle))
+        throw TEngineError(QStringLiteral("Nie można otworzyć bazy %1: %2").arg(key, LastError(c->Handle)));
     // An unknown double-quoted name is an error, never a text.
     for (int op : {SQLITE_DBCONFIG_DQS_DML, SQLITE_DBCONFIG_DQS_DDL}) sqlite3_db_config(c->Handle, op, 0, nullptr);
     // Whole-table passes (opening the list, marking) must not read the file anew
     // each time: a page cache that holds a large goods table, and reads mapped
     // into memory. Both concern this connection only, never the file.
     sqlite3_exec(c->Handle, "PRAGMA cache_size = -65536; PRAGMA mmap_size = 268435456;", nullptr, nullptr, nullptr);
-    PreparePriceHistory(*c, key);
+    RunSetup(*c, key, setup);
     reg[key] = c;
     return c;
 }

@@ -19,6 +19,7 @@ struct TSqliteConnection {
     QSqlDatabase Db;
     sqlite3* Handle = nullptr;
     int TxDepth = 0;  // open TTableTransaction guards
+    TConnectionSetup Setup = nullptr;  // what the file's kind needs, once run
 
     ~TSqliteConnection();
 };
@@ -27,14 +28,9 @@ struct TSqliteConnection {
 QString SqlTableName(const QString& fileName);
 
 // The connection of the file at `path`, opened (with the name order registered)
-// when no table object holds it yet. Raises TEngineError.
-std::shared_ptr<TSqliteConnection> AcquireConnection(const QString& path);
-
-// What a connection to a goods file needs for the price history (its SQL
-// functions, and the statements that keep the history when it is sound); the
-// goods table is the one the file's name names. Called for every connection
-// opened; raises nothing.
-void PreparePriceHistory(TSqliteConnection& conn, const QString& path);
+// when no table object holds it yet, and given `setup` when it has not had it.
+// Raises TEngineError.
+std::shared_ptr<TSqliteConnection> AcquireConnection(const QString& path, TConnectionSetup setup = nullptr);
 
 // Begins the transaction of a change: the file's write lock is taken at once,
 // waiting while another process holds it (within the busy timeout). False,

@@ -58,7 +58,7 @@ void TTable::Open() {
     if (FileName.isEmpty()) throw TEngineError(QStringLiteral("Brak nazwy tabeli."));
     if (!Exists()) throw TEngineError(QStringLiteral("Tabela %1 nie istnieje.").arg(FilePath()));
     try {
-        Conn = AcquireConnection(FilePath());
+        Conn = AcquireConnection(FilePath(), Setup);
         ReadStructure();
         ResolveOrder();
         FilterSql.clear();

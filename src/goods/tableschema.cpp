@@ -54,7 +54,7 @@ void TTable::CreateTable() {
     const QString path = FilePath();
     const QString table = QuoteName(SqlTableName(FileName));
     try {
-        auto conn = AcquireConnection(path);
+        auto conn = AcquireConnection(path, Setup);
         QStringList columns;
         for (const auto& f : Defs)
             if (f.Expression.isEmpty())

@@ -3,12 +3,14 @@
 #include "calibrationpage.h"
 #include "datetimetext.h"
 #include "engine.h"
+#include "goodsstore.h"
 #include "goodstable.h"
 #include "printer.h"
 #include "printgoods.h"
 #include "prompter.h"
 #include "settings.h"
 #include "silentfailure.h"
+#include "views.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -103,76 +105,20 @@ QString PrintConfirmationText(int records) {
            QStringLiteral("Potwierdzasz operację drukowania?");
 }
 
-int StampPrintDates(TTable& tbLocal, const TPrintGoodsList& list, size_t count, const QDateTime& moment,
-                    const std::function<void()>& step) {
-    const auto failed = [&](const QString& what, const std::exception& error) {
-        SilentFailure(lcPrint, what, error);
-        try {
-            if (tbLocal.DataSetState() == TDataSetState::Edit || tbLocal.DataSetState() == TDataSetState::Insert)
-                tbLocal.Cancel();
-        } catch (const std::exception& e) {
-            SilentFailure(lcPrint, QStringLiteral("pending print date not cancelled"), e);
-        }
-    };
-    int stamped = 0;
-    try {
-        if (!tbLocal.Active()) tbLocal.Open();
-        // One commit for the whole job: a commit per record costs the disk
-        // several syncs each.
-        TTableTransaction transaction(tbLocal);
-        try {
-            for (size_t i = 0; i < count && i < list.size(); ++i) {
-                if (!tbLocal.Active()) tbLocal.Open();
-                tbLocal.SetFiltered(false);
-                if (tbLocal.Locate(QStringLiteral("ID"), list[i].ID)) {
-                    tbLocal.Edit();
-                    tbLocal.FieldByName(QStringLiteral("PRINTDATE")).SetAsDateTime(moment);
-                    tbLocal.Post();
-                    ++stamped;
-                }
-                ProcessMessages();
-                if (step) step();
-            }
-        } catch (const std::exception& e) {
-            // The dates written so far stay: they are committed below.
-            failed(QStringLiteral("print dates stamped on %1 goods only").arg(stamped), e);
-        }
-        transaction.Commit();
-    } catch (const std::exception& e) {
-        failed(QStringLiteral("print dates not stamped"), e);
-        return 0;
-    }
-    return stamped;
-}
-
-void BuildViewPrintList(TPrintGoodsList& list, TTable& tbLocal, TViewCode viewCode, const QDateTime& lastPrintDate,
-                        const std::function<void()>& progress) {
-    SetupGoodsTable(tbLocal, true);
-    tbLocal.SetFilter(ViewFilter(viewCode, lastPrintDate));
-    tbLocal.SetFiltered(true);
-    tbLocal.Open();
-    BuildPrintList(list, tbLocal, progress);
-}
-
 TPrintCommand::TPrintCommand(TSettings& settings, TCancelFlag cancel)
     : Settings(settings), PrintCancelRequested(std::move(cancel)) {}
 
-void TPrintCommand::PrintSelected(TViewCode viewCode, TTable& tbLocal) {
+void TPrintCommand::PrintSelected(TViewCode viewCode, TGoodsStore& store) {
     PrintCancelRequested.Reset();
     Printed = 0;
     Stamped = 0;
-    TPrintGoodsList list;
     try {
-        BuildViewPrintList(list, tbLocal, viewCode, Settings.LastPrintDate, ProcessMessages);
-        PrintRecords(list, tbLocal);
-    } catch (const TEngineError&) {
+        const TPrintGoodsList list = store.Records(ViewFilter(viewCode, Settings.LastPrintDate), ProcessMessages);
+        PrintRecords(list, store);
+    } catch (const TEngineError& e) {
+        SilentFailure(lcPrint, QStringLiteral("the goods to print were not read"), e);
         Prompter::current().error(PrintOutcomeMessage(TPrintOutcome::Failed));
     }
-    // The working table goes back to how the rest of the program uses it.
-    tbLocal.Close();
-    tbLocal.SetFilter(QString());
-    tbLocal.SetFiltered(false);
-    SetupGoodsTable(tbLocal, false);
 }
 
 void TPrintCommand::RecordPrinted(TPrintManager*, const QString&, bool& abort) {
@@ -215,7 +161,7 @@ bool TPrintCommand::RunJob(TPrintManager& manager, const TPrintGoodsList& list, 
     return true;
 }
 
-void TPrintCommand::PrintRecords(const TPrintGoodsList& list, TTable& tbLocal) {
+void TPrintCommand::PrintRecords(const TPrintGoodsList& list, TGoodsStore& store) {
     Prompter& prompter = Prompter::current();
     Printed = 0;
     Stamped = 0;
@@ -269,7 +215,12 @@ void TPrintCommand::PrintRecords(const TPrintGoodsList& list, TTable& tbLocal) {
     if (Printed == 0) return;
     const QDateTime moment = CurrentMoment();
     Settings.LastPrintDate = moment;
-    Stamped = StampPrintDates(tbLocal, list, Printed, moment, StepProgress);
+    QStringList ids;
+    for (size_t i = 0; i < Printed && i < list.size(); ++i) ids << list[i].ID;
+    Stamped = store.StampPrintDates(ids, moment, false, [this] {
+        ProcessMessages();
+        if (StepProgress) StepProgress();
+    });
 }
 
 bool PrintCalibration(const QString& printer, const QString& orientationText, QPoint offset) {

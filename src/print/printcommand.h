@@ -10,8 +10,8 @@
 #include <QString>
 #include <functional>
 
+class TGoodsStore;
 class TSettings;
-class TTable;
 
 // Messages of the print command.
 inline const QString kNoPrinterConfigured = QStringLiteral("Brak skonfigurowanej drukarki.");
@@ -41,18 +41,6 @@ QString PrintConfirmationText(int records);
 // Prompter; true when the page was printed.
 bool PrintCalibration(const QString& printer, const QString& orientationText, QPoint offset);
 
-// Writes `moment` into PRINTDATE of the first `count` records of the list (in
-// list order), found by ID in `tbLocal` with its filter off, all in one
-// transaction. An engine error ends the pass silently; records stamped before
-// it keep their dates. Returns the number of records stamped.
-int StampPrintDates(TTable& tbLocal, const TPrintGoodsList& list, size_t count, const QDateTime& moment,
-                    const std::function<void()>& step = {});
-
-// Opens `tbLocal` in name order under the filter of the view and fills the list
-// from it; `progress` runs after each record.
-void BuildViewPrintList(TPrintGoodsList& list, TTable& tbLocal, TViewCode viewCode, const QDateTime& lastPrintDate,
-                        const std::function<void()>& progress = {});
-
 // One print command: the printer checks, the copies question, the print jobs
 // and the stamping of the printed goods. It reads the layout, the printer
 // setting, the price and barcode options and the copies rule from the
@@ -80,11 +68,10 @@ public:
     // the job. By default the Prompter's save dialog, in the documents folder.
     std::function<QString(const QString& suggested)> AskPdfFileName;
 
-    // Prints the goods of the view (2: the marked goods) in name order; the
-    // table is closed afterwards, also after an error.
-    void PrintSelected(TViewCode viewCode, TTable& tbLocal);
+    // Prints the goods of the view (2: the marked goods) in name order.
+    void PrintSelected(TViewCode viewCode, TGoodsStore& store);
     // Checks, questions, jobs and stamping for a ready list.
-    void PrintRecords(const TPrintGoodsList& list, TTable& tbLocal);
+    void PrintRecords(const TPrintGoodsList& list, TGoodsStore& store);
 
     // The handler each print job reports its records to.
     void RecordPrinted(TPrintManager* sender, const QString& id, bool& abort);

@@ -130,7 +130,7 @@ TEST_F(PrintCommandTest, ConfirmedJobPrintsEachMarkedRecordOnceInNameOrderAndSta
     Prompter_.answer(true);
     Prompter_.answerPath(Pdf(1));
     TPrintCommand c = Command();
-    c.PrintSelected(TViewCode::Marked, tbLocal);
+    c.PrintSelected(TViewCode::Marked, *Goods.Store);
 
     const QString confirmation = QStringLiteral("Liczba etykiet do druku: 5.") + QChar(13) +
                                  QStringLiteral("Potwierdzasz operację drukowania?");
@@ -156,7 +156,7 @@ TEST_F(PrintCommandTest, AskedCopiesAndASecondJobWithThreeCopies) {
     Prompter_.answerPath(Pdf(2));
     TPrintCommand c = Command();
     Settings.AskLabelCount = true;
-    c.PrintSelected(TViewCode::Marked, tbLocal);
+    c.PrintSelected(TViewCode::Marked, *Goods.Store);
 
     EXPECT_TRUE(Prompter_.messages().isEmpty()) << Prompter_.messages().join("|").toStdString();
     EXPECT_EQ(CopiesAsked, (std::vector<int>{5, 5}));
@@ -187,7 +187,7 @@ TEST_F(PrintCommandTest, RollPrinterPrintsALabelAPageWithoutTheStartCellQuestion
     TPrintCommand c = Command();
     bool startCellAsked = false;
     c.QueryStartCell = [&](const TCellGrid&, int&) { return startCellAsked = true; };
-    c.PrintSelected(TViewCode::Marked, tbLocal);
+    c.PrintSelected(TViewCode::Marked, *Goods.Store);
     EXPECT_TRUE(Prompter_.messages().isEmpty()) << Prompter_.messages().join("|").toStdString();
     EXPECT_FALSE(startCellAsked);
     ASSERT_EQ(PdfPages(Pdf(1)), 10);
@@ -204,16 +204,16 @@ TEST_F(PrintCommandTest, DeclinedQuestionsPrintAndStampNothing) {
     // Confirmation declined.
     Prompter_.answer(false);
     TPrintCommand c = Command();
-    c.PrintSelected(TViewCode::Marked, tbLocal);
+    c.PrintSelected(TViewCode::Marked, *Goods.Store);
     // Copies dialog cancelled.
     TPrintCommand asked = Command();
     Settings.AskLabelCount = true;
-    asked.PrintSelected(TViewCode::Marked, tbLocal);
+    asked.PrintSelected(TViewCode::Marked, *Goods.Store);
     // PDF file dialog cancelled: no job, then the second copies question.
     Prompter_.answer(true);
     Settings.AskLabelCount = false;
     TPrintCommand noFile = Command();
-    noFile.PrintSelected(TViewCode::Marked, tbLocal);
+    noFile.PrintSelected(TViewCode::Marked, *Goods.Store);
 
     EXPECT_EQ(CopiesAsked, (std::vector<int>{5, 5}));
     EXPECT_TRUE(StampedIds().isEmpty());
@@ -253,7 +253,7 @@ TEST_F(PrintCommandTest, FailuresGiveTheirOneMessageAndChangeNothing) {
         UseSettings();
         TPrintCommand c = Command();
         k.setup(c);
-        c.PrintSelected(TViewCode::Marked, tbLocal);
+        c.PrintSelected(TViewCode::Marked, *Goods.Store);
         EXPECT_EQ(Prompter_.messages(), k.messages) << k.what;
         EXPECT_TRUE(CopiesAsked.empty()) << k.what;
     }
@@ -278,7 +278,7 @@ TEST_F(PrintCommandTest, FailuresGiveTheirOneMessageAndChangeNothing) {
         Prompter_.answerPath(u.pdf);
         const QByteArray before = ReadAll(u.pdf);
         TPrintCommand c = Command();
-        c.PrintSelected(TViewCode::Marked, tbLocal);
+        c.PrintSelected(TViewCode::Marked, *Goods.Store);
         EXPECT_EQ(Prompter_.messages().value(1), u.message);
         EXPECT_EQ(Prompter_.messages().size(), 2) << Prompter_.messages().join('|').toStdString();
         EXPECT_EQ(ReadAll(u.pdf), before) << u.pdf.toStdString();
@@ -293,13 +293,13 @@ TEST_F(PrintCommandTest, NothingMarkedIsReportedAfterTheLayoutWasRead) {
     tbLocal.UpdateWhere(QString(), {{"SELECT", false}});
     tbLocal.Close();
     TPrintCommand c = Command();
-    c.PrintSelected(TViewCode::Marked, tbLocal);
+    c.PrintSelected(TViewCode::Marked, *Goods.Store);
     EXPECT_EQ(Prompter_.messages(), QStringList{"Brak obiektów do drukowania."});
 
     // With the layout missing the layout message comes instead.
     Prompter_.clear();
     Settings.LabelFileName = Home.root() + QStringLiteral("/missing.etk");
-    c.PrintSelected(TViewCode::Marked, tbLocal);
+    c.PrintSelected(TViewCode::Marked, *Goods.Store);
     EXPECT_EQ(Prompter_.messages(), QStringList{"Wystąpił błąd podczas otczytu pliku wyglądu etykiety."});  // sic
 }
 
@@ -307,7 +307,7 @@ TEST_F(PrintCommandTest, CopiesBelowOnePrintNothingAndSaySo) {
     CopiesAnswers = {0, -4};
     TPrintCommand c = Command();
     Settings.AskLabelCount = true;
-    c.PrintSelected(TViewCode::Marked, tbLocal);
+    c.PrintSelected(TViewCode::Marked, *Goods.Store);
     EXPECT_EQ(Prompter_.messages(), QStringList(2, kNoCopies));
     EXPECT_TRUE(StampedIds().isEmpty());
     EXPECT_EQ(LastPrint.date().year(), 1899);
@@ -366,7 +366,7 @@ TEST_F(PrintCommandTest, CancelStopsTheCopiesOfOneRecord) {
         QTimer::singleShot(0, [this] { Cancel.Request(); });
         return Pdf(1);
     };
-    c.PrintSelected(TViewCode::Marked, tbLocal);
+    c.PrintSelected(TViewCode::Marked, *Goods.Store);
     EXPECT_EQ(Names(Pdf(1)), QStringList{"Alfa"});
     EXPECT_EQ(CopiesAsked, (std::vector<int>{5, 5}));
     EXPECT_EQ(StampedIds(), QStringList{"5"});
@@ -379,7 +379,7 @@ TEST_F(PrintCommandTest, CancelStopsTheCopiesOfOneRecord) {
 TEST_F(PrintCommandTest, StartCellQuestionAndThePrintersOffset) {
     Prompter_.answer(true);
     Prompter_.answerPath(Pdf(1));
-    Command().PrintSelected(TViewCode::Marked, tbLocal);
+    Command().PrintSelected(TViewCode::Marked, *Goods.Store);
 
     Settings.AskStartCell = true;
     Settings.Calibrations.Set(QStringLiteral("Inna drukarka"), {-200, -200});
@@ -402,7 +402,7 @@ TEST_F(PrintCommandTest, StartCellQuestionAndThePrintersOffset) {
     Prompter_.answerPath(Pdf(2));
     TPrintCommand c = Command();
     c.QueryStartCell = [](const TCellGrid& page, int& cell) { return QueryStartCell(page, cell); };
-    c.PrintSelected(TViewCode::Marked, tbLocal);
+    c.PrintSelected(TViewCode::Marked, *Goods.Store);
     const std::vector<TPdfWord> plain = PdfWords(Pdf(1)), moved = PdfWords(Pdf(2));
     ASSERT_FALSE(plain.empty());
     ASSERT_FALSE(moved.empty());
@@ -420,7 +420,7 @@ TEST_F(PrintCommandTest, StartCellQuestionAndThePrintersOffset) {
     TPrintCommand cancelled = Command();
     cancelled.QueryStartCell = [](const TCellGrid& page, int& cell) { return QueryStartCell(page, cell); };
     Prompter_.clear();
-    cancelled.PrintSelected(TViewCode::Marked, tbLocal);
+    cancelled.PrintSelected(TViewCode::Marked, *Goods.Store);
     for (const auto& call : Prompter_.calls()) EXPECT_NE(call.kind, Kind::SaveFile);
     EXPECT_FALSE(QFile::exists(Pdf(3)));
 }

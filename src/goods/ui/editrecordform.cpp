@@ -31,11 +31,11 @@ TEditRecordForm::TEditRecordForm(TTable& table, bool insertMode, const TUnitSymb
         if (extra) grid->addWidget(extra, row, 2);
         ++row;
     };
-    edName = BoundEdit("NAZWA", "edName");
-    edPrice = BoundEdit("CENA", "edPrice");
-    edWeight = BoundEdit("WAGA", "edWeight");
-    edAbsPrice = BoundEdit("ABSCENA", "edAbsPrice");
-    edBarcode = BoundEdit("KODKRESKOWY", "edBarcode");
+    edName = BoundEdit(TGoodsColumn::NAZWA, "edName");
+    edPrice = BoundEdit(TGoodsColumn::CENA, "edPrice");
+    edWeight = BoundEdit(TGoodsColumn::WAGA, "edWeight");
+    edAbsPrice = BoundEdit(TGoodsColumn::ABSCENA, "edAbsPrice");
+    edBarcode = BoundEdit(TGoodsColumn::KODKRESKOWY, "edBarcode");
     btnCalculate = new QPushButton(QStringLiteral("Przelicz"), this);
     btnCalculate->setObjectName(QStringLiteral("btnCalculate"));
     btnCalculate->setFlat(true);
@@ -71,7 +71,7 @@ TEditRecordForm::TEditRecordForm(TTable& table, bool insertMode, const TUnitSymb
     // and OK stores it.
     int code = kDefaultBarcodeType;
     try {
-        code = static_cast<int>(std::clamp<qint64>(BarcodeTypeCode(Table.FieldByName(QStringLiteral("TYPKODU"))), -1, BarcodeTypeCount));
+        code = static_cast<int>(std::clamp<qint64>(BarcodeTypeCode(Table.FieldByName(GoodsColumnName(TGoodsColumn::TYPKODU))), -1, BarcodeTypeCount));
     } catch (const std::exception& e) {
         SilentFailure(lcGoods, QStringLiteral("the barcode type of the record was not read"), e);
         code = kDefaultBarcodeType;
@@ -86,20 +86,20 @@ TEditRecordForm::TEditRecordForm(TTable& table, bool insertMode, const TUnitSymb
     UpdateOkButton();
 }
 
-QLineEdit* TEditRecordForm::BoundEdit(const char* field, const char* objectName) {
+QLineEdit* TEditRecordForm::BoundEdit(TGoodsColumn column, const char* objectName) {
     auto* edit = new QLineEdit(this);
     edit->setObjectName(QLatin1String(objectName));
+    const QString name = GoodsColumnName(column);
     try {
-        TField f = Table.FieldByName(QLatin1String(field));
+        TField f = Table.FieldByName(name);
         if (f.Size() > 0) edit->setMaxLength(f.Size());
         edit->setText(f.AsString());
     } catch (const std::exception& e) {
         // A table without the field leaves the box unbound.
-        SilentFailure(lcGoods, QStringLiteral("the record dialog has no field %1").arg(QLatin1String(field)), e);
+        SilentFailure(lcGoods, QStringLiteral("the record dialog has no field %1").arg(name), e);
         edit->setEnabled(false);
         return edit;
     }
-    const QString name = QLatin1String(field);
     connect(edit, &QLineEdit::textChanged, this, [this, name](const QString& text) {
         try {
             Table.FieldByName(name).SetAsString(text);
@@ -123,7 +123,7 @@ void TEditRecordForm::StoreCodeType() {
     // With no type chosen (a stored code outside the list) the field keeps its value.
     if (cbCodeType->currentIndex() < 0) return;
     try {
-        Table.FieldByName(QStringLiteral("TYPKODU")).SetAsInteger(cbCodeType->currentIndex());
+        Table.FieldByName(GoodsColumnName(TGoodsColumn::TYPKODU)).SetAsInteger(cbCodeType->currentIndex());
     } catch (const std::exception& e) {
         SilentFailure(lcGoods, QStringLiteral("the record dialog did not write TYPKODU"), e);
     }

@@ -1,4 +1,5 @@
 #pragma once
+#include "goodsrecord.h"
 #include "unitprice.h"
 
 #include <QDialog>
@@ -37,7 +38,7 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
-    QLineEdit* BoundEdit(const char* field, const char* objectName);
+    QLineEdit* BoundEdit(TGoodsColumn column, const char* objectName);
 
     TTable& Table;
     TUnitSymbols Symbols;

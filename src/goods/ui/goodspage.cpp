@@ -424,7 +424,7 @@ void TGoodsPage::Search(const QString& text) {
         TLocateOptions options;
         options.CaseInsensitive = true;
         options.PartialKey = true;
-        if (tbLocalShow.Locate(QStringLiteral("NAZWA"), text, options)) SyncGridToTable();
+        if (tbLocalShow.Locate(GoodsColumnName(TGoodsColumn::NAZWA), text, options)) SyncGridToTable();
     });
 }
 
@@ -440,10 +440,10 @@ void TGoodsPage::AfterInsert() {
         if (!EditRecordDialog(true)) {
             tbLocalShow.Cancel();
         } else {
-            const qint64 id = NextFreeId(tbLocal);
-            tbLocalShow.FieldByName(QStringLiteral("ID")).SetAsInteger(id);
-            tbLocalShow.FieldByName(QStringLiteral("NEW")).SetAsBoolean(true);
-            tbLocalShow.FieldByName(QStringLiteral("SELECT")).SetAsBoolean(false);
+            const qint64 id = Session.Store->NextFreeId();
+            tbLocalShow.FieldByName(GoodsColumnName(TGoodsColumn::ID)).SetAsInteger(id);
+            tbLocalShow.FieldByName(GoodsColumnName(TGoodsColumn::NEW)).SetAsBoolean(true);
+            tbLocalShow.FieldByName(GoodsColumnName(TGoodsColumn::SELECT)).SetAsBoolean(false);
             tbLocalShow.Post();
         }
     });
@@ -459,7 +459,7 @@ void TGoodsPage::AfterEdit() {
     }
     const bool posted = Absorb("the edited record was not stored", [&] {
         if (EditRecordDialog(false)) {
-            tbLocalShow.FieldByName(QStringLiteral("NEW")).SetAsBoolean(true);
+            tbLocalShow.FieldByName(GoodsColumnName(TGoodsColumn::NEW)).SetAsBoolean(true);
             tbLocalShow.Post();
         } else {
             tbLocalShow.Cancel();
@@ -481,7 +481,7 @@ void TGoodsPage::BeforeDelete() {
             });
         Abort();
     }
-    const QString name = tbLocalShow.FieldByName(QStringLiteral("NAZWA")).AsString();
+    const QString name = tbLocalShow.FieldByName(GoodsColumnName(TGoodsColumn::NAZWA)).AsString();
     if (!Prompter::current().confirmYesNo(QString::fromUtf8("Usunąć rekord: \"%1\"?").arg(name))) Abort();
     SetListButtons(ForgetCurrentMark(Session));
 }

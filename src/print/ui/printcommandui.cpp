@@ -26,7 +26,7 @@ void sbtnDoPrintClick(const TPrintPieces& p) {
         if (form.prPrepare->value() < form.prPrepare->maximum()) form.prPrepare->setValue(form.prPrepare->value() + 1);
     };
     form.PrintViewCode = TViewCode::Marked;
-    form.PrintSelected = [&command, &p](TViewCode viewCode) { command.PrintSelected(viewCode, p.Goods.tbLocal); };
+    form.PrintSelected = [&command, &p](TViewCode viewCode) { command.PrintSelected(viewCode, *p.Goods.Store); };
     Prompter::current().runDialog(form);
     form.PrintSelected = nullptr;
 }
@@ -40,7 +40,7 @@ void tbShowClick(const TPrintPieces& p) {
             Prompter::current().error(kNoRecord);
             return;
         }
-        goods = PrintGoodsFromRecord(list);
+        goods = ReadGoodsRecord(list);
     } catch (const TEngineError&) {
         Prompter::current().error(kNoRecord);
         return;
