@@ -30,6 +30,11 @@ int CliFail(const QString& message, int code) {
     return code;
 }
 
+int CliFail(const QString& message, const QString& cause, int code) {
+    if (!cause.isEmpty()) CliError(cause);
+    return CliFail(message, code);
+}
+
 bool CliSavePng(const QImage& image, const QString& path) {
     QBuffer png;
     png.open(QIODevice::WriteOnly);

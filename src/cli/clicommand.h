@@ -31,6 +31,8 @@ struct CliRegistrar {
 void CliOut(const QString& line);                  // a line on standard output
 void CliError(const QString& message);             // a line on standard error
 int CliFail(const QString& message, int code = 1);  // CliError, then the exit code
+// The cause on a line of its own first (when there is one), then the message.
+int CliFail(const QString& message, const QString& cause, int code = 1);
 
 // Writes `image` as a PNG file, through the program's file writer (a new file
 // renamed over the name; a link at the name is replaced, never followed).

@@ -109,7 +109,7 @@ int RunPrint(const QStringList& args) {
     try {
         manager.LoadLayout();
     } catch (const TPrintManagerException& e) {
-        return CliFail(PrintOutcomeMessage(e.Outcome));
+        return CliFail(PrintOutcomeMessage(e.Outcome), e.Cause);
     }
     if (list.empty()) return CliFail(kNothingToPrint);
     manager.SetOptions(PrintOptionsOf(settings));
@@ -133,7 +133,7 @@ int RunPrint(const QStringList& args) {
             return FinishPrinterJob(store, list, settings, settingsFile);
         }
     } catch (const TPrintManagerException& e) {
-        return CliFail(PrintOutcomeMessage(e.Outcome));
+        return CliFail(PrintOutcomeMessage(e.Outcome), e.Cause);
     }
     // The PDF waits beside its file until the goods are stamped and the
     // moment is stored: a failure there reports the job failed, and no PDF
@@ -144,7 +144,7 @@ int RunPrint(const QStringList& args) {
     try {
         manager.PrintList(list, copies, printer);
     } catch (const TPrintManagerException& e) {
-        return CliFail(PrintOutcomeMessage(e.Outcome));
+        return CliFail(PrintOutcomeMessage(e.Outcome), e.Cause);
     }
 
     settings.LastPrintDate = CurrentMoment();

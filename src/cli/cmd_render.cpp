@@ -51,7 +51,7 @@ int RunRender(const QStringList& args) {
     try {
         manager.LoadLayout();
     } catch (const TPrintManagerException& e) {
-        return CliFail(PrintOutcomeMessage(e.Outcome));
+        return CliFail(PrintOutcomeMessage(e.Outcome), e.Cause);
     }
     manager.SetOptions(PrintOptionsOf(session.Settings));
 

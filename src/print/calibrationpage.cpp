@@ -132,6 +132,6 @@ void PrintCalibrationPage(TPrintTarget& target, const QString& printer, QPoint o
         } catch (const std::exception& ended) {
             SilentFailure(lcPrint, QStringLiteral("a failed calibration page could not be ended"), ended);
         }
-        throw TPrintManagerException(TPrintOutcome::PrinterFailed);
+        throw TPrintManagerException(TPrintOutcome::PrinterFailed, QString::fromUtf8(e.what()));
     }
 }

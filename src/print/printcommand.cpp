@@ -203,9 +203,15 @@ void TPrintCommand::PrintRecords(const TPrintGoodsList& list, TGoodsStore& store
         RunJob(manager, list, labelCount, pdfFile);
         if (QueryLabelCount && QueryLabelCount(records, labelCount)) RunJob(manager, list, labelCount, pdfFile);
     } catch (const TPrintManagerException& e) {
+        SilentFailure(lcPrint, QStringLiteral("the print command failed: %1").arg(FailureCause(e)));
         prompter.error(PrintOutcomeMessage(e.Outcome));
         return;
+    } catch (const std::exception& e) {
+        SilentFailure(lcPrint, QStringLiteral("the print command failed: %1").arg(FailureCause(e)));
+        prompter.error(PrintOutcomeMessage(TPrintOutcome::Failed));
+        return;
     } catch (...) {
+        SilentFailure(lcPrint, QStringLiteral("the print command failed for an unknown reason"));
         prompter.error(PrintOutcomeMessage(TPrintOutcome::Failed));
         return;
     }
@@ -238,6 +244,7 @@ bool PrintCalibration(const QString& printer, const QString& orientationText, QP
     try {
         PrintCalibrationPage(target, printer, offset);
     } catch (const TPrintManagerException& e) {
+        SilentFailure(lcPrint, QStringLiteral("the calibration page was not printed: %1").arg(FailureCause(e)));
         Prompter::current().error(PrintOutcomeMessage(e.Outcome));
         return false;
     }

@@ -37,8 +37,14 @@ QString PrintOutcomeMessage(TPrintOutcome outcome) {
     return QStringLiteral("Wystąpił błąd podczas drukowania.");
 }
 
-TPrintManagerException::TPrintManagerException(TPrintOutcome outcome)
-    : std::runtime_error(PrintOutcomeMessage(outcome).toStdString()), Outcome(outcome) {}
+TPrintManagerException::TPrintManagerException(TPrintOutcome outcome, QString cause)
+    : std::runtime_error(PrintOutcomeMessage(outcome).toStdString()), Outcome(outcome), Cause(std::move(cause)) {}
+
+QString FailureCause(const std::exception& error) {
+    if (const auto* print = dynamic_cast<const TPrintManagerException*>(&error); print && !print->Cause.isEmpty())
+        return print->Cause;
+    return QString::fromUtf8(error.what());
+}
 
 TPrintManager::TPrintManager() {
     // The manager's own defaults; the print command sets every option.
@@ -55,15 +61,22 @@ TPrintManager::~TPrintManager() = default;
 
 void TPrintManager::LoadLayout() {
     if (LayoutFileName.isEmpty() || !QFileInfo(LayoutFileName).isFile())
-        throw TPrintManagerException(TPrintOutcome::LayoutUnreadable);
+        throw TPrintManagerException(TPrintOutcome::LayoutUnreadable,
+                                     QStringLiteral("Brak pliku wyglądu etykiety: %1").arg(LayoutFileName));
     FRenderer.SetObjects({});
     TLabelLayout layout;
     if (!LoadLayoutFile(LayoutFileName, PrintLayoutDefaults(), layout))
-        throw TPrintManagerException(TPrintOutcome::LayoutUnreadable);
+        throw TPrintManagerException(TPrintOutcome::LayoutUnreadable,
+                                     QStringLiteral("Nie można odczytać pliku %1").arg(LayoutFileName));
     FLabelWidth = layout.Width;
     FLabelHeight = layout.Height;
     FRenderer.SetObjects(std::move(layout.Objects));
-    if (FLabelWidth <= 0 || FLabelHeight <= 0) throw TPrintManagerException(TPrintOutcome::LayoutUnreadable);
+    if (FLabelWidth <= 0 || FLabelHeight <= 0)
+        throw TPrintManagerException(TPrintOutcome::LayoutUnreadable,
+                                     QStringLiteral("Etykieta w pliku %1 nie ma rozmiaru (%2 × %3 mm)")
+                                         .arg(LayoutFileName)
+                                         .arg(FLabelWidth)
+                                         .arg(FLabelHeight));
 }
 
 void TPrintManager::SelectPrinter(const QString& name) {
@@ -116,7 +129,7 @@ TCellGrid TPrintManager::PageGrid() const {
         printer.Prepare();
     } catch (const TPrinterError& e) {
         SilentFailure(lcPrint, QStringLiteral("the page of %1 could not be set up").arg(FCurrentPrinter), e);
-        throw TPrintManagerException(TPrintOutcome::PrinterFailed);
+        throw TPrintManagerException(TPrintOutcome::PrinterFailed, QString::fromUtf8(e.what()));
     }
     return PageGrid(printer);
 }
@@ -169,12 +182,21 @@ void TPrintManager::PrintList(const TPrintGoodsList& list, int copies, TPrintTar
         }
         target.EndDoc();
     } catch (...) {
+        // The cause, for the log and the companion's standard error.
+        QString cause;
+        try {
+            throw;
+        } catch (const std::exception& e) {
+            cause = FailureCause(e);
+        } catch (...) {
+        }
+        SilentFailure(lcPrint, QStringLiteral("the print job failed: %1").arg(cause));
         // Whatever was drawn still goes out.
         try {
             if (target.Printing()) target.EndDoc();
         } catch (const std::exception& e) {
             SilentFailure(lcPrint, QStringLiteral("a failed print job could not be ended"), e);
         }
-        throw TPrintManagerException(TPrintOutcome::PrinterFailed);
+        throw TPrintManagerException(TPrintOutcome::PrinterFailed, cause);
     }
 }

@@ -30,9 +30,15 @@ QString PrintOutcomeMessage(TPrintOutcome outcome);
 // A failed print; its text is the outcome's message.
 class TPrintManagerException : public std::runtime_error {
 public:
-    explicit TPrintManagerException(TPrintOutcome outcome);
+    // `cause`: what the printer or the file said, for the log and the
+    // companion's standard error; the user sees the outcome's message.
+    explicit TPrintManagerException(TPrintOutcome outcome, QString cause = {});
     TPrintOutcome Outcome;
+    QString Cause;
 };
+
+// What an error says of its cause: a print manager's Cause, else its text.
+QString FailureCause(const std::exception& error);
 
 // Reads a label layout and prints lists of goods with it, as many labels to a
 // page as fit (or as the sheet of labels holds), row by row from the top-left

@@ -105,7 +105,10 @@ TEST_F(RenderCliTest, RecordByIdFromTheGoodsTable) {
 TEST_F(RenderCliTest, BadInputIsReported) {
     TCliResult r = Run({"--layout", Home.root() + "/none.etk", "--png", Png, "--name", "x"});
     EXPECT_NE(r.Code, 0);
-    EXPECT_EQ(r.Err.trimmed(), QStringLiteral("Wystąpił błąd podczas otczytu pliku wyglądu etykiety."));  // sic
+    // The program's message last, what is wrong with the file above it.
+    const QStringList lines = r.Err.trimmed().split(u'\n');
+    EXPECT_EQ(lines.last(), QStringLiteral("Wystąpił błąd podczas otczytu pliku wyglądu etykiety."));  // sic
+    EXPECT_TRUE(lines.first().contains(QStringLiteral("none.etk"))) << r.Err.toStdString();
     WriteAll(Layout, "[LABEL1]\nTYPE=1\n");
     r = Run({"--layout", Layout, "--png", Png, "--name", "x"});
     EXPECT_NE(r.Code, 0);

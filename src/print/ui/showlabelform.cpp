@@ -3,6 +3,7 @@
 #include "aligner.h"
 #include "datafolder.h"
 #include "prompter.h"
+#include "silentfailure.h"
 #include "rollpage.h"
 #include "sheetgrid.h"
 #include "units.h"
@@ -105,7 +106,11 @@ void ShowLabelPreview(const TPrintGoods& goods, const TPrintOptions& options, QW
         QFile::remove(path);
         form.Render(manager, goods);
         Prompter::current().runDialog(form);
+    } catch (const std::exception& e) {
+        SilentFailure(lcPrint, QStringLiteral("the label preview failed: %1").arg(FailureCause(e)));
+        Prompter::current().error(kPreviewError);
     } catch (...) {
+        SilentFailure(lcPrint, QStringLiteral("the label preview failed for an unknown reason"));
         Prompter::current().error(kPreviewError);
     }
 }
