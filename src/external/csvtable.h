@@ -80,7 +80,7 @@ public:
     // The same as values: a null QVariant for an empty value, else the text.
     bool NextAt(TExtPosition& at, std::vector<QVariant>& row) const override;
     // Why the last walk that stopped with `Cut` stopped.
-    QString ReadError() const { return Failure; }
+    QString ReadError() const override { return Failure; }
 
 private:
     struct TSource;

@@ -186,6 +186,7 @@ QString DataSourceErrorText(int code, const QString& dbTypeName, const QString& 
 void ConnectOutside(TExternalDatabase& dbOutside, const TODBCManager& manager) {
     dbOutside.ClearParams();
     dbOutside.SetDatabaseName(manager.GetDbType(), manager.GetDataLocation());
+    dbOutside.SetCsvSettings(manager.GetCsvSeparator(), manager.GetCsvCodePage());
     if (manager.SqlLogin) {
         dbOutside.SetUserName(manager.SqlUser);
         dbOutside.SetPassword(manager.GetSqlPassword());
@@ -204,10 +205,17 @@ TUpdateOutcome RunGoodsUpdate(TUpdateRun& run) {
     };
     TTable& tbLocal = *run.tbLocal;
     std::unique_ptr<TGoodsMerger> merger;
+    // A run that reads CSV files is one transaction, from clearing the marks
+    // on: an export that turns out damaged, cut or changed half way (or
+    // lacks a column) leaves the goods table as it was. Other runs keep what
+    // they merged before a failure, batch by batch.
+    std::optional<TTableTransaction> whole;
     try {
         tbLocal.Close();
         tbLocal.SetFiltered(false);
         tbLocal.Open();
+        if (run.dbOutside->ReadsCsv(run.Manager->GetQuery1()) || run.dbOutside->ReadsCsv(run.Manager->GetQuery2()))
+            whole.emplace(tbLocal);
         tbLocal.UpdateWhere(QStringLiteral("NEW = TRUE"), {{QStringLiteral("NEW"), false}}, process);
 
         // The count first: some drivers serve one open statement at a time.
@@ -226,11 +234,11 @@ TUpdateOutcome RunGoodsUpdate(TUpdateRun& run) {
         QSqlQuery& qrOutside = *query;
         merger = std::make_unique<TGoodsMerger>(tbLocal, run.Symbols);
         bool more = qrOutside.next();
-        if (!more && qrOutside.lastError().isValid()) throw TExternalError(qrOutside.lastError().text());
+        if (!more && qrOutside.lastError().isValid()) throw run.dbOutside->Failure(qrOutside.lastError());
         while (more) {
             const ExternalGoodsRecord record = ReadExternalRow(qrOutside, *run.Manager);
             more = qrOutside.next();
-            if (!more && qrOutside.lastError().isValid()) throw TExternalError(qrOutside.lastError().text());
+            if (!more && qrOutside.lastError().isValid()) throw run.dbOutside->Failure(qrOutside.lastError());
             process();
             if (cancelled()) break;
             if (run.StepProgress) run.StepProgress();
@@ -241,6 +249,7 @@ TUpdateOutcome RunGoodsUpdate(TUpdateRun& run) {
         }
         merger->Commit();
         merger.reset();
+        if (whole) whole->Commit();
         tbLocal.Close();
         query.reset();
         run.dbOutside->Disconnect();
@@ -249,8 +258,12 @@ TUpdateOutcome RunGoodsUpdate(TUpdateRun& run) {
     } catch (const std::exception& e) {
         const auto* external = dynamic_cast<const TExternalError*>(&e);
         out.Reason = external ? external->Message() : QString::fromLocal8Bit(e.what());
-        // Rows merged before the failure stay merged.
-        if (merger) {
+        if (whole) {
+            // Nothing of the run stays: its statements go, then its transaction.
+            merger.reset();
+            whole.reset();
+        } else if (merger) {
+            // Rows merged before the failure stay merged.
             try {
                 merger->Commit();
             } catch (const std::exception& e) {
@@ -258,7 +271,10 @@ TUpdateOutcome RunGoodsUpdate(TUpdateRun& run) {
             }
         }
         out.Ok = false;
-        out.Message = kUpdateError;
+        // The update's message; a reader's word on the file (a CSV export
+        // that is damaged or lacks a column) on the line below it.
+        const QString shown = external ? external->Shown() : QString();
+        out.Message = shown.isEmpty() ? kUpdateError : kUpdateError + u'\n' + shown;
     }
     return out;
 }
