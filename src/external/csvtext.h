@@ -32,7 +32,8 @@ bool IsValidUtf8(const char* data, qsizetype size, bool partialEnd = false);
 // The form of a column name under which a query's name finds it: surrounding
 // blanks removed, case folded, the accents of Polish (and other Latin) letters
 // removed, "ł" as "l"; "  Ilość " and "ILOSC" both give "ilosc". The folder
-// engine matches every table's column names with it.
+// engine matches the columns of CSV files with it (those of dBase and Paradox
+// tables keep their own spelling).
 QString FoldColumnName(const QString& name);
 
 // A number as exports write it: a decimal comma or point, blanks or no-break

@@ -45,6 +45,11 @@ bool IsTableExtension(const QString& suffix) {
 
 QString Shown(const QString& path) { return QDir::toNativeSeparators(path); }
 
+// Every file of the folder that may be a table, also one that cannot be read
+// or is no regular file: opening it then says what is wrong with it, rather
+// than the query saying that there is no such table.
+constexpr QDir::Filters TableEntries = QDir::Files | QDir::System;
+
 }  // namespace
 
 QString ExternalValueText(const QVariant& value) {
@@ -198,7 +203,7 @@ TExternalError TExternalDatabase::Failure(const QSqlError& error) const {
         QString table = engine.mid(noTable.size());
         if (table.startsWith(QLatin1String("temp."))) table = table.mid(5);
         if (Loaded->Missing.contains(table, Qt::CaseInsensitive)) {
-            const QString file = IsCsvFile(table) ? table : table + QStringLiteral(".csv");
+            const QString file = IsTableExtension(QFileInfo(table).suffix()) ? table : table + QStringLiteral(".csv");
             return TExternalError(text, QStringLiteral("W katalogu %1 nie ma pliku %2.").arg(Shown(Name), file));
         }
     }
@@ -236,7 +241,7 @@ QString TExternalDatabase::TableFile(const QString& name, const QStringList& fil
 bool TExternalDatabase::ReadsCsv(const QString& sql) const {
     if (!IsFolder()) return false;
     if (DbType == kCsvFilesType) return true;
-    const QStringList files = QDir(Name).entryList(QDir::Files | QDir::Readable);
+    const QStringList files = QDir(Name).entryList(TableEntries);
     for (const TQueryTable& table : QueryTables(sql)) {
         QString refusal;
         const QString file = TableFile(table.Name, files, refusal);
@@ -247,7 +252,7 @@ bool TExternalDatabase::ReadsCsv(const QString& sql) const {
 
 QString TExternalDatabase::LoadTablesOf(const QString& sql) {
     const QDir dir(Name);
-    const QStringList files = dir.entryList(QDir::Files | QDir::Readable);
+    const QStringList files = dir.entryList(TableEntries);
     std::vector<TQueryTable> found;
     std::vector<const TExtTable*> used;
     Loaded->CsvFiles.clear();
