@@ -19,6 +19,8 @@ gives the same goods, and the first N goods of any count are the same.
 --format csv writes the same goods as FOLDER/TOWARY.CSV instead, as a sales
 program exports them: a header line with the column names, ";" between the
 values, Windows-1250, CR LF line ends, values holding ";" or quotes in quotes.
+With --data-dir the definition is then one of CSV files (TYPE=6), with the
+same query.
 
 --data-dir DIR fills the goods table DIR/DB/towary.db of a new data folder
 the way a shop does: it writes a definition DIR/SQLCFG/NAME.cdb (a copy of the
@@ -389,9 +391,10 @@ def default_cli():
     return os.path.join(build, "src", "cli", "prandel-etykiet-cli")
 
 
-def write_definition(data_dir, name, folder):
+def write_definition(data_dir, name, folder, csv=False):
     """The shipped demo definition with DataPath naming `folder` (Windows-1250
-    INI, CRLF lines, as the program writes them)."""
+    INI, CRLF lines, as the program writes them); with `csv` a definition of
+    CSV files (TYPE=6)."""
     try:
         with open(SHIPPED_DEFINITION, "rb") as f:
             text = f.read().decode("cp1250")
@@ -405,6 +408,8 @@ def write_definition(data_dir, name, folder):
     for line in text.splitlines():
         if re.match(r"(?i)^\s*DataPath\s*=", line):
             line, replaced = "DataPath=" + os.path.abspath(folder), True
+        elif csv and re.match(r"(?i)^\s*TYPE\s*=", line):
+            line = "TYPE=6"
         lines.append(line)
     if not replaced:
         sys.exit(f"W {SHIPPED_DEFINITION} nie ma klucza DataPath.")
@@ -432,8 +437,9 @@ def fill_goods_table(args, shop):
     if os.path.exists(os.path.join(data_dir, "DB", "towary.db")):
         sys.exit(f"{data_dir} ma już tabelę towarów (DB/towary.db); podaj pusty folder danych.")
     os.makedirs(data_dir, exist_ok=True)
+    csv = args.format == "csv"
     if args.definition_only:
-        write_definition(data_dir, args.definition, args.out)
+        write_definition(data_dir, args.definition, args.out, csv)
         return
     mark = args.mark
     first = args.count if mark == "all" else 0 if mark == "none" else int(mark)
@@ -441,11 +447,14 @@ def fill_goods_table(args, shop):
         # The first goods on their own, marked; the rest join them in a second
         # update, which leaves the marks of unchanged goods alone.
         with tempfile.TemporaryDirectory(prefix="prandel-goods-") as part:
-            write_dbf(os.path.join(part, TABLE_NAME), shop, 0, first)
-            write_definition(data_dir, args.definition, part)
+            if csv:
+                write_csv(os.path.join(part, CSV_NAME), shop, 0, first)
+            else:
+                write_dbf(os.path.join(part, TABLE_NAME), shop, 0, first)
+            write_definition(data_dir, args.definition, part, csv)
             companion(cli, data_dir, "update", "--definition", args.definition)
         companion(cli, data_dir, "goods", "select", "--check-type", "0")
-    write_definition(data_dir, args.definition, args.out)
+    write_definition(data_dir, args.definition, args.out, csv)
     companion(cli, data_dir, "update", "--definition", args.definition)
     if first >= args.count:
         companion(cli, data_dir, "goods", "select", "--check-type", "0")
@@ -482,11 +491,9 @@ def main():
         p.error("--mark and --definition-only need --data-dir")
     shop = Shop(args.seed, args.ean13_only)
     if args.format == "csv":
-        if args.data_dir:
-            p.error("--data-dir takes the goods from a dBase table: leave out --format csv")
         write_csv(os.path.join(args.out, CSV_NAME), shop, 0, args.count)
-        return 0
-    write_dbf(os.path.join(args.out, TABLE_NAME), shop, 0, args.count)
+    else:
+        write_dbf(os.path.join(args.out, TABLE_NAME), shop, 0, args.count)
     if args.data_dir:
         fill_goods_table(args, shop)
     return 0

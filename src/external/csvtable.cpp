@@ -15,6 +15,7 @@ namespace {
 
 constexpr std::size_t kSniff = 64 * 1024;         // bytes that decide the text and show binary files
 constexpr std::size_t kMaxRecord = 1024 * 1024;   // a longer line is refused, never read whole
+constexpr std::size_t kCopyPiece = 1024 * 1024;   // bytes copied aside at once
 
 enum class TSplit { Record, NeedMore, Unterminated, Binary };
 
@@ -167,36 +168,102 @@ struct TCsvTable::TSource {
 TCsvTable::TCsvTable() = default;
 TCsvTable::~TCsvTable() = default;
 
-std::unique_ptr<TCsvTable> TCsvTable::Open(const QString& path, const TCsvOptions& options, QString& error) {
-    std::unique_ptr<TCsvTable> table(new TCsvTable);
-    table->Shown = QDir::toNativeSeparators(path);
-    table->Source = std::make_unique<TSource>();
-    TSource& s = *table->Source;
+bool TCsvTable::OpenSource(const QString& path, QString& error) {
+    Shown = QDir::toNativeSeparators(path);
+    Source = std::make_unique<TSource>();
+    TSource& s = *Source;
     const QByteArray name = QFile::encodeName(path);
     // The kind of file first, following links: opening a named pipe would
     // wait for a writer.
     struct stat named {};
     if (path.isEmpty() || ::stat(name.constData(), &named) != 0) {
-        error = QStringLiteral("Nie można otworzyć pliku %1.").arg(table->Shown);
-        return nullptr;
+        error = QStringLiteral("Nie można otworzyć pliku %1.").arg(Shown);
+        return false;
     }
     if (!S_ISREG(named.st_mode)) {
-        error = QStringLiteral("Plik %1 nie jest zwykłym plikiem.").arg(table->Shown);
-        return nullptr;
+        error = QStringLiteral("Plik %1 nie jest zwykłym plikiem.").arg(Shown);
+        return false;
     }
     s.Fd = ::open(name.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
     if (s.Fd < 0 || ::fstat(s.Fd, &s.Stat) != 0) {
-        error = QStringLiteral("Nie można otworzyć pliku %1.").arg(table->Shown);
-        return nullptr;
+        error = QStringLiteral("Nie można otworzyć pliku %1.").arg(Shown);
+        return false;
     }
     if (!S_ISREG(s.Stat.st_mode) || s.Stat.st_dev != named.st_dev || s.Stat.st_ino != named.st_ino) {
-        error = QStringLiteral("Plik %1 nie jest zwykłym plikiem.").arg(table->Shown);
-        return nullptr;
+        error = QStringLiteral("Plik %1 nie jest zwykłym plikiem.").arg(Shown);
+        return false;
     }
     ::posix_fadvise(s.Fd, 0, 0, POSIX_FADV_SEQUENTIAL);
     s.Size = static_cast<std::uint64_t>(s.Stat.st_size);
-    if (!table->Start(options, error)) return nullptr;
+    return true;
+}
+
+std::unique_ptr<TCsvTable> TCsvTable::Open(const QString& path, const TCsvOptions& options, QString& error) {
+    std::unique_ptr<TCsvTable> table(new TCsvTable);
+    if (!table->OpenSource(path, error) || !table->Start(options, error)) return nullptr;
     return table;
+}
+
+std::unique_ptr<TCsvTable> TCsvTable::OpenCopy(const QString& path, const TCsvOptions& options, QString& error) {
+    std::unique_ptr<TCsvTable> table(new TCsvTable);
+    if (!table->OpenSource(path, error) || !table->CopyAside(error) || !table->Start(options, error)) return nullptr;
+    // Every record once, so that a damaged file is known before any of its
+    // rows is used; the bytes are only split, not decoded.
+    TExtPosition at;
+    const char* record = nullptr;
+    std::size_t length = 0;
+    while (table->Split(at, record, length)) {
+    }
+    if (at.Cut) {
+        error = table->Failure;
+        return nullptr;
+    }
+    return table;
+}
+
+bool TCsvTable::CopyAside(QString& error) {
+    TSource& s = *Source;
+    const QByteArray folder = QFile::encodeName(QDir::tempPath());
+    // Unnamed, so that nothing is left behind whatever happens; where the
+    // file system cannot, a named file removed at once.
+    int copy = ::open(folder.constData(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
+    if (copy < 0) {
+        QByteArray pattern = folder + "/prandel-csv-XXXXXX";
+        copy = ::mkostemp(pattern.data(), O_CLOEXEC);
+        if (copy >= 0) ::unlink(pattern.constData());
+    }
+    const auto cannotCopy = [&] {
+        if (copy >= 0) ::close(copy);
+        error = QStringLiteral("Nie można zapisać kopii pliku %1 w katalogu tymczasowym %2.")
+                    .arg(Shown, QDir::toNativeSeparators(QDir::tempPath()));
+        return false;
+    };
+    if (copy < 0) return cannotCopy();
+    QByteArray piece(static_cast<qsizetype>(kCopyPiece), Qt::Uninitialized);
+    std::uint64_t copied = 0;
+    for (;;) {
+        const std::size_t got = s.ReadAt(copied, piece.data(), kCopyPiece);
+        if (got == 0) break;
+        for (std::size_t done = 0; done < got;) {
+            const ssize_t n = ::write(copy, piece.constData() + done, got - done);
+            if (n < 0 && errno == EINTR) continue;
+            if (n <= 0) return cannotCopy();
+            done += static_cast<std::size_t>(n);
+        }
+        copied += got;
+        if (copied > s.Size) break;  // it grows: no need to copy the rest
+    }
+    // The copy holds the file as it was at opening, or the file changed.
+    const bool same = copied == s.Size && Unchanged();
+    ::close(s.Fd);
+    s.Fd = copy;
+    if (!same) {
+        error = QStringLiteral("Plik %1 zmienił się w trakcie odczytu.").arg(Shown);
+        return false;
+    }
+    if (::fstat(copy, &s.Stat) != 0) return cannotCopy();
+    ::posix_fadvise(copy, 0, 0, POSIX_FADV_SEQUENTIAL);
+    return true;
 }
 
 std::unique_ptr<TCsvTable> TCsvTable::FromBytes(QByteArray bytes, const QString& name, const TCsvOptions& options,

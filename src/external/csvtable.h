@@ -55,6 +55,14 @@ class TCsvTable final : public TExtTable {
 public:
     // Nullptr with `error` set when the file cannot be read as a table.
     static std::unique_ptr<TCsvTable> Open(const QString& path, const TCsvOptions& options, QString& error);
+    // The same for a query that must not stop half way: the file is copied
+    // aside first (into an unnamed file of the temporary folder, read front
+    // to back once) and every record of the copy is split once, so that a
+    // file that changes while it is copied, or that is damaged anywhere (a
+    // zero byte, a quote never closed, a line too long), is refused here;
+    // the table then reads the copy, which nothing else can change. Messages
+    // name the file and its lines as Open's do.
+    static std::unique_ptr<TCsvTable> OpenCopy(const QString& path, const TCsvOptions& options, QString& error);
     // The same over bytes in memory; `name` stands for the file in messages.
     static std::unique_ptr<TCsvTable> FromBytes(QByteArray bytes, const QString& name, const TCsvOptions& options,
                                                 QString& error);
@@ -85,6 +93,11 @@ public:
 private:
     struct TSource;
     TCsvTable();
+    // Opens the file itself, a regular file only.
+    bool OpenSource(const QString& path, QString& error);
+    // Replaces the open file by a copy of it; false when the file changed
+    // meanwhile or the copy cannot be written.
+    bool CopyAside(QString& error);
     bool Start(const TCsvOptions& options, QString& error);
     // The next record that is not blank, `columns` values of it (0: all).
     bool ReadRecord(TExtPosition& at, std::vector<QString>& row, std::size_t columns) const;

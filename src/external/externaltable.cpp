@@ -157,8 +157,9 @@ std::unique_ptr<TExtTable> OpenExtTable(const QString& path, QString& error) { r
 
 std::unique_ptr<TExtTable> OpenExtTable(const QString& path, const TCsvOptions& csv, QString& error) {
     const QString suffix = QFileInfo(path).suffix().toLower();
-    // A CSV file is read front to back as the query walks it, never whole.
-    if (suffix == QLatin1String("csv")) return TCsvTable::Open(path, csv, error);
+    // A CSV file is read front to back, never whole: copied aside and checked
+    // once, then walked by the query from the copy.
+    if (suffix == QLatin1String("csv")) return TCsvTable::OpenCopy(path, csv, error);
     TFileBytes table;
     if (!table.Load(path, error)) return nullptr;
     TFileBytes memo;

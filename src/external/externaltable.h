@@ -114,8 +114,9 @@ protected:
 struct TCsvOptions;
 
 // Opens a table file by its extension (".db" Paradox, ".dbf" dBase, ".csv"
-// CSV, read with `csv`); the memo file beside it (".mb", ".dbt", ".fpt", any
-// case) is read when present. Nullptr with `error` set when the file cannot
+// CSV, read with `csv` from a copy checked whole, see TCsvTable::OpenCopy);
+// the memo file beside it (".mb", ".dbt", ".fpt", any case) is read when
+// present. Nullptr with `error` set when the file cannot
 // be read as a table.
 std::unique_ptr<TExtTable> OpenExtTable(const QString& path, QString& error);
 std::unique_ptr<TExtTable> OpenExtTable(const QString& path, const TCsvOptions& csv, QString& error);

@@ -205,17 +205,19 @@ TUpdateOutcome RunGoodsUpdate(TUpdateRun& run) {
     };
     TTable& tbLocal = *run.tbLocal;
     std::unique_ptr<TGoodsMerger> merger;
-    // A run that reads CSV files is one transaction, from clearing the marks
-    // on: an export that turns out damaged, cut or changed half way (or
-    // lacks a column) leaves the goods table as it was. Other runs keep what
-    // they merged before a failure, batch by batch.
-    std::optional<TTableTransaction> whole;
+    // A run that reads CSV files clears the marks in a transaction that ends
+    // only once its queries are open: the folder engine has then copied each
+    // CSV file aside and checked it whole, so an export that is damaged,
+    // changes while it is read or lacks a column leaves the goods table as it
+    // was, and nothing a file holds can stop the merge half way. Other runs
+    // keep the cleared marks and what they merged before a failure.
+    std::optional<TTableTransaction> opening;
     try {
         tbLocal.Close();
         tbLocal.SetFiltered(false);
         tbLocal.Open();
         if (run.dbOutside->ReadsCsv(run.Manager->GetQuery1()) || run.dbOutside->ReadsCsv(run.Manager->GetQuery2()))
-            whole.emplace(tbLocal);
+            opening.emplace(tbLocal);
         tbLocal.UpdateWhere(QStringLiteral("NEW = TRUE"), {{QStringLiteral("NEW"), false}}, process);
 
         // The count first: some drivers serve one open statement at a time.
@@ -232,24 +234,29 @@ TUpdateOutcome RunGoodsUpdate(TUpdateRun& run) {
         }
         std::optional<QSqlQuery> query(run.dbOutside->Open(run.Manager->GetQuery1()));
         QSqlQuery& qrOutside = *query;
-        merger = std::make_unique<TGoodsMerger>(tbLocal, run.Symbols);
         bool more = qrOutside.next();
         if (!more && qrOutside.lastError().isValid()) throw run.dbOutside->Failure(qrOutside.lastError());
-        while (more) {
-            const ExternalGoodsRecord record = ReadExternalRow(qrOutside, *run.Manager);
+        // The first row is read before the marks are kept, so that a query
+        // of too few columns fails as a whole too.
+        std::optional<ExternalGoodsRecord> record;
+        if (more) record = ReadExternalRow(qrOutside, *run.Manager);
+        if (opening) opening->Commit();
+        merger = std::make_unique<TGoodsMerger>(tbLocal, run.Symbols);
+        while (record) {
             more = qrOutside.next();
             if (!more && qrOutside.lastError().isValid()) throw run.dbOutside->Failure(qrOutside.lastError());
             process();
             if (cancelled()) break;
             if (run.StepProgress) run.StepProgress();
             bool changed = false;
-            merger->MergeGoodsRow(record, changed);
+            merger->MergeGoodsRow(*record, changed);
             if (changed) ++out.Changes;
             if (cancelled()) break;
+            record.reset();
+            if (more) record = ReadExternalRow(qrOutside, *run.Manager);
         }
         merger->Commit();
         merger.reset();
-        if (whole) whole->Commit();
         tbLocal.Close();
         query.reset();
         run.dbOutside->Disconnect();
@@ -258,12 +265,10 @@ TUpdateOutcome RunGoodsUpdate(TUpdateRun& run) {
     } catch (const std::exception& e) {
         const auto* external = dynamic_cast<const TExternalError*>(&e);
         out.Reason = external ? external->Message() : QString::fromLocal8Bit(e.what());
-        if (whole) {
-            // Nothing of the run stays: its statements go, then its transaction.
-            merger.reset();
-            whole.reset();
-        } else if (merger) {
-            // Rows merged before the failure stay merged.
+        // Marks cleared before the queries could be opened come back (a CSV
+        // run); rows merged before the failure stay merged.
+        opening.reset();
+        if (merger) {
             try {
                 merger->Commit();
             } catch (const std::exception& e) {

@@ -297,11 +297,13 @@ TEST(CsvReader, FilesThatCannotBeReadOrChangeWhileRead) {
         {"zablokowany.csv", ::geteuid() == 0 ? QString() : QStringLiteral("Nie można otworzyć pliku %1.").arg(shown("zablokowany.csv"))},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        QString error;
-        const auto t = TCsvTable::Open(dir.filePath(QString::fromUtf8(c.name)), {}, error);
-        EXPECT_EQ(error, c.error);
-        EXPECT_EQ(t == nullptr, !c.error.isEmpty());
+        for (const auto open : {&TCsvTable::Open, &TCsvTable::OpenCopy}) {
+            SCOPED_TRACE(std::string(c.name) + (open == &TCsvTable::Open ? "" : ", copied aside"));
+            QString error;
+            const auto t = open(dir.filePath(QString::fromUtf8(c.name)), {}, error);
+            EXPECT_EQ(error, c.error);
+            EXPECT_EQ(t == nullptr, !c.error.isEmpty());
+        }
     }
 
     // Grown, shortened, or rewritten to the same size while the walk is on.
@@ -332,6 +334,46 @@ TEST(CsvReader, FilesThatCannotBeReadOrChangeWhileRead) {
         EXPECT_TRUE(at.Cut);
         EXPECT_EQ(t->ReadError(), changed);
         EXPECT_LE(rows, 30000);
+
+        // Copied aside at opening, the file may change afterwards: the walk
+        // reads it whole as it was.
+        WriteAll(good, "Nazwa;Cena\n" + QByteArray("Towar;1,00\n").repeated(30000));
+        auto copy = TCsvTable::OpenCopy(good, {}, error);
+        ASSERT_TRUE(copy) << error.toStdString();
+        TExtPosition from;
+        ASSERT_TRUE(copy->NextText(from, row));
+        change();
+        rows = 1;
+        while (copy->NextText(from, row)) ++rows;
+        EXPECT_FALSE(from.Cut) << copy->ReadError().toStdString();
+        EXPECT_EQ(rows, 30000);
+    }
+}
+
+// Copied aside, a file is split whole at opening: damage anywhere in it is
+// the opening's error, with the same message a walk would give.
+TEST(CsvReader, CopiedAsideDamageAnywhereFailsTheOpening) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("towary.csv"));
+    const QString shown = QDir::toNativeSeparators(path);
+    const QByteArray lines = "Nazwa;Cena\n" + QByteArray("Towar;1,00\n").repeated(20000);
+    const std::pair<QByteArray, QString> cases[] = {
+        {lines, QString()},
+        {lines + "3;\"otwarty\n4;5\n", QStringLiteral("Niezamknięty cudzysłów w wierszu 20002 pliku %1.").arg(shown)},
+        {lines + QByteArray("x\0y;1\n", 6), QStringLiteral("Plik %1 nie jest plikiem tekstowym CSV.").arg(shown)},
+        {lines + "2;" + QByteArray(2 << 20, 'x') + "\n", QStringLiteral("Wiersz 20002 pliku %1 jest dłuższy niż 1 MB.").arg(shown)},
+    };
+    for (const auto& [bytes, message] : cases) {
+        SCOPED_TRACE(message.toStdString());
+        WriteAll(path, bytes);
+        QString error;
+        const auto t = TCsvTable::OpenCopy(path, {}, error);
+        EXPECT_EQ(error, message);
+        EXPECT_EQ(t == nullptr, !message.isEmpty());
+        if (!t) continue;
+        const TRead r = Walk(*t);
+        EXPECT_EQ(r.Rows.size(), 20000);
+        EXPECT_EQ(r.WalkError, QString());
     }
 }
 

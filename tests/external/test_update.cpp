@@ -8,8 +8,11 @@
 #include <QFileInfo>
 #include <QSqlDatabase>
 #include <QSqlQuery>
+#include <atomic>
+#include <thread>
 
 #include <gtest/gtest.h>
+#include <sys/inotify.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -468,10 +471,42 @@ TEST(GoodsUpdate, CsvExportsGiveTheSameGoodsTableAsDBase) {
     }
 }
 
+// Calls `change` once, as soon as some program first reads the file at
+// `path` (the update copying it aside), from a thread of its own.
+class TChangeWhenRead {
+public:
+    TChangeWhenRead(const QString& path, std::function<void()> change) {
+        if (!change) return;
+        Fd = ::inotify_init1(IN_CLOEXEC);
+        if (Fd < 0 || ::inotify_add_watch(Fd, QFile::encodeName(path).constData(), IN_ACCESS) < 0) {
+            ADD_FAILURE() << "no inotify watch on " << path.toStdString();
+            return;
+        }
+        Watcher = std::thread([this, change] {
+            alignas(inotify_event) char buffer[4096];
+            if (::read(Fd, buffer, sizeof buffer) > 0) {
+                change();
+                Changed = true;
+            }
+        });
+    }
+    ~TChangeWhenRead() {
+        if (Fd >= 0) ::close(Fd);  // ends a read still waiting
+        if (Watcher.joinable()) Watcher.join();
+    }
+    std::atomic<bool> Changed{false};
+
+private:
+    int Fd = -1;
+    std::thread Watcher;
+};
+
 // A CSV export that turns out bad gives the update's message with what is
 // wrong on the line below it, and the goods table stays exactly as it was,
-// marks included, also when the fault lies at the file's end, after every
-// other row was merged. A cancelled run keeps what it merged.
+// marks included, also when the fault lies at the file's end: the file is
+// checked whole before any row is merged. A file that changes while it is
+// read is such a fault; one that changes after it was read whole is not.
+// A cancelled run keeps what it merged.
 TEST(GoodsUpdate, BadCsvInputGivesTheMessageAndChangesNothing) {
     TUpdateFixture f;
     const QString path = f.Folder + QStringLiteral("/towary.csv");
@@ -483,7 +518,7 @@ TEST(GoodsUpdate, BadCsvInputGivesTheMessageAndChangesNothing) {
         return b;
     };
     const QString query = QStringLiteral("SELECT ID, NAZWA, CENA, WAGA FROM towary");
-    // The count does not walk the file, so the run reads it only once.
+    // The count does not walk the file, so only the check reads it before the merge.
     const QString count = QStringLiteral("SELECT %1").arg(n);
     WriteAll(path, rows("1,99"));
     f.Define(query, count, 6);
@@ -491,55 +526,54 @@ TEST(GoodsUpdate, BadCsvInputGivesTheMessageAndChangesNothing) {
     const auto before = f.Goods();
 
     const QByteArray changed = rows("2,49");
+    // Lines whose values beyond the header's are ignored, that make the file
+    // long enough to be changed while it is copied aside.
+    QByteArray changing = changed;
+    for (int i = 0; i < 40; ++i) changing += "3001;Towar;2,49;1 kg;" + QByteArray(900 * 1024, 'x') + "\r\n";
     struct Case {
         const char* What;
         QByteArray Bytes;
         QString Detail;
-        bool Late = false;  // the fault comes after the rows were merged
-        std::function<void()> WhileRead = {};
+        std::function<void()> OnFirstRead = {};  // done once the run starts reading the file
         QString Query = {};
         int Type = 6;
     };
     const Case cases[] = {
         {"a binary file named .csv", QByteArray("\x03\x7C\x0C\x01\x02\0\0\0\x61\0\x1F\0", 12) + QByteArray(400, '\0'),
          QStringLiteral("Plik %1 nie jest plikiem tekstowym CSV.").arg(shown)},
-        {"binary bytes at the end", changed + QByteArray("x\0y;1\r\n", 7), QStringLiteral("Plik %1 nie jest plikiem tekstowym CSV.").arg(shown),
-         true},
+        {"binary bytes at the end", changed + QByteArray("x\0y;1\r\n", 7), QStringLiteral("Plik %1 nie jest plikiem tekstowym CSV.").arg(shown)},
         {"an unterminated quote", changed + "3001;\"Towar;1,00;1 kg\r\n3002;Towar;1,00;1 kg\r\n",
-         QStringLiteral("Niezamknięty cudzysłów w wierszu 3002 pliku %1.").arg(shown), true},
+         QStringLiteral("Niezamknięty cudzysłów w wierszu 3002 pliku %1.").arg(shown)},
         {"a line of 10 MB", changed + "3001;" + QByteArray(10 << 20, 'x') + "\r\n",
-         QStringLiteral("Wiersz 3002 pliku %1 jest dłuższy niż 1 MB.").arg(shown), true},
-        {"a file that shrinks while read", changed, QStringLiteral("Plik %1 zmienił się w trakcie odczytu.").arg(shown), true,
-         [&] { QFile::resize(path, 2000); }},
-        {"a file that grows while read", changed, QStringLiteral("Plik %1 zmienił się w trakcie odczytu.").arg(shown), true,
+         QStringLiteral("Wiersz 3002 pliku %1 jest dłuższy niż 1 MB.").arg(shown)},
+        {"a file that shrinks while read", changing, QStringLiteral("Plik %1 zmienił się w trakcie odczytu.").arg(shown),
+         [&] { QFile::resize(path, changing.size() - 2); }},
+        {"a file that grows while read", changing, QStringLiteral("Plik %1 zmienił się w trakcie odczytu.").arg(shown),
          [&] {
              QFile file(path);
-             if (file.open(QIODevice::Append)) file.write("3001;Nowy;1,00;1 kg\r\n");
+             if (file.open(QIODevice::Append)) file.write("\r\n");
          }},
-        {"a column the file lacks", changed, QStringLiteral("W pliku %1 nie ma kolumny KOD.").arg(shown), false, {},
+        {"a column the file lacks", changed, QStringLiteral("W pliku %1 nie ma kolumny KOD.").arg(shown), {},
          QStringLiteral("SELECT ID, NAZWA, CENA, WAGA, KOD FROM towary")},
         {"a table with two files", changed,
          QStringLiteral("Tabela towary ma w katalogu %1 dwa pliki: TOWARY.DBF i towary.csv. Podaj w zapytaniu nazwę pliku z "
                         "rozszerzeniem (na przykład \"towary.csv\") albo usuń zbędny plik.")
              .arg(QDir::toNativeSeparators(f.Folder)),
-         false, {}, {}, 3},
+         {}, {}, 3},
+        {"a query of three columns", changed, QString(), {}, QStringLiteral("SELECT ID, NAZWA, CENA FROM towary")},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.What);
         WriteAll(path, c.Bytes);
         if (c.Type == 3) f.WriteGoods({{"1", "Chleb", "9,99", "", "", "14"}});
         f.Define(c.Query.isEmpty() ? query : c.Query, count, c.Type);
-        bool done = false;
-        const auto out = f.Run([&] {
-            if (c.WhileRead && f.Steps == 100 && !done) {
-                c.WhileRead();
-                done = true;
-            }
-        });
+        TChangeWhenRead change(path, c.OnFirstRead);
+        const auto out = f.Run();
+        if (c.OnFirstRead) EXPECT_TRUE(change.Changed);
         QFile::remove(f.Folder + QStringLiteral("/TOWARY.DBF"));
         EXPECT_FALSE(out.Ok);
-        EXPECT_EQ(out.Message.toStdString(), (kUpdateError + u'\n' + c.Detail).toStdString());
-        if (c.Late) EXPECT_GE(f.Steps, 100);
+        EXPECT_EQ(out.Message.toStdString(), (c.Detail.isEmpty() ? kUpdateError : kUpdateError + u'\n' + c.Detail).toStdString());
+        EXPECT_EQ(f.Steps, 0);
         EXPECT_TRUE(f.Goods() == before);
     }
 
@@ -567,6 +601,13 @@ TEST(GoodsUpdate, BadCsvInputGivesTheMessageAndChangesNothing) {
     out = f.Run([&] { if (f.Steps == 100) cancel.Request(); }, cancel);
     ASSERT_TRUE(out.Ok);
     EXPECT_EQ(out.Changes, 100);
+
+    // Cut short by the sales program once it was read whole: the run merges
+    // the file as it was read.
+    WriteAll(path, rows("2,99"));
+    out = f.Run([&] { if (f.Steps == 100) QFile::resize(path, 1000); });
+    ASSERT_TRUE(out.Ok);
+    EXPECT_EQ(out.Changes, n);
 }
 
 }  // namespace
