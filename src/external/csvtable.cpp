@@ -223,11 +223,15 @@ std::unique_ptr<TCsvTable> TCsvTable::OpenCopy(const QString& path, const TCsvOp
 
 bool TCsvTable::CopyAside(QString& error) {
     TSource& s = *Source;
-    const QByteArray folder = QFile::encodeName(QDir::tempPath());
+    // Qt gives no temporary folder when TMPDIR names one that does not
+    // exist: that one is then the folder that has no room for the copy.
+    QString place = QDir::tempPath();
+    if (place.isEmpty()) place = qEnvironmentVariable("TMPDIR");
+    const QByteArray folder = QFile::encodeName(place);
     // Unnamed, so that nothing is left behind whatever happens; where the
     // file system cannot, a named file removed at once.
     int copy = ::open(folder.constData(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
-    if (copy < 0) {
+    if (copy < 0 && !folder.isEmpty()) {
         QByteArray pattern = folder + "/prandel-csv-XXXXXX";
         copy = ::mkostemp(pattern.data(), O_CLOEXEC);
         if (copy >= 0) ::unlink(pattern.constData());
@@ -235,7 +239,7 @@ bool TCsvTable::CopyAside(QString& error) {
     const auto cannotCopy = [&] {
         if (copy >= 0) ::close(copy);
         error = QStringLiteral("Nie można zapisać kopii pliku %1 w katalogu tymczasowym %2.")
-                    .arg(Shown, QDir::toNativeSeparators(QDir::tempPath()));
+                    .arg(Shown, QDir::toNativeSeparators(place));
         return false;
     };
     if (copy < 0) return cannotCopy();

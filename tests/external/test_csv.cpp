@@ -375,6 +375,16 @@ TEST(CsvReader, CopiedAsideDamageAnywhereFailsTheOpening) {
         EXPECT_EQ(r.Rows.size(), 20000);
         EXPECT_EQ(r.WalkError, QString());
     }
+
+    // No room for the copy: the file is not read at all.
+    const QByteArray oldTmp = qgetenv("TMPDIR");
+    const QString nowhere = dir.filePath(QStringLiteral("brak"));
+    qputenv("TMPDIR", QFile::encodeName(nowhere));
+    WriteAll(path, lines);
+    QString error;
+    EXPECT_FALSE(TCsvTable::OpenCopy(path, {}, error));
+    EXPECT_EQ(error, QStringLiteral("Nie można zapisać kopii pliku %1 w katalogu tymczasowym %2.").arg(shown, nowhere));
+    qputenv("TMPDIR", oldTmp);
 }
 
 TEST(CsvText, NumbersAsExportsWriteThem) {
