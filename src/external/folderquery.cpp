@@ -152,24 +152,24 @@ QString Apply(const QString& sql, std::vector<TEdit> edits) {
         return a.Start != b.Start ? a.Start < b.Start : a.Length < b.Length;
     });
     QString out;
+    // A name quoted right before or after another (TOWARY"t", [Cena]"c")
+    // would otherwise merge with it into one name with a doubled quote.
+    const auto add = [&out](QStringView piece) {
+        if (!piece.isEmpty() && piece.front() == u'"' && out.endsWith(u'"')) out += u' ';
+        out += piece;
+    };
     qsizetype at = 0;
     for (const TEdit& e : edits) {
-        out += QStringView(sql).mid(at, e.Start - at);
-        out += e.Text;
+        add(QStringView(sql).mid(at, e.Start - at));
+        add(e.Text);
         at = e.Start + e.Length;
     }
-    out += QStringView(sql).mid(at);
+    add(QStringView(sql).mid(at));
     return out;
 }
 
-void QuoteTables(const QString& sql, const std::vector<TQueryTable>& tables, std::vector<TEdit>& edits) {
-    for (const TQueryTable& t : tables) {
-        // An alias quoted right after the name (TOWARY"t") would otherwise
-        // merge with it into one name with a doubled quote.
-        const qsizetype after = t.Start + t.Length;
-        const QString gap = after < sql.size() && sql[after] == u'"' ? QStringLiteral(" ") : QString();
-        edits.push_back({t.Start, t.Length, Quoted(t.Name) + gap});
-    }
+void QuoteTables(const std::vector<TQueryTable>& tables, std::vector<TEdit>& edits) {
+    for (const TQueryTable& t : tables) edits.push_back({t.Start, t.Length, Quoted(t.Name)});
 }
 
 // SQLite compares names without regard to the case of ASCII letters only.
@@ -217,14 +217,14 @@ bool CastOfColumn(const std::vector<TToken>& tokens, std::size_t i, std::size_t&
 
 QString QuoteQueryTables(const QString& sql, const std::vector<TQueryTable>& tables) {
     std::vector<TEdit> edits;
-    QuoteTables(sql, tables, edits);
+    QuoteTables(tables, edits);
     return Apply(sql, std::move(edits));
 }
 
 QString RewriteFolderQuery(const QString& sql, const std::vector<TQueryTable>& tables,
                            const std::function<QString(const QString&)>& csvColumn) {
     std::vector<TEdit> edits;
-    QuoteTables(sql, tables, edits);
+    QuoteTables(tables, edits);
     const auto inTable = [&](const TToken& t) {
         return std::any_of(tables.begin(), tables.end(),
                            [&](const TQueryTable& r) { return t.Start >= r.Start && t.Start < r.Start + r.Length; });

@@ -328,6 +328,8 @@ TEST(FolderEngine, CsvFilesAreTablesOfTheFolder) {
         {"SELECT CAST(ilosc AS REAL), CAST ( t.Cena AS DECIMAL(10, 2) ), CAST(cena AS VARCHAR(5)), CAST(x AS INT), CAST(cena AS BLOB)",
          "SELECT CAST(LICZBA(\"Ilość\") AS REAL), CAST ( LICZBA(t.Cena) AS DECIMAL(10, 2) ), CAST(cena AS VARCHAR(5)), CAST(x AS INT), "
          "CAST(cena AS BLOB)"},
+        // A name quoted next to a quoted one stays apart from it.
+        {"SELECT [ilosc]\"x\" FROM t\"ilosc\"", "SELECT \"Ilość\" \"x\" FROM \"t\" \"Ilość\""},
     };
     for (const auto& [sql, expected] : rewrites) {
         const QString text = QString::fromUtf8(sql);
