@@ -2,6 +2,7 @@
 """Writes a shop's goods of any size for trying the program on a big table.
 
     python3 tools/make_goods.py --count N --out FOLDER [--seed S] [--ean13-only]
+            [--format dbf|csv]
             [--data-dir DIR [--mark all|none|N | --definition-only]
                             [--definition NAME] [--cli PATH]]
     python3 tools/make_goods.py --verify FOLDER/TOWARY.DBF
@@ -14,6 +15,12 @@ once its DataPath names FOLDER. The goods have Polish names, prices such as
 unique barcodes: mostly EAN-13 (type 14) with valid check digits, a few EAN-8
 (13) and Code 128 (6); --ean13-only gives every good an EAN-13. The same seed
 gives the same goods, and the first N goods of any count are the same.
+
+--format csv writes the same goods as FOLDER/TOWARY.CSV instead, as a sales
+program exports them: a header line with the column names, ";" between the
+values, Windows-1250, CR LF line ends, values holding ";" or quotes in quotes.
+With --data-dir the definition is then one of CSV files (TYPE=6), with the
+same query.
 
 --data-dir DIR fills the goods table DIR/DB/towary.db of a new data folder
 the way a shop does: it writes a definition DIR/SQLCFG/NAME.cdb (a copy of the
@@ -48,6 +55,7 @@ ROOT = os.path.abspath(os.path.join(os.path.dirname(__file__), ".."))
 SHIPPED_DEFINITION = os.path.join(ROOT, "data", "SQLCFG", "Sklep demonstracyjny.cdb")
 DEFAULT_DEFINITION = "Towary testowe"
 TABLE_NAME = "TOWARY.DBF"
+CSV_NAME = "TOWARY.CSV"
 TABLE_DATE = datetime.date(2026, 12, 1)  # fixed, so the same seed gives the same bytes
 
 ID_BASE = 1000
@@ -261,6 +269,29 @@ def write_dbf(path, shop, first, count):
     os.replace(tmp, path)
 
 
+def csv_value(value):
+    text = str(value)
+    if ";" in text or '"' in text or "\r" in text or "\n" in text:
+        text = '"' + text.replace('"', '""') + '"'
+    return text
+
+
+def write_csv(path, shop, first, count):
+    """Writes goods first..count-1 as a semicolon-separated export in
+    Windows-1250, streaming."""
+    os.makedirs(os.path.dirname(os.path.abspath(path)), exist_ok=True)
+    tmp = path + ".part"
+    with open(tmp, "wb") as f:
+        chunk = bytearray((";".join(f[0] for f in FIELDS) + "\r\n").encode("ascii"))
+        for i in range(first, count):
+            chunk += (";".join(csv_value(v) for v in shop.goods(i)) + "\r\n").encode("cp1250")
+            if len(chunk) >= 1 << 20:
+                f.write(chunk)
+                chunk.clear()
+        f.write(chunk)
+    os.replace(tmp, path)
+
+
 # --- reading back -------------------------------------------------------------
 
 def read_dbf(path):
@@ -360,9 +391,10 @@ def default_cli():
     return os.path.join(build, "src", "cli", "prandel-etykiet-cli")
 
 
-def write_definition(data_dir, name, folder):
+def write_definition(data_dir, name, folder, csv=False):
     """The shipped demo definition with DataPath naming `folder` (Windows-1250
-    INI, CRLF lines, as the program writes them)."""
+    INI, CRLF lines, as the program writes them); with `csv` a definition of
+    CSV files (TYPE=6)."""
     try:
         with open(SHIPPED_DEFINITION, "rb") as f:
             text = f.read().decode("cp1250")
@@ -376,6 +408,8 @@ def write_definition(data_dir, name, folder):
     for line in text.splitlines():
         if re.match(r"(?i)^\s*DataPath\s*=", line):
             line, replaced = "DataPath=" + os.path.abspath(folder), True
+        elif csv and re.match(r"(?i)^\s*TYPE\s*=", line):
+            line = "TYPE=6"
         lines.append(line)
     if not replaced:
         sys.exit(f"W {SHIPPED_DEFINITION} nie ma klucza DataPath.")
@@ -403,8 +437,9 @@ def fill_goods_table(args, shop):
     if os.path.exists(os.path.join(data_dir, "DB", "towary.db")):
         sys.exit(f"{data_dir} ma już tabelę towarów (DB/towary.db); podaj pusty folder danych.")
     os.makedirs(data_dir, exist_ok=True)
+    csv = args.format == "csv"
     if args.definition_only:
-        write_definition(data_dir, args.definition, args.out)
+        write_definition(data_dir, args.definition, args.out, csv)
         return
     mark = args.mark
     first = args.count if mark == "all" else 0 if mark == "none" else int(mark)
@@ -412,11 +447,14 @@ def fill_goods_table(args, shop):
         # The first goods on their own, marked; the rest join them in a second
         # update, which leaves the marks of unchanged goods alone.
         with tempfile.TemporaryDirectory(prefix="prandel-goods-") as part:
-            write_dbf(os.path.join(part, TABLE_NAME), shop, 0, first)
-            write_definition(data_dir, args.definition, part)
+            if csv:
+                write_csv(os.path.join(part, CSV_NAME), shop, 0, first)
+            else:
+                write_dbf(os.path.join(part, TABLE_NAME), shop, 0, first)
+            write_definition(data_dir, args.definition, part, csv)
             companion(cli, data_dir, "update", "--definition", args.definition)
         companion(cli, data_dir, "goods", "select", "--check-type", "0")
-    write_definition(data_dir, args.definition, args.out)
+    write_definition(data_dir, args.definition, args.out, csv)
     companion(cli, data_dir, "update", "--definition", args.definition)
     if first >= args.count:
         companion(cli, data_dir, "goods", "select", "--check-type", "0")
@@ -429,6 +467,8 @@ def main():
     p.add_argument("--out", help="folder of TOWARY.DBF (the external database)")
     p.add_argument("--seed", type=int, default=1, help="seed (default 1)")
     p.add_argument("--ean13-only", action="store_true", help="every good gets an EAN-13 code")
+    p.add_argument("--format", choices=("dbf", "csv"), default="dbf",
+                   help="dbf (default): FOLDER/TOWARY.DBF; csv: FOLDER/TOWARY.CSV")
     p.add_argument("--data-dir", help="fill the goods table of this new data folder through the companion")
     p.add_argument("--definition-only", action="store_true",
                    help="with --data-dir: write the definition only; no update, no marks")
@@ -450,7 +490,10 @@ def main():
     if args.data_dir is None and (args.mark != "all" or args.definition_only):
         p.error("--mark and --definition-only need --data-dir")
     shop = Shop(args.seed, args.ean13_only)
-    write_dbf(os.path.join(args.out, TABLE_NAME), shop, 0, args.count)
+    if args.format == "csv":
+        write_csv(os.path.join(args.out, CSV_NAME), shop, 0, args.count)
+    else:
+        write_dbf(os.path.join(args.out, TABLE_NAME), shop, 0, args.count)
     if args.data_dir:
         fill_goods_table(args, shop)
     return 0

@@ -3,8 +3,10 @@
 // that finds every price changed, end to end (connection, reading the table
 // into the folder engine, the query, the merge), each into a goods file with
 // its price history (history=1) and into one of an earlier version without it
-// (history=0), which the update leaves so. The peak resident memory of the
-// process is reported as a counter.
+// (history=0), which the update leaves so. Beside it the first run of
+// 100,000 and 1,000,000 goods from the dBase table and from the same goods
+// exported as a CSV file (semicolons, Windows-1250) in a folder of CSV files.
+// The peak resident memory of the process is reported as a counter.
 #include "datafolder.h"
 #include "externaldb.h"
 #include "goodstable.h"
@@ -18,13 +20,28 @@
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QTemporaryDir>
+#include <array>
 #include <benchmark/benchmark.h>
 #include <sys/resource.h>
 
 namespace {
 
-// A dBase III table of n goods with Windows-1250 names, written byte by byte;
-// `priceRise` is added to every price's whole part.
+// The values of goods i, in Windows-1250: ID, NAZWA, CENA, WAGA, KOD, TYPKODU;
+// `priceRise` is added to the price's whole part.
+std::array<QByteArray, 6> GoodsValues(int i, int priceRise) {
+    static const char* const names[] = {"Mleko \xb6wie\xbf" "e", "Chleb \xbfytni", "Ser \xbf\xf3\xb3ty", "Mas\xb3o", "Woda"};
+    static const char* const weights[] = {"1 l", "500 g", "150 g", "200 g", "1,5 l"};
+    return {QByteArray::number(i + 1), QByteArray(names[i % 5]) + ' ' + QByteArray::number(i),
+            QByteArray::number(1 + priceRise + i % 50) + ',' + QByteArray::number(10 + i % 90), weights[i % 5],
+            QByteArray::number(5900000000000LL + i), "14"};
+}
+
+void WriteFile(const QString& path, const QByteArray& bytes) {
+    QFile f(path);
+    if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size()) qFatal("cannot write the table");
+}
+
+// A dBase III table of n goods with Windows-1250 names, written byte by byte.
 void WriteGoodsTable(const QString& path, int n, int priceRise = 0) {
     struct F { const char* name; char type; int len; };
     const F fields[] = {{"ID", 'N', 8}, {"NAZWA", 'C', 40}, {"CENA", 'C', 10}, {"WAGA", 'C', 12}, {"KOD", 'C', 13}, {"TYPKODU", 'N', 2}};
@@ -46,24 +63,28 @@ void WriteGoodsTable(const QString& path, int n, int priceRise = 0) {
     }
     out += '\r';
     out.reserve(out.size() + qsizetype(n) * recordSize + 1);
-    static const char* const names[] = {"Mleko \xb6wie\xbf" "e", "Chleb \xbfytni", "Ser \xbf\xf3\xb3ty", "Mas\xb3o", "Woda"};
-    static const char* const weights[] = {"1 l", "500 g", "150 g", "200 g", "1,5 l"};
-    auto field = [&](const QByteArray& v, int len, bool right) {
-        const QByteArray pad(len - v.size(), ' ');
-        out += right ? pad + v : v + pad;
-    };
     for (int i = 0; i < n; ++i) {
         out += ' ';
-        field(QByteArray::number(i + 1), 8, true);
-        field(QByteArray(names[i % 5]) + ' ' + QByteArray::number(i), 40, false);
-        field(QByteArray::number(1 + priceRise + i % 50) + ',' + QByteArray::number(10 + i % 90), 10, false);
-        field(weights[i % 5], 12, false);
-        field(QByteArray::number(5900000000000LL + i), 13, false);
-        field("14", 2, true);
+        const auto values = GoodsValues(i, priceRise);
+        for (std::size_t k = 0; k < values.size(); ++k) {
+            const QByteArray pad(fields[k].len - values[k].size(), ' ');
+            out += fields[k].type == 'N' ? pad + values[k] : values[k] + pad;
+        }
     }
     out += '\x1a';
-    QFile f(path);
-    if (!f.open(QIODevice::WriteOnly) || f.write(out) != out.size()) qFatal("cannot write the table");
+    WriteFile(path, out);
+}
+
+// The same goods as a sales program exports them: a header line, semicolons,
+// Windows-1250, CR LF.
+void WriteGoodsCsv(const QString& path, int n) {
+    QByteArray out = "ID;NAZWA;CENA;WAGA;KOD;TYPKODU\r\n";
+    out.reserve(qsizetype(n) * 60);
+    for (int i = 0; i < n; ++i) {
+        const auto values = GoodsValues(i, 0);
+        for (std::size_t k = 0; k < values.size(); ++k) out += values[k] + (k + 1 < values.size() ? ";" : "\r\n");
+    }
+    WriteFile(path, out);
 }
 
 double PeakResidentMb() {
@@ -76,15 +97,17 @@ struct Shop {
     QTemporaryDir dir;
     TODBCManager manager;
     QString folder;
-    explicit Shop(int n) {
+    // `csv`: the goods as a CSV export in a folder of CSV files.
+    explicit Shop(int n, bool csv = false) {
         SetDataFolderOverride(dir.path() + QStringLiteral("/data"));
         folder = dir.path() + QStringLiteral("/sklep");
         QDir().mkpath(folder);
         QDir().mkpath(dir.path() + QStringLiteral("/data/SQLCFG"));
-        WriteGoodsTable(folder + QStringLiteral("/TOWARY.DBF"), n);
+        if (csv) WriteGoodsCsv(folder + QStringLiteral("/TOWARY.CSV"), n);
+        else WriteGoodsTable(folder + QStringLiteral("/TOWARY.DBF"), n);
         QFile cdb(dir.path() + QStringLiteral("/data/SQLCFG/Bench.cdb"));
         if (!cdb.open(QIODevice::WriteOnly)) qFatal("cannot write the definition");
-        cdb.write("[DATABASE]\r\nTYPE=3\r\nDataPath=" + dir.path().toUtf8() +
+        cdb.write(QByteArray("[DATABASE]\r\nTYPE=") + (csv ? "6" : "3") + "\r\nDataPath=" + dir.path().toUtf8() +
                   "/sklep\r\n[SQL]\r\nQUERY1=SELECT ID, NAZWA, CENA, WAGA, KOD, TYPKODU FROM TOWARY\r\n"
                   "QUERY2=SELECT COUNT(*) FROM TOWARY\r\n");
         cdb.close();
@@ -122,7 +145,7 @@ void UpdateIntoEmptyTable(benchmark::State& state) {
     const int n = static_cast<int>(state.range(0));
     for (auto _ : state) {
         state.PauseTiming();
-        Shop shop(n);
+        Shop shop(n, state.range(2) != 0);
         MakeGoodsTable(state.range(1) != 0);
         state.ResumeTiming();
         const TUpdateOutcome out = shop.Run();
@@ -132,9 +155,16 @@ void UpdateIntoEmptyTable(benchmark::State& state) {
     state.counters["peak_rss_mb"] = PeakResidentMb();
 }
 BENCHMARK(UpdateIntoEmptyTable)
-    ->ArgsProduct({{10000, 100000}, {0, 1}})
-    ->ArgNames({"rows", "history"})
+    ->ArgsProduct({{10000, 100000}, {0, 1}, {0}})
+    ->ArgNames({"rows", "history", "csv"})
     ->Unit(benchmark::kMillisecond)
+    ->Iterations(1);
+// From a dBase table (csv=0) and from the same goods exported as CSV (csv=1).
+BENCHMARK(UpdateIntoEmptyTable)
+    ->ArgsProduct({{100000, 1000000}, {1}, {0, 1}})
+    ->ArgNames({"rows", "history", "csv"})
+    ->Unit(benchmark::kMillisecond)
+    ->MeasureProcessCPUTime()
     ->Iterations(1);
 
 void SecondRunWithoutChange(benchmark::State& state) {

@@ -1,6 +1,8 @@
 // The table-name scan of folder queries: any query text gives references
 // that lie inside the text, in order and apart; quoting them gives a query
-// that names the same tables.
+// that names the same tables. Rewriting the names of CSV columns changes
+// nothing when no name is one, and never the tables a query names.
+#include "csvtext.h"
 #include "folderquery.h"
 
 #include <cstdint>
@@ -56,5 +58,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (next >= sql.size() || sql[next] != u'.') std::abort();
     }
     if (i != again.size()) std::abort();
+
+    if (RewriteFolderQuery(sql, tables, [](const QString&) { return QString(); }) != quoted) std::abort();
+    // Every name that folds like one of two columns is that column.
+    const QString rewritten = RewriteFolderQuery(sql, tables, [](const QString& name) {
+        const QString folded = FoldColumnName(name);
+        return folded == QLatin1String("ilosc") ? QStringLiteral("Ilość") : folded == QLatin1String("cena") ? QStringLiteral("Cena") : QString();
+    });
+    if (QueryTables(rewritten).size() != again.size()) std::abort();
     return 0;
 }

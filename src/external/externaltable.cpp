@@ -1,6 +1,7 @@
 #include "externaltable.h"
 
 #include "codepage.h"
+#include "csvtable.h"
 
 #include <QDir>
 #include <QFile>
@@ -152,8 +153,13 @@ const std::uint8_t* TFileBytes::View(TByteWindow& window, std::uint64_t offset, 
     return reinterpret_cast<const std::uint8_t*>(window.Bytes.constData()) + (offset - window.At);
 }
 
-std::unique_ptr<TExtTable> OpenExtTable(const QString& path, QString& error) {
+std::unique_ptr<TExtTable> OpenExtTable(const QString& path, QString& error) { return OpenExtTable(path, TCsvOptions(), error); }
+
+std::unique_ptr<TExtTable> OpenExtTable(const QString& path, const TCsvOptions& csv, QString& error) {
     const QString suffix = QFileInfo(path).suffix().toLower();
+    // A CSV file is read front to back, never whole: copied aside and checked
+    // once, then walked by the query from the copy.
+    if (suffix == QLatin1String("csv")) return TCsvTable::OpenCopy(path, csv, error);
     TFileBytes table;
     if (!table.Load(path, error)) return nullptr;
     TFileBytes memo;

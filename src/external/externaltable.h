@@ -6,8 +6,8 @@
 #include <memory>
 #include <vector>
 
-// A table file of an external folder database (Paradox or dBase), read by our
-// own readers. Every length, offset and count that a file states is checked
+// A table file of an external folder database (Paradox, dBase or CSV), read
+// by our own readers. Every length, offset and count that a file states is checked
 // against the bytes really there, so a damaged file gives an error or fewer
 // rows, never a read outside the data.
 
@@ -94,6 +94,10 @@ public:
     // the end, and with `at.Cut` set when the file was shortened under us;
     // `at.Damaged` set means that records were left out as cut off.
     virtual bool NextAt(TExtPosition& at, std::vector<QVariant>& row) const = 0;
+    // Why the last walk that stopped with `at.Cut` stopped, in the reader's
+    // own words (naming the file); empty when it knows only that the file
+    // was shortened.
+    virtual QString ReadError() const { return {}; }
     // The same with the table's own place.
     void Rewind() { Own = TExtPosition(); }
     bool Next(std::vector<QVariant>& row) { return NextAt(Own, row); }
@@ -107,10 +111,15 @@ protected:
     TExtCodePage Page = TExtCodePage::Win1250;
 };
 
-// Opens a table file by its extension (".db" Paradox, ".dbf" dBase); the memo
-// file beside it (".mb", ".dbt", ".fpt", any case) is read when present.
-// Nullptr with `error` set when the file cannot be read as a table.
+struct TCsvOptions;
+
+// Opens a table file by its extension (".db" Paradox, ".dbf" dBase, ".csv"
+// CSV, read with `csv` from a copy checked whole, see TCsvTable::OpenCopy);
+// the memo file beside it (".mb", ".dbt", ".fpt", any case) is read when
+// present. Nullptr with `error` set when the file cannot
+// be read as a table.
 std::unique_ptr<TExtTable> OpenExtTable(const QString& path, QString& error);
+std::unique_ptr<TExtTable> OpenExtTable(const QString& path, const TCsvOptions& csv, QString& error);
 
 // Readers over bytes already in memory, for callers that have no files (the
 // memo bytes may be empty).

@@ -1,5 +1,6 @@
 #include "foldervtab.h"
 
+#include "csvtext.h"
 #include "externaldb.h"
 
 #include <QStringList>
@@ -7,11 +8,10 @@
 
 namespace {
 
-using TTables = std::vector<std::unique_ptr<TExtTable>>;
-
 struct TVTab {
     sqlite3_vtab Base{};
     const TExtTable* Table = nullptr;
+    TFolderTables* Folder = nullptr;
 };
 
 struct TVCursor {
@@ -30,27 +30,22 @@ QString QuoteName(const QString& name) {
 }
 
 int Connect(sqlite3* db, void* aux, int argc, const char* const* argv, sqlite3_vtab** out, char** err) {
-    const auto* tables = static_cast<const TTables*>(aux);
+    auto* folder = static_cast<TFolderTables*>(aux);
     bool ok = false;
     const qsizetype index = argc >= 4 ? QByteArray(argv[3]).trimmed().toLongLong(&ok) : -1;
-    if (!ok || index < 0 || static_cast<std::size_t>(index) >= tables->size()) {
+    if (!ok || index < 0 || static_cast<std::size_t>(index) >= folder->Tables.size()) {
         *err = sqlite3_mprintf("no such folder table");
         return SQLITE_ERROR;
     }
-    const TExtTable* table = (*tables)[static_cast<std::size_t>(index)].get();
-    QStringList columns, seen;
-    for (const TExtField& f : table->Fields()) {
-        QString name = f.Name;
-        // Two fields of one name would stop the table; the second gets a number.
-        for (int k = 2; seen.contains(name.toLower()); ++k) name = f.Name + QString::number(k);
-        seen << name.toLower();
-        columns << QuoteName(name);
-    }
+    const TExtTable* table = folder->Tables[static_cast<std::size_t>(index)].get();
+    QStringList columns;
+    for (const QString& name : FolderColumnNames(*table)) columns << QuoteName(name);
     const QByteArray schema = QStringLiteral("CREATE TABLE x(%1)").arg(columns.join(u',')).toUtf8();
     const int rc = sqlite3_declare_vtab(db, schema.constData());
     if (rc != SQLITE_OK) return rc;
     auto* v = new TVTab;
     v->Table = table;
+    v->Folder = folder;
     *out = &v->Base;
     return SQLITE_OK;
 }
@@ -78,24 +73,33 @@ int Close(sqlite3_vtab_cursor* cur) {
     return SQLITE_OK;
 }
 
+// Ends the query with the reader's message.
+int ReadFailed(TVTab* v, const QString& message) {
+    sqlite3_free(v->Base.zErrMsg);
+    v->Base.zErrMsg = sqlite3_mprintf("%s", message.toUtf8().constData());
+    return SQLITE_ERROR;
+}
+
 int Next(sqlite3_vtab_cursor* cur) {
     auto* c = reinterpret_cast<TVCursor*>(cur);
     auto* v = reinterpret_cast<TVTab*>(cur->pVtab);
     c->AtEnd = !v->Table->NextAt(c->At, c->Row);
     ++c->RowId;
     if (c->AtEnd && c->At.Cut) {
-        // The table was shortened under us: its rows so far may belong to a
-        // file being rewritten, so the query fails rather than ending early.
-        sqlite3_free(v->Base.zErrMsg);
-        v->Base.zErrMsg = sqlite3_mprintf("%s", "Plik tabeli został skrócony w trakcie odczytu.");
-        return SQLITE_ERROR;
+        // The table was shortened, changed or found damaged under us: its
+        // rows so far may belong to a file being rewritten, so the query
+        // fails rather than ending early.
+        const QString own = v->Table->ReadError();
+        if (own.isEmpty()) return ReadFailed(v, QStringLiteral("Plik tabeli został skrócony w trakcie odczytu."));
+        // The reader's own words name the file and what is wrong with it:
+        // kept for the update's message.
+        v->Folder->ReadFailure = own;
+        return ReadFailed(v, own);
     }
     if (c->AtEnd && c->At.Damaged) {
         // Every whole record was given; those cut off by the file's end are
         // not silently missing.
-        sqlite3_free(v->Base.zErrMsg);
-        v->Base.zErrMsg = sqlite3_mprintf("%s", "Plik tabeli jest uszkodzony: kończy się w połowie rekordu.");
-        return SQLITE_ERROR;
+        return ReadFailed(v, QStringLiteral("Plik tabeli jest uszkodzony: kończy się w połowie rekordu."));
     }
     return SQLITE_OK;
 }
@@ -169,8 +173,43 @@ const sqlite3_module* Module() {
     return &module;
 }
 
+void Number(sqlite3_context* ctx, int, sqlite3_value** args) {
+    switch (sqlite3_value_type(args[0])) {
+    case SQLITE_INTEGER:
+    case SQLITE_FLOAT: sqlite3_result_value(ctx, args[0]); return;
+    case SQLITE_TEXT: {
+        const auto* text = static_cast<const char16_t*>(sqlite3_value_text16(args[0]));
+        const int bytes = sqlite3_value_bytes16(args[0]);
+        if (const auto n = CsvNumber(QStringView(text, bytes / 2))) {
+            sqlite3_result_double(ctx, *n);
+            return;
+        }
+        break;
+    }
+    default: break;
+    }
+    sqlite3_result_null(ctx);
+}
+
 }  // namespace
 
-bool RegisterFolderModule(sqlite3* db, const std::vector<std::unique_ptr<TExtTable>>* tables) {
-    return sqlite3_create_module_v2(db, kFolderModule, Module(), const_cast<TTables*>(tables), nullptr) == SQLITE_OK;
+bool RegisterFolderModule(sqlite3* db, TFolderTables* tables) {
+    return sqlite3_create_module_v2(db, kFolderModule, Module(), tables, nullptr) == SQLITE_OK;
+}
+
+QStringList FolderColumnNames(const TExtTable& table) {
+    QStringList names, seen;
+    for (const TExtField& f : table.Fields()) {
+        QString name = f.Name;
+        // Two fields of one name would stop the table; the second gets a number.
+        for (int k = 2; seen.contains(name.toLower()); ++k) name = f.Name + QString::number(k);
+        seen << name.toLower();
+        names << name;
+    }
+    return names;
+}
+
+bool RegisterNumberFunction(sqlite3* db) {
+    return sqlite3_create_function_v2(db, kNumberFunction, 1, SQLITE_UTF16 | SQLITE_DETERMINISTIC | SQLITE_INNOCUOUS, nullptr,
+                                      &Number, nullptr, nullptr, nullptr) == SQLITE_OK;
 }

@@ -189,6 +189,7 @@ QString DataSourceErrorText(int code, const QString& dbTypeName, const QString& 
 void ConnectOutside(TExternalDatabase& dbOutside, const TODBCManager& manager) {
     dbOutside.ClearParams();
     dbOutside.SetDatabaseName(manager.GetDbType(), manager.GetDataLocation());
+    dbOutside.SetCsvSettings(manager.GetCsvSeparator(), manager.GetCsvCodePage());
     if (manager.SqlLogin) {
         dbOutside.SetUserName(manager.SqlUser);
         dbOutside.SetPassword(manager.GetSqlPassword());
@@ -207,10 +208,19 @@ TUpdateOutcome RunGoodsUpdate(TUpdateRun& run) {
     };
     TTable& tbLocal = *run.tbLocal;
     std::unique_ptr<TGoodsMerger> merger;
+    // A run that reads CSV files clears the marks in a transaction that ends
+    // only once its queries are open: the folder engine has then copied each
+    // CSV file aside and checked it whole, so an export that is damaged,
+    // changes while it is read or lacks a column leaves the goods table as it
+    // was, and nothing a file holds can stop the merge half way. Other runs
+    // keep the cleared marks and what they merged before a failure.
+    std::optional<TTableTransaction> opening;
     try {
         tbLocal.Close();
         tbLocal.SetFiltered(false);
         tbLocal.Open();
+        if (run.dbOutside->ReadsCsv(run.Manager->GetQuery1()) || run.dbOutside->ReadsCsv(run.Manager->GetQuery2()))
+            opening.emplace(tbLocal);
         tbLocal.UpdateWhere(QStringLiteral("NEW = TRUE"), {{QStringLiteral("NEW"), false}}, process);
 
         // The count first: some drivers serve one open statement at a time.
@@ -227,20 +237,26 @@ TUpdateOutcome RunGoodsUpdate(TUpdateRun& run) {
         }
         std::optional<QSqlQuery> query(run.dbOutside->Open(run.Manager->GetQuery1()));
         QSqlQuery& qrOutside = *query;
-        merger = std::make_unique<TGoodsMerger>(tbLocal, run.Symbols);
         bool more = qrOutside.next();
-        if (!more && qrOutside.lastError().isValid()) throw TExternalError(qrOutside.lastError().text());
-        while (more) {
-            const ExternalGoodsRecord record = ReadExternalRow(qrOutside, *run.Manager);
+        if (!more && qrOutside.lastError().isValid()) throw run.dbOutside->Failure(qrOutside.lastError());
+        // The first row is read before the marks are kept, so that a query
+        // of too few columns fails as a whole too.
+        std::optional<ExternalGoodsRecord> record;
+        if (more) record = ReadExternalRow(qrOutside, *run.Manager);
+        if (opening) opening->Commit();
+        merger = std::make_unique<TGoodsMerger>(tbLocal, run.Symbols);
+        while (record) {
             more = qrOutside.next();
-            if (!more && qrOutside.lastError().isValid()) throw TExternalError(qrOutside.lastError().text());
+            if (!more && qrOutside.lastError().isValid()) throw run.dbOutside->Failure(qrOutside.lastError());
             process();
             if (cancelled()) break;
             if (run.StepProgress) run.StepProgress();
             bool changed = false;
-            merger->MergeGoodsRow(record, changed);
+            merger->MergeGoodsRow(*record, changed);
             if (changed) ++out.Changes;
             if (cancelled()) break;
+            record.reset();
+            if (more) record = ReadExternalRow(qrOutside, *run.Manager);
         }
         merger->Commit();
         merger.reset();
@@ -252,7 +268,9 @@ TUpdateOutcome RunGoodsUpdate(TUpdateRun& run) {
     } catch (const std::exception& e) {
         const auto* external = dynamic_cast<const TExternalError*>(&e);
         out.Reason = external ? external->Message() : QString::fromLocal8Bit(e.what());
-        // Rows merged before the failure stay merged.
+        // Marks cleared before the queries could be opened come back (a CSV
+        // run); rows merged before the failure stay merged.
+        opening.reset();
         if (merger) {
             try {
                 merger->Commit();
@@ -261,7 +279,10 @@ TUpdateOutcome RunGoodsUpdate(TUpdateRun& run) {
             }
         }
         out.Ok = false;
-        out.Message = kUpdateError;
+        // The update's message; a reader's word on the file (a CSV export
+        // that is damaged or lacks a column) on the line below it.
+        const QString shown = external ? external->Shown() : QString();
+        out.Message = shown.isEmpty() ? kUpdateError : kUpdateError + u'\n' + shown;
     }
     return out;
 }

@@ -67,7 +67,10 @@ struct TUpdateRun {
 struct TUpdateOutcome {
     bool Ok = false;
     int Changes = 0;
-    QString Message;  // the message the run ends with
+    // The message the run ends with. A failed run's is "Wystąpił błąd podczas
+    // aktualizacji bazy danych.", with a line below it when the program can
+    // say what is wrong with a file of the folder (a CSV export).
+    QString Message;
     QString Reason;   // why a failed run failed, as the engine or reader said it (the user sees Message)
 };
 

@@ -25,18 +25,19 @@ struct TypeInfo {
     const char* driver;
 };
 
-// Indexed by type code 1..5.
-constexpr std::array<TypeInfo, 5> kTypes = {{
+// Indexed by type code 1..6.
+constexpr std::array<TypeInfo, 6> kTypes = {{
     {"Paradox", "Microsoft Paradox Driver"},
     {"FoxPro", "Microsoft Visual FoxPro Driver"},
     {"DBase", "Microsoft dBase Driver"},
     {"MSSQL", "SQL Server"},
     {"Firebird", "Firebird"},
+    {"Pliki CSV", nullptr},  // read by the program itself, as Paradox and dBase are
 }};
 
 constexpr int kSqlServer = 4;
 
-bool ValidType(int type) { return type >= 1 && type <= 5; }
+bool ValidType(int type) { return type >= 1 && type <= static_cast<int>(kTypes.size()); }
 
 bool HasLineBreak(const QString& text) { return text.contains(u'\n') || text.contains(u'\r'); }
 
@@ -68,7 +69,7 @@ bool SplitNameValue(const QString& line, QString& name, QString& value) {
 }
 
 bool FindOdbcDriver(int type, QString& driverPath, QString& driverName) {
-    if (!ValidType(type)) return false;
+    if (!ValidType(type) || !kTypes[type - 1].driver) return false;
     const QString wanted = QString::fromLatin1(kTypes[type - 1].driver);
     if (FirstDriver([&](const QString& name) { return name.contains(wanted, Qt::CaseSensitive); }, driverName, driverPath))
         return true;
@@ -137,6 +138,7 @@ void TODBCManager::LoadFromFile(const QString& path) {
     switch (DbType) {
     case 1:
     case 3:
+    case kCsvFilesType:
         DataPath = ini.ReadString(kDatabase, QStringLiteral("DataPath"), QString());
         break;
     case 2:
@@ -159,6 +161,9 @@ void TODBCManager::LoadFromFile(const QString& path) {
     const QString sql = QStringLiteral("SQL");
     Query1 = ini.ReadString(sql, QStringLiteral("QUERY1"), QString());
     Query2 = ini.ReadString(sql, QStringLiteral("QUERY2"), QString());
+    const QString csv = QStringLiteral("CSV");
+    CsvSeparator = ini.ReadString(csv, QStringLiteral("SEPARATOR"), QString());
+    CsvCodePage = ini.ReadString(csv, QStringLiteral("CODEPAGE"), QString());
     DsnName = kDsnPrefix + ini.ReadString(kDatabase, QStringLiteral("DSN"), QString());
     User = ini.ReadString(kLogin, QStringLiteral("USER"), QString()).trimmed();
     SqlLogin = ini.ReadBool(kLogin, QStringLiteral("SQLLOGIN"), false);
@@ -173,6 +178,7 @@ bool TODBCManager::SaveToFile(const QString& path) {
     switch (DbType) {
     case 1:
     case 3:
+    case kCsvFilesType:
         ini.WriteString(kDatabase, QStringLiteral("DataPath"), DataPath);
         break;
     case 2:
@@ -205,7 +211,7 @@ QString TODBCManager::GetDbTypeName() const {
 }
 
 QString TODBCManager::GetDataLocation() const {
-    if (DbType != 1 && DbType != 3) return DsnName;
+    if (!IsFolderType(DbType)) return DsnName;
     // A relative folder names tables shipped with the program, such as the
     // demonstration shop; the folder of the program's files is its base.
     if (!DataPath.trimmed().isEmpty() && QDir::isRelativePath(DataPath.trimmed()))
@@ -237,6 +243,7 @@ QString TODBCManager::ConvertText(const QString& text) const { return FromWin125
 bool TODBCManager::DriverLoads(const QString& driverPath) const { return OdbcInstaller::LibraryLoads(driverPath); }
 
 void TODBCManager::CreateDataSource() {
+    if (DbType == kCsvFilesType) return;
     // The location values and the definition's ODBC values, in writing order;
     // a later value of the same name replaces an earlier one.
     QList<std::pair<QString, QString>> values;

@@ -20,6 +20,11 @@ public:
 // False when the line holds no "=".
 bool SplitNameValue(const QString& line, QString& name, QString& value);
 
+// The database types whose tables lie in a folder that the program reads
+// itself (Paradox 1, dBase 3, CSV files 6); the others are ODBC data sources.
+inline constexpr int kCsvFilesType = 6;
+inline bool IsFolderType(int type) { return type == 1 || type == 3 || type == kCsvFilesType; }
+
 // Finds the installed ODBC driver whose name contains the driver name of the
 // database type (case counts), in the order of the driver list. An SQL Server
 // definition also accepts a FreeTDS driver when no name fits exactly.
@@ -52,9 +57,9 @@ public:
 
     int GetDbType() const { return DbType; }
     QString GetDbTypeName() const;
-    // What the query engine opens: the folder for Paradox and dBase (a
-    // relative one taken from the program's shipped files), the data source
-    // name for the others.
+    // What the query engine opens: the folder for Paradox, dBase and CSV files
+    // (a relative one taken from the program's shipped files), the data
+    // source name for the others.
     QString GetDataLocation() const;
     QString GetSqlPassword() const;
     void SetSqlPassword(const QString& password);
@@ -63,7 +68,8 @@ public:
     // The same for text whose bytes were read as Windows-1250 characters.
     QString ConvertText(const QString& text) const;
 
-    // Writes the user data source `DsnName` for the loaded definition; throws
+    // Writes the user data source `DsnName` for the loaded definition (a
+    // folder of CSV files needs none: nothing is written); throws
     // code 2 when it cannot be written, code 3 when no driver fits or loads,
     // code 4 (before anything changes) when the definition's ODBC value
     // Driver names no driver registered with the driver manager.
@@ -72,6 +78,10 @@ public:
 
     QString GetQuery1() const { return Query1; }
     QString GetQuery2() const { return Query2; }
+    // How the definition's CSV files are read (section CSV, any type with a
+    // folder): SEPARATOR and CODEPAGE as written; empty when not given.
+    QString GetCsvSeparator() const { return CsvSeparator; }
+    QString GetCsvCodePage() const { return CsvCodePage; }
     QString GetDefinitionName() const { return DefinitionName; }
     QString GetDefinitionFile() const { return DefinitionFile; }
     QString GetDefinitionFolder() const { return DefinitionFolder; }
@@ -101,6 +111,8 @@ private:
     QString DsnName;
     QString Query1;
     QString Query2;
+    QString CsvSeparator;
+    QString CsvCodePage;
     QString DefinitionName;
     QString DefinitionFile;
     QString DefinitionFolder;

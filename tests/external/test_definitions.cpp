@@ -1,4 +1,5 @@
 #include "odbcmanager.h"
+#include "odbcenv.h"
 #include "datafolder.h"
 #include "testsupport.h"
 
@@ -174,6 +175,43 @@ TEST_F(Definitions, SavingFoxProChangesOnlyItsLocationByteForByte) {
     EXPECT_EQ(ReadAll(path), expected);
 }
 
+// A folder of CSV files: read from DataPath as the dBase folder is, with its
+// CSV settings; saving writes only the folder; it needs no ODBC data source.
+TEST_F(Definitions, CsvFilesAreAFolderTypeWithTheirSettings) {
+    const QByteArray original =
+        "[DATABASE]\r\nTYPE=6\r\nDataPath=/eksport\r\nSourceDB=/inne\r\nDSN=Csv\r\n[CSV]\r\nseparator=TAB\r\nCodePage=852\r\n"
+        "[SQL]\r\nQUERY1=SELECT ID, NAZWA, CENA, WAGA FROM TOWARY\r\n";
+    const QString path = write(QStringLiteral("Csv"), original);
+    TOdbcTestEnv odbc;
+    odbc.setDrivers("[ODBC]\nTrace=No\n");
+    manager.SelectDefinition(QStringLiteral("Csv"));
+    EXPECT_EQ(manager.GetDbType(), 6);
+    EXPECT_EQ(manager.GetDbTypeName(), QStringLiteral("Pliki CSV"));
+    EXPECT_TRUE(IsFolderType(manager.GetDbType()));
+    EXPECT_EQ(manager.GetDataPath(), QStringLiteral("/eksport"));
+    EXPECT_EQ(manager.GetSourceDB(), QString()) << "other types' locations are not read";
+    EXPECT_EQ(manager.GetDataLocation(), QStringLiteral("/eksport"));
+    EXPECT_EQ(manager.GetCsvSeparator(), QStringLiteral("TAB"));
+    EXPECT_EQ(manager.GetCsvCodePage(), QStringLiteral("852"));
+    EXPECT_EQ(codeOf([&] { manager.CreateDataSource(); }), 0);
+    EXPECT_FALSE(odbc.userDsnFile().contains("Prandel etykiet-Csv"));
+
+    manager.SetDataPath(QStringLiteral("/srv/eksport"));
+    manager.SetSourceDB(QStringLiteral("nie zapisywany"));
+    ASSERT_TRUE(manager.Save());
+    QByteArray expected = original;
+    expected.replace("DataPath=/eksport", "DataPath=/srv/eksport");
+    EXPECT_EQ(ReadAll(path), expected);
+
+    // Without a CSV section: the file decides its separator, Windows-1250.
+    write(QStringLiteral("Bez"), "[DATABASE]\r\nTYPE=3\r\nDataPath=/dbf\r\n");
+    manager.SelectDefinition(QStringLiteral("Bez"));
+    EXPECT_EQ(manager.GetCsvSeparator(), QString());
+    EXPECT_EQ(manager.GetCsvCodePage(), QString());
+    EXPECT_TRUE(IsFolderType(manager.GetDbType()));
+    for (int type : {2, 4, 5}) EXPECT_FALSE(IsFolderType(type)) << type;
+}
+
 TEST_F(Definitions, SavingSqlServerWritesLoginAsOneOrZero) {
     const QByteArray original = "[DATABASE]\nTYPE=4\nServer=old\nDSN=MS\n[SQL]\nQUERY1=q\n";
     const QString path = write(QStringLiteral("MS"), original);
@@ -231,12 +269,13 @@ TEST(ShippedDefinitions, LoadWithTheirTypesAndQueries) {
     QStringList names;
     manager.ListDefinitions(names);
     names.sort();
-    EXPECT_EQ(names, QStringList({QStringLiteral("Sklep demonstracyjny"), QStringLiteral("Szablon Firebird"),
+    EXPECT_EQ(names, QStringList({QStringLiteral("Sklep demonstracyjny"), QStringLiteral("Szablon CSV"), QStringLiteral("Szablon Firebird"),
                                   QStringLiteral("Szablon FoxPro"), QStringLiteral("Szablon Paradox"),
                                   QStringLiteral("Szablon SQL Server"), QStringLiteral("Szablon dBase")}));
     const std::pair<const char*, int> types[] = {{"Sklep demonstracyjny", 3}, {"Szablon Paradox", 1},
                                                  {"Szablon FoxPro", 2},       {"Szablon dBase", 3},
-                                                 {"Szablon SQL Server", 4},   {"Szablon Firebird", 5}};
+                                                 {"Szablon SQL Server", 4},   {"Szablon Firebird", 5},
+                                                 {"Szablon CSV", 6}};
     for (const auto& [name, type] : types) {
         manager.SelectDefinition(QString::fromUtf8(name));
         EXPECT_EQ(manager.GetDbType(), type) << name;

@@ -187,6 +187,20 @@ TEST_F(ExternalUi, BrowsingPicksAFolderOrAFirebirdFile) {
     EXPECT_EQ(prompter.calls()[2].text, QStringLiteral("Wybierz plik bazy danych..."));
     EXPECT_EQ(prompter.calls()[2].detail, QStringLiteral("/srv/sklep.fdb"));
     EXPECT_EQ(box.edDBPath->text(), home.root() + QStringLiteral("/nowa.fdb"));
+
+    // A folder of CSV files is edited as a folder, with the folder picker.
+    write(QStringLiteral("Eksport CSV"), "[DATABASE]\r\nTYPE=6\r\nDataPath=/eksport\r\n");
+    box.Fill();
+    choose(box.cbDBType, QStringLiteral("Eksport CSV"));
+    EXPECT_EQ(box.Label4->text(), QStringLiteral("Katalog plików CSV"));
+    EXPECT_EQ(box.edDBPath->text(), QStringLiteral("/eksport"));
+    EXPECT_TRUE(box.cbMSSQLServer->isHidden());
+    prompter.answerPath(folder);
+    box.SpeedButton1Click();
+    ASSERT_EQ(prompter.calls().size(), 4u);
+    EXPECT_EQ(prompter.calls()[3].kind, TScriptedPrompter::Kind::Folder);
+    box.StoreDatabaseFields();
+    EXPECT_EQ(manager.GetDataPath(), QDir::toNativeSeparators(folder));
 }
 
 TEST_F(ExternalUi, DialogEnablesOkOnlyForNonBlankLocations) {

@@ -126,6 +126,20 @@ TEST(RefreshCommand, ConnectionAndDataSourceFailuresStopBeforeTheQuestion) {
                                               "nie ścieżkę do pliku."}));
 }
 
+// A CSV export that lacks a column the query names: the update's message,
+// and below it the file and the column.
+TEST(RefreshCommand, ACsvExportWithoutAColumnShowsWhatIsMissing) {
+    TRefreshHarness h;
+    WriteAll(h.F.Folder + QStringLiteral("/towary.csv"), "ID;NAZWA;CENA;WAGA\r\n1;Chleb;6,49;500 g\r\n");
+    h.F.Define(QStringLiteral("SELECT ID, NAZWA, CENA, WAGA, KOD FROM towary"), QStringLiteral("SELECT COUNT(*) FROM towary"), 6);
+    h.ConfirmAndRun();
+    sbtnRefreshClick(h.Pieces);
+    EXPECT_EQ(h.User.messages(), QStringList({"Potwierdzasz aktualizację danych?",
+                                              QStringLiteral("Wystąpił błąd podczas aktualizacji bazy danych.\nW pliku %1 nie ma kolumny KOD.")
+                                                  .arg(QDir::toNativeSeparators(h.F.Folder + QStringLiteral("/towary.csv")))}));
+    EXPECT_EQ(h.tbLocalShow.RecordCount(), 0);
+}
+
 TEST(RefreshCommand, CancelButtonDuringARunStopsIt) {
     TRefreshHarness h;
     QList<QStringList> rows;

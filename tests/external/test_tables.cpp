@@ -1,6 +1,9 @@
+#include "codepage.h"
+#include "csvtext.h"
 #include "dbfwriter.h"
 #include "externaldb.h"
 #include "externaltable.h"
+#include "folderquery.h"
 #include "testsupport.h"
 
 #include <QDate>
@@ -231,6 +234,109 @@ TEST(FolderEngine, ColumnsAreNamedInTheTablesCodePageAndUnknownOnesFail) {
     }
 }
 
+// CSV exports are tables of the folder: beside dBase and Paradox tables, or
+// alone in a folder of CSV files. Their columns are found by the query's
+// names without regard to case and accents, and are text unless the query
+// reads them as numbers; what is wrong with a file or a name is said in the
+// program's words, naming the file.
+TEST(FolderEngine, CsvFilesAreTablesOfTheFolder) {
+    TempDataHome home;
+    const QString folder = home.root() + QStringLiteral("/eksport");
+    QDir().mkpath(folder);
+    const QString shown = QDir::toNativeSeparators(folder);
+    WriteAll(folder + QStringLiteral("/towary.csv"), ToWin1250(QStringLiteral("Indeks;Nazwa towaru;Cena brutto;Ilość;Wartość\r\n"
+                                                                               "1;Chleb;6,49;1 234,5;x\r\n2;Mleko;4,29;2;y\r\n")));
+    WriteAll(folder + QStringLiteral("/Ceny.CSV"), "Indeks,Cena\n1,\"1,5\"\n");
+    WriteAll(folder + QStringLiteral("/kasa.csv"), QByteArray("Kod\tNazwa\n7\t\x9D\xA2\x64\xAB\n"));  // tabs, code page 852
+    TDbfTestFile f;
+    f.Fields = {{"ID", 'N', 4}, {"NAZWA", 'C', 10}};
+    f.Records << QList<QByteArray>({"1", "Chleb dbf"}) << QList<QByteArray>({"2", "Mleko dbf"});
+    WriteAll(folder + QStringLiteral("/TOWARY.DBF"), f.Bytes());
+    WriteAll(folder + QStringLiteral("/INNE.DBF"), f.Bytes());
+
+    struct Case {
+        int Type;
+        const char* Sql;
+        QStringList Rows;  // each row's values joined by "|"
+        QString Shown;     // the message for the user when the query fails
+        const char* Separator = "";
+        const char* CodePage = "";
+    };
+    const Case cases[] = {
+        // A folder of CSV files reads only them: TOWARY is towary.csv.
+        {6, "SELECT indeks, \"nazwa TOWARU\", [CENA BRUTTO], ILOSC, ilość, t.WARTOSC FROM towary t ORDER BY WARTOSC DESC",
+         {"2|Mleko|4,29|2|2|y", "1|Chleb|6,49|1 234,5|1 234,5|x"}, ""},
+        {6, "SELECT CAST(ILOSC AS REAL), CAST(t.\"cena brutto\" AS NUMERIC(10,2)), CAST(Indeks AS INTEGER) + 1, CAST(ILOSC AS TEXT), "
+            "LICZBA(Wartość), LICZBA('1.234,5'), CAST('1 234,5' AS REAL) FROM towary t WHERE Indeks = '1'",
+         {"1234,5|6,49|2|1 234,5||1234,5|1"}, ""},
+        {6, "SELECT t.Indeks, c.Cena, CAST(c.CENA AS REAL) FROM towary t JOIN ceny c ON c.INDEKS = t.INDEKS", {"1|1,5|1,5"}, ""},
+        {6, "SELECT KOD, NAZWA FROM kasa", {"7|Łódź"}, "", "TAB", "852"},
+        {6, "SELECT ID FROM TOWARY.DBF", {}, QStringLiteral("W katalogu %1 nie ma pliku TOWARY.DBF.").arg(shown)},
+        {6, "SELECT * FROM cennik", {}, QStringLiteral("W katalogu %1 nie ma pliku cennik.csv.").arg(shown)},
+        {6, "SELECT Waga FROM towary", {}, QStringLiteral("W pliku %1/towary.csv nie ma kolumny Waga.").arg(shown)},
+        {6, "SELECT t.WAGA FROM towary t JOIN ceny c ON 1", {},
+         QStringLiteral("W plikach %1/towary.csv, %1/Ceny.CSV nie ma kolumny t.WAGA.").arg(shown)},
+        {6, "SELECT * FROM kasa", {}, QStringLiteral("Separator pól \"ab\" podany w definicji (sekcja [CSV], SEPARATOR) nie jest "
+                                                     "jednym znakiem; podaj na przykład ; , | albo TAB."), "ab"},
+        {6, "SELECT * FROM kasa", {}, QStringLiteral("Strona kodowa \"437\" podana w definicji (sekcja [CSV], CODEPAGE) jest nieznana; "
+                                                     "podaj 1250, 852 albo ISO-8859-2."), "", "437"},
+        // A dBase folder reads its CSV files too, but a name with two files
+        // must say which it means.
+        {3, "SELECT * FROM towary", {},
+         QStringLiteral("Tabela towary ma w katalogu %1 dwa pliki: TOWARY.DBF i towary.csv. Podaj w zapytaniu nazwę pliku z "
+                        "rozszerzeniem (na przykład \"towary.csv\") albo usuń zbędny plik.").arg(shown)},
+        {3, "SELECT [Nazwa towaru] FROM \"towary.csv\" ORDER BY 1", {"Chleb", "Mleko"}, ""},
+        {3, "SELECT [nazwa towaru], ilosc FROM towary.csv WHERE Indeks = '2'", {"Mleko|2"}, ""},
+        {3, "SELECT NAZWA FROM TOWARY.DBF ORDER BY ID", {"Chleb dbf", "Mleko dbf"}, ""},
+        // dBase columns keep their own names; a CSV column is read as a
+        // number to meet them.
+        {3, "SELECT d.NAZWA, c.Cena FROM inne d JOIN ceny c ON CAST(c.Indeks AS INTEGER) = d.ID", {"Chleb dbf|1,5"}, ""},
+        {3, "SELECT d.NAZWA FROM inne d JOIN ceny c ON c.Indeks = d.ID", {}, ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Sql);
+        TExternalDatabase db;
+        db.SetDatabaseName(c.Type, folder);
+        db.SetCsvSettings(QString::fromLatin1(c.Separator), QString::fromLatin1(c.CodePage));
+        db.Connect();
+        try {
+            QSqlQuery q = db.Open(QString::fromUtf8(c.Sql));
+            QStringList rows;
+            while (q.next()) {
+                QStringList values;
+                for (int i = 0; i < q.record().count(); ++i) values << ExternalValueText(q.value(i));
+                rows << values.join(u'|');
+            }
+            EXPECT_TRUE(c.Shown.isEmpty()) << "no failure";
+            EXPECT_EQ(rows.join(u'\n').toStdString(), c.Rows.join(u'\n').toStdString());
+        } catch (const TExternalError& e) {
+            EXPECT_EQ(e.Shown().toStdString(), c.Shown.toStdString()) << e.Message().toStdString();
+        }
+    }
+
+    // The query as SQLite runs it: only names that SQLite would not find
+    // are replaced; SQL words, function names, texts, comments and tables stay.
+    const auto column = [](const QString& name) -> QString {
+        for (const char* c : {"Ilość", "Désc", "Cena"})
+            if (FoldColumnName(name) == FoldColumnName(QString::fromUtf8(c))) return QString::fromUtf8(c);
+        return {};
+    };
+    const std::pair<const char*, const char*> rewrites[] = {
+        {"SELECT ilosc, 'ilosc', \"ILOSC\" -- ilosc\nFROM t ORDER BY ILOŚĆ DESC",
+         "SELECT \"Ilość\", 'ilosc', \"Ilość\" -- ilosc\nFROM \"t\" ORDER BY \"Ilość\" DESC"},
+        {"SELECT cena, CENA, Ilość, t.ilosc, upper(x) FROM ilosc t", "SELECT cena, CENA, Ilość, t.\"Ilość\", upper(x) FROM \"ilosc\" t"},
+        {"SELECT CAST(ilosc AS REAL), CAST ( t.Cena AS DECIMAL(10, 2) ), CAST(cena AS VARCHAR(5)), CAST(x AS INT), CAST(cena AS BLOB)",
+         "SELECT CAST(LICZBA(\"Ilość\") AS REAL), CAST ( LICZBA(t.Cena) AS DECIMAL(10, 2) ), CAST(cena AS VARCHAR(5)), CAST(x AS INT), "
+         "CAST(cena AS BLOB)"},
+        // A name quoted next to a quoted one stays apart from it.
+        {"SELECT [ilosc]\"x\" FROM t\"ilosc\"", "SELECT \"Ilość\" \"x\" FROM \"t\" \"Ilość\""},
+    };
+    for (const auto& [sql, expected] : rewrites) {
+        const QString text = QString::fromUtf8(sql);
+        EXPECT_EQ(RewriteFolderQuery(text, QueryTables(text), column).toStdString(), std::string(expected));
+    }
+}
+
 // A definition's query reads the folder's tables and nothing else: it can
 // neither reach another database (ATTACH, VACUUM INTO) nor write, change the
 // connection (PRAGMA) or load code.
@@ -242,6 +348,11 @@ TEST(FolderEngine, QueriesOnlyReadTheFolderTables) {
     f.Fields = {{"ID", 'N', 4}, {"NAZWA", 'C', 10}};
     f.Records << QList<QByteArray>({"1", "Chleb"}) << QList<QByteArray>({"2", "Mleko"});
     WriteAll(folder + QStringLiteral("/TOWARY.DBF"), f.Bytes());
+    // The same goods exported as CSV, in a folder of CSV files: the guard
+    // does not care what kind of file a table is.
+    const QString csvFolder = home.root() + QStringLiteral("/eksport");
+    QDir().mkpath(csvFolder);
+    WriteAll(csvFolder + QStringLiteral("/towary.csv"), "ID;NAZWA\r\n1;Chleb\r\n2;Mleko\r\n");
     // Another shop's goods file, and a place a copy must never reach.
     const QString other = home.root() + QStringLiteral("/inny.db");
     const QString copy = home.root() + QStringLiteral("/kopia.db");
@@ -262,32 +373,36 @@ TEST(FolderEngine, QueriesOnlyReadTheFolderTables) {
     };
     ASSERT_EQ(otherPrice(), QStringLiteral("6,49"));
 
-    TExternalDatabase db;
-    db.SetDatabaseName(3, folder);
-    db.Connect();
-    const QString refused[] = {
-        QStringLiteral("ATTACH '%1' AS inny").arg(other),
-        QStringLiteral("UPDATE inny.towary SET CENA = '0,01'"),
-        QStringLiteral("VACUUM INTO '%1'").arg(copy),
-        QStringLiteral("SELECT load_extension('libsqlite3odbc.so') FROM TOWARY"),
-        QStringLiteral("PRAGMA writable_schema = 1"),
-        QStringLiteral("PRAGMA query_only = 0"),
-        QStringLiteral("SELECT * FROM pragma_table_info('TOWARY')"),
-        QStringLiteral("SELECT * FROM sqlite_temp_master"),
-        QStringLiteral("CREATE TEMP TABLE t AS SELECT * FROM TOWARY"),
-        QStringLiteral("CREATE TABLE t(a)"),
-        QStringLiteral("DROP TABLE TOWARY"),
-        QStringLiteral("BEGIN"),
-    };
-    for (const QString& sql : refused) EXPECT_THROW(db.Open(sql), TExternalError) << sql.toStdString();
-    EXPECT_EQ(otherPrice(), QStringLiteral("6,49"));
-    EXPECT_FALSE(QFileInfo::exists(copy));
-    // Reading is whole: functions, subqueries, recursive common tables.
-    QSqlQuery q = db.Open(QStringLiteral("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 3) "
-                                         "SELECT upper(NAZWA), (SELECT count(*) FROM n) FROM TOWARY WHERE ID IN (SELECT ID FROM TOWARY) ORDER BY ID"));
-    QStringList seen;
-    while (q.next()) seen << q.value(0).toString() + u'/' + q.value(1).toString();
-    EXPECT_EQ(seen, QStringList({"CHLEB/3", "MLEKO/3"}));
+    const std::pair<int, QString> kinds[] = {{3, folder}, {6, csvFolder}};
+    for (const auto& [type, place] : kinds) {
+        SCOPED_TRACE(type);
+        TExternalDatabase db;
+        db.SetDatabaseName(type, place);
+        db.Connect();
+        const QString refused[] = {
+            QStringLiteral("ATTACH '%1' AS inny").arg(other),
+            QStringLiteral("UPDATE inny.towary SET CENA = '0,01'"),
+            QStringLiteral("VACUUM INTO '%1'").arg(copy),
+            QStringLiteral("SELECT load_extension('libsqlite3odbc.so') FROM TOWARY"),
+            QStringLiteral("PRAGMA writable_schema = 1"),
+            QStringLiteral("PRAGMA query_only = 0"),
+            QStringLiteral("SELECT * FROM pragma_table_info('TOWARY')"),
+            QStringLiteral("SELECT * FROM sqlite_temp_master"),
+            QStringLiteral("CREATE TEMP TABLE t AS SELECT * FROM TOWARY"),
+            QStringLiteral("CREATE TABLE t(a)"),
+            QStringLiteral("DROP TABLE TOWARY"),
+            QStringLiteral("BEGIN"),
+        };
+        for (const QString& sql : refused) EXPECT_THROW(db.Open(sql), TExternalError) << sql.toStdString();
+        EXPECT_EQ(otherPrice(), QStringLiteral("6,49"));
+        EXPECT_FALSE(QFileInfo::exists(copy));
+        // Reading is whole: functions, subqueries, recursive common tables.
+        QSqlQuery q = db.Open(QStringLiteral("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 3) "
+                                             "SELECT upper(NAZWA), (SELECT count(*) FROM n) FROM TOWARY WHERE ID IN (SELECT ID FROM TOWARY) ORDER BY ID"));
+        QStringList seen;
+        while (q.next()) seen << q.value(0).toString() + u'/' + q.value(1).toString();
+        EXPECT_EQ(seen, QStringList({"CHLEB/3", "MLEKO/3"}));
+    }
 }
 
 // A FIFO in place of a table or memo file (also behind a link) would hold

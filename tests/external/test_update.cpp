@@ -1,13 +1,20 @@
 #include "updatefixture.h"
 
+#include "codepage.h"
 #include "datafolder.h"
 #include "goodstestutil.h"
 
+#include <QFile>
 #include <QFileInfo>
 #include <QSqlDatabase>
 #include <QSqlQuery>
+#include <atomic>
+#include <thread>
 
 #include <gtest/gtest.h>
+#include <sys/inotify.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -393,6 +400,223 @@ TEST(GoodsUpdate, ThePriceHistoryFollowsTheUpdate) {
         EXPECT_EQ(q.value(0).toInt(), s.Entries);
         f.tbLocal.Close();
     }
+}
+
+}  // namespace
+
+namespace {
+
+// The goods of a small shop as its sales program holds them: ID, name, price,
+// weight or content, barcode, barcode type.
+QList<QStringList> ShopGoods() {
+    return {{"1", "Chleb żytni", "6,49", "500 g", "5901234000017", "14"},
+            {"2", "Mleko świeże 3,2%", "4,29", "1 l", "5901234000024", "14"},
+            {"3", "Ser żółty, gouda", "12,5", "150 g", "5901234000031", "14"},
+            {"4", "Sok \"Pomarańcza\"; 1 l", "1234,99", "1 l", "23400504", "13"},
+            {"5", "Kiełbasa\nśląska", "26,9", "1 kg", "5901234000048", "14"},
+            {"6", "Woda źródlana", "1,99", "1,5 l", "5901234000055", "14"},
+            {"7", "Jabłka", "4,5", "1 kg", "", "14"},
+            {"8", "Masło extra", "8,99", "200 g", "ABC-123", "6"}};
+}
+
+// The same goods exported as CSV files of three kinds of programs give the
+// same goods table as the dBase table does, each read by a query that names
+// the export's own columns.
+TEST(GoodsUpdate, CsvExportsGiveTheSameGoodsTableAsDBase) {
+    TUpdateFixture dbase;
+    dbase.WriteGoods(ShopGoods());
+    ASSERT_TRUE(dbase.Run().Ok);
+    const auto expected = dbase.Goods();
+    ASSERT_EQ(expected.size(), 8u);
+
+    const auto quoted = [](QString v) { return u'"' + v.replace(u'"', QStringLiteral("\"\"")) + u'"'; };
+    // A program writing semicolons in Windows-1250 with decimal commas and
+    // thousands apart, a separator at each line's end and a blank line.
+    QString semicolon = QStringLiteral("Indeks;Nazwa;Cena brutto;Zawartość;Kod kreskowy;Typ kodu;\r\n");
+    // A spreadsheet writing UTF-8 with its mark, every value quoted, decimal points.
+    QString comma = QStringLiteral("\"ID\",\"Nazwa produktu\",\"Cena\",\"Waga\",\"EAN\",\"Typ\"\n");
+    // A warehouse program writing tabs in UTF-8, prices as they are shown.
+    QString tab = QStringLiteral("kod\tnazwa\tcena\twaga\tean\ttyp\n");
+    for (const QStringList& g : ShopGoods()) {
+        QString price = g[2];
+        if (price == QStringLiteral("1234,99")) price = QStringLiteral("1 234,99");
+        semicolon += QStringList({g[0], g[1].contains(u';') || g[1].contains(u'\n') || g[1].contains(u'"') ? quoted(g[1]) : g[1], price,
+                                  g[3], g[4], g[5]}).join(u';') + QStringLiteral(";\r\n");
+        if (g[0] == QStringLiteral("4")) semicolon += QStringLiteral("\r\n");
+        QStringList all;
+        for (QString v : {g[0], g[1], QString(g[2]).replace(u',', u'.'), g[3], g[4], g[5]}) all << quoted(v);
+        comma += all.join(u',') + u'\n';
+        tab += QStringList({g[0], g[1].contains(u'\n') ? quoted(g[1]) : g[1], g[2], g[3], g[4], g[5]}).join(u'\t') + u'\n';
+    }
+    struct Export {
+        const char* What;
+        int Type;
+        QString File;
+        QByteArray Bytes;
+        const char* Query;
+    };
+    const Export exports[] = {
+        {"semicolon, Windows-1250, decimal comma", 6, "towary.csv", ToWin1250(semicolon),
+         "SELECT Indeks, Nazwa, CAST(\"Cena brutto\" AS REAL), ZAWARTOSC, \"KOD KRESKOWY\", [Typ kodu] FROM towary"},
+        {"comma, UTF-8 with its mark, quoted names with commas, quotes and line breaks", 6, "Produkty.CSV", "\xEF\xBB\xBF" + comma.toUtf8(),
+         "SELECT id, \"nazwa produktu\", CAST(cena AS NUMERIC), waga, ean, typ FROM produkty ORDER BY CAST(id AS INTEGER)"},
+        {"tab-separated UTF-8 beside the tables of a dBase folder", 3, "towary.csv", tab.toUtf8(),
+         "SELECT KOD, NAZWA, CENA, WAGA, EAN, TYP FROM \"towary.csv\""},
+    };
+    for (const Export& e : exports) {
+        SCOPED_TRACE(e.What);
+        TUpdateFixture f;
+        WriteAll(f.Folder + u'/' + e.File, e.Bytes);
+        f.Define(QString::fromUtf8(e.Query), QStringLiteral("SELECT COUNT(*) FROM %1").arg(QFileInfo(e.File).completeBaseName()), e.Type);
+        const auto out = f.Run();
+        ASSERT_TRUE(out.Ok) << out.Message.toStdString() << " " << out.Reason.toStdString();
+        EXPECT_EQ(out.Changes, 8);
+        const auto goods = f.Goods();
+        for (const auto& [id, row] : expected)
+            EXPECT_EQ(goods.count(id) ? goods.at(id).join(u'|').toStdString() : std::string("(missing)"), row.join(u'|').toStdString())
+                << id.toStdString();
+        EXPECT_EQ(goods.size(), expected.size());
+        EXPECT_EQ(f.Run().Changes, 0);
+    }
+}
+
+// Calls `change` once, as soon as some program first reads the file at
+// `path` (the update copying it aside), from a thread of its own.
+class TChangeWhenRead {
+public:
+    TChangeWhenRead(const QString& path, std::function<void()> change) {
+        if (!change) return;
+        Fd = ::inotify_init1(IN_CLOEXEC);
+        if (Fd < 0 || ::inotify_add_watch(Fd, QFile::encodeName(path).constData(), IN_ACCESS) < 0) {
+            ADD_FAILURE() << "no inotify watch on " << path.toStdString();
+            return;
+        }
+        Watcher = std::thread([this, change] {
+            alignas(inotify_event) char buffer[4096];
+            if (::read(Fd, buffer, sizeof buffer) > 0) {
+                change();
+                Changed = true;
+            }
+        });
+    }
+    ~TChangeWhenRead() {
+        if (Fd >= 0) ::close(Fd);  // ends a read still waiting
+        if (Watcher.joinable()) Watcher.join();
+    }
+    std::atomic<bool> Changed{false};
+
+private:
+    int Fd = -1;
+    std::thread Watcher;
+};
+
+// A CSV export that turns out bad gives the update's message with what is
+// wrong on the line below it, and the goods table stays exactly as it was,
+// marks included, also when the fault lies at the file's end: the file is
+// checked whole before any row is merged. A file that changes while it is
+// read is such a fault; one that changes after it was read whole is not.
+// A cancelled run keeps what it merged.
+TEST(GoodsUpdate, BadCsvInputGivesTheMessageAndChangesNothing) {
+    TUpdateFixture f;
+    const QString path = f.Folder + QStringLiteral("/towary.csv");
+    const QString shown = QDir::toNativeSeparators(path);
+    const int n = 3000;
+    const auto rows = [&](const char* price) {
+        QByteArray b = "ID;NAZWA;CENA;WAGA\r\n";
+        for (int i = 1; i <= n; ++i) b += QByteArray::number(i) + ";Towar " + QByteArray::number(i) + ';' + price + ";1 kg\r\n";
+        return b;
+    };
+    const QString query = QStringLiteral("SELECT ID, NAZWA, CENA, WAGA FROM towary");
+    // The count does not walk the file, so only the check reads it before the merge.
+    const QString count = QStringLiteral("SELECT %1").arg(n);
+    WriteAll(path, rows("1,99"));
+    f.Define(query, count, 6);
+    ASSERT_EQ(f.Run().Changes, n);
+    const auto before = f.Goods();
+
+    const QByteArray changed = rows("2,49");
+    // Lines whose values beyond the header's are ignored, that make the file
+    // long enough to be changed while it is copied aside.
+    QByteArray changing = changed;
+    for (int i = 0; i < 40; ++i) changing += "3001;Towar;2,49;1 kg;" + QByteArray(900 * 1024, 'x') + "\r\n";
+    struct Case {
+        const char* What;
+        QByteArray Bytes;
+        QString Detail;
+        std::function<void()> OnFirstRead = {};  // done once the run starts reading the file
+        QString Query = {};
+        int Type = 6;
+    };
+    const Case cases[] = {
+        {"a binary file named .csv", QByteArray("\x03\x7C\x0C\x01\x02\0\0\0\x61\0\x1F\0", 12) + QByteArray(400, '\0'),
+         QStringLiteral("Plik %1 nie jest plikiem tekstowym CSV.").arg(shown)},
+        {"binary bytes at the end", changed + QByteArray("x\0y;1\r\n", 7), QStringLiteral("Plik %1 nie jest plikiem tekstowym CSV.").arg(shown)},
+        {"an unterminated quote", changed + "3001;\"Towar;1,00;1 kg\r\n3002;Towar;1,00;1 kg\r\n",
+         QStringLiteral("Niezamknięty cudzysłów w wierszu 3002 pliku %1.").arg(shown)},
+        {"a line of 10 MB", changed + "3001;" + QByteArray(10 << 20, 'x') + "\r\n",
+         QStringLiteral("Wiersz 3002 pliku %1 jest dłuższy niż 1 MB.").arg(shown)},
+        {"a file that shrinks while read", changing, QStringLiteral("Plik %1 zmienił się w trakcie odczytu.").arg(shown),
+         [&] { QFile::resize(path, changing.size() - 2); }},
+        {"a file that grows while read", changing, QStringLiteral("Plik %1 zmienił się w trakcie odczytu.").arg(shown),
+         [&] {
+             QFile file(path);
+             if (file.open(QIODevice::Append)) file.write("\r\n");
+         }},
+        {"a column the file lacks", changed, QStringLiteral("W pliku %1 nie ma kolumny KOD.").arg(shown), {},
+         QStringLiteral("SELECT ID, NAZWA, CENA, WAGA, KOD FROM towary")},
+        {"a table with two files", changed,
+         QStringLiteral("Tabela towary ma w katalogu %1 dwa pliki: TOWARY.DBF i towary.csv. Podaj w zapytaniu nazwę pliku z "
+                        "rozszerzeniem (na przykład \"towary.csv\") albo usuń zbędny plik.")
+             .arg(QDir::toNativeSeparators(f.Folder)),
+         {}, {}, 3},
+        {"a query of three columns", changed, QString(), {}, QStringLiteral("SELECT ID, NAZWA, CENA FROM towary")},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.What);
+        WriteAll(path, c.Bytes);
+        if (c.Type == 3) f.WriteGoods({{"1", "Chleb", "9,99", "", "", "14"}});
+        f.Define(c.Query.isEmpty() ? query : c.Query, count, c.Type);
+        TChangeWhenRead change(path, c.OnFirstRead);
+        const auto out = f.Run();
+        if (c.OnFirstRead) EXPECT_TRUE(change.Changed);
+        QFile::remove(f.Folder + QStringLiteral("/TOWARY.DBF"));
+        EXPECT_FALSE(out.Ok);
+        EXPECT_EQ(out.Message.toStdString(), (c.Detail.isEmpty() ? kUpdateError : kUpdateError + u'\n' + c.Detail).toStdString());
+        EXPECT_EQ(f.Steps, 0);
+        EXPECT_TRUE(f.Goods() == before);
+    }
+
+    // A file that cannot be opened: a named pipe in its place, or a file
+    // the program may not read.
+    QFile::remove(path);
+    ASSERT_EQ(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+    f.Define(query, count, 6);
+    auto out = f.Run();
+    EXPECT_EQ(out.Message.toStdString(), (kUpdateError + QStringLiteral("\nPlik %1 nie jest zwykłym plikiem.").arg(shown)).toStdString());
+    EXPECT_TRUE(f.Goods() == before);
+    QFile::remove(path);
+    if (::geteuid() != 0) {  // the superuser reads every file
+        WriteAll(path, changed);
+        QFile(path).setPermissions({});
+        out = f.Run();
+        EXPECT_EQ(out.Message.toStdString(), (kUpdateError + QStringLiteral("\nNie można otworzyć pliku %1.").arg(shown)).toStdString());
+        EXPECT_TRUE(f.Goods() == before);
+        QFile::remove(path);
+    }
+
+    // Cancelled: the rows merged so far stay, as from any other database.
+    WriteAll(path, changed);
+    TCancelFlag cancel;
+    out = f.Run([&] { if (f.Steps == 100) cancel.Request(); }, cancel);
+    ASSERT_TRUE(out.Ok);
+    EXPECT_EQ(out.Changes, 100);
+
+    // Cut short by the sales program once it was read whole: the run merges
+    // the file as it was read.
+    WriteAll(path, rows("2,99"));
+    out = f.Run([&] { if (f.Steps == 100) QFile::resize(path, 1000); });
+    ASSERT_TRUE(out.Ok);
+    EXPECT_EQ(out.Changes, n);
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include "ssrpresponder.h"
 #include "testsupport.h"
 
+#include <QDir>
 #include <QRegularExpression>
 #include <QSqlDatabase>
 #include <QSqlQuery>
@@ -68,6 +69,34 @@ TEST(UpdateCli, FailuresGiveTheMessageAndAnExitCode) {
     r = RunCli(home.dataFolder(), {"update", "--definition", "Brak"});
     EXPECT_EQ(r.Code, 1);
     EXPECT_EQ(r.Err.trimmed(), QStringLiteral("Błąd podczas łączenia z zewnętrzną bazą danych."));
+}
+
+// A folder of CSV exports through the companion, as a shop's nightly script
+// runs it: the count, or the update's message with what is wrong with the
+// file on its second line, and then nothing changed.
+TEST(UpdateCli, AFolderOfCsvExports) {
+    TempDataHome home;
+    const QString folder = home.root() + QStringLiteral("/eksport");
+    WriteAll(folder + QStringLiteral("/towary.csv"),
+             ToWin1250(QStringLiteral("Indeks;Nazwa;Cena brutto;Ilość\r\n1;Mleko świeże;3,49;1 l\r\n2;\"Ser \"\"Gouda\"\"\";1 234,50;1 kg\r\n")));
+    WriteAll(home.path("SQLCFG/Eksport.cdb"),
+             "[DATABASE]\r\nTYPE=6\r\nDataPath=" + folder.toUtf8() +
+                 "\r\n[SQL]\r\nQUERY1=SELECT Indeks, Nazwa, CAST(\"cena brutto\" AS REAL), ILOSC FROM towary\r\n"
+                 "QUERY2=SELECT COUNT(*) FROM towary\r\n");
+    auto r = RunCli(home.dataFolder(), {"update", "--definition", "Eksport"});
+    ASSERT_EQ(r.Code, 0) << r.Err.toStdString();
+    EXPECT_EQ(r.Out, "Liczba zmienionych pozycji: 2\n");
+    r = RunCli(home.dataFolder(), {"goods", "list"});
+    EXPECT_TRUE(r.Out.contains(QStringLiteral("\tSer \"Gouda\"\t1234,5\t1 kg\t"))) << r.Out.toStdString();
+
+    WriteAll(folder + QStringLiteral("/towary.csv"), "Indeks;Nazwa;Cena brutto;Ilosc\r\n1;Mleko;3,99;1 l\r\n2;\"Ser;1,00;1 kg\r\n");
+    r = RunCli(home.dataFolder(), {"update", "--definition", "Eksport"});
+    EXPECT_EQ(r.Code, 1);
+    EXPECT_EQ(r.Err, QStringLiteral("Wystąpił błąd podczas aktualizacji bazy danych.\nNiezamknięty cudzysłów w wierszu 3 pliku %1.\n")
+                         .arg(QDir::toNativeSeparators(folder + QStringLiteral("/towary.csv"))));
+    r = RunCli(home.dataFolder(), {"goods", "list", "--view", "1"});
+    EXPECT_EQ(r.Out.count(u'\n'), 3);
+    EXPECT_TRUE(r.Out.contains(QStringLiteral("\tMleko świeże\t3,49\t"))) << r.Out.toStdString();
 }
 
 // The scan without a window: one instance a line, in order of arrival;

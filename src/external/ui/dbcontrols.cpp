@@ -124,6 +124,10 @@ void TDBControls::Arrange(const TODBCManager& manager) {
         PathLabel->setText(QStringLiteral("Katalog plików bazy danych"));
         PathEdit->setText(manager.GetDataPath());
         break;
+    case kCsvFilesType:
+        PathLabel->setText(QStringLiteral("Katalog plików CSV"));
+        PathEdit->setText(manager.GetDataPath());
+        break;
     case 2:
         PathLabel->setText(QStringLiteral("Katalog plików bazy danych"));
         PathEdit->setText(manager.GetSourceDB());
@@ -158,8 +162,9 @@ void TDBControls::Browse(const TODBCManager& manager) {
     switch (manager.GetDbType()) {
     case 1:
     case 2:
-    case 3: {
-        // A dBase definition edits a folder as Paradox does, so it gets the same picker.
+    case 3:
+    case kCsvFilesType: {
+        // A dBase or CSV definition edits a folder as Paradox does, so it gets the same picker.
         const QString current = PathEdit->text().trimmed();
         const QString start = !current.isEmpty() && QFileInfo(current).isDir() ? current : QString();
         const QString folder = Prompter::current().chooseFolder(QString::fromUtf8(kFolderTitle), start);
@@ -182,6 +187,7 @@ void TDBControls::Store(TODBCManager& manager, bool trimNames) const {
     switch (manager.GetDbType()) {
     case 1:
     case 3:
+    case kCsvFilesType:
         manager.SetDataPath(path);
         break;
     case 2:

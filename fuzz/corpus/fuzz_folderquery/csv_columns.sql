@@ -1,0 +1,1 @@
+SELECT ilosc, CAST(t.cena AS REAL), "ILOŚĆ" FROM towary.csv t JOIN [Ceny] c ON c.ILOSC = t.Ilość ORDER BY cena DESC
