@@ -9,6 +9,7 @@
 // The peak resident memory of the process is reported as a counter.
 #include "datafolder.h"
 #include "externaldb.h"
+#include "goodsstore.h"
 #include "goodstable.h"
 #include "goodsupdate.h"
 #include "odbcmanager.h"
@@ -115,14 +116,13 @@ struct Shop {
         manager.SelectDefinition(QStringLiteral("Bench"));
     }
     TUpdateOutcome Run() {
-        TTable tbLocal;
-        SetupGoodsTable(tbLocal, false);
+        const std::unique_ptr<TGoodsStore> store = MakeLocalGoodsStore();
         TExternalDatabase db;
         ConnectOutside(db, manager);
         TUpdateRun run;
         run.dbOutside = &db;
         run.Manager = &manager;
-        run.tbLocal = &tbLocal;
+        run.Store = store.get();
         return RunGoodsUpdate(run);
     }
 };

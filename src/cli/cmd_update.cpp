@@ -2,10 +2,8 @@
 #include "clisession.h"
 #include "datafolder.h"
 #include "externaldb.h"
-#include "goodstable.h"
 #include "goodsupdate.h"
 #include "odbcmanager.h"
-#include "pricehistory.h"
 
 #include <QFileInfo>
 
@@ -28,35 +26,36 @@ int RunUpdate(const QStringList& args) {
     PrepareODBCManager(manager);
     try {
         manager.SelectDefinition(name);
-    } catch (const TODBCManagerException&) {
-        return CliFail(QStringLiteral("Błąd podczas odczytu definicji %1.").arg(name));
+    } catch (const TODBCManagerException& e) {
+        return CliFail(QStringLiteral("Błąd podczas odczytu definicji %1.").arg(name), QString::fromUtf8(e.what()));
     }
-    if (manager.GetDbType() != 1 && manager.GetDbType() != 3) {
+    if (!IsFolderType(manager.GetDbType())) {
         try {
             manager.CreateDataSource();
         } catch (const TODBCManagerException& e) {
             return CliFail(DataSourceErrorText(e.Code, manager.GetDbTypeName(), e.Driver));
-        } catch (const std::exception&) {
-            return CliFail(DataSourceErrorText(0, manager.GetDbTypeName()));
+        } catch (const std::exception& e) {
+            return CliFail(DataSourceErrorText(0, manager.GetDbTypeName()), QString::fromUtf8(e.what()));
         }
     }
 
-    if (!session.EnsureGoodsTable()) return 1;
-    // A goods file of an earlier version gets its price history, as at the
+    // A goods store of an earlier version gets its price history, as at the
     // program's start, so that this update's price changes are kept.
-    EnsurePriceHistory(session.Goods.tbLocal.FilePath());
+    if (!session.EnsureGoodsTable()) return 1;
     TExternalDatabase dbOutside;
     try {
         ConnectOutside(dbOutside, manager);
-    } catch (const std::exception&) {
-        return CliFail(kUpdateConnectError);
+    } catch (const std::exception& e) {
+        const auto* external = dynamic_cast<const TExternalError*>(&e);
+        return CliFail(kUpdateConnectError, external ? external->Message() : QString::fromUtf8(e.what()));
     }
     TUpdateRun run;
     run.dbOutside = &dbOutside;
     run.Manager = &manager;
-    run.tbLocal = &session.Goods.tbLocal;
+    run.Store = session.Goods.Store.get();
     run.Symbols = UnitSymbolsOf(session.Settings);
     const TUpdateOutcome out = RunGoodsUpdate(run);
+    // The run logs its cause (and each refused row) to standard error.
     if (!out.Ok) return CliFail(out.Message);
     CliOut(out.Message);
     return 0;

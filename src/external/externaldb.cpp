@@ -199,7 +199,7 @@ TExternalError TExternalDatabase::Failure(const QSqlError& error) const {
                                         ? QStringLiteral("W pliku %1 nie ma kolumny %2.").arg(Loaded->CsvFiles.first(), column)
                                         : QStringLiteral("W plikach %1 nie ma kolumny %2.").arg(Loaded->CsvFiles.join(QStringLiteral(", ")), column));
     }
-    if (engine.startsWith(noTable) && DbType == kCsvFilesType) {
+    if (engine.startsWith(noTable) && DbType == DbKind::CsvFiles) {
         QString table = engine.mid(noTable.size());
         if (table.startsWith(QLatin1String("temp."))) table = table.mid(5);
         if (Loaded->Missing.contains(table, Qt::CaseInsensitive)) {
@@ -213,8 +213,8 @@ TExternalError TExternalDatabase::Failure(const QSqlError& error) const {
 QString TExternalDatabase::TableFile(const QString& name, const QStringList& files, QString& refusal) const {
     // A folder of CSV files has no other tables; a Paradox or dBase folder
     // reads CSV files too, its own kind first when it holds both of those.
-    const bool csvOnly = DbType == kCsvFilesType;
-    const QString own = DbType == 1 ? QStringLiteral("db") : QStringLiteral("dbf");
+    const bool csvOnly = DbType == DbKind::CsvFiles;
+    const QString own = DbType == DbKind::Paradox ? QStringLiteral("db") : QStringLiteral("dbf");
     QStringList candidates;
     for (const QString& f : files) {
         const QFileInfo info(f);
@@ -240,7 +240,7 @@ QString TExternalDatabase::TableFile(const QString& name, const QStringList& fil
 
 bool TExternalDatabase::ReadsCsv(const QString& sql) const {
     if (!IsFolder()) return false;
-    if (DbType == kCsvFilesType) return true;
+    if (DbType == DbKind::CsvFiles) return true;
     const QStringList files = QDir(Name).entryList(TableEntries);
     for (const TQueryTable& table : QueryTables(sql)) {
         QString refusal;

@@ -1,5 +1,6 @@
 #pragma once
 #include "cancelflag.h"
+#include "goodsrecord.h"
 #include "unitprice.h"
 
 #include <QSqlQuery>
@@ -8,6 +9,7 @@
 #include <functional>
 #include <memory>
 
+class TGoodsStore;
 class TTable;
 class TODBCManager;
 class TExternalDatabase;
@@ -19,7 +21,7 @@ struct ExternalGoodsRecord {
     QString Price;    // at most 10
     QString Weight;   // at most 50
     QString Barcode;  // at most 255
-    std::uint8_t BarcodeType = 14;
+    std::uint8_t BarcodeType = kDefaultBarcodeType;
 };
 
 // Identifier, backslash and barcode, cut to 255 characters.
@@ -31,31 +33,15 @@ QString ReplaceLineBreaks(const QString& text);
 // TExternalError when one of the first four columns is missing.
 ExternalGoodsRecord ReadExternalRow(const QSqlQuery& query, const TODBCManager& manager);
 
-// Writes external rows into the goods table through the connection of an open
-// `tbLocal`. Rows are written in batches, each one transaction; one row is
-// one statement, so a failing row leaves nothing of itself behind.
-class TGoodsMerger {
-public:
-    TGoodsMerger(TTable& tbLocal, const TUnitSymbols& symbols);
-    ~TGoodsMerger();
-    Q_DISABLE_COPY(TGoodsMerger)
-
-    // False when writing the row failed (the row stays as it was).
-    bool MergeGoodsRow(const ExternalGoodsRecord& record, bool& changed);
-    // Ends the batch in hand.
-    void Commit();
-
-private:
-    struct TImpl;
-    std::unique_ptr<TImpl> D;
-};
+// The goods record an external row merges into: its key, texts and type.
+TGoodsRecord GoodsRecordOf(const ExternalGoodsRecord& row);
 
 // What one run needs and lets the window do.
 struct TUpdateRun {
     TExternalDatabase* dbOutside = nullptr;
     const TODBCManager* Manager = nullptr;  // queries and text conversion
-    TTable* tbLocal = nullptr;
-    TTable* tbLocalShow = nullptr;  // may be null
+    TGoodsStore* Store = nullptr;   // where the goods are merged
+    TTable* tbLocalShow = nullptr;  // the list shown; may be null
     TUnitSymbols Symbols;
     TCancelFlag UpdateCancelRequested;  // set by the window's Cancel
     std::function<void(int)> SetMaximum;   // the progress bar's length
@@ -67,6 +53,9 @@ struct TUpdateRun {
 struct TUpdateOutcome {
     bool Ok = false;
     int Changes = 0;
+    // Rows the goods store refused (each logged); the message says how many
+    // on a line of its own, Reason why the last one was refused.
+    int Rejected = 0;
     // The message the run ends with. A failed run's is "Wystąpił błąd podczas
     // aktualizacji bazy danych.", with a line below it when the program can
     // say what is wrong with a file of the folder (a CSV export).
@@ -93,4 +82,5 @@ inline const QString kUpdateConnectError = QStringLiteral("Błąd podczas łącz
 inline const QString kUpdateError = QStringLiteral("Wystąpił błąd podczas aktualizacji bazy danych.");
 inline const QString kUpdateNoChanges = QStringLiteral("Nie stwierdzono zmian od ostatniej aktualizacji.");
 inline const QString kUpdateCountPrefix = QStringLiteral("Liczba zmienionych pozycji: ");
+inline const QString kUpdateRejectedPrefix = QStringLiteral("Liczba pozycji, których nie udało się zapisać: ");
 inline const QString kUpdateConfirm = QStringLiteral("Potwierdzasz aktualizację danych?");

@@ -35,8 +35,6 @@ constexpr std::array<TypeInfo, 6> kTypes = {{
     {"Pliki CSV", nullptr},  // read by the program itself, as Paradox and dBase are
 }};
 
-constexpr int kSqlServer = 4;
-
 bool ValidType(int type) { return type >= 1 && type <= static_cast<int>(kTypes.size()); }
 
 bool HasLineBreak(const QString& text) { return text.contains(u'\n') || text.contains(u'\r'); }
@@ -74,7 +72,7 @@ bool FindOdbcDriver(int type, QString& driverPath, QString& driverName) {
     if (FirstDriver([&](const QString& name) { return name.contains(wanted, Qt::CaseSensitive); }, driverName, driverPath))
         return true;
     // Linux systems usually reach SQL Server through FreeTDS.
-    return type == kSqlServer &&
+    return type == DbKind::SqlServer &&
            FirstDriver([](const QString& name) { return name.contains(QLatin1String("FreeTDS"), Qt::CaseSensitive); },
                        driverName, driverPath);
 }
@@ -136,19 +134,19 @@ void TODBCManager::LoadFromFile(const QString& path) {
     if (!ValidType(type)) type = 1;
     DbType = static_cast<std::uint8_t>(type);
     switch (DbType) {
-    case 1:
-    case 3:
-    case kCsvFilesType:
+    case DbKind::Paradox:
+    case DbKind::DBase:
+    case DbKind::CsvFiles:
         DataPath = ini.ReadString(kDatabase, QStringLiteral("DataPath"), QString());
         break;
-    case 2:
+    case DbKind::FoxPro:
         SourceDB = ini.ReadString(kDatabase, QStringLiteral("SourceDB"), QString());
         break;
-    case 4:
+    case DbKind::SqlServer:
         Server = ini.ReadString(kDatabase, QStringLiteral("Server"), QString());
         Database = ini.ReadString(kDatabase, QStringLiteral("Database"), QString());
         break;
-    case 5:
+    case DbKind::Firebird:
         Dbname = ini.ReadString(kDatabase, QStringLiteral("Dbname"), QString());
         break;
     }
@@ -176,15 +174,15 @@ bool TODBCManager::SaveToFile(const QString& path) {
     TIniFile ini(path);
     if (ini.ReadFailed()) return false;
     switch (DbType) {
-    case 1:
-    case 3:
-    case kCsvFilesType:
+    case DbKind::Paradox:
+    case DbKind::DBase:
+    case DbKind::CsvFiles:
         ini.WriteString(kDatabase, QStringLiteral("DataPath"), DataPath);
         break;
-    case 2:
+    case DbKind::FoxPro:
         ini.WriteString(kDatabase, QStringLiteral("SourceDB"), SourceDB);
         break;
-    case 4:
+    case DbKind::SqlServer:
         ini.WriteString(kDatabase, QStringLiteral("Server"), Server);
         ini.WriteString(kDatabase, QStringLiteral("Database"), Database);
         ini.WriteString(kLogin, QStringLiteral("USER"), User);
@@ -192,7 +190,7 @@ bool TODBCManager::SaveToFile(const QString& path) {
         ini.WriteString(kLogin, QStringLiteral("SQLUSER"), SqlUser);
         ini.WriteString(kLogin, QStringLiteral("SQLPASS"), SqlPass);
         break;
-    case 5:
+    case DbKind::Firebird:
         ini.WriteString(kDatabase, QStringLiteral("Dbname"), Dbname);
         break;
     }
@@ -243,19 +241,19 @@ QString TODBCManager::ConvertText(const QString& text) const { return FromWin125
 bool TODBCManager::DriverLoads(const QString& driverPath) const { return OdbcInstaller::LibraryLoads(driverPath); }
 
 void TODBCManager::CreateDataSource() {
-    if (DbType == kCsvFilesType) return;
+    if (DbType == DbKind::CsvFiles) return;
     // The location values and the definition's ODBC values, in writing order;
     // a later value of the same name replaces an earlier one.
     QList<std::pair<QString, QString>> values;
     switch (DbType) {
-    case 2:
+    case DbKind::FoxPro:
         values.append({QStringLiteral("SourceDB"), SourceDB});
         break;
-    case 4:
+    case DbKind::SqlServer:
         values.append({QStringLiteral("Server"), Server});
         values.append({QStringLiteral("Database"), Database});
         break;
-    case 5:
+    case DbKind::Firebird:
         values.append({QStringLiteral("Dbname"), Dbname});
         break;
     default:

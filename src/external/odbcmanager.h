@@ -20,10 +20,21 @@ public:
 // False when the line holds no "=".
 bool SplitNameValue(const QString& line, QString& name, QString& value);
 
+// The kinds of external database, by the numbers definitions hold as TYPE.
+namespace DbKind {
+inline constexpr int Paradox = 1;
+inline constexpr int FoxPro = 2;
+inline constexpr int DBase = 3;
+inline constexpr int SqlServer = 4;
+inline constexpr int Firebird = 5;
+inline constexpr int CsvFiles = 6;
+}  // namespace DbKind
+
 // The database types whose tables lie in a folder that the program reads
-// itself (Paradox 1, dBase 3, CSV files 6); the others are ODBC data sources.
-inline constexpr int kCsvFilesType = 6;
-inline bool IsFolderType(int type) { return type == 1 || type == 3 || type == kCsvFilesType; }
+// itself (Paradox, dBase, CSV files); the others are ODBC data sources.
+inline bool IsFolderType(int type) {
+    return type == DbKind::Paradox || type == DbKind::DBase || type == DbKind::CsvFiles;
+}
 
 // Finds the installed ODBC driver whose name contains the driver name of the
 // database type (case counts), in the order of the driver list. An SQL Server

@@ -14,7 +14,6 @@
 
 namespace {
 
-constexpr int kSqlServerType = 4;
 
 // Values a definition may not set for the listing: the listing chooses its
 // own server, port and login.
@@ -140,7 +139,7 @@ void TMSSQLServers::GetServers(QStringList& list) const {
 void TMSSQLServers::ListDatabases(const QString& server, QStringList& list, const TDatabaseListOptions& options) const {
     list.clear();
     QString driverPath, driverName;
-    if (!FindOdbcDriver(kSqlServerType, driverPath, driverName)) {
+    if (!FindOdbcDriver(DbKind::SqlServer, driverPath, driverName)) {
         SilentFailure(lcExternal(), QStringLiteral("Lista baz danych: brak sterownika ODBC dla SQL Server"));
         return;
     }

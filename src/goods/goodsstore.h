@@ -60,8 +60,8 @@ public:
     virtual QString Location() const = 0;
 
     // Creates the store when it does not exist yet, with its price history;
-    // an existing one is not changed. False when that failed (the reason is
-    // logged).
+    // an existing one of an earlier version gets the history it lacks, nothing
+    // else. False when the store could not be made (the reason is logged).
     virtual bool Create() = 0;
     // The start-up step: creates the store when missing (else gives an older
     // one what it lacks, the price history), then opens `list`, bound in name

@@ -3,6 +3,7 @@
 #include "goodsstore.h"
 
 #include "goodstable.h"
+#include "pricehistory.h"
 #include "silentfailure.h"
 #include "tablestatement.h"
 #include "views.h"
@@ -168,7 +169,14 @@ public:
         return QFileInfo(GoodsDatabaseFolder() + u'/' + kGoodsTableName).absoluteFilePath();
     }
 
-    bool Create() override { return CreateGoodsTable(WholeTable); }
+    bool Create() override {
+        if (!CreateGoodsTable(WholeTable)) return false;
+        // A file of an earlier version gets its history now, so that the
+        // changes that follow are kept (a failure is logged; the goods are
+        // still there, without a lowest price).
+        EnsurePriceHistory(WholeTable.FilePath());
+        return true;
+    }
 
     QStringList Open(TTable& list) override { return OpenGoodsList(WholeTable, list); }
 

@@ -315,7 +315,7 @@ TEST(GoodsUpdate, ShippedDemonstrationShopUpdatesOutOfTheBox) {
     TUpdateRun run;
     run.dbOutside = &f.dbOutside;
     run.Manager = &f.Manager;
-    run.tbLocal = &f.tbLocal;
+    run.Store = f.Store.get();
     const auto out = RunGoodsUpdate(run);
     ASSERT_TRUE(out.Ok);
     EXPECT_GE(out.Changes, 40);
@@ -349,6 +349,10 @@ TEST(GoodsUpdate, ARowThatCannotBeWrittenStaysAsItWasAndTheRunGoesOn) {
     const auto out = f.Run();
     ASSERT_TRUE(out.Ok);
     EXPECT_EQ(out.Changes, 1);
+    // The refused row is counted, in the message too, and its cause kept.
+    EXPECT_EQ(out.Rejected, 1);
+    EXPECT_EQ(out.Message, QStringLiteral("Liczba zmienionych pozycji: 1\nLiczba pozycji, których nie udało się zapisać: 1"));
+    EXPECT_TRUE(out.Reason.contains(QStringLiteral("NAZWA"))) << out.Reason.toStdString();
     auto goods = f.Goods();
     EXPECT_EQ(goods[QStringLiteral("1\\111")], QStringList({"Chleb", "6,49", "500 g", "12,98 zł/kg", "111", "14", "False", "False"}));
     EXPECT_EQ(goods[QStringLiteral("2\\222")][1], QStringLiteral("4,49"));

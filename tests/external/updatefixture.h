@@ -3,6 +3,7 @@
 #include "odbcenv.h"
 #include "engine.h"
 #include "externaldb.h"
+#include "goodsstore.h"
 #include "goodstable.h"
 #include "goodsupdate.h"
 #include "odbcmanager.h"
@@ -20,7 +21,8 @@ public:
     TempDataHome Home;
     QString Folder;
     TODBCManager Manager;
-    TTable tbLocal;
+    std::unique_ptr<TGoodsStore> Store = MakeLocalGoodsStore();
+    TTable& tbLocal = Store->Whole();
     TExternalDatabase dbOutside;
     int Steps = 0;  // rows the last run went through
 
@@ -28,8 +30,7 @@ public:
         Folder = Home.root() + QStringLiteral("/sklep");
         QDir().mkpath(Folder);
         QDir().mkpath(Home.path(QStringLiteral("SQLCFG")));
-        CreateGoodsTable(tbLocal);
-        SetupGoodsTable(tbLocal, false);
+        Store->Create();
         Manager.SetDsnName(QStringLiteral("Prandel etykiet"));
         Manager.SetDefinitionFolder(Home.path(QStringLiteral("SQLCFG/")));
         Define(QStringLiteral("SELECT ID, NAZWA, CENA, WAGA, KOD, TYPKODU FROM TOWARY ORDER BY ID"));
@@ -61,7 +62,7 @@ public:
         TUpdateRun run;
         run.dbOutside = &dbOutside;
         run.Manager = &Manager;
-        run.tbLocal = &tbLocal;
+        run.Store = Store.get();
         run.UpdateCancelRequested = cancel;
         run.ProcessMessages = std::move(process);
         Steps = 0;

@@ -132,12 +132,12 @@ void TDBConfigForm::SpeedButton1Click() {
 
 void TDBConfigForm::edPathChange() {
     const int type = Manager.GetDbType();
-    if (type == 4) return;
+    if (type == DbKind::SqlServer) return;
     btnOk->setEnabled(Loaded && !edPath->text().trimmed().isEmpty());
 }
 
 void TDBConfigForm::cbMSSQLServerChange() {
-    if (Manager.GetDbType() != 4) return;
+    if (Manager.GetDbType() != DbKind::SqlServer) return;
     btnOk->setEnabled(Loaded && !cbMSSQLServer->currentText().trimmed().isEmpty() &&
                       !cbMSSQLDatabase->currentText().trimmed().isEmpty());
 }

@@ -114,25 +114,25 @@ bool TDBControls::SqlVisible() const { return !cbSQLLogin->isHidden(); }
 
 void TDBControls::Arrange(const TODBCManager& manager) {
     const int type = manager.GetDbType();
-    const bool sql = type == 4;
+    const bool sql = type == DbKind::SqlServer;
     PathEdit->setVisible(!sql);
     SpeedButton1->setVisible(!sql);
     SetSqlVisible(sql);
     switch (type) {
-    case 1:
-    case 3:
+    case DbKind::Paradox:
+    case DbKind::DBase:
         PathLabel->setText(QStringLiteral("Katalog plików bazy danych"));
         PathEdit->setText(manager.GetDataPath());
         break;
-    case kCsvFilesType:
+    case DbKind::CsvFiles:
         PathLabel->setText(QStringLiteral("Katalog plików CSV"));
         PathEdit->setText(manager.GetDataPath());
         break;
-    case 2:
+    case DbKind::FoxPro:
         PathLabel->setText(QStringLiteral("Katalog plików bazy danych"));
         PathEdit->setText(manager.GetSourceDB());
         break;
-    case 4:
+    case DbKind::SqlServer:
         PathLabel->setText(QStringLiteral("Serwer"));
         cbMSSQLServer->setEditText(manager.GetServer());
         cbMSSQLDatabase->setEditText(manager.GetDatabase());
@@ -142,7 +142,7 @@ void TDBControls::Arrange(const TODBCManager& manager) {
         EDPasswd->setText(manager.GetSqlPassword());
         SqlLoginClick();
         break;
-    case 5:
+    case DbKind::Firebird:
         PathLabel->setText(QStringLiteral("Plik bazy danych"));
         PathEdit->setText(manager.GetDbname());
         break;
@@ -160,10 +160,10 @@ void TDBControls::SqlLoginClick() {
 void TDBControls::Browse(const TODBCManager& manager) {
     if (cbDBType->currentIndex() < 0) return;
     switch (manager.GetDbType()) {
-    case 1:
-    case 2:
-    case 3:
-    case kCsvFilesType: {
+    case DbKind::Paradox:
+    case DbKind::FoxPro:
+    case DbKind::DBase:
+    case DbKind::CsvFiles: {
         // A dBase or CSV definition edits a folder as Paradox does, so it gets the same picker.
         const QString current = PathEdit->text().trimmed();
         const QString start = !current.isEmpty() && QFileInfo(current).isDir() ? current : QString();
@@ -171,7 +171,7 @@ void TDBControls::Browse(const TODBCManager& manager) {
         if (!folder.isEmpty()) PathEdit->setText(QDir::toNativeSeparators(folder));
         break;
     }
-    case 5: {
+    case DbKind::Firebird: {
         const QString file = Prompter::current().openFile(QString::fromUtf8(kFileTitle), manager.GetDbname(),
                                                           QString::fromUtf8(kFirebirdFilter));
         if (!file.isEmpty()) PathEdit->setText(QFileInfo(file).absoluteFilePath());
@@ -185,15 +185,15 @@ void TDBControls::Browse(const TODBCManager& manager) {
 void TDBControls::Store(TODBCManager& manager, bool trimNames) const {
     const QString path = PathEdit->text().trimmed();
     switch (manager.GetDbType()) {
-    case 1:
-    case 3:
-    case kCsvFilesType:
+    case DbKind::Paradox:
+    case DbKind::DBase:
+    case DbKind::CsvFiles:
         manager.SetDataPath(path);
         break;
-    case 2:
+    case DbKind::FoxPro:
         manager.SetSourceDB(path);
         break;
-    case 4: {
+    case DbKind::SqlServer: {
         const QString server = cbMSSQLServer->currentText();
         const QString database = cbMSSQLDatabase->currentText();
         manager.SetServer(trimNames ? server.trimmed() : server);
@@ -203,7 +203,7 @@ void TDBControls::Store(TODBCManager& manager, bool trimNames) const {
         manager.SetSqlPassword(EDPasswd->text());
         break;
     }
-    case 5:
+    case DbKind::Firebird:
         manager.SetDbname(path);
         break;
     }
@@ -220,7 +220,7 @@ void TDBControls::FillDefinitions(const TODBCManager& manager) {
 
 void TDBControls::ServerDropDown(const TODBCManager& manager) {
     // Scanned once per run: a list that did not receive the servers keeps its own.
-    if (!Finder || manager.GetDbType() != 4 || Finder->IsScanStarted()) return;
+    if (!Finder || manager.GetDbType() != DbKind::SqlServer || Finder->IsScanStarted()) return;
     Finder->StartScan();
     QStringList servers;
     Finder->GetServers(servers);

@@ -6,6 +6,7 @@
 #include "odbcmanager.h"
 #include "progressform.h"
 #include "prompter.h"
+#include "silentfailure.h"
 
 #include <QCoreApplication>
 #include <QProgressBar>
@@ -13,20 +14,25 @@
 void sbtnRefreshClick(const TRefreshPieces& p) {
     if (p.StoreDatabaseFields) p.StoreDatabaseFields();
     TODBCManager& manager = p.Manager;
-    if (manager.GetDbType() != 1 && manager.GetDbType() != 3) {
+    if (!IsFolderType(manager.GetDbType())) {
         try {
             manager.CreateDataSource();
         } catch (const TODBCManagerException& e) {
+            SilentFailure(lcExternal, QStringLiteral("the ODBC data source was not made"), e);
             Prompter::current().error(DataSourceErrorText(e.Code, manager.GetDbTypeName(), e.Driver));
             return;
-        } catch (const std::exception&) {
+        } catch (const std::exception& e) {
+            SilentFailure(lcExternal, QStringLiteral("the ODBC data source was not made"), e);
             Prompter::current().error(DataSourceErrorText(0, manager.GetDbTypeName()));
             return;
         }
     }
     try {
         ConnectOutside(p.dbOutside, manager);
-    } catch (const std::exception&) {
+    } catch (const std::exception& e) {
+        const auto* external = dynamic_cast<const TExternalError*>(&e);
+        SilentFailure(lcExternal, QStringLiteral("no connection to the external database: %1")
+                                      .arg(external ? external->Message() : QString::fromUtf8(e.what())));
         Prompter::current().error(kUpdateConnectError);
         return;
     }
@@ -38,7 +44,7 @@ void sbtnRefreshClick(const TRefreshPieces& p) {
     TUpdateRun run;
     run.dbOutside = &p.dbOutside;
     run.Manager = &p.Manager;
-    run.tbLocal = &p.Goods.tbLocal;
+    run.Store = p.Goods.Store.get();
     run.tbLocalShow = &p.Goods.tbLocalShow;
     run.Symbols = UnitSymbolsOf(p.Settings);
     run.UpdateCancelRequested = form.CancelRequested;
