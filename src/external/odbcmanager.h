@@ -21,14 +21,9 @@ public:
 bool SplitNameValue(const QString& line, QString& name, QString& value);
 
 // The kinds of external database, by the numbers definitions hold as TYPE.
-namespace DbKind {
-inline constexpr int Paradox = 1;
-inline constexpr int FoxPro = 2;
-inline constexpr int DBase = 3;
-inline constexpr int SqlServer = 4;
-inline constexpr int Firebird = 5;
-inline constexpr int CsvFiles = 6;
-}  // namespace DbKind
+struct DbKind {
+    enum : int { Paradox = 1, FoxPro, DBase, SqlServer, Firebird, CsvFiles };
+};
 
 // The database types whose tables lie in a folder that the program reads
 // itself (Paradox, dBase, CSV files); the others are ODBC data sources.

@@ -582,7 +582,9 @@ TEST(GoodsUpdate, BadCsvInputGivesTheMessageAndChangesNothing) {
         f.Define(c.Query.isEmpty() ? query : c.Query, count, c.Type);
         TChangeWhenRead change(path, c.OnFirstRead);
         const auto out = f.Run();
-        if (c.OnFirstRead) EXPECT_TRUE(change.Changed);
+        if (c.OnFirstRead) {
+            EXPECT_TRUE(change.Changed);
+        }
         QFile::remove(f.Folder + QStringLiteral("/TOWARY.DBF"));
         EXPECT_FALSE(out.Ok);
         EXPECT_EQ(out.Message.toStdString(), (c.Detail.isEmpty() ? kUpdateError : kUpdateError + u'\n' + c.Detail).toStdString());
