@@ -184,8 +184,9 @@ void InstallTriggers(TSqliteConnection& conn, const QString& goods) {
                             kSoundMoments));
 }
 
-void DropTriggers(TSqliteConnection& conn) {
-    for (const char* name : kTriggers) RunQuery(conn, QStringLiteral("DROP TRIGGER IF EXISTS temp.%1").arg(QLatin1String(name)));
+void DropTriggers(TSqliteConnection& conn, int count = std::size(kTriggers)) {
+    for (int i = 0; i < count; ++i)
+        RunQuery(conn, QStringLiteral("DROP TRIGGER IF EXISTS temp.%1").arg(QLatin1String(kTriggers[i])));
 }
 
 // A name no schema object has yet, for the table set aside.
@@ -237,6 +238,29 @@ void CreateHistory(TSqliteConnection& conn, const QString& goods) {
 }
 
 }  // namespace
+
+bool HistoryKeptBy(TSqliteConnection& conn) {
+    QSqlQuery q = RunQuery(conn, QStringLiteral("SELECT 1 FROM temp.sqlite_master WHERE type = 'trigger' AND name = ?"),
+                           {QLatin1String(kTriggers[1])});
+    return q.next();
+}
+
+void SuspendRowHistory(TSqliteConnection& conn) { DropTriggers(conn, 2); }
+
+void ResumeRowHistory(TSqliteConnection& conn, const QString& path) { InstallTriggers(conn, SqlTableName(QFileInfo(path).fileName())); }
+
+QString AddEntriesOfStage(const QString& stage) {
+    // As the row-by-row statement, for a whole batch: s is the staged row.
+    const QString last = QStringLiteral("(SELECT %1 FROM %2 h WHERE h.\"ID\" = s.\"ID\"%3 LIMIT 1)");
+    return QStringLiteral("INSERT INTO %1 (\"ID\", \"KWOTA\", \"CHWILA\")"
+                          " SELECT s.\"ID\", s.\"KWOTA\", max(?, coalesce(%2, 0)) FROM %3 s"
+                          " WHERE s.\"AKCJA\" IN (1, 2) AND s.\"ID\" IS NOT NULL"
+                          "  AND NOT EXISTS (SELECT 1 FROM %1 l WHERE l.rowid = %4 AND l.\"KWOTA\" IS s.\"KWOTA\")"
+                          " ORDER BY s.\"NR\"")
+        .arg(History(),
+             last.arg(QStringLiteral("CASE WHEN typeof(h.\"CHWILA\") = 'integer' THEN h.\"CHWILA\" END"), History(), kNewestFirst),
+             stage, last.arg(QStringLiteral("h.rowid"), History(), kNewestFirst));
+}
 
 void SetPriceClock(TPriceClock clock) { Clock() = std::move(clock); }
 

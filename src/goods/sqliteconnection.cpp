@@ -129,6 +129,15 @@ TSqliteStatement::~TSqliteStatement() { sqlite3_finalize(Handle); }
 
 void TSqliteStatement::Bind(int index, qint64 value) { sqlite3_bind_int64(Handle, index, value); }
 
+void TSqliteStatement::BindText(int index, const QString& text) {
+    if (text.isNull()) {
+        sqlite3_bind_null(Handle, index);
+        return;
+    }
+    const QByteArray utf8 = text.toUtf8();
+    sqlite3_bind_text64(Handle, index, utf8.constData(), sqlite3_uint64(utf8.size()), SQLITE_TRANSIENT, SQLITE_UTF8);
+}
+
 void TSqliteStatement::Bind(int index, const QVariant& v) {
     if (v.isNull()) {
         sqlite3_bind_null(Handle, index);

@@ -53,6 +53,9 @@ public:
     // Parameters count from 1.
     void Bind(int index, const QVariant& value);
     void Bind(int index, qint64 value);
+    // A text as UTF-8 (SQLite's own encoding: no conversion inside it); a
+    // null QString binds NULL.
+    void BindText(int index, const QString& text);
     // The next row: true for a row, false at the end. An error resets the
     // statement and raises TEngineError (a duplicate key with the engine's own
     // text).
