@@ -31,15 +31,6 @@ int FontPixels(int points, const QPaintDevice& device) {
     return std::max(1, MulDiv(std::min(points, kMaxPrintFontPoints), device.logicalDpiY(), 72));
 }
 
-// Layout numbers beyond 100 m are nonsense; keeping them there keeps every
-// pixel sum far from the int range.
-int SaneMm(int mm) { return std::clamp(mm, -100000, 100000); }
-
-// Windows-style rectangle (right and bottom exclusive) as a QRect.
-QRect CellRect(int left, int top, int right, int bottom) {
-    return QRect(QPoint(left, top), QPoint(right - 1, bottom - 1));
-}
-
 // The narrowest module a scanner still reads reliably: 0.17 mm, less 3 % of
 // it, since whole dots only come near that size (2 dots at 300 dpi and 4 at
 // 600 dpi are 0.169 mm, the 0.17 mm module of those printers); and never
@@ -141,11 +132,8 @@ void TLabelRenderer::DrawLabel(const TPrintGoods& goods, QPainter& canvas) {
                                            : QRect(0, 0, device->width(), device->height());
     if (box.isEmpty()) return;
     canvas.fillRect(box, Qt::white);
-    const auto objectRect = [&](const TLayoutObject& o) {
-        return CellRect(MmToPixelsX(*device, SaneMm(o.Left), 1), MmToPixelsY(*device, SaneMm(o.Top), 1),
-                        MmToPixelsX(*device, SaneMm(o.Right), 1), MmToPixelsY(*device, SaneMm(o.Bottom), 1))
-            .translated(box.topLeft());
-    };
+    const TResolution resolution = TResolution::Of(*device);
+    const auto objectRect = [&](const TLayoutObject& o) { return ToDots(o, resolution).translated(box.topLeft()); };
     // Pictures first, so that text always lies over them.
     for (size_t i = 0; i < FObjects.size(); ++i) {
         const TLayoutObject& o = FObjects[i];

@@ -112,7 +112,7 @@ TEST(LoadLayout, PrintDefaultsPrefixesAndCuts) {
     ASSERT_EQ(m.Objects().size(), 4u);
     const TLayoutObject& a = m.Objects()[0];
     EXPECT_EQ(a.Kind, LayoutObjectKind::Label);
-    EXPECT_EQ(a.Left, 1);
+    EXPECT_EQ(a.Left, TMm(1));
     EXPECT_EQ(a.Type, 0);  // price when TYPE is missing
     EXPECT_EQ(a.FontName, QStringLiteral("Arial"));
     EXPECT_EQ(a.FontSize, 10);

@@ -41,12 +41,8 @@ void TdcComponent::SetScale(quint8 scale) {
     if (scale < 1) scale = 1;
     const int old = ScaleValue;
     ScaleValue = scale;
-    const int l = Left() / old * scale;
-    const int t = Top() / old * scale;
-    const int w = Width() / old * scale;
-    const int h = Height() / old * scale;
-    setGeometry(l, t, w, h);
-    FontPoints = FontPoints / old * scale;
+    setGeometry(Rescale(geometry(), old, scale));
+    FontPoints = Rescale(FontPoints, old, scale);
     UpdateHandles();
     update();
 }
@@ -99,23 +95,19 @@ void TdcComponent::SetCursorId(qint16 id) {
         setCursor(CursorShape(id));
 }
 
+TResolution TdcComponent::Resolution() const { return TResolution::Of(*this, ScaleValue); }
+
 TLayoutObject TdcComponent::GeometryToLayout(LayoutObjectKind kind) const {
     TLayoutObject o;
     o.Kind = kind;
-    o.Left = PixelsToMmX(*this, Left(), ScaleValue);
-    o.Top = PixelsToMmY(*this, Top(), ScaleValue);
-    o.Right = PixelsToMmX(*this, ClampToInt(qint64(Left()) + Width()), ScaleValue);
-    o.Bottom = PixelsToMmY(*this, ClampToInt(qint64(Top()) + Height()), ScaleValue);
+    static_cast<TMmRect&>(o) = ToMm(geometry(), Resolution());
     return o;
 }
 
 void TdcComponent::GeometryFromLayout(const TLayoutObject& o) {
-    const int l = MmToPixelsX(*this, o.Left, ScaleValue);
-    const int t = MmToPixelsY(*this, o.Top, ScaleValue);
+    const QRect r = ToDots(o, Resolution());
     // A right edge left of the left edge gives an empty object, not a negative one.
-    const int w = ClampToInt(qint64(MmToPixelsX(*this, o.Right, ScaleValue)) - l);
-    const int h = ClampToInt(qint64(MmToPixelsY(*this, o.Bottom, ScaleValue)) - t);
-    setGeometry(l, t, qBound(0, w, QWIDGETSIZE_MAX), qBound(0, h, QWIDGETSIZE_MAX));
+    setGeometry(r.x(), r.y(), qBound(0, r.width(), QWIDGETSIZE_MAX), qBound(0, r.height(), QWIDGETSIZE_MAX));
 }
 
 void TdcComponent::paintEvent(QPaintEvent*) {

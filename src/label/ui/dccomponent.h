@@ -46,6 +46,8 @@ public:
     virtual void BringToFront();
 
     quint8 Scale() const { return ScaleValue; }
+    // The object's device at the design scale: what millimetres are drawn at.
+    TResolution Resolution() const;
     // Rescales position, size and font with truncating division by the old
     // scale before multiplying: the remainders are lost.
     void SetScale(quint8 scale);

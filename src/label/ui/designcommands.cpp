@@ -74,8 +74,7 @@ void TDesignPage::CreateObjectAt(int kind) {
         if (kind == ctLowestPrice) {
             // A box and a font its long template fits, on two lines.
             label->SetFontSize(kLowestPricePoints);
-            label->SetWidth(MmToPixelsX(*label, kLowestPriceWidthMm, Scale()));
-            label->SetHeight(MmToPixelsY(*label, kLowestPriceHeightMm, Scale()));
+            label->resize(ToDots(TMmSize{TMm(kLowestPriceWidthMm), TMm(kLowestPriceHeightMm)}, label->Resolution()));
         }
         object = label;
     }

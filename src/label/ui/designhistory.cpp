@@ -3,20 +3,13 @@
 #include "dcimage.h"
 #include "dclabel.h"
 #include "designio.h"
+#include "units.h"
 
 #include <QHash>
 
 namespace {
 
 constexpr const char* kDesignId = "DesignId";
-
-// The rule of the zoom: truncate by the old scale, then multiply.
-int Rescale(int v, int from, int to) { return from == to ? v : v / from * to; }
-
-QRect Rescale(const QRect& r, int from, int to) {
-    return {Rescale(r.x(), from, to), Rescale(r.y(), from, to), Rescale(r.width(), from, to),
-            Rescale(r.height(), from, to)};
-}
 
 TObjectState StateOf(const TdcComponent& c) {
     TObjectState s;
@@ -133,7 +126,7 @@ void TDesignHistory::Restore(const TDesignState& state) {
     QHash<int, TdcComponent*> existing;
     for (TdcComponent* c : DesignObjects(Panel)) existing.insert(IdOf(c), c);
 
-    Panel->resize(Rescale(state.Panel.width(), from, to), Rescale(state.Panel.height(), from, to));
+    Panel->resize(Rescale(state.Panel, from, to));
     std::vector<TdcComponent*> order;
     TdcComponent* selected = nullptr;
     for (const TObjectState& o : state.Objects) {

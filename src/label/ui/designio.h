@@ -8,6 +8,11 @@
 #include <QWidget>
 #include <functional>
 
+// The label's size on the panel at the design scale, in whole millimetres as
+// a layout file holds it; and the panel set to a label size.
+TMmSize PanelSize(const QWidget& panel, quint8 scale);
+void ResizePanel(QWidget& panel, TMmSize size, quint8 scale);
+
 // The label objects of the panel in child order (back to front).
 QList<TdcComponent*> DesignObjects(const QWidget* panel);
 

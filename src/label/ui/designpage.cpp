@@ -82,7 +82,7 @@ void TDesignPage::BuildPanel() {
     // Clicks on the panel or its objects give it the keyboard.
     plProjDesign->setFocusPolicy(Qt::StrongFocus);
     const quint8 scale = Scale();
-    plProjDesign->resize(MmToPixelsX(*plProjDesign, 100, scale), MmToPixelsY(*plProjDesign, 50, scale));
+    ResizePanel(*plProjDesign, DesignerLayoutDefaults().Panel, scale);
     sbDesign->setWidget(plProjDesign);
     // White on the scroll area's grey, not the grey it would inherit.
     plProjDesign->setBackgroundRole(QPalette::Window);
@@ -264,18 +264,19 @@ void TDesignPage::SyncFontControls(const TdcComponent& font, int size) {
 void TDesignPage::UpdateStatus() {
     if (!lbStatus || !plProjDesign) return;
     const quint8 s = Scale();
+    const TMmSize label = PanelSize(*plProjDesign, s);
     QString text = QString::fromUtf8("Etykieta: %1 × %2 mm, skala %3")
-                       .arg(PixelsToMmX(*plProjDesign, plProjDesign->width(), s))
-                       .arg(PixelsToMmY(*plProjDesign, plProjDesign->height(), s))
+                       .arg(label.Width.Value())
+                       .arg(label.Height.Value())
                        .arg(s);
     if (const TdcComponent* c = SelectedObject()) {
         // As the layout file will hold it.
         const TLayoutObject o = c->ToLayoutObject();
         text += QString::fromUtf8("   Zaznaczony obiekt: x %1 mm, y %2 mm, %3 × %4 mm")
-                    .arg(o.Left)
-                    .arg(o.Top)
-                    .arg(o.Width())
-                    .arg(o.Height());
+                    .arg(o.Left.Value())
+                    .arg(o.Top.Value())
+                    .arg(o.Width().Value())
+                    .arg(o.Height().Value());
     }
     lbStatus->setText(text);
 }
