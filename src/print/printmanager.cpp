@@ -74,19 +74,6 @@ void TPrintManager::SelectPrinter(const QString& name) {
     FCurrentPrinter = TPrinter::DefaultPrinter();
 }
 
-bool TPrintManager::NextCell(int& x, int& y, int cw, int ch, int pw, int ph) {
-    TCellGrid g;
-    g.Cell = g.Step = QSize(cw, ch);
-    g.Columns = CellsThatFit(0, cw, cw, pw);
-    g.Rows = CellsThatFit(0, ch, ch, ph);
-    int column = cw > 0 ? x / cw : 0;
-    int row = ch > 0 ? y / ch : 0;
-    const bool full = g.Advance(column, row);
-    x = column * cw;
-    y = row * ch;
-    return full;
-}
-
 TMmSize TPrintManager::SaneLabelSize() const {
     // A label size beyond 100 m is nonsense; keeping it there keeps every
     // pixel sum far from the int range.

@@ -133,10 +133,6 @@ public:
     // no clip). Bad pictures and barcode data are absorbed.
     void DrawLabel(const TPrintGoods& goods, QPainter& canvas) { FRenderer.DrawLabel(goods, canvas); }
 
-    // Advances the cell position (x, y) over a page of pw × ph pixels for
-    // cells of cw × ch side by side from (0, 0); true when the page is full.
-    static bool NextCell(int& x, int& y, int cw, int ch, int pw, int ph);
-
     // Sets a printer object up for a job on CurrentPrinter(): what
     // PrintList(list, copies) prints on, for a caller that needs the printer
     // after the job.
