@@ -16,6 +16,10 @@ int ClampToInt(qint64 v) { return v > INT_MAX ? INT_MAX : v < INT_MIN ? INT_MIN 
 }  // namespace
 
 TdcComponent::TdcComponent(QWidget* panel, quint8 scale) : QWidget(panel), ScaleValue(scale < 1 ? 1 : scale) {
+    // Arial at 15 points on the panel: what the stored size at this scale
+    // gives (7 at zoom 2), so that the panel shows what prints.
+    Props.FontName = QStringLiteral("Arial");
+    Props.FontSize = 15 / ScaleValue;
     setMouseTracking(true);
     setAttribute(Qt::WA_NoSystemBackground);
     raise();
@@ -42,7 +46,6 @@ void TdcComponent::SetScale(quint8 scale) {
     const int old = ScaleValue;
     ScaleValue = scale;
     setGeometry(Rescale(geometry(), old, scale));
-    FontPoints = Rescale(FontPoints, old, scale);
     UpdateHandles();
     update();
 }
@@ -52,21 +55,27 @@ void TdcComponent::SetTop(int v) { move(x(), v); }
 void TdcComponent::SetWidth(int v) { resize(v, height()); }
 void TdcComponent::SetHeight(int v) { resize(width(), v); }
 
-void TdcComponent::SetFontName(const QString& name) { StoreAndRepaint(FontFace, name); }
-void TdcComponent::SetFontPointSize(int points) { StoreAndRepaint(FontPoints, points); }
-void TdcComponent::SetFontBold(bool on) { StoreAndRepaint(Bold, on); }
-void TdcComponent::SetFontItalic(bool on) { StoreAndRepaint(Italic, on); }
-void TdcComponent::SetFontUnderline(bool on) { StoreAndRepaint(Underline, on); }
-void TdcComponent::SetFontColor(int value) { StoreAndRepaint(FontColorValue, value); }
+void TdcComponent::SetProperties(const TObjectProperties& properties) {
+    Edit([&](TObjectProperties& p) { p = properties; });
+}
 
-QFont TdcComponent::PaintFont() const { return PaintFont(FontPoints); }
+void TdcComponent::SetFontName(const QString& name) { Edit([&](TObjectProperties& p) { p.FontName = name; }); }
+void TdcComponent::SetFontSize(int points) { Edit([&](TObjectProperties& p) { p.FontSize = points; }); }
+void TdcComponent::SetFontBold(bool on) { Edit([&](TObjectProperties& p) { p.FontBold = on; }); }
+void TdcComponent::SetFontItalic(bool on) { Edit([&](TObjectProperties& p) { p.FontItalic = on; }); }
+void TdcComponent::SetFontUnderline(bool on) { Edit([&](TObjectProperties& p) { p.FontUnderline = on; }); }
+void TdcComponent::SetFontColor(int value) { Edit([&](TObjectProperties& p) { p.FontColor = value; }); }
+
+int TdcComponent::FontPointSize() const { return Scaled(Props.FontSize); }
+
+QFont TdcComponent::PaintFont() const { return PaintFont(FontPointSize()); }
 
 QFont TdcComponent::PaintFont(int designPoints) const {
-    QFont f(FontFace);
+    QFont f(Props.FontName);
     f.setPointSize(qBound(1, designPoints, kMaxPaintPoints));
-    f.setBold(Bold);
-    f.setItalic(Italic);
-    f.setUnderline(Underline);
+    f.setBold(Props.FontBold);
+    f.setItalic(Props.FontItalic);
+    f.setUnderline(Props.FontUnderline);
     return f;
 }
 
@@ -97,15 +106,16 @@ void TdcComponent::SetCursorId(qint16 id) {
 
 TResolution TdcComponent::Resolution() const { return TResolution::Of(*this, ScaleValue); }
 
-TLayoutObject TdcComponent::GeometryToLayout(LayoutObjectKind kind) const {
-    TLayoutObject o;
-    o.Kind = kind;
-    static_cast<TMmRect&>(o) = ToMm(geometry(), Resolution());
-    return o;
+TLayoutObject TdcComponent::ToLayoutObject() const { return {Props, ToMm(geometry(), Resolution())}; }
+
+void TdcComponent::FromLayoutObject(const TLayoutObject& object) {
+    GeometryFromLayout(object);
+    SetProperties(object);
+    UpdateHandles();
 }
 
-void TdcComponent::GeometryFromLayout(const TLayoutObject& o) {
-    const QRect r = ToDots(o, Resolution());
+void TdcComponent::GeometryFromLayout(const TMmRect& box) {
+    const QRect r = ToDots(box, Resolution());
     // A right edge left of the left edge gives an empty object, not a negative one.
     setGeometry(r.x(), r.y(), qBound(0, r.width(), QWIDGETSIZE_MAX), qBound(0, r.height(), QWIDGETSIZE_MAX));
 }
@@ -193,15 +203,7 @@ void TdcComponent::mouseMoveEvent(QMouseEvent* event) {
     switch (State) {
     case dsMoving: {
         if (OnChange) OnChange(this);
-        const int pw = PanelWidth();
-        const int ph = PanelHeight();
-        int l = p.x() - Grab.x();
-        if (l + Width() + 1 >= pw) l = pw - Width() - 1;
-        if (l <= 0) l = 0;
-        int t = p.y() - Grab.y();
-        if (t <= 0) t = 0;
-        if (t + Height() + 1 >= ph) t = ph - Height() - 1;
-        move(l, t);
+        move(ClampToPanel(p - Grab, size(), QSize(PanelWidth(), PanelHeight())));
         break;
     }
     case dsSelected: {

@@ -5,27 +5,17 @@
 class TdcLabel : public TdcComponent {
     Q_OBJECT
 public:
-    using TdcComponent::TdcComponent;
+    TdcLabel(QWidget* panel, quint8 scale);
 
-    const QString& Text() const { return TextValue; }
+    const QString& Text() const { return Props.Text; }
     void SetText(const QString& text);
-    quint8 Alignment() const { return AlignmentValue; }
+    quint8 Alignment() const { return Props.Alignment; }
     void SetAlignment(quint8 alignment);
-    quint8 AType() const { return TypeValue; }
-    void SetAType(quint8 type) { TypeValue = type; }
-    // Points at scale 1: the design size div Scale.
-    int FontSize() const;
-    void SetFontSize(int points);
-
-    // A label section: kind, text, font and alignment.
-    TLayoutObject ToLayoutObject() const override;
-    void FromLayoutObject(const TLayoutObject& object) override;
+    quint8 AType() const { return Props.Type; }
+    void SetAType(quint8 type);
 
 protected:
     void Paint(QPainter& painter) override;
-
-private:
-    QString TextValue;
-    quint8 AlignmentValue = taLeftJustify;
-    quint8 TypeValue = ctPrice;
+    // Screen readers and automation find a text object by what it shows.
+    void PropertiesChanged() override { setAccessibleName(Props.Text); }
 };

@@ -11,6 +11,17 @@ void ResizePanel(QWidget& panel, TMmSize size, quint8 scale) {
     panel.resize(qBound(0, s.width(), QWIDGETSIZE_MAX), qBound(0, s.height(), QWIDGETSIZE_MAX));
 }
 
+TdcComponent* NewDesignObject(QWidget* panel, LayoutObjectKind kind, quint8 scale) {
+    if (kind == LayoutObjectKind::Image) return new TdcImage(panel, scale);
+    return new TdcLabel(panel, scale);
+}
+
+void TDesignHooks::Adopt(TdcComponent& object) const {
+    object.OnSelect = OnSelect;
+    object.OnChange = OnChange;
+    object.OnDblClick = OnDblClick;
+}
+
 QList<TdcComponent*> DesignObjects(const QWidget* panel) {
     QList<TdcComponent*> objects;
     if (!panel) return objects;
@@ -32,13 +43,10 @@ TLabelLayout DesignLayout(const QWidget& panel, quint8 scale) {
 // A new object on the panel for one object of a layout; none for an image
 // whose picture cannot be read.
 TdcComponent* CreateDesignObject(QWidget* panel, const TLayoutObject& o, quint8 scale) {
-    if (o.Kind == LayoutObjectKind::Label) {
-        auto* label = new TdcLabel(panel, scale);
-        label->FromLayoutObject(o);
-        return label;
-    }
-    auto* image = new TdcImage(panel, scale);
-    image->FromLayoutObject(o);
+    TdcComponent* object = NewDesignObject(panel, o.Kind, scale);
+    object->FromLayoutObject(o);
+    auto* image = qobject_cast<TdcImage*>(object);
+    if (!image) return object;
     if (image->LoadError()) {
         // The layout loads without it; the file keeps its section until saved.
         SilentFailure(lcLabel, QStringLiteral("picture of the layout cannot be read: %1").arg(o.FileName));
@@ -70,11 +78,7 @@ bool LoadDesign(QWidget* panel, const QString& path, quint8 scale, const TDesign
     }
     ResizePanel(*panel, layout, scale);
     for (const TLayoutObject& o : layout.Objects) {
-        TdcComponent* object = CreateDesignObject(panel, o, scale);
-        if (!object) continue;
-        object->OnSelect = hooks.OnSelect;
-        object->OnChange = hooks.OnChange;
-        object->OnDblClick = hooks.OnDblClick;
+        if (TdcComponent* object = CreateDesignObject(panel, o, scale)) hooks.Adopt(*object);
     }
 
     if (hooks.BeforeSelectFirst) hooks.BeforeSelectFirst();

@@ -30,6 +30,13 @@ TDesignPage::TDesignPage(TSettings& settings, bool& layoutModified, QWidget* par
     BuildDesignToolbars(*this, this);
     BuildPanel();
 
+    Hooks.OnSelect = [this](TdcComponent* c) { ObjectSelected(c); };
+    Hooks.OnChange = [this](TdcComponent* c) { ObjectChanged(c); };
+    Hooks.OnDblClick = [this](TdcComponent* c) { EditObjectText(c); };
+    Hooks.BeforeSelectFirst = [this] {
+        SyncLabelToolbar(nullptr);
+        SyncImageToolbar(nullptr);
+    };
     TDesignHistory::Hooks hooks;
     hooks.Adopt = [this](TdcComponent* object) { Adopt(object); };
     hooks.Select = [this](TdcComponent* object) {
@@ -151,11 +158,7 @@ void TDesignPage::Connect() {
 
 quint8 TDesignPage::Scale() const { return DesignScale(Settings); }
 
-void TDesignPage::Adopt(TdcComponent* object) {
-    object->OnSelect = [this](TdcComponent* c) { ObjectSelected(c); };
-    object->OnChange = [this](TdcComponent* c) { ObjectChanged(c); };
-    object->OnDblClick = [this](TdcComponent* c) { EditObjectText(c); };
-}
+void TDesignPage::Adopt(TdcComponent* object) { Hooks.Adopt(*object); }
 
 bool TDesignPage::eventFilter(QObject* watched, QEvent* event) {
     const bool panel = watched == plProjDesign;
@@ -284,19 +287,11 @@ void TDesignPage::UpdateStatus() {
 // ---- Files of the window ----
 
 bool TDesignPage::LoadDesign(const QString& path) {
-    TDesignHooks hooks;
-    hooks.OnSelect = [this](TdcComponent* c) { ObjectSelected(c); };
-    hooks.OnChange = [this](TdcComponent* c) { ObjectChanged(c); };
-    hooks.OnDblClick = [this](TdcComponent* c) { EditObjectText(c); };
-    hooks.BeforeSelectFirst = [this] {
-        SyncLabelToolbar(nullptr);
-        SyncImageToolbar(nullptr);
-    };
     // Loading selects the first object; it places nothing.
     PlainSelect = true;
-    const bool ok = ::LoadDesign(plProjDesign, path, Scale(), hooks);
+    const bool ok = ::LoadDesign(plProjDesign, path, Scale(), Hooks);
     PlainSelect = false;
-    if (!ok) hooks.BeforeSelectFirst();
+    if (!ok) Hooks.BeforeSelectFirst();
     Steps->Clear();
     UpdateStatus();
     return ok;
