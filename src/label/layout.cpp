@@ -28,6 +28,11 @@ QString FillPriceTemplate(const QString& templateText, const QString& price) {
     return text.replace(kPricePlaceholder.toString(), price, Qt::CaseInsensitive);
 }
 
+qsizetype PriceSeparatorPos(const QString& price) {
+    const qsizetype comma = price.indexOf(u',');
+    return comma >= 0 ? comma : price.indexOf(u'.');
+}
+
 Qt::Alignment AlignmentFlags(quint8 alignment) {
     switch (alignment) {
     case taRightJustify: return Qt::AlignRight | Qt::AlignTop;

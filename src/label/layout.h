@@ -39,6 +39,10 @@ QString CompoCaption(int type);
 // template stands in for an empty one.
 QString FillPriceTemplate(const QString& templateText, const QString& price);
 
+// Position of a price's decimal separator: the first ",", else the first ".";
+// -1 when there is neither.
+qsizetype PriceSeparatorPos(const QString& price);
+
 // Text alignment of a label object, as stored in ALIGNMENT.
 enum TLabelAlignment : quint8 {
     taLeftJustify = 0,

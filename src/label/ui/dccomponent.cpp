@@ -1,5 +1,6 @@
 #include "dccomponent.h"
 
+#include "fieldpainter.h"
 #include "units.h"
 
 #include <QMouseEvent>
@@ -7,9 +8,6 @@
 #include <climits>
 
 namespace {
-
-// Beyond this a font size only burdens the renderer; the stored value is kept.
-constexpr int kMaxPaintPoints = 1000;
 
 int ClampToInt(qint64 v) { return v > INT_MAX ? INT_MAX : v < INT_MIN ? INT_MIN : static_cast<int>(v); }
 
@@ -68,16 +66,15 @@ void TdcComponent::SetFontColor(int value) { Edit([&](TObjectProperties& p) { p.
 
 int TdcComponent::FontPointSize() const { return Scaled(Props.FontSize); }
 
-QFont TdcComponent::PaintFont() const { return PaintFont(FontPointSize()); }
-
-QFont TdcComponent::PaintFont(int designPoints) const {
-    QFont f(Props.FontName);
-    f.setPointSize(qBound(1, designPoints, kMaxPaintPoints));
-    f.setBold(Props.FontBold);
-    f.setItalic(Props.FontItalic);
-    f.setUnderline(Props.FontUnderline);
-    return f;
+TFieldFonts TdcComponent::PaintFonts(int points) const {
+    TObjectProperties o = Props;
+    o.FontSize = points;
+    return FieldFonts(o, Resolution().Y, true);
 }
+
+QFont TdcComponent::PaintFont() const { return PaintFonts(FontSize()).Text; }
+
+QFont TdcComponent::PaintFont(int designPoints) const { return PaintFonts(designPoints / ScaleValue).Text; }
 
 void TdcComponent::UpdateHandles() { Handles = PlaceHandles(Width(), Height()); }
 

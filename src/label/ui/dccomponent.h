@@ -1,4 +1,5 @@
 #pragma once
+#include "fieldpainter.h"
 #include "layout.h"
 #include "sizehandles.h"
 
@@ -87,6 +88,8 @@ public:
     QFont PaintFont() const;
     // The same font at another size as drawn on the panel (points × Scale).
     QFont PaintFont(int designPoints) const;
+    // The fonts the object's field is painted with, at `points` (scale 1).
+    TFieldFonts PaintFonts(int points) const;
 
     // Handles by their number in the hit order (THandle).
     const TSizeHandle& Handle(int number) const { return Handles.at(static_cast<size_t>(number)); }

@@ -1,6 +1,6 @@
 #include "dclabel.h"
 
-#include "pricefit.h"
+#include "fieldpainter.h"
 
 #include <QPainter>
 
@@ -14,20 +14,11 @@ void TdcLabel::SetAlignment(quint8 alignment) { Edit([&](TObjectProperties& p) {
 void TdcLabel::SetAType(quint8 type) { Edit([&](TObjectProperties& p) { p.Type = type; }); }
 
 void TdcLabel::Paint(QPainter& painter) {
-    painter.setFont(PaintFont());
-    painter.setPen(ColorFromValue(FontColor()));
-    painter.setBrush(Qt::NoBrush);
     painter.setClipRect(rect());
-    const int flags = static_cast<int>(AlignmentFlags(Props.Alignment));
-    if (Props.Type != ctLowestPrice) {
-        painter.drawText(rect(), flags, Props.Text);
-        return;
-    }
-    // The template as it prints, "{cena}" standing for the price: wrapped,
-    // and shrunk or cut where the box is too small.
-    const auto fontAt = [&](int points) { return points == FontSize() ? PaintFont() : PaintFont(Scaled(points)); };
-    const TFittedPriceText fit = FitPriceTemplate(Props.Text, kPricePlaceholder.toString(), FontSize(), size(), flags,
-                                                  [&](int points) { return QFontMetrics(fontAt(points), this); });
-    painter.setFont(fontAt(fit.Points));
-    painter.drawText(rect(), flags | Qt::TextWordWrap, fit.Text);
+    // The object's text drawn as it prints, at the panel's resolution times
+    // the zoom; a goods field shows its caption, the lowest price its
+    // template with "{cena}" standing for the price.
+    const QString shown = Props.Type == ctLowestPrice ? kPricePlaceholder.toString() : Props.Text;
+    TFieldPainter fields;
+    fields.Draw(Props, PaintFonts(FontSize()), {shown, std::nullopt}, rect(), Resolution(), painter);
 }
