@@ -5,14 +5,19 @@
 class TdcLabel : public TdcComponent {
     Q_OBJECT
 public:
+    // A price field (AType 0) with no text, Arial at 15 points on the panel.
     TdcLabel(QWidget* panel, quint8 scale);
 
-    const QString& Text() const { return Props.Text; }
-    void SetText(const QString& text);
-    quint8 Alignment() const { return Props.Alignment; }
-    void SetAlignment(quint8 alignment);
+    // What the object stands for, a TCompoType.
     quint8 AType() const { return Props.Type; }
     void SetAType(quint8 type);
+    // What the panel shows: a goods field's caption, a fixed text, the lowest
+    // price's template.
+    const QString& Text() const { return Props.Text; }
+    void SetText(const QString& text);
+    // TLabelAlignment: left, right or centred at the top of the box.
+    quint8 Alignment() const { return Props.Alignment; }
+    void SetAlignment(quint8 alignment);
 
 protected:
     void Paint(QPainter& painter) override;
