@@ -26,10 +26,10 @@ TLayoutObject Field(quint8 type, int l, int t, int r, int b, int size, bool bold
     TLayoutObject o;
     o.Kind = LayoutObjectKind::Label;
     o.Type = type;
-    o.Left = l;
-    o.Top = t;
-    o.Right = r;
-    o.Bottom = b;
+    o.Left = TMm(l);
+    o.Top = TMm(t);
+    o.Right = TMm(r);
+    o.Bottom = TMm(b);
     o.FontName = QStringLiteral("Arial");
     o.FontSize = size;
     o.FontBold = bold;
@@ -40,8 +40,8 @@ TLayoutObject Field(quint8 type, int l, int t, int r, int b, int size, bool bold
 // The shipped 30 × 20 mm layout's fields.
 void LoadLabel(TPrintManager& m, const QTemporaryDir& dir) {
     TLabelLayout l;
-    l.Width = 30;
-    l.Height = 20;
+    l.Width = TMm(30);
+    l.Height = TMm(20);
     l.Objects = {Field(ctName, 1, 0, 29, 4, 6, true), Field(ctPrice, 1, 4, 29, 10, 14, true),
                  Field(ctAbsPrice, 1, 10, 29, 13, 5, false), Field(ctCode, 2, 13, 28, 20, 6, false)};
     const QString path = dir.filePath(QStringLiteral("30x20.etk"));

@@ -28,6 +28,11 @@ QString FillPriceTemplate(const QString& templateText, const QString& price) {
     return text.replace(kPricePlaceholder.toString(), price, Qt::CaseInsensitive);
 }
 
+qsizetype PriceSeparatorPos(const QString& price) {
+    const qsizetype comma = price.indexOf(u',');
+    return comma >= 0 ? comma : price.indexOf(u'.');
+}
+
 Qt::Alignment AlignmentFlags(quint8 alignment) {
     switch (alignment) {
     case taRightJustify: return Qt::AlignRight | Qt::AlignTop;
@@ -60,8 +65,7 @@ bool LayoutSectionKind(const QString& section, LayoutObjectKind& kind) {
 }
 
 TLayoutDefaults DesignerLayoutDefaults() {
-    return {.PanelWidth = 100,
-            .PanelHeight = 50,
+    return {.Panel = {TMm(100), TMm(50)},
             .Type = ctUserLabel,
             .Text = QStringLiteral("??????"),
             .FontName = QStringLiteral("Arial"),
@@ -71,8 +75,7 @@ TLayoutDefaults DesignerLayoutDefaults() {
 }
 
 TLayoutDefaults PrintLayoutDefaults() {
-    return {.PanelWidth = 0,
-            .PanelHeight = 0,
+    return {.Panel = {},
             .Type = ctPrice,
             .Text = QString(),
             .FontName = QStringLiteral("Arial"),
@@ -88,11 +91,15 @@ QString LayoutSectionName(LayoutObjectKind kind, int number) {
     return (kind == LayoutObjectKind::Label ? kLabelPrefix : kImagePrefix) + QString::number(number);
 }
 
-void ReadGeometry(const TIniFile& ini, const QString& section, TLayoutObject& o) {
-    o.Left = ini.ReadInteger(section, QStringLiteral("LEFT"), 0);
-    o.Top = ini.ReadInteger(section, QStringLiteral("TOP"), 0);
-    o.Right = ini.ReadInteger(section, QStringLiteral("RIGHT"), 0);
-    o.Bottom = ini.ReadInteger(section, QStringLiteral("BOTTOM"), 0);
+TMm ReadMm(const TIniFile& ini, const QString& section, const QString& key, TMm fallback = TMm()) {
+    return TMm(ini.ReadInteger(section, key, fallback.Value()));
+}
+
+void ReadGeometry(const TIniFile& ini, const QString& section, TMmRect& box) {
+    box.Left = ReadMm(ini, section, QStringLiteral("LEFT"));
+    box.Top = ReadMm(ini, section, QStringLiteral("TOP"));
+    box.Right = ReadMm(ini, section, QStringLiteral("RIGHT"));
+    box.Bottom = ReadMm(ini, section, QStringLiteral("BOTTOM"));
 }
 
 TLayoutObject ReadLayoutObject(const TIniFile& ini, const QString& section, LayoutObjectKind kind,
@@ -118,11 +125,11 @@ TLayoutObject ReadLayoutObject(const TIniFile& ini, const QString& section, Layo
     return o;
 }
 
-void WriteGeometry(TIniFile& ini, const QString& section, const TLayoutObject& o) {
-    ini.WriteInteger(section, QStringLiteral("LEFT"), o.Left);
-    ini.WriteInteger(section, QStringLiteral("TOP"), o.Top);
-    ini.WriteInteger(section, QStringLiteral("RIGHT"), o.Right);
-    ini.WriteInteger(section, QStringLiteral("BOTTOM"), o.Bottom);
+void WriteGeometry(TIniFile& ini, const QString& section, const TMmRect& box) {
+    ini.WriteInteger(section, QStringLiteral("LEFT"), box.Left.Value());
+    ini.WriteInteger(section, QStringLiteral("TOP"), box.Top.Value());
+    ini.WriteInteger(section, QStringLiteral("RIGHT"), box.Right.Value());
+    ini.WriteInteger(section, QStringLiteral("BOTTOM"), box.Bottom.Value());
 }
 
 void WriteLabelKeys(TIniFile& ini, const QString& section, const TLayoutObject& o) {
@@ -178,8 +185,8 @@ private:
 
 TLabelLayout ReadLayout(const TIniFile& ini, const TLayoutDefaults& defaults) {
     TLabelLayout layout;
-    layout.Width = ini.ReadInteger(kPanel, QStringLiteral("WIDTH"), defaults.PanelWidth);
-    layout.Height = ini.ReadInteger(kPanel, QStringLiteral("HEIGHT"), defaults.PanelHeight);
+    layout.Width = ReadMm(ini, kPanel, QStringLiteral("WIDTH"), defaults.Panel.Width);
+    layout.Height = ReadMm(ini, kPanel, QStringLiteral("HEIGHT"), defaults.Panel.Height);
     const QStringList sections = ini.ReadSections();
     for (const QString& section : sections) {
         LayoutObjectKind kind;
@@ -201,8 +208,8 @@ bool LoadLayoutFile(const QString& path, const TLayoutDefaults& defaults, TLabel
 
 void WriteLayout(TIniFile& ini, const TLabelLayout& layout) {
     EraseLayoutSections(ini);
-    ini.WriteInteger(kPanel, QStringLiteral("WIDTH"), layout.Width);
-    ini.WriteInteger(kPanel, QStringLiteral("HEIGHT"), layout.Height);
+    ini.WriteInteger(kPanel, QStringLiteral("WIDTH"), layout.Width.Value());
+    ini.WriteInteger(kPanel, QStringLiteral("HEIGHT"), layout.Height.Value());
     TLayoutNumbering numbering;
     for (const TLayoutObject& o : layout.Objects) WriteLayoutObject(ini, numbering.Next(o.Kind), o);
 }

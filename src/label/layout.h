@@ -1,4 +1,6 @@
 #pragma once
+#include "units.h"
+
 #include <QColor>
 #include <QString>
 #include <QStringList>
@@ -37,6 +39,10 @@ QString CompoCaption(int type);
 // template stands in for an empty one.
 QString FillPriceTemplate(const QString& templateText, const QString& price);
 
+// Position of a price's decimal separator: the first ",", else the first ".";
+// -1 when there is neither.
+qsizetype PriceSeparatorPos(const QString& price);
+
 // Text alignment of a label object, as stored in ALIGNMENT.
 enum TLabelAlignment : quint8 {
     taLeftJustify = 0,
@@ -63,14 +69,11 @@ enum class LayoutObjectKind { Label, Image };
 // section.
 bool LayoutSectionKind(const QString& section, LayoutObjectKind& kind);
 
-// One object section of a layout file, with every key it may hold. Geometry in
-// whole millimetres from the label's top-left corner.
-struct TLayoutObject {
+// Everything of a label object but its place: what it stands for and how it
+// looks. The designer holds this for each of its objects and its history
+// keeps it whole, so a new key of the layout file is one new field here.
+struct TObjectProperties {
     LayoutObjectKind Kind = LayoutObjectKind::Label;
-    int Left = 0;
-    int Top = 0;
-    int Right = 0;
-    int Bottom = 0;
     // Label sections.
     quint8 Type = ctUserLabel;     // TYPE, low byte
     QString Text;                  // TEXT
@@ -85,15 +88,20 @@ struct TLayoutObject {
     QString FileName;              // FILENAME
     bool RealSize = true;          // REALSIZE
 
-    int Width() const { return Right - Left; }
-    int Height() const { return Bottom - Top; }
+    bool operator==(const TObjectProperties&) const = default;
+};
+
+// One object section of a layout file, with every key it may hold: the
+// object's properties in its box (LEFT, TOP, RIGHT, BOTTOM) in whole
+// millimetres from the label's top-left corner.
+struct TLayoutObject : TObjectProperties, TMmRect {
+    bool operator==(const TLayoutObject&) const = default;
 };
 
 // The values that stand in for keys missing from a file (or not numbers). The
 // designer and the print manager read the same files with different defaults.
 struct TLayoutDefaults {
-    int PanelWidth = 0;
-    int PanelHeight = 0;
+    TMmSize Panel;
     quint8 Type = ctPrice;
     QString Text;
     QString FontName;
@@ -110,10 +118,9 @@ TLayoutDefaults DesignerLayoutDefaults();
 // cut to 255 characters.
 TLayoutDefaults PrintLayoutDefaults();
 
-// A whole layout: the label size in millimetres and the objects in file order.
-struct TLabelLayout {
-    int Width = 0;
-    int Height = 0;
+// A whole layout: the label's size (PANEL's WIDTH and HEIGHT) and the
+// objects in file order.
+struct TLabelLayout : TMmSize {
     std::vector<TLayoutObject> Objects;
 };
 

@@ -2,8 +2,8 @@
 
 #include "printer.h"
 #include "printmanager.h"
-#include "sheetgrid.h"
 #include "silentfailure.h"
+#include "units.h"
 
 #include <QFont>
 #include <QPaintDevice>
@@ -13,12 +13,12 @@
 
 namespace {
 
-constexpr int kInset = 20;       // millimetres from the corner to the first crosshairs
-constexpr int kCrossArm = 6;     // millimetres from a crosshair's centre to its ends
-constexpr int kRulerAt = 40;     // millimetres from the corner to the rulers' base lines
-constexpr int kTickMm = 2;       // tick lengths in millimetres: every mm, every 5 mm, every 10 mm
-constexpr int kTickHalfCm = 3;
-constexpr int kTickCm = 5;
+constexpr TMm kInset(20);       // from the corner to the first crosshairs
+constexpr TMm kCrossArm(6);     // from a crosshair's centre to its ends
+constexpr TMm kRulerAt(40);     // from the corner to the rulers' base lines
+constexpr TMm kTick(2);         // tick lengths: every mm, every 5 mm, every 10 mm
+constexpr TMm kTickHalfCm(3);
+constexpr TMm kTickCm(5);
 
 // A length in tenths of a millimetre as the page writes it: "-4,5".
 QString MmText(int tenths) {
@@ -26,60 +26,63 @@ QString MmText(int tenths) {
     return tenths < 0 ? u'−' + digits : digits;
 }
 
-// Millimetres from the paper's corner, moved by the printer's offset as a
+// Places measured from the paper's corner, moved by the printer's offset as a
 // sheet's labels are, in device pixels of the printable area: what lies in the
 // printer's border is cut, the rest stays where its caption says.
 class TPageScale {
 public:
-    TPageScale(const QPaintDevice& device, QPoint paperCorner, QPoint offset)
-        : DpiX(device.logicalDpiX()), DpiY(device.logicalDpiY()), Corner(paperCorner), Offset(offset) {}
-    int X(double mm) const { return Corner.x() + TenthsToPixels(static_cast<int>(mm * 10) + Offset.x(), DpiX); }
-    int Y(double mm) const { return Corner.y() + TenthsToPixels(static_cast<int>(mm * 10) + Offset.y(), DpiY); }
-    QPoint At(double x, double y) const { return QPoint(X(x), Y(y)); }
-    // A length, not a position: no offset.
-    int Length(double mm) const { return TenthsToPixels(static_cast<int>(mm * 10), DpiX); }
+    TPageScale(const QPaintDevice& device, QPoint paperCorner, TMm10Point offset)
+        : Resolution(TResolution::Of(device)), Corner(paperCorner), Offset(offset) {}
+    QPoint At(TMm10 x, TMm10 y) const { return Corner + ToDots(TMm10Point{x + Offset.X, y + Offset.Y}, Resolution); }
+    QPoint At(TMm x, TMm y) const { return At(ToMm10(x), ToMm10(y)); }
+    // A length, not a place: no offset.
+    int Length(TMm10 length) const { return ToDots(length, Resolution.X).Value(); }
+    int Length(TMm length) const { return Length(ToMm10(length)); }
 
 private:
-    int DpiX, DpiY;
+    TResolution Resolution;
     QPoint Corner;
-    QPoint Offset;
+    TMm10Point Offset;
 };
 
-void DrawCross(QPainter& p, const TPageScale& s, QPoint mm) {
-    const QPoint c = s.At(mm.x(), mm.y());
-    p.drawLine(s.At(mm.x() - kCrossArm, mm.y()), s.At(mm.x() + kCrossArm, mm.y()));
-    p.drawLine(s.At(mm.x(), mm.y() - kCrossArm), s.At(mm.x(), mm.y() + kCrossArm));
-    const int r = s.Length(2);
+void DrawCross(QPainter& p, const TPageScale& s, TMm x, TMm y) {
+    const QPoint c = s.At(x, y);
+    p.drawLine(s.At(x - kCrossArm, y), s.At(x + kCrossArm, y));
+    p.drawLine(s.At(x, y - kCrossArm), s.At(x, y + kCrossArm));
+    const int r = s.Length(TMm(2));
     p.drawEllipse(c, r, r);
-    p.drawText(c + QPoint(s.Length(2.5), -s.Length(2.5)),
-               QStringLiteral("%1 / %2 mm").arg(mm.x()).arg(mm.y()));
+    const int captionAt = s.Length(TMm10(25));
+    p.drawText(c + QPoint(captionAt, -captionAt), QStringLiteral("%1 / %2 mm").arg(x.Value()).arg(y.Value()));
 }
 
 // A ruler along the top (horizontal) or the left (vertical) of the page, its
 // ticks at every millimetre from the paper's edge, numbered every centimetre.
-void DrawRuler(QPainter& p, const TPageScale& s, bool horizontal, int lengthMm) {
-    for (int mm = 0; mm <= lengthMm; ++mm) {
-        const int tick = mm % 10 == 0 ? kTickCm : mm % 5 == 0 ? kTickHalfCm : kTickMm;
+void DrawRuler(QPainter& p, const TPageScale& s, bool horizontal, TMm length) {
+    const int gap = s.Length(TMm10(5));
+    for (TMm mm; mm <= length; mm = mm + TMm(1)) {
+        const int n = mm.Value();
+        const TMm tick = n % 10 == 0 ? kTickCm : n % 5 == 0 ? kTickHalfCm : kTick;
         if (horizontal) {
             p.drawLine(s.At(mm, kRulerAt), s.At(mm, kRulerAt - tick));
-            if (mm % 10 == 0 && mm > 0) p.drawText(s.At(mm, kRulerAt - kTickCm) + QPoint(s.Length(0.5), 0), QString::number(mm / 10));
+            if (n % 10 == 0 && n > 0) p.drawText(s.At(mm, kRulerAt - kTickCm) + QPoint(gap, 0), QString::number(n / 10));
         } else {
             p.drawLine(s.At(kRulerAt, mm), s.At(kRulerAt - tick, mm));
-            if (mm % 10 == 0 && mm > 0) p.drawText(s.At(kRulerAt - kTickCm, mm) + QPoint(0, -s.Length(0.5)), QString::number(mm / 10));
+            if (n % 10 == 0 && n > 0) p.drawText(s.At(kRulerAt - kTickCm, mm) + QPoint(0, -gap), QString::number(n / 10));
         }
     }
     if (horizontal)
-        p.drawLine(s.At(0, kRulerAt), s.At(lengthMm, kRulerAt));
+        p.drawLine(s.At(TMm(0), kRulerAt), s.At(length, kRulerAt));
     else
-        p.drawLine(s.At(kRulerAt, 0), s.At(kRulerAt, lengthMm));
+        p.drawLine(s.At(kRulerAt, TMm(0)), s.At(kRulerAt, length));
 }
 
 }  // namespace
 
 std::vector<QPoint> CalibrationCrosses(QPoint paperMm) {
-    const int right = std::max(kInset, (paperMm.x() - kInset) / 10 * 10);
-    const int bottom = std::max(kInset, (paperMm.y() - kInset) / 10 * 10);
-    return {{kInset, kInset}, {right, kInset}, {kInset, bottom}, {right, bottom}};
+    const int inset = kInset.Value();
+    const int right = std::max(inset, (paperMm.x() - inset) / 10 * 10);
+    const int bottom = std::max(inset, (paperMm.y() - inset) / 10 * 10);
+    return {{inset, inset}, {right, inset}, {inset, bottom}, {right, bottom}};
 }
 
 QString CalibrationInstructions(const QString& printer, QPoint offset) {
@@ -98,26 +101,27 @@ QString CalibrationInstructions(const QString& printer, QPoint offset) {
 void DrawCalibrationPage(QPainter& p, const TPrintTarget& target, const QString& printer, QPoint offset) {
     const QPaintDevice& device = target.PaintDevice();
     const QRect paper = target.PaperRect();
-    const TPageScale s(device, paper.topLeft(), offset);
-    // The paper in whole millimetres.
-    const QPoint paperMm(paper.width() * 254 / std::max(device.logicalDpiX(), 1) / 10,
-                         paper.height() * 254 / std::max(device.logicalDpiY(), 1) / 10);
+    const TPageScale s(device, paper.topLeft(), {TMm10(offset.x()), TMm10(offset.y())});
+    // The whole millimetres of the paper.
+    const TMm paperWidth = WholeMmIn(TDots(paper.width()), device.logicalDpiX());
+    const TMm paperHeight = WholeMmIn(TDots(paper.height()), device.logicalDpiY());
     QPen pen(Qt::black);
-    pen.setWidth(std::max(1, s.Length(0.2)));
+    pen.setWidth(std::max(1, s.Length(TMm10(2))));
     p.setPen(pen);
     p.setBrush(Qt::NoBrush);
     QFont font(QStringLiteral("Arial"));
     font.setPointSizeF(8);
     p.setFont(font);
-    for (const QPoint& mm : CalibrationCrosses(paperMm)) DrawCross(p, s, mm);
-    DrawRuler(p, s, true, paperMm.x());
-    DrawRuler(p, s, false, paperMm.y());
+    for (const QPoint& mm : CalibrationCrosses(QPoint(paperWidth.Value(), paperHeight.Value())))
+        DrawCross(p, s, TMm(mm.x()), TMm(mm.y()));
+    DrawRuler(p, s, true, paperWidth);
+    DrawRuler(p, s, false, paperHeight);
     font.setPointSizeF(9);
     p.setFont(font);
-    const QPoint text = s.At(kRulerAt + 10, kRulerAt + 10);
-    const int width = std::max(paperMm.x() - kRulerAt - 10 - kInset, 50);
-    p.drawText(QRect(text, QSize(s.Length(width), s.Length(100))), Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap,
-               CalibrationInstructions(printer, offset));
+    const TMm textAt = kRulerAt + TMm(10);
+    const TMm width = std::max(paperWidth - textAt - kInset, TMm(50));
+    p.drawText(QRect(s.At(textAt, textAt), QSize(s.Length(width), s.Length(TMm(100)))),
+               Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap, CalibrationInstructions(printer, offset));
 }
 
 void PrintCalibrationPage(TPrintTarget& target, const QString& printer, QPoint offset) {

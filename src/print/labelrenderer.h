@@ -1,31 +1,25 @@
 #pragma once
+#include "fieldpainter.h"
 #include "labelpicture.h"
 #include "layout.h"
 #include "printgoods.h"
 #include "printoptions.h"
 
-#include <QFont>
 #include <QRect>
-#include <memory>
+#include <optional>
 #include <vector>
 
 class QPainter;
+class QPaintDevice;
 class TBarcodeSymbol;
-
-// Font sizes beyond this only burden the drawing layer (glyphs of tens of
-// thousands of points come out as empty boxes, or take seconds a label); a
-// layout's larger FONTSIZE is printed at this size. The designer paints its
-// fields with the same limit.
-constexpr int kMaxPrintFontPoints = 1000;
 
 // Draws labels of one layout for goods records: a white box, the pictures,
 // the text fields (price, name, unit price, barcode, fixed text, the lowest
-// price before a reduction) over them,
-// and a frame, in device pixels of the canvas.
+// price before a reduction) over them, and a frame, in device pixels of the
+// canvas. Each field is drawn by TFieldPainter, as the designer draws it.
 class TLabelRenderer {
 public:
     TLabelRenderer();
-    ~TLabelRenderer();
     Q_DISABLE_COPY(TLabelRenderer)
 
     // The layout's objects in file order; pictures are read again on first use.
@@ -36,7 +30,7 @@ public:
     // ShowText follows BarcodeShowText.
     const TPrintOptions& Options() const { return FOptions; }
     void SetOptions(const TPrintOptions& options);
-    TBarcodeSymbol& BarcodeSymbol() { return *FBarcodeSymbol; }
+    TBarcodeSymbol& BarcodeSymbol() { return Fields.BarcodeSymbol(); }
 
     // Draws one label into the canvas's clip box (the whole device when it has
     // no clip). Bad pictures and barcode data are absorbed.
@@ -47,33 +41,18 @@ public:
     void FitNameToWidth(const QRect& rect, const QString& text, QPainter& canvas);
 
 private:
-    // The fonts of one layout object at one resolution.
-    struct TObjectFonts {
-        QFont Text;     // the field's font at its size
-        QFont Barcode;  // the barcode's digits: the family at the field's size
-    };
+    // What the field of `o` shows for `goods`; none when it shows nothing.
+    std::optional<TFieldValue> FieldValue(const TLayoutObject& o, const TPrintGoods& goods) const;
     // The objects' fonts for `device`, made when the layout, the resolution
     // or the smoothing changes: each font costs a lookup, and a job draws
-    // thousands of labels with the same few. `smooth` false: glyphs of whole
-    // dots, for a canvas drawn without text antialiasing (a label printer's).
-    const std::vector<TObjectFonts>& FontsFor(const QPaintDevice& device, bool smooth);
-
-    void DrawTextField(const TLayoutObject& o, const TObjectFonts& fonts, const TPrintGoods& goods, const QRect& r,
-                       QPainter& canvas);
-    void DrawSmallGr(const QString& price, quint8 alignment, QRect r, QPainter& canvas);
-    // The object's template filled with `price`, wrapped in its box and
-    // shrunk or cut where it does not fit (FitPriceTemplate).
-    void DrawLowestPrice(const TLayoutObject& o, const QString& price, const QRect& r, QPainter& canvas);
-    bool DrawBarcode(const TPrintGoods& goods, const TLayoutObject& o, const QFont& font, const QRect& r, QPainter& canvas);
-    void SetFontSize(QPainter& canvas, int points);
+    // thousands of labels with the same few.
+    const std::vector<TFieldFonts>& FontsFor(const QPaintDevice& device, bool smooth);
 
     TPrintOptions FOptions;
     std::vector<TLayoutObject> FObjects;
     std::vector<TLabelPicture> FPictures;
-    std::unique_ptr<TBarcodeSymbol> FBarcodeSymbol;
-    std::vector<TObjectFonts> FFonts;
+    TFieldPainter Fields;
+    std::vector<TFieldFonts> FFonts;
     int FFontsDpi = -1;  // the resolution FFonts were made for; -1: none
     bool FFontsSmooth = true;
-    // Current point size of the canvas font, as the text steps change it.
-    int FFontPoints = 10;
 };

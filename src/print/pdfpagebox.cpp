@@ -17,13 +17,13 @@ QByteArray Box(double bottom, double width, double top, qsizetype length) {
 
 }  // namespace
 
-bool FitPdfPagesToLabel(const QString& path, QSize labelMm) {
+bool FitPdfPagesToLabel(const QString& path, TMmSize label) {
     QFile file(path);
     if (!file.open(QIODevice::ReadWrite)) return false;
     const QByteArray pdf = file.readAll();
     static const QRegularExpression box(QStringLiteral("/MediaBox \\[0 0 ([0-9.]+) ([0-9.]+)\\]"));
-    const double width = labelMm.width() * 72.0 / 25.4;
-    const double height = labelMm.height() * 72.0 / 25.4;
+    const double width = ToPoints(label.Width);
+    const double height = ToPoints(label.Height);
     const QString text = QString::fromLatin1(pdf);
     int boxes = 0;
     for (auto it = box.globalMatch(text); it.hasNext();) {

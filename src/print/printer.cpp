@@ -56,15 +56,16 @@ void TPrinter::Prepare() {
         // BeginDoc points the device at the file the job is written into.
         if (!OutputFile.isEmpty()) Device->setOutputFileName(OutputFile);
         Device->setResolution(kPdfDpi);
-        Device->setFullPage(!RollPage.isEmpty());
+        Device->setFullPage(!RollPage.IsEmpty());
         // A4 with the unprintable border of an ordinary office printer, or
         // one label without any border.
         Device->setPageLayout(
-            RollPage.isEmpty()
+            RollPage.IsEmpty()
                 ? QPageLayout(QPageSize(QPageSize::A4),
                               OrientationValue == 0 ? QPageLayout::Portrait : QPageLayout::Landscape,
                               QMarginsF(5, 5, 5, 5), QPageLayout::Millimeter)
-                : QPageLayout(QPageSize(QSizeF(RollPage), QPageSize::Millimeter, QString(), QPageSize::ExactMatch),
+                : QPageLayout(QPageSize(QSizeF(RollPage.Width.Value(), RollPage.Height.Value()), QPageSize::Millimeter,
+                                        QString(), QPageSize::ExactMatch),
                               QPageLayout::Portrait, QMarginsF(), QPageLayout::Millimeter));
     } else {
         Device->setOutputFormat(QPrinter::NativeFormat);
@@ -109,7 +110,7 @@ void TPrinter::EndDoc() {
     bool ok = Painter->end();
     Painter.reset();
     // Label pages of exactly the label's size.
-    if (ok && !RollPage.isEmpty() && Part) ok = FitPdfPagesToLabel(Part->FileName(), RollPage);
+    if (ok && !RollPage.IsEmpty() && Part) ok = FitPdfPagesToLabel(Part->FileName(), RollPage);
     const bool saved = HoldPdf ? !Part || PdfComplete(Part->FileName()) : FinishPdf();
     if (!ok) throw TPrinterError(QStringLiteral("Nie można zakończyć wydruku."));
     if (!saved) throw TPrinterError(QStringLiteral("Nie można zapisać pliku PDF."));

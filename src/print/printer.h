@@ -1,5 +1,6 @@
 #pragma once
 #include "filewrite.h"
+#include "units.h"
 
 #include <QRect>
 #include <QSize>
@@ -60,10 +61,10 @@ public:
     void SetTitle(const QString& title) { JobTitle = title; }
     // 0 portrait, 1 landscape (any other value counts as landscape).
     void SetOrientation(int orientation) { OrientationValue = orientation; }
-    // A roll of labels: every page of the virtual printer is exactly
-    // `labelMm` (width × height in millimetres), without margins, whatever
-    // the orientation; an empty size gives pages of its A4 paper.
-    void SetRollPage(QSize labelMm) { RollPage = labelMm; }
+    // A roll of labels: every page of the virtual printer is exactly the
+    // label, without margins, whatever the orientation; an empty size gives
+    // pages of its A4 paper.
+    void SetRollPage(TMmSize label) { RollPage = label; }
     // The file the virtual printer "PDF" writes.
     void SetOutputFileName(const QString& path) { OutputFile = path; }
     // With it set, a whole PDF waits beside the output file after EndDoc
@@ -96,7 +97,7 @@ private:
     QString OutputFile;
     std::unique_ptr<TFileBeside> Part;  // the PDF being written
     int OrientationValue = 0;
-    QSize RollPage;
+    TMmSize RollPage;
     bool HoldPdf = false;
     std::unique_ptr<QPrinter> Device;
     std::unique_ptr<QPainter> Painter;

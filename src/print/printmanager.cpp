@@ -15,10 +15,6 @@
 
 namespace {
 
-// A label size beyond 100 m is nonsense; keeping it there keeps every pixel
-// sum far from the int range.
-int SaneSize(int mm) { return std::clamp(mm, 0, 100000); }
-
 void ProcessEvents() {
     if (QCoreApplication::instance()) QCoreApplication::processEvents();
 }
@@ -68,15 +64,14 @@ void TPrintManager::LoadLayout() {
     if (!LoadLayoutFile(LayoutFileName, PrintLayoutDefaults(), layout))
         throw TPrintManagerException(TPrintOutcome::LayoutUnreadable,
                                      QStringLiteral("Nie można odczytać pliku %1").arg(LayoutFileName));
-    FLabelWidth = layout.Width;
-    FLabelHeight = layout.Height;
+    FLabelSize = layout;
     FRenderer.SetObjects(std::move(layout.Objects));
-    if (FLabelWidth <= 0 || FLabelHeight <= 0)
+    if (FLabelSize.IsEmpty())
         throw TPrintManagerException(TPrintOutcome::LayoutUnreadable,
                                      QStringLiteral("Etykieta w pliku %1 nie ma rozmiaru (%2 × %3 mm)")
                                          .arg(LayoutFileName)
-                                         .arg(FLabelWidth)
-                                         .arg(FLabelHeight));
+                                         .arg(LabelWidth())
+                                         .arg(LabelHeight()));
 }
 
 void TPrintManager::SelectPrinter(const QString& name) {
@@ -92,26 +87,18 @@ void TPrintManager::SelectPrinter(const QString& name) {
     FCurrentPrinter = TPrinter::DefaultPrinter();
 }
 
-bool TPrintManager::NextCell(int& x, int& y, int cw, int ch, int pw, int ph) {
-    TCellGrid g;
-    g.Cell = g.Step = QSize(cw, ch);
-    g.Columns = CellsThatFit(0, cw, cw, pw);
-    g.Rows = CellsThatFit(0, ch, ch, ph);
-    int column = cw > 0 ? x / cw : 0;
-    int row = ch > 0 ? y / ch : 0;
-    const bool full = g.Advance(column, row);
-    x = column * cw;
-    y = row * ch;
-    return full;
+TMmSize TPrintManager::SaneLabelSize() const {
+    // A label size beyond 100 m is nonsense; keeping it there keeps every
+    // pixel sum far from the int range.
+    const auto sane = [](TMm mm) { return std::clamp(mm, TMm(0), TMm(100000)); };
+    return {sane(FLabelSize.Width), sane(FLabelSize.Height)};
 }
 
 TCellGrid TPrintManager::PageGrid(const TPrintTarget& target) const {
-    const QPaintDevice& device = target.PaintDevice();
-    if (Roll)
-        return RollCellGrid(Offset, QSize(SaneSize(FLabelWidth), SaneSize(FLabelHeight)),
-                            QSize(target.PageWidth(), target.PageHeight()), device.logicalDpiX(), device.logicalDpiY());
-    return PageCellGrid(Sheet, Offset, QSize(SaneSize(FLabelWidth), SaneSize(FLabelHeight)), device.logicalDpiX(),
-                        device.logicalDpiY(), QSize(target.PageWidth(), target.PageHeight()), target.PaperRect());
+    const TResolution resolution = TResolution::Of(target.PaintDevice());
+    const QSize page(target.PageWidth(), target.PageHeight());
+    if (Roll) return RollCellGrid(OffsetDistance(), SaneLabelSize(), page, resolution);
+    return PageCellGrid(Sheet, OffsetDistance(), SaneLabelSize(), resolution, page, target.PaperRect());
 }
 
 void TPrintManager::SetUpPrinter(TPrinter& printer) const {
@@ -119,7 +106,7 @@ void TPrintManager::SetUpPrinter(TPrinter& printer) const {
     printer.SetTitle(kPrintJobTitle);
     printer.SetOrientation(FOrientation);
     printer.SetOutputFileName(PdfFileName);
-    printer.SetRollPage(Roll ? QSize(SaneSize(FLabelWidth), SaneSize(FLabelHeight)) : QSize());
+    printer.SetRollPage(Roll ? SaneLabelSize() : TMmSize());
 }
 
 TCellGrid TPrintManager::PageGrid() const {
@@ -138,7 +125,7 @@ void TPrintManager::PrintList(const TPrintGoodsList& list, int copies) {
     if (list.empty() || copies < 1) return;
     const QString name = FCurrentPrinter.isEmpty() ? TPrinter::DefaultPrinter() : FCurrentPrinter;
     if (Roll && name != VirtualPdfPrinterName()) {
-        TRollQueue queue(name, kPrintJobTitle, QSize(SaneSize(FLabelWidth), SaneSize(FLabelHeight)), Darkness);
+        TRollQueue queue(name, kPrintJobTitle, SaneLabelSize(), Darkness);
         PrintList(list, copies, queue);
         return;
     }
@@ -151,7 +138,7 @@ void TPrintManager::PrintList(const TPrintGoodsList& list, int copies, TPrintTar
     if (list.empty() || copies < 1) return;
     // A label without size would put every label into one empty cell: pages
     // of nothing, reported as printed.
-    if (FLabelWidth <= 0 || FLabelHeight <= 0) throw TPrintManagerException(TPrintOutcome::LayoutUnreadable);
+    if (FLabelSize.IsEmpty()) throw TPrintManagerException(TPrintOutcome::LayoutUnreadable);
     try {
         target.BeginDoc();
         QPainter& canvas = target.Canvas();

@@ -58,8 +58,10 @@ public:
     // print blank pages. The label size and the objects read stay readable.
     void LoadLayout();
     const std::vector<TLayoutObject>& Objects() const { return FRenderer.Objects(); }
-    int LabelWidth() const { return FLabelWidth; }
-    int LabelHeight() const { return FLabelHeight; }
+    TMmSize LabelSize() const { return FLabelSize; }
+    // The same in plain whole millimetres, as the companion writes them.
+    int LabelWidth() const { return FLabelSize.Width.Value(); }
+    int LabelHeight() const { return FLabelSize.Height.Value(); }
 
     // Chooses the installed printer of exactly this name (blanks around it
     // trimmed); when there is none the default printer is used and
@@ -97,9 +99,11 @@ public:
     // that record (the pages printed so far go out).
     std::function<void(TPrintManager* sender, const QString& id, bool& abort)> OnRecordPrinted;
     // Where the labels go: the sheet (margins, gaps, columns and rows) and the
-    // printer's offset, in tenths of a millimetre. All zero by default.
+    // printer's offset, in tenths of a millimetre as the settings hold them.
+    // All zero by default.
     TSheetLayout Sheet;
     QPoint Offset;
+    TMm10Point OffsetDistance() const { return {TMm10(Offset.x()), TMm10(Offset.y())}; }
     // A roll of labels: every label is a page of its own of exactly the
     // label's size, moved only by the printer's offset; the sheet and the
     // start cell do not count. A print system queue then gets the labels
@@ -135,10 +139,6 @@ public:
     // no clip). Bad pictures and barcode data are absorbed.
     void DrawLabel(const TPrintGoods& goods, QPainter& canvas) { FRenderer.DrawLabel(goods, canvas); }
 
-    // Advances the cell position (x, y) over a page of pw × ph pixels for
-    // cells of cw × ch side by side from (0, 0); true when the page is full.
-    static bool NextCell(int& x, int& y, int cw, int ch, int pw, int ph);
-
     // Sets a printer object up for a job on CurrentPrinter(): what
     // PrintList(list, copies) prints on, for a caller that needs the printer
     // after the job.
@@ -152,9 +152,11 @@ private:
         FRenderer.SetOptions(o);
     }
 
+    // The label's size, at most 100 m, for pages and cells.
+    TMmSize SaneLabelSize() const;
+
     TLabelRenderer FRenderer;
-    int FLabelWidth = 0;
-    int FLabelHeight = 0;
+    TMmSize FLabelSize;
     QString FPrinterName;
     QString FCurrentPrinter;
     quint8 FOrientation = 0;

@@ -14,11 +14,6 @@ TPrintOptions PrintOptionsOf(const TSettings& s) {
     return o;
 }
 
-qsizetype PriceSeparatorPos(const QString& price) {
-    const qsizetype comma = price.indexOf(u',');
-    return comma >= 0 ? comma : price.indexOf(u'.');
-}
-
 QString FormatPrice(const QString& price, bool alwaysGr, bool doubleGr, bool dotSeparator) {
     QString s = price;
     if (alwaysGr && !s.contains(u',') && !s.contains(u'.')) s += QStringLiteral(",00");

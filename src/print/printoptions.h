@@ -21,7 +21,3 @@ TPrintOptions PrintOptionsOf(const TSettings& settings);
 // The price text as printed: ",00" appended by AlwaysGr, a second decimal by
 // DoubleGr, then the separator turned to "." or ",".
 QString FormatPrice(const QString& price, bool alwaysGr, bool doubleGr, bool dotSeparator);
-
-// Position of the decimal separator: the first ",", else the first "."; -1
-// when there is neither.
-qsizetype PriceSeparatorPos(const QString& price);

@@ -9,11 +9,10 @@
 #include <cmath>
 #include <vector>
 
-TCellGrid RollCellGrid(QPoint offset, QSize labelMm, QSize pagePixels, int dpiX, int dpiY) {
+TCellGrid RollCellGrid(TMm10Point offset, TMmSize label, QSize pagePixels, TResolution resolution) {
     TCellGrid g;
-    g.Origin = QPoint(TenthsToPixels(offset.x(), dpiX), TenthsToPixels(offset.y(), dpiY));
-    g.Cell = g.Step = QSize(MmToPixels(labelMm.width(), 1, dpiX), MmToPixels(labelMm.height(), 1, dpiY))
-                          .boundedTo(pagePixels);
+    g.Origin = ToDots(offset, resolution);
+    g.Cell = g.Step = ToDots(label, resolution).boundedTo(pagePixels);
     g.Columns = g.Rows = 1;
     return g;
 }
@@ -80,13 +79,13 @@ std::optional<QString> DarknessChoice(const QStringList& choices, int level) {
     return names.at(at);
 }
 
-QString RollMediaName(const std::vector<TDriverPageSize>& sizes, QSize labelMm) {
-    const double w = labelMm.width() * 72.0 / 25.4;
-    const double h = labelMm.height() * 72.0 / 25.4;
+QString RollMediaName(const std::vector<TDriverPageSize>& sizes, TMmSize label) {
+    const double w = ToPoints(label.Width);
+    const double h = ToPoints(label.Height);
     constexpr double kSlack = 0.25 * 72.0 / 25.4;
     for (const TDriverPageSize& s : sizes) {
         if (s.Name.startsWith(QStringLiteral("Custom"), Qt::CaseInsensitive)) continue;
         if (std::abs(s.Width - w) <= kSlack && std::abs(s.Length - h) <= kSlack) return s.Name;
     }
-    return QStringLiteral("Custom.%1x%2mm").arg(labelMm.width()).arg(labelMm.height());
+    return QStringLiteral("Custom.%1x%2mm").arg(label.Width.Value()).arg(label.Height.Value());
 }

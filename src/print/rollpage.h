@@ -1,4 +1,6 @@
 #pragma once
+#include "units.h"
+
 #include <QByteArray>
 #include <QImage>
 #include <QPoint>
@@ -10,10 +12,10 @@ class QPainter;
 struct TCellGrid;
 
 // A roll of labels prints one label a page: the page is the label, so its
-// one cell is the label (`labelMm`, within the page's `pagePixels`) at the
-// page's corner moved by the printer's `offset` (tenths of a millimetre), at
-// `dpiX` × `dpiY`; the sheet and the start cell do not count.
-TCellGrid RollCellGrid(QPoint offset, QSize labelMm, QSize pagePixels, int dpiX, int dpiY);
+// one cell is the label (within the page's `pagePixels`) at the page's corner
+// moved by the printer's `offset`, at `resolution`; the sheet and the start
+// cell do not count.
+TCellGrid RollCellGrid(TMm10Point offset, TMmSize label, QSize pagePixels, TResolution resolution);
 
 // A page drawn for a label printer at its own resolution: white, with every
 // smoothing off, so that edges stay whole dots and text gets no grey.
@@ -43,7 +45,7 @@ struct TDriverPageSize {
     double Width = 0;
     double Length = 0;
 };
-// The name of the media a label of `labelMm` is printed on: the driver's own
+// The name of the media a label of `label` is printed on: the driver's own
 // size of that size (within a quarter of a millimetre) when it has one, else
 // "Custom.WxHmm".
-QString RollMediaName(const std::vector<TDriverPageSize>& sizes, QSize labelMm);
+QString RollMediaName(const std::vector<TDriverPageSize>& sizes, TMmSize label);

@@ -56,8 +56,8 @@ struct TRollQueue::TRaster {
     cups_raster_t* Stream = nullptr;
 };
 
-TRollQueue::TRollQueue(QString queue, QString title, QSize labelMm, int darkness)
-    : Queue(std::move(queue)), Title(std::move(title)), LabelMm(labelMm), Darkness(darkness) {}
+TRollQueue::TRollQueue(QString queue, QString title, TMmSize label, int darkness)
+    : Queue(std::move(queue)), Title(std::move(title)), Label(label), Darkness(darkness) {}
 
 TRollQueue::~TRollQueue() {
     if (Painter && Painter->isActive()) Painter->end();
@@ -74,7 +74,7 @@ void TRollQueue::Prepare() {
         const ppd_size_t& s = ppd.File->sizes[i];
         sizes.push_back({QString::fromUtf8(s.name), s.width, s.length});
     }
-    const QByteArray media = RollMediaName(sizes, LabelMm).toUtf8();
+    const QByteArray media = RollMediaName(sizes, Label).toUtf8();
     // The page size is named twice: CUPS rounds the points of a custom media
     // down when it maps it to the driver's page size (20 mm came out 19.76).
     Options = {{"media", media}, {"PageSize", media}};

@@ -20,7 +20,7 @@
 // one. The job goes out with EndDoc.
 class TRollQueue : public TPrintTarget {
 public:
-    TRollQueue(QString queue, QString title, QSize labelMm, int darkness);
+    TRollQueue(QString queue, QString title, TMmSize label, int darkness);
     ~TRollQueue() override;
     Q_DISABLE_COPY(TRollQueue)
 
@@ -46,7 +46,7 @@ private:
 
     QString Queue;
     QString Title;
-    QSize LabelMm;
+    TMmSize Label;
     int Darkness = 0;
     std::vector<std::pair<QByteArray, QByteArray>> Options;
     std::unique_ptr<TRaster> Raster;

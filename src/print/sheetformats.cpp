@@ -29,7 +29,7 @@ bool SetLayoutLabelSize(const QString& path, int width, int height) {
     // designer would save with the new size.
     TLabelLayout layout;
     if (!LoadLayoutFile(path, DesignerLayoutDefaults(), layout)) return false;
-    layout.Width = width;
-    layout.Height = height;
+    layout.Width = TMm(width);
+    layout.Height = TMm(height);
     return SaveLayoutFile(path, layout);
 }

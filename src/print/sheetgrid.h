@@ -1,4 +1,6 @@
 #pragma once
+#include "units.h"
+
 #include <QPoint>
 #include <QRect>
 #include <QSize>
@@ -30,29 +32,24 @@ struct TCellGrid {
 inline constexpr int kUnboundedCells = 0x3fffffff;
 
 // How many cells of `cell` fit one after the other from `origin` at `step`
-// before a cell would end past `limit`; the first always counts (a label
-// larger than the page is printed cut, one to a row or page). At most
-// `most` when it is above 0. A step of 0 never ends a row.
+// before a cell would end past `limit`, all four in one unit; the first always
+// counts (a label larger than the page is printed cut, one to a row or page).
+// At most `most` when it is above 0. A step of 0 never ends a row.
 int CellsThatFit(int origin, int cell, int step, int limit, int most = 0);
 
-// Tenths of a millimetre in pixels at `dpi` and back, rounded half to even.
-int TenthsToPixels(int tenths, int dpi);
-int PixelsToTenths(int pixels, int dpi);
-
-// The grid of labels `labelMm` (whole millimetres) on a page whose printable
-// area is `printable` pixels and whose paper is `paper` (in the printable
-// area's coordinates), at `dpiX` × `dpiY`. Each axis on its own:
+// The grid of labels of size `label` on a page whose printable area is
+// `printable` pixels and whose paper is `paper` (in the printable area's
+// coordinates), at `resolution`. Each axis on its own:
 // - with a column (row) count, the sheet's: the first cell's corner lies at
-//   the sheet's margin plus the printer's `offset` (tenths of a millimetre)
-//   from the paper's edge, as sheets are measured, and there are that many
-//   cells, except those that would end off the paper by more than half a
-//   millimetre; the border the printer cannot print only cuts the outer
-//   labels;
+//   the sheet's margin plus the printer's `offset` from the paper's edge, as
+//   sheets are measured, and there are that many cells, except those that
+//   would end off the paper by more than half a millimetre; the border the
+//   printer cannot print only cuts the outer labels;
 // - without one, the margin plus the offset count from the printable area's
 //   corner, and there are as many cells as end within the printable area
 //   (measured in tenths of a millimetre).
 // Neighbouring cells are a label plus the sheet's gap apart. With every value
 // 0 this is the page of cells side by side from the printable area's corner,
 // as many as fit.
-TCellGrid PageCellGrid(const TSheetLayout& sheet, QPoint offset, QSize labelMm, int dpiX, int dpiY, QSize printable,
-                       const QRect& paper);
+TCellGrid PageCellGrid(const TSheetLayout& sheet, TMm10Point offset, TMmSize label, TResolution resolution,
+                       QSize printable, const QRect& paper);

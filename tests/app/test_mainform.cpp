@@ -429,7 +429,7 @@ TEST_F(LayoutInShellTest, SheetFormatOffsetAndCalibrationPageOfTheConfigurationP
     EXPECT_EQ(page.edSheetRows->value(), 8);
     TLabelLayout layout;
     ASSERT_TRUE(LoadLayoutFile(form.Settings.LabelFileName, DesignerLayoutDefaults(), layout));
-    EXPECT_EQ(QSize(layout.Width, layout.Height), QSize(70, 37));
+    EXPECT_EQ(QSize(layout.Width.Value(), layout.Height.Value()), QSize(70, 37));
     EXPECT_GE(layout.Objects.size(), 4u);
     EXPECT_GT(form.plProjDesign->width(), 2 * designWidth);
     EXPECT_TRUE(prompter.messages(TScriptedPrompter::Kind::Error).isEmpty());

@@ -50,7 +50,8 @@ TEST(DcComponent, NewObjectsTakeTheDesignValues) {
     EXPECT_EQ(label.Width(), 170);
     EXPECT_EQ(label.Height(), 35);
     EXPECT_EQ(label.FontName(), QStringLiteral("Arial"));
-    EXPECT_EQ(label.FontPointSize(), 15);
+    // Drawn at the size it is saved and printed at: 15 points div 2, times 2.
+    EXPECT_EQ(label.FontPointSize(), 14);
     EXPECT_EQ(label.FontSize(), 7);
     EXPECT_EQ(label.AType(), ctPrice);
     EXPECT_TRUE(label.Text().isEmpty());

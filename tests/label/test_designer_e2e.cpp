@@ -237,8 +237,8 @@ TEST_F(DesignerEndToEnd, ANewLayoutBuiltWithMouseAndKeyboardPrintsAsThePanelShow
     const auto red = [](QRgb c) { return qRed(c) > 150 && qGreen(c) < 90 && qBlue(c) < 90; };
     const auto ink = [](QRgb c) { return qGray(c) < 200; };
     for (const Box& b : boxes) {
-        const QRect onPaper = QRectF((kMarginMm + b.mm.Left) * dpi / 25.4, (kMarginMm + b.mm.Top) * dpi / 25.4,
-                                     b.mm.Width() * dpi / 25.4, b.mm.Height() * dpi / 25.4)
+        const QRect onPaper = QRectF((kMarginMm + b.mm.Left.Value()) * dpi / 25.4, (kMarginMm + b.mm.Top.Value()) * dpi / 25.4,
+                                     b.mm.Width().Value() * dpi / 25.4, b.mm.Height().Value() * dpi / 25.4)
                                   .toAlignedRect();
         const bool picture = !b.label;
         const std::function<bool(QRgb)> isInk =

@@ -16,10 +16,10 @@ const QByteArray kExample =
 TLayoutObject NameField() {
     TLayoutObject o;
     o.Kind = LayoutObjectKind::Label;
-    o.Left = 1;
-    o.Top = 2;
-    o.Right = 29;
-    o.Bottom = 7;
+    o.Left = TMm(1);
+    o.Top = TMm(2);
+    o.Right = TMm(29);
+    o.Bottom = TMm(7);
     o.Type = ctName;
     o.Text = QStringLiteral("Nazwa");
     o.FontName = QStringLiteral("Arial");
@@ -33,18 +33,18 @@ TLayoutObject Label(int n) {
     TLayoutObject o = NameField();
     o.Type = ctUserLabel;
     o.Text = QStringLiteral("Napis %1").arg(n);
-    o.Left = n;
-    o.Right = n + 10;
+    o.Left = TMm(n);
+    o.Right = TMm(n + 10);
     return o;
 }
 
 TLayoutObject Image(const QString& file) {
     TLayoutObject o;
     o.Kind = LayoutObjectKind::Image;
-    o.Left = 2;
-    o.Top = 3;
-    o.Right = 12;
-    o.Bottom = 8;
+    o.Left = TMm(2);
+    o.Top = TMm(3);
+    o.Right = TMm(12);
+    o.Bottom = TMm(8);
     o.FileName = file;
     o.RealSize = false;
     return o;
@@ -111,8 +111,8 @@ TEST(LayoutKinds, SectionPrefixIsCaseSensitive) {
 
 TEST_F(LayoutFile, ExampleIsWrittenByteForByte) {
     TLabelLayout layout;
-    layout.Width = 30;
-    layout.Height = 20;
+    layout.Width = TMm(30);
+    layout.Height = TMm(20);
     layout.Objects.push_back(NameField());
     ASSERT_TRUE(SaveLayoutFile(Path(), layout));
     EXPECT_EQ(ReadAll(Path()), kExample);
@@ -120,15 +120,15 @@ TEST_F(LayoutFile, ExampleIsWrittenByteForByte) {
 
 TEST_F(LayoutFile, ExampleReadsBackWithEveryKey) {
     const TLabelLayout layout = Read(kExample, PrintLayoutDefaults());
-    EXPECT_EQ(layout.Width, 30);
-    EXPECT_EQ(layout.Height, 20);
+    EXPECT_EQ(layout.Width, TMm(30));
+    EXPECT_EQ(layout.Height, TMm(20));
     ASSERT_EQ(layout.Objects.size(), 1u);
     const TLayoutObject& o = layout.Objects[0];
     EXPECT_EQ(o.Kind, LayoutObjectKind::Label);
-    EXPECT_EQ(o.Left, 1);
-    EXPECT_EQ(o.Top, 2);
-    EXPECT_EQ(o.Right, 29);
-    EXPECT_EQ(o.Bottom, 7);
+    EXPECT_EQ(o.Left, TMm(1));
+    EXPECT_EQ(o.Top, TMm(2));
+    EXPECT_EQ(o.Right, TMm(29));
+    EXPECT_EQ(o.Bottom, TMm(7));
     EXPECT_EQ(o.Type, ctName);
     EXPECT_EQ(o.Text, QStringLiteral("Nazwa"));
     EXPECT_EQ(o.FontName, QStringLiteral("Arial"));
@@ -143,20 +143,20 @@ TEST_F(LayoutFile, ExampleReadsBackWithEveryKey) {
 TEST_F(LayoutFile, MissingKeysTakeTheDefaultsOfTheReader) {
     const QByteArray bytes = "[LABEL1]\r\nLEFT=3\r\n[IMAGE1]\r\nFILENAME=a.bmp\r\n";
     const TLabelLayout design = Read(bytes, DesignerLayoutDefaults());
-    EXPECT_EQ(design.Width, 100);
-    EXPECT_EQ(design.Height, 50);
+    EXPECT_EQ(design.Width, TMm(100));
+    EXPECT_EQ(design.Height, TMm(50));
     ASSERT_EQ(design.Objects.size(), 2u);
     EXPECT_EQ(design.Objects[0].Type, ctUserLabel);
     EXPECT_EQ(design.Objects[0].Text, QStringLiteral("??????"));
     EXPECT_EQ(design.Objects[0].FontSize, 16);
     EXPECT_EQ(design.Objects[0].FontName, QStringLiteral("Arial"));
-    EXPECT_EQ(design.Objects[0].Left, 3);
-    EXPECT_EQ(design.Objects[0].Right, 0);
+    EXPECT_EQ(design.Objects[0].Left, TMm(3));
+    EXPECT_EQ(design.Objects[0].Right, TMm(0));
     EXPECT_TRUE(design.Objects[1].RealSize);
 
     const TLabelLayout print = Read(bytes, PrintLayoutDefaults());
-    EXPECT_EQ(print.Width, 0);
-    EXPECT_EQ(print.Height, 0);
+    EXPECT_EQ(print.Width, TMm(0));
+    EXPECT_EQ(print.Height, TMm(0));
     EXPECT_EQ(print.Objects[0].Type, ctPrice);
     EXPECT_TRUE(print.Objects[0].Text.isEmpty());
     EXPECT_EQ(print.Objects[0].FontSize, 10);
@@ -186,14 +186,14 @@ TEST_F(LayoutFile, NumbersTextsAndBytesAsTheIniReaderGivesThem) {
         "[LABEL1]\r\nLEFT=$A\r\nTOP= 7 \r\nRIGHT=12mm\r\nBOTTOM=\r\nTYPE=258\r\nTEXT=   Cena   \r\n"
         "FONTSIZE=9.5\r\nFONTBOLD=2\r\nFONTITALIC=-1\r\nFONTUNDERLINE=yes\r\nFONTCOLOR=$FF\r\nALIGNMENT=513\r\n";
     const TLabelLayout layout = Read(bytes, DesignerLayoutDefaults());
-    EXPECT_EQ(layout.Width, 100);
-    EXPECT_EQ(layout.Height, 30);
+    EXPECT_EQ(layout.Width, TMm(100));
+    EXPECT_EQ(layout.Height, TMm(30));
     ASSERT_EQ(layout.Objects.size(), 1u);
     const TLayoutObject& o = layout.Objects[0];
-    EXPECT_EQ(o.Left, 10);
-    EXPECT_EQ(o.Top, 7);
-    EXPECT_EQ(o.Right, 0);
-    EXPECT_EQ(o.Bottom, 0);
+    EXPECT_EQ(o.Left, TMm(10));
+    EXPECT_EQ(o.Top, TMm(7));
+    EXPECT_EQ(o.Right, TMm(0));
+    EXPECT_EQ(o.Bottom, TMm(0));
     EXPECT_EQ(o.Type, 2);  // low byte of 258
     EXPECT_EQ(o.Text, QStringLiteral("Cena"));
     EXPECT_EQ(o.FontSize, 16);
@@ -232,8 +232,8 @@ TEST_F(LayoutFile, SavingErasesOldObjectsAndKeepsEverythingElse) {
              "[LABEL1]\r\nTEXT=1\r\n[LABEL2]\r\nTEXT=2\r\n[IMAGE1]\r\nFILENAME=x\r\n[LABEL3]\r\nTEXT=3\r\n"
              "[LABEL4]\r\nTEXT=4\r\nOWN=old\r\n[LABEL100]\r\nTEXT=100\r\n[IMAGE100]\r\nFILENAME=y\r\n[label2]\r\nTEXT=dup\r\n");
     TLabelLayout layout;
-    layout.Width = 40;
-    layout.Height = 25;
+    layout.Width = TMm(40);
+    layout.Height = TMm(25);
     layout.Objects = {Label(1), Label(2)};
     ASSERT_TRUE(SaveLayoutFile(Path(), layout));
 
@@ -270,7 +270,7 @@ TEST_F(LayoutFile, MoreThan99LabelsAreWrittenAndReadBack) {
     ASSERT_TRUE(LoadLayoutFile(Path(), PrintLayoutDefaults(), back));
     ASSERT_EQ(back.Objects.size(), 120u);
     EXPECT_EQ(back.Objects[119].Text, QStringLiteral("Napis 120"));
-    EXPECT_EQ(back.Objects[99].Left, 100);
+    EXPECT_EQ(back.Objects[99].Left, TMm(100));
 
     // Saving again overwrites LABEL100 and above key by key (they are never
     // erased) and appends LABEL1 to LABEL99 after them: no object is doubled.
@@ -285,8 +285,8 @@ TEST_F(LayoutFile, MoreThan99LabelsAreWrittenAndReadBack) {
 TEST_F(LayoutFile, MissingFileReadsAsEmptyAndUnwritablePlacesFail) {
     TLabelLayout layout;
     ASSERT_TRUE(LoadLayoutFile(Path("missing.etk"), DesignerLayoutDefaults(), layout));
-    EXPECT_EQ(layout.Width, 100);
-    EXPECT_EQ(layout.Height, 50);
+    EXPECT_EQ(layout.Width, TMm(100));
+    EXPECT_EQ(layout.Height, TMm(50));
     EXPECT_TRUE(layout.Objects.empty());
 
     EXPECT_FALSE(SaveLayoutFile(Dir.filePath("no/such/folder/x.etk"), layout));
@@ -300,9 +300,9 @@ TEST_F(LayoutFile, BadFilesGiveDefaultsNotFailures) {
     // byte by byte.
     TLabelLayout utf8 = Read(QStringLiteral("[PANEL]\nWIDTH=58\n[LABEL1]\nLEFT=4\nTEXT=Cena za jednostkę\n").toUtf8(),
                              PrintLayoutDefaults());
-    EXPECT_EQ(utf8.Width, 58);
+    EXPECT_EQ(utf8.Width, TMm(58));
     ASSERT_EQ(utf8.Objects.size(), 1u);
-    EXPECT_EQ(utf8.Objects[0].Left, 4);
+    EXPECT_EQ(utf8.Objects[0].Left, TMm(4));
     EXPECT_TRUE(utf8.Objects[0].Text.startsWith(QStringLiteral("Cena za jednostk")));
 
     // Binary noise with NUL bytes and no structure.
@@ -310,12 +310,12 @@ TEST_F(LayoutFile, BadFilesGiveDefaultsNotFailures) {
     for (int i = 0; i < 4096; ++i) noise.append(static_cast<char>((i * 7919) % 256));
     noise.append("\n[LABEL9\n=\n[IMAGE]\nFILENAME\n");
     const TLabelLayout garbage = Read(noise, DesignerLayoutDefaults());
-    EXPECT_EQ(garbage.Width, 100);
+    EXPECT_EQ(garbage.Width, TMm(100));
 
     // Ten thousand sections are read in one pass each.
     QByteArray many = "[PANEL]\r\nWIDTH=30\r\n";
     for (int i = 1; i <= 10000; ++i) many += "[LABEL" + QByteArray::number(i) + "]\r\nLEFT=" + QByteArray::number(i % 30) + "\r\nTEXT=t\r\n";
     const TLabelLayout big = Read(many, PrintLayoutDefaults());
     ASSERT_EQ(big.Objects.size(), 10000u);
-    EXPECT_EQ(big.Objects[9999].Left, 10000 % 30);
+    EXPECT_EQ(big.Objects[9999].Left, TMm(10000 % 30));
 }

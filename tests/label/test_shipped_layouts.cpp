@@ -19,8 +19,8 @@ QStringList ShippedLayouts() {
 TEST(ShippedLayouts, DefaultLayoutHoldsTheFourGoodsFields) {
     TLabelLayout layout;
     ASSERT_TRUE(LoadLayoutFile(SourceDataDir() + QStringLiteral("/LABELS/30x20.etk"), PrintLayoutDefaults(), layout));
-    EXPECT_EQ(layout.Width, 30);
-    EXPECT_EQ(layout.Height, 20);
+    EXPECT_EQ(layout.Width, TMm(30));
+    EXPECT_EQ(layout.Height, TMm(20));
     std::set<int> types;
     for (const TLayoutObject& o : layout.Objects) types.insert(o.Type);
     EXPECT_EQ(types, (std::set<int>{ctPrice, ctName, ctAbsPrice, ctCode}));
@@ -38,12 +38,12 @@ TEST(ShippedLayouts, EachIsSoundAndExactlyWhatTheWriterProduces) {
         bool hasPrice = false;
         for (const TLayoutObject& o : layout.Objects) {
             SCOPED_TRACE(name.toStdString() + " " + o.Text.toStdString());
-            EXPECT_GE(o.Left, 0);
-            EXPECT_GE(o.Top, 0);
+            EXPECT_GE(o.Left, TMm(0));
+            EXPECT_GE(o.Top, TMm(0));
             EXPECT_LE(o.Right, layout.Width);
             EXPECT_LE(o.Bottom, layout.Height);
-            EXPECT_GT(o.Width(), 0);
-            EXPECT_GT(o.Height(), 0);
+            EXPECT_GT(o.Width(), TMm(0));
+            EXPECT_GT(o.Height(), TMm(0));
             EXPECT_LE(o.Type, ctUserLabel);
             EXPECT_LE(o.Alignment, taCenter);
             hasPrice = hasPrice || o.Type == ctPrice;

@@ -16,10 +16,10 @@ TLayoutObject TextObject(quint8 type, int left, int top, int right, int bottom, 
     TLayoutObject o;
     o.Kind = LayoutObjectKind::Label;
     o.Type = type;
-    o.Left = left;
-    o.Top = top;
-    o.Right = right;
-    o.Bottom = bottom;
+    o.Left = TMm(left);
+    o.Top = TMm(top);
+    o.Right = TMm(right);
+    o.Bottom = TMm(bottom);
     o.Alignment = alignment;
     o.FontName = QStringLiteral("DejaVu Sans");
     o.FontSize = fontSize;
@@ -30,10 +30,10 @@ TLayoutObject TextObject(quint8 type, int left, int top, int right, int bottom, 
 TLayoutObject PictureObject(const QString& file, int left, int top, int right, int bottom, bool realSize) {
     TLayoutObject o;
     o.Kind = LayoutObjectKind::Image;
-    o.Left = left;
-    o.Top = top;
-    o.Right = right;
-    o.Bottom = bottom;
+    o.Left = TMm(left);
+    o.Top = TMm(top);
+    o.Right = TMm(right);
+    o.Bottom = TMm(bottom);
     o.FileName = file;
     o.RealSize = realSize;
     return o;
@@ -42,8 +42,8 @@ TLayoutObject PictureObject(const QString& file, int left, int top, int right, i
 void LoadInto(TPrintManager& manager, const QString& path, int width, int height,
               const std::vector<TLayoutObject>& objects) {
     TLabelLayout layout;
-    layout.Width = width;
-    layout.Height = height;
+    layout.Width = TMm(width);
+    layout.Height = TMm(height);
     layout.Objects = objects;
     ASSERT_TRUE(SaveLayoutFile(path, layout));
     manager.LayoutFileName = path;

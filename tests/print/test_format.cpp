@@ -5,6 +5,7 @@
 #include "printer.h"
 #include "printers.h"
 #include "printtestutil.h"
+#include "sheetgrid.h"
 #include "settings.h"
 #include "testsupport.h"
 
@@ -112,7 +113,7 @@ TEST(LoadLayout, PrintDefaultsPrefixesAndCuts) {
     ASSERT_EQ(m.Objects().size(), 4u);
     const TLayoutObject& a = m.Objects()[0];
     EXPECT_EQ(a.Kind, LayoutObjectKind::Label);
-    EXPECT_EQ(a.Left, 1);
+    EXPECT_EQ(a.Left, TMm(1));
     EXPECT_EQ(a.Type, 0);  // price when TYPE is missing
     EXPECT_EQ(a.FontName, QStringLiteral("Arial"));
     EXPECT_EQ(a.FontSize, 10);
@@ -199,20 +200,31 @@ TEST(SelectPrinter, ExactTrimmedNameOrTheDefault) {
     SetPrintQueuesForTests(std::nullopt);
 }
 
+// The grid of cells cw × ch side by side from (0, 0) on a page of pw × ph
+// pixels, as a page without a sheet is laid out.
+TCellGrid SideBySide(int cw, int ch, int pw, int ph) {
+    TCellGrid g;
+    g.Cell = g.Step = QSize(cw, ch);
+    g.Columns = CellsThatFit(0, cw, cw, pw);
+    g.Rows = CellsThatFit(0, ch, ch, ph);
+    return g;
+}
+
 // Cells visited on one page until it is full.
 int CellsPerPage(int cw, int ch, int pw, int ph, std::vector<QPoint>* cells = nullptr) {
-    int x = 0, y = 0;
+    const TCellGrid g = SideBySide(cw, ch, pw, ph);
+    int column = 0, row = 0;
     for (int n = 1; n < 100000; ++n) {
-        if (cells) cells->push_back(QPoint(x, y));
-        if (TPrintManager::NextCell(x, y, cw, ch, pw, ph)) {
-            EXPECT_EQ(QPoint(x, y), QPoint(0, 0));
+        if (cells) cells->push_back(g.CellRect(column, row).topLeft());
+        if (g.Advance(column, row)) {
+            EXPECT_EQ(g.CellRect(column, row).topLeft(), QPoint(0, 0));
             return n;
         }
     }
     return -1;
 }
 
-TEST(NextCell, RowsThenPagesAndOversizedLabels) {
+TEST(CellGrid, RowsThenPagesAndOversizedLabels) {
     // 30 × 20 mm at 600 dpi on 200 × 287 mm.
     std::vector<QPoint> cells;
     EXPECT_EQ(CellsPerPage(709, 472, 4724, 6780, &cells), 84);
@@ -232,9 +244,10 @@ TEST(NextCell, RowsThenPagesAndOversizedLabels) {
     // Larger both ways: one per page.
     EXPECT_EQ(CellsPerPage(500, 500, 300, 300), 1);
     // A 0 × 0 label never fills a page.
-    int x = 0, y = 0;
-    for (int i = 0; i < 1000; ++i) ASSERT_FALSE(TPrintManager::NextCell(x, y, 0, 0, 300, 300));
-    EXPECT_EQ(QPoint(x, y), QPoint(0, 0));
+    const TCellGrid empty = SideBySide(0, 0, 300, 300);
+    int column = 0, row = 0;
+    for (int i = 0; i < 1000; ++i) ASSERT_FALSE(empty.Advance(column, row));
+    EXPECT_EQ(empty.CellRect(column, row).topLeft(), QPoint(0, 0));
 }
 
 }  // namespace

@@ -124,7 +124,8 @@ TEST(SheetGrid, MarginsGapsCountsAndOffsets) {
         {"offset pushing a row out", {}, {0, 80}, {30, 20}, 6, 13, {0, 189, 709, 472}, {3545, 189 + 12 * 472, 709, 472}},
     };
     for (const Case& c : cases) {
-        const TCellGrid g = PageCellGrid(c.sheet, c.offset, c.label, 600, 600, printable, paper);
+        const TCellGrid g = PageCellGrid(c.sheet, {TMm10(c.offset.x()), TMm10(c.offset.y())},
+                                         {TMm(c.label.width()), TMm(c.label.height())}, {600, 600}, printable, paper);
         EXPECT_EQ(g.Columns, c.columns) << c.what;
         EXPECT_EQ(g.Rows, c.rows) << c.what;
         EXPECT_EQ(g.CellsPerPage(), c.columns * c.rows) << c.what;
@@ -144,7 +145,8 @@ TEST(SheetGrid, MarginsGapsCountsAndOffsets) {
     // sheet's margins from the paper's corner.
     for (const TSheetFormat& f : SheetFormats()) {
         const QRect a4(-117, -117, 4958, 7017);
-        const TCellGrid g = PageCellGrid(f.Sheet, {}, {f.LabelWidth, f.LabelHeight}, 600, 600, {4724, 6783}, a4);
+        const TCellGrid g =
+            PageCellGrid(f.Sheet, {}, {TMm(f.LabelWidth), TMm(f.LabelHeight)}, {600, 600}, {4724, 6783}, a4);
         EXPECT_EQ(g.Columns, f.Sheet.Columns) << f.Name.toStdString();
         EXPECT_EQ(g.Rows, f.Sheet.Rows) << f.Name.toStdString();
         EXPECT_EQ(g.Origin, a4.topLeft() + QPoint(TenthsToPixels(f.Sheet.Left, 600), TenthsToPixels(f.Sheet.Top, 600)))

@@ -37,8 +37,8 @@ protected:
     void Design(int width, int height) {
         const QString path = Home.root() + QStringLiteral("/design.etk");
         TLabelLayout l;
-        l.Width = width;
-        l.Height = height;
+        l.Width = TMm(width);
+        l.Height = TMm(height);
         l.Objects = {TextObject(ctName, 1, 1, width - 1, 8, taCenter, 10), TextObject(ctCode, 1, 9, width - 1, 19, taCenter, 8)};
         ASSERT_TRUE(SaveLayoutFile(path, l));
         ASSERT_TRUE(LoadDesign(&Panel, path, 1));

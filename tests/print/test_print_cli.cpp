@@ -51,8 +51,8 @@ protected:
 
     void SetUp() override {
         TLabelLayout l;
-        l.Width = 40;
-        l.Height = 20;
+        l.Width = TMm(40);
+        l.Height = TMm(20);
         l.Objects = {TextObject(ctName, 1, 1, 39, 8, taCenter, 10)};
         ASSERT_TRUE(SaveLayoutFile(Layout, l));
         TTable t;

@@ -60,8 +60,8 @@ protected:
         tbLocal.Close();
         Layout = Home.root() + QStringLiteral("/l.etk");
         TLabelLayout l;
-        l.Width = 40;
-        l.Height = 20;
+        l.Width = TMm(40);
+        l.Height = TMm(20);
         l.Objects = {TextObject(ctName, 1, 1, 39, 8, taCenter, 10), TextObject(ctPrice, 1, 9, 39, 18, taCenter, 12)};
         ASSERT_TRUE(SaveLayoutFile(Layout, l));
         UseSettings();

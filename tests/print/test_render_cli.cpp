@@ -20,8 +20,8 @@ protected:
 
     void SetUp() override {
         TLabelLayout l;
-        l.Width = 30;
-        l.Height = 20;
+        l.Width = TMm(30);
+        l.Height = TMm(20);
         l.Objects = {TextObject(ctName, 1, 0, 29, 4, taCenter, 6), TextObject(ctPrice, 1, 4, 29, 10, taCenter, 14),
                      TextObject(ctAbsPrice, 1, 10, 29, 13, taCenter, 5), TextObject(ctCode, 2, 13, 28, 20, taCenter, 6)};
         ASSERT_TRUE(SaveLayoutFile(Layout, l));

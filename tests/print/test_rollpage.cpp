@@ -52,8 +52,10 @@ TEST(RollPage, MediaIsTheDriversOwnSizeOrACustomOne) {
         {{20, 30}, "Custom.20x30mm"},
         {{58, 40}, "Custom.58x40mm"},
     };
-    for (const auto& c : cases) EXPECT_EQ(RollMediaName(sizes, c.mm), c.media) << c.mm.width() << "x" << c.mm.height();
-    EXPECT_EQ(RollMediaName({}, {30, 20}), "Custom.30x20mm");
+    for (const auto& c : cases)
+        EXPECT_EQ(RollMediaName(sizes, {TMm(c.mm.width()), TMm(c.mm.height())}), c.media)
+            << c.mm.width() << "x" << c.mm.height();
+    EXPECT_EQ(RollMediaName({}, {TMm(30), TMm(20)}), "Custom.30x20mm");
 }
 
 TEST(RollPage, LabelPrintersAreToldByNameOrDriver) {

@@ -37,15 +37,15 @@ bool WriteSettings(const QString& path, int v) {
 
 bool WriteLayout(const QString& path, int v) {
     TLabelLayout layout;
-    layout.Width = v ? 58 : 30;
-    layout.Height = v ? 40 : 20;
+    layout.Width = TMm(v ? 58 : 30);
+    layout.Height = TMm(v ? 40 : 20);
     const int labels = v ? 40 : 60;
     for (int i = 0; i < labels; ++i) {
         TLayoutObject o;
-        o.Left = i % 20;
-        o.Top = i % 15;
-        o.Right = o.Left + 5 + v;
-        o.Bottom = o.Top + 3;
+        o.Left = TMm(i % 20);
+        o.Top = TMm(i % 15);
+        o.Right = o.Left + TMm(5 + v);
+        o.Bottom = o.Top + TMm(3);
         o.Type = static_cast<quint8>(i % 5);
         o.Text = QStringLiteral("Napis %1 wariantu %2 ").arg(i).arg(v).repeated(4);
         o.FontName = QStringLiteral("Arial");
@@ -55,8 +55,8 @@ bool WriteLayout(const QString& path, int v) {
     for (int i = 0; i < 3 + 2 * v; ++i) {
         TLayoutObject o;
         o.Kind = LayoutObjectKind::Image;
-        o.Right = 10;
-        o.Bottom = 10;
+        o.Right = TMm(10);
+        o.Bottom = TMm(10);
         o.FileName = QStringLiteral("/srv/obrazy/logo%1.bmp").arg(i);
         layout.Objects.push_back(o);
     }

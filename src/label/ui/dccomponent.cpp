@@ -1,5 +1,6 @@
 #include "dccomponent.h"
 
+#include "fieldpainter.h"
 #include "units.h"
 
 #include <QMouseEvent>
@@ -8,14 +9,15 @@
 
 namespace {
 
-// Beyond this a font size only burdens the renderer; the stored value is kept.
-constexpr int kMaxPaintPoints = 1000;
-
 int ClampToInt(qint64 v) { return v > INT_MAX ? INT_MAX : v < INT_MIN ? INT_MIN : static_cast<int>(v); }
 
 }  // namespace
 
 TdcComponent::TdcComponent(QWidget* panel, quint8 scale) : QWidget(panel), ScaleValue(scale < 1 ? 1 : scale) {
+    // Arial at 15 points on the panel: what the stored size at this scale
+    // gives (7 at zoom 2), so that the panel shows what prints.
+    Props.FontName = QStringLiteral("Arial");
+    Props.FontSize = 15 / ScaleValue;
     setMouseTracking(true);
     setAttribute(Qt::WA_NoSystemBackground);
     raise();
@@ -41,12 +43,7 @@ void TdcComponent::SetScale(quint8 scale) {
     if (scale < 1) scale = 1;
     const int old = ScaleValue;
     ScaleValue = scale;
-    const int l = Left() / old * scale;
-    const int t = Top() / old * scale;
-    const int w = Width() / old * scale;
-    const int h = Height() / old * scale;
-    setGeometry(l, t, w, h);
-    FontPoints = FontPoints / old * scale;
+    setGeometry(Rescale(geometry(), old, scale));
     UpdateHandles();
     update();
 }
@@ -56,23 +53,28 @@ void TdcComponent::SetTop(int v) { move(x(), v); }
 void TdcComponent::SetWidth(int v) { resize(v, height()); }
 void TdcComponent::SetHeight(int v) { resize(width(), v); }
 
-void TdcComponent::SetFontName(const QString& name) { StoreAndRepaint(FontFace, name); }
-void TdcComponent::SetFontPointSize(int points) { StoreAndRepaint(FontPoints, points); }
-void TdcComponent::SetFontBold(bool on) { StoreAndRepaint(Bold, on); }
-void TdcComponent::SetFontItalic(bool on) { StoreAndRepaint(Italic, on); }
-void TdcComponent::SetFontUnderline(bool on) { StoreAndRepaint(Underline, on); }
-void TdcComponent::SetFontColor(int value) { StoreAndRepaint(FontColorValue, value); }
-
-QFont TdcComponent::PaintFont() const { return PaintFont(FontPoints); }
-
-QFont TdcComponent::PaintFont(int designPoints) const {
-    QFont f(FontFace);
-    f.setPointSize(qBound(1, designPoints, kMaxPaintPoints));
-    f.setBold(Bold);
-    f.setItalic(Italic);
-    f.setUnderline(Underline);
-    return f;
+void TdcComponent::SetProperties(const TObjectProperties& properties) {
+    Edit([&](TObjectProperties& p) { p = properties; });
 }
+
+void TdcComponent::SetFontName(const QString& name) { Edit([&](TObjectProperties& p) { p.FontName = name; }); }
+void TdcComponent::SetFontSize(int points) { Edit([&](TObjectProperties& p) { p.FontSize = points; }); }
+void TdcComponent::SetFontBold(bool on) { Edit([&](TObjectProperties& p) { p.FontBold = on; }); }
+void TdcComponent::SetFontItalic(bool on) { Edit([&](TObjectProperties& p) { p.FontItalic = on; }); }
+void TdcComponent::SetFontUnderline(bool on) { Edit([&](TObjectProperties& p) { p.FontUnderline = on; }); }
+void TdcComponent::SetFontColor(int value) { Edit([&](TObjectProperties& p) { p.FontColor = value; }); }
+
+int TdcComponent::FontPointSize() const { return Scaled(Props.FontSize); }
+
+TFieldFonts TdcComponent::PaintFonts(int points) const {
+    TObjectProperties o = Props;
+    o.FontSize = points;
+    return FieldFonts(o, Resolution().Y, true);
+}
+
+QFont TdcComponent::PaintFont() const { return PaintFonts(FontSize()).Text; }
+
+QFont TdcComponent::PaintFont(int designPoints) const { return PaintFonts(designPoints / ScaleValue).Text; }
 
 void TdcComponent::UpdateHandles() { Handles = PlaceHandles(Width(), Height()); }
 
@@ -99,23 +101,20 @@ void TdcComponent::SetCursorId(qint16 id) {
         setCursor(CursorShape(id));
 }
 
-TLayoutObject TdcComponent::GeometryToLayout(LayoutObjectKind kind) const {
-    TLayoutObject o;
-    o.Kind = kind;
-    o.Left = PixelsToMmX(*this, Left(), ScaleValue);
-    o.Top = PixelsToMmY(*this, Top(), ScaleValue);
-    o.Right = PixelsToMmX(*this, ClampToInt(qint64(Left()) + Width()), ScaleValue);
-    o.Bottom = PixelsToMmY(*this, ClampToInt(qint64(Top()) + Height()), ScaleValue);
-    return o;
+TResolution TdcComponent::Resolution() const { return TResolution::Of(*this, ScaleValue); }
+
+TLayoutObject TdcComponent::ToLayoutObject() const { return {Props, ToMm(geometry(), Resolution())}; }
+
+void TdcComponent::FromLayoutObject(const TLayoutObject& object) {
+    GeometryFromLayout(object);
+    SetProperties(object);
+    UpdateHandles();
 }
 
-void TdcComponent::GeometryFromLayout(const TLayoutObject& o) {
-    const int l = MmToPixelsX(*this, o.Left, ScaleValue);
-    const int t = MmToPixelsY(*this, o.Top, ScaleValue);
+void TdcComponent::GeometryFromLayout(const TMmRect& box) {
+    const QRect r = ToDots(box, Resolution());
     // A right edge left of the left edge gives an empty object, not a negative one.
-    const int w = ClampToInt(qint64(MmToPixelsX(*this, o.Right, ScaleValue)) - l);
-    const int h = ClampToInt(qint64(MmToPixelsY(*this, o.Bottom, ScaleValue)) - t);
-    setGeometry(l, t, qBound(0, w, QWIDGETSIZE_MAX), qBound(0, h, QWIDGETSIZE_MAX));
+    setGeometry(r.x(), r.y(), qBound(0, r.width(), QWIDGETSIZE_MAX), qBound(0, r.height(), QWIDGETSIZE_MAX));
 }
 
 void TdcComponent::paintEvent(QPaintEvent*) {
@@ -201,15 +200,7 @@ void TdcComponent::mouseMoveEvent(QMouseEvent* event) {
     switch (State) {
     case dsMoving: {
         if (OnChange) OnChange(this);
-        const int pw = PanelWidth();
-        const int ph = PanelHeight();
-        int l = p.x() - Grab.x();
-        if (l + Width() + 1 >= pw) l = pw - Width() - 1;
-        if (l <= 0) l = 0;
-        int t = p.y() - Grab.y();
-        if (t <= 0) t = 0;
-        if (t + Height() + 1 >= ph) t = ph - Height() - 1;
-        move(l, t);
+        move(ClampToPanel(p - Grab, size(), QSize(PanelWidth(), PanelHeight())));
         break;
     }
     case dsSelected: {

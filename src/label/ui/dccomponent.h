@@ -1,4 +1,5 @@
 #pragma once
+#include "fieldpainter.h"
 #include "layout.h"
 #include "sizehandles.h"
 
@@ -17,8 +18,11 @@ enum TDragState : quint8 {
 
 // A label object on the design panel: a child widget without a background of
 // its own that the administrator selects, moves and resizes with the mouse.
-// Position and size are pixels of the panel at the design scale `Scale`; the
-// font holds the design size (the stored size times `Scale`).
+// What the object is and how it looks is one TObjectProperties, kept whole
+// (fonts at scale 1, as the layout file holds them); only its place is the
+// widget's own, in pixels of the panel at the design scale `Scale`, so that
+// the mouse and the arrow keys move it by a pixel and it is rounded to whole
+// millimetres only when saved.
 //
 // The panel's child order is the z-order (first child backmost) and the order
 // in which a layout is saved.
@@ -46,9 +50,11 @@ public:
     virtual void BringToFront();
 
     quint8 Scale() const { return ScaleValue; }
-    // Rescales position, size and font with truncating division by the old
-    // scale before multiplying: the remainders are lost.
+    // Rescales position and size with truncating division by the old scale
+    // before multiplying (Rescale): the remainders are lost.
     void SetScale(quint8 scale);
+    // The object's device at the design scale: what millimetres are drawn at.
+    TResolution Resolution() const;
 
     int Left() const { return x(); }
     int Top() const { return y(); }
@@ -59,23 +65,31 @@ public:
     void SetWidth(int v);
     void SetHeight(int v);
 
-    // Font: face name, design size in points, style and colour value.
-    const QString& FontName() const { return FontFace; }
+    // Everything but the place, whole.
+    const TObjectProperties& Properties() const { return Props; }
+    void SetProperties(const TObjectProperties& properties);
+
+    // The font: face name, size in points at scale 1, style and colour value.
+    const QString& FontName() const { return Props.FontName; }
     void SetFontName(const QString& name);
-    int FontPointSize() const { return FontPoints; }
-    void SetFontPointSize(int points);
-    bool FontBold() const { return Bold; }
-    bool FontItalic() const { return Italic; }
-    bool FontUnderline() const { return Underline; }
+    int FontSize() const { return Props.FontSize; }
+    void SetFontSize(int points);
+    // The size as drawn on the panel: FontSize × Scale.
+    int FontPointSize() const;
+    bool FontBold() const { return Props.FontBold; }
+    bool FontItalic() const { return Props.FontItalic; }
+    bool FontUnderline() const { return Props.FontUnderline; }
     void SetFontBold(bool on);
     void SetFontItalic(bool on);
     void SetFontUnderline(bool on);
-    int FontColor() const { return FontColorValue; }
+    int FontColor() const { return Props.FontColor; }
     void SetFontColor(int value);
-    // The font as painted: the design size limited to what a renderer can take.
+    // The font as painted on the panel.
     QFont PaintFont() const;
-    // The same font at another design size.
+    // The same font at another size as drawn on the panel (points × Scale).
     QFont PaintFont(int designPoints) const;
+    // The fonts the object's field is painted with, at `points` (scale 1).
+    TFieldFonts PaintFonts(int points) const;
 
     // Handles by their number in the hit order (THandle).
     const TSizeHandle& Handle(int number) const { return Handles.at(static_cast<size_t>(number)); }
@@ -91,10 +105,10 @@ public:
     // and top edges are not enforced).
     void KeepInsideParent();
 
-    // The object as one object of a layout: the geometry in millimetres, then
-    // the values of its kind. Reading one back keeps the object's scale.
-    virtual TLayoutObject ToLayoutObject() const = 0;
-    virtual void FromLayoutObject(const TLayoutObject& object) = 0;
+    // The object as one object of a layout: its properties in its box in
+    // millimetres. Reading one back keeps the object's scale.
+    TLayoutObject ToLayoutObject() const;
+    virtual void FromLayoutObject(const TLayoutObject& object);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -110,20 +124,23 @@ protected:
     void DrawSelection(QPainter& painter);
     // A left press and release inside the object.
     virtual void Click();
-    // The geometry part of ToLayoutObject and FromLayoutObject: an object of
-    // the kind with the geometry in millimetres, and back.
-    TLayoutObject GeometryToLayout(LayoutObjectKind kind) const;
-    void GeometryFromLayout(const TLayoutObject& object);
+    // The box of a layout object on the panel.
+    void GeometryFromLayout(const TMmRect& box);
     int PanelWidth() const;
     int PanelHeight() const;
     // `value` × Scale, limited to the int range.
     int Scaled(int value) const;
-    // A property setter's work: store, then repaint.
-    template <typename T>
-    void StoreAndRepaint(T& field, const T& value) {
-        field = value;
+    // A property edit: change, then what follows every change.
+    template <typename F>
+    void Edit(F change) {
+        change(Props);
+        PropertiesChanged();
         update();
     }
+    // After the properties changed: what the object shows to screen readers.
+    virtual void PropertiesChanged() {}
+
+    TObjectProperties Props;
 
 private:
     void SetCursorId(qint16 id);
@@ -136,13 +153,6 @@ private:
     bool IgnorePress = false;
     quint8 ScaleValue = 1;
     qint16 CursorValue = crDefault;
-
-    QString FontFace = QStringLiteral("Arial");
-    int FontPoints = 15;
-    bool Bold = false;
-    bool Italic = false;
-    bool Underline = false;
-    int FontColorValue = 0;
 
     // Mouse bookkeeping that maps the toolkit's event order onto the object's
     // rules: a click needs a left press on the object, the press that comes

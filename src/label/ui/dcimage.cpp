@@ -7,27 +7,29 @@
 #include <QPainter>
 
 TdcImage::TdcImage(QWidget* panel, quint8 scale) : TdcComponent(panel, scale) {
+    Props.Kind = LayoutObjectKind::Image;
+    Props.Type = ctUserBitmap;
     lower();
-    setAccessibleName(AccessibleText());
+    PropertiesChanged();
 }
 
-QString TdcImage::AccessibleText() const {
+void TdcImage::PropertiesChanged() {
     const QString caption = QString::fromUtf8("Mapa bitowa");
-    return File.isEmpty() ? caption : caption + QStringLiteral(": ") + QFileInfo(File).fileName();
+    setAccessibleName(Props.FileName.isEmpty() ? caption
+                                               : caption + QStringLiteral(": ") + QFileInfo(Props.FileName).fileName());
 }
 
 void TdcImage::SetFileName(const QString& path) {
-    File = path;
-    if (!LoadLabelBitmap(path, Picture)) {
+    QImage read;
+    if (!LoadLabelBitmap(path, read)) {
         Error = true;
-        File.clear();
         Picture = QImage();
-        setAccessibleName(AccessibleText());
-        update();
+        Edit([](TObjectProperties& p) { p.FileName.clear(); });
         return;
     }
-    setAccessibleName(AccessibleText());
-    if (Real) {
+    Picture = std::move(read);
+    Edit([&](TObjectProperties& p) { p.FileName = path; });
+    if (Props.RealSize) {
         int w = Picture.width();
         if (qint64(Left()) + w > PanelWidth()) w = PanelWidth() - Left();
         int h = Picture.height();
@@ -35,15 +37,12 @@ void TdcImage::SetFileName(const QString& path) {
         resize(qMax(0, w), qMax(0, h));
     }
     UpdateHandles();
-    update();
     Error = false;
 }
 
-void TdcImage::SetPicture(const QString& path, const QImage& picture) {
-    File = path;
+void TdcImage::SetPicture(const QImage& picture) {
     Picture = picture;
     Error = false;
-    setAccessibleName(AccessibleText());
     update();
 }
 
@@ -58,22 +57,14 @@ void TdcImage::BringToFront() {
 }
 
 void TdcImage::SetRealSize(bool on) {
-    if (Real == on) return;
-    StoreAndRepaint(Real, on);
-}
-
-TLayoutObject TdcImage::ToLayoutObject() const {
-    TLayoutObject o = GeometryToLayout(LayoutObjectKind::Image);
-    o.Type = ctUserBitmap;
-    o.FileName = File;
-    o.RealSize = Real;
-    return o;
+    if (Props.RealSize == on) return;
+    Edit([&](TObjectProperties& p) { p.RealSize = on; });
 }
 
 void TdcImage::FromLayoutObject(const TLayoutObject& o) {
     GeometryFromLayout(o);
     const QSize box = size();
-    Real = o.RealSize;
+    SetProperties(o);
     SetFileName(o.FileName);
     // The box in the file wins over the picture's own size.
     resize(box);
@@ -82,7 +73,8 @@ void TdcImage::FromLayoutObject(const TLayoutObject& o) {
 
 void TdcImage::Paint(QPainter& painter) {
     if (Picture.isNull()) return;
-    const QRect target = Real ? QRect(0, 0, Scaled(Picture.width()), Scaled(Picture.height())) : rect();
+    const QRect target =
+        Props.RealSize ? QRect(0, 0, Scaled(Picture.width()), Scaled(Picture.height())) : rect();
     painter.setClipRect(rect());
     painter.drawImage(target, Picture);
 }

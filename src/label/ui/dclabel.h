@@ -5,27 +5,22 @@
 class TdcLabel : public TdcComponent {
     Q_OBJECT
 public:
-    using TdcComponent::TdcComponent;
+    // A price field (AType 0) with no text, Arial at 15 points on the panel.
+    TdcLabel(QWidget* panel, quint8 scale);
 
-    const QString& Text() const { return TextValue; }
+    // What the object stands for, a TCompoType.
+    quint8 AType() const { return Props.Type; }
+    void SetAType(quint8 type);
+    // What the panel shows: a goods field's caption, a fixed text, the lowest
+    // price's template.
+    const QString& Text() const { return Props.Text; }
     void SetText(const QString& text);
-    quint8 Alignment() const { return AlignmentValue; }
+    // TLabelAlignment: left, right or centred at the top of the box.
+    quint8 Alignment() const { return Props.Alignment; }
     void SetAlignment(quint8 alignment);
-    quint8 AType() const { return TypeValue; }
-    void SetAType(quint8 type) { TypeValue = type; }
-    // Points at scale 1: the design size div Scale.
-    int FontSize() const;
-    void SetFontSize(int points);
-
-    // A label section: kind, text, font and alignment.
-    TLayoutObject ToLayoutObject() const override;
-    void FromLayoutObject(const TLayoutObject& object) override;
 
 protected:
     void Paint(QPainter& painter) override;
-
-private:
-    QString TextValue;
-    quint8 AlignmentValue = taLeftJustify;
-    quint8 TypeValue = ctPrice;
+    // Screen readers and automation find a text object by what it shows.
+    void PropertiesChanged() override { setAccessibleName(Props.Text); }
 };

@@ -74,8 +74,7 @@ void TDesignPage::CreateObjectAt(int kind) {
         if (kind == ctLowestPrice) {
             // A box and a font its long template fits, on two lines.
             label->SetFontSize(kLowestPricePoints);
-            label->SetWidth(MmToPixelsX(*label, kLowestPriceWidthMm, Scale()));
-            label->SetHeight(MmToPixelsY(*label, kLowestPriceHeightMm, Scale()));
+            label->resize(ToDots(TMmSize{TMm(kLowestPriceWidthMm), TMm(kLowestPriceHeightMm)}, label->Resolution()));
         }
         object = label;
     }
@@ -212,16 +211,9 @@ void TDesignPage::MoveSelected(int dx, int dy, bool held) {
     if (!held) ++MergeSession;
     const TDesignState before = Steps->Capture();
     // The limits of a drag with the mouse.
-    const int pw = plProjDesign->width();
-    const int ph = plProjDesign->height();
-    int l = c->Left() + dx;
-    if (l + c->Width() + 1 >= pw) l = pw - c->Width() - 1;
-    if (l <= 0) l = 0;
-    int t = c->Top() + dy;
-    if (t <= 0) t = 0;
-    if (t + c->Height() + 1 >= ph) t = ph - c->Height() - 1;
-    if (l == c->Left() && t == c->Top()) return;
-    c->move(l, t);
+    const QPoint to = ClampToPanel(c->pos() + QPoint(dx, dy), c->size(), plProjDesign->size());
+    if (to == c->pos()) return;
+    c->move(to);
     Changed(before, QString::fromUtf8("Przesunięcie obiektu"), kHeldArrow | MergeSession);
 }
 

@@ -40,20 +40,20 @@ void TDesignPage::ZoomBy(bool up) {
     tbZoomOut->setEnabled(now > 1);
     Settings.Scale = static_cast<std::uint8_t>(now);
     // Truncated before multiplying, like every object: a pixel or two may go.
-    plProjDesign->resize(plProjDesign->width() / old * now, now * (plProjDesign->height() / old));
+    plProjDesign->resize(Rescale(plProjDesign->size(), old, now));
     for (TdcComponent* c : DesignObjects(plProjDesign)) c->SetScale(static_cast<quint8>(now));
     UpdateStatus();
 }
 
 void TDesignPage::tbLabelSizeClick() {
     FinishGesture();
-    int w = PixelsToMmX(*plProjDesign, plProjDesign->width(), Scale());
-    int h = PixelsToMmY(*plProjDesign, plProjDesign->height(), Scale());
+    const TMmSize size = PanelSize(*plProjDesign, Scale());
+    int w = size.Width.Value();
+    int h = size.Height.Value();
     if (!AskLabelSize(h, w)) return;
     const TDesignState before = Steps->Capture();
     // The objects stay where they are, also outside the new size.
-    plProjDesign->resize(qBound(0, MmToPixelsX(*plProjDesign, w, Scale()), QWIDGETSIZE_MAX),
-                         qBound(0, MmToPixelsY(*plProjDesign, h, Scale()), QWIDGETSIZE_MAX));
+    ResizePanel(*plProjDesign, {TMm(w), TMm(h)}, Scale());
     Changed(before, QStringLiteral("Rozmiar etykiety"));
 }
 

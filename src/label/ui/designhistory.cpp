@@ -3,6 +3,7 @@
 #include "dcimage.h"
 #include "dclabel.h"
 #include "designio.h"
+#include "units.h"
 
 #include <QHash>
 
@@ -10,51 +11,14 @@ namespace {
 
 constexpr const char* kDesignId = "DesignId";
 
-// The rule of the zoom: truncate by the old scale, then multiply.
-int Rescale(int v, int from, int to) { return from == to ? v : v / from * to; }
-
-QRect Rescale(const QRect& r, int from, int to) {
-    return {Rescale(r.x(), from, to), Rescale(r.y(), from, to), Rescale(r.width(), from, to),
-            Rescale(r.height(), from, to)};
-}
-
 TObjectState StateOf(const TdcComponent& c) {
-    TObjectState s;
-    s.Geometry = c.geometry();
-    s.FontName = c.FontName();
-    s.FontPoints = c.FontPointSize();
-    s.Bold = c.FontBold();
-    s.Italic = c.FontItalic();
-    s.Underline = c.FontUnderline();
-    s.FontColor = c.FontColor();
-    if (auto* label = qobject_cast<const TdcLabel*>(&c)) {
-        s.Text = label->Text();
-        s.Alignment = label->Alignment();
-        s.Type = label->AType();
-    } else if (auto* image = qobject_cast<const TdcImage*>(&c)) {
-        s.Image = true;
-        s.FileName = image->FileName();
-        s.RealSize = image->RealSize();
-        s.Picture = image->Bitmap();
-    }
-    return s;
+    const auto* image = qobject_cast<const TdcImage*>(&c);
+    return {.Properties = c.Properties(), .Geometry = c.geometry(), .Picture = image ? image->Bitmap() : QImage()};
 }
 
 void Apply(TdcComponent& c, const TObjectState& s, int from, int to) {
-    c.SetFontName(s.FontName);
-    c.SetFontPointSize(Rescale(s.FontPoints, from, to));
-    c.SetFontBold(s.Bold);
-    c.SetFontItalic(s.Italic);
-    c.SetFontUnderline(s.Underline);
-    c.SetFontColor(s.FontColor);
-    if (auto* label = qobject_cast<TdcLabel*>(&c)) {
-        label->SetText(s.Text);
-        label->SetAlignment(s.Alignment);
-        label->SetAType(s.Type);
-    } else if (auto* image = qobject_cast<TdcImage*>(&c)) {
-        image->SetRealSize(s.RealSize);
-        image->SetPicture(s.FileName, s.Picture);
-    }
+    c.SetProperties(s.Properties);
+    if (auto* image = qobject_cast<TdcImage*>(&c)) image->SetPicture(s.Picture);
     c.setGeometry(Rescale(s.Geometry, from, to));
     c.UpdateHandles();
 }
@@ -93,10 +57,8 @@ private:
 }  // namespace
 
 bool TObjectState::operator==(const TObjectState& o) const {
-    return Id == o.Id && Image == o.Image && Geometry == o.Geometry && Text == o.Text && Alignment == o.Alignment &&
-           Type == o.Type && FontName == o.FontName && FontPoints == o.FontPoints && Bold == o.Bold &&
-           Italic == o.Italic && Underline == o.Underline && FontColor == o.FontColor && FileName == o.FileName &&
-           RealSize == o.RealSize && Picture.cacheKey() == o.Picture.cacheKey();
+    return Id == o.Id && Properties == o.Properties && Geometry == o.Geometry &&
+           Picture.cacheKey() == o.Picture.cacheKey();
 }
 
 TDesignHistory::TDesignHistory(QWidget* panel, std::function<quint8()> scale, Hooks hooks, QObject* parent)
@@ -133,18 +95,17 @@ void TDesignHistory::Restore(const TDesignState& state) {
     QHash<int, TdcComponent*> existing;
     for (TdcComponent* c : DesignObjects(Panel)) existing.insert(IdOf(c), c);
 
-    Panel->resize(Rescale(state.Panel.width(), from, to), Rescale(state.Panel.height(), from, to));
+    Panel->resize(Rescale(state.Panel, from, to));
     std::vector<TdcComponent*> order;
     TdcComponent* selected = nullptr;
     for (const TObjectState& o : state.Objects) {
         TdcComponent* c = existing.take(o.Id);
-        if (c && bool(qobject_cast<TdcImage*>(c)) != o.Image) {
+        if (c && c->Properties().Kind != o.Properties.Kind) {
             existing.insert(o.Id, c);  // deleted below
             c = nullptr;
         }
         if (!c) {
-            c = o.Image ? static_cast<TdcComponent*>(new TdcImage(Panel, quint8(to)))
-                        : static_cast<TdcComponent*>(new TdcLabel(Panel, quint8(to)));
+            c = NewDesignObject(Panel, o.Properties.Kind, quint8(to));
             c->setProperty(kDesignId, o.Id);
             if (Callbacks.Adopt) Callbacks.Adopt(c);
         }

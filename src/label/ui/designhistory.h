@@ -1,4 +1,6 @@
 #pragma once
+#include "layout.h"
+
 #include <QImage>
 #include <QObject>
 #include <QRect>
@@ -12,26 +14,13 @@
 class QWidget;
 class TdcComponent;
 
-// One object of the panel as the history keeps it: everything a layout file
-// holds, in pixels at the design scale of the moment.
+// One object of the panel as the history keeps it: its properties whole, its
+// place in pixels at the design scale of the moment, and a picture's image,
+// so that an undone delete does not depend on the file.
 struct TObjectState {
     int Id = 0;
-    bool Image = false;
+    TObjectProperties Properties;
     QRect Geometry;
-    // Texts.
-    QString Text;
-    quint8 Alignment = 0;
-    quint8 Type = 0;
-    QString FontName;
-    int FontPoints = 0;
-    bool Bold = false;
-    bool Italic = false;
-    bool Underline = false;
-    int FontColor = 0;
-    // Pictures; the picture itself is kept, so that an undone delete does
-    // not depend on the file.
-    QString FileName;
-    bool RealSize = true;
     QImage Picture;
 
     bool operator==(const TObjectState& o) const;

@@ -4,6 +4,24 @@
 #include "silentfailure.h"
 #include "units.h"
 
+TMmSize PanelSize(const QWidget& panel, quint8 scale) { return ToMm(panel.size(), TResolution::Of(panel, scale)); }
+
+void ResizePanel(QWidget& panel, TMmSize size, quint8 scale) {
+    const QSize s = ToDots(size, TResolution::Of(panel, scale));
+    panel.resize(qBound(0, s.width(), QWIDGETSIZE_MAX), qBound(0, s.height(), QWIDGETSIZE_MAX));
+}
+
+TdcComponent* NewDesignObject(QWidget* panel, LayoutObjectKind kind, quint8 scale) {
+    if (kind == LayoutObjectKind::Image) return new TdcImage(panel, scale);
+    return new TdcLabel(panel, scale);
+}
+
+void TDesignHooks::Adopt(TdcComponent& object) const {
+    object.OnSelect = OnSelect;
+    object.OnChange = OnChange;
+    object.OnDblClick = OnDblClick;
+}
+
 QList<TdcComponent*> DesignObjects(const QWidget* panel) {
     QList<TdcComponent*> objects;
     if (!panel) return objects;
@@ -14,31 +32,21 @@ QList<TdcComponent*> DesignObjects(const QWidget* panel) {
 
 namespace {
 
-// The panel as a layout: its size in millimetres and its objects in child order.
+// The panel as a layout: its size and its objects in child order.
 TLabelLayout DesignLayout(const QWidget& panel, quint8 scale) {
     TLabelLayout layout;
-    layout.Width = PixelsToMmX(panel, panel.width(), scale);
-    layout.Height = PixelsToMmY(panel, panel.height(), scale);
+    static_cast<TMmSize&>(layout) = PanelSize(panel, scale);
     for (const TdcComponent* c : DesignObjects(&panel)) layout.Objects.push_back(c->ToLayoutObject());
     return layout;
-}
-
-void ResizePanelMm(QWidget& panel, int width, int height, quint8 scale) {
-    const int w = MmToPixelsX(panel, width, scale);
-    const int h = MmToPixelsY(panel, height, scale);
-    panel.resize(qBound(0, w, QWIDGETSIZE_MAX), qBound(0, h, QWIDGETSIZE_MAX));
 }
 
 // A new object on the panel for one object of a layout; none for an image
 // whose picture cannot be read.
 TdcComponent* CreateDesignObject(QWidget* panel, const TLayoutObject& o, quint8 scale) {
-    if (o.Kind == LayoutObjectKind::Label) {
-        auto* label = new TdcLabel(panel, scale);
-        label->FromLayoutObject(o);
-        return label;
-    }
-    auto* image = new TdcImage(panel, scale);
-    image->FromLayoutObject(o);
+    TdcComponent* object = NewDesignObject(panel, o.Kind, scale);
+    object->FromLayoutObject(o);
+    auto* image = qobject_cast<TdcImage*>(object);
+    if (!image) return object;
     if (image->LoadError()) {
         // The layout loads without it; the file keeps its section until saved.
         SilentFailure(lcLabel, QStringLiteral("picture of the layout cannot be read: %1").arg(o.FileName));
@@ -65,16 +73,12 @@ bool LoadDesign(QWidget* panel, const QString& path, quint8 scale, const TDesign
     const TLayoutDefaults defaults = DesignerLayoutDefaults();
     TLabelLayout layout;
     if (!LoadLayoutFile(path, defaults, layout)) {
-        ResizePanelMm(*panel, defaults.PanelWidth, defaults.PanelHeight, scale);
+        ResizePanel(*panel, defaults.Panel, scale);
         return false;
     }
-    ResizePanelMm(*panel, layout.Width, layout.Height, scale);
+    ResizePanel(*panel, layout, scale);
     for (const TLayoutObject& o : layout.Objects) {
-        TdcComponent* object = CreateDesignObject(panel, o, scale);
-        if (!object) continue;
-        object->OnSelect = hooks.OnSelect;
-        object->OnChange = hooks.OnChange;
-        object->OnDblClick = hooks.OnDblClick;
+        if (TdcComponent* object = CreateDesignObject(panel, o, scale)) hooks.Adopt(*object);
     }
 
     if (hooks.BeforeSelectFirst) hooks.BeforeSelectFirst();

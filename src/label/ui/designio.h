@@ -8,17 +8,28 @@
 #include <QWidget>
 #include <functional>
 
+// The label's size on the panel at the design scale, in whole millimetres as
+// a layout file holds it; and the panel set to a label size.
+TMmSize PanelSize(const QWidget& panel, quint8 scale);
+void ResizePanel(QWidget& panel, TMmSize size, quint8 scale);
+
 // The label objects of the panel in child order (back to front).
 QList<TdcComponent*> DesignObjects(const QWidget* panel);
 
-// What the designer hands to every object that LoadDesign creates, and what
-// it does before the first object is selected (bring its toolbars to the state
-// for no selection).
+// A new object of a kind on the panel: a text or a picture.
+TdcComponent* NewDesignObject(QWidget* panel, LayoutObjectKind kind, quint8 scale);
+
+// What the designer hands to every object it creates or loads, and what it
+// does before the first loaded object is selected (bring its toolbars to the
+// state for no selection).
 struct TDesignHooks {
     TdcComponent::Notify OnSelect;
     TdcComponent::Notify OnChange;
     TdcComponent::Notify OnDblClick;
     std::function<void()> BeforeSelectFirst;
+
+    // Gives `object` the three handlers.
+    void Adopt(TdcComponent& object) const;
 };
 
 // Writes the panel's size and objects into the layout file at `path`: erases

@@ -30,6 +30,13 @@ TDesignPage::TDesignPage(TSettings& settings, bool& layoutModified, QWidget* par
     BuildDesignToolbars(*this, this);
     BuildPanel();
 
+    Hooks.OnSelect = [this](TdcComponent* c) { ObjectSelected(c); };
+    Hooks.OnChange = [this](TdcComponent* c) { ObjectChanged(c); };
+    Hooks.OnDblClick = [this](TdcComponent* c) { EditObjectText(c); };
+    Hooks.BeforeSelectFirst = [this] {
+        SyncLabelToolbar(nullptr);
+        SyncImageToolbar(nullptr);
+    };
     TDesignHistory::Hooks hooks;
     hooks.Adopt = [this](TdcComponent* object) { Adopt(object); };
     hooks.Select = [this](TdcComponent* object) {
@@ -82,7 +89,7 @@ void TDesignPage::BuildPanel() {
     // Clicks on the panel or its objects give it the keyboard.
     plProjDesign->setFocusPolicy(Qt::StrongFocus);
     const quint8 scale = Scale();
-    plProjDesign->resize(MmToPixelsX(*plProjDesign, 100, scale), MmToPixelsY(*plProjDesign, 50, scale));
+    ResizePanel(*plProjDesign, DesignerLayoutDefaults().Panel, scale);
     sbDesign->setWidget(plProjDesign);
     // White on the scroll area's grey, not the grey it would inherit.
     plProjDesign->setBackgroundRole(QPalette::Window);
@@ -151,11 +158,7 @@ void TDesignPage::Connect() {
 
 quint8 TDesignPage::Scale() const { return DesignScale(Settings); }
 
-void TDesignPage::Adopt(TdcComponent* object) {
-    object->OnSelect = [this](TdcComponent* c) { ObjectSelected(c); };
-    object->OnChange = [this](TdcComponent* c) { ObjectChanged(c); };
-    object->OnDblClick = [this](TdcComponent* c) { EditObjectText(c); };
-}
+void TDesignPage::Adopt(TdcComponent* object) { Hooks.Adopt(*object); }
 
 bool TDesignPage::eventFilter(QObject* watched, QEvent* event) {
     const bool panel = watched == plProjDesign;
@@ -264,18 +267,19 @@ void TDesignPage::SyncFontControls(const TdcComponent& font, int size) {
 void TDesignPage::UpdateStatus() {
     if (!lbStatus || !plProjDesign) return;
     const quint8 s = Scale();
+    const TMmSize label = PanelSize(*plProjDesign, s);
     QString text = QString::fromUtf8("Etykieta: %1 × %2 mm, skala %3")
-                       .arg(PixelsToMmX(*plProjDesign, plProjDesign->width(), s))
-                       .arg(PixelsToMmY(*plProjDesign, plProjDesign->height(), s))
+                       .arg(label.Width.Value())
+                       .arg(label.Height.Value())
                        .arg(s);
     if (const TdcComponent* c = SelectedObject()) {
         // As the layout file will hold it.
         const TLayoutObject o = c->ToLayoutObject();
         text += QString::fromUtf8("   Zaznaczony obiekt: x %1 mm, y %2 mm, %3 × %4 mm")
-                    .arg(o.Left)
-                    .arg(o.Top)
-                    .arg(o.Width())
-                    .arg(o.Height());
+                    .arg(o.Left.Value())
+                    .arg(o.Top.Value())
+                    .arg(o.Width().Value())
+                    .arg(o.Height().Value());
     }
     lbStatus->setText(text);
 }
@@ -283,19 +287,11 @@ void TDesignPage::UpdateStatus() {
 // ---- Files of the window ----
 
 bool TDesignPage::LoadDesign(const QString& path) {
-    TDesignHooks hooks;
-    hooks.OnSelect = [this](TdcComponent* c) { ObjectSelected(c); };
-    hooks.OnChange = [this](TdcComponent* c) { ObjectChanged(c); };
-    hooks.OnDblClick = [this](TdcComponent* c) { EditObjectText(c); };
-    hooks.BeforeSelectFirst = [this] {
-        SyncLabelToolbar(nullptr);
-        SyncImageToolbar(nullptr);
-    };
     // Loading selects the first object; it places nothing.
     PlainSelect = true;
-    const bool ok = ::LoadDesign(plProjDesign, path, Scale(), hooks);
+    const bool ok = ::LoadDesign(plProjDesign, path, Scale(), Hooks);
     PlainSelect = false;
-    if (!ok) hooks.BeforeSelectFirst();
+    if (!ok) Hooks.BeforeSelectFirst();
     Steps->Clear();
     UpdateStatus();
     return ok;

@@ -1,4 +1,5 @@
 #pragma once
+#include "designio.h"
 #include "designtoolbars.h"
 
 #include <QWidget>
@@ -130,6 +131,8 @@ private:
 
     TSettings& Settings;
     bool& LayoutModified;
+    // The designer's handlers, given to every object it creates or loads.
+    TDesignHooks Hooks;
     TDesignHistory* Steps = nullptr;
     // Steps that follow each other as one (a typed font size, a held arrow
     // key) share a session; anything else starts a new one.

@@ -81,3 +81,13 @@ std::optional<THandle> HitHandle(const TSizeHandles& handles, QPoint p) {
     }
     return std::nullopt;
 }
+
+QPoint ClampToPanel(QPoint topLeft, QSize size, QSize panel) {
+    int l = topLeft.x();
+    if (l + size.width() + 1 >= panel.width()) l = panel.width() - size.width() - 1;
+    if (l <= 0) l = 0;
+    int t = topLeft.y();
+    if (t <= 0) t = 0;
+    if (t + size.height() + 1 >= panel.height()) t = panel.height() - size.height() - 1;
+    return {l, t};
+}

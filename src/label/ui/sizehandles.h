@@ -1,5 +1,6 @@
 #pragma once
 #include <QPoint>
+#include <QSize>
 #include <Qt>
 #include <array>
 #include <optional>
@@ -57,3 +58,11 @@ TSizeHandles PlaceHandles(int width, int height);
 // The first handle in hit order that holds `p`; objects narrower or lower
 // than 8 pixels have overlapping handles.
 std::optional<THandle> HitHandle(const TSizeHandles& handles, QPoint p);
+
+// Where an object of `size` dragged (by the mouse or the arrow keys) to
+// `topLeft` goes on a panel of `panel`: its right and bottom edges stay a
+// pixel inside the panel, and then its left and top edges not left of or
+// above it; across, the left edge wins (an object wider than the panel sits
+// at 0), down, the bottom edge (an object taller than the panel rises above
+// it).
+QPoint ClampToPanel(QPoint topLeft, QSize size, QSize panel);

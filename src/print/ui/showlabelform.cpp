@@ -60,8 +60,10 @@ TShowLableForm::TShowLableForm(QWidget* parent)
 }
 
 void TShowLableForm::Render(TPrintManager& manager, const TPrintGoods& goods) {
-    const int w = std::max(0, MmToPixelsX(*PaintBox1, manager.LabelWidth(), 1));
-    const int h = std::max(0, MmToPixelsY(*PaintBox1, manager.LabelHeight(), 1));
+    const TResolution resolution = TResolution::Of(*PaintBox1);
+    const QSize label = ToDots(manager.LabelSize(), resolution);
+    const int w = std::max(0, label.width());
+    const int h = std::max(0, label.height());
     const int panel = Panel2->sizeHint().height();
     const int clientW = std::min(w + 16, MaxWidth);
     const int clientH = std::min(panel + h + 16, MaxHeight);
@@ -72,8 +74,7 @@ void TShowLableForm::Render(TPrintManager& manager, const TPrintGoods& goods) {
     Bitmap.fill(Qt::white);
     {
         QPainter painter(&Bitmap);
-        painter.setClipRect(manager.Roll ? RollCellGrid(manager.Offset, QSize(manager.LabelWidth(), manager.LabelHeight()),
-                                                        QSize(w, h), PaintBox1->logicalDpiX(), PaintBox1->logicalDpiY())
+        painter.setClipRect(manager.Roll ? RollCellGrid(manager.OffsetDistance(), manager.LabelSize(), QSize(w, h), resolution)
                                                .CellRect(0, 0)
                                          : QRect(0, 0, w, h));
         manager.DrawLabel(goods, painter);
