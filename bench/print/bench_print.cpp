@@ -5,6 +5,7 @@
 // the print dates of a 4,000-label job stamped in at most 1 s (one commit,
 // not one disk sync per goods record).
 #include "datafolder.h"
+#include "goodsstore.h"
 #include "goodstable.h"
 #include "layout.h"
 #include "printcommand.h"
@@ -104,8 +105,9 @@ BENCHMARK(BM_PdfJob)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond)->Iter
 void BM_StampPrintDates(benchmark::State& state) {
     QTemporaryDir dir;
     SetDataFolderOverride(dir.path());
-    TTable tbLocal;
-    if (!CreateGoodsTable(tbLocal)) qFatal("cannot create the goods table");
+    const auto store = MakeLocalGoodsStore();
+    if (!store->Create()) qFatal("cannot create the goods table");
+    TTable& tbLocal = store->Whole();
     tbLocal.Open();
     {
         QSqlDatabase db = QSqlDatabase::database(tbLocal.ConnectionName());
@@ -125,11 +127,11 @@ void BM_StampPrintDates(benchmark::State& state) {
     tbLocal.Close();
     int moment = 0;
     for (auto _ : state) {
-        TPrintGoodsList list;
-        BuildViewPrintList(list, tbLocal, TViewCode::Marked, QDateTime());
+        const TPrintGoodsList list = store->Records(QStringLiteral("SELECT = TRUE"));
+        QStringList ids;
+        for (const TPrintGoods& g : list) ids << g.ID;
         const QDateTime at = QDateTime(QDate(2026, 1, 1), QTime(8, 0)).addSecs(++moment);
-        if (StampPrintDates(tbLocal, list, list.size(), at) != state.range(0)) qFatal("not every record stamped");
-        tbLocal.Close();
+        if (store->StampPrintDates(ids, at, true) != state.range(0)) qFatal("not every record stamped");
     }
     state.counters["records"] = static_cast<double>(state.range(0));
 }
