@@ -32,6 +32,8 @@ QString ReplaceLineBreaks(const QString& text);
 // Reads the current row of the goods query by the column rules. Throws
 // TExternalError when one of the first four columns is missing.
 ExternalGoodsRecord ReadExternalRow(const QSqlQuery& query, const TODBCManager& manager);
+// The same for a query whose rows have `columns` columns.
+ExternalGoodsRecord ReadExternalRow(const QSqlQuery& query, const TODBCManager& manager, int columns);
 
 // The goods record an external row merges into: its key, texts and type.
 TGoodsRecord GoodsRecordOf(const ExternalGoodsRecord& row);
