@@ -22,8 +22,8 @@ namespace {
 // transaction: a commit per row would cost the disk several syncs each, and
 // the statements' own cost is paid once per batch.
 constexpr int kBatchRows = 50000;
-// Unit prices and amounts kept for price and quantity texts already seen (a
-// shop's goods share few of them); the cache starts again when full.
+// Unit prices kept for the price and quantity texts already seen (a shop's
+// goods share few of them); the cache starts again when full.
 constexpr int kPriceCacheSize = 65536;
 
 QString Quote(const QString& name) { return u'"' + name + u'"'; }
@@ -45,19 +45,93 @@ TSetMergeDialect SqliteDialect(const QString& goodsTable) {
     d.Stage = QStringLiteral("temp.\"prandel_etap\"");
     d.CreateStageTable = QStringLiteral("CREATE TEMP TABLE IF NOT EXISTS ");
     d.Trimmed = SqliteTrimmed;
+    d.UnitPrice = QStringLiteral("prandel_cena_jednostkowa(s.\"CENA\", s.\"WAGA\")");
     return d;
 }
 
-// What the unit price and the history need of a price and quantity text.
-struct TPriceFacts {
-    QVariant UnitPrice;  // the unit price as stored: null when none
-    QVariant Amount;     // the stored price as an amount: null when no number
+
+// The unit prices of one merge: UnitPriceText of a price and quantity text,
+// cut to ABSCENA's field; null when there is none.
+class TUnitPrices {
+public:
+    TUnitPrices(const TUnitSymbols& symbols, int size) : Symbols(symbols), Size(size) {}
+
+    const QVariant& Of(const QString& price, const QString& quantity) {
+        std::pair<QString, QString> key(price, quantity);
+        if (const auto it = Cache.constFind(key); it != Cache.constEnd()) return *it;
+        if (Cache.size() >= kPriceCacheSize) Cache.clear();
+        const QString unit = UnitPriceText(price, quantity, Symbols);
+        return *Cache.insert(std::move(key), unit.isEmpty() ? QVariant() : QVariant(unit.left(Size)));
+    }
+
+    // ---- SQLite: the unit price as an SQL function of this merge's connection ----
+
+    // prandel_cena_jednostkowa(CENA, WAGA).
+    static void SqlFunction(sqlite3_context* context, int, sqlite3_value** argv) {
+        try {
+            auto* self = static_cast<TUnitPrices*>(sqlite3_user_data(context));
+            const auto text = [](sqlite3_value* v) {
+                if (sqlite3_value_type(v) == SQLITE_NULL) return QString();
+                return QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_value_text(v)), sqlite3_value_bytes(v));
+            };
+            const QVariant& unit = self->Of(text(argv[0]), text(argv[1]));
+            if (unit.isNull()) return sqlite3_result_null(context);
+            const QByteArray utf8 = unit.toString().toUtf8();
+            sqlite3_result_text64(context, utf8.constData(), static_cast<sqlite3_uint64>(utf8.size()), SQLITE_TRANSIENT, SQLITE_UTF8);
+        } catch (...) {
+            sqlite3_result_error(context, "prandel_cena_jednostkowa failed", -1);
+        }
+    }
+    void Register(sqlite3* db) {
+        if (sqlite3_create_function_v2(db, "prandel_cena_jednostkowa", 2, SQLITE_UTF8 | SQLITE_DETERMINISTIC, this, SqlFunction,
+                                       nullptr, nullptr, nullptr) != SQLITE_OK)
+            throw TEngineError(QString::fromUtf8(sqlite3_errmsg(db)));
+    }
+    static void Unregister(sqlite3* db) {
+        sqlite3_create_function_v2(db, "prandel_cena_jednostkowa", 2, SQLITE_UTF8, nullptr, nullptr, nullptr, nullptr, nullptr);
+    }
+
+private:
+    TUnitSymbols Symbols;
+    int Size;
+    QHash<std::pair<QString, QString>, QVariant> Cache;
+};
+
+// ---- SQLite: the indexes set aside while a bulk load fills an empty store ----
+
+// The indexes of the goods and history tables that the file's schema holds as
+// statements (not those of a primary key), dropped and made again.
+class TSetAsideIndexes {
+public:
+    // Drops them; `conn` in a transaction.
+    void Drop(TSqliteConnection& conn, const QStringList& tables) {
+        QSqlQuery q = RunQuery(conn, QStringLiteral("SELECT name, sql FROM main.sqlite_master WHERE type = 'index' AND sql IS NOT NULL"
+                                                    " AND lower(tbl_name) IN (%1)")
+                                         .arg(QStringList(tables.size(), QStringLiteral("lower(?)")).join(u',')),
+                               QVariantList(tables.cbegin(), tables.cend()));
+        std::vector<std::pair<QString, QString>> found;
+        while (q.next()) found.emplace_back(q.value(0).toString(), q.value(1).toString());
+        q.finish();
+        for (const auto& [name, sql] : found) {
+            RunQuery(conn, QStringLiteral("DROP INDEX main.%1").arg(Quote(name)));
+            Statements << sql;
+        }
+    }
+    // Makes them again, each sorted once over the whole table.
+    void Restore(TSqliteConnection& conn) {
+        for (const QString& sql : std::as_const(Statements)) RunQuery(conn, sql);
+        Statements.clear();
+    }
+    bool Empty() const { return Statements.isEmpty(); }
+
+private:
+    QStringList Statements;
 };
 
 class TLocalMerge : public TGoodsMerge {
 public:
     TLocalMerge(TTable& whole, const TUnitSymbols& symbols, std::function<void()> release)
-        : Hold(std::move(release)), Table(whole), Symbols(symbols) {
+        : Hold(std::move(release)), Table(whole), Units(symbols, 0) {
         const auto size = [&](TGoodsColumn c) {
             const QString name = GoodsColumnName(c);
             const int i = whole.FieldIndex(name);
@@ -66,16 +140,21 @@ public:
             return s > 0 ? s : kGoodsColumns[static_cast<size_t>(c)].Size;
         };
         for (const TGoodsColumnDef& c : kGoodsColumns) Sizes[static_cast<size_t>(c.Column)] = size(c.Column);
+        Units = TUnitPrices(symbols, Size(TGoodsColumn::ABSCENA));
         Conn = AcquireConnection(whole.FilePath());
         Path = QFileInfo(whole.FilePath()).absoluteFilePath();
-        Sql = SqliteDialect(QFileInfo(whole.TableName()).completeBaseName());
+        GoodsTable = QFileInfo(whole.TableName()).completeBaseName();
+        Sql = SqliteDialect(GoodsTable);
         PrepareRowStatements();
         Exec(SetMergeSql::CreateStage(Sql));
         // SQLite: the staged batch stays in memory pages of the temp schema.
         Exec(QStringLiteral("PRAGMA temp.cache_size = -32768"));
         Exec(SetMergeSql::ClearStage(Sql));
         StageRow = std::make_unique<TSqliteStatement>(Conn->Handle, SetMergeSql::InsertStaged(Sql));
+        Units.Register(Conn->Handle);
         KeepsHistory = HistoryKeptBy(*Conn);
+        // An empty store (no goods, no history) is filled as a bulk load.
+        Bulk = IsEmpty(Sql.Goods) && (!KeepsHistory || IsEmpty(Quote(kPriceHistoryTable)));
     }
 
     ~TLocalMerge() override {
@@ -87,6 +166,7 @@ public:
         try {
             StageRow.reset();
             Exec(SetMergeSql::ClearStage(Sql));
+            TUnitPrices::Unregister(Conn->Handle);
         } catch (const std::exception& e) {
             SilentFailure(lcGoods, QStringLiteral("the update's staging table was not emptied"), e);
         }
@@ -99,13 +179,18 @@ public:
         if (Keys.contains(key)) Flush();
         Stage(record, key);
         if (static_cast<int>(Pending.size()) >= kBatchRows) {
-            Commit();
-            LetWaitingWritersIn();
+            if (Bulk || BulkOn) {
+                Flush();  // a bulk load is one transaction, from its first batch on
+            } else {
+                Commit();
+                LetWaitingWritersIn();
+            }
         }
     }
 
     void Commit() override {
         Flush();
+        EndBulk();
         if (Batch) Batch->Commit();
         Batch.reset();
     }
@@ -133,17 +218,12 @@ private:
         return sqlite3_changes64(Conn->Handle);
     }
 
-    const TPriceFacts& Facts(const QString& price, const QString& quantity) {
-        const QString key = price + QChar(0) + quantity;
-        if (const auto it = PriceCache.constFind(key); it != PriceCache.constEnd()) return *it;
-        if (PriceCache.size() >= kPriceCacheSize) PriceCache.clear();
-        TPriceFacts facts;
-        const QString unit = UnitPriceText(price, quantity, Symbols);
-        if (!unit.isEmpty()) facts.UnitPrice = unit.left(Size(TGoodsColumn::ABSCENA));
-        if (!price.isEmpty())
-            if (const auto amount = ParseAmount(price.left(Size(TGoodsColumn::CENA)))) facts.Amount = static_cast<qint64>(*amount);
-        return *PriceCache.insert(key, facts);
+    qint64 Number(const QString& sql) {
+        TSqliteStatement st(Conn->Handle, sql);
+        return st.Step() ? st.Int64(0) : 0;
     }
+
+    bool IsEmpty(const QString& table) { return Number(QStringLiteral("SELECT count(*) FROM (SELECT 1 FROM %1 LIMIT 1)").arg(table)) == 0; }
 
     // Writes the record into the staging table as it is to be stored.
     void Stage(const TGoodsRecord& r, const QString& key) {
@@ -155,7 +235,6 @@ private:
             cut = cut || text.size() > Size(c);
             StageRow->BindText(i, text.left(Size(c)));
         };
-        const TPriceFacts& facts = Facts(r.CENA, r.WAGA);
         // The batch's transaction holds the staging too: each staged row
         // would otherwise be a transaction of its own.
         if (!Batch) Batch = std::make_unique<TTableTransaction>(Table);
@@ -164,15 +243,37 @@ private:
         bind(3, r.NAZWA, C::NAZWA);
         bind(4, r.CENA, C::CENA);
         bind(5, r.WAGA, C::WAGA);
-        StageRow->Bind(6, facts.UnitPrice);
-        bind(7, r.KODKRESKOWY, C::KODKRESKOWY);
-        StageRow->Bind(8, static_cast<qint64>(r.TYPKODU));
-        StageRow->Bind(9, facts.Amount);
-        StageRow->Bind(10, static_cast<qint64>(cut ? 1 : 0));
+        bind(6, r.KODKRESKOWY, C::KODKRESKOWY);
+        StageRow->Bind(7, static_cast<qint64>(r.TYPKODU));
+        StageRow->Bind(8, static_cast<qint64>(cut ? 1 : 0));
         StageRow->Step();
         StageRow->Reset();
         Pending.push_back(r);
         Keys.insert(key);
+    }
+
+    // ---- The bulk load of an empty store (SQLite) ----
+    //
+    // The indexes of the goods and the history and the statements that keep
+    // the history row by row are set aside while the rows go in, the whole
+    // load one transaction, and made again at its end: an index sorted once
+    // costs a fraction of one grown row by row. Goods that come twice (a row
+    // changed rather than new) end it: from there on the merge is the usual
+    // one, the indexes being back.
+
+    void StartBulk() {
+        if (!Bulk || BulkOn) return;
+        Bulk = false;
+        Aside.Drop(*Conn, {GoodsTable, kPriceHistoryTable});
+        if (KeepsHistory) SuspendRowHistory(*Conn, true);
+        BulkOn = true;
+    }
+
+    void EndBulk() {
+        if (!BulkOn) return;
+        BulkOn = false;
+        Aside.Restore(*Conn);
+        if (KeepsHistory) ResumeRowHistory(*Conn, Path);
     }
 
     // Merges the staged batch: the set statements, then the rows the store
@@ -181,11 +282,17 @@ private:
     void Flush() {
         if (Pending.empty()) return;
         if (!Batch) Batch = std::make_unique<TTableTransaction>(Table);
+        StartBulk();
         std::vector<qint64> alone;
         try {
+            Run(SetMergeSql::Classify(Sql));  // writes the staging table only
+            if (BulkOn && Number(SetMergeSql::CountOf(Sql, TStageAction::Insert)) +
+                                  Number(SetMergeSql::CountOf(Sql, TStageAction::None)) != static_cast<qint64>(Pending.size()))
+                EndBulk();
             alone = MergeStaged();
         } catch (const std::exception& e) {
             SilentFailure(lcGoods, QStringLiteral("a batch of the update is merged row by row"), e);
+            EndBulk();
             alone.clear();
             for (size_t i = 0; i < Pending.size(); ++i) alone.push_back(static_cast<qint64>(i));
         }
@@ -202,14 +309,12 @@ private:
         try {
             // The entries of the batch come from one statement below, not from
             // the statements of this connection that write them row by row.
-            if (KeepsHistory) SuspendRowHistory(*Conn);
-            Run(SetMergeSql::Classify(Sql));
+            const bool suspend = KeepsHistory && !BulkOn;
+            if (suspend) SuspendRowHistory(*Conn);
             qint64 changed = Run(SetMergeSql::UpdateChanged(Sql));
             changed += Run(SetMergeSql::InsertNew(Sql));
-            if (KeepsHistory) {
-                Run(AddEntriesOfStage(Sql.Stage), {PriceClockNow().toMSecsSinceEpoch()});
-                ResumeRowHistory(*Conn, Path);
-            }
+            if (KeepsHistory) Run(BulkOn ? AddFirstEntriesOfStage(Sql.Stage) : AddEntriesOfStage(Sql.Stage), {PriceClockNow().toMSecsSinceEpoch()});
+            if (suspend) ResumeRowHistory(*Conn, Path);
             std::vector<qint64> alone;
             TSqliteStatement rows(Conn->Handle, SetMergeSql::StagedOf(Sql, TStageAction::RowByRow));
             while (rows.Step()) alone.push_back(rows.Int64(0));
@@ -231,7 +336,7 @@ private:
 
     void PrepareRowStatements() {
         using C = TGoodsColumn;
-        const QString table = Quote(QFileInfo(Table.TableName()).completeBaseName());
+        const QString table = Quote(GoodsTable);
         Find = std::make_unique<TTableStatement>(
             Table, QStringLiteral("SELECT rowid, %2, %3, %4, %5 FROM %1 WHERE %6 = ?")
                        .arg(table, Column(C::NAZWA), Column(C::CENA), Column(C::WAGA), Column(C::KODKRESKOWY), Column(C::ID)));
@@ -284,7 +389,7 @@ private:
         q.Bind(i++, stored(r.CENA, C::CENA));
         q.Bind(i++, stored(r.NAZWA, C::NAZWA));
         q.Bind(i++, stored(r.WAGA, C::WAGA));
-        q.Bind(i++, Facts(r.CENA, r.WAGA).UnitPrice);
+        q.Bind(i++, Units.Of(r.CENA, r.WAGA));
         q.Bind(i++, stored(r.KODKRESKOWY, C::KODKRESKOWY));
         q.Bind(i++, static_cast<qint64>(r.TYPKODU));
         if (found) q.Bind(i++, rowId);
@@ -295,18 +400,21 @@ private:
 
     THold Hold;  // released after the statements are gone
     TTable& Table;
-    TUnitSymbols Symbols;
+    TUnitPrices Units;
     std::array<int, kGoodsColumns.size()> Sizes{};
     std::shared_ptr<TSqliteConnection> Conn;
     QString Path;
+    QString GoodsTable;
     TSetMergeDialect Sql;
     bool KeepsHistory = false;
+    bool Bulk = false;    // the store was empty: the first batch starts a bulk load
+    bool BulkOn = false;  // the indexes are set aside
+    TSetAsideIndexes Aside;
     std::unique_ptr<TTableStatement> Find, Update, Insert;
     std::unique_ptr<TSqliteStatement> StageRow;
     std::unique_ptr<TTableTransaction> Batch;
     std::vector<TGoodsRecord> Pending;  // the staged records, by NR
     QSet<QString> Keys;                 // their keys
-    QHash<QString, TPriceFacts> PriceCache;
     TCounts Done;
     QString Error;
 };

@@ -245,7 +245,7 @@ bool HistoryKeptBy(TSqliteConnection& conn) {
     return q.next();
 }
 
-void SuspendRowHistory(TSqliteConnection& conn) { DropTriggers(conn, 2); }
+void SuspendRowHistory(TSqliteConnection& conn, bool trimming) { DropTriggers(conn, trimming ? 3 : 2); }
 
 void ResumeRowHistory(TSqliteConnection& conn, const QString& path) { InstallTriggers(conn, SqlTableName(QFileInfo(path).fileName())); }
 
@@ -253,13 +253,19 @@ QString AddEntriesOfStage(const QString& stage) {
     // As the row-by-row statement, for a whole batch: s is the staged row.
     const QString last = QStringLiteral("(SELECT %1 FROM %2 h WHERE h.\"ID\" = s.\"ID\"%3 LIMIT 1)");
     return QStringLiteral("INSERT INTO %1 (\"ID\", \"KWOTA\", \"CHWILA\")"
-                          " SELECT s.\"ID\", s.\"KWOTA\", max(?, coalesce(%2, 0)) FROM %3 s"
+                          " SELECT s.\"ID\", prandel_amount(s.\"CENA\"), max(?, coalesce(%2, 0)) FROM %3 s"
                           " WHERE s.\"AKCJA\" IN (1, 2) AND s.\"ID\" IS NOT NULL"
-                          "  AND NOT EXISTS (SELECT 1 FROM %1 l WHERE l.rowid = %4 AND l.\"KWOTA\" IS s.\"KWOTA\")"
+                          "  AND NOT EXISTS (SELECT 1 FROM %1 l WHERE l.rowid = %4 AND l.\"KWOTA\" IS prandel_amount(s.\"CENA\"))"
                           " ORDER BY s.\"NR\"")
         .arg(History(),
              last.arg(QStringLiteral("CASE WHEN typeof(h.\"CHWILA\") = 'integer' THEN h.\"CHWILA\" END"), History(), kNewestFirst),
              stage, last.arg(QStringLiteral("h.rowid"), History(), kNewestFirst));
+}
+
+QString AddFirstEntriesOfStage(const QString& stage) {
+    return QStringLiteral("INSERT INTO %1 (\"ID\", \"KWOTA\", \"CHWILA\") SELECT s.\"ID\", prandel_amount(s.\"CENA\"), ? FROM %2 s"
+                          " WHERE s.\"AKCJA\" = 1 AND s.\"ID\" IS NOT NULL ORDER BY s.\"NR\"")
+        .arg(History(), stage);
 }
 
 void SetPriceClock(TPriceClock clock) { Clock() = std::move(clock); }

@@ -60,16 +60,20 @@ void PreparePriceHistory(TSqliteConnection& conn, const QString& path);
 // is sound).
 bool HistoryKeptBy(TSqliteConnection& conn);
 // Takes the row-by-row statements off the goods table (the one that trims old
-// entries stays) until ResumeRowHistory puts them back; both join the
-// transaction in progress, so a rollback puts them back too.
-void SuspendRowHistory(TSqliteConnection& conn);
+// entries too with `trimming`) until ResumeRowHistory puts them back; both
+// join the transaction in progress, so a rollback puts them back too.
+void SuspendRowHistory(TSqliteConnection& conn, bool trimming = false);
 void ResumeRowHistory(TSqliteConnection& conn, const QString& path);
 // The statement that gives every staged row written (AKCJA 1 or 2) of the
 // staging table `stage` its entry, by the rules of the row-by-row statements:
-// an entry when the amount KWOTA differs from the last entry's or there is
+// an entry when the amount of CENA differs from the last entry's or there is
 // none, dated at the bound moment (milliseconds) or at the last entry when
 // the clock went back.
 QString AddEntriesOfStage(const QString& stage);
+// The same for a history that has no entry of any staged goods, all of them
+// new (AKCJA 1): every one gets its first entry, at the bound moment, without
+// looking for the last.
+QString AddFirstEntriesOfStage(const QString& stage);
 
 // The lowest price field of a goods table object whose table SQL knows as
 // `goodsTable`: for goods whose current price is lower than the one before it

@@ -13,9 +13,9 @@ QString Col(TGoodsColumn c) { return Q(GoodsColumnLatin1(c)); }
 // reads as an empty text.
 const TGoodsColumn kCompared[] = {TGoodsColumn::NAZWA, TGoodsColumn::CENA, TGoodsColumn::WAGA, TGoodsColumn::KODKRESKOWY};
 
-// The columns written from the staged row, in the staging table's order.
+// The columns written from the staged row as they are, in the staging table's order.
 const TGoodsColumn kWritten[] = {TGoodsColumn::ID, TGoodsColumn::NAZWA, TGoodsColumn::CENA, TGoodsColumn::WAGA,
-                                 TGoodsColumn::ABSCENA, TGoodsColumn::KODKRESKOWY, TGoodsColumn::TYPKODU};
+                                 TGoodsColumn::KODKRESKOWY, TGoodsColumn::TYPKODU};
 
 QString Action(TStageAction a) { return QString::number(static_cast<int>(a)); }
 
@@ -26,35 +26,36 @@ namespace SetMergeSql {
 QString CreateStage(const TSetMergeDialect& d) {
     return d.CreateStageTable + d.Stage +
            QStringLiteral(" (\"NR\" INTEGER NOT NULL, \"ID\" VARCHAR(255), \"NAZWA\" VARCHAR(255), \"CENA\" VARCHAR(255),"
-                          " \"WAGA\" VARCHAR(255), \"ABSCENA\" VARCHAR(255), \"KODKRESKOWY\" VARCHAR(255), \"TYPKODU\" INTEGER,"
-                          " \"KWOTA\" BIGINT, \"CIETE\" INTEGER NOT NULL, \"AKCJA\" INTEGER NOT NULL)");
+                          " \"WAGA\" VARCHAR(255), \"KODKRESKOWY\" VARCHAR(255), \"TYPKODU\" INTEGER,"
+                          " \"CIETE\" INTEGER NOT NULL, \"AKCJA\" INTEGER NOT NULL)");
 }
 
 QString InsertStaged(const TSetMergeDialect& d) {
-    return QStringLiteral("INSERT INTO %1 (\"NR\", \"ID\", \"NAZWA\", \"CENA\", \"WAGA\", \"ABSCENA\", \"KODKRESKOWY\","
-                          " \"TYPKODU\", \"KWOTA\", \"CIETE\", \"AKCJA\") VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, 0)")
+    return QStringLiteral("INSERT INTO %1 (\"NR\", \"ID\", \"NAZWA\", \"CENA\", \"WAGA\", \"KODKRESKOWY\","
+                          " \"TYPKODU\", \"CIETE\", \"AKCJA\") VALUES (?, ?, ?, ?, ?, ?, ?, ?, 0)")
         .arg(d.Stage);
 }
 
 QString Classify(const TSetMergeDialect& d) {
     QStringList same;
+    // Equal texts need no trimming: the common case is decided without it.
     for (const TGoodsColumn c : kCompared)
-        same << QStringLiteral("COALESCE(%1, '') = COALESCE(s.%2, '')").arg(d.Trimmed(u"g."_qs + Col(c)), Col(c));
-    const QString id = Col(TGoodsColumn::ID);
+        same << QStringLiteral("(g.%1 = s.%1 OR COALESCE(%2, '') = COALESCE(s.%1, ''))").arg(Col(c), d.Trimmed(u"g."_qs + Col(c)));
     const QString missing = QStringLiteral("s.%1 IS NULL OR s.%2 IS NULL").arg(Col(TGoodsColumn::NAZWA), Col(TGoodsColumn::CENA));
-    return QStringLiteral("UPDATE %1 AS s SET \"AKCJA\" = CASE"
-                          " WHEN NOT EXISTS (SELECT 1 FROM %2 g WHERE g.%3 = s.%3) THEN CASE WHEN %4 THEN %5 ELSE %6 END"
-                          " WHEN s.\"CIETE\" = 0 AND EXISTS (SELECT 1 FROM %2 g WHERE g.%3 = s.%3 AND %7) THEN %5"
-                          " WHEN %4 THEN %8 ELSE %9 END")
-        .arg(d.Stage, d.Goods, id, missing, Action(TStageAction::None), Action(TStageAction::Insert),
-             same.join(QStringLiteral(" AND ")), Action(TStageAction::RowByRow))
-        .arg(Action(TStageAction::Update));
+    // One look-up of the goods per staged row; no goods row: new.
+    return QStringLiteral("UPDATE %1 AS s SET \"AKCJA\" = CASE WHEN s.\"CIETE\" <> 0 THEN %5 ELSE COALESCE("
+                          "(SELECT CASE WHEN %2 THEN %3 WHEN %4 THEN %5 ELSE %6 END"
+                          " FROM %7 g WHERE g.%8 = s.%8),"
+                          " CASE WHEN %4 THEN %3 ELSE %9 END) END")
+        .arg(d.Stage, same.join(QStringLiteral(" AND ")), Action(TStageAction::None), missing, Action(TStageAction::RowByRow),
+             Action(TStageAction::Update), d.Goods, Col(TGoodsColumn::ID), Action(TStageAction::Insert));
 }
 
 QString UpdateChanged(const TSetMergeDialect& d) {
     QStringList sets;
     for (const TGoodsColumn c : kWritten)
         if (c != TGoodsColumn::ID) sets << QStringLiteral("%1 = s.%1").arg(Col(c));
+    sets << Col(TGoodsColumn::ABSCENA) + QStringLiteral(" = ") + d.UnitPrice;
     sets << Col(TGoodsColumn::NEW) + QStringLiteral(" = 1") << Col(TGoodsColumn::SELECT) + QStringLiteral(" = 0");
     return QStringLiteral("UPDATE %1 AS g SET %2 FROM %3 s WHERE s.%4 = g.%4 AND s.\"AKCJA\" = %5")
         .arg(d.Goods, sets.join(QStringLiteral(", ")), d.Stage, Col(TGoodsColumn::ID), Action(TStageAction::Update));
@@ -64,8 +65,9 @@ QString InsertNew(const TSetMergeDialect& d) {
     QStringList columns;
     for (const TGoodsColumn c : kWritten) columns << Col(c);
     const QString list = columns.join(QStringLiteral(", "));
-    return QStringLiteral("INSERT INTO %1 (%2, %3, %4) SELECT %2, 1, 0 FROM %5 WHERE \"AKCJA\" = %6 ORDER BY \"NR\"")
-        .arg(d.Goods, list, Col(TGoodsColumn::NEW), Col(TGoodsColumn::SELECT), d.Stage, Action(TStageAction::Insert));
+    return QStringLiteral("INSERT INTO %1 (%2, %3, %4, %5) SELECT %2, %6, 1, 0 FROM %7 s WHERE \"AKCJA\" = %8 ORDER BY \"NR\"")
+        .arg(d.Goods, list, Col(TGoodsColumn::ABSCENA), Col(TGoodsColumn::NEW), Col(TGoodsColumn::SELECT), d.UnitPrice, d.Stage,
+             Action(TStageAction::Insert));
 }
 
 QString StagedOf(const TSetMergeDialect& d, TStageAction action) {

@@ -11,11 +11,12 @@
 // EXISTS), so that every kind of goods store runs the same merge; what a kind
 // of store spells its own way comes in a TSetMergeDialect.
 //
-// Staging table columns: NR (arrival order), ID, NAZWA, CENA, WAGA, ABSCENA,
+// Staging table columns: NR (arrival order), ID, NAZWA, CENA, WAGA,
 // KODKRESKOWY, TYPKODU as they are to be stored (cut to their fields, an
-// empty text null), KWOTA (the price as an amount, null when no number),
-// CIETE (1 when a text was cut, so the stored goods can never equal the
-// external row) and AKCJA, which the sorting statement fills in.
+// empty text null), CIETE (1 when a text was cut: such rows, rare, are written
+// alone, as the program always wrote them) and AKCJA, which the sorting
+// statement fills in. The unit price is worked out only for the goods
+// written, by the store's own expression.
 
 // What a staged row is to the goods.
 enum class TStageAction : int {
@@ -23,8 +24,9 @@ enum class TStageAction : int {
     Insert = 1,   // new goods
     Update = 2,   // goods whose texts differ
     RowByRow = 3  // changed goods that the store may refuse (a name or price
-                  // missing): written alone, so that a refusal is counted and
-                  // its cause kept while the other rows merge
+                  // missing), and rows with a text cut: written alone, so
+                  // that a refusal is counted and its cause kept while the
+                  // other rows merge
 };
 
 struct TSetMergeDialect {
@@ -33,14 +35,17 @@ struct TSetMergeDialect {
     QString CreateStageTable;  // the CREATE of a temporary table, up to the table's name
     // An SQL expression: `expr` with blanks (as the program trims them) off both ends.
     QString (*Trimmed)(const QString& expr) = nullptr;
+    // The SQL expression of the unit price (ABSCENA as stored) of the staged
+    // row s, from its CENA and WAGA.
+    QString UnitPrice;
 };
 
 namespace SetMergeSql {
 
 // Makes the staging table (no rows); it lives as long as the session.
 QString CreateStage(const TSetMergeDialect& d);
-// One staged row: NR, ID, NAZWA, CENA, WAGA, ABSCENA, KODKRESKOWY, TYPKODU,
-// KWOTA, CIETE bound in that order.
+// One staged row: NR, ID, NAZWA, CENA, WAGA, KODKRESKOWY, TYPKODU, CIETE
+// bound in that order.
 QString InsertStaged(const TSetMergeDialect& d);
 // Fills in AKCJA of every staged row.
 QString Classify(const TSetMergeDialect& d);

@@ -406,6 +406,63 @@ TEST(GoodsUpdate, ThePriceHistoryFollowsTheUpdate) {
     }
 }
 
+// An empty store takes its first goods in more than one batch: the goods,
+// their NEW flags and first history entries are those of row-by-row merging,
+// the file's indexes are there afterwards, and a cancelled load keeps what it
+// merged. A good that comes twice is merged twice, as the rows came.
+TEST(GoodsUpdate, FirstLoadOfAnEmptyStoreOverSeveralBatches) {
+    constexpr int kRows = 105000;
+    struct Case {
+        const char* Name;
+        int CancelAfter;  // rows merged before Cancel; 0: none
+        int Twice;        // a row repeated, with another price, after the row of this index; -1: none
+        int Changes, Goods, Entries;
+    };
+    const Case cases[] = {
+        {"whole load", 0, -1, kRows, kRows, kRows},
+        {"a good twice", 0, 100, kRows + 1, kRows, kRows + 1},
+        {"cancelled", 60000, -1, 60000, 60000, 60000},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Name);
+        TUpdateFixture f;
+        QList<QStringList> rows;
+        for (int i = 1; i <= kRows; ++i) {
+            rows << QStringList({QString::number(i), QStringLiteral("Towar %1").arg(i), QStringLiteral("1,%1").arg(i % 100, 2, 10, QChar(u'0')),
+                                 QStringLiteral("1 kg"), QString::number(1000000 + i), "14"});
+            if (i - 1 == c.Twice) rows << QStringList({"1", "Towar 1", "9,99", "1 kg", "1000001", "14"});
+        }
+        // The repeated row lands in a later batch than the first one.
+        if (c.Twice >= 0) rows.move(c.Twice + 1, 55000);
+        f.WriteGoods(rows);
+        TCancelFlag cancel;
+        const auto out = f.Run([&] { if (c.CancelAfter > 0 && f.Steps == c.CancelAfter) cancel.Request(); }, cancel);
+        ASSERT_TRUE(out.Ok);
+        EXPECT_EQ(out.Changes, c.Changes);
+        f.tbLocal.Open();
+        {
+            QSqlQuery q(QSqlDatabase::database(f.tbLocal.ConnectionName()));
+            const auto number = [&](const QString& sql) { return q.exec(sql) && q.next() ? q.value(0).toInt() : -1; };
+            EXPECT_EQ(number(QStringLiteral("SELECT count(*) FROM towary WHERE NEW = 1 AND \"SELECT\" = 0")), c.Goods);
+            EXPECT_EQ(number(QStringLiteral("SELECT count(*) FROM towary")), c.Goods);
+            EXPECT_EQ(number(QStringLiteral("SELECT count(*) FROM towary WHERE ABSCENA IS NULL")), 0);
+            EXPECT_EQ(number(QStringLiteral("SELECT count(*) FROM HISTORIA_CEN")), c.Entries);
+            EXPECT_EQ(number(QStringLiteral("SELECT count(*) FROM sqlite_master WHERE type = 'index' AND sql IS NOT NULL")), 2);
+            q.finish();
+        }
+        if (c.Twice >= 0) {
+            ASSERT_TRUE(f.tbLocal.FindKey(QStringLiteral("1\\1000001")));
+            EXPECT_EQ(f.tbLocal.FieldByName(QStringLiteral("CENA")).AsString(), QStringLiteral("9,99"));
+        }
+        f.tbLocal.Close();
+        // The next run takes in what a cancelled one left, and nothing else;
+        // a good that comes twice at two prices changes twice again.
+        const auto again = f.Run();
+        ASSERT_TRUE(again.Ok);
+        EXPECT_EQ(again.Changes, c.Twice >= 0 ? 2 : kRows - c.Goods);
+    }
+}
+
 }  // namespace
 
 namespace {
