@@ -122,7 +122,6 @@ public:
         for (const QString& sql : std::as_const(Statements)) RunQuery(conn, sql);
         Statements.clear();
     }
-    bool Empty() const { return Statements.isEmpty(); }
 
 private:
     QStringList Statements;
@@ -174,17 +173,14 @@ public:
 
     void Add(const TGoodsRecord& record) override {
         const QString key = record.ID.left(Size(TGoodsColumn::ID));
+        if ((Bulk || BulkOn) && Load(record, key)) return;
         // Goods twice in one batch: the first is merged before the second is
         // compared, as if the rows came one at a time.
         if (Keys.contains(key)) Flush();
         Stage(record, key);
         if (static_cast<int>(Pending.size()) >= kBatchRows) {
-            if (Bulk || BulkOn) {
-                Flush();  // a bulk load is one transaction, from its first batch on
-            } else {
-                Commit();
-                LetWaitingWritersIn();
-            }
+            Commit();
+            LetWaitingWritersIn();
         }
     }
 
@@ -254,26 +250,68 @@ private:
 
     // ---- The bulk load of an empty store (SQLite) ----
     //
-    // The indexes of the goods and the history and the statements that keep
-    // the history row by row are set aside while the rows go in, the whole
-    // load one transaction, and made again at its end: an index sorted once
-    // costs a fraction of one grown row by row. Goods that come twice (a row
-    // changed rather than new) end it: from there on the merge is the usual
-    // one, the indexes being back.
+    // Goods that come into an empty store are all new: each is inserted as
+    // it comes, with no staging, no look-up and no comparison. The indexes of
+    // the goods and the history and the statements that keep the history row
+    // by row are set aside meanwhile, the whole load one transaction; at its
+    // end the indexes are made again (an index sorted once costs a fraction
+    // of one grown row by row) and every good loaded gets its first history
+    // entry in one statement. Goods that come twice (the second a change, not
+    // a new good) end it: from there on the merge is the usual one.
 
-    void StartBulk() {
-        if (!Bulk || BulkOn) return;
+    // True when the record was loaded or, new without a name or a price,
+    // left out; false when the bulk load has ended and the record is still to
+    // be merged.
+    bool Load(const TGoodsRecord& r, const QString& key) {
+        if (!BulkOn && !StartBulk()) return false;
+        if (r.NAZWA.isEmpty() || r.CENA.isEmpty()) return true;
+        try {
+            WriteRow(r, key, -1);
+        } catch (const std::exception&) {
+            // The goods are there already (or the store refuses the row): the
+            // usual merge decides.
+            EndBulk();
+            return false;
+        }
+        ++Done.Changed;
+        ++Loaded;
+        return true;
+    }
+
+    // False when the load could not start: the merge is then the usual one.
+    bool StartBulk() {
         Bulk = false;
-        Aside.Drop(*Conn, {GoodsTable, kPriceHistoryTable});
-        if (KeepsHistory) SuspendRowHistory(*Conn, true);
+        if (!Batch) Batch = std::make_unique<TTableTransaction>(Table);
+        try {
+            Aside.Drop(*Conn, {GoodsTable, kPriceHistoryTable});
+            if (KeepsHistory) SuspendRowHistory(*Conn, true);
+        } catch (const std::exception& e) {
+            SilentFailure(lcGoods, QStringLiteral("the first update of an empty store is merged as any other"), e);
+            Batch.reset();  // the indexes and statements set aside come back
+            Aside = TSetAsideIndexes();
+            return false;
+        }
         BulkOn = true;
+        return true;
     }
 
     void EndBulk() {
         if (!BulkOn) return;
         BulkOn = false;
-        Aside.Restore(*Conn);
-        if (KeepsHistory) ResumeRowHistory(*Conn, Path);
+        try {
+            Aside.Restore(*Conn);
+            if (KeepsHistory) {
+                Run(AddFirstEntries(GoodsTable), {PriceClockNow().toMSecsSinceEpoch()});
+                ResumeRowHistory(*Conn, Path);
+            }
+        } catch (...) {
+            // Goods without their indexes or history are no store: the load
+            // goes whole, and the store is empty as it was.
+            Batch.reset();
+            Done.Changed -= Loaded;
+            Loaded = 0;
+            throw;
+        }
     }
 
     // Merges the staged batch: the set statements, then the rows the store
@@ -282,17 +320,11 @@ private:
     void Flush() {
         if (Pending.empty()) return;
         if (!Batch) Batch = std::make_unique<TTableTransaction>(Table);
-        StartBulk();
         std::vector<qint64> alone;
         try {
-            Run(SetMergeSql::Classify(Sql));  // writes the staging table only
-            if (BulkOn && Number(SetMergeSql::CountOf(Sql, TStageAction::Insert)) +
-                                  Number(SetMergeSql::CountOf(Sql, TStageAction::None)) != static_cast<qint64>(Pending.size()))
-                EndBulk();
             alone = MergeStaged();
         } catch (const std::exception& e) {
             SilentFailure(lcGoods, QStringLiteral("a batch of the update is merged row by row"), e);
-            EndBulk();
             alone.clear();
             for (size_t i = 0; i < Pending.size(); ++i) alone.push_back(static_cast<qint64>(i));
         }
@@ -309,12 +341,14 @@ private:
         try {
             // The entries of the batch come from one statement below, not from
             // the statements of this connection that write them row by row.
-            const bool suspend = KeepsHistory && !BulkOn;
-            if (suspend) SuspendRowHistory(*Conn);
+            if (KeepsHistory) SuspendRowHistory(*Conn);
+            Run(SetMergeSql::Classify(Sql));  // writes the staging table only
             qint64 changed = Run(SetMergeSql::UpdateChanged(Sql));
             changed += Run(SetMergeSql::InsertNew(Sql));
-            if (KeepsHistory) Run(BulkOn ? AddFirstEntriesOfStage(Sql.Stage) : AddEntriesOfStage(Sql.Stage), {PriceClockNow().toMSecsSinceEpoch()});
-            if (suspend) ResumeRowHistory(*Conn, Path);
+            if (KeepsHistory) {
+                Run(AddEntriesOfStage(Sql.Stage), {PriceClockNow().toMSecsSinceEpoch()});
+                ResumeRowHistory(*Conn, Path);
+            }
             std::vector<qint64> alone;
             TSqliteStatement rows(Conn->Handle, SetMergeSql::StagedOf(Sql, TStageAction::RowByRow));
             while (rows.Step()) alone.push_back(rows.Int64(0));
@@ -369,7 +403,6 @@ private:
     // (the row stays as it was).
     bool Write(const TGoodsRecord& r) {
         using C = TGoodsColumn;
-        const auto stored = [this](const QString& text, C c) { return text.isEmpty() ? QVariant() : QVariant(text.left(Size(c))); };
         const QString key = r.ID.left(Size(C::ID));
         TTableStatement& find = *Find;
         find.Bind(1, key);
@@ -383,6 +416,16 @@ private:
         }
         find.Reset();
         if (found ? same : r.NAZWA.isEmpty() || r.CENA.isEmpty()) return false;
+        WriteRow(r, key, rowId);
+        return true;
+    }
+
+    // Updates the row `rowId` with the record, or inserts it with the key
+    // when rowId is -1. Raises when writing failed (the row stays as it was).
+    void WriteRow(const TGoodsRecord& r, const QString& key, qint64 rowId) {
+        using C = TGoodsColumn;
+        const auto stored = [this](const QString& text, C c) { return text.isEmpty() ? QVariant() : QVariant(text.left(Size(c))); };
+        const bool found = rowId >= 0;
         TTableStatement& q = found ? *Update : *Insert;
         int i = 1;
         if (!found) q.Bind(i++, key);
@@ -395,7 +438,6 @@ private:
         if (found) q.Bind(i++, rowId);
         q.Step();  // an error resets the statement and raises
         q.Reset();
-        return true;
     }
 
     THold Hold;  // released after the statements are gone
@@ -407,8 +449,9 @@ private:
     QString GoodsTable;
     TSetMergeDialect Sql;
     bool KeepsHistory = false;
-    bool Bulk = false;    // the store was empty: the first batch starts a bulk load
+    bool Bulk = false;    // the store was empty: the first record starts a bulk load
     bool BulkOn = false;  // the indexes are set aside
+    int Loaded = 0;       // records the bulk load inserted
     TSetAsideIndexes Aside;
     std::unique_ptr<TTableStatement> Find, Update, Insert;
     std::unique_ptr<TSqliteStatement> StageRow;

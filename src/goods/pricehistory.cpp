@@ -208,6 +208,16 @@ void EnsureIndex(TSqliteConnection& conn) {
     RunQuery(conn, QStringLiteral("CREATE INDEX IF NOT EXISTS main.%1 ON %2 (\"ID\", \"CHWILA\")").arg(QuoteName(kHistoryIndex), History()));
 }
 
+}  // namespace
+
+QString AddFirstEntries(const QString& goods) {
+    return QStringLiteral("INSERT INTO main.%1 (\"ID\", \"KWOTA\", \"CHWILA\")"
+                          " SELECT \"ID\", prandel_amount(\"CENA\"), ? FROM main.%2 WHERE \"ID\" IS NOT NULL ORDER BY rowid")
+        .arg(History(), QuoteName(goods));
+}
+
+namespace {
+
 // Makes the history: sets a damaged table of its name aside, creates it and
 // gives every goods record its current price, all in one transaction.
 void CreateHistory(TSqliteConnection& conn, const QString& goods) {
@@ -226,10 +236,7 @@ void CreateHistory(TSqliteConnection& conn, const QString& goods) {
         RunQuery(conn, QStringLiteral("CREATE TABLE main.%1 (\"ID\" VARCHAR(30) NOT NULL, \"KWOTA\" INTEGER, \"CHWILA\" INTEGER NOT NULL)")
                            .arg(History()));
         EnsureIndex(conn);
-        RunQuery(conn, QStringLiteral("INSERT INTO main.%1 (\"ID\", \"KWOTA\", \"CHWILA\")"
-                                      " SELECT \"ID\", prandel_amount(\"CENA\"), ? FROM main.%2 WHERE \"ID\" IS NOT NULL ORDER BY rowid")
-                           .arg(History(), QuoteName(goods)),
-                 {PriceClockNow().toMSecsSinceEpoch()});
+        RunQuery(conn, AddFirstEntries(goods), {PriceClockNow().toMSecsSinceEpoch()});
         if (!conn.Db.commit()) throw TEngineError(conn.Db.lastError().text());
     } catch (...) {
         conn.Db.rollback();
@@ -260,12 +267,6 @@ QString AddEntriesOfStage(const QString& stage) {
         .arg(History(),
              last.arg(QStringLiteral("CASE WHEN typeof(h.\"CHWILA\") = 'integer' THEN h.\"CHWILA\" END"), History(), kNewestFirst),
              stage, last.arg(QStringLiteral("h.rowid"), History(), kNewestFirst));
-}
-
-QString AddFirstEntriesOfStage(const QString& stage) {
-    return QStringLiteral("INSERT INTO %1 (\"ID\", \"KWOTA\", \"CHWILA\") SELECT s.\"ID\", prandel_amount(s.\"CENA\"), ? FROM %2 s"
-                          " WHERE s.\"AKCJA\" = 1 AND s.\"ID\" IS NOT NULL ORDER BY s.\"NR\"")
-        .arg(History(), stage);
 }
 
 void SetPriceClock(TPriceClock clock) { Clock() = std::move(clock); }

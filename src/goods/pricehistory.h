@@ -70,10 +70,10 @@ void ResumeRowHistory(TSqliteConnection& conn, const QString& path);
 // none, dated at the bound moment (milliseconds) or at the last entry when
 // the clock went back.
 QString AddEntriesOfStage(const QString& stage);
-// The same for a history that has no entry of any staged goods, all of them
-// new (AKCJA 1): every one gets its first entry, at the bound moment, without
-// looking for the last.
-QString AddFirstEntriesOfStage(const QString& stage);
+// The statement that gives every record of the goods table `goods` (SQL's
+// name) an entry of its current price, dated at the bound moment
+// (milliseconds): the first entries of goods of which the history has none.
+QString AddFirstEntries(const QString& goods);
 
 // The lowest price field of a goods table object whose table SQL knows as
 // `goodsTable`: for goods whose current price is lower than the one before it
