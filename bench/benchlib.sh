@@ -95,6 +95,22 @@ measure_own() {
   rm -f "$tf" "$ef"
 }
 
+# parse_max_seed ARGS...: the options --max N and --seed S of growth.sh and
+# scale.sh into MAX and SEED (their defaults set before the call); --help
+# prints the calling script's opening comment.
+parse_max_seed() {
+  while [ $# -gt 0 ]; do
+    case "$1" in
+      --max) MAX=${2:?--max needs a number}; shift 2 ;;
+      --seed) SEED=${2:?--seed needs a number}; shift 2 ;;
+      -h|--help) sed -n '2,/^set -euo/p' "$0" | sed '$d; s/^# \{0,1\}//'; exit 0 ;;
+      *) die "nieznana opcja: $1 (zobacz --help)" ;;
+    esac
+  done
+  [[ "$MAX" =~ ^[1-9][0-9]*$ ]] || die "--max: $MAX nie jest liczbą"
+  [[ "$SEED" =~ ^[0-9]+$ ]] || die "--seed: $SEED nie jest liczbą"
+}
+
 file_mb() {
   awk -v b="$(stat -c %s "$1")" 'BEGIN { printf "%.1f", b / 1048576 }'
 }
