@@ -343,7 +343,7 @@ private:
             // the statements of this connection that write them row by row.
             if (KeepsHistory) SuspendRowHistory(*Conn);
             Run(SetMergeSql::Classify(Sql));  // writes the staging table only
-            qint64 changed = Run(SetMergeSql::UpdateChanged(Sql));
+            qint64 changed = Run(SetMergeSql::UpdateChanged(Sql, false)) + Run(SetMergeSql::UpdateChanged(Sql, true));
             changed += Run(SetMergeSql::InsertNew(Sql));
             if (KeepsHistory) {
                 Run(AddEntriesOfStage(Sql.Stage), {PriceClockNow().toMSecsSinceEpoch()});

@@ -257,16 +257,16 @@ void SuspendRowHistory(TSqliteConnection& conn, bool trimming) { DropTriggers(co
 void ResumeRowHistory(TSqliteConnection& conn, const QString& path) { InstallTriggers(conn, SqlTableName(QFileInfo(path).fileName())); }
 
 QString AddEntriesOfStage(const QString& stage) {
-    // As the row-by-row statement, for a whole batch: s is the staged row.
-    const QString last = QStringLiteral("(SELECT %1 FROM %2 h WHERE h.\"ID\" = s.\"ID\"%3 LIMIT 1)");
+    // As the row-by-row statement, for a whole batch: s is the staged row, l
+    // the last entry of its goods (looked up once), none when there is none.
     return QStringLiteral("INSERT INTO %1 (\"ID\", \"KWOTA\", \"CHWILA\")"
-                          " SELECT s.\"ID\", prandel_amount(s.\"CENA\"), max(?, coalesce(%2, 0)) FROM %3 s"
+                          " SELECT s.\"ID\", prandel_amount(s.\"CENA\"),"
+                          "  max(?, coalesce(CASE WHEN typeof(l.\"CHWILA\") = 'integer' THEN l.\"CHWILA\" END, 0))"
+                          " FROM %2 s LEFT JOIN %1 l ON l.rowid = (SELECT h.rowid FROM %1 h WHERE h.\"ID\" = s.\"ID\"%3 LIMIT 1)"
                           " WHERE s.\"AKCJA\" IN (1, 2) AND s.\"ID\" IS NOT NULL"
-                          "  AND NOT EXISTS (SELECT 1 FROM %1 l WHERE l.rowid = %4 AND l.\"KWOTA\" IS prandel_amount(s.\"CENA\"))"
+                          "  AND (l.rowid IS NULL OR l.\"KWOTA\" IS NOT prandel_amount(s.\"CENA\"))"
                           " ORDER BY s.\"NR\"")
-        .arg(History(),
-             last.arg(QStringLiteral("CASE WHEN typeof(h.\"CHWILA\") = 'integer' THEN h.\"CHWILA\" END"), History(), kNewestFirst),
-             stage, last.arg(QStringLiteral("h.rowid"), History(), kNewestFirst));
+        .arg(History(), stage, kNewestFirst);
 }
 
 void SetPriceClock(TPriceClock clock) { Clock() = std::move(clock); }

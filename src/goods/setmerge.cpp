@@ -51,14 +51,15 @@ QString Classify(const TSetMergeDialect& d) {
              Action(TStageAction::Update), d.Goods, Col(TGoodsColumn::ID), Action(TStageAction::Insert));
 }
 
-QString UpdateChanged(const TSetMergeDialect& d) {
+QString UpdateChanged(const TSetMergeDialect& d, bool renamed) {
     QStringList sets;
     for (const TGoodsColumn c : kWritten)
-        if (c != TGoodsColumn::ID) sets << QStringLiteral("%1 = s.%1").arg(Col(c));
+        if (c != TGoodsColumn::ID && (renamed || c != TGoodsColumn::NAZWA)) sets << QStringLiteral("%1 = s.%1").arg(Col(c));
     sets << Col(TGoodsColumn::ABSCENA) + QStringLiteral(" = ") + d.UnitPrice;
     sets << Col(TGoodsColumn::NEW) + QStringLiteral(" = 1") << Col(TGoodsColumn::SELECT) + QStringLiteral(" = 0");
-    return QStringLiteral("UPDATE %1 AS g SET %2 FROM %3 s WHERE s.%4 = g.%4 AND s.\"AKCJA\" = %5")
-        .arg(d.Goods, sets.join(QStringLiteral(", ")), d.Stage, Col(TGoodsColumn::ID), Action(TStageAction::Update));
+    return QStringLiteral("UPDATE %1 AS g SET %2 FROM %3 s WHERE s.%4 = g.%4 AND s.\"AKCJA\" = %5 AND g.%6 IS %7 s.%6")
+        .arg(d.Goods, sets.join(QStringLiteral(", ")), d.Stage, Col(TGoodsColumn::ID), Action(TStageAction::Update),
+             Col(TGoodsColumn::NAZWA), renamed ? QStringLiteral("NOT") : QString());
 }
 
 QString InsertNew(const TSetMergeDialect& d) {

@@ -50,8 +50,11 @@ QString InsertStaged(const TSetMergeDialect& d);
 // Fills in AKCJA of every staged row.
 QString Classify(const TSetMergeDialect& d);
 // Writes the goods staged as Update: their texts, unit price and type, NEW on
-// and the mark off; PRINTDATE untouched.
-QString UpdateChanged(const TSetMergeDialect& d);
+// and the mark off; PRINTDATE untouched. Two statements: the goods whose
+// stored name is the staged one (`renamed` false) keep it untouched, so that
+// an index on the name is not rewritten for a new price; the others
+// (`renamed` true) get it too.
+QString UpdateChanged(const TSetMergeDialect& d, bool renamed);
 // Inserts the goods staged as Insert, in arrival order, NEW on, no mark.
 QString InsertNew(const TSetMergeDialect& d);
 // The staged rows of one action, in arrival order: NR.

@@ -52,7 +52,8 @@ TEST(GoodsUpdate, FirstRunInsertsSecondFindsNoChange) {
 
 TEST(GoodsUpdate, ChangedRowsRewrittenAndMarkedOthersUnmarkedNothingDeleted) {
     TUpdateFixture f;
-    f.WriteGoods({{"1", "Chleb", "6,49", "500 g", "111", "14"}, {"2", "Mleko", "4,29", "1 l", "222", "14"}});
+    f.WriteGoods({{"1", "Chleb", "6,49", "500 g", "111", "14"}, {"2", "Mleko", "4,29", "1 l", "222", "14"},
+                  {"3", "Masło", "7,99", "200 g", "333", "14"}});
     ASSERT_TRUE(f.Run().Ok);
     // A user mark and a print date must survive a rewrite of other fields only
     // as the rules say: SELECT is cleared on rewritten rows, PRINTDATE never touched.
@@ -64,13 +65,15 @@ TEST(GoodsUpdate, ChangedRowsRewrittenAndMarkedOthersUnmarkedNothingDeleted) {
     f.tbLocal.Post();
     f.tbLocal.Close();
 
-    f.WriteGoods({{"1", "Chleb", "6,99", "500 g", "111", "14"}});  // item 2 gone from the external system
+    // Item 2 gone from the external system; item 3 renamed, its price the same.
+    f.WriteGoods({{"1", "Chleb", "6,99", "500 g", "111", "14"}, {"3", "Masło extra", "7,99", "200 g", "333", "14"}});
     const auto out = f.Run();
     ASSERT_TRUE(out.Ok);
-    EXPECT_EQ(out.Changes, 1);
+    EXPECT_EQ(out.Changes, 2);
     auto goods = f.Goods();
-    ASSERT_EQ(goods.size(), 2u);
+    ASSERT_EQ(goods.size(), 3u);
     EXPECT_EQ(goods[QStringLiteral("1\\111")], QStringList({"Chleb", "6,99", "500 g", "13,98 zł/kg", "111", "14", T, F}));
+    EXPECT_EQ(goods[QStringLiteral("3\\333")], QStringList({"Masło extra", "7,99", "200 g", "39,95 zł/kg", "333", "14", T, F}));
     EXPECT_EQ(goods[QStringLiteral("2\\222")][6], F);
     f.tbLocal.Open();
     ASSERT_TRUE(f.tbLocal.FindKey(QStringLiteral("1\\111")));
