@@ -177,6 +177,13 @@ public:
         // Goods twice in one batch: the first is merged before the second is
         // compared, as if the rows came one at a time.
         if (Keys.contains(key)) Flush();
+        // The batch's transaction holds the look-ups and the staging too:
+        // each would otherwise be a transaction of its own, with its locks.
+        if (!Batch) Batch = std::make_unique<TTableTransaction>(Table);
+        // Most goods of a nightly update are as they were: one look-up by the
+        // key (a seek in this file) leaves them, and only the others are
+        // staged.
+        if (Lookup(record, key).second) return;
         Stage(record, key);
         if (static_cast<int>(Pending.size()) >= kBatchRows) {
             Commit();
@@ -231,9 +238,6 @@ private:
             cut = cut || text.size() > Size(c);
             StageRow->BindText(i, text.left(Size(c)));
         };
-        // The batch's transaction holds the staging too: each staged row
-        // would otherwise be a transaction of its own.
-        if (!Batch) Batch = std::make_unique<TTableTransaction>(Table);
         StageRow->Bind(1, static_cast<qint64>(Pending.size()));
         StageRow->BindText(2, key);
         bind(3, r.NAZWA, C::NAZWA);
@@ -404,20 +408,24 @@ private:
     bool Write(const TGoodsRecord& r) {
         using C = TGoodsColumn;
         const QString key = r.ID.left(Size(C::ID));
-        TTableStatement& find = *Find;
-        find.Bind(1, key);
-        const bool found = find.Step();
-        qint64 rowId = -1;
-        bool same = false;
-        if (found) {
-            rowId = find.Int64(0);
-            same = find.Text(1).trimmed() == r.NAZWA && find.Text(2).trimmed() == r.CENA &&
-                   find.Text(3).trimmed() == r.WAGA && find.Text(4).trimmed() == r.KODKRESKOWY;
-        }
-        find.Reset();
+        const auto [rowId, same] = Lookup(r, key);
+        const bool found = rowId >= 0;
         if (found ? same : r.NAZWA.isEmpty() || r.CENA.isEmpty()) return false;
         WriteRow(r, key, rowId);
         return true;
+    }
+
+    // The row of the goods of `key` (-1 when there is none), and whether its
+    // texts, blanks at their ends aside, are the record's.
+    std::pair<qint64, bool> Lookup(const TGoodsRecord& r, const QString& key) {
+        TTableStatement& find = *Find;
+        find.Bind(1, key);
+        std::pair<qint64, bool> out(-1, false);
+        if (find.Step())
+            out = {find.Int64(0), find.Text(1).trimmed() == r.NAZWA && find.Text(2).trimmed() == r.CENA &&
+                                      find.Text(3).trimmed() == r.WAGA && find.Text(4).trimmed() == r.KODKRESKOWY};
+        find.Reset();
+        return out;
     }
 
     // Updates the row `rowId` with the record, or inserts it with the key
