@@ -119,7 +119,10 @@ public:
     }
     // Makes them again, each sorted once over the whole table.
     void Restore(TSqliteConnection& conn) {
+        // The sort may take a second core.
+        RunQuery(conn, QStringLiteral("PRAGMA threads = 2"));
         for (const QString& sql : std::as_const(Statements)) RunQuery(conn, sql);
+        RunQuery(conn, QStringLiteral("PRAGMA threads = 0"));
         Statements.clear();
     }
 
@@ -303,11 +306,11 @@ private:
         if (!BulkOn) return;
         BulkOn = false;
         try {
+            // The entries first, so that the history's index too is sorted
+            // once rather than grown entry by entry.
+            if (KeepsHistory) Run(AddFirstEntries(GoodsTable), {PriceClockNow().toMSecsSinceEpoch()});
             Aside.Restore(*Conn);
-            if (KeepsHistory) {
-                Run(AddFirstEntries(GoodsTable), {PriceClockNow().toMSecsSinceEpoch()});
-                ResumeRowHistory(*Conn, Path);
-            }
+            if (KeepsHistory) ResumeRowHistory(*Conn, Path);
         } catch (...) {
             // Goods without their indexes or history are no store: the load
             // goes whole, and the store is empty as it was.
