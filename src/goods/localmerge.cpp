@@ -425,8 +425,8 @@ private:
         find.Bind(1, key);
         std::pair<qint64, bool> out(-1, false);
         if (find.Step())
-            out = {find.Int64(0), find.Text(1).trimmed() == r.NAZWA && find.Text(2).trimmed() == r.CENA &&
-                                      find.Text(3).trimmed() == r.WAGA && find.Text(4).trimmed() == r.KODKRESKOWY};
+            out = {find.Int64(0), find.TextView(1).trimmed() == r.NAZWA && find.TextView(2).trimmed() == r.CENA &&
+                                      find.TextView(3).trimmed() == r.WAGA && find.TextView(4).trimmed() == r.KODKRESKOWY};
         find.Reset();
         return out;
     }

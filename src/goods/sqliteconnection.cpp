@@ -175,9 +175,11 @@ bool TSqliteStatement::IsNull(int column) const { return sqlite3_column_type(Han
 
 qint64 TSqliteStatement::Int64(int column) const { return sqlite3_column_int64(Handle, column); }
 
-QString TSqliteStatement::Text(int column) const {
+QString TSqliteStatement::Text(int column) const { return TextView(column).toString(); }
+
+QStringView TSqliteStatement::TextView(int column) const {
     const void* text = sqlite3_column_text16(Handle, column);
-    return QString(static_cast<const QChar*>(text), sqlite3_column_bytes16(Handle, column) / 2);
+    return QStringView(static_cast<const QChar*>(text), sqlite3_column_bytes16(Handle, column) / 2);
 }
 
 QVariant TSqliteStatement::Value(int column) const {

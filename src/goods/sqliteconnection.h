@@ -68,6 +68,8 @@ public:
     bool IsNull(int column) const;
     qint64 Int64(int column) const;
     QString Text(int column) const;
+    // The same without a copy, valid until the statement steps or resets.
+    QStringView TextView(int column) const;
     // The column as stored: null, integer, floating value or text.
     QVariant Value(int column) const;
 
