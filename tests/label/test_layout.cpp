@@ -81,7 +81,7 @@ TEST(LayoutKinds, CaptionsAndColourValues) {
 
 TEST(LayoutKinds, LowestPriceTemplate) {
     EXPECT_EQ(CompoCaption(ctLowestPrice), QString::fromUtf8("Najniższa cena z 30 dni przed obniżką: {cena} zł"));
-    EXPECT_TRUE(CompoCaption(7).isEmpty());
+    EXPECT_TRUE(CompoCaption(8).isEmpty());
     const struct {
         const char* Template;
         const char* Filled;

@@ -62,6 +62,7 @@ const TButtonDef kButtons[] = {
      "realsize"},
     {nullptr, &C::tbStretch, "tbStretch", "Rozmiar skalowany", 0, TBar::LabelProp, TGroup::Size, false,
      "zoom-fit-best", "stretch"},
+    {nullptr, &C::tbGs1, "tbGs1", "Dane GS1 (numer GTIN)", 0, TBar::LabelProp, TGroup::None, false, "", "gs1"},
 
     {nullptr, &C::tbPrice, "tbPrice", "Cena", 0, TBar::Compo, TGroup::Kind, false, "", "price"},
     {nullptr, &C::tbName, "tbName", "Nazwa", 1, TBar::Compo, TGroup::Kind, false, "", "name"},
@@ -72,6 +73,7 @@ const TButtonDef kButtons[] = {
      "bitmap"},
     {nullptr, &C::tbLowestPrice, "tbLowestPrice", "Najniższa cena", 6, TBar::Compo, TGroup::Kind, false, "",
      "lowestprice"},
+    {nullptr, &C::tbMatrixCode, "tbMatrixCode", "Kod 2D", 7, TBar::Compo, TGroup::Kind, false, "", "matrixcode"},
     {&C::tbDelete, nullptr, "tbDelete", "Usuń obiekt", 0, TBar::Compo, TGroup::None, true, "edit-delete", "delete"},
 };
 
@@ -169,6 +171,12 @@ void BuildDesignToolbars(TDesignControls& c, QWidget* parent) {
 
     for (const TButtonDef& def : kButtons) {
         QToolBar* bar = def.Bar == TBar::Main ? c.tbMain : def.Bar == TBar::LabelProp ? c.tbrLabelProp : c.tbrCompo;
+        if (def.Check == &C::tbGs1) {
+            // The 2D code's symbology, next to its GS1 button.
+            bar->addSeparator();
+            c.cbSymbol = AddBox<QComboBox>(bar, "cbSymbol", "Rodzaj kodu 2D");
+            c.cbSymbol->addItems({QStringLiteral("QR"), QStringLiteral("Data Matrix")});
+        }
         if (def.SeparatorBefore) bar->addSeparator();
         QToolButton* b;
         if (def.Check) {
