@@ -157,11 +157,18 @@ bool TFieldPainter::DrawBarcode(const TObjectProperties& o, const QFont& font, c
 
 bool TFieldPainter::DrawMatrix(const TFieldValue& value, const QRect& r, TResolution resolution, QPainter& canvas) {
     TBarcodeSymbol& b = *Symbol;
-    b.SetTyp(static_cast<TBarcodeType>(*value.BarcodeType));
-    b.SetText(value.Text);
+    const auto type = static_cast<TBarcodeType>(*value.BarcodeType);
     try {
+        // The copies of one label encode once: a QR's masks cost more than
+        // drawing the whole label.
+        if (!Matrix || Matrix->Type != type || Matrix->Text != value.Text || Matrix->Ecc != b.QrEcc()) {
+            Matrix.reset();
+            b.SetTyp(type);
+            b.SetText(value.Text);
+            Matrix = TEncodedMatrix{type, value.Text, b.QrEcc(), b.BuildMatrix()};
+        }
         // Square modules: at least 0.25 mm along both axes of the device.
-        if (PaintMatrix(canvas, b.BuildMatrix(), r, std::max(resolution.X, resolution.Y), b.ColorBar(), b.Color()))
+        if (PaintMatrix(canvas, Matrix->Matrix, r, std::max(resolution.X, resolution.Y), b.ColorBar(), b.Color()))
             return true;
         SilentFailure(lcPrint, QStringLiteral("2D code \"%1\" does not fit its box; printed as text").arg(value.Text));
     } catch (const TBarcodeError& e) {

@@ -1,5 +1,6 @@
 #pragma once
 #include "layout.h"
+#include "matrixsymbol.h"
 #include "units.h"
 
 #include <QFont>
@@ -85,6 +86,14 @@ private:
     bool DrawMatrix(const TFieldValue& value, const QRect& r, TResolution resolution, QPainter& canvas);
 
     std::unique_ptr<TBarcodeSymbol> Symbol;
+    // The last 2D symbol encoded, with what it was encoded from.
+    struct TEncodedMatrix {
+        TBarcodeType Type;
+        QString Text;
+        TQrEcc Ecc;
+        TModuleMatrix Matrix;
+    };
+    std::optional<TEncodedMatrix> Matrix;
     // Current point size of the canvas font, as the text steps change it.
     int FontPoints = 10;
 };

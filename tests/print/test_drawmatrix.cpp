@@ -8,6 +8,7 @@
 #include "symbolpainting.h"
 #include "testsupport.h"
 #include "units.h"
+#include "zbar.h"
 #include "zxing.h"
 
 #include <gtest/gtest.h>
@@ -112,17 +113,33 @@ TEST_F(MatrixLabelTest, SymbolsInLabelsReadBackAtPrinterResolutions) {
     }
 }
 
-// The error correction of the settings is what readers find in the symbol.
+// The error correction of the settings is what readers find in the symbol;
+// one manager drawing label after label gives each goods its own symbol, and
+// a new level a new one.
 TEST_F(MatrixLabelTest, QrErrorCorrectionOfTheOptions) {
-    const TPrintGoods goods = Goods("1", QStringLiteral("Chleb"), QStringLiteral("3,99"), QStringLiteral("5901234123457"));
+    const QList<TPrintGoods> goods{
+        Goods("1", QStringLiteral("Chleb"), QStringLiteral("3,99"), QStringLiteral("5901234123457")),
+        Goods("2", QStringLiteral("Mleko"), QStringLiteral("2,49"), QStringLiteral("96385074"), bcCodeEAN8)};
     const QList<QPair<TQrEcc, QString>> levels{{eccL, "L"}, {eccM, "M"}, {eccQ, "Q"}, {eccH, "H"}};
-    for (const auto& [ecc, name] : levels)
-        for (const bool gs1 : {false, true}) {
-            const QString text = gs1 ? QStringLiteral("{gtin}") : CompoCaption(ctMatrixCode);
-            const TZxingResult r = DecodeWithZxing(Draw(CodeObject(msQR, gs1, text), goods, 300, ecc));
-            ASSERT_TRUE(r.Found) << name.toStdString() << " " << gs1;
-            EXPECT_EQ(r.EcLevel, name) << gs1;
+    for (const bool gs1 : {false, true}) {
+        TPrintManager m;
+        LoadInto(m, Home.root() + QStringLiteral("/l.etk"), 30, 20,
+                 {CodeObject(msQR, gs1, gs1 ? QStringLiteral("{gtin}") : CompoCaption(ctMatrixCode))});
+        for (const auto& [ecc, name] : levels) {
+            TPrintOptions options;
+            options.QrEcc = ecc;
+            m.SetOptions(options);
+            // Each level starts with the goods the last one ended with.
+            const QList<TPrintGoods> order = ecc % 2 == 0 ? goods + goods : QList<TPrintGoods>{goods[1], goods[0]} + QList<TPrintGoods>{goods[1], goods[0]};
+            for (const TPrintGoods& g : order) {
+                SCOPED_TRACE(name.toStdString() + (gs1 ? " GS1 " : " ") + g.KODKRESKOWY.toStdString());
+                const TZxingResult r = DecodeWithZxing(RenderLabel(m, g, 300));
+                ASSERT_TRUE(r.Found);
+                EXPECT_EQ(r.EcLevel, name);
+                EXPECT_TRUE(r.Text.endsWith(*Gtin14(g.KODKRESKOWY, g.TYPKODU))) << r.Text.toStdString();
+            }
         }
+    }
 }
 
 // Goods without the code the template names leave the object blank; a
@@ -179,5 +196,27 @@ TEST_F(MatrixLabelTest, BlankForGoodsWithoutTheCodeTextWhereNoSymbolFits) {
             break;
         }
         }
+    }
+}
+
+// The shipped layout with both codes: the EAN-13 for today's tills and the
+// Digital Link QR for tomorrow's and for phones, both read from one label at
+// the resolutions of label printers and of a page printer.
+TEST_F(MatrixLabelTest, ShippedLayoutCarriesAnEan13AndAQr) {
+    TPrintManager m;
+    m.LayoutFileName = SourceDataDir() + QStringLiteral("/LABELS/30x20-qr.etk");
+    m.LoadLayout();
+    TPrintOptions options;
+    m.SetOptions(options);
+    const TPrintGoods goods = Goods("7", QString::fromUtf8("Masło ekstra 200 g"), QStringLiteral("7,49"),
+                                    QStringLiteral("5901234123457"), bcCodeEAN13, QString::fromUtf8("37,45 zł/kg"));
+    QList<QImage> labels;
+    for (const int dpi : {203, 300, 600}) labels << RenderLabel(m, goods, dpi);
+    const TDecodeResult r = DecodeWithZbar(labels);
+    ASSERT_TRUE(r.Ran) << r.Error.toStdString();
+    for (qsizetype i = 0; i < labels.size(); ++i) {
+        QStringList read = r.Symbols[i];
+        read.sort();
+        EXPECT_EQ(read, QStringList({"EAN-13:5901234123457", "QR-Code:https://id.gs1.org/01/05901234123457"})) << i;
     }
 }
