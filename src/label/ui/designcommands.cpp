@@ -151,13 +151,13 @@ void TDesignPage::tbBoldClick(QObject* button) {
     if (TdcLabel* label = SelectedLabel()) {
         const bool down = static_cast<TCheckToolButton*>(button)->Down();
         switch (Tag(button)) {
-        case 0:
+        case fsBold:
             label->SetFontBold(down);
             break;
-        case 1:
+        case fsItalic:
             label->SetFontItalic(down);
             break;
-        case 2:
+        case fsUnderline:
             label->SetFontUnderline(down);
             break;
         default:
@@ -169,7 +169,7 @@ void TDesignPage::tbBoldClick(QObject* button) {
 
 void TDesignPage::tbRealClick(QObject* button) {
     const TDesignState before = Steps->Capture();
-    if (TdcImage* image = SelectedImage()) image->SetRealSize(Tag(button) == 1);
+    if (TdcImage* image = SelectedImage()) image->SetRealSize(Tag(button) == isRealSize);
     Changed(before, QStringLiteral("Rozmiar mapy bitowej"));
 }
 

@@ -75,6 +75,11 @@ void FillFontList(QComboBox* box);
 // The usual point sizes, and "24" as the text.
 void FillFontSizeList(QComboBox* box);
 
+// The numbers of the style buttons and of the size buttons; the alignment
+// buttons carry a TLabelAlignment, the kind buttons a TCompoType.
+enum TFontStyleTag { fsBold = 0, fsItalic = 1, fsUnderline = 2 };
+enum TImageSizeTag { isStretched = 0, isRealSize = 1 };
+
 // A button's number ("Tag").
 int Tag(const QObject* control);
 
