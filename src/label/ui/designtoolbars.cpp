@@ -74,7 +74,7 @@ const TButtonDef kButtons[] = {
      "bitmap"},
     {nullptr, &C::tbLowestPrice, "tbLowestPrice", "Najniższa cena", ctLowestPrice, TBar::Compo, TGroup::Kind, false, "",
      "lowestprice"},
-    {nullptr, &C::tbMatrixCode, "tbMatrixCode", "Kod 2D", 7, TBar::Compo, TGroup::Kind, false, "", "matrixcode"},
+    {nullptr, &C::tbMatrixCode, "tbMatrixCode", "Kod 2D", ctMatrixCode, TBar::Compo, TGroup::Kind, false, "", "matrixcode"},
     {&C::tbDelete, nullptr, "tbDelete", "Usuń obiekt", 0, TBar::Compo, TGroup::None, true, "edit-delete", "delete"},
 };
 
