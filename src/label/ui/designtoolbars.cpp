@@ -63,6 +63,7 @@ const TButtonDef kButtons[] = {
      "realsize"},
     {nullptr, &C::tbStretch, "tbStretch", "Rozmiar skalowany", isStretched, TBar::LabelProp, TGroup::Size, false,
      "zoom-fit-best", "stretch"},
+    {nullptr, &C::tbGs1, "tbGs1", "Dane GS1 (numer GTIN)", 0, TBar::LabelProp, TGroup::None, false, "", "gs1"},
 
     {nullptr, &C::tbPrice, "tbPrice", "Cena", ctPrice, TBar::Compo, TGroup::Kind, false, "", "price"},
     {nullptr, &C::tbName, "tbName", "Nazwa", ctName, TBar::Compo, TGroup::Kind, false, "", "name"},
@@ -73,6 +74,7 @@ const TButtonDef kButtons[] = {
      "bitmap"},
     {nullptr, &C::tbLowestPrice, "tbLowestPrice", "Najniższa cena", ctLowestPrice, TBar::Compo, TGroup::Kind, false, "",
      "lowestprice"},
+    {nullptr, &C::tbMatrixCode, "tbMatrixCode", "Kod 2D", ctMatrixCode, TBar::Compo, TGroup::Kind, false, "", "matrixcode"},
     {&C::tbDelete, nullptr, "tbDelete", "Usuń obiekt", 0, TBar::Compo, TGroup::None, true, "edit-delete", "delete"},
 };
 
@@ -170,6 +172,12 @@ void BuildDesignToolbars(TDesignControls& c, QWidget* parent) {
 
     for (const TButtonDef& def : kButtons) {
         QToolBar* bar = def.Bar == TBar::Main ? c.tbMain : def.Bar == TBar::LabelProp ? c.tbrLabelProp : c.tbrCompo;
+        if (def.Check == &C::tbGs1) {
+            // The 2D code's symbology, next to its GS1 button.
+            bar->addSeparator();
+            c.cbSymbol = AddBox<QComboBox>(bar, "cbSymbol", "Rodzaj kodu 2D");
+            c.cbSymbol->addItems({QStringLiteral("QR"), QStringLiteral("Data Matrix")});
+        }
         if (def.SeparatorBefore) bar->addSeparator();
         QToolButton* b;
         if (def.Check) {
