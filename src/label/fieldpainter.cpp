@@ -104,7 +104,8 @@ void TFieldPainter::Draw(const TObjectProperties& o, const TFieldFonts& fonts, c
         DrawLowestPrice(o, value.Text, r, resolution, canvas);
         return;
     }
-    if (o.Type == ctName) FitNameToWidth(r, value.Text, resolution, canvas);
+    // A name, and a reduction's figures, shrink rather than lose a letter.
+    if (o.Type == ctName || o.Type == ctReduction) FitNameToWidth(r, value.Text, resolution, canvas);
     canvas.drawText(r, static_cast<int>(AlignmentFlags(o.Alignment)), value.Text);
 }
 

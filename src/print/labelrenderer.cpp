@@ -1,6 +1,7 @@
 #include "labelrenderer.h"
 
 #include "barcodesymbol.h"
+#include "pricehistory.h"
 #include "units.h"
 
 #include <QPaintDevice>
@@ -83,6 +84,18 @@ std::optional<TFieldValue> TLabelRenderer::FieldValue(const TLayoutObject& o, co
         // into the template.
         if (goods.NAJNIZSZA.isEmpty()) return std::nullopt;
         return TFieldValue{FormatPrice(goods.NAJNIZSZA, FOptions.AlwaysGr, FOptions.DoubleGr, FOptions.DotSeparator), {}};
+    case ctReduction: {
+        // Announced only against the reference price, and only below it; the
+        // amounts with the separator of the prices.
+        const std::optional<TReduction> r = ReductionOf(goods);
+        if (!r) return std::nullopt;
+        const auto price = [this](const QString& text) {
+            return FormatPrice(text, FOptions.AlwaysGr, FOptions.DoubleGr, FOptions.DotSeparator);
+        };
+        return TFieldValue{FillReductionTemplate(o.Text, QString::number(r->Percent), price(ReductionAmountText(r->Difference)),
+                                                 price(AmountText(r->Reference))),
+                           {}};
+    }
     default:
         // Not a kind the designer writes: nothing to show.
         return std::nullopt;

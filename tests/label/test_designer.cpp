@@ -117,6 +117,7 @@ TEST_F(Designer, EveryControlHasItsNameHintTagAndToolbar) {
         {p.tbULabel, "tbULabel", "Napis", 4, p.tbrCompo},
         {p.tbUBitmap, "tbUBitmap", "Mapa bitowa", 5, p.tbrCompo},
         {p.tbLowestPrice, "tbLowestPrice", "Najniższa cena", 6, p.tbrCompo},
+        {p.tbReduction, "tbReduction", "Obniżka", 8, p.tbrCompo},
         {p.tbDelete, "tbDelete", "Usuń obiekt", 0, p.tbrCompo},
     };
     for (const Row& r : rows) {
@@ -219,6 +220,7 @@ TEST_F(Designer, PlacingEveryKindWithItsDialogs) {
         {&TDesignPage::tbU1, {}, true, QString::fromUtf8("Cena za jednostkę"), {}},
         {&TDesignPage::tbU2, {}, true, "Kod", {}},
         {&TDesignPage::tbLowestPrice, {}, true, QString::fromUtf8("Najniższa cena z 30 dni przed obniżką: {cena} zł"), {}},
+        {&TDesignPage::tbReduction, {}, true, QString::fromUtf8("−{procent}%"), {}},
         {&TDesignPage::tbULabel, [](TScriptedPrompter& s) { AnswerText(s, QStringLiteral(" Promocja ")); }, true,
          " Promocja ", {}},
         {&TDesignPage::tbULabel, [](TScriptedPrompter& s) { AnswerText(s, std::nullopt); }, false, {}, {}},
@@ -493,6 +495,7 @@ TEST_F(Designer, DoubleClickEditsAFixedText) {
     TdcLabel* fixed = PlaceLabel(Page->tbULabel, {10, 10});
     TdcLabel* name = PlaceLabel(Page->tbName, {10, 100});
     TdcLabel* lowest = PlaceLabel(Page->tbLowestPrice, {10, 200});
+    TdcLabel* reduction = PlaceLabel(Page->tbReduction, {10, 300});
     struct Row {
         TdcLabel* label;
         std::optional<QString> answer;
@@ -504,6 +507,7 @@ TEST_F(Designer, DoubleClickEditsAFixedText) {
         {fixed, std::nullopt, "Nowa", false},
         {name, QStringLiteral("x"), "Nazwa", false},  // no dialog at all
         {lowest, QStringLiteral("Było {cena} zł"), QString::fromUtf8("Było {cena} zł"), true},  // its template
+        {reduction, QStringLiteral("taniej o {kwota} zł"), QString::fromUtf8("taniej o {kwota} zł"), true},
     };
     for (const Row& r : rows) {
         Script.clear();

@@ -79,22 +79,32 @@ TEST(LayoutKinds, CaptionsAndColourValues) {
     EXPECT_EQ(ColorFromValue(static_cast<int>(0xFF00000F)), QColor(Qt::black));
 }
 
-TEST(LayoutKinds, LowestPriceTemplate) {
+TEST(LayoutKinds, TemplatesOfTheLowestPriceAndTheReduction) {
     EXPECT_EQ(CompoCaption(ctLowestPrice), QString::fromUtf8("Najniższa cena z 30 dni przed obniżką: {cena} zł"));
+    EXPECT_EQ(CompoCaption(ctReduction), QString::fromUtf8("−{procent}%"));
     EXPECT_TRUE(CompoCaption(7).isEmpty());
+    // The lowest price 4,60; the reduction 20 % or 2,00 from it.
     const struct {
+        quint8 Type;
         const char* Template;
         const char* Filled;
     } cases[] = {
-        {"", "Najniższa cena z 30 dni przed obniżką: 4,60 zł"},
-        {"Było {cena} zł", "Było 4,60 zł"},
-        {"{Cena}-{CENA}", "4,60-4,60"},
-        {"{cena", "{cena"},
-        {"Promocja", "Promocja"},
+        {ctLowestPrice, "", "Najniższa cena z 30 dni przed obniżką: 4,60 zł"},
+        {ctLowestPrice, "Było {cena} zł", "Było 4,60 zł"},
+        {ctLowestPrice, "{Cena}-{CENA}", "4,60-4,60"},
+        {ctLowestPrice, "{cena", "{cena"},
+        {ctLowestPrice, "Promocja", "Promocja"},
+        {ctReduction, "", "−20%"},
+        {ctReduction, "taniej o {kwota} zł", "taniej o 2,00 zł"},
+        {ctReduction, "{PROCENT} % z {Cena} zł, {kwota}", "20 % z 4,60 zł, 2,00"},
+        {ctReduction, "{procent", "{procent"},
     };
-    for (const auto& c : cases)
-        EXPECT_EQ(FillPriceTemplate(QString::fromUtf8(c.Template), QStringLiteral("4,60")), QString::fromUtf8(c.Filled))
-            << c.Template;
+    for (const auto& c : cases) {
+        const QString t = QString::fromUtf8(c.Template);
+        const QString filled = c.Type == ctLowestPrice ? FillPriceTemplate(t, QStringLiteral("4,60"))
+                                                       : FillReductionTemplate(t, "20", "2,00", "4,60");
+        EXPECT_EQ(filled, QString::fromUtf8(c.Filled)) << c.Template;
+    }
 }
 
 TEST(LayoutKinds, SectionPrefixIsCaseSensitive) {
@@ -138,6 +148,24 @@ TEST_F(LayoutFile, ExampleReadsBackWithEveryKey) {
     EXPECT_FALSE(o.FontUnderline);
     EXPECT_EQ(o.FontColor, 0);
     EXPECT_EQ(o.Alignment, taCenter);
+}
+
+// A reduction object keeps its kind and its template; the file's code page
+// has no minus sign, so its look-alike, the en dash, stands for it.
+TEST_F(LayoutFile, AReductionObjectKeepsItsKindAndTemplate) {
+    TLabelLayout layout;
+    layout.Width = TMm(30);
+    layout.Height = TMm(20);
+    TLayoutObject o = NameField();
+    o.Type = ctReduction;
+    o.Text = CompoCaption(ctReduction);
+    layout.Objects.push_back(o);
+    ASSERT_TRUE(SaveLayoutFile(Path(), layout));
+    EXPECT_TRUE(ReadAll(Path()).contains("\r\nTYPE=8\r\nTEXT=\x96{procent}%\r\n"));
+    const TLabelLayout back = Read(ReadAll(Path()), PrintLayoutDefaults());
+    ASSERT_EQ(back.Objects.size(), 1u);
+    EXPECT_EQ(back.Objects[0].Type, ctReduction);
+    EXPECT_EQ(back.Objects[0].Text, QString::fromUtf8("–{procent}%"));
 }
 
 TEST_F(LayoutFile, MissingKeysTakeTheDefaultsOfTheReader) {

@@ -96,8 +96,8 @@ void TDesignPage::ObjectChanged(TdcComponent*) {
 
 void TDesignPage::EditObjectText(TdcComponent* object) {
     auto* label = qobject_cast<TdcLabel*>(object);
-    // A fixed text, and the template of the lowest price.
-    if (!label || (label->AType() != ctUserLabel && label->AType() != ctLowestPrice)) return;
+    // A fixed text, and the templates of the lowest price and the reduction.
+    if (!label || (label->AType() != ctUserLabel && label->AType() != ctLowestPrice && label->AType() != ctReduction)) return;
     const QString text = AskText(label->Text());
     if (text.isEmpty() || text == label->Text()) return;
     const TDesignState before = Steps->Capture();

@@ -72,6 +72,7 @@ const TButtonDef kButtons[] = {
      "bitmap"},
     {nullptr, &C::tbLowestPrice, "tbLowestPrice", "Najniższa cena", 6, TBar::Compo, TGroup::Kind, false, "",
      "lowestprice"},
+    {nullptr, &C::tbReduction, "tbReduction", "Obniżka", 8, TBar::Compo, TGroup::Kind, false, "", "reduction"},
     {&C::tbDelete, nullptr, "tbDelete", "Usuń obiekt", 0, TBar::Compo, TGroup::None, true, "edit-delete", "delete"},
 };
 

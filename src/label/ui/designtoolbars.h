@@ -53,6 +53,7 @@ struct TDesignControls {
     TCheckToolButton* tbULabel = nullptr;
     TCheckToolButton* tbUBitmap = nullptr;
     TCheckToolButton* tbLowestPrice = nullptr;
+    TCheckToolButton* tbReduction = nullptr;
     QToolButton* tbDelete = nullptr;
 
     TCheckGroup* AlignmentGroup = nullptr;  // one stays down
