@@ -186,19 +186,25 @@ void InstallTriggers(TSqliteConnection& conn, const QString& goods) {
                        .arg(g, AddEntryOnChange()));
     RunQuery(conn, QStringLiteral("CREATE TEMP TRIGGER IF NOT EXISTS prandel_cena_zmieniona AFTER UPDATE OF \"CENA\" ON main.%1%2")
                        .arg(g, AddEntryOnChange()));
-    // A new entry lets the goods' entries before q go, and before r, the
-    // older of the two, whichever rule the goods follow. Only goods with two
-    // entries older than the window can have any: the others skip the work.
+    // A new entry lets the goods' entries before q go, and for perishable
+    // goods those before r too, the older of the two. (Goods no longer in
+    // the table, or a table without the mark, keep r as well.) Only goods
+    // with two entries older than the window can have any: the others skip
+    // the work.
+    const QString perishable =
+        IsTableWith(conn, goods, {GoodsColumnName(TGoodsColumn::KROTKITERMIN)})
+            ? QStringLiteral("coalesce((SELECT k.\"KROTKITERMIN\" FROM main.%1 k WHERE k.\"ID\" = new.\"ID\"), 1)").arg(g)
+            : QStringLiteral("1");
     RunQuery(conn, QStringLiteral("CREATE TEMP TRIGGER IF NOT EXISTS prandel_historia_przycieta AFTER INSERT ON main.%1"
                                   " WHEN (SELECT count(*) FROM (SELECT 1 FROM %1 h WHERE h.\"ID\" = new.\"ID\""
                                   "  AND h.\"CHWILA\" <= new.\"CHWILA\" - %2 LIMIT 2)) = 2 BEGIN"
                                   " DELETE FROM %1 WHERE \"ID\" = new.\"ID\" AND (\"CHWILA\", rowid) <"
                                   "  (SELECT q.\"CHWILA\", q.rowid FROM %1 q WHERE q.rowid = (SELECT (SELECT e.rowid FROM %1 e"
                                   "   WHERE y.q IS NOT NULL AND e.rowid IN (y.q, y.r) ORDER BY e.\"CHWILA\", e.rowid LIMIT 1)"
-                                  "   FROM (SELECT %3 AS q, %6 AS r FROM (%4) x WHERE %5) y));"
+                                  "   FROM (SELECT %3 AS q, CASE WHEN %7 THEN %6 END AS r FROM (%4) x WHERE %5) y));"
                                   " END")
                        .arg(h, QString::number(kWindowMs), InEffectAt(WindowOpening()), CandidatesOf(QStringLiteral("new.\"ID\"")),
-                            kSoundMoments, RunStart()));
+                            kSoundMoments, RunStart(), perishable));
 }
 
 void DropTriggers(TSqliteConnection& conn) {

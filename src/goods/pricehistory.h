@@ -25,8 +25,9 @@
 // entry is never dated before the last one of its goods, whatever the clock
 // did. Deleting goods keeps their history; entries go only when no lowest
 // price can read them any more (older than the one in effect when the window
-// of the goods' latest reduction opens, and than the price before the run of
-// reductions that perishable goods are measured from).
+// of the goods' latest reduction opens, and, for perishable goods, than the
+// price before the run of reductions they are measured from; goods marked
+// perishable later are measured from what their history still holds).
 inline const QString kPriceHistoryTable = QStringLiteral("HISTORIA_CEN");
 // The calculated field of the goods table objects: the lowest price, an amount.
 inline const QString kLowestPriceField = QString::fromLatin1(kLowestPriceColumn);

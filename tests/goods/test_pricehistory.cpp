@@ -87,7 +87,8 @@ TEST_F(PriceHistoryTest, LowestPriceOfTheThirtyDaysBeforeAReduction) {
         {"perishable, reduced three evenings in a row: the price before the first", {{0, "10"}, {40, "8"}, {41, "6"}, {42, "4"}},
          "10", 4, true, "60 6,00"},
         {"perishable, a run of reductions over months", {{0, "12"}, {50, "10"}, {100, "8"}, {101, "6"}}, "12", 4, true, "50 6,00"},
-        {"the same, not perishable", {{0, "12"}, {50, "10"}, {100, "8"}, {101, "6"}}, "8", 4, false, "25 2,00"},
+        // Only the window is kept: 12 goes.
+        {"the same, not perishable", {{0, "12"}, {50, "10"}, {100, "8"}, {101, "6"}}, "8", 3, false, "25 2,00"},
         {"perishable, the same price again after one that is no number", {{0, "10"}, {20, "promocja"}, {25, "10"}, {40, "7"}},
          "10", 4, true, "30 3,00"},
         {"perishable: a rise is no reduction", {{0, "8"}, {40, "10"}}, "-", 2, true, "-"},

@@ -79,32 +79,44 @@ TEST(LayoutKinds, CaptionsAndColourValues) {
     EXPECT_EQ(ColorFromValue(static_cast<int>(0xFF00000F)), QColor(Qt::black));
 }
 
-TEST(LayoutKinds, TemplatesOfTheLowestPriceAndTheReduction) {
+TEST(LayoutKinds, LowestPriceTemplate) {
     EXPECT_EQ(CompoCaption(ctLowestPrice), QString::fromUtf8("Najniższa cena z 30 dni przed obniżką: {cena} zł"));
-    EXPECT_EQ(CompoCaption(ctReduction), QString::fromUtf8("−{procent}%"));
     EXPECT_TRUE(CompoCaption(7).isEmpty());
-    // The lowest price 4,60; the reduction 20 % or 2,00 from it.
     const struct {
-        quint8 Type;
         const char* Template;
         const char* Filled;
     } cases[] = {
-        {ctLowestPrice, "", "Najniższa cena z 30 dni przed obniżką: 4,60 zł"},
-        {ctLowestPrice, "Było {cena} zł", "Było 4,60 zł"},
-        {ctLowestPrice, "{Cena}-{CENA}", "4,60-4,60"},
-        {ctLowestPrice, "{cena", "{cena"},
-        {ctLowestPrice, "Promocja", "Promocja"},
-        {ctReduction, "", "−20%"},
-        {ctReduction, "taniej o {kwota} zł", "taniej o 2,00 zł"},
-        {ctReduction, "{PROCENT} % z {Cena} zł, {kwota}", "20 % z 4,60 zł, 2,00"},
-        {ctReduction, "{procent", "{procent"},
+        {"", "Najniższa cena z 30 dni przed obniżką: 4,60 zł"},
+        {"Było {cena} zł", "Było 4,60 zł"},
+        {"{Cena}-{CENA}", "4,60-4,60"},
+        {"{cena", "{cena"},
+        {"Promocja", "Promocja"},
     };
-    for (const auto& c : cases) {
-        const QString t = QString::fromUtf8(c.Template);
-        const QString filled = c.Type == ctLowestPrice ? FillPriceTemplate(t, QStringLiteral("4,60"))
-                                                       : FillReductionTemplate(t, "20", "2,00", "4,60");
-        EXPECT_EQ(filled, QString::fromUtf8(c.Filled)) << c.Template;
-    }
+    for (const auto& c : cases)
+        EXPECT_EQ(FillPriceTemplate(QString::fromUtf8(c.Template), QStringLiteral("4,60")), QString::fromUtf8(c.Filled))
+            << c.Template;
+}
+
+// The reduction's template takes the percent, the difference and the
+// reference price, each as the label prints it.
+TEST(LayoutKinds, ReductionTemplate) {
+    EXPECT_EQ(CompoCaption(ctReduction), QString::fromUtf8("−{procent}%"));
+    const struct {
+        const char* Template;
+        const char *Percent, *Amount;
+        const char* Filled;
+    } cases[] = {
+        {"", "20", "2,00", "−20%"},
+        {"taniej o {kwota} zł", "20", "2,00", "taniej o 2,00 zł"},
+        {"{PROCENT} % z {Cena} zł, {kwota}", "33", "1 250,00", "33 % z 4,60 zł, 1 250,00"},
+        {"{procent", "20", "2,00", "{procent"},
+        {"Promocja", "20", "2,00", "Promocja"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(FillReductionTemplate(QString::fromUtf8(c.Template), QString::fromUtf8(c.Percent), QString::fromUtf8(c.Amount),
+                                        QStringLiteral("4,60")),
+                  QString::fromUtf8(c.Filled))
+            << c.Template;
 }
 
 TEST(LayoutKinds, SectionPrefixIsCaseSensitive) {
