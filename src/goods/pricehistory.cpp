@@ -190,7 +190,8 @@ void InstallTriggers(TSqliteConnection& conn, const QString& goods) {
     // goods those before r too, the older of the two. (Goods no longer in
     // the table, or a table without the mark, keep r as well.) Only goods
     // with two entries older than the window can have any: the others skip
-    // the work.
+    // the work. The other goods look q up once: a column of a subquery named
+    // twice is worked out twice.
     const QString perishable =
         IsTableWith(conn, goods, {GoodsColumnName(TGoodsColumn::KROTKITERMIN)})
             ? QStringLiteral("coalesce((SELECT k.\"KROTKITERMIN\" FROM main.%1 k WHERE k.\"ID\" = new.\"ID\"), 1)").arg(g)
@@ -199,9 +200,10 @@ void InstallTriggers(TSqliteConnection& conn, const QString& goods) {
                                   " WHEN (SELECT count(*) FROM (SELECT 1 FROM %1 h WHERE h.\"ID\" = new.\"ID\""
                                   "  AND h.\"CHWILA\" <= new.\"CHWILA\" - %2 LIMIT 2)) = 2 BEGIN"
                                   " DELETE FROM %1 WHERE \"ID\" = new.\"ID\" AND (\"CHWILA\", rowid) <"
-                                  "  (SELECT q.\"CHWILA\", q.rowid FROM %1 q WHERE q.rowid = (SELECT (SELECT e.rowid FROM %1 e"
-                                  "   WHERE y.q IS NOT NULL AND e.rowid IN (y.q, y.r) ORDER BY e.\"CHWILA\", e.rowid LIMIT 1)"
-                                  "   FROM (SELECT %3 AS q, CASE WHEN %7 THEN %6 END AS r FROM (%4) x WHERE %5) y));"
+                                  "  (SELECT q.\"CHWILA\", q.rowid FROM %1 q WHERE q.rowid = CASE WHEN %7"
+                                  "   THEN (SELECT (SELECT e.rowid FROM %1 e WHERE y.q IS NOT NULL AND e.rowid IN (y.q, y.r)"
+                                  "    ORDER BY e.\"CHWILA\", e.rowid LIMIT 1) FROM (SELECT %3 AS q, %6 AS r FROM (%4) x WHERE %5) y)"
+                                  "   ELSE (SELECT %3 FROM (%4) x WHERE %5) END);"
                                   " END")
                        .arg(h, QString::number(kWindowMs), InEffectAt(WindowOpening()), CandidatesOf(QStringLiteral("new.\"ID\"")),
                             kSoundMoments, RunStart(), perishable));
