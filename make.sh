@@ -58,7 +58,9 @@ case "$cmd" in
     ;;
   test)
     install_packages
-    configure_and_build
+    # The benchmarks are built too (not run), so that none of them is left
+    # behind by a change of the code they measure.
+    configure_and_build "${PRANDEL_BENCH:-ON}"
     cd "$BUILD_DIR"
     QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j "$(nproc)" --timeout 600
     ;;

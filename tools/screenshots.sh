@@ -27,9 +27,15 @@ printf '[PRINTER PDF]\nROLL=1\n' >>"$work/data/settings.ini"
 pdftoppm -png -r 300 -f 4 -l 4 -singlefile "$work/rolka.pdf" "$out/roll-label"
 echo "$out/roll-label.png"
 
+# A label with both codes, the EAN-13 and the Digital Link QR, from the
+# shipped layout.
+"$cli" --data-dir "$work/data" render --layout data/LABELS/30x20-qr.etk --png "$out/label-2d.png" --dpi 300 \
+  --name "Masło ekstra 200 g" --price 7.49 --unit-price "37,45 zł/kg" --barcode 5901234123457 --type 14
+echo "$out/label-2d.png"
+
 # The help pages show the windows they describe.
 if [ "$out" = docs/screenshots ]; then
-  for name in main marked preview record login password designer configuration database roll-label; do
+  for name in main marked preview record login password designer configuration database roll-label label-2d; do
     cp "$out/$name.png" data/help/img/
   done
 fi

@@ -70,6 +70,15 @@ QString Gs1ElementString(const QString& digits) {
     return QStringLiteral("(01)") + gtin;
 }
 
+std::optional<QString> Gtin14(const QString& code, int barcodeType) {
+    if (barcodeType == bcCodeUPC_E0 || barcodeType == bcCodeUPC_E1) return std::nullopt;
+    try {
+        return Gs1ElementString(code.trimmed()).mid(4);
+    } catch (const TBarcodeError&) {
+        return std::nullopt;
+    }
+}
+
 TModuleMatrix EncodeMatrix(TBarcodeType type, const QString& text, TQrEcc ecc) {
     if (!IsMatrixType(type)) ThrowBarcodeError("%1: wrong BarcodeType");
     QByteArray data;

@@ -41,6 +41,11 @@ int MatrixQuietZone(TBarcodeType type);
 // check digit. Raises TBarcodeError: "Barcode must be numeric" for a
 // non-digit, "Barcode check digit is wrong", or the GS1 length message.
 QString Gs1ElementString(const QString& digits);
+// The GTIN of a goods code as fourteen digits: the code, blanks around it
+// trimmed, an EAN-8, UPC-A, EAN-13 or GTIN-14 number whose last digit is its
+// check digit. Nothing for any other code, and for a code of the UPC-E types,
+// whose eight digits are no EAN-8 number.
+std::optional<QString> Gtin14(const QString& code, int barcodeType);
 
 // The module matrix of `text` in a two-dimensional symbology. QR and Data
 // Matrix take the text as it is (anything beyond ASCII as UTF-8, marked so

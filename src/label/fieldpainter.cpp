@@ -5,6 +5,7 @@
 #include "pricefit.h"
 #include "rounding.h"
 #include "silentfailure.h"
+#include "symbolpainting.h"
 
 #include <QFontMetrics>
 #include <QPainter>
@@ -106,7 +107,10 @@ void TFieldPainter::Draw(const TObjectProperties& o, const TFieldFonts& fonts, c
     }
     // A name, and a reduction's figures, shrink rather than lose a letter.
     if (o.Type == ctName || o.Type == ctReduction) FitNameToWidth(r, value.Text, resolution, canvas);
-    canvas.drawText(r, static_cast<int>(AlignmentFlags(o.Alignment)), value.Text);
+    // A 2D code's text is mostly a web address without blanks: broken
+    // anywhere, so that more of it can be read.
+    const int wrap = o.Type == ctMatrixCode ? Qt::TextWrapAnywhere : 0;
+    canvas.drawText(r, static_cast<int>(AlignmentFlags(o.Alignment)) | wrap, value.Text);
 }
 
 bool TFieldPainter::DrawBarcode(const TObjectProperties& o, const QFont& font, const TFieldValue& value,
@@ -117,6 +121,7 @@ bool TFieldPainter::DrawBarcode(const TObjectProperties& o, const QFont& font, c
         SilentFailure(lcPrint, QStringLiteral("barcode type %1 unknown; \"%2\" printed as text").arg(type).arg(value.Text));
         return false;
     }
+    if (IsMatrixType(type)) return DrawMatrix(value, r, resolution, canvas);
     TBarcodeSymbol& b = *Symbol;
     b.SetShowTextFont(font);
     b.SetShowTextFontColor(ColorFromValue(o.FontColor));
@@ -149,6 +154,28 @@ bool TFieldPainter::DrawBarcode(const TObjectProperties& o, const QFont& font, c
         return false;
     }
     return true;
+}
+
+bool TFieldPainter::DrawMatrix(const TFieldValue& value, const QRect& r, TResolution resolution, QPainter& canvas) {
+    TBarcodeSymbol& b = *Symbol;
+    const auto type = static_cast<TBarcodeType>(*value.BarcodeType);
+    try {
+        // The copies of one label encode once: a QR's masks cost more than
+        // drawing the whole label.
+        if (!Matrix || Matrix->Type != type || Matrix->Text != value.Text || Matrix->Ecc != b.QrEcc()) {
+            Matrix.reset();
+            b.SetTyp(type);
+            b.SetText(value.Text);
+            Matrix = TEncodedMatrix{type, value.Text, b.QrEcc(), b.BuildMatrix()};
+        }
+        // Square modules: at least 0.25 mm along both axes of the device.
+        if (PaintMatrix(canvas, Matrix->Matrix, r, std::max(resolution.X, resolution.Y), b.ColorBar(), b.Color()))
+            return true;
+        SilentFailure(lcPrint, QStringLiteral("2D code \"%1\" does not fit its box; printed as text").arg(value.Text));
+    } catch (const TBarcodeError& e) {
+        SilentFailure(lcPrint, QStringLiteral("2D code \"%1\" rejected; printed as text").arg(value.Text), e);
+    }
+    return false;
 }
 
 void TFieldPainter::DrawLowestPrice(const TObjectProperties& o, const QString& price, const QRect& r,

@@ -1,5 +1,6 @@
 #pragma once
 #include "layout.h"
+#include "matrixsymbol.h"
 #include "units.h"
 
 #include <QFont>
@@ -16,7 +17,8 @@ class TBarcodeSymbol;
 // fonts sized in whole dots from points at the resolution drawn at (the
 // designer draws its zoom as a finer resolution), the alignment, a name and
 // a reduction shrunk to their box, a price's fraction small and raised, the
-// lowest price's template fitted, a barcode of whole-dot modules.
+// lowest price's template fitted, a barcode of whole-dot modules, a 2D code of
+// square whole-dot modules.
 
 // Font sizes beyond this only burden the drawing layer (glyphs of tens of
 // thousands of points come out as empty boxes, or take seconds a label); a
@@ -33,8 +35,9 @@ struct TFieldValue {
     // price field the price its template takes; for a reduction field its
     // template filled (the designer shows the template itself).
     QString Text;
-    // A barcode field: Text drawn as a barcode of this type; the text itself
-    // when it is empty or the symbology rejects it.
+    // A barcode field or a 2D code: Text drawn as a symbol of this type (a
+    // two-dimensional one as a module matrix); the text itself when it is
+    // empty, the symbology rejects it or it does not fit.
     std::optional<quint8> BarcodeType;
 };
 
@@ -78,8 +81,20 @@ private:
                          QPainter& canvas);
     bool DrawBarcode(const TObjectProperties& o, const QFont& font, const TFieldValue& value, const QRect& r,
                      TResolution resolution, QPainter& canvas);
+    // A two-dimensional type: the largest whole-dot module that fits `r`
+    // with the quiet zone, centred (FitMatrix); false when the engine refuses
+    // the text or the module would be below 0.25 mm.
+    bool DrawMatrix(const TFieldValue& value, const QRect& r, TResolution resolution, QPainter& canvas);
 
     std::unique_ptr<TBarcodeSymbol> Symbol;
+    // The last 2D symbol encoded, with what it was encoded from.
+    struct TEncodedMatrix {
+        TBarcodeType Type;
+        QString Text;
+        TQrEcc Ecc;
+        TModuleMatrix Matrix;
+    };
+    std::optional<TEncodedMatrix> Matrix;
     // Current point size of the canvas font, as the text steps change it.
     int FontPoints = 10;
 };

@@ -9,6 +9,8 @@ namespace {
 const QString kPanel = QStringLiteral("PANEL");
 const QString kLabelPrefix = QStringLiteral("LABEL");
 const QString kImagePrefix = QStringLiteral("IMAGE");
+const QString kSymbolQR = QStringLiteral("QR");
+const QString kSymbolDataMatrix = QStringLiteral("DATAMATRIX");
 
 QString Cut(QString text, int max) {
     if (max > 0 && text.size() > max) text.truncate(max);
@@ -19,6 +21,7 @@ QString Cut(QString text, int max) {
 
 QString CompoCaption(int type) {
     if (type == ctLowestPrice) return kLowestPriceTemplate.toString();
+    if (type == ctMatrixCode) return kDigitalLinkTemplate.toString();
     if (type == ctReduction) return kReductionTemplate.toString();
     if (type < 0 || type >= static_cast<int>(CompoCaptions.size())) return {};
     return CompoCaptions[static_cast<size_t>(type)].toString();
@@ -118,7 +121,10 @@ TLayoutObject ReadLayoutObject(const TIniFile& ini, const QString& section, Layo
     ReadGeometry(ini, section, o);
     if (kind == LayoutObjectKind::Label) {
         o.Type = static_cast<quint8>(ini.ReadInteger(section, QStringLiteral("TYPE"), defaults.Type));
-        o.Text = Cut(ini.ReadString(section, QStringLiteral("TEXT"), defaults.Text), defaults.MaxTextLength);
+        // A 2D code's template is never cut: a web address cut short leads
+        // somewhere else, and the symbol holds far more than 255 characters.
+        const QString text = ini.ReadString(section, QStringLiteral("TEXT"), defaults.Text);
+        o.Text = o.Type == ctMatrixCode ? text : Cut(text, defaults.MaxTextLength);
         o.FontName = Cut(ini.ReadString(section, QStringLiteral("FONTNAME"), defaults.FontName), defaults.MaxTextLength);
         o.FontSize = ini.ReadInteger(section, QStringLiteral("FONTSIZE"), defaults.FontSize);
         o.FontBold = ini.ReadBool(section, QStringLiteral("FONTBOLD"), false);
@@ -126,6 +132,12 @@ TLayoutObject ReadLayoutObject(const TIniFile& ini, const QString& section, Layo
         o.FontUnderline = ini.ReadBool(section, QStringLiteral("FONTUNDERLINE"), false);
         o.FontColor = ini.ReadInteger(section, QStringLiteral("FONTCOLOR"), 0);
         o.Alignment = static_cast<quint8>(ini.ReadInteger(section, QStringLiteral("ALIGNMENT"), taLeftJustify));
+        if (o.Type == ctMatrixCode) {
+            // Anything but DATAMATRIX (in any case) is the default, QR.
+            const QString symbol = ini.ReadString(section, QStringLiteral("SYMBOL"), kSymbolQR);
+            o.Symbol = symbol.compare(kSymbolDataMatrix, Qt::CaseInsensitive) == 0 ? msDataMatrix : msQR;
+            o.Gs1 = ini.ReadBool(section, QStringLiteral("GS1"), false);
+        }
     } else {
         o.Type = ctUserBitmap;
         o.FileName = Cut(ini.ReadString(section, QStringLiteral("FILENAME"), QString()), defaults.MaxTextLength);
@@ -152,6 +164,10 @@ void WriteLabelKeys(TIniFile& ini, const QString& section, const TLayoutObject& 
     ini.WriteBool(section, QStringLiteral("FONTUNDERLINE"), o.FontUnderline);
     ini.WriteInteger(section, QStringLiteral("FONTCOLOR"), o.FontColor);
     ini.WriteInteger(section, QStringLiteral("ALIGNMENT"), o.Alignment);
+    if (o.Type == ctMatrixCode) {
+        ini.WriteString(section, QStringLiteral("SYMBOL"), o.Symbol == msDataMatrix ? kSymbolDataMatrix : kSymbolQR);
+        ini.WriteBool(section, QStringLiteral("GS1"), o.Gs1);
+    }
 }
 
 void WriteImageKeys(TIniFile& ini, const QString& section, const TLayoutObject& o) {

@@ -22,6 +22,10 @@ enum TCompoType : quint8 {
     // object's text, a template in which {cena} stands for the price; the
     // whole field is blank for goods without a reduction.
     ctLowestPrice = 6,
+    // A two-dimensional symbol (QR or Data Matrix) of the object's text, a
+    // template over the goods' fields (matrixcode.h); blank for goods whose
+    // code the template needs but does not have.
+    ctMatrixCode = 7,
     // The reduction against the reference price (the lowest price of the 30
     // days before it, or a perishable good's price before its run of
     // reductions), printed through the object's text, a template in which
@@ -31,6 +35,12 @@ enum TCompoType : quint8 {
     ctReduction = 8,
 };
 
+// The symbology of a ctMatrixCode object, as stored in SYMBOL.
+enum TMatrixSymbol : quint8 {
+    msQR = 0,
+    msDataMatrix = 1,
+};
+
 // Default texts of the kinds ctPrice to ctUserLabel, indexed by kind.
 inline constexpr std::array<QStringView, 5> CompoCaptions = {
     u"Cena", u"Nazwa", u"Cena za jednostkę", u"Kod", u"Napis",
@@ -38,12 +48,15 @@ inline constexpr std::array<QStringView, 5> CompoCaptions = {
 // The default template of ctLowestPrice and its placeholder.
 inline constexpr QStringView kLowestPriceTemplate = u"Najniższa cena z 30 dni przed obniżką: {cena} zł";
 inline constexpr QStringView kPricePlaceholder = u"{cena}";
+// The default template of ctMatrixCode: a GS1 Digital Link of the goods' GTIN,
+// which phones open as a web address and new tills read as the GTIN.
+inline constexpr QStringView kDigitalLinkTemplate = u"https://id.gs1.org/01/{gtin}";
 // The default template of ctReduction and its own placeholders.
 inline constexpr QStringView kReductionTemplate = u"\u2212{procent}%";
 inline constexpr QStringView kPercentPlaceholder = u"{procent}";
 inline constexpr QStringView kAmountPlaceholder = u"{kwota}";
 // The default text of a kind: CompoCaptions, the default templates for
-// ctLowestPrice and ctReduction, empty for any other value.
+// ctLowestPrice, ctMatrixCode and ctReduction, empty for any other value.
 QString CompoCaption(int type);
 // The text of a lowest price field: the template with every placeholder
 // (compared without case) replaced by the formatted price; the default
@@ -99,6 +112,9 @@ struct TObjectProperties {
     bool FontUnderline = false;    // FONTUNDERLINE
     int FontColor = 0;             // FONTCOLOR, colour value
     quint8 Alignment = taLeftJustify;  // ALIGNMENT, low byte
+    // ctMatrixCode sections only (other kinds neither write nor read them).
+    quint8 Symbol = msQR;          // SYMBOL: "QR" or "DATAMATRIX"
+    bool Gs1 = false;              // GS1: the symbol carries a GTIN as GS1 data
     // Image sections.
     QString FileName;              // FILENAME
     bool RealSize = true;          // REALSIZE
@@ -122,8 +138,9 @@ struct TLayoutDefaults {
     QString FontName;
     int FontSize = 0;
     bool RealSize = true;
-    // Texts, font names and file names longer than this are cut; 0 keeps
-    // everything the INI reader gives (at most 2047 characters).
+    // Texts, font names and file names longer than this are cut (the
+    // template of a 2D code never); 0 keeps everything the INI reader gives
+    // (at most 2047 characters).
     int MaxTextLength = 0;
 };
 

@@ -1,6 +1,7 @@
 #include "labelrenderer.h"
 
 #include "barcodesymbol.h"
+#include "matrixcode.h"
 #include "pricehistory.h"
 #include "units.h"
 
@@ -32,6 +33,7 @@ void TLabelRenderer::SetOptions(const TPrintOptions& options) {
     FOptions = options;
     Fields.SmallGr = options.SmallGr;
     Fields.BarcodeSymbol().SetShowText(options.BarcodeShowText ? bcoCode : bcoNone);
+    Fields.BarcodeSymbol().SetQrEcc(options.QrEcc);
 }
 
 void TLabelRenderer::FitNameToWidth(const QRect& rect, const QString& text, QPainter& canvas) {
@@ -84,6 +86,18 @@ std::optional<TFieldValue> TLabelRenderer::FieldValue(const TLayoutObject& o, co
         // into the template.
         if (goods.NAJNIZSZA.isEmpty()) return std::nullopt;
         return TFieldValue{FormatPrice(goods.NAJNIZSZA, FOptions.AlwaysGr, FOptions.DoubleGr, FOptions.DotSeparator), {}};
+    case ctMatrixCode: {
+        const TCodeTemplateValues values{
+            .Kod = goods.KODKRESKOWY,
+            .Gtin = Gtin14(goods.KODKRESKOWY, goods.TYPKODU).value_or(QString()),
+            .Nazwa = goods.NAZWA,
+            .Cena = FormatPrice(goods.CENA, FOptions.AlwaysGr, FOptions.DoubleGr, FOptions.DotSeparator),
+            .Id = goods.ID};
+        // Goods without the code the template needs show nothing of the field.
+        const std::optional<QString> text = FillCodeTemplate(o.Text, values);
+        if (!text) return std::nullopt;
+        return TFieldValue{*text, MatrixCodeType(o)};
+    }
     case ctReduction: {
         // Announced only against the reference price, and only below it; the
         // amounts with the separator of the prices.

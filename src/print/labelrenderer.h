@@ -15,7 +15,7 @@ class TBarcodeSymbol;
 
 // Draws labels of one layout for goods records: a white box, the pictures,
 // the text fields (price, name, unit price, barcode, fixed text, the lowest
-// price before a reduction) over them, and a frame, in device pixels of the
+// price before a reduction, a 2D code) over them, and a frame, in device pixels of the
 // canvas. Each field is drawn by TFieldPainter, as the designer draws it.
 class TLabelRenderer {
 public:

@@ -11,6 +11,7 @@ TPrintOptions PrintOptionsOf(const TSettings& s) {
     o.SmallGr = s.SmallGr;
     o.BarcodeShowText = s.BarcodeShowText;
     o.FrameColor = ColorFromValue(s.FrameColor);
+    o.QrEcc = QrEccFromText(s.QrEcc).value_or(DefaultQrEcc);
     return o;
 }
 

@@ -1,4 +1,6 @@
 #pragma once
+#include "matrixsymbol.h"
+
 #include <QColor>
 #include <QString>
 
@@ -13,9 +15,11 @@ struct TPrintOptions {
     bool SmallGr = false;         // the fraction printed small and raised
     bool BarcodeShowText = true;  // barcodes carry their digits
     QColor FrameColor = Qt::black;
+    TQrEcc QrEcc = DefaultQrEcc;  // error correction of QR symbols
 };
 
-// The options the settings hold (price format, barcode text, frame colour).
+// The options the settings hold (price format, barcode text, frame colour,
+// QR error correction).
 TPrintOptions PrintOptionsOf(const TSettings& settings);
 
 // The price text as printed: ",00" appended by AlwaysGr, a second decimal by

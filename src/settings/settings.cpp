@@ -42,6 +42,7 @@ void TSettings::ReadFrom(const TIniFile& ini) {
     SmallGr = ReadSettingBool(ini, K::SmallGr);
     BarcodeType = static_cast<std::uint8_t>(ReadSettingInteger(ini, K::BarcodeType));
     BarcodeShowText = ReadSettingBool(ini, K::BarcodeShowText);
+    QrEcc = ReadSettingString(ini, K::QrEcc);
     Scale = static_cast<std::uint8_t>(ReadSettingInteger(ini, K::Scale));
     CheckType = static_cast<std::uint8_t>(ReadSettingInteger(ini, K::CheckType));
     Sheet.Left = static_cast<int>(ReadSettingInteger(ini, K::SheetLeft));

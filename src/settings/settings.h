@@ -44,6 +44,7 @@ public:
     bool AlwaysGr = false, DoubleGr = false, DotSeparator = false, SmallGr = false;
     std::uint8_t BarcodeType = 0;  // 0-22 once read
     bool BarcodeShowText = false;
+    QString QrEcc;  // "L", "M", "Q" or "H" once read
     std::uint8_t CheckType = 0;  // 0, 1, 3, 4 or 5 once read
     std::uint8_t Scale = 0;      // 1-5 once read
     bool AskLabelCount = false;

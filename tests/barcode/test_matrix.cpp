@@ -70,6 +70,32 @@ TEST(Matrix, Gs1ElementStringOfAGtin) {
         {"00000000", "(01)00000000000000"},
     };
     for (const auto& [gtin, element] : cases) EXPECT_EQ(Gs1ElementString(gtin), element) << gtin.toStdString();
+
+    // The GTIN of a goods code, whatever symbology the goods print it in,
+    // except UPC-E, whose eight digits are no EAN-8.
+    const struct {
+        const char* Code;
+        int Type;
+        const char* Gtin;  // empty: none
+    } goods[] = {
+        {"5901234123457", bcCodeEAN13, "05901234123457"},
+        {" 5901234123457 ", bcCode128B, "05901234123457"},
+        {"96385074", bcCodeEAN8, "00000096385074"},
+        {"036000291452", bcCodeUPC_A, "00036000291452"},
+        {"15901234123454", bcCodeEAN128C, "15901234123454"},
+        {"5901234123457", bcCodeQR, "05901234123457"},
+        {"5901234123458", bcCodeEAN13, ""},  // wrong check digit
+        {"590123412345", bcCodeEAN13, ""},   // twelve digits, not a UPC-A number
+        {"590123412345A", bcCodeEAN13, ""},
+        {"PL-1", bcCode128B, ""},
+        {"", bcCodeEAN13, ""},
+        {"04252614", bcCodeUPC_E0, ""},
+        {"96385074", bcCodeUPC_E1, ""},
+        {"123456789012345", bcCodeEAN128C, ""},
+    };
+    for (const auto& g : goods)
+        EXPECT_EQ(Gtin14(QString::fromLatin1(g.Code), g.Type).value_or(QString()), QString::fromLatin1(g.Gtin))
+            << g.Code << " type " << g.Type;
 }
 
 TEST(Matrix, RefusedInputsGiveTheEngineMessage) {

@@ -5,10 +5,12 @@
 #include "designertest.h"
 #include "designhistory.h"
 #include "layoutpaths.h"
+#include "matrixcode.h"
 #include "plcolorbox.h"
 #include "pricefit.h"
 #include "sizeform.h"
 #include "units.h"
+#include "zbar.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -110,6 +112,8 @@ TEST_F(Designer, EveryControlHasItsNameHintTagAndToolbar) {
         {p.tbUnderline, "tbUnderline", "Podkreślenie", 2, p.tbrLabelProp},
         {p.tbReal, "tbReal", "Rozmiar rzeczywisty", 1, p.tbrLabelProp},
         {p.tbStretch, "tbStretch", "Rozmiar skalowany", 0, p.tbrLabelProp},
+        {p.cbSymbol, "cbSymbol", "Rodzaj kodu 2D", 0, p.tbrLabelProp},
+        {p.tbGs1, "tbGs1", "Dane GS1 (numer GTIN)", 0, p.tbrLabelProp},
         {p.tbPrice, "tbPrice", "Cena", 0, p.tbrCompo},
         {p.tbName, "tbName", "Nazwa", 1, p.tbrCompo},
         {p.tbU1, "tbU1", "Cena za jednostkę", 2, p.tbrCompo},
@@ -117,6 +121,7 @@ TEST_F(Designer, EveryControlHasItsNameHintTagAndToolbar) {
         {p.tbULabel, "tbULabel", "Napis", 4, p.tbrCompo},
         {p.tbUBitmap, "tbUBitmap", "Mapa bitowa", 5, p.tbrCompo},
         {p.tbLowestPrice, "tbLowestPrice", "Najniższa cena", 6, p.tbrCompo},
+        {p.tbMatrixCode, "tbMatrixCode", "Kod 2D", 7, p.tbrCompo},
         {p.tbReduction, "tbReduction", "Obniżka", 8, p.tbrCompo},
         {p.tbDelete, "tbDelete", "Usuń obiekt", 0, p.tbrCompo},
     };
@@ -136,7 +141,11 @@ TEST_F(Designer, EveryControlHasItsNameHintTagAndToolbar) {
     EXPECT_EQ(Panel()->accessibleName(), QStringLiteral("Projekt etykiety"));
     EXPECT_EQ(p.sbDesign->widget(), Panel());
     // Nothing selected: the property toolbar waits; both zoom buttons start enabled.
-    for (QWidget* w : {(QWidget*)p.cbFont, (QWidget*)p.tbBold, (QWidget*)p.tbReal}) EXPECT_FALSE(w->isEnabled());
+    for (QWidget* w : {(QWidget*)p.cbFont, (QWidget*)p.tbBold, (QWidget*)p.tbReal, (QWidget*)p.cbSymbol, (QWidget*)p.tbGs1})
+        EXPECT_FALSE(w->isEnabled());
+    // The symbologies in the order of SYMBOL's values.
+    EXPECT_EQ(p.cbSymbol->itemText(msQR), QStringLiteral("QR"));
+    EXPECT_EQ(p.cbSymbol->itemText(msDataMatrix), QStringLiteral("Data Matrix"));
     EXPECT_TRUE(p.tbZoomIn->isEnabled() && p.tbZoomOut->isEnabled());
     EXPECT_FALSE(p.tbUndo->isEnabled());
 
@@ -220,6 +229,7 @@ TEST_F(Designer, PlacingEveryKindWithItsDialogs) {
         {&TDesignPage::tbU1, {}, true, QString::fromUtf8("Cena za jednostkę"), {}},
         {&TDesignPage::tbU2, {}, true, "Kod", {}},
         {&TDesignPage::tbLowestPrice, {}, true, QString::fromUtf8("Najniższa cena z 30 dni przed obniżką: {cena} zł"), {}},
+        {&TDesignPage::tbMatrixCode, {}, true, "https://id.gs1.org/01/{gtin}", {}},
         {&TDesignPage::tbReduction, {}, true, QString::fromUtf8("−{procent}%"), {}},
         {&TDesignPage::tbULabel, [](TScriptedPrompter& s) { AnswerText(s, QStringLiteral(" Promocja ")); }, true,
          " Promocja ", {}},
@@ -260,13 +270,21 @@ TEST_F(Designer, PlacingEveryKindWithItsDialogs) {
                                      [&](int points) { return QFontMetrics(label->PaintFont(points * 2), label); });
                 EXPECT_EQ(shown.Text, r.text);
                 EXPECT_EQ(shown.Points, kLowestPricePoints);
+            } else if (label->AType() == ctMatrixCode) {
+                // A square the symbol fits.
+                EXPECT_EQ(label->size(), QSize(MmToPixelsX(*label, kMatrixCodeSideMm, 2), MmToPixelsY(*label, kMatrixCodeSideMm, 2)));
             } else {
                 EXPECT_EQ(label->size(), QSize(170, 35));
             }
-            EXPECT_EQ(label->FontSize(), 7);  // design size 15 (14 for the lowest price) at scale 2
+            // Design size 15 (14 for the lowest price) at scale 2; the 2D
+            // code's text, printed where its symbol does not fit, smaller.
+            const int points = label->AType() == ctMatrixCode ? kMatrixCodePoints : 7;
+            EXPECT_EQ(label->FontSize(), points);
             EXPECT_TRUE(Page->cbFont->isEnabled());
             EXPECT_FALSE(Page->tbReal->isEnabled());
-            EXPECT_EQ(Page->cbFontSize->currentText(), QStringLiteral("7"));
+            EXPECT_EQ(Page->cbSymbol->isEnabled(), label->AType() == ctMatrixCode);
+            EXPECT_EQ(Page->tbGs1->isEnabled(), label->AType() == ctMatrixCode);
+            EXPECT_EQ(Page->cbFontSize->currentText(), QString::number(points));
         } else {
             auto* image = qobject_cast<TdcImage*>(made);
             EXPECT_EQ(image->size(), QSize(40, 30));  // the picture's pixels
@@ -471,6 +489,69 @@ TEST_F(Designer, PropertyEditsChangeTheSelectedTextOnly) {
     EXPECT_EQ(Objects().size(), 2);
 }
 
+// A 2D code's symbology and GS1 data: one step each, for the selected code
+// only; GS1 turns the default web address into the GTIN and back. The panel
+// shows the symbol of sample goods, as it will print.
+TEST_F(Designer, MatrixCodeSymbologyAndGs1) {
+    TdcLabel* name = PlaceLabel(Page->tbName, {10, 10});
+    TdcLabel* code = PlaceLabel(Page->tbMatrixCode, {10, 60});
+    const QString link = QStringLiteral("https://id.gs1.org/01/{gtin}");
+    struct Row {
+        const char* what;
+        std::function<void()> edit;
+        quint8 symbol;
+        bool gs1;
+        QString text;
+        const char* read;  // zbar's reading of the panel; empty: no QR shown
+    };
+    const Row rows[] = {
+        {"Data Matrix", [&] { Page->cbSymbol->setCurrentIndex(1); }, msDataMatrix, false, link, ""},
+        {"GS1 on", [&] { Page->tbGs1->click(); }, msDataMatrix, true, "{gtin}", ""},
+        {"QR", [&] { Page->cbSymbol->setCurrentIndex(0); }, msQR, true, "{gtin}", "QR-Code:0105901234123457"},
+        {"GS1 off", [&] { Page->tbGs1->click(); }, msQR, false, link, "QR-Code:https://id.gs1.org/01/05901234123457"},
+        {"own text", [&] { code->SetText(QStringLiteral("{kod}")); }, msQR, false, "{kod}", "QR-Code:5901234123457"},
+        {"GS1 on, own text stays", [&] { Page->tbGs1->click(); }, msQR, true, "{kod}", "QR-Code:0105901234123457"},
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.what);
+        Modified = false;
+        const int steps = Steps().count();
+        r.edit();
+        EXPECT_EQ(code->Symbol(), r.symbol);
+        EXPECT_EQ(code->Gs1(), r.gs1);
+        EXPECT_EQ(code->Text(), r.text);
+        if (std::string_view(r.what) != "own text") {
+            EXPECT_TRUE(Modified);
+            EXPECT_EQ(Steps().count(), steps + 1);
+        }
+        const TDecodeResult shown = DecodeQrWithZbar({code->grab().toImage()});
+        ASSERT_TRUE(shown.Ran) << shown.Error.toStdString();
+        EXPECT_EQ(shown.Symbols[0], *r.read ? QStringList{QString::fromLatin1(r.read)} : QStringList());
+    }
+    // Back step by step: the GS1 flag and the text it changed together.
+    Steps().undo();
+    EXPECT_FALSE(code->Gs1());
+    EXPECT_EQ(code->Text(), QStringLiteral("{kod}"));
+    Steps().undo();
+    Steps().undo();
+    EXPECT_TRUE(code->Gs1());
+    EXPECT_EQ(code->Text(), QStringLiteral("{gtin}"));
+
+    // Another kind: the controls wait and its properties stay as they are.
+    ClickAt(name, {5, 5});
+    EXPECT_FALSE(Page->cbSymbol->isEnabled() || Page->tbGs1->isEnabled());
+    Page->cbSymbol->setCurrentIndex(1);
+    EXPECT_EQ(name->Properties().Symbol, msQR);
+    // Selecting the code shows its symbology without an edit.
+    code->SetSymbol(msDataMatrix);
+    Modified = false;
+    ClickAt(code, {5, 5});
+    EXPECT_TRUE(Page->cbSymbol->isEnabled() && Page->tbGs1->isEnabled());
+    EXPECT_EQ(Page->cbSymbol->currentIndex(), 1);
+    EXPECT_TRUE(Page->tbGs1->Down());
+    EXPECT_FALSE(Modified);
+}
+
 TEST_F(Designer, PictureSizeModeAndDelete) {
     const QString bmp = WritePicture(Home.path("p.bmp"), {20, 10}, Qt::blue);
     TdcLabel* label = PlaceLabel(Page->tbName, {100, 10});
@@ -495,6 +576,7 @@ TEST_F(Designer, DoubleClickEditsAFixedText) {
     TdcLabel* fixed = PlaceLabel(Page->tbULabel, {10, 10});
     TdcLabel* name = PlaceLabel(Page->tbName, {10, 100});
     TdcLabel* lowest = PlaceLabel(Page->tbLowestPrice, {10, 200});
+    TdcLabel* code = PlaceLabel(Page->tbMatrixCode, {200, 200});
     TdcLabel* reduction = PlaceLabel(Page->tbReduction, {10, 300});
     struct Row {
         TdcLabel* label;
@@ -507,6 +589,7 @@ TEST_F(Designer, DoubleClickEditsAFixedText) {
         {fixed, std::nullopt, "Nowa", false},
         {name, QStringLiteral("x"), "Nazwa", false},  // no dialog at all
         {lowest, QStringLiteral("Było {cena} zł"), QString::fromUtf8("Było {cena} zł"), true},  // its template
+        {code, QStringLiteral("https://sklep.example/p/{kod}"), "https://sklep.example/p/{kod}", true},
         {reduction, QStringLiteral("taniej o {kwota} zł"), QString::fromUtf8("taniej o {kwota} zł"), true},
     };
     for (const Row& r : rows) {

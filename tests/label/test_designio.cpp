@@ -17,6 +17,12 @@ const QByteArray kExample =
     "[LABEL1]\r\nLEFT=1\r\nTOP=2\r\nRIGHT=29\r\nBOTTOM=7\r\nCLASS=LABEL\r\nTYPE=1\r\nTEXT=Nazwa\r\n"
     "FONTNAME=Arial\r\nFONTSIZE=8\r\nFONTBOLD=1\r\nFONTITALIC=0\r\nFONTUNDERLINE=0\r\nFONTCOLOR=0\r\nALIGNMENT=2\r\n";
 
+// A 2D code, Data Matrix with GS1 data, with the keys of its kind.
+const QByteArray kMatrixCode =
+    "[LABEL2]\r\nLEFT=12\r\nTOP=3\r\nRIGHT=29\r\nBOTTOM=19\r\nCLASS=LABEL\r\nTYPE=7\r\nTEXT={gtin}\r\n"
+    "FONTNAME=Arial\r\nFONTSIZE=6\r\nFONTBOLD=0\r\nFONTITALIC=0\r\nFONTUNDERLINE=0\r\nFONTCOLOR=0\r\nALIGNMENT=0\r\n"
+    "SYMBOL=DATAMATRIX\r\nGS1=1\r\n";
+
 class Design : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -45,9 +51,9 @@ protected:
 }  // namespace
 
 TEST_F(Design, ExampleFileSurvivesLoadAndSaveByteForByte) {
-    WriteAll(Path("in.etk"), kExample);
+    WriteAll(Path("in.etk"), kExample + kMatrixCode);
     ASSERT_TRUE(LoadDesign(&Panel, Path("in.etk"), 2));
-    ASSERT_EQ(Objects().size(), 1);
+    ASSERT_EQ(Objects().size(), 2);
     auto* label = qobject_cast<TdcLabel*>(Objects()[0]);
     ASSERT_TRUE(label);
     EXPECT_EQ(label->AType(), ctName);
@@ -61,8 +67,14 @@ TEST_F(Design, ExampleFileSurvivesLoadAndSaveByteForByte) {
     EXPECT_EQ(label->Left(), MmToPixelsX(Panel, 1, 2));
     EXPECT_EQ(label->Width(), MmToPixelsX(Panel, 29, 2) - MmToPixelsX(Panel, 1, 2));
 
+    auto* code = qobject_cast<TdcLabel*>(Objects()[1]);
+    ASSERT_TRUE(code);
+    EXPECT_EQ(code->AType(), ctMatrixCode);
+    EXPECT_EQ(code->Symbol(), msDataMatrix);
+    EXPECT_TRUE(code->Gs1());
+
     ASSERT_TRUE(SaveDesign(&Panel, Path("out.etk"), 2));
-    EXPECT_EQ(ReadAll(Path("out.etk")), kExample);
+    EXPECT_EQ(ReadAll(Path("out.etk")), kExample + kMatrixCode);
 }
 
 TEST_F(Design, NewObjectMeasuresAt96Dpi) {

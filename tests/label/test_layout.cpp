@@ -1,5 +1,6 @@
 #include "inifile.h"
 #include "layout.h"
+#include "matrixcode.h"
 #include "testsupport.h"
 
 #include <QDir>
@@ -50,6 +51,17 @@ TLayoutObject Image(const QString& file) {
     return o;
 }
 
+TLayoutObject MatrixCode(quint8 symbol, bool gs1) {
+    TLayoutObject o = NameField();
+    o.Type = ctMatrixCode;
+    o.Text = CompoCaption(ctMatrixCode);
+    o.FontBold = false;
+    o.FontSize = 6;
+    o.Symbol = symbol;
+    o.Gs1 = gs1;
+    return o;
+}
+
 class LayoutFile : public ::testing::Test {
 protected:
     QTemporaryDir Dir;
@@ -81,7 +93,7 @@ TEST(LayoutKinds, CaptionsAndColourValues) {
 
 TEST(LayoutKinds, LowestPriceTemplate) {
     EXPECT_EQ(CompoCaption(ctLowestPrice), QString::fromUtf8("Najniższa cena z 30 dni przed obniżką: {cena} zł"));
-    EXPECT_TRUE(CompoCaption(7).isEmpty());
+    EXPECT_TRUE(CompoCaption(9).isEmpty());
     const struct {
         const char* Template;
         const char* Filled;
@@ -95,6 +107,57 @@ TEST(LayoutKinds, LowestPriceTemplate) {
     for (const auto& c : cases)
         EXPECT_EQ(FillPriceTemplate(QString::fromUtf8(c.Template), QStringLiteral("4,60")), QString::fromUtf8(c.Filled))
             << c.Template;
+}
+
+// A 2D code's template filled from one goods record, or nothing when the
+// goods lack the code it names; and the symbology it is drawn in.
+TEST(LayoutKinds, MatrixCodeTemplate) {
+    EXPECT_EQ(CompoCaption(ctMatrixCode), QStringLiteral("https://id.gs1.org/01/{gtin}"));
+    const TCodeTemplateValues goods{.Kod = QStringLiteral("5901234123457"),
+                                    .Gtin = QStringLiteral("05901234123457"),
+                                    .Nazwa = QString::fromUtf8("Masło {cena}"),
+                                    .Cena = QStringLiteral("4,60"),
+                                    .Id = QStringLiteral("A-7")};
+    TCodeTemplateValues noGtin = goods;
+    noGtin.Kod = QStringLiteral("PL-123");
+    noGtin.Gtin.clear();
+    TCodeTemplateValues noCode = noGtin;
+    noCode.Kod = QStringLiteral("  ");
+    const TCodeTemplateValues nothing;
+    const struct {
+        const char* Template;
+        const TCodeTemplateValues* Values;
+        std::optional<const char*> Filled;
+    } cases[] = {
+        {"", &goods, "https://id.gs1.org/01/05901234123457"},
+        {"https://sklep.pl/01/{GTIN}?id={Id}", &goods, "https://sklep.pl/01/05901234123457?id=A-7"},
+        {"{kod};{nazwa};{cena};{id}", &goods, "5901234123457;Masło {cena};4,60;A-7"},
+        {"{gtin}{gtin}", &goods, "0590123412345705901234123457"},
+        {"{nieznane} {kod", &goods, "{nieznane} {kod"},
+        {"https://id.gs1.org/01/{gtin}", &noGtin, std::nullopt},
+        {"", &noGtin, std::nullopt},
+        {"https://sklep.pl/p/{kod}", &noGtin, "https://sklep.pl/p/PL-123"},
+        {"https://sklep.pl/p/{kod}", &noCode, std::nullopt},
+        {"https://sklep.pl/p/{id}", &noCode, "https://sklep.pl/p/A-7"},
+        {"Stały tekst", &noCode, "Stały tekst"},
+        {"{nazwa}", &nothing, std::nullopt},
+    };
+    for (const auto& c : cases) {
+        const std::optional<QString> filled = FillCodeTemplate(QString::fromUtf8(c.Template), *c.Values);
+        ASSERT_EQ(filled.has_value(), c.Filled.has_value()) << c.Template;
+        if (filled) EXPECT_EQ(*filled, QString::fromUtf8(*c.Filled)) << c.Template;
+    }
+    TObjectProperties o;
+    o.Type = ctMatrixCode;
+    const std::pair<std::pair<quint8, bool>, TBarcodeType> types[] = {{{msQR, false}, bcCodeQR},
+                                                                      {{msDataMatrix, false}, bcCodeDataMatrix},
+                                                                      {{msQR, true}, bcCodeGS1QR},
+                                                                      {{msDataMatrix, true}, bcCodeGS1DataMatrix}};
+    for (const auto& [props, type] : types) {
+        o.Symbol = props.first;
+        o.Gs1 = props.second;
+        EXPECT_EQ(MatrixCodeType(o), type) << int(props.first) << props.second;
+    }
 }
 
 // The reduction's template takes the percent, the difference and the
@@ -252,18 +315,73 @@ TEST_F(LayoutFile, PrintingCutsLongTextsTo255Characters) {
     label.FontName = longText;
     layout.Objects.push_back(label);
     layout.Objects.push_back(Image(QStringLiteral("/tmp/") + longText));
+    // A 2D code's template, a web address, is never cut.
+    TLayoutObject code = MatrixCode(msQR, false);
+    code.Text = QStringLiteral("https://sklep.example/") + QString(600, QLatin1Char('a'));
+    layout.Objects.push_back(code);
     ASSERT_TRUE(SaveLayoutFile(Path(), layout));
 
     TLabelLayout print;
     ASSERT_TRUE(LoadLayoutFile(Path(), PrintLayoutDefaults(), print));
-    ASSERT_EQ(print.Objects.size(), 2u);
+    ASSERT_EQ(print.Objects.size(), 3u);
     EXPECT_EQ(print.Objects[0].Text, longText.left(255));
     EXPECT_EQ(print.Objects[0].FontName, longText.left(255));
     EXPECT_EQ(print.Objects[1].FileName.size(), 255);
+    EXPECT_EQ(print.Objects[2].Text, code.Text);
+    EXPECT_EQ(print.Objects[2].FontName, code.FontName);
 
     TLabelLayout design;
     ASSERT_TRUE(LoadLayoutFile(Path(), DesignerLayoutDefaults(), design));
     EXPECT_EQ(design.Objects[0].Text, longText);
+}
+
+// A 2D code's section ends with its symbology and GS1 flag; no other kind
+// writes or reads them, so older readers see one more kind they skip and two
+// keys they never ask for.
+TEST_F(LayoutFile, MatrixCodeKeysRoundTripOnlyForThatKind) {
+    TLabelLayout layout;
+    layout.Width = TMm(30);
+    layout.Height = TMm(20);
+    layout.Objects = {MatrixCode(msDataMatrix, true), NameField(), MatrixCode(msQR, false)};
+    ASSERT_TRUE(SaveLayoutFile(Path(), layout));
+    const QByteArray bytes = ReadAll(Path());
+    EXPECT_TRUE(bytes.contains("[LABEL1]\r\nLEFT=1\r\nTOP=2\r\nRIGHT=29\r\nBOTTOM=7\r\nCLASS=LABEL\r\nTYPE=7\r\n"
+                               "TEXT=https://id.gs1.org/01/{gtin}\r\nFONTNAME=Arial\r\nFONTSIZE=6\r\nFONTBOLD=0\r\n"
+                               "FONTITALIC=0\r\nFONTUNDERLINE=0\r\nFONTCOLOR=0\r\nALIGNMENT=2\r\n"
+                               "SYMBOL=DATAMATRIX\r\nGS1=1\r\n[LABEL2]"))
+        << bytes.toStdString();
+    EXPECT_TRUE(bytes.endsWith("ALIGNMENT=2\r\nSYMBOL=QR\r\nGS1=0\r\n")) << bytes.toStdString();
+    EXPECT_EQ(bytes.count("SYMBOL="), 2);
+    for (const TLayoutDefaults& defaults : {PrintLayoutDefaults(), DesignerLayoutDefaults()}) {
+        TLabelLayout back;
+        ASSERT_TRUE(LoadLayoutFile(Path(), defaults, back));
+        EXPECT_EQ(back.Objects, layout.Objects);
+    }
+
+    // What the reader makes of the two keys, and that other kinds ignore them.
+    const struct {
+        const char* Type;
+        const char* Keys;
+        TMatrixSymbol Symbol;
+        bool Gs1;
+    } cases[] = {
+        {"7", "SYMBOL=DATAMATRIX\r\nGS1=1\r\n", msDataMatrix, true},
+        {"7", "SYMBOL=datamatrix\r\nGS1=2\r\n", msDataMatrix, true},
+        {"7", "SYMBOL=QR\r\nGS1=0\r\n", msQR, false},
+        {"7", "", msQR, false},
+        {"7", "SYMBOL=AZTEC\r\nGS1=tak\r\n", msQR, false},
+        {"7", "SYMBOL=Data Matrix\r\n", msQR, false},
+        {"7", "SYMBOL=1\r\n", msQR, false},
+        {"263", "SYMBOL=DATAMATRIX\r\n", msDataMatrix, false},  // low byte 7
+        {"3", "SYMBOL=DATAMATRIX\r\nGS1=1\r\n", msQR, false},
+        {"8", "SYMBOL=DATAMATRIX\r\nGS1=1\r\n", msQR, false},
+    };
+    for (const auto& c : cases) {
+        const TLabelLayout read = Read(QByteArray("[LABEL1]\r\nTYPE=") + c.Type + "\r\n" + c.Keys, PrintLayoutDefaults());
+        ASSERT_EQ(read.Objects.size(), 1u);
+        EXPECT_EQ(read.Objects[0].Symbol, c.Symbol) << c.Type << " " << c.Keys;
+        EXPECT_EQ(read.Objects[0].Gs1, c.Gs1) << c.Type << " " << c.Keys;
+    }
 }
 
 TEST_F(LayoutFile, SavingErasesOldObjectsAndKeepsEverythingElse) {

@@ -44,7 +44,7 @@ TEST(ShippedLayouts, EachIsSoundAndExactlyWhatTheWriterProduces) {
             EXPECT_LE(o.Bottom, layout.Height);
             EXPECT_GT(o.Width(), TMm(0));
             EXPECT_GT(o.Height(), TMm(0));
-            EXPECT_LE(o.Type, ctUserLabel);
+            EXPECT_TRUE(o.Type <= ctUserLabel || o.Type == ctMatrixCode) << int(o.Type);
             EXPECT_LE(o.Alignment, taCenter);
             hasPrice = hasPrice || o.Type == ctPrice;
         }

@@ -353,7 +353,10 @@ TEST_F(PictureTest, MissingOrBrokenPictureLeavesItsBoxBlank) {
 
 TEST_F(DrawLabelTest, UnknownKindsAndAlignmentsDrawSafely) {
     TPrintManager m;
+    // Kinds beyond the last (the reduction, 8) print nothing, whatever their text.
     Layout(m, {TextObject(9, 1, 1, 29, 9, taLeftJustify, 12, QStringLiteral("nic")),
+               TextObject(10, 1, 1, 29, 9, taLeftJustify, 12, QStringLiteral("https://id.gs1.org/01/{gtin}")),
+               TextObject(255, 1, 1, 29, 9, taLeftJustify, 12, QStringLiteral("nic")),
                TextObject(ctUserLabel, 1, 10, 29, 19, 7, 12, QStringLiteral("Tekst")),
                TextObject(ctUserLabel, 20, 10, 10, 5, taLeftJustify, 0, QStringLiteral("odwrócony"))});
     m.SetFrameColor(Qt::white);

@@ -50,8 +50,9 @@ TEST(PrintOptions, DefaultsAndSettingsKeys) {
         EXPECT_FALSE(o.SmallGr);
         EXPECT_TRUE(o.BarcodeShowText);
         EXPECT_EQ(o.FrameColor, QColor(Qt::black));
+        EXPECT_EQ(o.QrEcc, eccM);
     }
-    WriteAll(path, "[price]\nALWAYSGR=0\nDoubleGr=0\nDOTSEPARATOR=1\nSMALLGR=1\n[BARCODE]\nSHOWTEXT=0\n"
+    WriteAll(path, "[price]\nALWAYSGR=0\nDoubleGr=0\nDOTSEPARATOR=1\nSMALLGR=1\n[BARCODE]\nSHOWTEXT=0\nQRECC=H\n"
                    "[LABEL]\nFRAMECOLOR=255\n");
     const TPrintOptions o = PrintOptionsOf(ReadSettingsOrDefaults(path));
     EXPECT_FALSE(o.AlwaysGr);
@@ -60,6 +61,13 @@ TEST(PrintOptions, DefaultsAndSettingsKeys) {
     EXPECT_TRUE(o.SmallGr);
     EXPECT_FALSE(o.BarcodeShowText);
     EXPECT_EQ(o.FrameColor, QColor(255, 0, 0));
+    EXPECT_EQ(o.QrEcc, eccH);
+    // QR error correction: exactly one of the four letters, else M.
+    const QList<QPair<QByteArray, TQrEcc>> levels{{"L", eccL}, {"Q", eccQ}, {"h", eccM}, {"X", eccM}, {"", eccM}, {"HH", eccM}};
+    for (const auto& [text, ecc] : levels) {
+        WriteAll(path, "[BARCODE]\nQRECC=" + text + "\n");
+        EXPECT_EQ(PrintOptionsOf(ReadSettingsOrDefaults(path)).QrEcc, ecc) << text.toStdString();
+    }
 }
 
 TEST(PrintManager, OwnDefaultsAndShowTextFollowsTheBarcodeSymbol) {

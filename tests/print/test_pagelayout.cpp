@@ -432,8 +432,10 @@ TEST_F(PrintJobTest, BarcodesInThePdfDecodeAndStaySmall) {
     TPrintOptions o;
     m.SetOptions(o);
     TPrintGoodsList list;
-    const QStringList codes{"5901234123457", "4006381333931", "9780201379624"};
-    for (int i = 0; i < 44; ++i) list.push_back(Goods(QString::number(i), "Towar", "2,5", codes[i % 3], 14));
+    // The third goods' code is a QR: its modules are one fill too.
+    const QStringList codes{"5901234123457", "4006381333931", "https://sklep.example/p/9780201379624"};
+    const quint8 types[] = {bcCodeEAN13, bcCodeEAN13, bcCodeQR};
+    for (int i = 0; i < 44; ++i) list.push_back(Goods(QString::number(i), "Towar", "2,5", codes[i % 3], types[i % 3]));
     m.PrintList(list, 1);
     ASSERT_EQ(PdfPages(Pdf), 1);
     // Four labels across at 40 mm (945 pixels of 4724); a quiet zone needs the gap inside the label,
@@ -452,8 +454,9 @@ TEST_F(PrintJobTest, BarcodesInThePdfDecodeAndStaySmall) {
     }
     const TDecodeResult r = DecodeWithZbar(labels);
     ASSERT_TRUE(r.Ran) << r.Error.toStdString();
-    for (int i = 0; i < 3; ++i) EXPECT_EQ(r.Symbols[i], QStringList{"EAN-13:" + codes[i]}) << i;
-    // A barcode is a few fills (spaces, bars, the legend's box), not one per bar.
+    for (int i = 0; i < 3; ++i) EXPECT_EQ(r.Symbols[i], QStringList{(i < 2 ? "EAN-13:" : "QR-Code:") + codes[i]}) << i;
+    // A barcode is a few fills (spaces, bars, the legend's box), not one per
+    // bar; a QR one for its quiet zone and one for its modules, not one per run.
     const auto fills = [](const QByteArray& content) { return content.count("\nf\n") + content.count("\nf*\n"); };
     const qsizetype withCodes = fills(PdfStreams(Pdf));
     for (TPrintGoods& g : list) g.KODKRESKOWY.clear();

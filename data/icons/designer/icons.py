@@ -95,6 +95,14 @@ ICONS = {
     "barcode": "".join(f"<rect x='{x}' y='4' width='{w}' height='{16 if i % 5 else 18}' fill='{INK}'/>"
                        for i, (x, w) in enumerate([(2, 1), (4, 2), (7, 1), (9, 1), (11, 3), (15, 1), (17, 2),
                                                    (20, 1), (22, 1)])),
+    "matrixcode": "".join(
+        [f"<rect x='{x + 0.5}' y='{y + 0.5}' width='6' height='6' fill='{PAPER}' stroke='{INK}'/>"
+         f"<rect x='{x + 2}' y='{y + 2}' width='3' height='3' fill='{INK}'/>" for x, y in [(2, 2), (15, 2), (2, 15)]]
+        + [f"<rect x='{x}' y='{y}' width='2' height='2' fill='{INK}'/>"
+           for x, y in [(10, 2), (12, 5), (10, 8), (2, 10), (6, 11), (10, 11), (14, 10), (18, 10), (20, 12),
+                        (12, 14), (16, 15), (10, 17), (14, 19), (18, 18), (20, 20), (11, 20)]]),
+    "gs1": (f"<rect x='1.5' y='5.5' width='21' height='13' rx='2' fill='{PAPER}' stroke='{INK}'/>"
+            f"<text x='12' y='16' text-anchor='middle' font-size='9' {FONT} fill='{BLUE}'>GS1</text>"),
     "text": (f"<rect x='2.5' y='2.5' width='19' height='19' fill='{PAPER}' stroke='{INK}' stroke-dasharray='2 1'/>"
              f"<path d='M6 6 H18 V9 M6 6 V9 M12 6 V18 M9.5 18 H14.5' fill='none' stroke='{INK}' stroke-width='2'/>"),
     "bitmap": (f"<rect x='2.5' y='4.5' width='19' height='15' fill='#d3e5f6' stroke='{INK}'/>"

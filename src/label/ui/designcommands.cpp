@@ -7,6 +7,7 @@
 #include "designhistory.h"
 #include "designio.h"
 #include "designpanel.h"
+#include "matrixcode.h"
 #include "plcolorbox.h"
 #include "pricefit.h"
 #include "prompter.h"
@@ -75,6 +76,12 @@ void TDesignPage::CreateObjectAt(int kind) {
             // A box and a font its long template fits, on two lines.
             label->SetFontSize(kLowestPricePoints);
             label->resize(ToDots(TMmSize{TMm(kLowestPriceWidthMm), TMm(kLowestPriceHeightMm)}, label->Resolution()));
+        } else if (kind == ctMatrixCode) {
+            // A square box, as the symbol is: the default template's QR with
+            // its quiet zone at modules of about 0.4 mm, beside a price and an
+            // EAN-13 on a 30 × 20 mm label.
+            label->SetFontSize(kMatrixCodePoints);
+            label->resize(ToDots(TMmSize{TMm(kMatrixCodeSideMm), TMm(kMatrixCodeSideMm)}, label->Resolution()));
         }
         object = label;
     }
@@ -96,8 +103,11 @@ void TDesignPage::ObjectChanged(TdcComponent*) {
 
 void TDesignPage::EditObjectText(TdcComponent* object) {
     auto* label = qobject_cast<TdcLabel*>(object);
-    // A fixed text, and the templates of the lowest price and the reduction.
-    if (!label || (label->AType() != ctUserLabel && label->AType() != ctLowestPrice && label->AType() != ctReduction)) return;
+    // A fixed text, and the templates of the lowest price, the 2D code and the
+    // reduction.
+    if (!label || (label->AType() != ctUserLabel && label->AType() != ctLowestPrice && label->AType() != ctMatrixCode &&
+                   label->AType() != ctReduction))
+        return;
     const QString text = AskText(label->Text());
     if (text.isEmpty() || text == label->Text()) return;
     const TDesignState before = Steps->Capture();
@@ -143,13 +153,13 @@ void TDesignPage::tbBoldClick(QObject* button) {
     if (TdcLabel* label = SelectedLabel()) {
         const bool down = static_cast<TCheckToolButton*>(button)->Down();
         switch (Tag(button)) {
-        case 0:
+        case fsBold:
             label->SetFontBold(down);
             break;
-        case 1:
+        case fsItalic:
             label->SetFontItalic(down);
             break;
-        case 2:
+        case fsUnderline:
             label->SetFontUnderline(down);
             break;
         default:
@@ -161,8 +171,31 @@ void TDesignPage::tbBoldClick(QObject* button) {
 
 void TDesignPage::tbRealClick(QObject* button) {
     const TDesignState before = Steps->Capture();
-    if (TdcImage* image = SelectedImage()) image->SetRealSize(Tag(button) == 1);
+    if (TdcImage* image = SelectedImage()) image->SetRealSize(Tag(button) == isRealSize);
     Changed(before, QStringLiteral("Rozmiar mapy bitowej"));
+}
+
+void TDesignPage::cbSymbolChange() {
+    const TDesignState before = Steps->Capture();
+    if (TdcLabel* label = SelectedLabel(); label && label->AType() == ctMatrixCode)
+        label->SetSymbol(cbSymbol->currentIndex() == 1 ? msDataMatrix : msQR);
+    Changed(before, QStringLiteral("Rodzaj kodu 2D"));
+}
+
+void TDesignPage::tbGs1Click() {
+    const TDesignState before = Steps->Capture();
+    if (TdcLabel* label = SelectedLabel(); label && label->AType() == ctMatrixCode) {
+        const bool on = tbGs1->Down();
+        label->SetGs1(on);
+        // GS1 data is a GTIN, never a web address: the default template
+        // becomes the GTIN and back, any other text stays the administrator's.
+        const QString digitalLink = kDigitalLinkTemplate.toString();
+        if (on && label->Text() == digitalLink)
+            label->SetText(kGtinPlaceholder.toString());
+        else if (!on && label->Text() == kGtinPlaceholder)
+            label->SetText(digitalLink);
+    }
+    Changed(before, QStringLiteral("Dane GS1"));
 }
 
 void TDesignPage::tbDeleteClick() {

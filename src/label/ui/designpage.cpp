@@ -153,6 +153,8 @@ void TDesignPage::Connect() {
     connect(cbFontSize->lineEdit(), &QLineEdit::editingFinished, this, [this] { ++MergeSession; });
     connect(cbFontSize, &QComboBox::activated, this, [this] { ++MergeSession; });
     connect(cbColors, &QComboBox::currentIndexChanged, this, &TDesignPage::cbColorsChange);
+    connect(cbSymbol, &QComboBox::currentIndexChanged, this, &TDesignPage::cbSymbolChange);
+    connect(tbGs1, &QToolButton::clicked, this, &TDesignPage::tbGs1Click);
     connect(plProjDesign, &TDesignPanel::clicked, this, &TDesignPage::plProjDesignClick);
 }
 
@@ -235,8 +237,17 @@ void TDesignPage::SyncLabelToolbar(TdcLabel* label) {
     for (QWidget* w : std::initializer_list<QWidget*>{cbFont, cbFontSize, cbColors, tbLeft, tbCenter, tbRight, tbBold,
                                                       tbItalic, tbUnderline, tbReal, tbStretch})
         w->setEnabled(on);
+    // The symbology belongs to 2D codes only.
+    const bool code = on && label->AType() == ctMatrixCode;
+    cbSymbol->setEnabled(code);
+    tbGs1->setEnabled(code);
     if (!label) return;
     SyncFontControls(*label, label->FontSize());
+    if (code) {
+        const QSignalBlocker blocker(cbSymbol);
+        cbSymbol->setCurrentIndex(label->Symbol() == msDataMatrix ? 1 : 0);
+        tbGs1->SetDown(label->Gs1());
+    }
     for (TCheckToolButton* b : AlignmentGroup->Buttons())
         if (Tag(b) == label->Alignment()) b->SetDown(true);
     tbBold->SetDown(label->FontBold());

@@ -71,6 +71,8 @@ public:
     void tbLeftClick(QObject* button);
     void tbBoldClick(QObject* button);
     void tbRealClick(QObject* button);
+    void cbSymbolChange();
+    void tbGs1Click();
     void tbDeleteClick();
 
     // Zoom and label size.

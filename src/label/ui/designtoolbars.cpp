@@ -1,5 +1,6 @@
 #include "designtoolbars.h"
 
+#include "layout.h"
 #include "ownicon.h"
 #include "plcolorbox.h"
 
@@ -47,32 +48,34 @@ const TButtonDef kButtons[] = {
     {&C::tbUndo, nullptr, "tbUndo", "Cofnij", 0, TBar::Main, TGroup::None, true, "edit-undo", "undo"},
     {&C::tbRedo, nullptr, "tbRedo", "Ponów", 0, TBar::Main, TGroup::None, false, "edit-redo", "redo"},
 
-    {nullptr, &C::tbLeft, "tbLeft", "Wyrównaj do lewej", 0, TBar::LabelProp, TGroup::Alignment, true,
+    {nullptr, &C::tbLeft, "tbLeft", "Wyrównaj do lewej", taLeftJustify, TBar::LabelProp, TGroup::Alignment, true,
      "format-justify-left", "alignleft"},
-    {nullptr, &C::tbCenter, "tbCenter", "Wyrównaj do środka", 2, TBar::LabelProp, TGroup::Alignment, false,
+    {nullptr, &C::tbCenter, "tbCenter", "Wyrównaj do środka", taCenter, TBar::LabelProp, TGroup::Alignment, false,
      "format-justify-center", "aligncenter"},
-    {nullptr, &C::tbRight, "tbRight", "Wyrównaj do prawej", 1, TBar::LabelProp, TGroup::Alignment, false,
+    {nullptr, &C::tbRight, "tbRight", "Wyrównaj do prawej", taRightJustify, TBar::LabelProp, TGroup::Alignment, false,
      "format-justify-right", "alignright"},
-    {nullptr, &C::tbBold, "tbBold", "Pogrubienie", 0, TBar::LabelProp, TGroup::None, true, "format-text-bold", "bold"},
-    {nullptr, &C::tbItalic, "tbItalic", "Kursywa", 1, TBar::LabelProp, TGroup::None, false, "format-text-italic",
+    {nullptr, &C::tbBold, "tbBold", "Pogrubienie", fsBold, TBar::LabelProp, TGroup::None, true, "format-text-bold", "bold"},
+    {nullptr, &C::tbItalic, "tbItalic", "Kursywa", fsItalic, TBar::LabelProp, TGroup::None, false, "format-text-italic",
      "italic"},
-    {nullptr, &C::tbUnderline, "tbUnderline", "Podkreślenie", 2, TBar::LabelProp, TGroup::None, false,
+    {nullptr, &C::tbUnderline, "tbUnderline", "Podkreślenie", fsUnderline, TBar::LabelProp, TGroup::None, false,
      "format-text-underline", "underline"},
-    {nullptr, &C::tbReal, "tbReal", "Rozmiar rzeczywisty", 1, TBar::LabelProp, TGroup::Size, true, "zoom-original",
+    {nullptr, &C::tbReal, "tbReal", "Rozmiar rzeczywisty", isRealSize, TBar::LabelProp, TGroup::Size, true, "zoom-original",
      "realsize"},
-    {nullptr, &C::tbStretch, "tbStretch", "Rozmiar skalowany", 0, TBar::LabelProp, TGroup::Size, false,
+    {nullptr, &C::tbStretch, "tbStretch", "Rozmiar skalowany", isStretched, TBar::LabelProp, TGroup::Size, false,
      "zoom-fit-best", "stretch"},
+    {nullptr, &C::tbGs1, "tbGs1", "Dane GS1 (numer GTIN)", 0, TBar::LabelProp, TGroup::None, false, "", "gs1"},
 
-    {nullptr, &C::tbPrice, "tbPrice", "Cena", 0, TBar::Compo, TGroup::Kind, false, "", "price"},
-    {nullptr, &C::tbName, "tbName", "Nazwa", 1, TBar::Compo, TGroup::Kind, false, "", "name"},
-    {nullptr, &C::tbU1, "tbU1", "Cena za jednostkę", 2, TBar::Compo, TGroup::Kind, false, "", "unitprice"},
-    {nullptr, &C::tbU2, "tbU2", "Kod", 3, TBar::Compo, TGroup::Kind, false, "", "barcode"},
-    {nullptr, &C::tbULabel, "tbULabel", "Napis", 4, TBar::Compo, TGroup::Kind, false, "insert-text", "text"},
-    {nullptr, &C::tbUBitmap, "tbUBitmap", "Mapa bitowa", 5, TBar::Compo, TGroup::Kind, false, "insert-image",
+    {nullptr, &C::tbPrice, "tbPrice", "Cena", ctPrice, TBar::Compo, TGroup::Kind, false, "", "price"},
+    {nullptr, &C::tbName, "tbName", "Nazwa", ctName, TBar::Compo, TGroup::Kind, false, "", "name"},
+    {nullptr, &C::tbU1, "tbU1", "Cena za jednostkę", ctAbsPrice, TBar::Compo, TGroup::Kind, false, "", "unitprice"},
+    {nullptr, &C::tbU2, "tbU2", "Kod", ctCode, TBar::Compo, TGroup::Kind, false, "", "barcode"},
+    {nullptr, &C::tbULabel, "tbULabel", "Napis", ctUserLabel, TBar::Compo, TGroup::Kind, false, "insert-text", "text"},
+    {nullptr, &C::tbUBitmap, "tbUBitmap", "Mapa bitowa", ctUserBitmap, TBar::Compo, TGroup::Kind, false, "insert-image",
      "bitmap"},
-    {nullptr, &C::tbLowestPrice, "tbLowestPrice", "Najniższa cena", 6, TBar::Compo, TGroup::Kind, false, "",
+    {nullptr, &C::tbLowestPrice, "tbLowestPrice", "Najniższa cena", ctLowestPrice, TBar::Compo, TGroup::Kind, false, "",
      "lowestprice"},
-    {nullptr, &C::tbReduction, "tbReduction", "Obniżka", 8, TBar::Compo, TGroup::Kind, false, "", "reduction"},
+    {nullptr, &C::tbMatrixCode, "tbMatrixCode", "Kod 2D", ctMatrixCode, TBar::Compo, TGroup::Kind, false, "", "matrixcode"},
+    {nullptr, &C::tbReduction, "tbReduction", "Obniżka", ctReduction, TBar::Compo, TGroup::Kind, false, "", "reduction"},
     {&C::tbDelete, nullptr, "tbDelete", "Usuń obiekt", 0, TBar::Compo, TGroup::None, true, "edit-delete", "delete"},
 };
 
@@ -170,6 +173,12 @@ void BuildDesignToolbars(TDesignControls& c, QWidget* parent) {
 
     for (const TButtonDef& def : kButtons) {
         QToolBar* bar = def.Bar == TBar::Main ? c.tbMain : def.Bar == TBar::LabelProp ? c.tbrLabelProp : c.tbrCompo;
+        if (def.Check == &C::tbGs1) {
+            // The 2D code's symbology, next to its GS1 button.
+            bar->addSeparator();
+            c.cbSymbol = AddBox<QComboBox>(bar, "cbSymbol", "Rodzaj kodu 2D");
+            c.cbSymbol->addItems({QStringLiteral("QR"), QStringLiteral("Data Matrix")});
+        }
         if (def.SeparatorBefore) bar->addSeparator();
         QToolButton* b;
         if (def.Check) {

@@ -30,7 +30,7 @@ struct TDesignControls {
     QToolButton* tbRedo = nullptr;
 
     // tbrLabelProp: the selected text's font and alignment, the selected
-    // picture's size mode.
+    // picture's size mode, the selected 2D code's symbology.
     QToolBar* tbrLabelProp = nullptr;
     QComboBox* cbFont = nullptr;
     QComboBox* cbFontSize = nullptr;
@@ -43,6 +43,9 @@ struct TDesignControls {
     TCheckToolButton* tbUnderline = nullptr;
     TCheckToolButton* tbReal = nullptr;
     TCheckToolButton* tbStretch = nullptr;
+    // The selected 2D code's symbology (item index: TMatrixSymbol) and GS1 data.
+    QComboBox* cbSymbol = nullptr;
+    TCheckToolButton* tbGs1 = nullptr;
 
     // tbrCompo: the kind of the next object, and delete.
     QToolBar* tbrCompo = nullptr;
@@ -53,6 +56,7 @@ struct TDesignControls {
     TCheckToolButton* tbULabel = nullptr;
     TCheckToolButton* tbUBitmap = nullptr;
     TCheckToolButton* tbLowestPrice = nullptr;
+    TCheckToolButton* tbMatrixCode = nullptr;
     TCheckToolButton* tbReduction = nullptr;
     QToolButton* tbDelete = nullptr;
 
@@ -71,6 +75,11 @@ void BuildDesignToolbars(TDesignControls& controls, QWidget* parent);
 void FillFontList(QComboBox* box);
 // The usual point sizes, and "24" as the text.
 void FillFontSizeList(QComboBox* box);
+
+// The numbers of the style buttons and of the size buttons; the alignment
+// buttons carry a TLabelAlignment, the kind buttons a TCompoType.
+enum TFontStyleTag { fsBold = 0, fsItalic = 1, fsUnderline = 2 };
+enum TImageSizeTag { isStretched = 0, isRealSize = 1 };
 
 // A button's number ("Tag").
 int Tag(const QObject* control);
