@@ -62,21 +62,24 @@ public:
         using C = TGoodsColumn;
         const QString table = Quote(QFileInfo(whole.TableName()).completeBaseName());
         Find = std::make_unique<TTableStatement>(
-            whole, QStringLiteral("SELECT rowid, %2, %3, %4, %5 FROM %1 WHERE %6 = ?")
-                       .arg(table, Column(C::NAZWA), Column(C::CENA), Column(C::WAGA), Column(C::KODKRESKOWY), Column(C::ID)));
+            whole, QStringLiteral("SELECT rowid, %2, %3, %4, %5, %7 FROM %1 WHERE %6 = ?")
+                       .arg(table, Column(C::NAZWA), Column(C::CENA), Column(C::WAGA), Column(C::KODKRESKOWY), Column(C::ID),
+                            Column(C::KROTKITERMIN)));
         // The written columns, in the order the values are bound.
         const QString written = QStringList{Column(C::CENA), Column(C::NAZWA), Column(C::WAGA), Column(C::ABSCENA),
                                             Column(C::KODKRESKOWY), Column(C::TYPKODU)}
                                     .join(QStringLiteral(" = ?, ")) +
                                 QStringLiteral(" = ?");
+        // The perishable flag last; a record that does not know it (null)
+        // leaves the goods' own, and new goods get 0.
         Update = std::make_unique<TTableStatement>(
-            whole, QStringLiteral("UPDATE %1 SET %2, %3 = 1, %4 = 0 WHERE rowid = ?")
-                       .arg(table, written, Column(C::NEW), Column(C::SELECT)));
+            whole, QStringLiteral("UPDATE %1 SET %2, %5 = coalesce(?, %5), %3 = 1, %4 = 0 WHERE rowid = ?")
+                       .arg(table, written, Column(C::NEW), Column(C::SELECT), Column(C::KROTKITERMIN)));
         Insert = std::make_unique<TTableStatement>(
-            whole, QStringLiteral("INSERT INTO %1 (%2, %3, %4, %5, %6, %7, %8, %9, %10) VALUES (?, ?, ?, ?, ?, ?, ?, 1, 0)")
+            whole, QStringLiteral("INSERT INTO %1 (%2, %3, %4, %5, %6, %7, %8, %11, %9, %10) VALUES (?, ?, ?, ?, ?, ?, ?, coalesce(?, 0), 1, 0)")
                        .arg(table, Column(C::ID), Column(C::CENA), Column(C::NAZWA), Column(C::WAGA), Column(C::ABSCENA),
                             Column(C::KODKRESKOWY), Column(C::TYPKODU), Column(C::NEW))
-                       .arg(Column(C::SELECT)));
+                       .arg(Column(C::SELECT), Column(C::KROTKITERMIN)));
     }
 
     ~TLocalMerge() override {
@@ -126,7 +129,8 @@ private:
         if (found) {
             rowId = find.Int64(0);
             same = find.Text(1).trimmed() == r.NAZWA && find.Text(2).trimmed() == r.CENA &&
-                   find.Text(3).trimmed() == r.WAGA && find.Text(4).trimmed() == r.KODKRESKOWY;
+                   find.Text(3).trimmed() == r.WAGA && find.Text(4).trimmed() == r.KODKRESKOWY &&
+                   (!r.KROTKITERMIN || (find.Int64(5) != 0) == *r.KROTKITERMIN);
         }
         find.Reset();
         if (found ? same : r.NAZWA.isEmpty() || r.CENA.isEmpty()) return false;
@@ -140,6 +144,7 @@ private:
         q.Bind(i++, unit);
         q.Bind(i++, stored(r.KODKRESKOWY, C::KODKRESKOWY));
         q.Bind(i++, static_cast<qint64>(r.TYPKODU));
+        q.Bind(i++, r.KROTKITERMIN ? QVariant(qint64{*r.KROTKITERMIN}) : QVariant());
         if (found) q.Bind(i++, rowId);
         q.Step();  // an error resets the statement and raises
         q.Reset();
