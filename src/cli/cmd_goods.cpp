@@ -60,9 +60,13 @@ int GoodsList(const QStringList& args) {
     TTable& list = session.Goods.tbLocalShow;
     // Later columns are only ever appended, so that scripts reading columns by
     // position keep working; the lowest price is its text, empty when none.
+    // The columns of later versions (KROTKITERMIN) follow the lowest price.
     std::vector<const char*> columns;
-    for (const TGoodsColumnDef& c : kGoodsColumns) columns.push_back(c.Name);
+    for (const TGoodsColumnDef& c : kGoodsColumns)
+        if (c.Column <= TGoodsColumn::SELECT) columns.push_back(c.Name);
     columns.push_back(kLowestPriceColumn);
+    for (const TGoodsColumnDef& c : kGoodsColumns)
+        if (c.Column > TGoodsColumn::SELECT) columns.push_back(c.Name);
     QStringList header;
     for (const char* c : columns) header << QString::fromLatin1(c);
     CliOut(header.join(u'\t'));

@@ -46,6 +46,14 @@ std::uint8_t BarcodeTypeOf(const QVariant& v) {
     return static_cast<std::uint8_t>(static_cast<std::uint64_t>(n) & 0xFF);
 }
 
+// Column 6: a perishable good's mark.
+bool PerishableOf(const QVariant& v) {
+    const QString text = ExternalValueText(v).trimmed();
+    for (const char* yes : {"1", "t", "tak", "true"})
+        if (text.compare(QLatin1String(yes), Qt::CaseInsensitive) == 0) return true;
+    return false;
+}
+
 }  // namespace
 
 QString MakeGoodsKey(const QString& id, const QString& barcode) { return (id + u'\\' + barcode).left(255); }
@@ -70,6 +78,7 @@ ExternalGoodsRecord ReadExternalRow(const QSqlQuery& query, const TODBCManager& 
     r.Weight = ReplaceLineBreaks(manager.ConvertText(ExternalValueText(query.value(3)))).left(50).trimmed();
     if (columns > 4) r.Barcode = ExternalValueText(query.value(4)).trimmed().left(255);
     r.BarcodeType = columns > 5 ? BarcodeTypeOf(query.value(5)) : kDefaultBarcodeType;
+    if (columns > 6) r.Perishable = PerishableOf(query.value(6));
     return r;
 }
 
@@ -81,6 +90,7 @@ TGoodsRecord GoodsRecordOf(const ExternalGoodsRecord& row) {
     r.WAGA = row.Weight;
     r.KODKRESKOWY = row.Barcode;
     r.TYPKODU = row.BarcodeType;
+    r.KROTKITERMIN = row.Perishable;
     return r;
 }
 

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 
 class TGoodsStore;
 class TTable;
@@ -22,6 +23,7 @@ struct ExternalGoodsRecord {
     QString Weight;   // at most 50
     QString Barcode;  // at most 255
     std::uint8_t BarcodeType = kDefaultBarcodeType;
+    std::optional<bool> Perishable;  // nullopt: the query has no such column
 };
 
 // Identifier, backslash and barcode, cut to 255 characters.
@@ -30,7 +32,10 @@ QString MakeGoodsKey(const QString& id, const QString& barcode);
 QString ReplaceLineBreaks(const QString& text);
 
 // Reads the current row of the goods query by the column rules. Throws
-// TExternalError when one of the first four columns is missing.
+// TExternalError when one of the first four columns is missing. An optional
+// seventh column says whether the goods are perishable (KROTKITERMIN): 1, T,
+// "tak" or a true logical value (case ignored) are; 0, F, "nie", an empty
+// value and anything else are not.
 ExternalGoodsRecord ReadExternalRow(const QSqlQuery& query, const TODBCManager& manager);
 // The same for a query whose rows have `columns` columns.
 ExternalGoodsRecord ReadExternalRow(const QSqlQuery& query, const TODBCManager& manager, int columns);

@@ -48,6 +48,9 @@ struct TFieldDef {
     // named as the file names it), read with the record, usable in filters,
     // never written. Empty for a stored field.
     QString Expression;
+    // A stored field's default as an SQL literal ("0", "'tekst'"), empty for
+    // none: the file's column has it, and a new record starts with it.
+    QString Default;
 };
 
 struct TIndexDef {
@@ -131,6 +134,11 @@ public:
     std::vector<TIndexDef>& IndexDefs() { return IndexDefinitions; }
     bool Exists() const;
     void CreateTable();
+    // Gives the existing table, closed, each field of FieldDefs() it lacks
+    // that has a default (a field of a later version); its rows get the
+    // default, nothing else changes. Returns how many were added. Raises
+    // TEngineError.
+    int AddMissingFields();
 
     void Open();
     void Close();

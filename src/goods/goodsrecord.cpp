@@ -8,8 +8,10 @@ QString GoodsColumnName(TGoodsColumn column) {
 
 std::vector<TFieldDef> GoodsFieldDefs() {
     std::vector<TFieldDef> defs;
-    for (const TGoodsColumnDef& c : kGoodsColumns)
+    for (const TGoodsColumnDef& c : kGoodsColumns) {
         defs.emplace_back(QString::fromLatin1(c.Name), c.Type, c.Size, c.Required);
+        if (c.Default) defs.back().Default = QString::fromLatin1(c.Default);
+    }
     return defs;
 }
 
@@ -31,5 +33,8 @@ TGoodsRecord ReadGoodsRecord(TTable& table) {
     r.NEW = field(TGoodsColumn::NEW).AsBoolean();
     r.SELECT = field(TGoodsColumn::SELECT).AsBoolean();
     if (const auto lowest = LowestPrice(table)) r.NAJNIZSZA = AmountText(*lowest);
+    // A file the column could not be added to holds no perishable goods.
+    const int perishable = table.FieldIndex(GoodsColumnName(TGoodsColumn::KROTKITERMIN));
+    r.KROTKITERMIN = perishable >= 0 && table.Fields(perishable).AsBoolean();
     return r;
 }

@@ -5,10 +5,13 @@
 #include <QDateTime>
 #include <QString>
 #include <array>
+#include <optional>
 
 // The goods table's stored columns, in the table's order. Every part of the
 // program that names a goods column takes its name from here.
-enum class TGoodsColumn : quint8 { ID, NAZWA, CENA, WAGA, ABSCENA, KODKRESKOWY, TYPKODU, PRINTDATE, NEW, SELECT };
+// Columns added by later versions come last, each with a default, so that an
+// older file gains them at start-up (EnsureGoodsColumns) without losing a row.
+enum class TGoodsColumn : quint8 { ID, NAZWA, CENA, WAGA, ABSCENA, KODKRESKOWY, TYPKODU, PRINTDATE, NEW, SELECT, KROTKITERMIN };
 
 struct TGoodsColumnDef {
     TGoodsColumn Column;
@@ -16,9 +19,10 @@ struct TGoodsColumnDef {
     TFieldType Type;
     int Size;  // characters of a text column, 0 for the others
     bool Required;
+    const char* Default = nullptr;  // SQL literal of a column added later
 };
 
-inline constexpr std::array<TGoodsColumnDef, 10> kGoodsColumns{{
+inline constexpr std::array<TGoodsColumnDef, 11> kGoodsColumns{{
     {TGoodsColumn::ID, "ID", TFieldType::String, 30, true},
     {TGoodsColumn::NAZWA, "NAZWA", TFieldType::String, 50, true},
     {TGoodsColumn::CENA, "CENA", TFieldType::String, 10, true},
@@ -29,6 +33,9 @@ inline constexpr std::array<TGoodsColumnDef, 10> kGoodsColumns{{
     {TGoodsColumn::PRINTDATE, "PRINTDATE", TFieldType::DateTime, 0, false},
     {TGoodsColumn::NEW, "NEW", TFieldType::Boolean, 0, true},
     {TGoodsColumn::SELECT, "SELECT", TFieldType::Boolean, 0, true},
+    // Goods that spoil quickly or keep only a short time: a reduction of them
+    // is measured from the price before the first of its run (pricehistory.h).
+    {TGoodsColumn::KROTKITERMIN, "KROTKITERMIN", TFieldType::Boolean, 0, true, "0"},
 }};
 
 // The column's name as the table holds it ("KODKRESKOWY").
@@ -59,6 +66,9 @@ struct TGoodsRecord {
     bool NEW = false;
     bool SELECT = false;
     QString NAJNIZSZA;
+    // Perishable goods. Not known (nullopt) for a row of an update whose query
+    // has no such column: goods then keep what they have, new goods get 0.
+    std::optional<bool> KROTKITERMIN;
 };
 
 // The current record of a goods table object, texts cut to 255 characters;

@@ -24,8 +24,10 @@ public:
     virtual ~TGoodsMerge() = default;
 
     // Takes one record by its ID (the goods key): NAZWA, CENA, WAGA,
-    // KODKRESKOWY and TYPKODU as read. New and changed goods get NEW, no mark
-    // and their unit price; goods without a name or a price are not added.
+    // KODKRESKOWY and TYPKODU as read, and KROTKITERMIN when the record knows
+    // it (a changed one is a change; unknown, the goods keep theirs and new
+    // goods get 0). New and changed goods get NEW, no mark and their unit
+    // price; goods without a name or a price are not added.
     // Raises TEngineError when a batch cannot be written at all.
     virtual void Add(const TGoodsRecord& record) = 0;
     // Writes what is held. Raises TEngineError.

@@ -20,6 +20,22 @@ void SetupGoodsTable(TTable& table, bool nameOrder) {
     table.SetCalculatedFields({LowestPriceField(QFileInfo(kGoodsTableName).completeBaseName())});
 }
 
+bool EnsureGoodsColumns(TTable& tbLocal) {
+    try {
+        tbLocal.Close();
+        tbLocal.SetDatabaseName(GoodsDatabaseFolder());
+        tbLocal.SetTableName(kGoodsTableName);
+        tbLocal.SetConnectionSetup(PreparePriceHistory);
+        tbLocal.FieldDefs() = GoodsFieldDefs();
+        if (const int added = tbLocal.AddMissingFields(); added > 0)
+            qCInfo(lcGoods) << "the goods table gained" << added << "column(s) of this version";
+        return true;
+    } catch (const std::exception& e) {
+        SilentFailure(lcGoods, QStringLiteral("the goods table did not gain the columns of this version"), e);
+        return false;
+    }
+}
+
 bool CreateGoodsTable(TTable& tbLocal) {
     try {
         if (!QDir().mkpath(GoodsDatabaseFolder())) return false;
@@ -27,7 +43,10 @@ bool CreateGoodsTable(TTable& tbLocal) {
         tbLocal.SetDatabaseName(GoodsDatabaseFolder());
         tbLocal.SetTableName(kGoodsTableName);
         tbLocal.SetConnectionSetup(PreparePriceHistory);
-        if (tbLocal.Exists()) return true;
+        if (tbLocal.Exists()) {
+            EnsureGoodsColumns(tbLocal);
+            return true;
+        }
         tbLocal.FieldDefs() = GoodsFieldDefs();
         auto& indexes = tbLocal.IndexDefs();
         indexes = {
@@ -56,10 +75,12 @@ QStringList OpenGoodsList(TTable& tbLocal, TTable& tbLocalShow) {
     SetupGoodsTable(tbLocalShow, true);
     tbLocalShow.SetFilter(filter);
     tbLocalShow.SetFiltered(filtered);
-    if (!tbLocal.Exists())
+    if (!tbLocal.Exists()) {
         CreateGoodsTable(tbLocal);
-    else
+    } else {
+        EnsureGoodsColumns(tbLocal);
         EnsurePriceHistory(tbLocal.FilePath());
+    }
     try {
         tbLocalShow.Open();
     } catch (const TEngineError&) {

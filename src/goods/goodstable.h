@@ -16,15 +16,21 @@ QString GoodsDatabaseFolder();
 // the lowest price as its calculated field NAJNIZSZA (see pricehistory.h).
 void SetupGoodsTable(TTable& table, bool nameOrder);
 
-// Creates the goods table when it does not exist: the "DB" folder, the ten
+// Creates the goods table when it does not exist: the "DB" folder, the
 // fields and both indexes, and the price history beside it. True when the table exists afterwards; false when
-// anything failed on the way (no error escapes). An existing file is never
-// changed, whatever it holds.
+// anything failed on the way (no error escapes). An existing file only gains
+// the columns of this version it lacks (EnsureGoodsColumns).
 bool CreateGoodsTable(TTable& tbLocal);
 
+// Gives an existing goods file of an earlier version the columns it lacks
+// (KROTKITERMIN), with their defaults on every row; nothing else changes.
+// Closes `tbLocal` and leaves it pointed at the file. False, with the reason
+// logged, when they could not be added.
+bool EnsureGoodsColumns(TTable& tbLocal);
+
 // The start-up step of the goods list: creates the table when the file is
-// missing (else gives an existing one its price history when it lacks one,
-// see EnsurePriceHistory), then opens `tbLocalShow` in name order with its current filter. Returns
+// missing (else gives an existing one the columns and the price history it
+// lacks, see EnsurePriceHistory), then opens `tbLocalShow` in name order with its current filter. Returns
 // the start-up errors to show (empty when the list is open).
 QStringList OpenGoodsList(TTable& tbLocal, TTable& tbLocalShow);
 

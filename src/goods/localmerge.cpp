@@ -231,6 +231,9 @@ private:
 
     bool IsEmpty(const QString& table) { return Number(QStringLiteral("SELECT count(*) FROM (SELECT 1 FROM %1 LIMIT 1)").arg(table)) == 0; }
 
+    // The perishable flag as written: null when the record does not know it.
+    static QVariant Perishable(const TGoodsRecord& r) { return r.KROTKITERMIN ? QVariant(qint64{*r.KROTKITERMIN}) : QVariant(); }
+
     // Writes the record into the staging table as it is to be stored.
     void Stage(const TGoodsRecord& r, const QString& key) {
         using C = TGoodsColumn;
@@ -248,7 +251,8 @@ private:
         bind(5, r.WAGA, C::WAGA);
         bind(6, r.KODKRESKOWY, C::KODKRESKOWY);
         StageRow->Bind(7, static_cast<qint64>(r.TYPKODU));
-        StageRow->Bind(8, static_cast<qint64>(cut ? 1 : 0));
+        StageRow->Bind(8, Perishable(r));
+        StageRow->Bind(9, static_cast<qint64>(cut ? 1 : 0));
         StageRow->Step();
         StageRow->Reset();
         Pending.push_back(r);
@@ -379,20 +383,24 @@ private:
         using C = TGoodsColumn;
         const QString table = Quote(GoodsTable);
         Find = std::make_unique<TTableStatement>(
-            Table, QStringLiteral("SELECT rowid, %2, %3, %4, %5 FROM %1 WHERE %6 = ?")
-                       .arg(table, Column(C::NAZWA), Column(C::CENA), Column(C::WAGA), Column(C::KODKRESKOWY), Column(C::ID)));
+            Table, QStringLiteral("SELECT rowid, %2, %3, %4, %5, %7 FROM %1 WHERE %6 = ?")
+                       .arg(table, Column(C::NAZWA), Column(C::CENA), Column(C::WAGA), Column(C::KODKRESKOWY), Column(C::ID),
+                            Column(C::KROTKITERMIN)));
         // The written columns, in the order the values are bound.
         const QString written = QStringList{Column(C::CENA), Column(C::NAZWA), Column(C::WAGA), Column(C::ABSCENA),
                                             Column(C::KODKRESKOWY), Column(C::TYPKODU)}
                                     .join(QStringLiteral(" = ?, ")) +
                                 QStringLiteral(" = ?");
+        // The perishable flag last; a record that does not know it (null)
+        // leaves the goods' own, and new goods get 0.
         Update = std::make_unique<TTableStatement>(
-            Table, QStringLiteral("UPDATE %1 SET %2, %3 = 1, %4 = 0 WHERE rowid = ?").arg(table, written, Column(C::NEW), Column(C::SELECT)));
+            Table, QStringLiteral("UPDATE %1 SET %2, %5 = coalesce(?, %5), %3 = 1, %4 = 0 WHERE rowid = ?")
+                       .arg(table, written, Column(C::NEW), Column(C::SELECT), Column(C::KROTKITERMIN)));
         Insert = std::make_unique<TTableStatement>(
-            Table, QStringLiteral("INSERT INTO %1 (%2, %3, %4, %5, %6, %7, %8, %9, %10) VALUES (?, ?, ?, ?, ?, ?, ?, 1, 0)")
+            Table, QStringLiteral("INSERT INTO %1 (%2, %3, %4, %5, %6, %7, %8, %11, %9, %10) VALUES (?, ?, ?, ?, ?, ?, ?, coalesce(?, 0), 1, 0)")
                        .arg(table, Column(C::ID), Column(C::CENA), Column(C::NAZWA), Column(C::WAGA), Column(C::ABSCENA),
                             Column(C::KODKRESKOWY), Column(C::TYPKODU), Column(C::NEW))
-                       .arg(Column(C::SELECT)));
+                       .arg(Column(C::SELECT), Column(C::KROTKITERMIN)));
     }
 
     void WriteAlone(const TGoodsRecord& record) {
@@ -426,7 +434,8 @@ private:
         std::pair<qint64, bool> out(-1, false);
         if (find.Step())
             out = {find.Int64(0), find.TextView(1).trimmed() == r.NAZWA && find.TextView(2).trimmed() == r.CENA &&
-                                      find.TextView(3).trimmed() == r.WAGA && find.TextView(4).trimmed() == r.KODKRESKOWY};
+                                      find.TextView(3).trimmed() == r.WAGA && find.TextView(4).trimmed() == r.KODKRESKOWY &&
+                                      (!r.KROTKITERMIN || (find.Int64(5) != 0) == *r.KROTKITERMIN)};
         find.Reset();
         return out;
     }
@@ -446,6 +455,7 @@ private:
         q.Bind(i++, Units.Of(r.CENA, r.WAGA));
         q.Bind(i++, stored(r.KODKRESKOWY, C::KODKRESKOWY));
         q.Bind(i++, static_cast<qint64>(r.TYPKODU));
+        q.Bind(i++, Perishable(r));
         if (found) q.Bind(i++, rowId);
         q.Step();  // an error resets the statement and raises
         q.Reset();

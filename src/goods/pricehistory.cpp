@@ -111,9 +111,10 @@ bool HistorySound(TSqliteConnection& conn) {
 // the one in effect at that moment (q), if any: the goods are younger
 // otherwise. Nothing before q is ever read again, since m only moves forward.
 
-// The numeric entries of the goods whose ID is the SQL expression `id`, as h.
-QString NumericOf(const QString& id) {
-    return QStringLiteral("FROM %1 h WHERE h.\"ID\" = %2 AND typeof(h.\"KWOTA\") = 'integer'").arg(History(), id);
+// The numeric entries of the goods whose ID is the SQL expression `id`, as h
+// (or as `alias`).
+QString NumericOf(const QString& id, const QString& alias = QStringLiteral("h")) {
+    return QStringLiteral("FROM %1 %3 WHERE %3.\"ID\" = %2 AND typeof(%3.\"KWOTA\") = 'integer'").arg(History(), id, alias);
 }
 
 // c and p of the goods whose ID is `id`, as one row: id, ck, ct (c's amount
@@ -141,6 +142,19 @@ QString WindowOpening() {
 QString InEffectAt(const QString& opening) {
     return QStringLiteral("(SELECT h.rowid %1 AND h.\"CHWILA\" <= %2%3 LIMIT 1)")
         .arg(NumericOf(QStringLiteral("x.id")), opening, kNewestFirst);
+}
+
+// Perishable goods measure a reduction from the price before the first of the
+// reductions that follow one another without a rise (r), however far back:
+// the newest numeric entry at or before p that came in by a rise, its newest
+// older numeric entry of another amount being lower, or that has none. The
+// row of r for a row x of CandidatesOf.
+QString RunStart() {
+    return QStringLiteral("(SELECT h.rowid %1 AND (h.\"CHWILA\" < x.pt OR (h.\"CHWILA\" = x.pt AND h.rowid <= x.pr))"
+                          " AND coalesce((SELECT b.\"KWOTA\" %2 AND b.\"KWOTA\" <> h.\"KWOTA\""
+                          "  AND (b.\"CHWILA\" < h.\"CHWILA\" OR (b.\"CHWILA\" = h.\"CHWILA\" AND b.rowid < h.rowid))"
+                          "  ORDER BY b.\"CHWILA\" DESC, b.rowid DESC LIMIT 1) < h.\"KWOTA\", 1)%3 LIMIT 1)")
+        .arg(NumericOf(QStringLiteral("x.id")), NumericOf(QStringLiteral("x.id"), QStringLiteral("b")), kNewestFirst);
 }
 
 // The statement that gives goods (new."ID", new."CENA") a new entry when the
@@ -172,16 +186,27 @@ void InstallTriggers(TSqliteConnection& conn, const QString& goods) {
                        .arg(g, AddEntryOnChange()));
     RunQuery(conn, QStringLiteral("CREATE TEMP TRIGGER IF NOT EXISTS prandel_cena_zmieniona AFTER UPDATE OF \"CENA\" ON main.%1%2")
                        .arg(g, AddEntryOnChange()));
-    // A new entry lets the goods' entries before q go. Only goods with two
-    // entries older than the window can have any: the others skip the work.
+    // A new entry lets the goods' entries before q go, and for perishable
+    // goods those before r too, the older of the two. (Goods no longer in
+    // the table, or a table without the mark, keep r as well.) Only goods
+    // with two entries older than the window can have any: the others skip
+    // the work. The other goods look q up once: a column of a subquery named
+    // twice is worked out twice.
+    const QString perishable =
+        IsTableWith(conn, goods, {GoodsColumnName(TGoodsColumn::KROTKITERMIN)})
+            ? QStringLiteral("coalesce((SELECT k.\"KROTKITERMIN\" FROM main.%1 k WHERE k.\"ID\" = new.\"ID\"), 1)").arg(g)
+            : QStringLiteral("1");
     RunQuery(conn, QStringLiteral("CREATE TEMP TRIGGER IF NOT EXISTS prandel_historia_przycieta AFTER INSERT ON main.%1"
                                   " WHEN (SELECT count(*) FROM (SELECT 1 FROM %1 h WHERE h.\"ID\" = new.\"ID\""
                                   "  AND h.\"CHWILA\" <= new.\"CHWILA\" - %2 LIMIT 2)) = 2 BEGIN"
                                   " DELETE FROM %1 WHERE \"ID\" = new.\"ID\" AND (\"CHWILA\", rowid) <"
-                                  "  (SELECT q.\"CHWILA\", q.rowid FROM %1 q WHERE q.rowid = (SELECT %3 FROM (%4) x WHERE %5));"
+                                  "  (SELECT q.\"CHWILA\", q.rowid FROM %1 q WHERE q.rowid = CASE WHEN %7"
+                                  "   THEN (SELECT (SELECT e.rowid FROM %1 e WHERE y.q IS NOT NULL AND e.rowid IN (y.q, y.r)"
+                                  "    ORDER BY e.\"CHWILA\", e.rowid LIMIT 1) FROM (SELECT %3 AS q, %6 AS r FROM (%4) x WHERE %5) y)"
+                                  "   ELSE (SELECT %3 FROM (%4) x WHERE %5) END);"
                                   " END")
                        .arg(h, QString::number(kWindowMs), InEffectAt(WindowOpening()), CandidatesOf(QStringLiteral("new.\"ID\"")),
-                            kSoundMoments));
+                            kSoundMoments, RunStart(), perishable));
 }
 
 void DropTriggers(TSqliteConnection& conn, int count = std::size(kTriggers)) {
@@ -318,6 +343,7 @@ TFieldDef LowestPriceField(const QString& goodsTable) {
     const QString sql =
         QStringLiteral("SELECT CASE"
                        " WHEN NOT (%1) OR x.ct > prandel_now() OR x.pk < x.ck OR x.ck IS NOT prandel_amount(%2.\"CENA\") THEN NULL"
+                       " WHEN %2.\"KROTKITERMIN\" THEN (SELECT r.\"KWOTA\" FROM %4 r WHERE r.rowid = %8)"
                        " ELSE (SELECT (SELECT min(w.k) FROM ("
                        "   SELECT h.\"KWOTA\" AS k %3 AND h.\"CHWILA\" > z.o"
                        "    AND (h.\"CHWILA\" < x.pt OR (h.\"CHWILA\" = x.pt AND h.rowid <= x.pr))"
@@ -325,7 +351,7 @@ TFieldDef LowestPriceField(const QString& goodsTable) {
                        "  FROM (SELECT %6 AS o) z)"
                        " END FROM (%7) x")
             .arg(kSoundMoments, g, NumericOf(QStringLiteral("x.id")), History(), InEffectAt(QStringLiteral("z.o")),
-                 WindowOpening(), CandidatesOf(g + QStringLiteral(".\"ID\"")));
+                 WindowOpening(), CandidatesOf(g + QStringLiteral(".\"ID\"")), RunStart());
     return TFieldDef(kLowestPriceField, TFieldType::Integer, 0, false, sql);
 }
 
@@ -344,3 +370,22 @@ QString LowestPriceText(const QVariant& value) {
     if (!text.contains(u',')) text += QStringLiteral(",00");
     return text;
 }
+
+std::optional<TReduction> ReductionFrom(TAmount reference, TAmount price) {
+    if (price < 0 || price >= reference) return std::nullopt;
+    TReduction r;
+    r.Reference = reference;
+    r.Difference = reference - price;
+    // Below 100, whatever the amounts; the product is formed in 128 bits.
+    r.Percent = static_cast<int>(static_cast<__int128>(r.Difference) * 100 / reference);
+    return r;
+}
+
+std::optional<TReduction> ReductionOf(const TGoodsRecord& goods) {
+    const auto reference = ParseAmount(goods.NAJNIZSZA);
+    const auto price = ParseAmount(goods.CENA);
+    if (!reference || !price) return std::nullopt;
+    return ReductionFrom(*reference, *price);
+}
+
+QString ReductionAmountText(TAmount difference) { return FormatAmount2(difference - difference % 100); }

@@ -25,7 +25,9 @@
 // entry is never dated before the last one of its goods, whatever the clock
 // did. Deleting goods keeps their history; entries go only when no lowest
 // price can read them any more (older than the one in effect when the window
-// of the goods' latest reduction opens).
+// of the goods' latest reduction opens, and, for perishable goods, than the
+// price before the run of reductions they are measured from; goods marked
+// perishable later are measured from what their history still holds).
 inline const QString kPriceHistoryTable = QStringLiteral("HISTORIA_CEN");
 // The calculated field of the goods table objects: the lowest price, an amount.
 inline const QString kLowestPriceField = QString::fromLatin1(kLowestPriceColumn);
@@ -84,6 +86,15 @@ QString AddFirstEntries(const QString& goods);
 // Null when there is no reduction, and whenever the history cannot be trusted
 // for the goods: its last amount is not the amount of CENA (or CENA is no
 // number), a moment is no integer, or the last entry lies after now.
+//
+// Perishable goods (KROTKITERMIN) are measured instead from the price in
+// effect before the first of the reductions that follow one another without a
+// rise, however far back: reduced three evenings in a row from 10 to 8, 6 and
+// 4, they show 10. The goods table needs the column KROTKITERMIN.
+//
+// This is the reference price of a reduction (ReductionOf): the lowest price
+// object, the list's column, the view "Obniżone" and the announced discount
+// all read it.
 TFieldDef LowestPriceField(const QString& goodsTable);
 
 // The lowest price of the table's current record; nullopt when it has none or
@@ -93,3 +104,21 @@ std::optional<TAmount> LowestPrice(TTable& table);
 // always with at least two decimals ("10,00", "4,60", "2,0051"), or empty for
 // a null (or any other) value.
 QString LowestPriceText(const QVariant& value);
+
+// A reduction as a label announces it: against its reference price, never
+// overstated.
+struct TReduction {
+    TAmount Reference = 0;   // the reference price (the lowest price field)
+    TAmount Difference = 0;  // the reference less the price, above 0
+    int Percent = 0;         // the difference in whole percent of the reference, rounded down (33,33 % is 33)
+};
+// The reduction from `reference` to `price`; nullopt unless the price is at
+// least 0 and below the reference (a price above the lowest of the 30 days is
+// no reduction to announce).
+std::optional<TReduction> ReductionFrom(TAmount reference, TAmount price);
+// The reduction of a goods record: from NAJNIZSZA to CENA; nullopt when the
+// goods have no reference price or either is no amount.
+std::optional<TReduction> ReductionOf(const TGoodsRecord& goods);
+// The difference in złoty with two decimals, the grosz below rounded down:
+// "2,00", "0,33", "1 250,00".
+QString ReductionAmountText(TAmount difference);

@@ -27,12 +27,12 @@ QString CreateStage(const TSetMergeDialect& d) {
     return d.CreateStageTable + d.Stage +
            QStringLiteral(" (\"NR\" INTEGER NOT NULL, \"ID\" VARCHAR(255), \"NAZWA\" VARCHAR(255), \"CENA\" VARCHAR(255),"
                           " \"WAGA\" VARCHAR(255), \"KODKRESKOWY\" VARCHAR(255), \"TYPKODU\" INTEGER,"
-                          " \"CIETE\" INTEGER NOT NULL, \"AKCJA\" INTEGER NOT NULL)");
+                          " \"KROTKITERMIN\" INTEGER, \"CIETE\" INTEGER NOT NULL, \"AKCJA\" INTEGER NOT NULL)");
 }
 
 QString InsertStaged(const TSetMergeDialect& d) {
     return QStringLiteral("INSERT INTO %1 (\"NR\", \"ID\", \"NAZWA\", \"CENA\", \"WAGA\", \"KODKRESKOWY\","
-                          " \"TYPKODU\", \"CIETE\", \"AKCJA\") VALUES (?, ?, ?, ?, ?, ?, ?, ?, 0)")
+                          " \"TYPKODU\", \"KROTKITERMIN\", \"CIETE\", \"AKCJA\") VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, 0)")
         .arg(d.Stage);
 }
 
@@ -41,6 +41,8 @@ QString Classify(const TSetMergeDialect& d) {
     // Equal texts need no trimming: the common case is decided without it.
     for (const TGoodsColumn c : kCompared)
         same << QStringLiteral("(g.%1 = s.%1 OR COALESCE(%2, '') = COALESCE(s.%1, ''))").arg(Col(c), d.Trimmed(u"g."_qs + Col(c)));
+    // The perishable flag counts only where the external row has one.
+    same << QStringLiteral("(s.%1 IS NULL OR (g.%1 <> 0) = (s.%1 <> 0))").arg(Col(TGoodsColumn::KROTKITERMIN));
     const QString missing = QStringLiteral("s.%1 IS NULL OR s.%2 IS NULL").arg(Col(TGoodsColumn::NAZWA), Col(TGoodsColumn::CENA));
     // One look-up of the goods per staged row; no goods row: new.
     return QStringLiteral("UPDATE %1 AS s SET \"AKCJA\" = CASE WHEN s.\"CIETE\" <> 0 THEN %5 ELSE COALESCE("
@@ -56,6 +58,8 @@ QString UpdateChanged(const TSetMergeDialect& d, bool renamed) {
     for (const TGoodsColumn c : kWritten)
         if (c != TGoodsColumn::ID && (renamed || c != TGoodsColumn::NAZWA)) sets << QStringLiteral("%1 = s.%1").arg(Col(c));
     sets << Col(TGoodsColumn::ABSCENA) + QStringLiteral(" = ") + d.UnitPrice;
+    // A row that does not know the perishable flag leaves the goods' own.
+    sets << QStringLiteral("%1 = COALESCE(s.%1, g.%1)").arg(Col(TGoodsColumn::KROTKITERMIN));
     sets << Col(TGoodsColumn::NEW) + QStringLiteral(" = 1") << Col(TGoodsColumn::SELECT) + QStringLiteral(" = 0");
     return QStringLiteral("UPDATE %1 AS g SET %2 FROM %3 s WHERE s.%4 = g.%4 AND s.\"AKCJA\" = %5 AND g.%6 IS %7 s.%6")
         .arg(d.Goods, sets.join(QStringLiteral(", ")), d.Stage, Col(TGoodsColumn::ID), Action(TStageAction::Update),
@@ -66,9 +70,11 @@ QString InsertNew(const TSetMergeDialect& d) {
     QStringList columns;
     for (const TGoodsColumn c : kWritten) columns << Col(c);
     const QString list = columns.join(QStringLiteral(", "));
-    return QStringLiteral("INSERT INTO %1 (%2, %3, %4, %5) SELECT %2, %6, 1, 0 FROM %7 s WHERE \"AKCJA\" = %8 ORDER BY \"NR\"")
+    const QString perishable = Col(TGoodsColumn::KROTKITERMIN);
+    return QStringLiteral("INSERT INTO %1 (%2, %3, %9, %4, %5) SELECT %2, %6, COALESCE(%9, 0), 1, 0 FROM %7 s WHERE \"AKCJA\" = %8"
+                          " ORDER BY \"NR\"")
         .arg(d.Goods, list, Col(TGoodsColumn::ABSCENA), Col(TGoodsColumn::NEW), Col(TGoodsColumn::SELECT), d.UnitPrice, d.Stage,
-             Action(TStageAction::Insert));
+             Action(TStageAction::Insert), perishable);
 }
 
 QString StagedOf(const TSetMergeDialect& d, TStageAction action) {

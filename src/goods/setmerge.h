@@ -13,7 +13,8 @@
 //
 // Staging table columns: NR (arrival order), ID, NAZWA, CENA, WAGA,
 // KODKRESKOWY, TYPKODU as they are to be stored (cut to their fields, an
-// empty text null), CIETE (1 when a text was cut: such rows, rare, are written
+// empty text null), KROTKITERMIN (the perishable flag, 0 or 1, null when the
+// external row does not say), CIETE (1 when a text was cut: such rows, rare, are written
 // alone, as the program always wrote them) and AKCJA, which the sorting
 // statement fills in. The unit price is worked out only for the goods
 // written, by the store's own expression.
@@ -44,7 +45,7 @@ namespace SetMergeSql {
 
 // Makes the staging table (no rows); it lives as long as the session.
 QString CreateStage(const TSetMergeDialect& d);
-// One staged row: NR, ID, NAZWA, CENA, WAGA, KODKRESKOWY, TYPKODU, CIETE
+// One staged row: NR, ID, NAZWA, CENA, WAGA, KODKRESKOWY, TYPKODU, KROTKITERMIN, CIETE
 // bound in that order.
 QString InsertStaged(const TSetMergeDialect& d);
 // Fills in AKCJA of every staged row.

@@ -202,11 +202,29 @@ void TTable::Edit() {
     if (AfterEdit) AfterEdit(*this);
 }
 
+namespace {
+
+// The value of a column default that is a plain literal: an integer or a
+// quoted text; null for anything else (an expression the file evaluates).
+QVariant LiteralValue(const QString& literal) {
+    const QString t = literal.trimmed();
+    bool ok = false;
+    const qint64 n = t.toLongLong(&ok);
+    if (ok) return n;
+    if (t.size() >= 2 && t.startsWith(u'\'') && t.endsWith(u'\''))
+        return t.mid(1, t.size() - 2).replace(QStringLiteral("''"), QStringLiteral("'"));
+    return QVariant();
+}
+
+}  // namespace
+
 void TTable::Insert() {
     CheckBrowse();
     EnsureKeys();
     State = TDataSetState::Insert;
     Buffer.assign(Defs.size(), QVariant());
+    for (int i = 0; i < FieldCount(); ++i)
+        if (!Defs[i].Default.isEmpty()) Buffer[i] = FromStorage(i, LiteralValue(Defs[i].Default));
     Modified.assign(Defs.size(), false);
     Loaded = true;
     CalculatedLoaded = true;  // a record not yet stored has none

@@ -58,7 +58,8 @@ void TTable::CreateTable() {
         QStringList columns;
         for (const auto& f : Defs)
             if (f.Expression.isEmpty())
-                columns << QuoteName(f.Name) + u' ' + SqlType(f) + (f.Required ? QStringLiteral(" NOT NULL") : QString());
+                columns << QuoteName(f.Name) + u' ' + SqlType(f) + (f.Required ? QStringLiteral(" NOT NULL") : QString()) +
+                               (f.Default.isEmpty() ? QString() : QStringLiteral(" DEFAULT ") + f.Default);
         QStringList statements;
         for (const auto& idx : IndexDefinitions) {
             QStringList cols;
@@ -82,6 +83,25 @@ void TTable::CreateTable() {
     }
 }
 
+int TTable::AddMissingFields() {
+    if (Active()) throw TEngineError(QStringLiteral("Nie można zmienić otwartej tabeli."));
+    if (!Exists()) throw TEngineError(QStringLiteral("Tabela %1 nie istnieje.").arg(FilePath()));
+    auto conn = AcquireConnection(FilePath(), Setup);
+    const QString table = QuoteName(SqlTableName(FileName));
+    QSqlQuery q = RunQuery(*conn, QStringLiteral("PRAGMA main.table_info(%1)").arg(table));
+    QStringList have;
+    while (q.next()) have << q.value(1).toString().toUpper();
+    if (have.isEmpty()) throw TEngineError(QStringLiteral("Plik %1 nie zawiera tabeli %2.").arg(FilePath(), table));
+    int added = 0;
+    for (const TFieldDef& f : Defs) {
+        if (!f.Expression.isEmpty() || f.Default.isEmpty() || have.contains(f.Name.toUpper())) continue;
+        RunQuery(*conn, QStringLiteral("ALTER TABLE main.%1 ADD COLUMN %2 %3%4 DEFAULT %5")
+                            .arg(table, QuoteName(f.Name), SqlType(f), f.Required ? QStringLiteral(" NOT NULL") : QString(), f.Default));
+        ++added;
+    }
+    return added;
+}
+
 void TTable::ReadStructure() {
     SqlTable = SqlTableName(FileName);
     QSqlQuery q = RunQuery(*Conn, QStringLiteral("PRAGMA table_info(%1)").arg(QuoteName(SqlTable)));
@@ -90,6 +110,7 @@ void TTable::ReadStructure() {
     std::vector<std::pair<int, QString>> pk;
     while (q.next()) {
         fields.push_back(FieldFromSql(q.value(1).toString(), q.value(2).toString(), q.value(3).toInt() != 0));
+        fields.back().Default = q.value(4).toString();
         if (q.value(5).toInt() > 0) pk.emplace_back(q.value(5).toInt(), q.value(1).toString());
     }
     if (fields.empty()) throw TEngineError(QStringLiteral("Plik %1 nie zawiera tabeli %2.").arg(FilePath(), SqlTable));

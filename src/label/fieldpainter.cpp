@@ -105,7 +105,8 @@ void TFieldPainter::Draw(const TObjectProperties& o, const TFieldFonts& fonts, c
         DrawLowestPrice(o, value.Text, r, resolution, canvas);
         return;
     }
-    if (o.Type == ctName) FitNameToWidth(r, value.Text, resolution, canvas);
+    // A name, and a reduction's figures, shrink rather than lose a letter.
+    if (o.Type == ctName || o.Type == ctReduction) FitNameToWidth(r, value.Text, resolution, canvas);
     // A 2D code's text is mostly a web address without blanks: broken
     // anywhere, so that more of it can be read.
     const int wrap = o.Type == ctMatrixCode ? Qt::TextWrapAnywhere : 0;

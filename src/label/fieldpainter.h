@@ -15,10 +15,10 @@ class TBarcodeSymbol;
 // How the text field of a label object is drawn, for the printed label, the
 // preview and the designer alike, so that the designer shows what prints:
 // fonts sized in whole dots from points at the resolution drawn at (the
-// designer draws its zoom as a finer resolution), the alignment, a name
-// shrunk to its box, a price's fraction small and raised, the lowest price's
-// template fitted, a barcode of whole-dot modules, a 2D code of square
-// whole-dot modules.
+// designer draws its zoom as a finer resolution), the alignment, a name and
+// a reduction shrunk to their box, a price's fraction small and raised, the
+// lowest price's template fitted, a barcode of whole-dot modules, a 2D code of
+// square whole-dot modules.
 
 // Font sizes beyond this only burden the drawing layer (glyphs of tens of
 // thousands of points come out as empty boxes, or take seconds a label); a
@@ -32,7 +32,8 @@ int FontPixels(int points, int dpi);
 // What a field shows on one label.
 struct TFieldValue {
     // The text: the formatted price, the name, the caption; for a lowest
-    // price field the price its template takes.
+    // price field the price its template takes; for a reduction field its
+    // template filled (the designer shows the template itself).
     QString Text;
     // A barcode field or a 2D code: Text drawn as a symbol of this type (a
     // two-dimensional one as a module matrix); the text itself when it is

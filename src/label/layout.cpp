@@ -22,12 +22,21 @@ QString Cut(QString text, int max) {
 QString CompoCaption(int type) {
     if (type == ctLowestPrice) return kLowestPriceTemplate.toString();
     if (type == ctMatrixCode) return kDigitalLinkTemplate.toString();
+    if (type == ctReduction) return kReductionTemplate.toString();
     if (type < 0 || type >= static_cast<int>(CompoCaptions.size())) return {};
     return CompoCaptions[static_cast<size_t>(type)].toString();
 }
 
 QString FillPriceTemplate(const QString& templateText, const QString& price) {
     QString text = templateText.isEmpty() ? kLowestPriceTemplate.toString() : templateText;
+    return text.replace(kPricePlaceholder.toString(), price, Qt::CaseInsensitive);
+}
+
+QString FillReductionTemplate(const QString& templateText, const QString& percent, const QString& amount,
+                              const QString& price) {
+    QString text = templateText.isEmpty() ? kReductionTemplate.toString() : templateText;
+    text.replace(kPercentPlaceholder.toString(), percent, Qt::CaseInsensitive);
+    text.replace(kAmountPlaceholder.toString(), amount, Qt::CaseInsensitive);
     return text.replace(kPricePlaceholder.toString(), price, Qt::CaseInsensitive);
 }
 

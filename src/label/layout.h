@@ -26,6 +26,13 @@ enum TCompoType : quint8 {
     // template over the goods' fields (matrixcode.h); blank for goods whose
     // code the template needs but does not have.
     ctMatrixCode = 7,
+    // The reduction against the reference price (the lowest price of the 30
+    // days before it, or a perishable good's price before its run of
+    // reductions), printed through the object's text, a template in which
+    // {procent} stands for the whole percent, rounded down, {kwota} for the
+    // difference in złoty and {cena} for the reference price; the whole field
+    // is blank for goods without a reduction.
+    ctReduction = 8,
 };
 
 // The symbology of a ctMatrixCode object, as stored in SYMBOL.
@@ -44,13 +51,21 @@ inline constexpr QStringView kPricePlaceholder = u"{cena}";
 // The default template of ctMatrixCode: a GS1 Digital Link of the goods' GTIN,
 // which phones open as a web address and new tills read as the GTIN.
 inline constexpr QStringView kDigitalLinkTemplate = u"https://id.gs1.org/01/{gtin}";
+// The default template of ctReduction and its own placeholders.
+inline constexpr QStringView kReductionTemplate = u"\u2212{procent}%";
+inline constexpr QStringView kPercentPlaceholder = u"{procent}";
+inline constexpr QStringView kAmountPlaceholder = u"{kwota}";
 // The default text of a kind: CompoCaptions, the default templates for
-// ctLowestPrice and ctMatrixCode, empty for any other value.
+// ctLowestPrice, ctMatrixCode and ctReduction, empty for any other value.
 QString CompoCaption(int type);
 // The text of a lowest price field: the template with every placeholder
 // (compared without case) replaced by the formatted price; the default
 // template stands in for an empty one.
 QString FillPriceTemplate(const QString& templateText, const QString& price);
+// The text of a reduction field: the template (the default one when empty)
+// with every {procent}, {kwota} and {cena} (compared without case) replaced.
+QString FillReductionTemplate(const QString& templateText, const QString& percent, const QString& amount,
+                              const QString& price);
 
 // Position of a price's decimal separator: the first ",", else the first ".";
 // -1 when there is neither.

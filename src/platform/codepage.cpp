@@ -66,6 +66,8 @@ QByteArray ToWin1250(const QString& text, char standIn) {
             if (ch.isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate()) ++i;
             const QString base = QString(ch).normalized(QString::NormalizationForm_D);
             if (base.size() > 1 && base[0].unicode() < 0x80 && base[0].isLetter()) b = base[0].unicode();
+            // The minus sign ("−20%" on a label) as its look-alike, the en dash.
+            if (ch.unicode() == 0x2212) b = EncodeChar(0x2013);
         }
         out.append(b < 0 ? standIn : static_cast<char>(b));
     }

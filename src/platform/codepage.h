@@ -10,7 +10,8 @@ QString FromWin1250(const QByteArray& bytes);
 
 // Characters that Windows-1250 lacks are replaced: first by their base letter
 // when the character is a letter with a diacritic the code page does not know
-// ("ñ" becomes "n"), otherwise by `standIn`.
+// ("ñ" becomes "n"), the minus sign "−" by the en dash "–", otherwise by
+// `standIn`.
 QByteArray ToWin1250(const QString& text, char standIn = '?');
 
 // True when every character of `text` has its own byte in Windows-1250.

@@ -2,6 +2,7 @@
 
 #include "barcodesymbol.h"
 #include "matrixcode.h"
+#include "pricehistory.h"
 #include "units.h"
 
 #include <QPaintDevice>
@@ -96,6 +97,18 @@ std::optional<TFieldValue> TLabelRenderer::FieldValue(const TLayoutObject& o, co
         const std::optional<QString> text = FillCodeTemplate(o.Text, values);
         if (!text) return std::nullopt;
         return TFieldValue{*text, MatrixCodeType(o)};
+    }
+    case ctReduction: {
+        // Announced only against the reference price, and only below it; the
+        // amounts with the separator of the prices.
+        const std::optional<TReduction> r = ReductionOf(goods);
+        if (!r) return std::nullopt;
+        const auto price = [this](const QString& text) {
+            return FormatPrice(text, FOptions.AlwaysGr, FOptions.DoubleGr, FOptions.DotSeparator);
+        };
+        return TFieldValue{FillReductionTemplate(o.Text, QString::number(r->Percent), price(ReductionAmountText(r->Difference)),
+                                                 price(AmountText(r->Reference))),
+                           {}};
     }
     default:
         // Not a kind the designer writes: nothing to show.

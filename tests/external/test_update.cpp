@@ -127,6 +127,85 @@ TEST(GoodsUpdate, BarcodeTypeAloneIsNoChange) {
     EXPECT_EQ(f.Goods()[QStringLiteral("1\\111")][5], QStringLiteral("14"));
 }
 
+// The optional seventh column marks perishable goods. A changed mark is a
+// change; a query without the column leaves the goods' own mark (one set in
+// the record dialog) and gives new goods none.
+TEST(GoodsUpdate, TheSeventhColumnMarksPerishableGoods) {
+    TUpdateFixture f;
+    struct Case {
+        const char* Text;   // the text column
+        const char* Logical;  // the logical column, T, F or blank
+        bool Perishable;
+    };
+    const Case cases[] = {
+        {"1", "T", true},   {"0", "F", false},   {"T", "t", true},  {"f", "f", false}, {"tak", "Y", true},
+        {"NIE", "N", false}, {" Tak", "T", true}, {"", " ", false},  {"x", "?", false}, {"2", "F", false},
+    };
+    std::vector<TDbfTestField> fields = TUpdateFixture::GoodsFields();
+    fields.push_back({"KROTKI", 'C', 6, 0});
+    fields.push_back({"KROTKIL", 'L', 1, 0});
+    const auto write = [&](const char* price, const QString& firstText) {
+        TDbfTestFile dbf;
+        dbf.Fields = fields;
+        int id = 0;
+        for (const Case& c : cases) {
+            ++id;
+            const QString text = id == 1 ? firstText : QString::fromUtf8(c.Text);
+            dbf.Records << DbfRow(fields, {QString::number(id), QStringLiteral("Towar %1").arg(id), QString::fromLatin1(price),
+                                           "", QString::number(100 + id), "14", text, QString::fromLatin1(c.Logical)});
+        }
+        WriteAll(f.Folder + QStringLiteral("/TOWARY.DBF"), dbf.Bytes());
+    };
+    // The marks in the order of the cases.
+    const auto flags = [&] {
+        QStringList out;
+        f.tbLocal.Open();
+        for (int id = 1; id <= static_cast<int>(std::size(cases)); ++id)
+            out << (f.tbLocal.FindKey(MakeGoodsKey(QString::number(id), QString::number(100 + id)))
+                        ? f.tbLocal.FieldByName("KROTKITERMIN").AsString()
+                        : QStringLiteral("-"));
+        f.tbLocal.Close();
+        return out;
+    };
+    QStringList want;
+    for (const Case& c : cases) want << (c.Perishable ? T : F);
+    for (const char* column : {"KROTKI", "KROTKIL"}) {
+        SCOPED_TRACE(column);
+        f.tbLocal.Open();
+        f.tbLocal.DeleteWhere(QString());
+        f.tbLocal.Close();
+        f.Define(QStringLiteral("SELECT ID, NAZWA, CENA, WAGA, KOD, TYPKODU, %1 FROM TOWARY ORDER BY ID").arg(QLatin1String(column)));
+        write("1,00", QStringLiteral("1"));
+        ASSERT_TRUE(f.Run().Ok);
+        EXPECT_EQ(flags(), want);
+    }
+    // Only the mark of goods 1 changes: one change.
+    f.Define(QStringLiteral("SELECT ID, NAZWA, CENA, WAGA, KOD, TYPKODU, KROTKI FROM TOWARY ORDER BY ID"));
+    write("1,00", QStringLiteral("nie"));
+    auto out = f.Run();
+    ASSERT_TRUE(out.Ok);
+    EXPECT_EQ(out.Changes, 1);
+    want[0] = F;
+    EXPECT_EQ(flags(), want);
+    EXPECT_EQ(f.Goods()[QStringLiteral("1\\101")][6], T);
+    // Without the column: goods marked by hand (goods 1) or by an earlier
+    // update keep their marks through a new price, and new goods get none.
+    f.tbLocal.Open();
+    ASSERT_TRUE(f.tbLocal.FindKey(QStringLiteral("1\\101")));
+    f.tbLocal.Edit();
+    f.tbLocal.FieldByName("KROTKITERMIN").SetAsBoolean(true);
+    f.tbLocal.Post();
+    f.tbLocal.DeleteWhere(QStringLiteral("KROTKITERMIN = FALSE"));
+    f.tbLocal.Close();
+    f.Define(QStringLiteral("SELECT ID, NAZWA, CENA, WAGA, KOD, TYPKODU FROM TOWARY ORDER BY ID"));
+    write("0,99", QStringLiteral("nie"));
+    out = f.Run();
+    ASSERT_TRUE(out.Ok);
+    EXPECT_EQ(out.Changes, static_cast<int>(std::size(cases)));
+    want[0] = T;  // the others as before: the perishable ones kept, the rest new
+    EXPECT_EQ(flags(), want);
+}
+
 TEST(GoodsUpdate, FourColumnQueryGivesEmptyBarcodeAndEan13) {
     TUpdateFixture f;
     f.WriteGoods({{"7", "Chleb", "6,49", "500 g", "111", "13"}});

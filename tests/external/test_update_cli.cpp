@@ -20,7 +20,7 @@ TEST(UpdateCli, DemonstrationShopThenItsNextWeek) {
     r = RunCli(home.dataFolder(), {"goods", "list", "--view", "1"});
     EXPECT_EQ(r.Out.count(u'\n'), 61);
     // The backslash of the key is written doubled, as the list escapes it.
-    EXPECT_TRUE(r.Out.contains(QStringLiteral("1004\\\\5901234000048\tMleko świeże 3,2%\t4,29\t1 l\t4,29 zł/litr\t5901234000048\t14\t\t1\t0\t\n")))
+    EXPECT_TRUE(r.Out.contains(QStringLiteral("1004\\\\5901234000048\tMleko świeże 3,2%\t4,29\t1 l\t4,29 zł/litr\t5901234000048\t14\t\t1\t0\t\t0\n")))
         << r.Out.toStdString();
     r = RunCli(home.dataFolder(), {"update", "--definition", "Sklep demonstracyjny"});
     EXPECT_EQ(r.Out, "Nie stwierdzono zmian od ostatniej aktualizacji.\n");
@@ -46,8 +46,8 @@ TEST(UpdateCli, DemonstrationShopThenItsNextWeek) {
     EXPECT_EQ(r.Out.count(u'\n'), 9);
     EXPECT_TRUE(r.Out.contains(QStringLiteral("\tPączek z różą\t2,99\t90 g\t33,22 zł/kg\t")));
     // A reduced price shows the one before it, within the 30 days; a rise shows none.
-    EXPECT_TRUE(r.Out.contains(QRegularExpression(QStringLiteral("\tKawa mielona\t18,49\t[^\n]*\t19,99\n")))) << r.Out.toStdString();
-    EXPECT_TRUE(r.Out.contains(QRegularExpression(QStringLiteral("\tKiełbasa śląska\t26,90\t[^\n]*\t0\t\n")))) << r.Out.toStdString();
+    EXPECT_TRUE(r.Out.contains(QRegularExpression(QStringLiteral("\tKawa mielona\t18,49\t[^\n]*\t19,99\t0\n")))) << r.Out.toStdString();
+    EXPECT_TRUE(r.Out.contains(QRegularExpression(QStringLiteral("\tKiełbasa śląska\t26,90\t[^\n]*\t0\t\t0\n")))) << r.Out.toStdString();
 }
 
 TEST(UpdateCli, FailuresGiveTheMessageAndAnExitCode) {

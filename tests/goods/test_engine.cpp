@@ -23,11 +23,11 @@ struct EngineTest : ::testing::Test {
 };
 
 TEST_F(EngineTest, FieldsIndexesAndRequiredFlagsOfTheNewTable) {
-    ASSERT_EQ(tbLocal.FieldCount(), 10);
-    const char* names[] = {"ID", "NAZWA", "CENA", "WAGA", "ABSCENA", "KODKRESKOWY", "TYPKODU", "PRINTDATE", "NEW", "SELECT"};
-    const int sizes[] = {30, 50, 10, 50, 50, 50, 0, 0, 0, 0};
-    const bool required[] = {true, true, true, false, false, false, false, false, true, true};
-    for (int i = 0; i < 10; ++i) {
+    ASSERT_EQ(tbLocal.FieldCount(), 11);
+    const char* names[] = {"ID", "NAZWA", "CENA", "WAGA", "ABSCENA", "KODKRESKOWY", "TYPKODU", "PRINTDATE", "NEW", "SELECT", "KROTKITERMIN"};
+    const int sizes[] = {30, 50, 10, 50, 50, 50, 0, 0, 0, 0, 0};
+    const bool required[] = {true, true, true, false, false, false, false, false, true, true, true};
+    for (int i = 0; i < 11; ++i) {
         EXPECT_EQ(tbLocal.Fields(i).FieldName(), names[i]);
         EXPECT_EQ(tbLocal.Fields(i).Size(), sizes[i]) << names[i];
         EXPECT_EQ(tbLocal.Fields(i).Required(), required[i]) << names[i];
@@ -35,6 +35,7 @@ TEST_F(EngineTest, FieldsIndexesAndRequiredFlagsOfTheNewTable) {
     EXPECT_EQ(tbLocal.FieldByName("TYPKODU").DataType(), TFieldType::Integer);
     EXPECT_EQ(tbLocal.FieldByName("PRINTDATE").DataType(), TFieldType::DateTime);
     EXPECT_EQ(tbLocal.FieldByName("select").DataType(), TFieldType::Boolean);
+    EXPECT_EQ(tbLocal.FieldByName("KROTKITERMIN").DataType(), TFieldType::Boolean);
     ASSERT_EQ(tbLocal.IndexDefs().size(), 2u);
     EXPECT_TRUE(tbLocal.IndexDefs()[0].Primary);
     EXPECT_EQ(tbLocal.IndexDefs()[0].Fields, QStringList{"ID"});
@@ -215,7 +216,8 @@ TEST_F(EngineTest, FieldAccessByNameAndPosition) {
     EXPECT_EQ(tbLocal.FieldByName("PRINTDATE").AsString(), "2026-03-04 05:06:07");
     EXPECT_THROW(tbLocal.FieldByName("NAZWA").AsInteger(), TEngineError);
     EXPECT_THROW(tbLocal.FieldByName("NIEMA"), TEngineError);
-    EXPECT_THROW(tbLocal.Fields(10), TEngineError);
+    EXPECT_FALSE(tbLocal.FieldByName("KROTKITERMIN").AsBoolean());  // a new record starts with the default
+    EXPECT_THROW(tbLocal.Fields(11), TEngineError);
     tbLocal.Edit();
     EXPECT_THROW(tbLocal.FieldByName("TYPKODU").SetAsString("abc"), TEngineError);
     tbLocal.Cancel();

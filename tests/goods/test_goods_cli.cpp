@@ -45,21 +45,24 @@ TEST(GoodsCli, ListPrintsAViewInNameOrder) {
         ASSERT_TRUE(t.Locate("ID", "07"));
         t.Edit();
         t.FieldByName("CENA").SetAsString("4,50");
+        t.FieldByName("KROTKITERMIN").SetAsBoolean(true);
         t.Post();
     }
     WriteAll(home.path("settings.ini"), "[LAST PRINT]\r\nDATE=2026-07-08 09:10:11\r\n");
-    // The lowest price comes last, so that older scripts read their columns where they were.
-    const QString header = "ID\tNAZWA\tCENA\tWAGA\tABSCENA\tKODKRESKOWY\tTYPKODU\tPRINTDATE\tNEW\tSELECT\tNAJNIZSZA\n";
+    // Later columns come last, so that older scripts read their columns where
+    // they were: the lowest price, then whether the goods are perishable.
+    const QString header =
+        "ID\tNAZWA\tCENA\tWAGA\tABSCENA\tKODKRESKOWY\tTYPKODU\tPRINTDATE\tNEW\tSELECT\tNAJNIZSZA\tKROTKITERMIN\n";
     auto r = RunCli(home.dataFolder(), {"goods", "list"});
     EXPECT_EQ(r.Code, 0) << r.Err.toStdString();
-    EXPECT_EQ(r.Out, header + "1\tAnanas\t6\t\t\t\t0\t\t0\t1\t\n" + "07\tchleb\t4,50\t1 kg\t\t\t3\t\t1\t0\t4,60\n" +
-                         "2\tżurek\t3,99\t500 ml\t\t\t14\t2026-07-08 09:10:11\t1\t0\t\n");
+    EXPECT_EQ(r.Out, header + "1\tAnanas\t6\t\t\t\t0\t\t0\t1\t\t0\n" + "07\tchleb\t4,50\t1 kg\t\t\t3\t\t1\t0\t4,60\t1\n" +
+                         "2\tżurek\t3,99\t500 ml\t\t\t14\t2026-07-08 09:10:11\t1\t0\t\t0\n");
     r = RunCli(home.dataFolder(), {"goods", "list", "--view", "3"});
-    EXPECT_EQ(r.Out, header + "1\tAnanas\t6\t\t\t\t0\t\t0\t1\t\n" + "07\tchleb\t4,50\t1 kg\t\t\t3\t\t1\t0\t4,60\n");
+    EXPECT_EQ(r.Out, header + "1\tAnanas\t6\t\t\t\t0\t\t0\t1\t\t0\n" + "07\tchleb\t4,50\t1 kg\t\t\t3\t\t1\t0\t4,60\t1\n");
     r = RunCli(home.dataFolder(), {"goods", "list", "--view", "4"});
-    EXPECT_EQ(r.Out, header + "2\tżurek\t3,99\t500 ml\t\t\t14\t2026-07-08 09:10:11\t1\t0\t\n");
+    EXPECT_EQ(r.Out, header + "2\tżurek\t3,99\t500 ml\t\t\t14\t2026-07-08 09:10:11\t1\t0\t\t0\n");
     r = RunCli(home.dataFolder(), {"goods", "list", "--view", "5"});
-    EXPECT_EQ(r.Out, header + "07\tchleb\t4,50\t1 kg\t\t\t3\t\t1\t0\t4,60\n");
+    EXPECT_EQ(r.Out, header + "07\tchleb\t4,50\t1 kg\t\t\t3\t\t1\t0\t4,60\t1\n");
     r = RunCli(home.dataFolder(), {"goods", "list", "--view", "x"});
     EXPECT_NE(r.Code, 0);
     r = RunCli(home.dataFolder(), {"goods", "sort"});
@@ -101,7 +104,7 @@ TEST(GoodsCli, ListKeepsOneLinePerGoodsAndPricesWithGrosze) {
     ASSERT_EQ(lines.size(), 6);  // the header, the goods and the empty rest after the last line end
     QStringList listed;
     for (const QString& line : lines.mid(1, 4)) {
-        EXPECT_EQ(line.count(u'\t'), 10) << line.toStdString();
+        EXPECT_EQ(line.count(u'\t'), 11) << line.toStdString();
         listed << line.section(u'\t', 1, 1) + u'\t' + line.section(u'\t', 3, 3);
     }
     QStringList want;
@@ -110,7 +113,7 @@ TEST(GoodsCli, ListKeepsOneLinePerGoodsAndPricesWithGrosze) {
     want.sort();
     EXPECT_EQ(listed, want);
     // The cheese, last by name, is the reduced one.
-    EXPECT_EQ(lines[4].section(u'\t', 10), "10,00");
+    EXPECT_EQ(lines[4].section(u'\t', 10, 10), "10,00");
 }
 
 // Another process writing the goods file (the nightly update, a batch at a

@@ -14,6 +14,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QCheckBox>
 #include <QClipboard>
 #include <QComboBox>
 #include <QHeaderView>
@@ -274,15 +275,17 @@ TEST_F(GoodsPageTest, DeletingTheLastRowDisablesPrintPreviewAndSelect) {
     EXPECT_EQ(page.Model()->rowCount(), 0);
 }
 
-// Fills the record dialog and confirms it.
+// Fills the record dialog and confirms it; `perishable` ticks or clears
+// "Krótki termin przydatności" (-1 leaves it).
 TScriptedPrompter::DialogScript FillDialog(const QString& name, const QString& price, int type = -1,
-                                           QString* caption = nullptr) {
+                                           QString* caption = nullptr, int perishable = -1) {
     return [=](QObject& o) {
         auto& d = dynamic_cast<TEditRecordForm&>(o);
         if (caption) *caption = d.windowTitle();
         d.edName->setText(name);
         d.edPrice->setText(price);
         if (type >= 0) d.cbCodeType->setCurrentIndex(type);
+        if (perishable >= 0) d.chkPerishable->setChecked(perishable == 1);
         return d.btnOk->isEnabled() ? int(QDialog::Accepted) : int(QDialog::Rejected);
     };
 }
@@ -357,13 +360,18 @@ TEST_F(GoodsPageTest, EditingSetsNewOnOkAndLeavesTheRecordOnCancel) {
 }
 
 // A price cut in the record dialog: the grid shows the lowest price beside the
-// unit price, and the view "Obniżone" and its check type find the goods.
+// unit price, and the view "Obniżone" and its check type find the goods. The
+// bread, marked perishable and cut again the next evening, shows the price
+// before its first cut.
 TEST_F(GoodsPageTest, APriceCutShowsInTheGridAndTheReducedView) {
     TScopedPriceClock clock(QDateTime(QDate(2025, 3, 1), QTime(8, 0), Qt::UTC));
     Fill({{"1", "Chleb", "4,60", false, false, {}, "1 kg"}, {"2", "Mleko", "3"}});
     TGoodsPage& page = Open();
     clock.AddDays(40);
     Prompt.answerDialog(FillDialog("Chleb", "4,50"));
+    page.EditRecord();
+    clock.AddDays(1);
+    Prompt.answerDialog(FillDialog("Chleb", "4,40", -1, nullptr, 1));
     page.EditRecord();
     Prompt.answerDialog(FillDialog("Masło", "7,99"));
     page.InsertRecord();
@@ -436,6 +444,11 @@ TEST_F(GoodsPageTest, RecordDialogOkRuleCalculationAndTypeList) {
     EXPECT_EQ(form.cbCodeType->count(), BarcodeTypeCount);
     EXPECT_EQ(form.cbCodeType->currentIndex(), 14);
     EXPECT_EQ(form.cbCodeType->currentText(), "EAN13");
+    EXPECT_EQ(form.chkPerishable->text(), QString::fromUtf8("Krótki termin przydatności"));
+    EXPECT_EQ(form.chkPerishable->accessibleName(), form.chkPerishable->text());
+    EXPECT_FALSE(form.chkPerishable->isChecked());
+    form.chkPerishable->setChecked(true);
+    EXPECT_TRUE(page.tbLocalShow.FieldByName("KROTKITERMIN").AsBoolean());
     EXPECT_TRUE(form.btnOk->isEnabled());
     form.edName->setText("   ");
     EXPECT_FALSE(form.btnOk->isEnabled());

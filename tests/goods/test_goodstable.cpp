@@ -59,6 +59,57 @@ TEST(GoodsTableCreation, SqliteFileWithoutGoodsIsOpenedUnchangedOrRefused) {
     EXPECT_EQ(ReadAll(TablePath(home)), before);
 }
 
+// A shop's goods file of the version before the perishable flag: the start
+// gives it the column, 0 on every goods, and every row keeps its values;
+// new goods start with 0 too, and the second start changes nothing.
+TEST(GoodsTableCreation, AFileOfAnEarlierVersionGainsTheNewColumnKeepingEveryRow) {
+    TempDataHome home;
+    QDir().mkpath(home.path("DB"));
+    const auto rows = [](TTable& t, int columns) {
+        QStringList out;
+        for (t.First(); !t.Eof(); t.Next()) {
+            QStringList row;
+            for (int i = 0; i < columns; ++i) row << t.Fields(i).AsString();
+            out << row.join('|');
+        }
+        return out;
+    };
+    QStringList before;
+    {
+        TTable old;
+        old.SetDatabaseName(home.path("DB"));
+        old.SetTableName("towary.db");
+        old.FieldDefs() = GoodsFieldDefs();
+        old.FieldDefs().pop_back();
+        old.IndexDefs() = {{QString(), {"ID"}, true, false, true}, {"IDNAZWA", {"NAZWA"}, false, true, false}};
+        old.CreateTable();
+        old.Open();
+        ASSERT_EQ(old.FieldCount(), 10);
+        AddGoods(old, {"1", "chleb", "4,60", true, false, QDateTime(QDate(2026, 1, 2), QTime(3, 4, 5)), "1 kg", 3});
+        AddGoods(old, {"2", "mleko", "3,19", false, true, {}, "1 l", std::nullopt});
+        before = rows(old, 10);
+    }
+    for (int start = 0; start < 2; ++start) {
+        SCOPED_TRACE(start);
+        TTable tbLocal, tbLocalShow;
+        ASSERT_TRUE(OpenGoodsList(tbLocal, tbLocalShow).isEmpty());
+        ASSERT_EQ(tbLocalShow.FieldCount(), 11);
+        EXPECT_EQ(tbLocalShow.Fields(10).FieldName(), "KROTKITERMIN");
+        EXPECT_TRUE(tbLocalShow.Fields(10).Required());
+        EXPECT_EQ(rows(tbLocalShow, 10), before);
+        EXPECT_EQ(Column(tbLocalShow, "KROTKITERMIN"),
+                  (start == 0 ? QStringList{"False", "False"} : QStringList{"True", "False", "False"}));
+        if (start == 0) {
+            AddGoods(tbLocalShow, {"3", "sałata", "2,99"});
+            ASSERT_TRUE(tbLocalShow.Locate("ID", "1"));
+            tbLocalShow.Edit();
+            tbLocalShow.FieldByName("KROTKITERMIN").SetAsBoolean(true);
+            tbLocalShow.Post();
+            before << rows(tbLocalShow, 10).last();
+        }
+    }
+}
+
 TEST(GoodsTableCreation, CreationErrorsAreSwallowedIntoTheResult) {
     TempDataHome home;
     // "DB" is a file, so neither the folder nor the table can be made.

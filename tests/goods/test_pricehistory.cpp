@@ -45,11 +45,27 @@ struct PriceHistoryTest : ::testing::Test {
         const auto amount = LowestPrice(tbLocal);
         return amount ? AmountText(*amount) : QStringLiteral("-");
     }
+    // The reduction a label announces: "percent difference", "-" for none.
+    QString Discount(const QString& id) {
+        EXPECT_TRUE(tbLocal.FindKey(id));
+        const auto r = ReductionOf(ReadGoodsRecord(tbLocal));
+        return r ? QStringLiteral("%1 %2").arg(r->Percent).arg(ReductionAmountText(r->Difference)) : QStringLiteral("-");
+    }
+    void SetPerishable(const QString& id) {
+        ASSERT_TRUE(tbLocal.FindKey(id));
+        tbLocal.Edit();
+        tbLocal.FieldByName("KROTKITERMIN").SetAsBoolean(true);
+        tbLocal.Post();
+    }
 };
 
+// The reference price of a reduction and the discount announced against it.
 TEST_F(PriceHistoryTest, LowestPriceOfTheThirtyDaysBeforeAReduction) {
     // Each step: the day (from the first price), the price written; "lowest" is
     // read after the last step, "-" for none; "entries" counts the history.
+    // Perishable goods are measured from the price before their run of
+    // reductions; "discount" is the percent and the difference a label
+    // announces, when the case gives it.
     struct Step {
         int Day;
         const char* Price;
@@ -59,9 +75,29 @@ TEST_F(PriceHistoryTest, LowestPriceOfTheThirtyDaysBeforeAReduction) {
         std::vector<Step> Steps;
         const char* Lowest;
         int Entries;
+        bool Perishable = false;
+        const char* Discount = nullptr;
     };
     const Case cases[] = {
-        {"a reduction after 40 days of one price", {{0, "10"}, {40, "8"}}, "10", 2},
+        {"a reduction after 40 days of one price", {{0, "10"}, {40, "8"}}, "10", 2, false, "20 2,00"},
+        {"two reductions in a row: the lowest before the second", {{0, "10"}, {40, "8"}, {45, "6"}}, "8", 3, false, "25 2,00"},
+        {"a rise between two reductions", {{0, "10"}, {40, "8"}, {45, "9"}, {50, "7"}}, "8", 4, false, "12 1,00"},
+        {"perishable: a rise ends the run", {{0, "10"}, {40, "8"}, {45, "9"}, {50, "7"}}, "9", 4, true, "22 2,00"},
+        {"reduced three evenings in a row", {{0, "10"}, {40, "8"}, {41, "6"}, {42, "4"}}, "6", 4, false, "33 2,00"},
+        {"perishable, reduced three evenings in a row: the price before the first", {{0, "10"}, {40, "8"}, {41, "6"}, {42, "4"}},
+         "10", 4, true, "60 6,00"},
+        {"perishable, a run of reductions over months", {{0, "12"}, {50, "10"}, {100, "8"}, {101, "6"}}, "12", 4, true, "50 6,00"},
+        // Only the window is kept: 12 goes.
+        {"the same, not perishable", {{0, "12"}, {50, "10"}, {100, "8"}, {101, "6"}}, "8", 3, false, "25 2,00"},
+        {"perishable, the same price again after one that is no number", {{0, "10"}, {20, "promocja"}, {25, "10"}, {40, "7"}},
+         "10", 4, true, "30 3,00"},
+        {"perishable: a rise is no reduction", {{0, "8"}, {40, "10"}}, "-", 2, true, "-"},
+        {"on sale for 20 days: the lowest since the first price", {{0, "12"}, {10, "10"}, {20, "9"}}, "10", 3, false, "10 1,00"},
+        {"33,33 % is 33", {{0, "3"}, {40, "2"}}, "3", 2, false, "33 1,00"},
+        {"66,67 % is 66", {{0, "3"}, {40, "1"}}, "3", 2, false, "66 2,00"},
+        {"the grosz below is dropped, never rounded up", {{0, "10"}, {40, "6,665"}}, "10", 2, false, "33 3,33"},
+        {"a price above the lowest of the window is no reduction to announce", {{0, "10"}, {25, "7"}, {30, "12"}, {40, "11"}}, "7",
+         4, false, "-"},
         {"a rise, then a reduction within 30 days", {{0, "10"}, {20, "12"}, {35, "9"}}, "10", 3},
         {"an earlier reduction in the window counts", {{0, "10"}, {25, "7"}, {30, "12"}, {40, "11"}}, "7", 4},
         {"a price that ended before the window does not, and goes", {{0, "5"}, {10, "10"}, {45, "8"}}, "10", 2},
@@ -78,7 +114,7 @@ TEST_F(PriceHistoryTest, LowestPriceOfTheThirtyDaysBeforeAReduction) {
         {"a price that is no number when the window opens", {{0, "10"}, {5, "promocja"}, {45, "8"}}, "10", 3},
         {"the reduced price again after one that is no number", {{0, "10"}, {40, "8"}, {50, "promocja"}, {55, "8"}}, "10", 4},
         {"a current price that is no number: blank", {{0, "10"}, {40, "abc"}}, "-", 2},
-        {"four decimals", {{0, "2,0051"}, {40, "2"}}, "2,0051", 2},
+        {"four decimals", {{0, "2,0051"}, {40, "2"}}, "2,0051", 2, false, "0 0,00"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.What);
@@ -87,12 +123,14 @@ TEST_F(PriceHistoryTest, LowestPriceOfTheThirtyDaysBeforeAReduction) {
         Sql("DELETE FROM HISTORIA_CEN");
         clock.Now = kDay0;
         AddGoods(tbLocal, {"1", "towar", c.Steps.front().Price});
+        if (c.Perishable) SetPerishable("1");
         for (size_t i = 1; i < c.Steps.size(); ++i) {
             clock.Now = kDay0.addDays(c.Steps[i].Day);
             SetPrice("1", QString::fromUtf8(c.Steps[i].Price));
         }
         EXPECT_EQ(Lowest("1"), c.Lowest);
         EXPECT_EQ(Entries("1"), c.Entries);
+        if (c.Discount) EXPECT_EQ(Discount("1"), c.Discount);
     }
 }
 

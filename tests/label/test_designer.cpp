@@ -122,6 +122,7 @@ TEST_F(Designer, EveryControlHasItsNameHintTagAndToolbar) {
         {p.tbUBitmap, "tbUBitmap", "Mapa bitowa", 5, p.tbrCompo},
         {p.tbLowestPrice, "tbLowestPrice", "Najniższa cena", 6, p.tbrCompo},
         {p.tbMatrixCode, "tbMatrixCode", "Kod 2D", 7, p.tbrCompo},
+        {p.tbReduction, "tbReduction", "Obniżka", 8, p.tbrCompo},
         {p.tbDelete, "tbDelete", "Usuń obiekt", 0, p.tbrCompo},
     };
     for (const Row& r : rows) {
@@ -229,6 +230,7 @@ TEST_F(Designer, PlacingEveryKindWithItsDialogs) {
         {&TDesignPage::tbU2, {}, true, "Kod", {}},
         {&TDesignPage::tbLowestPrice, {}, true, QString::fromUtf8("Najniższa cena z 30 dni przed obniżką: {cena} zł"), {}},
         {&TDesignPage::tbMatrixCode, {}, true, "https://id.gs1.org/01/{gtin}", {}},
+        {&TDesignPage::tbReduction, {}, true, QString::fromUtf8("−{procent}%"), {}},
         {&TDesignPage::tbULabel, [](TScriptedPrompter& s) { AnswerText(s, QStringLiteral(" Promocja ")); }, true,
          " Promocja ", {}},
         {&TDesignPage::tbULabel, [](TScriptedPrompter& s) { AnswerText(s, std::nullopt); }, false, {}, {}},
@@ -575,6 +577,7 @@ TEST_F(Designer, DoubleClickEditsAFixedText) {
     TdcLabel* name = PlaceLabel(Page->tbName, {10, 100});
     TdcLabel* lowest = PlaceLabel(Page->tbLowestPrice, {10, 200});
     TdcLabel* code = PlaceLabel(Page->tbMatrixCode, {200, 200});
+    TdcLabel* reduction = PlaceLabel(Page->tbReduction, {10, 300});
     struct Row {
         TdcLabel* label;
         std::optional<QString> answer;
@@ -587,6 +590,7 @@ TEST_F(Designer, DoubleClickEditsAFixedText) {
         {name, QStringLiteral("x"), "Nazwa", false},  // no dialog at all
         {lowest, QStringLiteral("Było {cena} zł"), QString::fromUtf8("Było {cena} zł"), true},  // its template
         {code, QStringLiteral("https://sklep.example/p/{kod}"), "https://sklep.example/p/{kod}", true},
+        {reduction, QStringLiteral("taniej o {kwota} zł"), QString::fromUtf8("taniej o {kwota} zł"), true},
     };
     for (const Row& r : rows) {
         Script.clear();

@@ -93,7 +93,7 @@ TEST(LayoutKinds, CaptionsAndColourValues) {
 
 TEST(LayoutKinds, LowestPriceTemplate) {
     EXPECT_EQ(CompoCaption(ctLowestPrice), QString::fromUtf8("Najniższa cena z 30 dni przed obniżką: {cena} zł"));
-    EXPECT_TRUE(CompoCaption(8).isEmpty());
+    EXPECT_TRUE(CompoCaption(9).isEmpty());
     const struct {
         const char* Template;
         const char* Filled;
@@ -160,6 +160,28 @@ TEST(LayoutKinds, MatrixCodeTemplate) {
     }
 }
 
+// The reduction's template takes the percent, the difference and the
+// reference price, each as the label prints it.
+TEST(LayoutKinds, ReductionTemplate) {
+    EXPECT_EQ(CompoCaption(ctReduction), QString::fromUtf8("−{procent}%"));
+    const struct {
+        const char* Template;
+        const char *Percent, *Amount;
+        const char* Filled;
+    } cases[] = {
+        {"", "20", "2,00", "−20%"},
+        {"taniej o {kwota} zł", "20", "2,00", "taniej o 2,00 zł"},
+        {"{PROCENT} % z {Cena} zł, {kwota}", "33", "1 250,00", "33 % z 4,60 zł, 1 250,00"},
+        {"{procent", "20", "2,00", "{procent"},
+        {"Promocja", "20", "2,00", "Promocja"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(FillReductionTemplate(QString::fromUtf8(c.Template), QString::fromUtf8(c.Percent), QString::fromUtf8(c.Amount),
+                                        QStringLiteral("4,60")),
+                  QString::fromUtf8(c.Filled))
+            << c.Template;
+}
+
 TEST(LayoutKinds, SectionPrefixIsCaseSensitive) {
     LayoutObjectKind kind;
     for (const char* name : {"LABEL1", "LABELS", "LABEL_A", "LABEL", "LABEL100"}) {
@@ -201,6 +223,24 @@ TEST_F(LayoutFile, ExampleReadsBackWithEveryKey) {
     EXPECT_FALSE(o.FontUnderline);
     EXPECT_EQ(o.FontColor, 0);
     EXPECT_EQ(o.Alignment, taCenter);
+}
+
+// A reduction object keeps its kind and its template; the file's code page
+// has no minus sign, so its look-alike, the en dash, stands for it.
+TEST_F(LayoutFile, AReductionObjectKeepsItsKindAndTemplate) {
+    TLabelLayout layout;
+    layout.Width = TMm(30);
+    layout.Height = TMm(20);
+    TLayoutObject o = NameField();
+    o.Type = ctReduction;
+    o.Text = CompoCaption(ctReduction);
+    layout.Objects.push_back(o);
+    ASSERT_TRUE(SaveLayoutFile(Path(), layout));
+    EXPECT_TRUE(ReadAll(Path()).contains("\r\nTYPE=8\r\nTEXT=\x96{procent}%\r\n"));
+    const TLabelLayout back = Read(ReadAll(Path()), PrintLayoutDefaults());
+    ASSERT_EQ(back.Objects.size(), 1u);
+    EXPECT_EQ(back.Objects[0].Type, ctReduction);
+    EXPECT_EQ(back.Objects[0].Text, QString::fromUtf8("–{procent}%"));
 }
 
 TEST_F(LayoutFile, MissingKeysTakeTheDefaultsOfTheReader) {

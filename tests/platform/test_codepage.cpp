@@ -30,6 +30,7 @@ TEST(CodePage, PolishLettersAndStandIns) {
     EXPECT_EQ(ToWin1250(QString::fromUtf8("ąćęłńóśźż ĄĆĘŁŃÓŚŹŻ")),
               QByteArray("\xb9\xe6\xea\xb3\xf1\xf3\x9c\x9f\xbf \xa5\xc6\xca\xa3\xd1\xd3\x8c\x8f\xaf"));
     EXPECT_EQ(ToWin1250(QString::fromUtf8("mañana")), QByteArray("manana"));
+    EXPECT_EQ(ToWin1250(QString::fromUtf8("−20%")), QByteArray("\x96" "20%"));
     EXPECT_EQ(ToWin1250(QString::fromUtf8("€ 5 ☃ 日")), QByteArray("\x80 5 ? ?"));
     EXPECT_EQ(ToWin1250(QString::fromUtf8("😀x")), QByteArray("?x"));
     EXPECT_TRUE(FitsWin1250(QString::fromUtf8("Żółw €")));

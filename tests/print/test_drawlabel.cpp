@@ -353,9 +353,9 @@ TEST_F(PictureTest, MissingOrBrokenPictureLeavesItsBoxBlank) {
 
 TEST_F(DrawLabelTest, UnknownKindsAndAlignmentsDrawSafely) {
     TPrintManager m;
-    // Kinds beyond the last (the 2D code, 7) print nothing, whatever their text.
+    // Kinds beyond the last (the reduction, 8) print nothing, whatever their text.
     Layout(m, {TextObject(9, 1, 1, 29, 9, taLeftJustify, 12, QStringLiteral("nic")),
-               TextObject(8, 1, 1, 29, 9, taLeftJustify, 12, QStringLiteral("https://id.gs1.org/01/{gtin}")),
+               TextObject(10, 1, 1, 29, 9, taLeftJustify, 12, QStringLiteral("https://id.gs1.org/01/{gtin}")),
                TextObject(255, 1, 1, 29, 9, taLeftJustify, 12, QStringLiteral("nic")),
                TextObject(ctUserLabel, 1, 10, 29, 19, 7, 12, QStringLiteral("Tekst")),
                TextObject(ctUserLabel, 20, 10, 10, 5, taLeftJustify, 0, QStringLiteral("odwrócony"))});
@@ -370,14 +370,24 @@ TEST_F(DrawLabelTest, UnknownKindsAndAlignmentsDrawSafely) {
 // The lowest price field draws exactly as a fixed text holding its template
 // filled with the price, formatted as the price field formats it, where that
 // fits its box on one line; goods without a reduction leave its box blank.
+// So does the reduction field, with the percent, the difference and the
+// reference price, against the price 3,99.
 TEST_F(DrawLabelTest, LowestPriceFieldFillsItsTemplateOrStaysBlank) {
     struct Case {
         const char* Lowest;    // TPrintGoods::NAJNIZSZA
         const char* Template;  // the object's text
         bool AlwaysGr, DotSeparator;
         const char* Drawn;  // as a fixed text; empty for a blank box
+        quint8 Type = ctLowestPrice;
     };
     const Case cases[] = {
+        // The default template as a layout file holds it: the en dash for the minus sign.
+        {"4,99", "–{procent}%", false, false, "–20%", ctReduction},
+        {"4,99", "taniej o {kwota} zł", false, false, "taniej o 1,00 zł", ctReduction},
+        {"12", "Było {cena} zł, –{procent} %, {kwota} mniej", true, true, "Było 12.00 zł, –66 %, 8.01 mniej", ctReduction},
+        {"", "", false, false, "", ctReduction},
+        {"3,99", "", false, false, "", ctReduction},  // no reduction against the lowest price
+        {"3,50", "taniej o {kwota} zł", false, false, "", ctReduction},
         {"", "", false, false, ""},
         {"", "Było {cena} zł", true, false, ""},
         {"4,60", "", false, false, "Najniższa cena z 30 dni przed obniżką: 4,60 zł"},
@@ -397,7 +407,7 @@ TEST_F(DrawLabelTest, LowestPriceFieldFillsItsTemplateOrStaysBlank) {
             m.SetDotSeparator(c.DotSeparator);
             return RenderLabel(m, goods, kDpi);
         };
-        const QImage field = draw(ctLowestPrice, QString::fromUtf8(c.Template));
+        const QImage field = draw(c.Type, QString::fromUtf8(c.Template));
         if (*c.Drawn) {
             EXPECT_FALSE(InkBox(field, ObjectRect(1, 1, 59, 19)).isEmpty());
             EXPECT_EQ(field, draw(ctUserLabel, QString::fromUtf8(c.Drawn)));

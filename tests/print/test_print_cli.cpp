@@ -87,6 +87,56 @@ TEST_F(PrintCliTest, PrintsMarkedGoodsStampsThemAndTheLastPrintViewListsThem) {
     EXPECT_TRUE(lines[1].contains(DateTimeToText(last)));
 }
 
+// The reduction and the lowest price as a printed PDF reads: the discount
+// against the lowest price of the 30 days before it, for the perishable bread
+// against its price before three evenings of reductions; goods without a
+// reduction print their name alone.
+TEST_F(PrintCliTest, ReductionAndLowestPriceObjectsPrintTheirTexts) {
+    {
+        TScopedPriceClock clock(QDateTime::currentDateTimeUtc().addDays(-60));
+        TTable t;
+        SetupGoodsTable(t, false);
+        t.Open();
+        AddGoods(t, TestGoods("4", "Ser", "10,00", false, true));
+        AddGoods(t, TestGoods("5", "Chleb", "5,00", false, true));
+        const auto setPrice = [&](const char* id, const char* price, bool perishable = false) {
+            ASSERT_TRUE(t.FindKey(id));
+            t.Edit();
+            t.FieldByName("CENA").SetAsString(price);
+            if (perishable) t.FieldByName("KROTKITERMIN").SetAsBoolean(true);
+            t.Post();
+        };
+        clock.AddDays(50);
+        setPrice("4", "8,00");
+        setPrice("5", "4,00", true);
+        for (const char* evening : {"3,50", "2,50"}) {
+            clock.AddDays(1);
+            setPrice("5", evening);
+        }
+    }
+    const QString layout = Home.root() + QStringLiteral("/obnizka.etk");
+    TLabelLayout l;
+    l.Width = TMm(180);
+    l.Height = TMm(30);
+    TLayoutObject lowest = TextObject(ctLowestPrice, 1, 20, 179, 29, taLeftJustify, 10, CompoCaption(ctLowestPrice));
+    l.Objects = {TextObject(ctName, 1, 1, 179, 6, taLeftJustify, 10),
+                 TextObject(ctReduction, 1, 7, 179, 13, taLeftJustify, 10, CompoCaption(ctReduction)),
+                 TextObject(ctReduction, 1, 14, 179, 19, taLeftJustify, 10, QString::fromUtf8("taniej o {kwota} zł")), lowest};
+    ASSERT_TRUE(SaveLayoutFile(layout, l));
+    const TCliResult r = RunCli(Home.dataFolder(), {"print", "--pdf", Pdf, "--layout", layout});
+    ASSERT_EQ(r.Code, 0) << r.Err.toStdString();
+    std::vector<TPdfWord> words = PdfWords(Pdf);
+    std::stable_sort(words.begin(), words.end(), [](const TPdfWord& a, const TPdfWord& b) {
+        return std::tie(a.Page, a.Y, a.X) < std::tie(b.Page, b.Y, b.X);
+    });
+    QStringList text;
+    for (const TPdfWord& w : words) text << w.Text;
+    EXPECT_EQ(text.join(u' '), QString::fromUtf8("Banan "
+                                                 "Chleb –50% taniej o 2,50 zł Najniższa cena z 30 dni przed obniżką: 5,00 zł "
+                                                 "Gruszka "
+                                                 "Ser –20% taniej o 2,00 zł Najniższa cena z 30 dni przed obniżką: 10,00 zł"));
+}
+
 // The sheet and the PDF printer's offset come from settings.ini, the start
 // cell from --start-cell; a start cell that is not on the page is refused.
 TEST_F(PrintCliTest, SheetOffsetAndStartCell) {

@@ -88,6 +88,10 @@ ICONS = {
                     f"<text x='11.5' y='15' text-anchor='middle' font-size='7' {FONT} fill='{INK}'>zł</text>"
                     f"<path d='M20.5 2.5 V16' stroke='{RED}' stroke-width='2.5'/>"
                     f"<path d='M17 15 L20.5 21.5 L24 15 Z' fill='{RED}'/>"),
+    "reduction": (f"<path d='M2.5 7.5 L7.5 2.5 H21.5 V21.5 H7.5 L2.5 16.5 Z' fill='#fce94f' stroke='{INK}'"
+                  f" stroke-linejoin='round'/><circle cx='6.5' cy='12' r='1.5' fill='{INK}'/>"
+                  f"<path d='M10 7.5 H13' stroke='{RED}' stroke-width='2'/>"
+                  f"<text x='15.5' y='18' text-anchor='middle' font-size='11' {FONT} fill='{RED}'>%</text>"),
     "barcode": "".join(f"<rect x='{x}' y='4' width='{w}' height='{16 if i % 5 else 18}' fill='{INK}'/>"
                        for i, (x, w) in enumerate([(2, 1), (4, 2), (7, 1), (9, 1), (11, 3), (15, 1), (17, 2),
                                                    (20, 1), (22, 1)])),

@@ -7,6 +7,7 @@
 #include "goodstable.h"
 #include "silentfailure.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -51,6 +52,8 @@ TEditRecordForm::TEditRecordForm(TTable& table, bool insertMode, const TUnitSymb
     addRow(QString::fromUtf8("Cena za jednostkę"), edAbsPrice, btnCalculate);
     addRow(QStringLiteral("Kod"), edBarcode);
     addRow(QStringLiteral("Typ kodu"), cbCodeType);
+    chkPerishable = BoundCheckBox(TGoodsColumn::KROTKITERMIN, QString::fromUtf8("Krótki termin przydatności"), "chkPerishable");
+    grid->addWidget(chkPerishable, row++, 1, 1, 2);
 
     btnOk = new QPushButton(QStringLiteral("&Ok"), this);
     btnOk->setObjectName(QStringLiteral("btnOk"));
@@ -109,6 +112,29 @@ QLineEdit* TEditRecordForm::BoundEdit(TGoodsColumn column, const char* objectNam
         }
     });
     return edit;
+}
+
+QCheckBox* TEditRecordForm::BoundCheckBox(TGoodsColumn column, const QString& caption, const char* objectName) {
+    auto* box = new QCheckBox(caption, this);
+    box->setObjectName(QLatin1String(objectName));
+    box->setAccessibleName(caption);
+    const QString name = GoodsColumnName(column);
+    try {
+        box->setChecked(Table.FieldByName(name).AsBoolean());
+    } catch (const std::exception& e) {
+        // A goods file that could not gain the field leaves the box unbound.
+        SilentFailure(lcGoods, QStringLiteral("the record dialog has no field %1").arg(name), e);
+        box->setEnabled(false);
+        return box;
+    }
+    connect(box, &QCheckBox::toggled, this, [this, name](bool checked) {
+        try {
+            Table.FieldByName(name).SetAsBoolean(checked);
+        } catch (const std::exception& e) {
+            SilentFailure(lcGoods, QStringLiteral("the record dialog did not write %1").arg(name), e);
+        }
+    });
+    return box;
 }
 
 void TEditRecordForm::UpdateOkButton() {

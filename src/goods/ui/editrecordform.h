@@ -4,6 +4,7 @@
 
 #include <QDialog>
 
+class QCheckBox;
 class QComboBox;
 class QLineEdit;
 class QPushButton;
@@ -31,6 +32,8 @@ public:
     QLineEdit* edBarcode;
     QPushButton* btnCalculate;
     QComboBox* cbCodeType;
+    // KROTKITERMIN, written into the record as it is ticked.
+    QCheckBox* chkPerishable;
     QPushButton* btnOk;
     QPushButton* btnCancel;
 
@@ -39,6 +42,7 @@ protected:
 
 private:
     QLineEdit* BoundEdit(TGoodsColumn column, const char* objectName);
+    QCheckBox* BoundCheckBox(TGoodsColumn column, const QString& caption, const char* objectName);
 
     TTable& Table;
     TUnitSymbols Symbols;

@@ -103,8 +103,10 @@ void TDesignPage::ObjectChanged(TdcComponent*) {
 
 void TDesignPage::EditObjectText(TdcComponent* object) {
     auto* label = qobject_cast<TdcLabel*>(object);
-    // A fixed text, and the templates of the lowest price and the 2D code.
-    if (!label || (label->AType() != ctUserLabel && label->AType() != ctLowestPrice && label->AType() != ctMatrixCode))
+    // A fixed text, and the templates of the lowest price, the 2D code and the
+    // reduction.
+    if (!label || (label->AType() != ctUserLabel && label->AType() != ctLowestPrice && label->AType() != ctMatrixCode &&
+                   label->AType() != ctReduction))
         return;
     const QString text = AskText(label->Text());
     if (text.isEmpty() || text == label->Text()) return;

@@ -75,6 +75,7 @@ const TButtonDef kButtons[] = {
     {nullptr, &C::tbLowestPrice, "tbLowestPrice", "Najniższa cena", ctLowestPrice, TBar::Compo, TGroup::Kind, false, "",
      "lowestprice"},
     {nullptr, &C::tbMatrixCode, "tbMatrixCode", "Kod 2D", ctMatrixCode, TBar::Compo, TGroup::Kind, false, "", "matrixcode"},
+    {nullptr, &C::tbReduction, "tbReduction", "Obniżka", ctReduction, TBar::Compo, TGroup::Kind, false, "", "reduction"},
     {&C::tbDelete, nullptr, "tbDelete", "Usuń obiekt", 0, TBar::Compo, TGroup::None, true, "edit-delete", "delete"},
 };
 

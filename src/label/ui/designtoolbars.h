@@ -57,6 +57,7 @@ struct TDesignControls {
     TCheckToolButton* tbUBitmap = nullptr;
     TCheckToolButton* tbLowestPrice = nullptr;
     TCheckToolButton* tbMatrixCode = nullptr;
+    TCheckToolButton* tbReduction = nullptr;
     QToolButton* tbDelete = nullptr;
 
     TCheckGroup* AlignmentGroup = nullptr;  // one stays down
