@@ -68,8 +68,10 @@ case "$cmd" in
     install_packages
     configure_and_build ON
     for b in "$BUILD_DIR"/bench/bench_*; do [ -x "$b" ] && "$b"; done
-    # The whole jobs through the companion: the print job against glabels, and
-    # the growth table up to 10^5 goods (bench/growth.sh alone goes to 10^6).
+    # The whole jobs through the companion: the goods commands at 10^6 and
+    # 10^5 goods beside their targets, the print job against glabels, and the
+    # growth table up to 10^5 goods (bench/growth.sh alone goes to 10^6).
+    BUILD_DIR="$BUILD_DIR" bench/scale.sh
     BUILD_DIR="$BUILD_DIR" bench/whole_job.sh
     BUILD_DIR="$BUILD_DIR" bench/growth.sh --max 100000
     ;;

@@ -67,6 +67,50 @@ measure() {
   rm -f "$tf" "$ef"
 }
 
+# measure_own OUTVAR CMD...: as measure, but the third figure is the peak of
+# CMD's own memory: its anonymous resident memory (heap, stacks, caches),
+# without the files it maps, such as the goods file; sampled every 50 ms.
+measure_own() {
+  local -n _own=$1
+  shift
+  local tf ef pid child peak=0 key value _
+  tf=$(mktemp "$WORK/time.XXXXXX")
+  ef=$(mktemp "$WORK/err.XXXXXX")
+  /usr/bin/time -f "%e %U %S %M" -o "$tf" "$@" 2>"$ef" &
+  pid=$!
+  while kill -0 "$pid" 2>/dev/null; do
+    child=$(cat "/proc/$pid/task/$pid/children" 2>/dev/null || true)
+    for c in $child; do
+      { while read -r key value _; do
+        [ "$key" = "RssAnon:" ] && [ "$value" -gt "$peak" ] && peak=$value
+      done <"/proc/$c/status"; } 2>/dev/null || true
+    done
+    sleep 0.05
+  done
+  if ! wait "$pid"; then
+    cat "$ef" >&2
+    die "polecenie nie powiodło się: $*"
+  fi
+  _own=$(tail -n 1 "$tf" | awk -v anon="$peak" '{ printf "%.2f %.2f %.1f", $1, $2 + $3, anon / 1024 }')
+  rm -f "$tf" "$ef"
+}
+
+# parse_max_seed ARGS...: the options --max N and --seed S of growth.sh and
+# scale.sh into MAX and SEED (their defaults set before the call); --help
+# prints the calling script's opening comment.
+parse_max_seed() {
+  while [ $# -gt 0 ]; do
+    case "$1" in
+      --max) MAX=${2:?--max needs a number}; shift 2 ;;
+      --seed) SEED=${2:?--seed needs a number}; shift 2 ;;
+      -h|--help) sed -n '2,/^set -euo/p' "$0" | sed '$d; s/^# \{0,1\}//'; exit 0 ;;
+      *) die "nieznana opcja: $1 (zobacz --help)" ;;
+    esac
+  done
+  [[ "$MAX" =~ ^[1-9][0-9]*$ ]] || die "--max: $MAX nie jest liczbą"
+  [[ "$SEED" =~ ^[0-9]+$ ]] || die "--seed: $SEED nie jest liczbą"
+}
+
 file_mb() {
   awk -v b="$(stat -c %s "$1")" 'BEGIN { printf "%.1f", b / 1048576 }'
 }

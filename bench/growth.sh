@@ -18,16 +18,7 @@ m="" # figures of the last measure
 
 MAX=1000000
 SEED=1
-while [ $# -gt 0 ]; do
-  case "$1" in
-    --max) MAX=${2:?--max needs a number}; shift 2 ;;
-    --seed) SEED=${2:?--seed needs a number}; shift 2 ;;
-    -h|--help) sed -n '2,/^set -euo/p' "$0" | sed '$d; s/^# \{0,1\}//'; exit 0 ;;
-    *) die "nieznana opcja: $1 (zobacz --help)" ;;
-  esac
-done
-[[ "$MAX" =~ ^[1-9][0-9]*$ ]] || die "--max: $MAX nie jest liczbą"
-[[ "$SEED" =~ ^[0-9]+$ ]] || die "--seed: $SEED nie jest liczbą"
+parse_max_seed "$@"
 
 need_tools
 ensure_companion

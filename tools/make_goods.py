@@ -2,7 +2,7 @@
 """Writes a shop's goods of any size for trying the program on a big table.
 
     python3 tools/make_goods.py --count N --out FOLDER [--seed S] [--ean13-only]
-            [--format dbf|csv]
+            [--price-change GROSZE] [--format dbf|csv]
             [--data-dir DIR [--mark all|none|N | --definition-only]
                             [--definition NAME] [--cli PATH]]
     python3 tools/make_goods.py --verify FOLDER/TOWARY.DBF
@@ -14,7 +14,9 @@ once its DataPath names FOLDER. The goods have Polish names, prices such as
 "4,99", weights and contents such as "500 g", "0,5 kg", "1 l", "10 szt", and
 unique barcodes: mostly EAN-13 (type 14) with valid check digits, a few EAN-8
 (13) and Code 128 (6); --ean13-only gives every good an EAN-13. The same seed
-gives the same goods, and the first N goods of any count are the same.
+gives the same goods, and the first N goods of any count are the same;
+--price-change GROSZE raises every price by that many grosze (the same goods
+on a later price list, for an update that changes every price).
 
 --format csv writes the same goods as FOLDER/TOWARY.CSV instead, as a sales
 program exports them: a header line with the column names, ";" between the
@@ -182,10 +184,11 @@ def coprime_multiplier(rng, modulus):
 class Shop:
     """The goods of one seed; goods(i) depends on the seed and i only."""
 
-    def __init__(self, seed, ean13_only=False):
+    def __init__(self, seed, ean13_only=False, price_change=0):
         rng = random.Random(f"prandel-goods-{seed}")
         self.seed = seed
         self.ean13_only = ean13_only
+        self.price_change = price_change
         self.name_step = (coprime_multiplier(rng, SPACE), rng.randrange(SPACE))
         self.ean13_step = (coprime_multiplier(rng, 10 ** 9), rng.randrange(10 ** 9))
         self.ean8_step = (coprime_multiplier(rng, 10 ** 6), rng.randrange(10 ** 6))
@@ -209,6 +212,7 @@ class Shop:
 
         grosze = per_unit * PACKS[pack] * price_factor * 100
         grosze = max(49, int(round(grosze / 10.0)) * 10 - 1)  # prices end in 9
+        grosze += self.price_change
         price = f"{grosze // 100},{grosze % 100:02d}"
 
         ident = ID_BASE + i
@@ -467,6 +471,8 @@ def main():
     p.add_argument("--out", help="folder of TOWARY.DBF (the external database)")
     p.add_argument("--seed", type=int, default=1, help="seed (default 1)")
     p.add_argument("--ean13-only", action="store_true", help="every good gets an EAN-13 code")
+    p.add_argument("--price-change", type=int, default=0, metavar="GROSZE",
+                   help="every price raised by GROSZE (the same goods a price list later)")
     p.add_argument("--format", choices=("dbf", "csv"), default="dbf",
                    help="dbf (default): FOLDER/TOWARY.DBF; csv: FOLDER/TOWARY.CSV")
     p.add_argument("--data-dir", help="fill the goods table of this new data folder through the companion")
@@ -489,7 +495,9 @@ def main():
         p.error("--mark takes all, none or a number of goods up to --count")
     if args.data_dir is None and (args.mark != "all" or args.definition_only):
         p.error("--mark and --definition-only need --data-dir")
-    shop = Shop(args.seed, args.ean13_only)
+    if args.price_change < 0 or args.price_change > 100000:
+        p.error("--price-change takes 0 to 100000 grosze")
+    shop = Shop(args.seed, args.ean13_only, args.price_change)
     if args.format == "csv":
         write_csv(os.path.join(args.out, CSV_NAME), shop, 0, args.count)
     else:

@@ -66,7 +66,10 @@ QString ReplaceLineBreaks(const QString& text) {
 }
 
 ExternalGoodsRecord ReadExternalRow(const QSqlQuery& query, const TODBCManager& manager) {
-    const int columns = query.record().count();
+    return ReadExternalRow(query, manager, query.record().count());
+}
+
+ExternalGoodsRecord ReadExternalRow(const QSqlQuery& query, const TODBCManager& manager, int columns) {
     if (columns < 4) throw TExternalError(QStringLiteral("Zapytanie zwraca mniej niż cztery kolumny."));
     ExternalGoodsRecord r;
     r.Id = ExternalValueText(query.value(0)).left(255);
@@ -158,10 +161,12 @@ TUpdateOutcome RunGoodsUpdate(TUpdateRun& run) {
         QSqlQuery& qrOutside = *query;
         bool more = qrOutside.next();
         if (!more && qrOutside.lastError().isValid()) throw run.dbOutside->Failure(qrOutside.lastError());
+        // The columns of a query's rows are counted once.
+        const int columns = qrOutside.record().count();
         // The first row is read before the marks are kept, so that a query
         // of too few columns fails as a whole too.
         std::optional<ExternalGoodsRecord> record;
-        if (more) record = ReadExternalRow(qrOutside, *run.Manager);
+        if (more) record = ReadExternalRow(qrOutside, *run.Manager, columns);
         if (opening) opening->Commit();
         opening.reset();
         merge = store.BeginMerge(run.Symbols);
@@ -174,7 +179,7 @@ TUpdateOutcome RunGoodsUpdate(TUpdateRun& run) {
             merge->Add(GoodsRecordOf(*record));
             if (cancelled()) break;
             record.reset();
-            if (more) record = ReadExternalRow(qrOutside, *run.Manager);
+            if (more) record = ReadExternalRow(qrOutside, *run.Manager, columns);
         }
         merge->Commit();
         counted();

@@ -37,6 +37,8 @@ QString ReplaceLineBreaks(const QString& text);
 // "tak" or a true logical value (case ignored) are; 0, F, "nie", an empty
 // value and anything else are not.
 ExternalGoodsRecord ReadExternalRow(const QSqlQuery& query, const TODBCManager& manager);
+// The same for a query whose rows have `columns` columns.
+ExternalGoodsRecord ReadExternalRow(const QSqlQuery& query, const TODBCManager& manager, int columns);
 
 // The goods record an external row merges into: its key, texts and type.
 TGoodsRecord GoodsRecordOf(const ExternalGoodsRecord& row);

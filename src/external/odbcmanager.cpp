@@ -223,9 +223,16 @@ void TODBCManager::SetSqlPassword(const QString& password) {
     SqlPass = EncipherText(QString::fromLatin1(kPasswordKey), password);
 }
 
+namespace {
+
+const QString kMazoviaDefinition = QStringLiteral("Buchalter II");
+const QString kUtf8Definition = QStringLiteral("LeftHand Mała Księgowość");
+
+}  // namespace
+
 QByteArray TODBCManager::ConvertText(const QByteArray& text) const {
-    if (DefinitionName == QStringLiteral("Buchalter II")) return MazoviaToWin1250(text);
-    if (DefinitionName == QStringLiteral("LeftHand Mała Księgowość")) {
+    if (DefinitionName == kMazoviaDefinition) return MazoviaToWin1250(text);
+    if (DefinitionName == kUtf8Definition) {
         QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
         const QString decoded = decoder.decode(text);
         // Bytes that are no UTF-8 (text the external system already stored in
@@ -236,7 +243,13 @@ QByteArray TODBCManager::ConvertText(const QByteArray& text) const {
     return text;
 }
 
-QString TODBCManager::ConvertText(const QString& text) const { return FromWin1250(ConvertText(ToWin1250(text))); }
+QString TODBCManager::ConvertText(const QString& text) const {
+    // Most definitions convert nothing: a text that Windows-1250 holds whole
+    // comes back as it was.
+    const bool converts = DefinitionName == kMazoviaDefinition || DefinitionName == kUtf8Definition;
+    if (!converts && FitsWin1250(text)) return text;
+    return FromWin1250(ConvertText(ToWin1250(text)));
+}
 
 bool TODBCManager::DriverLoads(const QString& driverPath) const { return OdbcInstaller::LibraryLoads(driverPath); }
 

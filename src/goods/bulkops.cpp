@@ -70,6 +70,29 @@ int TTable::UpdateWhere(const QString& filter, const std::vector<std::pair<QStri
     return RunInSlices(sql, setBinds, sameBinds + filterBinds, progress);
 }
 
+int TTable::MarkWhere(const QString& scope, const QString& condition, const QString& name, const Progress& progress) {
+    CheckBrowse();
+    const int fi = FieldIndex(name);
+    if (fi < 0) throw TEngineError(QStringLiteral("Pole %1 nie istnieje.").arg(name));
+    if (IsCalculated(fi)) throw TEngineError(QStringLiteral("Pole %1 jest tylko do odczytu.").arg(name));
+    QVariantList scopeBinds, conditionBinds;
+    const QString where = WhereClause(scope, scopeBinds);
+    const QString matches = WhereClause(condition, conditionBinds);
+    // The value: true where the condition holds, false where it does not or
+    // cannot be told (null).
+    QString value = QStringLiteral("?");
+    QVariantList valueBinds{ToStorage(fi, true)};
+    if (!matches.isEmpty()) {
+        value = QStringLiteral("CASE WHEN (%1) THEN ? ELSE ? END").arg(matches);
+        valueBinds = conditionBinds + QVariantList{ToStorage(fi, true), ToStorage(fi, false)};
+    }
+    const QString column = QuoteName(Defs[fi].Name);
+    QString sql = QStringLiteral("UPDATE %1 SET %2 = %3 WHERE rowid >= ? AND rowid < ? AND %2 IS NOT %3")
+                      .arg(QuoteName(SqlTable), column, value);
+    if (!where.isEmpty()) sql += QStringLiteral(" AND (%1)").arg(where);
+    return RunInSlices(sql, valueBinds, valueBinds + scopeBinds, progress);
+}
+
 int TTable::DeleteWhere(const QString& filter, const Progress& progress) {
     CheckBrowse();
     QVariantList filterBinds;

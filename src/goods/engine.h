@@ -214,6 +214,10 @@ public:
     int UpdateWhere(const QString& filter, const std::vector<std::pair<QString, QVariant>>& values,
                     const Progress& progress = {});
     int DeleteWhere(const QString& filter, const Progress& progress = {});
+    // Sets the boolean field `name` of the records under `scope` to whether
+    // they match `condition` (an empty filter: all records), in one pass that
+    // writes only the records whose value changes; the number written.
+    int MarkWhere(const QString& scope, const QString& condition, const QString& name, const Progress& progress = {});
 
     // Calls `fn` with the order field of every record under the filter, in order
     // (null values left out).

@@ -137,8 +137,9 @@ int SelectByType(TTable& tbLocal, TTable& tbLocalShow, const QString& viewFilter
     int count = 0;
     {
         TTableTransaction tx(tbLocal);
-        tbLocal.UpdateWhere(viewFilter, {{GoodsColumnName(TGoodsColumn::SELECT), false}}, progress);
-        tbLocal.UpdateWhere(combined, {{GoodsColumnName(TGoodsColumn::SELECT), true}}, progress);
+        // The goods of the view lose their marks and those that also match
+        // the check get one, in one pass that rewrites only what changes.
+        tbLocal.MarkWhere(viewFilter, checkFilter, GoodsColumnName(TGoodsColumn::SELECT), progress);
         count = tbLocal.CountWhere(combined);
         tx.Commit();
     }

@@ -1,6 +1,7 @@
 // The goods store of one computer: the SQLite file "towary.db" in the data
 // folder's "DB" folder, with its price history beside the goods.
 #include "goodsstore.h"
+#include "localmerge.h"
 
 #include "goodstable.h"
 #include "pricehistory.h"
@@ -12,28 +13,6 @@
 
 namespace {
 
-// Rows of one transaction of the update: a commit per row would cost the
-// disk several syncs each.
-constexpr int kBatchRows = 10000;
-
-QString Quote(const QString& name) { return u'"' + name + u'"'; }
-QString Column(TGoodsColumn c) { return Quote(GoodsColumnName(c)); }
-
-// What holds the whole table open between the store's calls: the table is
-// closed again when the last holder goes.
-class THold {
-public:
-    explicit THold(std::function<void()> release) : Release(std::move(release)) {}
-    ~THold() {
-        if (Release) Release();
-    }
-    THold(const THold&) = delete;
-    THold& operator=(const THold&) = delete;
-
-private:
-    std::function<void()> Release;
-};
-
 class TLocalTransaction : public TGoodsTransaction {
 public:
     TLocalTransaction(TTable& table, std::function<void()> release) : Hold(std::move(release)), Tx(table) {}
@@ -42,128 +21,6 @@ public:
 private:
     THold Hold;  // released after the transaction ends
     TTableTransaction Tx;
-};
-
-// The update's writes: each external record is looked up by its key and
-// written only when it is new or differs, through statements prepared once
-// on the goods file.
-class TLocalMerge : public TGoodsMerge {
-public:
-    TLocalMerge(TTable& whole, const TUnitSymbols& symbols, std::function<void()> release)
-        : Hold(std::move(release)), Table(whole), Symbols(symbols) {
-        const auto size = [&](TGoodsColumn c) {
-            const QString name = GoodsColumnName(c);
-            const int i = whole.FieldIndex(name);
-            if (i < 0) throw TEngineError(QStringLiteral("Pole %1 nie istnieje.").arg(name));
-            const int s = whole.Fields(i).Size();
-            return s > 0 ? s : kGoodsColumns[static_cast<size_t>(c)].Size;
-        };
-        for (const TGoodsColumnDef& c : kGoodsColumns) Sizes[static_cast<size_t>(c.Column)] = size(c.Column);
-        using C = TGoodsColumn;
-        const QString table = Quote(QFileInfo(whole.TableName()).completeBaseName());
-        Find = std::make_unique<TTableStatement>(
-            whole, QStringLiteral("SELECT rowid, %2, %3, %4, %5, %7 FROM %1 WHERE %6 = ?")
-                       .arg(table, Column(C::NAZWA), Column(C::CENA), Column(C::WAGA), Column(C::KODKRESKOWY), Column(C::ID),
-                            Column(C::KROTKITERMIN)));
-        // The written columns, in the order the values are bound.
-        const QString written = QStringList{Column(C::CENA), Column(C::NAZWA), Column(C::WAGA), Column(C::ABSCENA),
-                                            Column(C::KODKRESKOWY), Column(C::TYPKODU)}
-                                    .join(QStringLiteral(" = ?, ")) +
-                                QStringLiteral(" = ?");
-        // The perishable flag last; a record that does not know it (null)
-        // leaves the goods' own, and new goods get 0.
-        Update = std::make_unique<TTableStatement>(
-            whole, QStringLiteral("UPDATE %1 SET %2, %5 = coalesce(?, %5), %3 = 1, %4 = 0 WHERE rowid = ?")
-                       .arg(table, written, Column(C::NEW), Column(C::SELECT), Column(C::KROTKITERMIN)));
-        Insert = std::make_unique<TTableStatement>(
-            whole, QStringLiteral("INSERT INTO %1 (%2, %3, %4, %5, %6, %7, %8, %11, %9, %10) VALUES (?, ?, ?, ?, ?, ?, ?, coalesce(?, 0), 1, 0)")
-                       .arg(table, Column(C::ID), Column(C::CENA), Column(C::NAZWA), Column(C::WAGA), Column(C::ABSCENA),
-                            Column(C::KODKRESKOWY), Column(C::TYPKODU), Column(C::NEW))
-                       .arg(Column(C::SELECT), Column(C::KROTKITERMIN)));
-    }
-
-    ~TLocalMerge() override {
-        try {
-            Commit();
-        } catch (const std::exception& e) {
-            SilentFailure(lcGoods, QStringLiteral("the last batch of the update could not be committed"), e);
-        }
-    }
-
-    void Add(const TGoodsRecord& record) override {
-        try {
-            if (Write(record)) ++Done.Changed;
-        } catch (const std::exception& e) {
-            ++Done.Rejected;
-            Error = QString::fromLocal8Bit(e.what());
-            if (const auto* engine = dynamic_cast<const TEngineError*>(&e)) Error = engine->Message();
-            SilentFailure(lcGoods, QStringLiteral("goods %1 not merged").arg(record.ID), e);
-        }
-    }
-
-    void Commit() override {
-        if (Batch) Batch->Commit();
-        Batch.reset();
-        InBatch = 0;
-    }
-
-    TCounts Counts() const override { return Done; }
-    QString LastError() const override { return Error; }
-
-private:
-    int Size(TGoodsColumn c) const { return Sizes[static_cast<size_t>(c)]; }
-
-    // True when the record was added or changed; raises when writing failed
-    // (the row stays as it was).
-    bool Write(const TGoodsRecord& r) {
-        using C = TGoodsColumn;
-        if (!Batch) Batch = std::make_unique<TTableTransaction>(Table);
-        // A text is stored cut to its field; an empty text is stored as null.
-        const auto stored = [this](const QString& text, C c) { return text.isEmpty() ? QVariant() : QVariant(text.left(Size(c))); };
-        const QString key = r.ID.left(Size(C::ID));
-        TTableStatement& find = *Find;
-        find.Bind(1, key);
-        const bool found = find.Step();
-        qint64 rowId = -1;
-        bool same = false;
-        if (found) {
-            rowId = find.Int64(0);
-            same = find.Text(1).trimmed() == r.NAZWA && find.Text(2).trimmed() == r.CENA &&
-                   find.Text(3).trimmed() == r.WAGA && find.Text(4).trimmed() == r.KODKRESKOWY &&
-                   (!r.KROTKITERMIN || (find.Int64(5) != 0) == *r.KROTKITERMIN);
-        }
-        find.Reset();
-        if (found ? same : r.NAZWA.isEmpty() || r.CENA.isEmpty()) return false;
-        const QVariant unit = stored(UnitPriceText(r.CENA, r.WAGA, Symbols), C::ABSCENA);
-        TTableStatement& q = found ? *Update : *Insert;
-        int i = 1;
-        if (!found) q.Bind(i++, key);
-        q.Bind(i++, stored(r.CENA, C::CENA));
-        q.Bind(i++, stored(r.NAZWA, C::NAZWA));
-        q.Bind(i++, stored(r.WAGA, C::WAGA));
-        q.Bind(i++, unit);
-        q.Bind(i++, stored(r.KODKRESKOWY, C::KODKRESKOWY));
-        q.Bind(i++, static_cast<qint64>(r.TYPKODU));
-        q.Bind(i++, r.KROTKITERMIN ? QVariant(qint64{*r.KROTKITERMIN}) : QVariant());
-        if (found) q.Bind(i++, rowId);
-        q.Step();  // an error resets the statement and raises
-        q.Reset();
-        if (++InBatch >= kBatchRows) {
-            Commit();
-            LetWaitingWritersIn();
-        }
-        return true;
-    }
-
-    THold Hold;  // released after the statements are gone
-    TTable& Table;
-    TUnitSymbols Symbols;
-    std::array<int, kGoodsColumns.size()> Sizes{};
-    std::unique_ptr<TTableStatement> Find, Update, Insert;
-    std::unique_ptr<TTableTransaction> Batch;
-    int InBatch = 0;
-    TCounts Done;
-    QString Error;
 };
 
 class TLocalGoodsStore : public TGoodsStore {
@@ -231,7 +88,7 @@ public:
     }
 
     std::unique_ptr<TGoodsMerge> BeginMerge(const TUnitSymbols& symbols) override {
-        return std::make_unique<TLocalMerge>(Held(), symbols, [this] { Release(); });
+        return MakeLocalMerge(Held(), symbols, [this] { Release(); });
     }
 
     std::unique_ptr<TGoodsTransaction> Transaction() override {

@@ -209,8 +209,9 @@ void InstallTriggers(TSqliteConnection& conn, const QString& goods) {
                             kSoundMoments, RunStart(), perishable));
 }
 
-void DropTriggers(TSqliteConnection& conn) {
-    for (const char* name : kTriggers) RunQuery(conn, QStringLiteral("DROP TRIGGER IF EXISTS temp.%1").arg(QLatin1String(name)));
+void DropTriggers(TSqliteConnection& conn, int count = std::size(kTriggers)) {
+    for (int i = 0; i < count; ++i)
+        RunQuery(conn, QStringLiteral("DROP TRIGGER IF EXISTS temp.%1").arg(QLatin1String(kTriggers[i])));
 }
 
 // A name no schema object has yet, for the table set aside.
@@ -232,6 +233,16 @@ void EnsureIndex(TSqliteConnection& conn) {
     RunQuery(conn, QStringLiteral("CREATE INDEX IF NOT EXISTS main.%1 ON %2 (\"ID\", \"CHWILA\")").arg(QuoteName(kHistoryIndex), History()));
 }
 
+}  // namespace
+
+QString AddFirstEntries(const QString& goods) {
+    return QStringLiteral("INSERT INTO main.%1 (\"ID\", \"KWOTA\", \"CHWILA\")"
+                          " SELECT \"ID\", prandel_amount(\"CENA\"), ? FROM main.%2 WHERE \"ID\" IS NOT NULL ORDER BY rowid")
+        .arg(History(), QuoteName(goods));
+}
+
+namespace {
+
 // Makes the history: sets a damaged table of its name aside, creates it and
 // gives every goods record its current price, all in one transaction.
 void CreateHistory(TSqliteConnection& conn, const QString& goods) {
@@ -250,10 +261,7 @@ void CreateHistory(TSqliteConnection& conn, const QString& goods) {
         RunQuery(conn, QStringLiteral("CREATE TABLE main.%1 (\"ID\" VARCHAR(30) NOT NULL, \"KWOTA\" INTEGER, \"CHWILA\" INTEGER NOT NULL)")
                            .arg(History()));
         EnsureIndex(conn);
-        RunQuery(conn, QStringLiteral("INSERT INTO main.%1 (\"ID\", \"KWOTA\", \"CHWILA\")"
-                                      " SELECT \"ID\", prandel_amount(\"CENA\"), ? FROM main.%2 WHERE \"ID\" IS NOT NULL ORDER BY rowid")
-                           .arg(History(), QuoteName(goods)),
-                 {PriceClockNow().toMSecsSinceEpoch()});
+        RunQuery(conn, AddFirstEntries(goods), {PriceClockNow().toMSecsSinceEpoch()});
         if (!conn.Db.commit()) throw TEngineError(conn.Db.lastError().text());
     } catch (...) {
         conn.Db.rollback();
@@ -262,6 +270,29 @@ void CreateHistory(TSqliteConnection& conn, const QString& goods) {
 }
 
 }  // namespace
+
+bool HistoryKeptBy(TSqliteConnection& conn) {
+    QSqlQuery q = RunQuery(conn, QStringLiteral("SELECT 1 FROM temp.sqlite_master WHERE type = 'trigger' AND name = ?"),
+                           {QLatin1String(kTriggers[1])});
+    return q.next();
+}
+
+void SuspendRowHistory(TSqliteConnection& conn, bool trimming) { DropTriggers(conn, trimming ? 3 : 2); }
+
+void ResumeRowHistory(TSqliteConnection& conn, const QString& path) { InstallTriggers(conn, SqlTableName(QFileInfo(path).fileName())); }
+
+QString AddEntriesOfStage(const QString& stage) {
+    // As the row-by-row statement, for a whole batch: s is the staged row, l
+    // the last entry of its goods (looked up once), none when there is none.
+    return QStringLiteral("INSERT INTO %1 (\"ID\", \"KWOTA\", \"CHWILA\")"
+                          " SELECT s.\"ID\", prandel_amount(s.\"CENA\"),"
+                          "  max(?, coalesce(CASE WHEN typeof(l.\"CHWILA\") = 'integer' THEN l.\"CHWILA\" END, 0))"
+                          " FROM %2 s LEFT JOIN %1 l ON l.rowid = (SELECT h.rowid FROM %1 h WHERE h.\"ID\" = s.\"ID\"%3 LIMIT 1)"
+                          " WHERE s.\"AKCJA\" IN (1, 2) AND s.\"ID\" IS NOT NULL"
+                          "  AND (l.rowid IS NULL OR l.\"KWOTA\" IS NOT prandel_amount(s.\"CENA\"))"
+                          " ORDER BY s.\"NR\"")
+        .arg(History(), stage, kNewestFirst);
+}
 
 void SetPriceClock(TPriceClock clock) { Clock() = std::move(clock); }
 

@@ -55,6 +55,28 @@ bool EnsurePriceHistory(const QString& path);
 // objects on a goods file are given it as their connection setup.
 void PreparePriceHistory(TSqliteConnection& conn, const QString& path);
 
+// The set-based merge writes the entries of a batch itself, in one statement,
+// instead of the statements that keep the history row by row. SQLite only.
+//
+// Whether this connection keeps the history of the goods file (its history
+// is sound).
+bool HistoryKeptBy(TSqliteConnection& conn);
+// Takes the row-by-row statements off the goods table (the one that trims old
+// entries too with `trimming`) until ResumeRowHistory puts them back; both
+// join the transaction in progress, so a rollback puts them back too.
+void SuspendRowHistory(TSqliteConnection& conn, bool trimming = false);
+void ResumeRowHistory(TSqliteConnection& conn, const QString& path);
+// The statement that gives every staged row written (AKCJA 1 or 2) of the
+// staging table `stage` its entry, by the rules of the row-by-row statements:
+// an entry when the amount of CENA differs from the last entry's or there is
+// none, dated at the bound moment (milliseconds) or at the last entry when
+// the clock went back.
+QString AddEntriesOfStage(const QString& stage);
+// The statement that gives every record of the goods table `goods` (SQL's
+// name) an entry of its current price, dated at the bound moment
+// (milliseconds): the first entries of goods of which the history has none.
+QString AddFirstEntries(const QString& goods);
+
 // The lowest price field of a goods table object whose table SQL knows as
 // `goodsTable`: for goods whose current price is lower than the one before it
 // (a reduction), the lowest price in effect during the 30 days before the

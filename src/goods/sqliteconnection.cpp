@@ -129,6 +129,15 @@ TSqliteStatement::~TSqliteStatement() { sqlite3_finalize(Handle); }
 
 void TSqliteStatement::Bind(int index, qint64 value) { sqlite3_bind_int64(Handle, index, value); }
 
+void TSqliteStatement::BindText(int index, const QString& text) {
+    if (text.isNull()) {
+        sqlite3_bind_null(Handle, index);
+        return;
+    }
+    const QByteArray utf8 = text.toUtf8();
+    sqlite3_bind_text64(Handle, index, utf8.constData(), sqlite3_uint64(utf8.size()), SQLITE_TRANSIENT, SQLITE_UTF8);
+}
+
 void TSqliteStatement::Bind(int index, const QVariant& v) {
     if (v.isNull()) {
         sqlite3_bind_null(Handle, index);
@@ -166,9 +175,11 @@ bool TSqliteStatement::IsNull(int column) const { return sqlite3_column_type(Han
 
 qint64 TSqliteStatement::Int64(int column) const { return sqlite3_column_int64(Handle, column); }
 
-QString TSqliteStatement::Text(int column) const {
+QString TSqliteStatement::Text(int column) const { return TextView(column).toString(); }
+
+QStringView TSqliteStatement::TextView(int column) const {
     const void* text = sqlite3_column_text16(Handle, column);
-    return QString(static_cast<const QChar*>(text), sqlite3_column_bytes16(Handle, column) / 2);
+    return QStringView(static_cast<const QChar*>(text), sqlite3_column_bytes16(Handle, column) / 2);
 }
 
 QVariant TSqliteStatement::Value(int column) const {

@@ -53,6 +53,9 @@ public:
     // Parameters count from 1.
     void Bind(int index, const QVariant& value);
     void Bind(int index, qint64 value);
+    // A text as UTF-8 (SQLite's own encoding: no conversion inside it); a
+    // null QString binds NULL.
+    void BindText(int index, const QString& text);
     // The next row: true for a row, false at the end. An error resets the
     // statement and raises TEngineError (a duplicate key with the engine's own
     // text).
@@ -65,6 +68,8 @@ public:
     bool IsNull(int column) const;
     qint64 Int64(int column) const;
     QString Text(int column) const;
+    // The same without a copy, valid until the statement steps or resets.
+    QStringView TextView(int column) const;
     // The column as stored: null, integer, floating value or text.
     QVariant Value(int column) const;
 

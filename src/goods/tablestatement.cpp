@@ -24,3 +24,5 @@ void TTableStatement::Reset() { St->Reset(); }
 qint64 TTableStatement::Int64(int column) const { return St->Int64(column); }
 
 QString TTableStatement::Text(int column) const { return St->Text(column); }
+
+QStringView TTableStatement::TextView(int column) const { return St->TextView(column); }

@@ -27,6 +27,8 @@ public:
     qint64 Int64(int column) const;
     // The column as text; NULL reads as an empty text.
     QString Text(int column) const;
+    // The same without a copy, valid until the statement steps or resets.
+    QStringView TextView(int column) const;
 
 private:
     std::unique_ptr<TSqliteStatement> St;

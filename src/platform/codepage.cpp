@@ -24,11 +24,23 @@ constexpr std::array<char16_t, 128> kHigh = {
     0x0159, 0x016F, 0x00FA, 0x0171, 0x00FC, 0x00FD, 0x0163, 0x02D9,  // F8
 };
 
+// The byte of each code point up to the highest of kHigh (0x2122), -1 for
+// none: a look-up instead of a search of kHigh for every letter of a text.
+constexpr char16_t kHighest = 0x2122;
+const std::array<qint16, kHighest + 1>& Bytes() {
+    static const std::array<qint16, kHighest + 1> bytes = [] {
+        std::array<qint16, kHighest + 1> b{};
+        b.fill(-1);
+        for (int c = 0; c < 0x80; ++c) b[static_cast<size_t>(c)] = static_cast<qint16>(c);
+        for (int i = 0; i < 128; ++i) b[kHigh[static_cast<size_t>(i)]] = static_cast<qint16>(0x80 + i);
+        return b;
+    }();
+    return bytes;
+}
+
 int EncodeChar(char16_t c) {
     if (c < 0x80) return c;
-    for (int i = 0; i < 128; ++i)
-        if (kHigh[i] == c) return 0x80 + i;
-    return -1;
+    return c <= kHighest ? Bytes()[c] : -1;
 }
 
 }  // namespace

@@ -5,6 +5,15 @@
 #include <cmath>
 
 long double RoundHalfEvenWide(long double v) {
+    // Sizes and positions, the common case, fit a 64-bit integer: the
+    // fraction is then exact, and no rounding mode need be read or set.
+    if (std::fabs(v) < 0x1p62L) {
+        long long i = static_cast<long long>(v);  // toward zero
+        const long double fraction = v - static_cast<long double>(i);
+        if (fraction > 0.5L || (fraction == 0.5L && (i & 1) != 0)) ++i;
+        if (fraction < -0.5L || (fraction == -0.5L && (i & 1) != 0)) --i;
+        return static_cast<long double>(i);
+    }
     // nearbyint follows the current rounding mode; make sure it is to-nearest.
     const int old = std::fegetround();
     if (old != FE_TONEAREST) std::fesetround(FE_TONEAREST);

@@ -52,7 +52,8 @@ TEST(GoodsUpdate, FirstRunInsertsSecondFindsNoChange) {
 
 TEST(GoodsUpdate, ChangedRowsRewrittenAndMarkedOthersUnmarkedNothingDeleted) {
     TUpdateFixture f;
-    f.WriteGoods({{"1", "Chleb", "6,49", "500 g", "111", "14"}, {"2", "Mleko", "4,29", "1 l", "222", "14"}});
+    f.WriteGoods({{"1", "Chleb", "6,49", "500 g", "111", "14"}, {"2", "Mleko", "4,29", "1 l", "222", "14"},
+                  {"3", "Masło", "7,99", "200 g", "333", "14"}});
     ASSERT_TRUE(f.Run().Ok);
     // A user mark and a print date must survive a rewrite of other fields only
     // as the rules say: SELECT is cleared on rewritten rows, PRINTDATE never touched.
@@ -64,13 +65,15 @@ TEST(GoodsUpdate, ChangedRowsRewrittenAndMarkedOthersUnmarkedNothingDeleted) {
     f.tbLocal.Post();
     f.tbLocal.Close();
 
-    f.WriteGoods({{"1", "Chleb", "6,99", "500 g", "111", "14"}});  // item 2 gone from the external system
+    // Item 2 gone from the external system; item 3 renamed, its price the same.
+    f.WriteGoods({{"1", "Chleb", "6,99", "500 g", "111", "14"}, {"3", "Masło extra", "7,99", "200 g", "333", "14"}});
     const auto out = f.Run();
     ASSERT_TRUE(out.Ok);
-    EXPECT_EQ(out.Changes, 1);
+    EXPECT_EQ(out.Changes, 2);
     auto goods = f.Goods();
-    ASSERT_EQ(goods.size(), 2u);
+    ASSERT_EQ(goods.size(), 3u);
     EXPECT_EQ(goods[QStringLiteral("1\\111")], QStringList({"Chleb", "6,99", "500 g", "13,98 zł/kg", "111", "14", T, F}));
+    EXPECT_EQ(goods[QStringLiteral("3\\333")], QStringList({"Masło extra", "7,99", "200 g", "39,95 zł/kg", "333", "14", T, F}));
     EXPECT_EQ(goods[QStringLiteral("2\\222")][6], F);
     f.tbLocal.Open();
     ASSERT_TRUE(f.tbLocal.FindKey(QStringLiteral("1\\111")));
@@ -482,6 +485,63 @@ TEST(GoodsUpdate, ThePriceHistoryFollowsTheUpdate) {
         ASSERT_TRUE(q.exec(QStringLiteral("SELECT count(*) FROM HISTORIA_CEN")) && q.next());
         EXPECT_EQ(q.value(0).toInt(), s.Entries);
         f.tbLocal.Close();
+    }
+}
+
+// An empty store takes its first goods in more than one batch: the goods,
+// their NEW flags and first history entries are those of row-by-row merging,
+// the file's indexes are there afterwards, and a cancelled load keeps what it
+// merged. A good that comes twice is merged twice, as the rows came.
+TEST(GoodsUpdate, FirstLoadOfAnEmptyStoreOverSeveralBatches) {
+    constexpr int kRows = 105000;
+    struct Case {
+        const char* Name;
+        int CancelAfter;  // rows merged before Cancel; 0: none
+        int Twice;        // a row repeated, with another price, after the row of this index; -1: none
+        int Changes, Goods, Entries;
+    };
+    const Case cases[] = {
+        {"whole load", 0, -1, kRows, kRows, kRows},
+        {"a good twice", 0, 100, kRows + 1, kRows, kRows + 1},
+        {"cancelled", 60000, -1, 60000, 60000, 60000},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Name);
+        TUpdateFixture f;
+        QList<QStringList> rows;
+        for (int i = 1; i <= kRows; ++i) {
+            rows << QStringList({QString::number(i), QStringLiteral("Towar %1").arg(i), QStringLiteral("1,%1").arg(i % 100, 2, 10, QChar(u'0')),
+                                 QStringLiteral("1 kg"), QString::number(1000000 + i), "14"});
+            if (i - 1 == c.Twice) rows << QStringList({"1", "Towar 1", "9,99", "1 kg", "1000001", "14"});
+        }
+        // The repeated row lands in a later batch than the first one.
+        if (c.Twice >= 0) rows.move(c.Twice + 1, 55000);
+        f.WriteGoods(rows);
+        TCancelFlag cancel;
+        const auto out = f.Run([&] { if (c.CancelAfter > 0 && f.Steps == c.CancelAfter) cancel.Request(); }, cancel);
+        ASSERT_TRUE(out.Ok);
+        EXPECT_EQ(out.Changes, c.Changes);
+        f.tbLocal.Open();
+        {
+            QSqlQuery q(QSqlDatabase::database(f.tbLocal.ConnectionName()));
+            const auto number = [&](const QString& sql) { return q.exec(sql) && q.next() ? q.value(0).toInt() : -1; };
+            EXPECT_EQ(number(QStringLiteral("SELECT count(*) FROM towary WHERE NEW = 1 AND \"SELECT\" = 0")), c.Goods);
+            EXPECT_EQ(number(QStringLiteral("SELECT count(*) FROM towary")), c.Goods);
+            EXPECT_EQ(number(QStringLiteral("SELECT count(*) FROM towary WHERE ABSCENA IS NULL")), 0);
+            EXPECT_EQ(number(QStringLiteral("SELECT count(*) FROM HISTORIA_CEN")), c.Entries);
+            EXPECT_EQ(number(QStringLiteral("SELECT count(*) FROM sqlite_master WHERE type = 'index' AND sql IS NOT NULL")), 2);
+            q.finish();
+        }
+        if (c.Twice >= 0) {
+            ASSERT_TRUE(f.tbLocal.FindKey(QStringLiteral("1\\1000001")));
+            EXPECT_EQ(f.tbLocal.FieldByName(QStringLiteral("CENA")).AsString(), QStringLiteral("9,99"));
+        }
+        f.tbLocal.Close();
+        // The next run takes in what a cancelled one left, and nothing else;
+        // a good that comes twice at two prices changes twice again.
+        const auto again = f.Run();
+        ASSERT_TRUE(again.Ok);
+        EXPECT_EQ(again.Changes, c.Twice >= 0 ? 2 : kRows - c.Goods);
     }
 }
 
