@@ -57,6 +57,18 @@ bool BeginWrite(TSqliteConnection& conn, QString* error) {
     return false;
 }
 
+TReadTransaction::TReadTransaction(TSqliteConnection& conn) {
+    if (conn.Handle && conn.TxDepth == 0 && sqlite3_get_autocommit(conn.Handle) &&
+        sqlite3_exec(conn.Handle, "BEGIN", nullptr, nullptr, nullptr) == SQLITE_OK)
+        Handle = conn.Handle;
+}
+
+TReadTransaction::~TReadTransaction() {
+    // Nothing was written: ending it only lets the lock go.
+    if (Handle && !sqlite3_get_autocommit(Handle) && sqlite3_exec(Handle, "COMMIT", nullptr, nullptr, nullptr) != SQLITE_OK)
+        sqlite3_exec(Handle, "ROLLBACK", nullptr, nullptr, nullptr);
+}
+
 namespace {
 
 void RunSetup(TSqliteConnection& c, const QString& path, TConnectionSetup setup) {
