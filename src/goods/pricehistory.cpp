@@ -361,9 +361,12 @@ TFieldDef LowestPriceField(const QString& goodsTable) {
 std::optional<TAmount> LowestPrice(TTable& table) {
     const int i = table.FieldIndex(kLowestPriceField);
     if (i < 0) return std::nullopt;
-    const QVariant v = table.FieldByName(kLowestPriceField).Value();
-    if (v.isNull() || v.typeId() != QMetaType::LongLong) return std::nullopt;
-    return v.toLongLong();
+    return LowestPriceOf(table.FieldByName(kLowestPriceField).Value());
+}
+
+std::optional<TAmount> LowestPriceOf(const QVariant& value) {
+    if (value.isNull() || value.typeId() != QMetaType::LongLong) return std::nullopt;
+    return value.toLongLong();
 }
 
 QString LowestPriceText(const QVariant& value) {
