@@ -194,6 +194,11 @@ QStringView TSqliteStatement::TextView(int column) const {
     return QStringView(static_cast<const QChar*>(text), sqlite3_column_bytes16(Handle, column) / 2);
 }
 
+QUtf8StringView TSqliteStatement::Utf8View(int column) const {
+    const unsigned char* text = sqlite3_column_text(Handle, column);
+    return QUtf8StringView(reinterpret_cast<const char*>(text), sqlite3_column_bytes(Handle, column));
+}
+
 QVariant TSqliteStatement::Value(int column) const {
     switch (sqlite3_column_type(Handle, column)) {
     case SQLITE_NULL: return QVariant();

@@ -85,6 +85,9 @@ public:
     QString Text(int column) const;
     // The same without a copy, valid until the statement steps or resets.
     QStringView TextView(int column) const;
+    // The same as SQLite holds it, UTF-8, without converting it; a text view
+    // of the column, or this one after it, is no longer valid.
+    QUtf8StringView Utf8View(int column) const;
     // The column as stored: null, integer, floating value or text.
     QVariant Value(int column) const;
 
