@@ -178,32 +178,82 @@ void TTable::ForEachKey(const std::function<void(const QString&)>& fn) const {
     while (st.Step()) fn(st.Text(0));
 }
 
+namespace {
+
+// The calculated values of the rows that have any, by row id: the rows come in
+// row id order, so a search finds a row's values.
+struct TCalculatedRows {
+    int Count = 0;                // calculated fields per row
+    std::vector<qint64> Rows;     // ascending
+    std::vector<QVariant> Values; // Count per row of Rows
+
+    const QVariant* Of(qint64 rowId) const {
+        const auto at = std::lower_bound(Rows.begin(), Rows.end(), rowId);
+        if (at == Rows.end() || *at != rowId) return nullptr;
+        return &Values[static_cast<size_t>(at - Rows.begin()) * static_cast<size_t>(Count)];
+    }
+};
+
+}  // namespace
+
 void TTable::ForEachRecord(const std::function<void(const std::vector<QVariant>&)>& fn) const {
     CheckActive();
-    const auto statement = [&](int count) {
-        QStringList cols;
-        for (int i = 0; i < count; ++i) cols << ColumnSql(i);
-        QString sql = QStringLiteral("SELECT %1 FROM %2").arg(cols.join(u','), QuoteName(SqlTable));
-        if (!FilterSql.isEmpty()) sql += QStringLiteral(" WHERE ") + FilterSql;
-        // Ordered by its index, SQLite walks the index and reads each row as
-        // it goes: nothing is gathered, whatever the number of records.
-        return std::make_unique<TSqliteStatement>(Conn->Handle, sql + OrderBy());
+    const int stored = FieldCount();
+    const int all = static_cast<int>(Defs.size());
+    const QString where = FilterSql.isEmpty() ? QString() : QStringLiteral(" WHERE ") + FilterSql;
+    const auto statement = [&](int first, int count, const QString& order) {
+        QStringList cols(QStringLiteral("rowid"));
+        for (int i = first; i < first + count; ++i) cols << ColumnSql(i);
+        auto st = std::make_unique<TSqliteStatement>(
+            Conn->Handle, QStringLiteral("SELECT %1 FROM %2").arg(cols.join(u','), QuoteName(SqlTable)) + where + order);
+        BindFilter(*st, 1);
+        return st;
     };
-    int count = static_cast<int>(Defs.size());
+    // Both passes see one state of the file.
+    TReadTransaction read(*Conn);
+    // Walked in the order of an index, SQLite reads each row by a seek: the
+    // calculated fields, which look up other tables by the row's values, are
+    // worked out first in the file's own order (where those tables mostly
+    // follow it), and only the values that are not null kept.
+    TCalculatedRows calculated{all - stored, {}, {}};
+    int inWalk = all;
+    if (calculated.Count > 0 && OrderField >= 0) {
+        inWalk = stored;
+        try {
+            const auto st = statement(stored, calculated.Count, QStringLiteral(" ORDER BY rowid"));
+            while (st->Step()) {
+                bool any = false;
+                for (int i = 0; i < calculated.Count && !any; ++i) any = !st->IsNull(1 + i);
+                if (!any) continue;
+                calculated.Rows.push_back(st->Int64(0));
+                for (int i = 0; i < calculated.Count; ++i) calculated.Values.push_back(FromStorage(stored + i, st->Value(1 + i)));
+            }
+        } catch (const TEngineError& e) {
+            // As in ReadRow: calculated fields that cannot be worked out read as null.
+            SilentFailure(lcGoods, QStringLiteral("the calculated fields of %1 read as null").arg(FileName), e);
+            calculated.Rows.clear();
+            calculated.Values.clear();
+        }
+    }
     std::unique_ptr<TSqliteStatement> st;
     try {
-        st = statement(count);
+        st = statement(0, inWalk, OrderBy());
     } catch (const TEngineError& e) {
-        if (count == FieldCount()) throw;
-        // As in ReadRow: calculated fields that cannot be worked out read as null.
+        if (inWalk == stored) throw;
         SilentFailure(lcGoods, QStringLiteral("the calculated fields of %1 read as null").arg(FileName), e);
-        count = FieldCount();
-        st = statement(count);
+        inWalk = stored;
+        st = statement(0, inWalk, OrderBy());
     }
-    BindFilter(*st, 1);
+    // Ordered by its index, SQLite walks the index and reads each row as it
+    // goes: nothing is gathered of the stored fields, whatever the number of
+    // records.
     std::vector<QVariant> values(Defs.size());
     while (st->Step()) {
-        for (int i = 0; i < count; ++i) values[i] = FromStorage(i, st->Value(i));
+        for (int i = 0; i < inWalk; ++i) values[i] = FromStorage(i, st->Value(1 + i));
+        if (inWalk < all) {
+            const QVariant* c = calculated.Of(st->Int64(0));
+            for (int i = stored; i < all; ++i) values[i] = c ? c[i - stored] : QVariant();
+        }
         fn(values);
     }
 }

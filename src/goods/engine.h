@@ -81,6 +81,8 @@ using TConnectionSetup = void (*)(TSqliteConnection& conn, const QString& path);
 class TField {
 public:
     TField(TTable* table, int index) : Table(table), Index(index) {}
+    // A field of `row`, values as ForEachRecord gives them, to read only.
+    TField(TTable* table, int index, const std::vector<QVariant>* row) : Table(table), Index(index), Row(row) {}
     const QString& FieldName() const;
     TFieldType DataType() const;
     int Size() const;
@@ -107,6 +109,7 @@ public:
 private:
     TTable* Table;
     int Index;
+    const std::vector<QVariant>* Row = nullptr;
 };
 
 class TTable {
@@ -205,6 +208,8 @@ public:
     TField Fields(int index);
     TField FieldByName(const QString& name);
     int FieldIndex(const QString& name) const;  // -1 when missing
+    // The field called `name` of a row that ForEachRecord gives, to read.
+    TField FieldOf(const std::vector<QVariant>& row, const QString& name);
 
     // Set-based operations on the whole table (the table need not be positioned;
     // it must be open). Each runs in one transaction; `progress` is called between

@@ -58,6 +58,7 @@ int TField::Size() const { return Table->Defs.at(Index).Size; }
 bool TField::Required() const { return Table->Defs.at(Index).Required; }
 
 QVariant TField::Value() const {
+    if (Row) return Row->at(static_cast<size_t>(Index));
     Table->CheckActive();
     if (Table->IsCalculated(Index))
         Table->EnsureCalculated();

@@ -17,8 +17,12 @@ std::vector<TFieldDef> GoodsFieldDefs() {
 
 qint64 BarcodeTypeCode(const TField& typkodu) { return typkodu.IsNull() ? kDefaultBarcodeType : typkodu.AsInteger(); }
 
-TGoodsRecord ReadGoodsRecord(TTable& table) {
-    const auto field = [&](TGoodsColumn c) { return table.FieldByName(GoodsColumnName(c)); };
+namespace {
+
+// A goods record of `table`'s fields as `fieldOf` gives them by name.
+template <class FieldOf>
+TGoodsRecord GoodsRecordOf(TTable& table, const FieldOf& fieldOf) {
+    const auto field = [&](TGoodsColumn c) { return fieldOf(GoodsColumnName(c)); };
     const auto text = [&](TGoodsColumn c) { return field(c).AsString().left(255); };
     TGoodsRecord r;
     r.ID = text(TGoodsColumn::ID);
@@ -32,9 +36,20 @@ TGoodsRecord ReadGoodsRecord(TTable& table) {
     if (!printed.IsNull()) r.PRINTDATE = printed.AsDateTime();
     r.NEW = field(TGoodsColumn::NEW).AsBoolean();
     r.SELECT = field(TGoodsColumn::SELECT).AsBoolean();
-    if (const auto lowest = LowestPrice(table)) r.NAJNIZSZA = AmountText(*lowest);
+    if (table.FieldIndex(kLowestPriceField) >= 0)
+        if (const auto lowest = LowestPriceOf(fieldOf(kLowestPriceField).Value())) r.NAJNIZSZA = AmountText(*lowest);
     // A file the column could not be added to holds no perishable goods.
-    const int perishable = table.FieldIndex(GoodsColumnName(TGoodsColumn::KROTKITERMIN));
-    r.KROTKITERMIN = perishable >= 0 && table.Fields(perishable).AsBoolean();
+    const QString perishable = GoodsColumnName(TGoodsColumn::KROTKITERMIN);
+    r.KROTKITERMIN = table.FieldIndex(perishable) >= 0 && fieldOf(perishable).AsBoolean();
     return r;
+}
+
+}  // namespace
+
+TGoodsRecord ReadGoodsRecord(TTable& table) {
+    return GoodsRecordOf(table, [&](const QString& name) { return table.FieldByName(name); });
+}
+
+TGoodsRecord GoodsRecordOfRow(TTable& table, const std::vector<QVariant>& row) {
+    return GoodsRecordOf(table, [&](const QString& name) { return table.FieldOf(row, name); });
 }

@@ -74,6 +74,8 @@ struct TGoodsRecord {
 // The current record of a goods table object, texts cut to 255 characters;
 // the lowest price comes from the table's calculated field, none without it.
 TGoodsRecord ReadGoodsRecord(TTable& table);
+// The same of a row of `table` as its ForEachRecord gives it.
+TGoodsRecord GoodsRecordOfRow(TTable& table, const std::vector<QVariant>& row);
 
 // The barcode type code of a record's TYPKODU field: its value, or the default
 // when empty.

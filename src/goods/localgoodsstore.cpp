@@ -53,10 +53,14 @@ public:
         list.SetFiltered(!filter.isEmpty());
         list.Open();
         std::vector<TGoodsRecord> records;
-        for (list.First(); !list.Eof(); list.Next()) {
-            records.push_back(ReadGoodsRecord(list));
+        // One walk in one read transaction: a record read alone would take
+        // the file's lock again, twice with its lowest price. (The window
+        // `progress` lets work is the printing's, which writes nothing
+        // meanwhile.)
+        list.ForEachRecord([&](const std::vector<QVariant>& row) {
+            records.push_back(GoodsRecordOfRow(list, row));
             if (progress) progress();
-        }
+        });
         return records;
     }
 

@@ -430,11 +430,18 @@ private:
     // texts, blanks at their ends aside, are the record's.
     std::pair<qint64, bool> Lookup(const TGoodsRecord& r, const QString& key) {
         TTableStatement& find = *Find;
-        find.Bind(1, key);
+        find.BindText(1, key.isNull() ? QStringLiteral("") : key);  // an empty key is a text, never NULL
+        // A stored text is the record's when, trimmed, it reads the same.
+        // Most are the very same text: compared as SQLite holds it, with no
+        // conversion, unless the record's own text has blanks at an end.
+        const auto same = [&find](int column, const QString& text) {
+            const bool trimmed = text.isEmpty() || (!text.front().isSpace() && !text.back().isSpace());
+            if (trimmed && QAnyStringView::equal(find.Utf8View(column), text)) return true;
+            return find.TextView(column).trimmed() == text;
+        };
         std::pair<qint64, bool> out(-1, false);
         if (find.Step())
-            out = {find.Int64(0), find.TextView(1).trimmed() == r.NAZWA && find.TextView(2).trimmed() == r.CENA &&
-                                      find.TextView(3).trimmed() == r.WAGA && find.TextView(4).trimmed() == r.KODKRESKOWY &&
+            out = {find.Int64(0), same(1, r.NAZWA) && same(2, r.CENA) && same(3, r.WAGA) && same(4, r.KODKRESKOWY) &&
                                       (!r.KROTKITERMIN || (find.Int64(5) != 0) == *r.KROTKITERMIN)};
         find.Reset();
         return out;

@@ -339,9 +339,12 @@ bool EnsurePriceHistory(const QString& path) {
 TFieldDef LowestPriceField(const QString& goodsTable) {
     const QString g = QuoteName(goodsTable);
     // The window is read only for goods with a reduction; its opening (o) is
-    // looked up once.
+    // looked up once. Goods have a reduction only when an entry of theirs is
+    // above their price: the others, most goods, are passed over after one
+    // look at their entries.
     const QString sql =
-        QStringLiteral("SELECT CASE"
+        QStringLiteral("SELECT CASE WHEN EXISTS (SELECT 1 FROM %4 e WHERE e.\"ID\" = %2.\"ID\" AND e.\"KWOTA\" > prandel_amount(%2.\"CENA\"))"
+                       " THEN (SELECT CASE"
                        " WHEN NOT (%1) OR x.ct > prandel_now() OR x.pk < x.ck OR x.ck IS NOT prandel_amount(%2.\"CENA\") THEN NULL"
                        " WHEN %2.\"KROTKITERMIN\" THEN (SELECT r.\"KWOTA\" FROM %4 r WHERE r.rowid = %8)"
                        " ELSE (SELECT (SELECT min(w.k) FROM ("
@@ -349,7 +352,7 @@ TFieldDef LowestPriceField(const QString& goodsTable) {
                        "    AND (h.\"CHWILA\" < x.pt OR (h.\"CHWILA\" = x.pt AND h.rowid <= x.pr))"
                        "   UNION ALL SELECT h.\"KWOTA\" FROM %4 h WHERE h.rowid = %5) w)"
                        "  FROM (SELECT %6 AS o) z)"
-                       " END FROM (%7) x")
+                       " END FROM (%7) x) END")
             .arg(kSoundMoments, g, NumericOf(QStringLiteral("x.id")), History(), InEffectAt(QStringLiteral("z.o")),
                  WindowOpening(), CandidatesOf(g + QStringLiteral(".\"ID\"")), RunStart());
     return TFieldDef(kLowestPriceField, TFieldType::Integer, 0, false, sql);
@@ -358,9 +361,12 @@ TFieldDef LowestPriceField(const QString& goodsTable) {
 std::optional<TAmount> LowestPrice(TTable& table) {
     const int i = table.FieldIndex(kLowestPriceField);
     if (i < 0) return std::nullopt;
-    const QVariant v = table.FieldByName(kLowestPriceField).Value();
-    if (v.isNull() || v.typeId() != QMetaType::LongLong) return std::nullopt;
-    return v.toLongLong();
+    return LowestPriceOf(table.FieldByName(kLowestPriceField).Value());
+}
+
+std::optional<TAmount> LowestPriceOf(const QVariant& value) {
+    if (value.isNull() || value.typeId() != QMetaType::LongLong) return std::nullopt;
+    return value.toLongLong();
 }
 
 QString LowestPriceText(const QVariant& value) {

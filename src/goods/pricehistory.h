@@ -100,6 +100,8 @@ TFieldDef LowestPriceField(const QString& goodsTable);
 // The lowest price of the table's current record; nullopt when it has none or
 // the table has no such field.
 std::optional<TAmount> LowestPrice(TTable& table);
+// The same of a value of the field.
+std::optional<TAmount> LowestPriceOf(const QVariant& value);
 // A value of the lowest price field as its text: AmountText of the amount,
 // always with at least two decimals ("10,00", "4,60", "2,0051"), or empty for
 // a null (or any other) value.

@@ -57,6 +57,18 @@ bool BeginWrite(TSqliteConnection& conn, QString* error) {
     return false;
 }
 
+TReadTransaction::TReadTransaction(TSqliteConnection& conn) {
+    if (conn.Handle && conn.TxDepth == 0 && sqlite3_get_autocommit(conn.Handle) &&
+        sqlite3_exec(conn.Handle, "BEGIN", nullptr, nullptr, nullptr) == SQLITE_OK)
+        Handle = conn.Handle;
+}
+
+TReadTransaction::~TReadTransaction() {
+    // Nothing was written: ending it only lets the lock go.
+    if (Handle && !sqlite3_get_autocommit(Handle) && sqlite3_exec(Handle, "COMMIT", nullptr, nullptr, nullptr) != SQLITE_OK)
+        sqlite3_exec(Handle, "ROLLBACK", nullptr, nullptr, nullptr);
+}
+
 namespace {
 
 void RunSetup(TSqliteConnection& c, const QString& path, TConnectionSetup setup) {
@@ -180,6 +192,11 @@ QString TSqliteStatement::Text(int column) const { return TextView(column).toStr
 QStringView TSqliteStatement::TextView(int column) const {
     const void* text = sqlite3_column_text16(Handle, column);
     return QStringView(static_cast<const QChar*>(text), sqlite3_column_bytes16(Handle, column) / 2);
+}
+
+QUtf8StringView TSqliteStatement::Utf8View(int column) const {
+    const unsigned char* text = sqlite3_column_text(Handle, column);
+    return QUtf8StringView(reinterpret_cast<const char*>(text), sqlite3_column_bytes(Handle, column));
 }
 
 QVariant TSqliteStatement::Value(int column) const {

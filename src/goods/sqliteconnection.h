@@ -37,6 +37,21 @@ std::shared_ptr<TSqliteConnection> AcquireConnection(const QString& path, TConne
 // with SQLite's text in `error`, when it cannot.
 bool BeginWrite(TSqliteConnection& conn, QString* error = nullptr);
 
+// Holds the file's shared lock from the first read to the end of the guard:
+// the reads within see one state of the file, and SQLite takes the lock once
+// instead of for every statement run. Within a transaction in progress it
+// does nothing. Only reads may run within it: a write would have to wait for
+// a lock this connection already shares.
+class TReadTransaction {
+public:
+    explicit TReadTransaction(TSqliteConnection& conn);
+    ~TReadTransaction();
+    Q_DISABLE_COPY(TReadTransaction)
+
+private:
+    sqlite3* Handle = nullptr;  // null when the guard began nothing
+};
+
 // Prepares and runs one statement through Qt SQL with its values bound in order.
 // Raises TEngineError; a duplicate key gets the engine's own text.
 QSqlQuery RunQuery(TSqliteConnection& conn, const QString& sql, const QVariantList& binds = {});
@@ -70,6 +85,9 @@ public:
     QString Text(int column) const;
     // The same without a copy, valid until the statement steps or resets.
     QStringView TextView(int column) const;
+    // The same as SQLite holds it, UTF-8, without converting it; a text view
+    // of the column, or this one after it, is no longer valid.
+    QUtf8StringView Utf8View(int column) const;
     // The column as stored: null, integer, floating value or text.
     QVariant Value(int column) const;
 

@@ -339,6 +339,12 @@ TField TTable::Fields(int index) {
     return TField(this, index);
 }
 
+TField TTable::FieldOf(const std::vector<QVariant>& row, const QString& name) {
+    const int i = FieldIndex(name);
+    if (i < 0 || static_cast<size_t>(i) >= row.size()) throw TEngineError(QStringLiteral("Pole %1 nie istnieje.").arg(name));
+    return TField(this, i, &row);
+}
+
 TField TTable::FieldByName(const QString& name) {
     const int i = FieldIndex(name);
     if (i < 0) throw TEngineError(QStringLiteral("Pole %1 nie istnieje.").arg(name));

@@ -17,6 +17,8 @@ TTableStatement::~TTableStatement() = default;
 
 void TTableStatement::Bind(int index, const QVariant& value) { St->Bind(index, value); }
 
+void TTableStatement::BindText(int index, const QString& text) { St->BindText(index, text); }
+
 bool TTableStatement::Step() { return St->Step(); }
 
 void TTableStatement::Reset() { St->Reset(); }
@@ -26,3 +28,5 @@ qint64 TTableStatement::Int64(int column) const { return St->Int64(column); }
 QString TTableStatement::Text(int column) const { return St->Text(column); }
 
 QStringView TTableStatement::TextView(int column) const { return St->TextView(column); }
+
+QUtf8StringView TTableStatement::Utf8View(int column) const { return St->Utf8View(column); }

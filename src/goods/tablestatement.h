@@ -19,6 +19,9 @@ public:
 
     // Parameters count from 1; a null value binds NULL.
     void Bind(int index, const QVariant& value);
+    // A text bound as SQLite holds texts (UTF-8), so that a comparison with
+    // stored texts converts nothing; a null QString binds NULL.
+    void BindText(int index, const QString& text);
     // The next row: true for a row, false at the end.
     bool Step();
     // Ready to run again; the bound values stay.
@@ -29,6 +32,8 @@ public:
     QString Text(int column) const;
     // The same without a copy, valid until the statement steps or resets.
     QStringView TextView(int column) const;
+    // The same as SQLite holds it (UTF-8); either view goes with the other.
+    QUtf8StringView Utf8View(int column) const;
 
 private:
     std::unique_ptr<TSqliteStatement> St;
