@@ -193,7 +193,13 @@ void TPgConnection::Check(pg_result* result, const QString& what) {
 
 TPgResult TPgConnection::Exec(const QString& sql, const QVariantList& params) {
     if (!Conn) throw LostLink(Place, QStringLiteral("08003"));
-    const QByteArray text = params.isEmpty() ? sql.toUtf8() : NumberedParameters(sql);
+    // Without parameters several statements may go at once (a schema's script).
+    if (params.isEmpty()) {
+        PGresult* r = PQexec(Conn, sql.toUtf8().constData());
+        Check(r, sql.left(80));
+        return TPgResult(r);
+    }
+    const QByteArray text = NumberedParameters(sql);
     const TParamTexts values(params);
     PGresult* r = PQexecParams(Conn, text.constData(), int(values.Pointers.size()), nullptr, values.Pointers.data(), nullptr,
                                nullptr, 0);

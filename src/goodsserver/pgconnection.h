@@ -70,7 +70,8 @@ public:
     bool Lost() const;
 
     // A statement with parameters `?` (outside quotes; `$n` works as well),
-    // sent apart from the text, never formatted into it.
+    // sent apart from the text, never formatted into it. Without parameters
+    // the text may hold several statements.
     TPgResult Exec(const QString& sql, const QVariantList& params = {});
     // The first value of the first row, empty without rows.
     QVariant Scalar(const QString& sql, const QVariantList& params = {});
