@@ -17,7 +17,7 @@ cd "$(dirname "$0")"
 PACKAGES=(
   cmake g++ ninja-build pkg-config ccache
   qt6-base-dev qt6-base-dev-tools libqt6sql6-sqlite libqt6sql6-odbc libgl-dev
-  libcups2-dev libsqlite3-dev unixodbc unixodbc-dev libsqliteodbc odbc-postgresql
+  libcups2-dev libsqlite3-dev libpq-dev unixodbc unixodbc-dev libsqliteodbc odbc-postgresql
   fonts-dejavu-core fonts-liberation2
   googletest libgtest-dev libgmock-dev libbenchmark-dev python3
   zbar-tools poppler-utils postgresql pxlib-dev libzint-dev libzxing-dev cups-daemon cups-client cups

@@ -19,6 +19,11 @@ public:
     int port() const { return Port; }
     // Stops the server at once, as a crash would.
     void Stop();
+    // Starts the stopped server again on its data and port.
+    bool Restart();
+    // Whether the machine has the server programs at all (the postgresql
+    // package); without them a test can only be skipped.
+    static bool ProgramsFound();
     // Runs SQL statements as the superuser in a database.
     bool Sql(const QString& database, const QString& statements);
     // A login that must give its password (SCRAM) from 127.0.0.1, allowed
@@ -26,6 +31,7 @@ public:
     bool AddPasswordLogin(const QString& user, const QString& password);
 
 private:
+    bool Start();
     bool Run(const QString& program, const QStringList& args, int timeoutMs);
 
     // Without blanks: the server's options pass through a shell.
@@ -36,3 +42,7 @@ private:
     bool Started = false;
     QString Error;
 };
+
+// One server for every test of a test program that needs no server of its
+// own, started on first use and stopped when the program ends.
+TPgServer& SharedPgServer();

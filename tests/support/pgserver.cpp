@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QHostAddress>
 #include <QProcess>
+#include <QCoreApplication>
 #include <QTcpServer>
 #include <QThread>
 #include <unistd.h>
@@ -43,15 +44,7 @@ TPgServer::TPgServer() {
               QStringLiteral("prandel"), QStringLiteral("-E"), QStringLiteral("UTF8"), QStringLiteral("--locale=C")},
              120000))
         return;
-    const QString options = QStringLiteral("-p %1 -k %2 -c listen_addresses=127.0.0.1 -c fsync=off").arg(Port).arg(Dir.path());
-    if (!Run(BinDir + QStringLiteral("/pg_ctl"),
-             {QStringLiteral("-D"), DataDir, QStringLiteral("-o"), options, QStringLiteral("-l"),
-              Dir.path() + QStringLiteral("/server.log"), QStringLiteral("-w"), QStringLiteral("start")},
-             60000)) {
-        QFile log(Dir.path() + QStringLiteral("/server.log"));
-        if (log.open(QIODevice::ReadOnly)) Error += QString::fromLocal8Bit(log.readAll());
-        return;
-    }
+    if (!Start()) return;
     Started = true;
     if (!Run(BinDir + QStringLiteral("/createdb"),
              {QStringLiteral("-h"), QStringLiteral("127.0.0.1"), QStringLiteral("-p"), QString::number(Port),
@@ -60,7 +53,41 @@ TPgServer::TPgServer() {
         return;
 }
 
+bool TPgServer::Start() {
+    const QString options = QStringLiteral("-p %1 -k %2 -c listen_addresses=127.0.0.1 -c fsync=off").arg(Port).arg(Dir.path());
+    if (!Run(BinDir + QStringLiteral("/pg_ctl"),
+             {QStringLiteral("-D"), DataDir, QStringLiteral("-o"), options, QStringLiteral("-l"),
+              Dir.path() + QStringLiteral("/server.log"), QStringLiteral("-w"), QStringLiteral("start")},
+             60000)) {
+        QFile log(Dir.path() + QStringLiteral("/server.log"));
+        if (log.open(QIODevice::ReadOnly)) Error += QString::fromLocal8Bit(log.readAll());
+        return false;
+    }
+    return true;
+}
+
+bool TPgServer::Restart() {
+    if (Started || DataDir.isEmpty()) return Started;
+    Started = Start();
+    return Started;
+}
+
+bool TPgServer::ProgramsFound() { return !FindBinDir().isEmpty(); }
+
 TPgServer::~TPgServer() { Stop(); }
+
+TPgServer& SharedPgServer() {
+    static TPgServer* server = nullptr;
+    if (!server) {
+        server = new TPgServer;
+        // Stopped while the application still stands, not among the statics.
+        qAddPostRoutine([] {
+            delete server;
+            server = nullptr;
+        });
+    }
+    return *server;
+}
 
 void TPgServer::Stop() {
     if (Started)
