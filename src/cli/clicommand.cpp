@@ -4,6 +4,7 @@
 
 #include <QBuffer>
 #include <QImage>
+#include <algorithm>
 #include <cstdio>
 
 std::map<QString, CliCommand>& CliCommands() {
@@ -33,6 +34,27 @@ int CliFail(const QString& message, int code) {
 int CliFail(const QString& message, const QString& cause, int code) {
     if (!cause.isEmpty()) CliError(cause);
     return CliFail(message, code);
+}
+
+// A value as one field of a tab-separated line: a tab, CR, LF or NUL inside it
+// would break the line into other columns or rows, so each is written as its
+// escape, and the backslash that starts one as two.
+void CliAppendField(QString& line, const QString& value) {
+    const auto special = [](QChar c) { return c == u'\\' || c == u'\t' || c == u'\r' || c == u'\n' || c == u'\0'; };
+    if (std::none_of(value.begin(), value.end(), special)) {
+        line += value;
+        return;
+    }
+    for (const QChar c : value) {
+        switch (c.unicode()) {
+        case u'\\': line += QLatin1String("\\\\"); break;
+        case u'\t': line += QLatin1String("\\t"); break;
+        case u'\r': line += QLatin1String("\\r"); break;
+        case u'\n': line += QLatin1String("\\n"); break;
+        case u'\0': line += QLatin1String("\\0"); break;
+        default: line += c;
+        }
+    }
 }
 
 bool CliSavePng(const QImage& image, const QString& path) {

@@ -34,6 +34,10 @@ int CliFail(const QString& message, int code = 1);  // CliError, then the exit c
 // The cause on a line of its own first (when there is one), then the message.
 int CliFail(const QString& message, const QString& cause, int code = 1);
 
+// Appends `value` as one field of a tab-separated line: a tab, CR, LF or NUL
+// inside it is written as its escape ("\\t", ...), a backslash as two.
+void CliAppendField(QString& line, const QString& value);
+
 // Writes `image` as a PNG file, through the program's file writer (a new file
 // renamed over the name; a link at the name is replaced, never followed).
 bool CliSavePng(const QImage& image, const QString& path);

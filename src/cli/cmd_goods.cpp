@@ -4,7 +4,6 @@
 #include "pricehistory.h"
 #include "views.h"
 
-#include <algorithm>
 #include <map>
 
 namespace {
@@ -23,27 +22,6 @@ TViewOption ViewOption(const CliArgs& a, const QStringList& args, const QString&
     if (!ok || !number) return {std::nullopt, true};
     const auto view = ViewCodeFromNumber(*number);
     return {view, !view};
-}
-
-// A value as one field of a tab-separated line: a tab, CR, LF or NUL inside it
-// would break the line into other columns or rows, so each is written as its
-// escape, and the backslash that starts one as two.
-void AppendField(QString& line, const QString& value) {
-    const auto special = [](QChar c) { return c == u'\\' || c == u'\t' || c == u'\r' || c == u'\n' || c == u'\0'; };
-    if (std::none_of(value.begin(), value.end(), special)) {
-        line += value;
-        return;
-    }
-    for (const QChar c : value) {
-        switch (c.unicode()) {
-        case u'\\': line += QLatin1String("\\\\"); break;
-        case u'\t': line += QLatin1String("\\t"); break;
-        case u'\r': line += QLatin1String("\\r"); break;
-        case u'\n': line += QLatin1String("\\n"); break;
-        case u'\0': line += QLatin1String("\\0"); break;
-        default: line += c;
-        }
-    }
 }
 
 QString BadView(const CliArgs& a) {
@@ -93,7 +71,7 @@ int GoodsList(const QStringList& args) {
                 else if (list.Fields(f).DataType() == TFieldType::Boolean)
                     line += v.toBool() ? u'1' : u'0';
                 else
-                    AppendField(line, list.DisplayText(f, v));
+                    CliAppendField(line, list.DisplayText(f, v));
             }
             CliOut(line);
         });

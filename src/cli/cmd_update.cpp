@@ -54,6 +54,11 @@ int RunUpdate(const QStringList& args) {
     run.Manager = &manager;
     run.Store = session.Goods.Store.get();
     run.Symbols = UnitSymbolsOf(session.Settings);
+    // No one to ask: the companion says why it waits, and waits.
+    run.OtherUpdateBusy = [] {
+        CliError(kUpdateBusy);
+        return true;
+    };
     const TUpdateOutcome out = RunGoodsUpdate(run);
     // The run logs its cause (and each refused row) to standard error.
     if (!out.Ok) return CliFail(out.Message);

@@ -140,7 +140,17 @@ TUpdateOutcome RunGoodsUpdate(TUpdateRun& run) {
         out.Rejected = merge->Counts().Rejected;
         if (out.Rejected > 0) out.Reason = merge->LastError();
     };
+    std::unique_ptr<TUpdateLock> lock;
     try {
+        lock = store.LockUpdate(run.OtherUpdateBusy, [&] {
+            process();
+            return !cancelled();
+        });
+        if (!lock) {
+            out.Stopped = true;
+            out.Message = kUpdateBusy;
+            return out;
+        }
         if (run.dbOutside->ReadsCsv(run.Manager->GetQuery1()) || run.dbOutside->ReadsCsv(run.Manager->GetQuery2()))
             opening = store.Transaction();
         store.ClearNewFlags(process);
@@ -217,6 +227,8 @@ TUpdateOutcome RunGoodsUpdate(TUpdateRun& run) {
 
 bool UpdateGoods(TUpdateRun& run) {
     const TUpdateOutcome out = RunGoodsUpdate(run);
+    // Stopped by the user's own answer to the busy question: nothing to add.
+    if (out.Stopped) return true;
     if (!out.Ok) {
         Prompter::current().error(out.Message);
         return false;

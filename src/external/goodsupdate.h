@@ -55,6 +55,10 @@ struct TUpdateRun {
     std::function<void()> StepProgress;    // one row further
     std::function<void()> ProcessMessages;
     std::function<void()> ShowChanged;     // switch the grid to "Zmienione"
+    // Another workstation's update holds the shop's update lock: true to wait
+    // for it (the wait processes messages and ends on Cancel), false to stop.
+    // None: stop.
+    std::function<bool()> OtherUpdateBusy;
 };
 
 struct TUpdateOutcome {
@@ -68,9 +72,13 @@ struct TUpdateOutcome {
     // say what is wrong with a file of the folder (a CSV export).
     QString Message;
     QString Reason;   // why a failed run failed, as the engine or reader said it (the user sees Message)
+    // The run did not start: another workstation's update held the lock and
+    // it was not waited for, or the wait was cancelled (Message kUpdateBusy).
+    bool Stopped = false;
 };
 
-// One run without any message to the user.
+// One run without any message to the user. It takes the shop's update lock
+// first and holds it to the end.
 TUpdateOutcome RunGoodsUpdate(TUpdateRun& run);
 // One run as the progress dialog makes it: shows the count or error message
 // and switches the grid after changes. True when it completed or was

@@ -43,7 +43,7 @@ int TTable::RunInSlices(const QString& sql, const QVariantList& before, const QV
 
 int TTable::UpdateWhere(const QString& filter, const std::vector<std::pair<QString, QVariant>>& values,
                         const Progress& progress) {
-    CheckBrowse();
+    CheckSetWrite();
     if (values.empty()) return 0;
     QVariantList filterBinds;
     const QString where = WhereClause(filter, filterBinds);
@@ -71,7 +71,7 @@ int TTable::UpdateWhere(const QString& filter, const std::vector<std::pair<QStri
 }
 
 int TTable::MarkWhere(const QString& scope, const QString& condition, const QString& name, const Progress& progress) {
-    CheckBrowse();
+    CheckSetWrite();
     const int fi = FieldIndex(name);
     if (fi < 0) throw TEngineError(QStringLiteral("Pole %1 nie istnieje.").arg(name));
     if (IsCalculated(fi)) throw TEngineError(QStringLiteral("Pole %1 jest tylko do odczytu.").arg(name));
@@ -94,7 +94,7 @@ int TTable::MarkWhere(const QString& scope, const QString& condition, const QStr
 }
 
 int TTable::DeleteWhere(const QString& filter, const Progress& progress) {
-    CheckBrowse();
+    CheckSetWrite();
     QVariantList filterBinds;
     const QString where = WhereClause(filter, filterBinds);
     QString condition = QStringLiteral("rowid >= ? AND rowid < ?");

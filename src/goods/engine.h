@@ -77,6 +77,24 @@ class TSqliteStatement;
 // price history); run once per connection, raising nothing.
 using TConnectionSetup = void (*)(TSqliteConnection& conn, const QString& path);
 
+// Where a table object's changes of one record go before its own file: a
+// store that keeps the goods elsewhere (a server) takes each change there
+// first, and the file follows it. Values are the stored fields in field order,
+// in program types. Each call raises to refuse the change; the file and the
+// record list then stay as they were and the table keeps its state.
+class TRecordSink {
+public:
+    virtual ~TRecordSink() = default;
+    // A new record; returns the row id the file is to store it under.
+    virtual qint64 Insert(const TTable& table, const std::vector<QVariant>& values) = 0;
+    // An edit of the record at `rowId`: only the fields `modified` marks were
+    // changed, and only they are to be written (the others may have been
+    // changed meanwhile by someone else, whose change stays).
+    virtual void Update(const TTable& table, qint64 rowId, const std::vector<QVariant>& values,
+                        const std::vector<bool>& modified) = 0;
+    virtual void Delete(const TTable& table, qint64 rowId) = 0;
+};
+
 // One field of the current record of a table.
 class TField {
 public:
@@ -127,6 +145,11 @@ public:
     QString FilePath() const;
     // What the file's connection needs (see TConnectionSetup); none by default.
     void SetConnectionSetup(TConnectionSetup setup) { Setup = setup; }
+    // Where Post and Delete send a change before writing the file; none by
+    // default. A table with a sink refuses the set-based writes (UpdateWhere,
+    // MarkWhere, DeleteWhere): they would bypass it.
+    void SetRecordSink(std::shared_ptr<TRecordSink> sink) { Sink = std::move(sink); }
+    const std::shared_ptr<TRecordSink>& RecordSink() const { return Sink; }
     // The order: empty for the primary index, or the name of a secondary index.
     void SetIndexName(const QString& name);
     QString IndexName() const { return Index; }
@@ -134,6 +157,7 @@ public:
     // Creation from definitions; the file must not exist yet. While the table
     // is open they are the file's stored fields followed by the calculated ones.
     std::vector<TFieldDef>& FieldDefs() { return Defs; }
+    const std::vector<TFieldDef>& FieldDefs() const { return Defs; }
     std::vector<TIndexDef>& IndexDefs() { return IndexDefinitions; }
     bool Exists() const;
     void CreateTable();
@@ -241,6 +265,8 @@ private:
 
     void CheckActive() const;
     void CheckBrowse();
+    // The set-based writes: browse state, and no sink to bypass.
+    void CheckSetWrite();
     // Reads the record list: the row ids of the current order under the filter.
     void LoadKeys();
     // The order of the records is read when the cursor is first used, so that
@@ -298,6 +324,7 @@ private:
     TDataSetState State = TDataSetState::Inactive;
 
     TConnectionSetup Setup = nullptr;
+    std::shared_ptr<TRecordSink> Sink;
     std::shared_ptr<TSqliteConnection> Conn;
     QString SqlTable;
     int OrderField = -1;        // -1: rowid order

@@ -1,5 +1,6 @@
 #pragma once
 #include "goodsrecord.h"
+#include "settings.h"
 #include "unitprice.h"
 
 #include <QDateTime>
@@ -45,6 +46,31 @@ public:
     virtual ~TGoodsTransaction() = default;
     // Raises TEngineError.
     virtual void Commit() = 0;
+};
+
+// Held while one goods update runs; the lock goes when it is destroyed.
+class TUpdateLock {
+public:
+    virtual ~TUpdateLock() = default;
+};
+
+// How long a goods update waiting for another one's lock waits between tries.
+inline constexpr int kUpdateLockRetryMs = 500;
+// Said when another workstation's update holds the lock.
+inline const QString kUpdateBusy = QStringLiteral("Aktualizacja trwa na innym stanowisku.");
+
+// What a store says of itself (the companion's check): its kind, where it is,
+// how many goods, price history entries and marks (this workstation's) it
+// holds, and the version of its layout.
+struct TGoodsStoreReport {
+    TGoodsStoreKind Kind = TGoodsStoreKind::Local;
+    QString Location;
+    qint64 Goods = 0;
+    qint64 History = 0;
+    qint64 Marked = 0;
+    // The server shop's schema version; 0 for the local file, which has none
+    // of its own (an older file is brought up to the program's when opened).
+    int SchemaVersion = 0;
 };
 
 // Where the goods are kept. Every part of the program reaches the goods
@@ -111,6 +137,24 @@ public:
 
     // Raises TEngineError when the store cannot begin one.
     virtual std::unique_ptr<TGoodsTransaction> Transaction() = 0;
+
+    // One goods update at a time per shop: the lock when it is free, null
+    // while another workstation's update holds it. Raises TEngineError.
+    virtual std::unique_ptr<TUpdateLock> TryLockUpdate() = 0;
+    // Takes the update lock. While another update holds it, asks `busy` once
+    // whether to wait (no `busy`: not); waiting, tries again every
+    // kUpdateLockRetryMs and calls `waiting` every few milliseconds meanwhile
+    // (a window processes its messages), which ends the wait by returning
+    // false. Null when not waited for or the wait was ended.
+    std::unique_ptr<TUpdateLock> LockUpdate(const std::function<bool()>& busy, const std::function<bool()>& waiting);
+
+    // Brings what this workstation reads up to date with the store's changes
+    // made elsewhere (the local file has no elsewhere). Raises TEngineError.
+    virtual void CatchUp() = 0;
+
+    // Creates the store when missing, then counts what it holds. Raises
+    // TEngineError with the program's message when it cannot be opened.
+    virtual TGoodsStoreReport Report() = 0;
 };
 
 // The goods file "towary.db" in the data folder's "DB" folder.

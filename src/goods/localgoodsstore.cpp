@@ -3,6 +3,7 @@
 #include "goodsstore.h"
 #include "localmerge.h"
 
+#include "filterexpr.h"
 #include "goodstable.h"
 #include "pricehistory.h"
 #include "silentfailure.h"
@@ -10,6 +11,8 @@
 #include "views.h"
 
 #include <QFileInfo>
+#include <QSqlDatabase>
+#include <QSqlQuery>
 
 namespace {
 
@@ -99,6 +102,14 @@ public:
         return std::make_unique<TLocalTransaction>(Held(), [this] { Release(); });
     }
 
+    // One computer: its updates already follow one another, and the file's
+    // write lock keeps two processes' batches apart.
+    std::unique_ptr<TUpdateLock> TryLockUpdate() override { return std::make_unique<TUpdateLock>(); }
+
+    void CatchUp() override {}
+
+    TGoodsStoreReport Report() override;
+
 private:
     // One operation on the whole table: opened anew without filter (unless
     // a merge or a transaction holds it open), closed afterwards.
@@ -144,6 +155,30 @@ private:
     int Holders = 0;
     TTable WholeTable;
 };
+
+TGoodsStoreReport TLocalGoodsStore::Report() {
+    if (!Create()) throw TEngineError(QStringLiteral("błąd podczas tworzenia bazy danych towarów."));
+    TGoodsStoreReport report;
+    report.Kind = TGoodsStoreKind::Local;
+    report.Location = Location();
+    try {
+        const TPass pass(*this);
+        TTable& whole = pass.Open();
+        report.Goods = whole.CountWhere(QString());
+        report.Marked = whole.CountWhere(ViewFilter(TViewCode::Marked, {}));
+        // A history that could not be made counts no entries: the goods are
+        // there all the same.
+        QSqlQuery q(QSqlDatabase::database(whole.ConnectionName()));
+        if (q.exec(QStringLiteral("SELECT count(*) FROM main.%1").arg(QuoteName(kPriceHistoryTable))) && q.next())
+            report.History = q.value(0).toLongLong();
+        else
+            SilentFailure(lcGoods, QStringLiteral("the price history was not counted"));
+    } catch (const std::exception& e) {
+        SilentFailure(lcGoods, QStringLiteral("the goods were not counted"), e);
+        throw TEngineError(QStringLiteral("błąd podczas odczytu bazy danych towarów."));
+    }
+    return report;
+}
 
 int TLocalGoodsStore::StampPrintDates(const QStringList& ids, const QDateTime& moment, bool allOrNone,
                                       const Progress& step) {

@@ -47,6 +47,12 @@ void TTable::CheckBrowse() {
     if (State == TDataSetState::Edit || State == TDataSetState::Insert) Post();
 }
 
+void TTable::CheckSetWrite() {
+    CheckBrowse();
+    if (Sink)
+        throw TEngineError(QStringLiteral("Tabela %1 przyjmuje zmiany tylko rekord po rekordzie.").arg(FileName));
+}
+
 QString TTable::WhereClause(const QString& filter, QVariantList& binds) const {
     const TFilterSql f = TranslateFilter(filter, Defs);
     binds = f.Binds;
@@ -251,23 +257,38 @@ void TTable::Post() {
     qint64 rowId = BufferRowId;
     // The statements are prepared once per opening: a job stamps thousands of
     // records one post at a time.
+    // The sink takes the change first: its refusal leaves the file alone.
+    const auto stored = [this] { return std::vector<QVariant>(Buffer.begin(), Buffer.begin() + FieldCount()); };
     if (inserting) {
+        // With a sink the row id is the sink's, named explicitly.
+        const bool named = Sink != nullptr;
+        if (named) rowId = Sink->Insert(*this, stored());
         QStringList cols, marks;
+        if (named) {
+            cols << QStringLiteral("rowid");
+            marks << QStringLiteral("?");
+        }
         for (int i = 0; i < FieldCount(); ++i) {
             cols << QuoteName(Defs[i].Name);
             marks << QStringLiteral("?");
         }
         TSqliteStatement& st =
             Prepared(QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)").arg(table, cols.join(u','), marks.join(u',')));
-        for (int i = 0; i < FieldCount(); ++i) st.Bind(i + 1, ToStorage(i, Buffer[i]));
+        const int first = named ? 2 : 1;
+        if (named) st.Bind(1, rowId);
+        for (int i = 0; i < FieldCount(); ++i) st.Bind(i + first, ToStorage(i, Buffer[i]));
         st.Step();
         st.Reset();
-        rowId = st.LastInsertRowId();
+        if (!named) rowId = st.LastInsertRowId();
     } else {
         QStringList sets;
         for (int i = 0; i < FieldCount(); ++i)
             if (Modified[i]) sets << QuoteName(Defs[i].Name) + QStringLiteral(" = ?");
         if (!sets.isEmpty()) {
+            if (Sink) {
+                const std::vector<bool> modified(Modified.begin(), Modified.begin() + FieldCount());
+                Sink->Update(*this, rowId, stored(), modified);
+            }
             TSqliteStatement& st = Prepared(QStringLiteral("UPDATE %1 SET %2 WHERE rowid = ?").arg(table, sets.join(u',')));
             int b = 0;
             for (int i = 0; i < FieldCount(); ++i)
@@ -319,6 +340,7 @@ bool TTable::Delete() {
     }
     if (!Active() || Rows.empty()) return false;  // the handler changed the table under us
     const qint64 rowId = Rows[Cur];
+    if (Sink) Sink->Delete(*this, rowId);
     TSqliteStatement& st = Prepared(QStringLiteral("DELETE FROM %1 WHERE rowid = ?").arg(QuoteName(SqlTable)));
     st.Bind(1, rowId);
     st.Step();

@@ -1,5 +1,6 @@
 #include "settings.h"
 
+#include "cipher.h"
 #include "codepage.h"
 #include "datetimetext.h"
 #include "inifile.h"
@@ -10,6 +11,7 @@
 
 #include <QCryptographicHash>
 #include <QFileInfo>
+#include <QSysInfo>
 
 bool TSettings::LoadFromFile(const QString& path) {
     namespace K = SettingKeys;
@@ -18,6 +20,49 @@ bool TSettings::LoadFromFile(const QString& path) {
     if (ini.ReadFailed()) return false;
     ReadFrom(ini);
     return true;
+}
+
+namespace {
+
+// A place that cannot be empty (a host, a database, a shop): an empty value
+// reads as the default.
+QString ReadPlace(const TIniFile& ini, const TSettingKey& key) {
+    const QString value = ReadSettingString(ini, key).trimmed();
+    return value.isEmpty() ? QString::fromUtf8(key.Default) : value;
+}
+
+const QString kCipherKey = QString::fromLatin1(kPasswordKey);
+
+TGoodsStoreSettings ReadGoodsStore(const TIniFile& ini) {
+    namespace K = SettingKeys;
+    TGoodsStoreSettings s;
+    s.Kind = static_cast<TGoodsStoreKind>(ReadSettingInteger(ini, K::GoodsStoreKind));
+    s.Host = ReadPlace(ini, K::GoodsStoreHost);
+    s.Port = static_cast<int>(ReadSettingInteger(ini, K::GoodsStorePort));
+    s.Database = ReadPlace(ini, K::GoodsStoreDatabase);
+    s.User = ReadSettingString(ini, K::GoodsStoreUser);
+    s.Password = DecipherText(kCipherKey, ReadSettingString(ini, K::GoodsStorePassword));
+    s.Shop = ReadPlace(ini, K::GoodsStoreShop);
+    s.Workstation = ReadSettingString(ini, K::GoodsStoreWorkstation).trimmed();
+    return s;
+}
+
+void WriteGoodsStore(TIniFile& ini, const TGoodsStoreSettings& s) {
+    namespace K = SettingKeys;
+    WriteSetting(ini, K::GoodsStoreKind, qint64{static_cast<int>(s.Kind)});
+    WriteSetting(ini, K::GoodsStoreHost, s.Host);
+    WriteSetting(ini, K::GoodsStorePort, qint64{s.Port});
+    WriteSetting(ini, K::GoodsStoreDatabase, s.Database);
+    WriteSetting(ini, K::GoodsStoreUser, s.User);
+    WriteSetting(ini, K::GoodsStorePassword, EncipherText(kCipherKey, s.Password));
+    WriteSetting(ini, K::GoodsStoreShop, s.Shop);
+    WriteSetting(ini, K::GoodsStoreWorkstation, s.Workstation);
+}
+
+}  // namespace
+
+QString TGoodsStoreSettings::WorkstationName() const {
+    return Workstation.isEmpty() ? QSysInfo::machineHostName() : Workstation;
 }
 
 void TSettings::ReadFrom(const TIniFile& ini) {
@@ -52,6 +97,7 @@ void TSettings::ReadFrom(const TIniFile& ini) {
     Sheet.Columns = static_cast<int>(ReadSettingInteger(ini, K::SheetColumns));
     Sheet.Rows = static_cast<int>(ReadSettingInteger(ini, K::SheetRows));
     AskStartCell = ReadSettingBool(ini, K::AskStartCell);
+    GoodsStore = ReadGoodsStore(ini);
     Calibrations.Clear();
     Papers.Clear();
     for (const QString& section : ini.ReadSections()) {
@@ -103,6 +149,7 @@ bool TSettings::SaveToFile(const QString& path) const {
     WriteSetting(ini, K::SheetColumns, qint64{Sheet.Columns});
     WriteSetting(ini, K::SheetRows, qint64{Sheet.Rows});
     WriteSetting(ini, K::AskStartCell, AskStartCell);
+    WriteGoodsStore(ini, GoodsStore);
     for (auto it = Calibrations.All().begin(); it != Calibrations.All().end(); ++it) {
         if (!SectionName(it.key())) continue;
         const QString section = CalibrationSection(it.key());

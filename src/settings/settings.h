@@ -26,6 +26,24 @@ struct TSheetLayout {
     bool operator==(const TSheetLayout&) const = default;
 };
 
+// Where the goods live, as [GOODSSTORE] of settings.ini says. The password
+// is plain here only: the file keeps it enciphered.
+enum class TGoodsStoreKind : quint8 { Local = 0, Server = 1 };
+
+struct TGoodsStoreSettings {
+    TGoodsStoreKind Kind = TGoodsStoreKind::Local;
+    QString Host = QStringLiteral("localhost");
+    int Port = 5432;
+    QString Database = QStringLiteral("etykiety");
+    QString User;
+    QString Password;
+    QString Shop = QStringLiteral("sklep");
+    QString Workstation;  // empty: the computer's host name
+    // The name this computer's marks and print dates are kept under.
+    QString WorkstationName() const;
+    bool operator==(const TGoodsStoreSettings&) const = default;
+};
+
 // The offsets that correct printers (tenths of a millimetre, added to every
 // position on the page), by printer name.
 using TCalibrations = TByPrinter<QPoint>;
@@ -54,6 +72,7 @@ public:
     TCalibrations Calibrations;
     // Sheet or roll, and the darkness, of each printer set up.
     TByPrinter<TPrinterPaper> Papers;
+    TGoodsStoreSettings GoodsStore;
 
     // False when the file does not exist or cannot be read; values read before
     // a failure stay.

@@ -76,6 +76,18 @@ inline constexpr TSettingKey CalibrationY{"CALIBRATION", "Y", T::Integer, "0", -
 // DARKNESS 1-30 is handed to the driver, 0 keeps the printer's own.
 inline constexpr TSettingKey PrinterRoll{"PRINTER", "ROLL", T::Boolean, "0"};
 inline constexpr TSettingKey PrinterDarkness{"PRINTER", "DARKNESS", T::Integer, "0", 0, 30};
+// Where the goods live: KIND 0 the local file of the data folder, 1 a shop
+// on a PostgreSQL server shared by several workstations. The password is
+// kept enciphered as the definitions keep theirs; an empty WORKSTATION is
+// the computer's host name.
+inline constexpr TSettingKey GoodsStoreKind{"GOODSSTORE", "KIND", T::Integer, "0", 0, 1};
+inline constexpr TSettingKey GoodsStoreHost{"GOODSSTORE", "HOST", T::String, "localhost"};
+inline constexpr TSettingKey GoodsStorePort{"GOODSSTORE", "PORT", T::Integer, "5432", 1, 65535};
+inline constexpr TSettingKey GoodsStoreDatabase{"GOODSSTORE", "DATABASE", T::String, "etykiety"};
+inline constexpr TSettingKey GoodsStoreUser{"GOODSSTORE", "USER", T::String};
+inline constexpr TSettingKey GoodsStorePassword{"GOODSSTORE", "PASSWORD", T::String};
+inline constexpr TSettingKey GoodsStoreShop{"GOODSSTORE", "SHOP", T::String, "sklep"};
+inline constexpr TSettingKey GoodsStoreWorkstation{"GOODSSTORE", "WORKSTATION", T::String};
 }  // namespace SettingKeys
 
 // "CALIBRATION " and the printer's name: the section of one printer's offset.

@@ -369,4 +369,81 @@ TEST_F(EngineTest, FullDiskDuringPostLeavesTheTableAsItWas) {
     EXPECT_FALSE(before.isEmpty());
 }
 
+// A sink as a store that keeps the goods elsewhere gives one: it refuses
+// every change, or takes each and says what it took.
+struct TSeenSink : TRecordSink {
+    bool Refuse = false;
+    QStringList Seen;
+    qint64 Insert(const TTable&, const std::vector<QVariant>& values) override {
+        if (Refuse) throw TEngineError(QStringLiteral("Serwer odmówił."));
+        Seen << QStringLiteral("insert %1").arg(values.at(0).toString());
+        return 1000;
+    }
+    void Update(const TTable& table, qint64 rowId, const std::vector<QVariant>& values,
+                const std::vector<bool>& modified) override {
+        if (Refuse) throw TEngineError(QStringLiteral("Serwer odmówił."));
+        QStringList fields;
+        for (size_t i = 0; i < modified.size(); ++i)
+            if (modified[i]) fields << table.FieldDefs().at(i).Name + u'=' + values.at(i).toString();
+        EXPECT_EQ(modified.size(), values.size());
+        Seen << QStringLiteral("update %1 %2").arg(rowId).arg(fields.join(u','));
+    }
+    void Delete(const TTable&, qint64 rowId) override {
+        if (Refuse) throw TEngineError(QStringLiteral("Serwer odmówił."));
+        Seen << QStringLiteral("delete %1").arg(rowId);
+    }
+};
+
+// A change the sink refuses leaves the file byte for byte and the list as
+// they were; the set-based writes, which would bypass the sink, are refused.
+TEST_F(EngineTest, RecordSinkTakesEachChangeFirst) {
+    AddGoods(tbLocal, {"1", "mleko", "3,49"});
+    AddGoods(tbLocal, {"2", "chleb", "4,50"});
+    tbLocalShow.Refresh();
+    auto sink = std::make_shared<TSeenSink>();
+    sink->Refuse = true;
+    tbLocalShow.SetRecordSink(sink);
+    const std::pair<const char*, std::function<void()>> refused[] = {
+        {"edit", [&] {
+             ASSERT_TRUE(tbLocalShow.Locate("ID", "2"));
+             tbLocalShow.Edit();
+             tbLocalShow.FieldByName("CENA").SetAsString("9,99");
+             tbLocalShow.Post();
+         }},
+        {"insert", [&] { AddGoods(tbLocalShow, {"3", "ser"}); }},
+        {"delete", [&] { tbLocalShow.Delete(); }},
+        {"update where", [&] { tbLocalShow.UpdateWhere({}, {{"CENA", "1"}}); }},
+        {"mark where", [&] { tbLocalShow.MarkWhere({}, {}, "SELECT"); }},
+        {"delete where", [&] { tbLocalShow.DeleteWhere({}); }},
+    };
+    const QByteArray before = ReadAll(tbLocal.FilePath());
+    for (const auto& [name, change] : refused) {
+        EXPECT_THROW(change(), TEngineError) << name;
+        tbLocalShow.Cancel();
+        EXPECT_EQ(ReadAll(tbLocal.FilePath()), before) << name;
+        EXPECT_EQ(Column(tbLocalShow, "NAZWA"), QStringList({"chleb", "mleko"})) << name;
+        EXPECT_EQ(Column(tbLocalShow, "CENA"), QStringList({"4,50", "3,49"})) << name;
+    }
+    EXPECT_EQ(tbLocal.UpdateWhere({}, {{"WAGA", "1 kg"}}), 2) << "a table without a sink writes as ever";
+
+    // Taken: an insert under the sink's row id, an edit of the changed fields only.
+    sink->Refuse = false;
+    AddGoods(tbLocalShow, {"3", "ser"});
+    ASSERT_TRUE(tbLocalShow.Locate("ID", "3"));
+    tbLocalShow.Edit();
+    tbLocalShow.FieldByName("CENA").SetAsString("7,00");
+    tbLocalShow.FieldByName("SELECT").SetAsBoolean(true);
+    tbLocalShow.Post();
+    {
+        QSqlQuery q(QSqlDatabase::database(tbLocal.ConnectionName()));
+        ASSERT_TRUE(q.exec("SELECT rowid, CENA FROM towary WHERE ID = '3'"));
+        ASSERT_TRUE(q.next());
+        EXPECT_EQ(q.value(0).toLongLong(), 1000);
+        EXPECT_EQ(q.value(1).toString(), "7,00");
+    }
+    EXPECT_TRUE(tbLocalShow.Delete());
+    EXPECT_EQ(sink->Seen, QStringList({"insert 3", "update 1000 CENA=7,00,SELECT=true", "delete 1000"}));
+    EXPECT_EQ(Column(tbLocalShow, "NAZWA"), QStringList({"chleb", "mleko"}));
+}
+
 }  // namespace

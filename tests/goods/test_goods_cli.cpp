@@ -5,10 +5,12 @@
 #include "clirunner.h"
 #include "testsupport.h"
 
+#include <QFileInfo>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QTimer>
+#include <functional>
 #include <gtest/gtest.h>
 
 namespace {
@@ -170,6 +172,58 @@ TEST(GoodsCli, ListCreatesAMissingTableAndReportsAForeignOne) {
     EXPECT_NE(r.Code, 0);
     EXPECT_TRUE(r.Err.endsWith("błąd podczas odczytu bazy danych towarów.\n")) << r.Err.toStdString();
     EXPECT_EQ(ReadAll(home.path("DB/towary.db")), "obcy plik");
+}
+
+// The store's check: one "KEY<tab>VALUE" line each of its kind, place and
+// counts; a store that cannot be opened is the message and exit code 1, the
+// file left alone; a wrong subcommand or option is a usage error.
+TEST(GoodsCli, StoreCheckSaysWhatTheStoreHolds) {
+    TempDataHome home;
+    const QString file = home.path("DB/towary.db");
+    const auto lines = [&](int goods, int history, int marked) {
+        return QStringLiteral("RODZAJ\tplik\nMIEJSCE\t%1\nTOWARY\t%2\nHISTORIA_CEN\t%3\nZAZNACZONE\t%4\nWERSJA\t0\n")
+            .arg(QFileInfo(file).absoluteFilePath())
+            .arg(goods)
+            .arg(history)
+            .arg(marked);
+    };
+    const auto addGoods = [&] {
+        TTable t;
+        SetupGoodsTable(t, false);
+        t.Open();
+        AddGoods(t, {"1", "a", "1,00", true, true});
+        AddGoods(t, {"2", "b", "2,00", false, true});
+        AddGoods(t, {"3", "c", "3,00"});
+        ASSERT_TRUE(t.FindKey("3"));
+        t.Edit();
+        t.FieldByName("CENA").SetAsString("2,50");
+        t.Post();
+    };
+    struct Step {
+        std::function<void()> before;
+        QStringList args;
+        int code;
+        QString out;
+        QString errEnd;
+    };
+    const Step steps[] = {
+        {{}, {"goods-store", "check"}, 0, lines(0, 0, 0), {}},  // made on a brand-new data folder
+        {addGoods, {"goods-store", "check"}, 0, lines(3, 4, 2), {}},
+        {{}, {"goods-store"}, 2, {}, "użycie: goods-store check\n"},
+        {{}, {"goods-store", "copy"}, 2, {}, "Nieznane polecenie goods-store: copy\n"},
+        {{}, {"goods-store", "check", "--view"}, 2, {}, "Nieznana opcja goods-store check: --view\n"},
+        {[&] { WriteAll(file, "obcy plik"); }, {"goods-store", "check"}, 1, {},
+         "błąd podczas odczytu bazy danych towarów.\n"},
+    };
+    for (const Step& step : steps) {
+        if (step.before) step.before();
+        const TCliResult r = RunCli(home.dataFolder(), step.args);
+        const std::string what = step.args.join(' ').toStdString();
+        EXPECT_EQ(r.Code, step.code) << what << ": " << r.Err.toStdString();
+        EXPECT_EQ(r.Out, step.out) << what;
+        if (!step.errEnd.isEmpty()) EXPECT_TRUE(r.Err.endsWith(step.errEnd)) << what << ": " << r.Err.toStdString();
+    }
+    EXPECT_EQ(ReadAll(file), "obcy plik");
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include "settings.h"
 
+#include "cipher.h"
 #include "firstrun.h"
 
 #include "datafolder.h"
@@ -8,6 +9,7 @@
 #include "testsupport.h"
 
 #include <QProcess>
+#include <QSysInfo>
 #include <gtest/gtest.h>
 
 namespace {
@@ -49,6 +51,20 @@ TEST_F(SettingsTest, DefaultsOfAnEmptyFile) {
     EXPECT_EQ(s.Scale, 2);
     EXPECT_EQ(s.CheckType, 0);
     EXPECT_EQ(s.PrinterName, DefaultPrinterName());
+    // The goods in the local file unless the settings name a server.
+    TGoodsStoreSettings store;
+    store.Kind = TGoodsStoreKind::Server;
+    EXPECT_NE(s.GoodsStore, store);
+    store.Kind = TGoodsStoreKind::Local;
+    EXPECT_EQ(s.GoodsStore, store);
+    EXPECT_EQ(s.GoodsStore.Host, "localhost");
+    EXPECT_EQ(s.GoodsStore.Port, 5432);
+    EXPECT_EQ(s.GoodsStore.Database, "etykiety");
+    EXPECT_EQ(s.GoodsStore.Shop, "sklep");
+    EXPECT_TRUE(s.GoodsStore.User.isEmpty());
+    EXPECT_TRUE(s.GoodsStore.Password.isEmpty());
+    EXPECT_TRUE(s.GoodsStore.Workstation.isEmpty());
+    EXPECT_EQ(s.GoodsStore.WorkstationName(), QSysInfo::machineHostName());
     // Without a stored date the last print is "now", so nothing counts as printed last.
     EXPECT_LE(qAbs(s.LastPrintDate.secsTo(QDateTime::currentDateTime())), 5);
 }
@@ -58,6 +74,9 @@ TEST_F(SettingsTest, RangeRules) {
         QByteArray text;
         int barcode, scale, check;
         const char* orientation;
+        TGoodsStoreKind kind = TGoodsStoreKind::Local;
+        int port = 5432;
+        const char* shop = "sklep";
     };
     const Case cases[] = {
         {"[BARCODE]\nTYPE=23\n[OTHER]\nSCALE=0\nCHECKTYPE=2\n[PRINTER]\nORIENTATION=landscape\n", 14, 2, 0, "Pionowa"},
@@ -65,6 +84,11 @@ TEST_F(SettingsTest, RangeRules) {
         {"[BARCODE]\nTYPE=0\n[OTHER]\nSCALE=258\nCHECKTYPE=3\n[PRINTER]\nORIENTATION=pozioma\n", 0, 2, 3, "Pionowa"},
         {"[BARCODE]\nTYPE=0x16\n[OTHER]\nSCALE=257\nCHECKTYPE=1\n", 22, 1, 1, "Pionowa"},
         {"[BARCODE]\nTYPE=garbage\n[OTHER]\nSCALE=x5\nCHECKTYPE=\n", 14, 2, 0, "Pionowa"},
+        // The goods store: a kind, a port and places the server could not use read as their defaults.
+        {"[GOODSSTORE]\nKIND=1\nPORT=1\nSHOP=Filia 2\n", 14, 2, 0, "Pionowa", TGoodsStoreKind::Server, 1, "Filia 2"},
+        {"[GOODSSTORE]\nKIND=2\nPORT=65536\nSHOP=\nHOST=\nDATABASE= \n", 14, 2, 0, "Pionowa"},
+        {"[GOODSSTORE]\nKIND=-1\nPORT=0\n", 14, 2, 0, "Pionowa"},
+        {"[GOODSSTORE]\nKIND=serwer\nPORT=65535\n", 14, 2, 0, "Pionowa", TGoodsStoreKind::Local, 65535},
     };
     for (const Case& c : cases) {
         const TSettings s = Load(c.text);
@@ -72,6 +96,11 @@ TEST_F(SettingsTest, RangeRules) {
         EXPECT_EQ(s.Scale, c.scale) << c.text.constData();
         EXPECT_EQ(s.CheckType, c.check) << c.text.constData();
         EXPECT_EQ(s.Orientation, c.orientation) << c.text.constData();
+        EXPECT_EQ(s.GoodsStore.Kind, c.kind) << c.text.constData();
+        EXPECT_EQ(s.GoodsStore.Port, c.port) << c.text.constData();
+        EXPECT_EQ(s.GoodsStore.Shop, QString::fromUtf8(c.shop)) << c.text.constData();
+        EXPECT_EQ(s.GoodsStore.Host, "localhost") << c.text.constData();
+        EXPECT_EQ(s.GoodsStore.Database, "etykiety") << c.text.constData();
     }
 }
 
@@ -186,6 +215,30 @@ TEST_F(SettingsTest, HandEditedKeysSurviveAndOnlyKeptKeysAreWritten) {
     ASSERT_TRUE(again.LoadFromFile(ini()));
     EXPECT_EQ(again.LastPrintDate, s.LastPrintDate);
     EXPECT_EQ(again.AdminName, "kierownik");
+}
+
+// The goods server's login: the password is kept enciphered as the
+// definitions keep theirs, never as its plain text; a stored text that does
+// not decipher reads as no password.
+TEST_F(SettingsTest, GoodsStoreRoundTripKeepsThePasswordEnciphered) {
+    TSettings s = Load("");
+    s.GoodsStore = {TGoodsStoreKind::Server, "serwer.sklep", 5433, "etykiety2", "kasa", "Tajne hasło!", "Filia 2",
+                    "kasa-1"};
+    ASSERT_TRUE(s.SaveToFile(ini()));
+    const QByteArray text = ReadAll(ini());
+    EXPECT_FALSE(text.contains("Tajne")) << text.constData();
+    const TIniFile f(ini());
+    const QString stored = f.ReadString("GOODSSTORE", "PASSWORD", "");
+    EXPECT_EQ(stored, EncipherText(QString::fromLatin1(kPasswordKey), "Tajne hasło!"));
+    EXPECT_EQ(f.ReadString("GOODSSTORE", "KIND", ""), "1");
+    EXPECT_EQ(f.ReadString("GOODSSTORE", "PORT", ""), "5433");
+    TSettings again;
+    ASSERT_TRUE(again.LoadFromFile(ini()));
+    EXPECT_EQ(again.GoodsStore, s.GoodsStore);
+    EXPECT_EQ(again.GoodsStore.WorkstationName(), "kasa-1");
+
+    const QByteArray damaged[] = {"[GOODSSTORE]\nPASSWORD=Tajne\n", "[GOODSSTORE]\nPASSWORD=" + stored.left(34).toLatin1() + "\n"};
+    for (const QByteArray& d : damaged) EXPECT_TRUE(Load(d).GoodsStore.Password.isEmpty()) << d.constData();
 }
 
 TEST_F(SettingsTest, MidnightIsWrittenAsADate) {

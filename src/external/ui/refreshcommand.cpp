@@ -54,6 +54,8 @@ void sbtnRefreshClick(const TRefreshPieces& p) {
     };
     run.ProcessMessages = [] { QCoreApplication::processEvents(); };
     run.ShowChanged = p.ShowChanged;
+    // OK waits with the progress form's Cancel at hand.
+    run.OtherUpdateBusy = [] { return Prompter::current().confirmOkCancel(kUpdateBusy); };
     form.OnRun = [&run] { UpdateGoods(run); };
     Prompter::current().runDialog(form);
     form.OnRun = nullptr;

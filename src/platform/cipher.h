@@ -1,7 +1,8 @@
 #pragma once
 #include <QString>
 
-// The key under which stored SQL Server passwords are enciphered.
+// The key under which stored passwords are enciphered (the SQL Server login
+// of a definition, the goods server's login in the settings).
 inline constexpr char kPasswordKey[] = ";mqpvwz;trbnhxoe";
 
 // RC4 of the text's Windows-1250 bytes followed by their MD5 digest, written as
