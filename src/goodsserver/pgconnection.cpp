@@ -85,6 +85,17 @@ PGresult* FirstFailure(PGconn* conn) {
     return failed;
 }
 
+// A name or a text quoted by libpq's `escape`, by the connection's encoding.
+QString Quoted(PGconn* conn, const QString& text, char* (*escape)(PGconn*, const char*, size_t), const QString& refusal,
+               const QString& state) {
+    const QByteArray utf8 = text.toUtf8();
+    char* quoted = conn ? escape(conn, utf8.constData(), size_t(utf8.size())) : nullptr;
+    if (!quoted) throw TServerError(refusal.arg(text), state);
+    const QString result = QString::fromUtf8(quoted);
+    PQfreemem(quoted);
+    return result;
+}
+
 TServerLost LostLink(const QString& place, const QString& state) {
     return TServerLost(QStringLiteral("Utracono połączenie z serwerem towarów %1.").arg(place), state);
 }
@@ -410,10 +421,9 @@ QString TCopyFields::Text(int i) const {
 qint64 TCopyFields::Int64(int i) const { return IsNull(i) ? 0 : Utf8(i).toLongLong(); }
 
 QString TPgConnection::Identifier(const QString& name) const {
-    const QByteArray utf8 = name.toUtf8();
-    char* quoted = Conn ? PQescapeIdentifier(Conn, utf8.constData(), size_t(utf8.size())) : nullptr;
-    if (!quoted) throw TServerError(QStringLiteral("Nieprawidłowa nazwa: %1.").arg(name), QStringLiteral("42602"));
-    const QString result = QString::fromUtf8(quoted);
-    PQfreemem(quoted);
-    return result;
+    return Quoted(Conn, name, PQescapeIdentifier, QStringLiteral("Nieprawidłowa nazwa: %1."), QStringLiteral("42602"));
+}
+
+QString TPgConnection::Literal(const QString& text) const {
+    return Quoted(Conn, text, PQescapeLiteral, QStringLiteral("Nieprawidłowy tekst: %1."), QStringLiteral("22021"));
 }

@@ -133,6 +133,9 @@ public:
 
     // `name` as an SQL identifier, quoted.
     QString Identifier(const QString& name) const;
+    // `text` as an SQL string literal, quoted, for the statements that take
+    // no parameters (COPY).
+    QString Literal(const QString& text) const;
 
 private:
     [[noreturn]] void Fail(pg_result* result, const QString& what);
