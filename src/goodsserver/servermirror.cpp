@@ -141,8 +141,8 @@ public:
         TSqliteStatement insert(File.Handle, QStringLiteral("INSERT INTO %1 (rowid, %2, %3, %4) VALUES (?1, %5, 0, NULL)")
                                                  .arg(g, names.join(QStringLiteral(", ")), Quoted(TGoodsColumn::SELECT),
                                                       Quoted(TGoodsColumn::PRINTDATE), places.join(QStringLiteral(", "))));
-        Server.CopyOut(QStringLiteral("COPY (SELECT nr, %1 FROM %2.towary WHERE %3 ORDER BY nr) TO STDOUT")
-                           .arg(server.join(QStringLiteral(", ")), Schema, since),
+        Server.CopyOut(QStringLiteral("COPY (SELECT nr, %1 FROM %2.towary WHERE %3%4) TO STDOUT")
+                           .arg(server.join(QStringLiteral(", ")), Schema, since, Order()),
                        [&](const TCopyFields& row) {
                            if (!Whole) {
                                other.BindText(1, row.Text(1));
@@ -167,8 +167,8 @@ public:
         TSqliteStatement insert(File.Handle, QStringLiteral("INSERT OR REPLACE INTO %1 (rowid, \"ID\", \"KWOTA\", \"CHWILA\")"
                                                             " VALUES (?, ?, ?, ?)")
                                                  .arg(QuoteName(kPriceHistoryTable)));
-        Server.CopyOut(QStringLiteral("COPY (SELECT nr, \"ID\", \"KWOTA\", \"CHWILA\" FROM %1.historia_cen WHERE %2 ORDER BY nr) TO STDOUT")
-                           .arg(Schema, since),
+        Server.CopyOut(QStringLiteral("COPY (SELECT nr, \"ID\", \"KWOTA\", \"CHWILA\" FROM %1.historia_cen WHERE %2%3) TO STDOUT")
+                           .arg(Schema, since, Order()),
                        [&](const TCopyFields& row) {
                            insert.Bind(1, row.Int64(0));
                            BindField(insert, 2, row, 1, false);
@@ -197,6 +197,11 @@ public:
     }
 
 private:
+    // A whole load writes the rows in the order of their row ids, which the
+    // file appends fastest; the few rows of a change need no order, and
+    // ordering them would make the server read every row number.
+    QString Order() const { return Whole ? QStringLiteral(" ORDER BY nr") : QString(); }
+
     void BindRow(TSqliteStatement& s, const TCopyFields& row) {
         s.Bind(1, row.Int64(0));
         for (int i = 0; i < int(std::size(kCopiedColumns)); ++i)
@@ -249,8 +254,15 @@ void TServerMirror::CreateFile() {
 
 TServerMirror::TCatchUp TServerMirror::CatchUp() {
     if (Conn.Depth() != 0) throw TEngineError(QStringLiteral("Kopia towarów serwera nie może się odświeżyć w trakcie transakcji serwera."));
-    CreateFile();
-    const auto file = AcquireConnection(FilePath(), PrepareCopiedPriceHistory);
+    if (!File) {
+        CreateFile();
+        File = AcquireConnection(FilePath(), PrepareCopiedPriceHistory);
+        // A copy that loses its last catch-up to a power cut loses its mark
+        // with it, and reads the same again: no waiting for the disk at each
+        // commit.
+        RunQuery(*File, QStringLiteral("PRAGMA synchronous = NORMAL"));
+    }
+    const auto file = File;
     TFileWrite write(*file);
     const TCopyState stored = ReadState(*file);
     TCatchUp done;

@@ -3,6 +3,7 @@
 #include "pgconnection.h"
 
 #include <QString>
+#include <memory>
 
 // A workstation's copy of one shop's goods on a server, in a goods file of its
 // own: the same goods table and price history as the local goods file, so that
@@ -61,4 +62,7 @@ private:
     QString Shop;
     QString Workstation;
     QString Dir;
+    // The file's connection, kept from the first catch-up on: the last one
+    // to close folds the file's log back into it, which takes a disk write.
+    std::shared_ptr<TSqliteConnection> File;
 };
