@@ -15,7 +15,6 @@
 #include "odbcmanager.h"
 #include "pricehistory.h"
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QSqlDatabase>
@@ -210,11 +209,3 @@ BENCHMARK(EveryPriceChanged)
     ->Iterations(2);
 
 }  // namespace
-
-int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

@@ -6,7 +6,6 @@
 #include "goodstable.h"
 #include "views.h"
 
-#include <QCoreApplication>
 #include <QRandomGenerator>
 #include <QSqlDatabase>
 #include <QSqlQuery>
@@ -144,11 +143,3 @@ void KeyedLookupAndRead(benchmark::State& state) {
 BENCHMARK(KeyedLookupAndRead)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
-
-int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

@@ -11,13 +11,23 @@
 
 QString GoodsDatabaseFolder() { return GetDataFolder() + QStringLiteral("DB"); }
 
-void SetupGoodsTable(TTable& table, bool nameOrder) {
+void SetupGoodsTable(TTable& table, bool nameOrder) { SetupGoodsTable(table, nameOrder, GoodsDatabaseFolder(), PreparePriceHistory); }
+
+void SetupGoodsTable(TTable& table, bool nameOrder, const QString& folder, TConnectionSetup setup) {
     table.Close();
-    table.SetDatabaseName(GoodsDatabaseFolder());
+    table.SetDatabaseName(folder);
     table.SetTableName(kGoodsTableName);
     table.SetIndexName(nameOrder ? kNameIndex : QString());
-    table.SetConnectionSetup(PreparePriceHistory);
+    table.SetConnectionSetup(setup);
     table.SetCalculatedFields({LowestPriceField(QFileInfo(kGoodsTableName).completeBaseName())});
+}
+
+void DefineGoodsTable(TTable& table) {
+    table.FieldDefs() = GoodsFieldDefs();
+    table.IndexDefs() = {
+        {QString(), {GoodsColumnName(TGoodsColumn::ID)}, true, false, true},
+        {kNameIndex, {GoodsColumnName(TGoodsColumn::NAZWA)}, false, true, false},
+    };
 }
 
 bool EnsureGoodsColumns(TTable& tbLocal) {
@@ -47,12 +57,7 @@ bool CreateGoodsTable(TTable& tbLocal) {
             EnsureGoodsColumns(tbLocal);
             return true;
         }
-        tbLocal.FieldDefs() = GoodsFieldDefs();
-        auto& indexes = tbLocal.IndexDefs();
-        indexes = {
-            {QString(), {GoodsColumnName(TGoodsColumn::ID)}, true, false, true},
-            {kNameIndex, {GoodsColumnName(TGoodsColumn::NAZWA)}, false, true, false},
-        };
+        DefineGoodsTable(tbLocal);
         tbLocal.CreateTable();
         // A table without its price history still holds the goods.
         EnsurePriceHistory(tbLocal.FilePath());

@@ -15,6 +15,12 @@ QString GoodsDatabaseFolder();
 // Points a table object at the goods table, in primary (ID) or name order, with
 // the lowest price as its calculated field NAJNIZSZA (see pricehistory.h).
 void SetupGoodsTable(TTable& table, bool nameOrder);
+// The same for a goods file "towary.db" in `folder` whose connections get
+// `setup` instead (a copy of another store's goods).
+void SetupGoodsTable(TTable& table, bool nameOrder, const QString& folder, TConnectionSetup setup);
+// Gives a closed table object the goods table's fields and indexes, to
+// create the table from.
+void DefineGoodsTable(TTable& table);
 
 // Creates the goods table when it does not exist: the "DB" folder, the
 // fields and both indexes, and the price history beside it. True when the table exists afterwards; false when

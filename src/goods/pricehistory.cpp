@@ -243,6 +243,13 @@ QString AddFirstEntries(const QString& goods) {
 
 namespace {
 
+void CreateHistoryTable(TSqliteConnection& conn) {
+    RunQuery(conn, QStringLiteral("CREATE TABLE IF NOT EXISTS main.%1 (\"ID\" VARCHAR(30) NOT NULL, \"KWOTA\" INTEGER,"
+                                  " \"CHWILA\" INTEGER NOT NULL)")
+                       .arg(History()));
+    EnsureIndex(conn);
+}
+
 // Makes the history: sets a damaged table of its name aside, creates it and
 // gives every goods record its current price, all in one transaction.
 void CreateHistory(TSqliteConnection& conn, const QString& goods) {
@@ -258,9 +265,7 @@ void CreateHistory(TSqliteConnection& conn, const QString& goods) {
         } else if (!type.isEmpty()) {
             throw TEngineError(QStringLiteral("Nazwę %1 nosi inny obiekt bazy.").arg(kPriceHistoryTable));
         }
-        RunQuery(conn, QStringLiteral("CREATE TABLE main.%1 (\"ID\" VARCHAR(30) NOT NULL, \"KWOTA\" INTEGER, \"CHWILA\" INTEGER NOT NULL)")
-                           .arg(History()));
-        EnsureIndex(conn);
+        CreateHistoryTable(conn);
         RunQuery(conn, AddFirstEntries(goods), {PriceClockNow().toMSecsSinceEpoch()});
         if (!conn.Db.commit()) throw TEngineError(conn.Db.lastError().text());
     } catch (...) {
@@ -315,6 +320,16 @@ void PreparePriceHistory(TSqliteConnection& conn, const QString& path) {
     } catch (const std::exception& e) {
         // A file that cannot be read says so when its table is opened.
         SilentFailure(lcGoods, QStringLiteral("the price history of %1 is not kept").arg(path), e);
+    }
+}
+
+void PrepareCopiedPriceHistory(TSqliteConnection& conn, const QString& path) {
+    try {
+        RegisterFunctions(conn.Handle);
+        DropTriggers(conn);
+        CreateHistoryTable(conn);
+    } catch (const std::exception& e) {
+        SilentFailure(lcGoods, QStringLiteral("the price history of %1 is not usable").arg(path), e);
     }
 }
 

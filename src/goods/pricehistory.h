@@ -55,6 +55,12 @@ bool EnsurePriceHistory(const QString& path);
 // objects on a goods file are given it as their connection setup.
 void PreparePriceHistory(TSqliteConnection& conn, const QString& path);
 
+// The same for a goods file that copies another store's goods and history
+// (a server's): the SQL functions the lowest price reads, an empty history
+// when the file has none yet, and none of the statements that keep the
+// history: it arrives from where the goods come from.
+void PrepareCopiedPriceHistory(TSqliteConnection& conn, const QString& path);
+
 // The set-based merge writes the entries of a batch itself, in one statement,
 // instead of the statements that keep the history row by row. SQLite only.
 //

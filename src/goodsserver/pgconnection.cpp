@@ -4,6 +4,7 @@
 
 #include <QDateTime>
 #include <libpq-fe.h>
+#include <exception>
 #include <vector>
 
 namespace {
@@ -66,6 +67,33 @@ QString ConnectFailure(const TPgParams& params) {
     if (CanLogIn(params, QStringLiteral("postgres")))
         return head + QStringLiteral("na serwerze nie ma bazy danych %1.").arg(params.Database);
     return head + QStringLiteral("serwer odrzucił logowanie użytkownika %1.").arg(params.User);
+}
+
+// Whether the server ended the transaction for its order against another's,
+// so that running it again may well succeed.
+bool RetryableState(const QString& state) { return state == QLatin1String("40P01") || state == QLatin1String("40001"); }
+
+// The results that end a COPY: the first that is no success, or null.
+PGresult* FirstFailure(PGconn* conn) {
+    PGresult* failed = nullptr;
+    while (PGresult* r = PQgetResult(conn)) {
+        if (PQresultStatus(r) != PGRES_COMMAND_OK && !failed)
+            failed = r;
+        else
+            PQclear(r);
+    }
+    return failed;
+}
+
+// A name or a text quoted by libpq's `escape`, by the connection's encoding.
+QString Quoted(PGconn* conn, const QString& text, char* (*escape)(PGconn*, const char*, size_t), const QString& refusal,
+               const QString& state) {
+    const QByteArray utf8 = text.toUtf8();
+    char* quoted = conn ? escape(conn, utf8.constData(), size_t(utf8.size())) : nullptr;
+    if (!quoted) throw TServerError(refusal.arg(text), state);
+    const QString result = QString::fromUtf8(quoted);
+    PQfreemem(quoted);
+    return result;
 }
 
 TServerLost LostLink(const QString& place, const QString& state) {
@@ -159,7 +187,14 @@ void TPgConnection::Connect(const TPgParams& params) {
     if (PQstatus(Conn) == CONNECTION_OK) {
         // Notices ("already exists, skipping") are no news to anyone.
         PQsetNoticeProcessor(Conn, [](void*, const char*) {}, nullptr);
-        return;
+        const char* encoding = PQparameterStatus(Conn, "server_encoding");
+        if (encoding && qstrcmp(encoding, "UTF8") == 0) return;
+        const QString found = QString::fromLatin1(encoding ? encoding : "?");
+        PQfinish(Conn);
+        Conn = nullptr;
+        throw TServerError(QStringLiteral("Nie można połączyć się z serwerem towarów %1: baza danych %2 ma kodowanie %3 zamiast UTF8.")
+                               .arg(Place, params.Database, found),
+                           QStringLiteral("22021"));
     }
     qCWarning(lcGoods).noquote() << "Goods server" << Place << "user" << params.User << ":"
                                  << QString::fromUtf8(PQerrorMessage(Conn)).trimmed();
@@ -228,6 +263,27 @@ void TPgConnection::Rollback() {
     if (Connected()) Exec(QStringLiteral("ROLLBACK"));
 }
 
+void TPgConnection::Retrying(const std::function<void()>& work) {
+    const bool outermost = TransactionDepth == 0;
+    for (int attempt = 1;; ++attempt) {
+        Begin();
+        try {
+            work();
+            Commit();
+            return;
+        } catch (const TServerLost&) {
+            throw;
+        } catch (const TServerError& e) {
+            Rollback();
+            if (!outermost || attempt > 1 || !RetryableState(e.SqlState())) throw;
+            qCInfo(lcGoods).noquote() << "Goods server" << Place << "ended a transaction (" << e.SqlState() << "), running it again";
+        } catch (...) {
+            Rollback();
+            throw;
+        }
+    }
+}
+
 void TPgConnection::CopyIn(const QString& sql, const std::function<void(const TCopyPut& put)>& write) {
     if (!Conn) throw LostLink(Place, QStringLiteral("08003"));
     PGresult* started = PQexec(Conn, sql.toUtf8().constData());
@@ -235,13 +291,7 @@ void TPgConnection::CopyIn(const QString& sql, const std::function<void(const TC
     PQclear(started);
     auto finish = [this, &sql](const char* abortReason) {
         if (PQputCopyEnd(Conn, abortReason) != 1) Fail(nullptr, sql.left(80));
-        PGresult* failed = nullptr;
-        while (PGresult* r = PQgetResult(Conn)) {
-            if (PQresultStatus(r) != PGRES_COMMAND_OK && !failed)
-                failed = r;
-            else
-                PQclear(r);
-        }
+        PGresult* failed = FirstFailure(Conn);
         if (failed && !abortReason) Fail(failed, sql.left(80));
         if (failed) PQclear(failed);
     };
@@ -280,11 +330,100 @@ QByteArray TPgConnection::CopyRow(const QVariantList& values) {
     return row;
 }
 
+void TPgConnection::CopyOut(const QString& sql, const std::function<void(const TCopyFields& row)>& read) {
+    if (!Conn) throw LostLink(Place, QStringLiteral("08003"));
+    const QString what = sql.left(80);
+    PGresult* started = PQexec(Conn, sql.toUtf8().constData());
+    if (!started || PQresultStatus(started) != PGRES_COPY_OUT) Fail(started, what);
+    PQclear(started);
+    TCopyFields row;
+    std::exception_ptr refused;
+    for (;;) {
+        char* line = nullptr;
+        const int length = PQgetCopyData(Conn, &line, 0);
+        // -1: all rows read; -2: the server's error, or a broken link, in the result below.
+        if (length < 0) break;
+        if (!refused) {
+            try {
+                row.Decode(line, length);
+                read(row);
+            } catch (...) {
+                refused = std::current_exception();
+            }
+        }
+        PQfreemem(line);
+    }
+    PGresult* failed = FirstFailure(Conn);
+    if (failed || !Connected()) Fail(failed, what);
+    if (refused) std::rethrow_exception(refused);
+}
+
+void TCopyFields::Decode(const char* line, int length) {
+    Data.resize(0);
+    Fields.clear();
+    if (length > 0 && line[length - 1] == '\n') --length;
+    Data.reserve(length);
+    TField field;
+    const auto digits = [&](int& i, int base, int most) {
+        int value = 0;
+        for (int n = 0; n < most && i < length; ++n, ++i) {
+            const char c = line[i];
+            const int d = c >= '0' && c <= '9' ? c - '0' : c >= 'a' && c <= 'f' ? c - 'a' + 10 : c >= 'A' && c <= 'F' ? c - 'A' + 10 : 99;
+            if (d >= base) break;
+            value = value * base + d;
+        }
+        --i;
+        return char(value);
+    };
+    for (int i = 0; i < length; ++i) {
+        const char c = line[i];
+        if (c == '\t') {
+            field.Length = Data.size() - field.From;
+            Fields.push_back(field);
+            field = TField{Data.size()};
+            continue;
+        }
+        if (c != '\\' || i + 1 >= length) {
+            Data += c;
+            continue;
+        }
+        switch (const char e = line[++i]) {
+        case 'N': field.Null = true; break;
+        case 'b': Data += '\b'; break;
+        case 'f': Data += '\f'; break;
+        case 'n': Data += '\n'; break;
+        case 'r': Data += '\r'; break;
+        case 't': Data += '\t'; break;
+        case 'v': Data += '\v'; break;
+        case 'x': ++i; Data += digits(i, 16, 2); break;
+        default:
+            if (e >= '0' && e <= '7')
+                Data += digits(i, 8, 3);
+            else
+                Data += e;
+        }
+    }
+    field.Length = Data.size() - field.From;
+    Fields.push_back(field);
+}
+
+QByteArrayView TCopyFields::Utf8(int i) const {
+    const TField& f = Fields[size_t(i)];
+    return QByteArrayView(Data.constData() + f.From, f.Length);
+}
+
+QString TCopyFields::Text(int i) const {
+    if (IsNull(i)) return QString();
+    const QByteArrayView bytes = Utf8(i);
+    return bytes.isEmpty() ? QStringLiteral("") : QString::fromUtf8(bytes);
+}
+
+qint64 TCopyFields::Int64(int i) const { return IsNull(i) ? 0 : Utf8(i).toLongLong(); }
+
 QString TPgConnection::Identifier(const QString& name) const {
-    const QByteArray utf8 = name.toUtf8();
-    char* quoted = Conn ? PQescapeIdentifier(Conn, utf8.constData(), size_t(utf8.size())) : nullptr;
-    if (!quoted) throw TServerError(QStringLiteral("Nieprawidłowa nazwa: %1.").arg(name), QStringLiteral("42602"));
-    const QString result = QString::fromUtf8(quoted);
-    PQfreemem(quoted);
-    return result;
+    return Quoted(Conn, name, PQescapeIdentifier, QStringLiteral("Nieprawidłowa nazwa: %1."), QStringLiteral("42602"));
+}
+
+QString TPgConnection::Literal(const QString& text) const {
+    return Quoted(Conn, text, PQescapeLiteral, QStringLiteral("Nieprawidłowy tekst: %1."), QStringLiteral("22021"));
 }

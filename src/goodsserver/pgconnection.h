@@ -5,8 +5,10 @@
 #include <QString>
 #include <QVariant>
 #include <QVariantList>
+#include <QByteArrayView>
 #include <functional>
 #include <memory>
+#include <vector>
 
 struct pg_conn;
 struct pg_result;
@@ -54,6 +56,31 @@ private:
     std::shared_ptr<pg_result> Result;
 };
 
+// One row of COPY ... TO STDOUT, decoded from COPY's text format: every field
+// as the server's text, a null apart from an empty text.
+class TCopyFields {
+public:
+    int Count() const { return int(Fields.size()); }
+    bool IsNull(int i) const { return Fields[size_t(i)].Null; }
+    // Null for a null field.
+    QString Text(int i) const;
+    // The field's UTF-8 bytes, valid while the row is.
+    QByteArrayView Utf8(int i) const;
+    // A whole number; 0 for a null field.
+    qint64 Int64(int i) const;
+
+private:
+    friend class TPgConnection;
+    // Decodes one row as PQgetCopyData gives it (with its line end).
+    void Decode(const char* line, int length);
+    struct TField {
+        qsizetype From = 0, Length = 0;
+        bool Null = false;
+    };
+    QByteArray Data;
+    std::vector<TField> Fields;
+};
+
 // One connection to a PostgreSQL server, closed with the object.
 class TPgConnection {
 public:
@@ -63,7 +90,9 @@ public:
     TPgConnection& operator=(const TPgConnection&) = delete;
 
     // Throws TServerLost with the message naming what failed: the server not
-    // answering, the login refused, or no such database.
+    // answering, the login refused, or no such database; TServerError when
+    // the database does not keep its texts in UTF-8 (goods names in Polish
+    // would not survive another encoding).
     void Connect(const TPgParams& params);
     bool Connected() const;
     // Whether the link broke after it was made.
@@ -83,15 +112,30 @@ public:
     void Rollback();
     int Depth() const { return TransactionDepth; }
 
+    // Runs `work` as one transaction, and once more when the server ended it
+    // in a deadlock (40P01) or as not serializable (40001): statements that
+    // touch many goods may meet another workstation's in the other order.
+    // Within a transaction already open nothing can be rerun alone: `work`
+    // then joins it, and the failure reaches the outermost transaction's
+    // caller.
+    void Retrying(const std::function<void()>& work);
+
     // COPY ... FROM STDIN: `write` hands rows (CopyRow's text) to `put`. A
     // throw from `write` ends the COPY with nothing of it kept.
     using TCopyPut = std::function<void(const QByteArray&)>;
     void CopyIn(const QString& sql, const std::function<void(const TCopyPut& put)>& write);
     // One row of COPY's text format.
     static QByteArray CopyRow(const QVariantList& values);
+    // COPY ... TO STDOUT (text format): `read` gets every row, decoded, in
+    // the order the server sends them. A throw from `read` is passed on once
+    // the rest of the rows are read and dropped, the connection usable.
+    void CopyOut(const QString& sql, const std::function<void(const TCopyFields& row)>& read);
 
     // `name` as an SQL identifier, quoted.
     QString Identifier(const QString& name) const;
+    // `text` as an SQL string literal, quoted, for the statements that take
+    // no parameters (COPY).
+    QString Literal(const QString& text) const;
 
 private:
     [[noreturn]] void Fail(pg_result* result, const QString& what);

@@ -8,7 +8,9 @@ constexpr int kLockSchema = 0x50450001;
 
 // Version 1: the goods, the shop's price history, the workstations' own marks
 // and print dates, the deleted rows of the change feed. `zmiana` is the
-// transaction that last wrote a row, which a workstation's copy reads changes by.
+// transaction that last wrote a row, which a workstation's copy reads changes
+// by; `usuniete_od` the oldest transaction from which on every deletion is
+// still in `usuniete` (raised when old ones are pruned).
 // History entries are written by the server in one statement per statement on
 // the goods, by the rules of the local goods file: a new record or a changed
 // CENA adds an entry when its amount differs from the last of its ID, dated
@@ -19,7 +21,7 @@ const char kVersion1[] = R"SQL(
 CREATE SCHEMA %1;
 SET LOCAL search_path = %1;
 CREATE TABLE wersja (schemat int NOT NULL, epoka uuid NOT NULL DEFAULT gen_random_uuid(),
-  usuniete_od xid8 NOT NULL DEFAULT pg_current_xact_id());
+  usuniete_od xid8 NOT NULL DEFAULT '0');
 INSERT INTO wersja (schemat) VALUES (0);
 CREATE COLLATION pl_nocase (provider = icu, locale = 'pl-u-ks-level2', deterministic = false);
 CREATE TABLE towary (nr bigint GENERATED ALWAYS AS IDENTITY PRIMARY KEY,
@@ -77,6 +79,17 @@ BEGIN
   INSERT INTO usuniete (nr) SELECT nr FROM stare ON CONFLICT (nr) DO UPDATE SET zmiana = pg_current_xact_id();
   RETURN NULL;
 END $$;
+-- What the change feed cannot tell (goods emptied at once, history entries
+-- taken away) gives the shop a new epoch: every copy is then read anew.
+CREATE FUNCTION prandel_nowa_epoka() RETURNS trigger LANGUAGE plpgsql SET search_path FROM CURRENT AS $$
+BEGIN
+  -- A statement trigger of a TRUNCATE has no table of old rows to read.
+  IF TG_OP = 'DELETE' THEN
+    IF NOT EXISTS (SELECT FROM stare) THEN RETURN NULL; END IF;
+  END IF;
+  UPDATE wersja SET epoka = gen_random_uuid();
+  RETURN NULL;
+END $$;
 -- The channel is named by the schema's oid: a shop name may be as long as a
 -- channel name may.
 CREATE FUNCTION prandel_powiadom() RETURNS trigger LANGUAGE plpgsql AS $$
@@ -101,6 +114,10 @@ CREATE TRIGGER historia_zmienione AFTER UPDATE ON towary REFERENCING NEW TABLE n
   FOR EACH STATEMENT EXECUTE FUNCTION prandel_historia();
 CREATE TRIGGER usuniete AFTER DELETE ON towary REFERENCING OLD TABLE stare
   FOR EACH STATEMENT EXECUTE FUNCTION prandel_usuniete();
+CREATE TRIGGER nowa_epoka AFTER TRUNCATE ON towary FOR EACH STATEMENT EXECUTE FUNCTION prandel_nowa_epoka();
+CREATE TRIGGER nowa_epoka AFTER TRUNCATE ON historia_cen FOR EACH STATEMENT EXECUTE FUNCTION prandel_nowa_epoka();
+CREATE TRIGGER historia_usunieta AFTER DELETE ON historia_cen REFERENCING OLD TABLE stare
+  FOR EACH STATEMENT EXECUTE FUNCTION prandel_nowa_epoka();
 CREATE TRIGGER powiadom AFTER INSERT OR UPDATE OR DELETE OR TRUNCATE ON towary
   FOR EACH STATEMENT EXECUTE FUNCTION prandel_powiadom();
 CREATE TRIGGER powiadom_dodane AFTER INSERT ON stanowiska_towary REFERENCING NEW TABLE nowe
