@@ -1,8 +1,11 @@
 #include "pgtest.h"
 #include "serverconnectioncheck.h"
 #include "serverschema.h"
+#include "testsupport.h"
 
+#include <QProcess>
 #include <QTcpServer>
+#include <QTemporaryDir>
 
 namespace {
 
@@ -82,6 +85,57 @@ TEST_F(ServerConnectionCheckTest, NamesWhatFailedAndNeverThePassword) {
         EXPECT_FALSE(line.contains(wrong)) << line.toStdString();
     }
     EXPECT_EQ(ShopSchemaVersion(*Connected(), QStringLiteral("Sklep Główny")), kServerSchemaVersion);
+}
+
+// The shipped server script makes the login and the UTF-8 database of the
+// shops, and prints the [GOODSSTORE] lines with which, once the password is
+// typed in, the check passes; run again, it gives the login its new
+// password and keeps the database. The password is never printed.
+TEST_F(ServerConnectionCheckTest, ServerScriptPreparesWhatTheCheckAccepts) {
+    const QString script = SourceDataDir() + QStringLiteral("/tools/serwer-towarow.sh");
+    const auto run = [&](const QStringList& args, const QString& password) {
+        QProcess p;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("PGHOST"), QStringLiteral("127.0.0.1"));
+        env.insert(QStringLiteral("PGPORT"), QString::number(SharedPgServer().port()));
+        env.insert(QStringLiteral("PGUSER"), QStringLiteral("prandel"));
+        env.insert(QStringLiteral("PRANDEL_HASLO"), password);
+        p.setProcessEnvironment(env);
+        p.start(script, args);
+        EXPECT_TRUE(p.waitForFinished(60000));
+        const QString out = QString::fromUtf8(p.readAllStandardOutput()), err = QString::fromUtf8(p.readAllStandardError());
+        EXPECT_FALSE(out.contains(password) || err.contains(password));
+        return std::make_tuple(p.exitCode(), out, err);
+    };
+    QTemporaryDir dir;
+    const auto admin = Connected();
+    const auto passwordHash = [&] {
+        return admin->Scalar(QStringLiteral("SELECT rolpassword FROM pg_authid WHERE rolname = 'kasa sklepu'")).toString();
+    };
+    const QString passwords[] = {QStringLiteral("Pierwsze 'hasło' $HOME :x"), QStringLiteral("drugie-haslo")};
+    QString previousHash;
+    for (const QString& password : passwords) {
+        const auto [code, out, err] = run({QStringLiteral("kasa sklepu"), QStringLiteral("Etykiety Filii")}, password);
+        ASSERT_EQ(code, 0) << err.toStdString();
+        EXPECT_EQ(out, QStringLiteral("[GOODSSTORE]\nKIND=1\nHOST=127.0.0.1\nPORT=%1\nDATABASE=Etykiety Filii\nUSER=kasa sklepu\nSHOP=sklep\n")
+                           .arg(SharedPgServer().port()));
+        EXPECT_NE(passwordHash(), previousHash);
+        EXPECT_TRUE(passwordHash().startsWith(QLatin1String("SCRAM-SHA-256$"))) << passwordHash().toStdString();
+        previousHash = passwordHash();
+        WriteAll(dir.filePath(QStringLiteral("settings.ini")), out.toUtf8());
+        TSettings settings;
+        ASSERT_TRUE(settings.LoadFromFile(dir.filePath(QStringLiteral("settings.ini"))));
+        EXPECT_EQ(settings.GoodsStore.Kind, TGoodsStoreKind::Server);
+        settings.GoodsStore.Password = password;
+        EXPECT_EQ(CheckGoodsServer(settings.GoodsStore).toStdString(), kGoodsServerWorks.toStdString());
+    }
+    EXPECT_EQ(admin->Scalar(QStringLiteral("SELECT pg_encoding_to_char(encoding) || ' ' || pg_get_userbyid(datdba)"
+                                           " FROM pg_database WHERE datname = 'Etykiety Filii'")),
+              QStringLiteral("UTF8 kasa sklepu"));
+    const auto [code, out, err] = run({}, passwords[1]);
+    EXPECT_EQ(code, 1);
+    EXPECT_TRUE(out.isEmpty());
+    EXPECT_TRUE(err.startsWith(QStringLiteral("serwer-towarow: użycie:"))) << err.toStdString();
 }
 
 }  // namespace
