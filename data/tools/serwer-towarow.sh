@@ -95,8 +95,7 @@ cat >&2 <<EOF
 Baza danych $db i użytkownik $user są gotowe. Dopisz poniższe linie do pliku
 settings.ini każdego stanowiska (folder ~/.local/share/Prandel etykiet/),
 a hasło wpisz na stronie Konfiguracja w polu "Hasło" (program zapisze je
-zaszyfrowane); połączenie sprawdzi przycisk "Sprawdź połączenie" albo
-polecenie: prandel-etykiet-cli goods-store check
+zaszyfrowane); połączenie sprawdzi przycisk "Sprawdź połączenie".
 EOF
 cat <<EOF
 [GOODSSTORE]

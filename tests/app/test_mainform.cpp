@@ -16,6 +16,7 @@
 #include "printers.h"
 #include "prompter.h"
 #include "qttranslations.h"
+#include "runprogressdialog.h"
 #include "settings.h"
 #include "splashform.h"
 #include "testsupport.h"
@@ -546,9 +547,11 @@ TEST_F(LayoutInShellTest, GoodsStoreGroupChecksCopiesAndKeepsTheServerSettings) 
     EXPECT_EQ(controls, 11);
     prompter.clear();
 
-    const auto runProgress = [&] {
-        prompter.answerDialog([](QObject& o) {
-            auto& progress = dynamic_cast<QDialog&>(o);
+    // The progress window's run; `cancelled`: Cancel pressed at once.
+    const auto runProgress = [&](bool cancelled = false) {
+        prompter.answerDialog([cancelled](QObject& o) {
+            auto& progress = dynamic_cast<TRunProgressDialog&>(o);
+            if (cancelled) progress.CancelClick();
             progress.show();
             for (int i = 0; i < 50 && progress.isVisible(); ++i) QCoreApplication::processEvents();
             return int(QDialog::Rejected);
@@ -573,6 +576,12 @@ TEST_F(LayoutInShellTest, GoodsStoreGroupChecksCopiesAndKeepsTheServerSettings) 
              box.btnCopy->click();
          },
          {question}},
+        {[&] {
+             prompter.answer(true);
+             runProgress(true);
+             box.btnCopy->click();
+         },
+         {question, "Przerwano kopiowanie towarów na serwer: nic nie skopiowano."}},
         {[&] {
              prompter.answer(true);
              runProgress();
