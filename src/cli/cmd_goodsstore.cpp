@@ -1,5 +1,6 @@
 #include "clicommand.h"
 #include "clisession.h"
+#include "goodsstorecopy.h"
 
 #include <map>
 
@@ -30,11 +31,29 @@ int GoodsStoreCheck(const QStringList& args) {
     return 0;
 }
 
-const QString kUsage = QStringLiteral("goods-store check");
+// The local goods file of the data folder into the server shop that
+// [GOODSSTORE] names, whatever its KIND: the step from one computer to
+// several workstations.
+int GoodsStoreCopy(const QStringList& args) {
+    if (args != QStringList{QStringLiteral("--to-server")})
+        return CliFail(args.isEmpty() ? QStringLiteral("użycie: goods-store copy --to-server")
+                                      : QStringLiteral("Nieznana opcja goods-store copy: %1").arg(args.first()),
+                       2);
+    TCliSession session;
+    try {
+        CliOut(GoodsCopyText(CopyGoodsToServer(session.Settings.GoodsStore)));
+    } catch (const TEngineError& e) {
+        return CliFail(e.Message());
+    }
+    return 0;
+}
+
+const QString kUsage = QStringLiteral("goods-store check | goods-store copy --to-server");
 
 int RunGoodsStore(const QStringList& args) {
     static const std::map<QString, std::function<int(const QStringList&)>> subcommands{
         {QStringLiteral("check"), GoodsStoreCheck},
+        {QStringLiteral("copy"), GoodsStoreCopy},
     };
     if (args.isEmpty()) return CliFail(QStringLiteral("użycie: ") + kUsage, 2);
     const auto it = subcommands.find(args.first());
@@ -44,4 +63,4 @@ int RunGoodsStore(const QStringList& args) {
 
 }  // namespace
 
-PRANDEL_CLI_COMMAND("goods-store", "goods-store check", RunGoodsStore);
+PRANDEL_CLI_COMMAND("goods-store", "goods-store check | goods-store copy --to-server", RunGoodsStore);

@@ -5,6 +5,10 @@
 #include "dbconfigform.h"
 #include "progressform.h"
 #include "goodspage.h"
+#include "goodsstorebox.h"
+#include "goodstable.h"
+#include "goodstestutil.h"
+#include "pgserver.h"
 #include "plcolorbox.h"
 #include "inifile.h"
 #include "loginforms.h"
@@ -12,6 +16,7 @@
 #include "printers.h"
 #include "prompter.h"
 #include "qttranslations.h"
+#include "runprogressdialog.h"
 #include "settings.h"
 #include "splashform.h"
 #include "testsupport.h"
@@ -32,6 +37,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QStackedWidget>
 #include <QToolButton>
 #include <QKeyEvent>
@@ -497,6 +503,124 @@ TEST_F(LayoutInShellTest, LabelPrinterIsSuggestedAsARollNeverSwitched) {
     const TIniFile ini(home.path("settings.ini"));
     EXPECT_EQ(ini.ReadString("PRINTER Zebra_ZD220", "ROLL", ""), QStringLiteral("1"));
     EXPECT_FALSE(ini.SectionExists("PRINTER Biuro"));
+}
+
+// The group of where the goods live shows [GOODSSTORE], checks the server
+// and copies the local goods there with the values in its fields (each
+// outcome said through the prompter, the copy after its question and under
+// its progress window), says that a new kind waits for the next start, and
+// goes into settings.ini on close, the password enciphered.
+TEST_F(LayoutInShellTest, GoodsStoreGroupChecksCopiesAndKeepsTheServerSettings) {
+    ASSERT_TRUE(TPgServer::ProgramsFound()) << "PostgreSQL server programs are not installed (package postgresql)";
+    TPgServer& server = SharedPgServer();
+    ASSERT_TRUE(server.started()) << server.error().toStdString();
+    const QString password = QStringLiteral("Haslo-Kasy-7");
+    ASSERT_TRUE(server.AddPasswordLogin(QStringLiteral("kasa"), password)) << server.error().toStdString();
+    ASSERT_TRUE(server.Sql(QStringLiteral("sklep"), QStringLiteral("GRANT CREATE ON DATABASE sklep TO kasa")));
+    const QString port = QString::number(server.port());
+    TMainForm form;
+    Start(form);
+    {
+        TScopedPriceClock clock(QDateTime(QDate(2026, 3, 1), QTime(8, 0), Qt::UTC));
+        TTable t;
+        SetupGoodsTable(t, false);
+        t.Open();
+        AddGoods(t, {"1", "Chleb", "4,50", true, true});
+        AddGoods(t, {"2", "Masło", "7,99"});
+    }
+    TSettings settings = form.Settings;
+    settings.GoodsStore = {TGoodsStoreKind::Local, QStringLiteral("127.0.0.1"), server.port(), QStringLiteral("sklep"),
+                           QStringLiteral("kasa"), password, QStringLiteral("Sklep GUI"), QStringLiteral("kasa 2")};
+    ASSERT_TRUE(settings.SaveToFile(home.path("settings.ini")));
+    form.LoadingStep();
+    form.DeferredInit();
+    TGoodsStoreBox& box = *form.ConfigPage->gbGoodsStore;
+    EXPECT_EQ(box.Values(), settings.GoodsStore);
+    EXPECT_EQ(box.edPassword->echoMode(), QLineEdit::Password);
+    // Every control the user reaches (a spin box's own line edit is the spin box's).
+    int controls = 0;
+    for (QWidget* w : box.findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+        if (w->focusPolicy() == Qt::NoFocus) continue;
+        ++controls;
+        EXPECT_FALSE(w->accessibleName().isEmpty()) << w->objectName().toStdString();
+    }
+    EXPECT_EQ(controls, 11);
+    prompter.clear();
+
+    // The progress window's run; `cancelled`: Cancel pressed at once.
+    const auto runProgress = [&](bool cancelled = false) {
+        prompter.answerDialog([cancelled](QObject& o) {
+            auto& progress = dynamic_cast<TRunProgressDialog&>(o);
+            if (cancelled) progress.CancelClick();
+            progress.show();
+            for (int i = 0; i < 50 && progress.isVisible(); ++i) QCoreApplication::processEvents();
+            return int(QDialog::Rejected);
+        });
+    };
+    const QString question =
+        QStringLiteral("Skopiować towary i historię cen z tego komputera do sklepu Sklep GUI na serwerze 127.0.0.1:%1/sklep?").arg(port);
+    const struct {
+        std::function<void()> Act;
+        QStringList Messages;
+    } steps[] = {
+        {[&] { box.btnCheck->click(); }, {"Połączenie z serwerem towarów działa."}},
+        {[&] {
+             box.edPassword->setText(QStringLiteral("zle"));
+             box.btnCheck->click();
+             box.edPassword->setText(password);
+         },
+         {QStringLiteral("Nie można połączyć się z serwerem towarów 127.0.0.1:%1/sklep: serwer odrzucił logowanie użytkownika kasa.")
+              .arg(port)}},
+        {[&] {
+             prompter.answer(false);
+             box.btnCopy->click();
+         },
+         {question}},
+        {[&] {
+             prompter.answer(true);
+             runProgress(true);
+             box.btnCopy->click();
+         },
+         {question, "Przerwano kopiowanie towarów na serwer: nic nie skopiowano."}},
+        {[&] {
+             prompter.answer(true);
+             runProgress();
+             box.btnCopy->click();
+         },
+         {question, "Skopiowano towarów: 2, wpisów historii cen: 2."}},
+        {[&] {
+             prompter.answer(true);
+             runProgress();
+             box.btnCopy->click();
+         },
+         {question, "Sklep Sklep GUI na serwerze ma już towary: nic nie skopiowano."}},
+        {[&] { box.rbServer->click(); }, {"Nowe miejsce towarów będzie używane od następnego uruchomienia programu."}},
+        // Back to the kind in use, then on to the new one once more.
+        {[&] { box.rbLocal->click(); }, {}},
+        {[&] {
+             box.rbServer->click();
+             box.rbServer->click();
+         },
+         {"Nowe miejsce towarów będzie używane od następnego uruchomienia programu."}},
+    };
+    for (const auto& step : steps) {
+        prompter.clear();
+        step.Act();
+        EXPECT_EQ(prompter.messages().join(u'|').toStdString(), step.Messages.join(u'|').toStdString());
+    }
+    EXPECT_EQ(prompter.calls().size(), 1u);
+
+    box.edShop->setText(QStringLiteral(" Filia 2 "));
+    form.close();
+    const TIniFile ini(home.path("settings.ini"));
+    const char* const written[][2] = {{"KIND", "1"},         {"HOST", "127.0.0.1"}, {"DATABASE", "sklep"},
+                                      {"USER", "kasa"},      {"SHOP", "Filia 2"},   {"WORKSTATION", "kasa 2"}};
+    for (const auto& w : written) EXPECT_EQ(ini.ReadString("GOODSSTORE", w[0], ""), w[1]) << w[0];
+    EXPECT_EQ(ini.ReadString("GOODSSTORE", "PORT", ""), port);
+    EXPECT_FALSE(ReadAll(home.path("settings.ini")).contains(password.toUtf8()));
+    TSettings reread;
+    ASSERT_TRUE(reread.LoadFromFile(home.path("settings.ini")));
+    EXPECT_EQ(reread.GoodsStore.Password, password);
 }
 
 TEST_F(LayoutInShellTest, FrameColourComesFromTheColourBox) {

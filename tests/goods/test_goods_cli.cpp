@@ -209,8 +209,10 @@ TEST(GoodsCli, StoreCheckSaysWhatTheStoreHolds) {
     const Step steps[] = {
         {{}, {"goods-store", "check"}, 0, lines(0, 0, 0), {}},  // made on a brand-new data folder
         {addGoods, {"goods-store", "check"}, 0, lines(3, 4, 2), {}},
-        {{}, {"goods-store"}, 2, {}, "użycie: goods-store check\n"},
-        {{}, {"goods-store", "copy"}, 2, {}, "Nieznane polecenie goods-store: copy\n"},
+        {{}, {"goods-store"}, 2, {}, "użycie: goods-store check | goods-store copy --to-server\n"},
+        {{}, {"goods-store", "kopiuj"}, 2, {}, "Nieznane polecenie goods-store: kopiuj\n"},
+        {{}, {"goods-store", "copy"}, 2, {}, "użycie: goods-store copy --to-server\n"},
+        {{}, {"goods-store", "copy", "--to-file"}, 2, {}, "Nieznana opcja goods-store copy: --to-file\n"},
         {{}, {"goods-store", "check", "--view"}, 2, {}, "Nieznana opcja goods-store check: --view\n"},
         {[&] { WriteAll(file, "obcy plik"); }, {"goods-store", "check"}, 1, {},
          "błąd podczas odczytu bazy danych towarów.\n"},

@@ -14,6 +14,7 @@ cli=$prefix/bin/prandel-etykiet-cli
 test -x "$prefix/bin/prandel-etykiet"
 test -f "$prefix/share/prandel-etykiet/DEMO/TOWARY.DBF"
 test -f "$prefix/share/prandel-etykiet/help/index.html"
+test -x "$prefix/share/prandel-etykiet/tools/serwer-towarow.sh"
 for size in 16 32 48 64 128 256; do test -f "$prefix/share/icons/hicolor/${size}x${size}/apps/prandel-etykiet.png"; done
 test -f "$prefix/share/icons/hicolor/scalable/apps/prandel-etykiet.svg"
 

@@ -1,6 +1,7 @@
 #include "configurationpage.h"
 
 #include "externaldbbox.h"
+#include "goodsstorebox.h"
 #include "layoutpaths.h"
 #include "plcolorbox.h"
 #include "printcommand.h"
@@ -100,9 +101,16 @@ TConfigurationPage::TConfigurationPage(TODBCManager& manager, TMSSQLServers* ser
     BuildSheetFields(sheet);
     gbPrinter->setMaximumWidth(760);
     layout->addWidget(gbPrinter);
+    // The two databases side by side: where the goods come from, where they live.
+    auto* databases = new QHBoxLayout;
     GroupBox6 = new TExternalDbBox(manager, servers, this);
     GroupBox6->setMaximumWidth(520);
-    layout->addWidget(GroupBox6);
+    databases->addWidget(GroupBox6, 0, Qt::AlignTop);
+    gbGoodsStore = new TGoodsStoreBox(this);
+    gbGoodsStore->setMaximumWidth(420);
+    databases->addWidget(gbGoodsStore, 0, Qt::AlignTop);
+    databases->addStretch(1);
+    layout->addLayout(databases);
     layout->addStretch(1);
 }
 
@@ -184,6 +192,7 @@ void TConfigurationPage::Fill(const TSettings& settings) {
     cbAskLabelCounter->setChecked(settings.AskLabelCount);
     ShowSheet(settings.Sheet);
     cbAskStartCell->setChecked(settings.AskStartCell);
+    gbGoodsStore->Fill(settings.GoodsStore);
 }
 
 void TConfigurationPage::Store(TSettings& settings) {
@@ -195,6 +204,7 @@ void TConfigurationPage::Store(TSettings& settings) {
     settings.AskLabelCount = cbAskLabelCounter->isChecked();
     settings.Sheet = Sheet();
     settings.AskStartCell = cbAskStartCell->isChecked();
+    settings.GoodsStore = gbGoodsStore->Values();
     for (auto it = Calibrations.All().begin(); it != Calibrations.All().end(); ++it)
         settings.Calibrations.Set(it.key(), *it);
     for (auto it = Papers.All().begin(); it != Papers.All().end(); ++it) settings.Papers.Set(it.key(), *it);

@@ -12,19 +12,20 @@ class QLabel;
 class QPushButton;
 class QSpinBox;
 class TExternalDbBox;
+class TGoodsStoreBox;
 class TMSSQLServers;
 class TODBCManager;
 class TPLColorBox;
 
 // Page 2 of the main window: the printer group " Drukaraka " (sic) and, below
-// it, the external database group. It shows the settings and takes the edits
-// back; the print command reads the printer, orientation and frame colour
-// live from its boxes. Beside the printer's boxes are the sheet of labels
-// (format, margins, gaps, columns and rows, the start cell question) and the
-// offset of the printer chosen in the name box, with its calibration page.
-// Under the name box is that printer's paper: a sheet, or a roll of labels
-// with its darkness (a printer whose name or driver says it prints labels
-// gets a hint, never a changed setting).
+// it, the external database group beside the group of where the goods live. It
+// shows the settings and takes the edits back; the print command reads the
+// printer, orientation and frame colour live from its boxes. Beside the
+// printer's boxes are the sheet of labels (format, margins, gaps, columns and
+// rows, the start cell question) and the offset of the printer chosen in the
+// name box, with its calibration page. Under the name box is that printer's
+// paper: a sheet, or a roll of labels with its darkness (a printer whose name
+// or driver says it prints labels gets a hint, never a changed setting).
 class TConfigurationPage : public QWidget {
     Q_OBJECT
 public:
@@ -69,6 +70,7 @@ public:
     QDoubleSpinBox* edOffsetY = nullptr;
     QPushButton* btnCalibration = nullptr;
     TExternalDbBox* GroupBox6 = nullptr;
+    TGoodsStoreBox* gbGoodsStore = nullptr;
 
 signals:
     // A sheet format wrote a new label size into the layout file.
