@@ -5,6 +5,7 @@
 #include "localmerge.h"
 
 #include "goodstable.h"
+#include "knowngoods.h"
 #include "pricehistory.h"
 #include "setmerge.h"
 #include "silentfailure.h"
@@ -179,10 +180,14 @@ public:
         if ((Bulk || BulkOn) && Load(record, key)) return;
         // Goods twice in one batch: the first is merged before the second is
         // compared, as if the rows came one at a time.
-        if (Keys.contains(key)) Flush();
         // The batch's transaction holds the look-ups and the staging too:
         // each would otherwise be a transaction of its own, with its locks.
         if (!Batch) Batch = std::make_unique<TTableTransaction>(Table);
+        if (!Known.Loaded() && WorthKnowing()) LoadKnown();
+        // Goods forgotten once staged: those known unchanged were not.
+        if (Known.Unchanged(key, record)) return;
+        ++LookedUp;
+        if (Keys.contains(key)) Flush();
         // Most goods of a nightly update are as they were: one look-up by the
         // key (a seek in this file) leaves them, and only the others are
         // staged.
@@ -191,8 +196,12 @@ public:
         if (static_cast<int>(Pending.size()) >= kBatchRows) {
             Commit();
             LetWaitingWritersIn();
+            // What another connection wrote meanwhile is not known.
+            if (Known.Loaded() && DataVersion() != KnownVersion) Known.Clear();
         }
     }
+
+    void Expect(qint64 rows) override { Expected = rows; }
 
     void Commit() override {
         Flush();
@@ -257,6 +266,34 @@ private:
         StageRow->Reset();
         Pending.push_back(r);
         Keys.insert(key);
+        Known.Forget(key);
+    }
+
+    // ---- The goods as the file held them (SQLite) ----
+
+    qint64 DataVersion() { return Number(QStringLiteral("PRAGMA main.data_version")); }
+
+    // Reading the goods whole costs a fraction of a look-up per goods: it
+    // pays when the update brings a good part of them (as far as it says how
+    // many it brings, or has brought so far).
+    bool WorthKnowing() {
+        if (KnownFailed) return false;
+        if (StoreRows < 0) StoreRows = Number(QStringLiteral("SELECT coalesce(max(rowid), 0) FROM %1").arg(Sql.Goods));
+        return std::max(Expected, LookedUp) >= StoreRows / 8;
+    }
+
+    void LoadKnown() {
+        try {
+            Known.Load(Conn->Handle, Sql.Goods);
+            KnownVersion = DataVersion();
+        } catch (const std::exception& e) {
+            SilentFailure(lcGoods, QStringLiteral("the update looks each goods up"), e);
+            Known.Clear();
+            KnownFailed = true;  // not tried again
+            return;
+        }
+        // Staged goods are not written yet: what the file holds of them is old.
+        for (const QString& key : std::as_const(Keys)) Known.Forget(key);
     }
 
     // ---- The bulk load of an empty store (SQLite) ----
@@ -484,6 +521,12 @@ private:
     std::unique_ptr<TTableStatement> Find, Update, Insert;
     std::unique_ptr<TSqliteStatement> StageRow;
     std::unique_ptr<TTableTransaction> Batch;
+    TKnownGoods Known;       // the goods as the file held them
+    qint64 KnownVersion = 0;  // the file's data version when they were read
+    qint64 Expected = 0;     // records the update says it brings
+    qint64 LookedUp = 0;     // records looked up one at a time so far
+    qint64 StoreRows = -1;   // about how many goods the file holds
+    bool KnownFailed = false;
     std::vector<TGoodsRecord> Pending;  // the staged records, by NR
     QSet<QString> Keys;                 // their keys
     TCounts Done;
