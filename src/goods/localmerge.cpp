@@ -132,6 +132,13 @@ private:
 };
 
 class TLocalMerge : public TGoodsMerge {
+    // Goods as a look-up found them.
+    struct TFound {
+        qint64 RowId = -1;      // -1 when there are none
+        bool Same = false;      // their texts, blanks at their ends aside, are the record's
+        bool NameKept = false;  // their name is the record's as it stands
+    };
+
 public:
     TLocalMerge(TTable& whole, const TUnitSymbols& symbols, std::function<void()> release)
         : Hold(std::move(release)), Table(whole), Units(symbols, 0) {
@@ -153,7 +160,7 @@ public:
         // SQLite: the staged batch stays in memory pages of the temp schema.
         Exec(QStringLiteral("PRAGMA temp.cache_size = -32768"));
         Exec(SetMergeSql::ClearStage(Sql));
-        StageRow = std::make_unique<TSqliteStatement>(Conn->Handle, SetMergeSql::InsertStaged(Sql));
+        StageRow = std::make_unique<TSqliteStatement>(Conn->Handle, SetMergeSql::InsertStagedSorted(Sql));
         Units.Register(Conn->Handle);
         KeepsHistory = HistoryKeptBy(*Conn);
         // An empty store (no goods, no history) is filled as a bulk load.
@@ -178,21 +185,22 @@ public:
     void Add(const TGoodsRecord& record) override {
         const QString key = record.ID.left(Size(TGoodsColumn::ID));
         if ((Bulk || BulkOn) && Load(record, key)) return;
-        // Goods twice in one batch: the first is merged before the second is
-        // compared, as if the rows came one at a time.
         // The batch's transaction holds the look-ups and the staging too:
         // each would otherwise be a transaction of its own, with its locks.
         if (!Batch) Batch = std::make_unique<TTableTransaction>(Table);
         if (!Known.Loaded() && WorthKnowing()) LoadKnown();
-        // Goods forgotten once staged: those known unchanged were not.
+        // Most goods of a nightly update are as they were: known so, they are
+        // left at once (goods staged in this run are forgotten).
         if (Known.Unchanged(key, record)) return;
         ++LookedUp;
+        // Goods twice in one batch: the first is merged before the second is
+        // compared, as if the rows came one at a time.
         if (Keys.contains(key)) Flush();
-        // Most goods of a nightly update are as they were: one look-up by the
-        // key (a seek in this file) leaves them, and only the others are
-        // staged.
-        if (Lookup(record, key).second) return;
-        Stage(record, key);
+        // The others are looked up by the key (a seek in this file); only
+        // those that change anything are staged, already sorted.
+        const TFound found = Lookup(record, key);
+        if (found.Same) return;
+        Stage(record, key, found);
         if (static_cast<int>(Pending.size()) >= kBatchRows) {
             Commit();
             LetWaitingWritersIn();
@@ -243,9 +251,13 @@ private:
     // The perishable flag as written: null when the record does not know it.
     static QVariant Perishable(const TGoodsRecord& r) { return r.KROTKITERMIN ? QVariant(qint64{*r.KROTKITERMIN}) : QVariant(); }
 
-    // Writes the record into the staging table as it is to be stored.
-    void Stage(const TGoodsRecord& r, const QString& key) {
+    // Writes the record into the staging table as it is to be stored, with
+    // what it is to the goods as its look-up found them.
+    void Stage(const TGoodsRecord& r, const QString& key, const TFound& found) {
         using C = TGoodsColumn;
+        const bool missing = r.NAZWA.isEmpty() || r.CENA.isEmpty();
+        // New goods without a name or a price are not added: nothing to stage.
+        if (found.RowId < 0 && missing) return;
         bool cut = false;
         // A text is stored cut to its field; an empty text is stored as null.
         const auto bind = [&](int i, const QString& text, C c) {
@@ -262,6 +274,13 @@ private:
         StageRow->Bind(7, static_cast<qint64>(r.TYPKODU));
         StageRow->Bind(8, Perishable(r));
         StageRow->Bind(9, static_cast<qint64>(cut ? 1 : 0));
+        // As SetMergeSql::Classify sorts them.
+        const TStageAction action = cut || (found.RowId >= 0 && missing) ? TStageAction::RowByRow
+                                    : found.RowId >= 0                   ? TStageAction::Update
+                                                                         : TStageAction::Insert;
+        StageRow->Bind(10, static_cast<qint64>(action));
+        ++Staged[static_cast<size_t>(action)];
+        if (action == TStageAction::Update && !found.NameKept) ++Renamed;
         StageRow->Step();
         StageRow->Reset();
         Pending.push_back(r);
@@ -380,6 +399,8 @@ private:
         Exec(SetMergeSql::ClearStage(Sql));
         Pending.clear();
         Keys.clear();
+        Staged = {};
+        Renamed = 0;
     }
 
     // Runs the set statements within a savepoint (SQLite's); returns the rows
@@ -390,16 +411,24 @@ private:
             // The entries of the batch come from one statement below, not from
             // the statements of this connection that write them row by row.
             if (KeepsHistory) SuspendRowHistory(*Conn);
-            Run(SetMergeSql::Classify(Sql));  // writes the staging table only
-            qint64 changed = Run(SetMergeSql::UpdateChanged(Sql, false)) + Run(SetMergeSql::UpdateChanged(Sql, true));
-            changed += Run(SetMergeSql::InsertNew(Sql));
+            // The rows were sorted as they were staged; the statements of
+            // actions that no row has are left out.
+            const auto has = [this](TStageAction a) { return Staged[static_cast<size_t>(a)] > 0; };
+            qint64 changed = 0;
+            if (has(TStageAction::Update)) {
+                changed += Run(SetMergeSql::UpdateChanged(Sql, false));
+                if (Renamed > 0) changed += Run(SetMergeSql::UpdateChanged(Sql, true));
+            }
+            if (has(TStageAction::Insert)) changed += Run(SetMergeSql::InsertNew(Sql));
             if (KeepsHistory) {
-                Run(AddEntriesOfStage(Sql.Stage), {PriceClockNow().toMSecsSinceEpoch()});
+                if (has(TStageAction::Update) || has(TStageAction::Insert)) Run(AddEntriesOfStage(Sql.Stage), {PriceClockNow().toMSecsSinceEpoch()});
                 ResumeRowHistory(*Conn, Path);
             }
             std::vector<qint64> alone;
-            TSqliteStatement rows(Conn->Handle, SetMergeSql::StagedOf(Sql, TStageAction::RowByRow));
-            while (rows.Step()) alone.push_back(rows.Int64(0));
+            if (has(TStageAction::RowByRow)) {
+                TSqliteStatement rows(Conn->Handle, SetMergeSql::StagedOf(Sql, TStageAction::RowByRow));
+                while (rows.Step()) alone.push_back(rows.Int64(0));
+            }
             Exec(QStringLiteral("RELEASE prandel_partia"));
             Done.Changed += static_cast<int>(changed);
             return alone;
@@ -456,16 +485,14 @@ private:
     bool Write(const TGoodsRecord& r) {
         using C = TGoodsColumn;
         const QString key = r.ID.left(Size(C::ID));
-        const auto [rowId, same] = Lookup(r, key);
-        const bool found = rowId >= 0;
-        if (found ? same : r.NAZWA.isEmpty() || r.CENA.isEmpty()) return false;
-        WriteRow(r, key, rowId);
+        const TFound found = Lookup(r, key);
+        if (found.RowId >= 0 ? found.Same : r.NAZWA.isEmpty() || r.CENA.isEmpty()) return false;
+        WriteRow(r, key, found.RowId);
         return true;
     }
 
-    // The row of the goods of `key` (-1 when there is none), and whether its
-    // texts, blanks at their ends aside, are the record's.
-    std::pair<qint64, bool> Lookup(const TGoodsRecord& r, const QString& key) {
+    // The goods of `key` as the file holds them.
+    TFound Lookup(const TGoodsRecord& r, const QString& key) {
         TTableStatement& find = *Find;
         find.BindText(1, key.isNull() ? QStringLiteral("") : key);  // an empty key is a text, never NULL
         // A stored text is the record's when, trimmed, it reads the same.
@@ -476,10 +503,12 @@ private:
             if (trimmed && QAnyStringView::equal(find.Utf8View(column), text)) return true;
             return find.TextView(column).trimmed() == text;
         };
-        std::pair<qint64, bool> out(-1, false);
+        TFound out;
         if (find.Step())
-            out = {find.Int64(0), same(1, r.NAZWA) && same(2, r.CENA) && same(3, r.WAGA) && same(4, r.KODKRESKOWY) &&
-                                      (!r.KROTKITERMIN || (find.Int64(5) != 0) == *r.KROTKITERMIN)};
+            out = {find.Int64(0),
+                   same(1, r.NAZWA) && same(2, r.CENA) && same(3, r.WAGA) && same(4, r.KODKRESKOWY) &&
+                       (!r.KROTKITERMIN || (find.Int64(5) != 0) == *r.KROTKITERMIN),
+                   !r.NAZWA.isEmpty() && QAnyStringView::equal(find.Utf8View(1), r.NAZWA)};
         find.Reset();
         return out;
     }
@@ -528,6 +557,8 @@ private:
     qint64 StoreRows = -1;   // about how many goods the file holds
     bool KnownFailed = false;
     std::vector<TGoodsRecord> Pending;  // the staged records, by NR
+    std::array<int, 4> Staged{};        // of them, by their action
+    int Renamed = 0;                    // of those to update, the ones whose name changes
     QSet<QString> Keys;                 // their keys
     TCounts Done;
     QString Error;
