@@ -10,8 +10,13 @@ namespace {
 constexpr int kTopBits = 16;
 constexpr std::uint64_t kOffset = 14695981039346656037ULL;
 constexpr std::uint64_t kPrime = 1099511628211ULL;
-// Set in the texts' fingerprint of every goods read; a forgotten entry has 0.
+// The low bits of the texts' fingerprint: the perishable flag, set in every
+// goods read (a forgotten entry has 0), and set when no stored text has a
+// byte at an end that may be a blank.
+constexpr std::uint64_t kPerishable = 1;
 constexpr std::uint64_t kRead = 2;
+constexpr std::uint64_t kTrimmed = 4;
+constexpr std::uint64_t kFlags = 7;
 
 // FNV-1a over the bytes of the text as SQLite holds it (UTF-8): two texts of
 // one length that differ in a single byte always differ here.
@@ -63,7 +68,14 @@ std::uint64_t Mixed(std::uint64_t h) {
 
 std::uint64_t KeyHash(QStringView key) { return Mixed(AddUtf16(kOffset, key)); }
 
-std::uint64_t TextsOf(std::uint64_t h, bool perishable) { return (Mixed(h) & ~std::uint64_t{3}) | kRead | (perishable ? 1 : 0); }
+std::uint64_t TextsOf(std::uint64_t h, bool perishable) { return (Mixed(h) & ~kFlags) | kRead | (perishable ? kPerishable : 0); }
+
+// False when the text begins or ends with a byte that is, or may begin or
+// end, a blank as QString::trimmed takes them (any byte above ASCII too).
+bool SurelyTrimmed(const unsigned char* p, int n) {
+    const auto plain = [](unsigned char b) { return b > 0x20 && b < 0x7F; };
+    return n == 0 || (plain(p[0]) && plain(p[n - 1]));
+}
 
 std::size_t TopOf(std::uint64_t key) { return static_cast<std::size_t>(key >> (64 - kTopBits)); }
 
@@ -79,15 +91,21 @@ void TKnownGoods::Load(sqlite3* db, const QString& goods) {
         sqlite3_finalize(st);
         throw TEngineError(QString::fromUtf8(sqlite3_errmsg(db)));
     }
-    const auto text = [st](std::uint64_t h, int column) {
+    bool trimmed = true;
+    const auto text = [st, &trimmed](std::uint64_t h, int column) {
         const auto* p = sqlite3_column_text(st, column);  // NULL reads as an empty text
-        return AddUtf8(h, p, p ? sqlite3_column_bytes(st, column) : 0);
+        const int n = p ? sqlite3_column_bytes(st, column) : 0;
+        trimmed = trimmed && SurelyTrimmed(p, n);
+        return AddUtf8(h, p, n);
     };
     int rc;
     while ((rc = sqlite3_step(st)) == SQLITE_ROW) {
-        std::uint64_t t = kOffset;
-        for (int c = 1; c <= 4; ++c) t = text(t, c);
-        Entries.push_back({Mixed(text(kOffset, 0)), TextsOf(t, sqlite3_column_int64(st, 5) != 0)});
+        trimmed = true;
+        const std::uint64_t name = text(kOffset, 1);
+        std::uint64_t t = name;
+        for (int c = 2; c <= 4; ++c) t = text(t, c);
+        const std::uint64_t texts = TextsOf(t, sqlite3_column_int64(st, 5) != 0);
+        Entries.push_back({Mixed(text(kOffset, 0)), trimmed ? texts | kTrimmed : texts, name});
     }
     sqlite3_finalize(st);
     if (rc != SQLITE_DONE) {
@@ -120,14 +138,19 @@ const TKnownGoods::TEntry* TKnownGoods::Find(std::uint64_t key) const {
     return e != last && e->Key == key ? e : nullptr;
 }
 
-bool TKnownGoods::Unchanged(const QString& key, const TGoodsRecord& r) const {
+TKnownGoods::TVerdict TKnownGoods::Compare(const QString& key, const TGoodsRecord& r) const {
     const TEntry* e = Find(KeyHash(key));
-    if (!e || e->Texts == 0) return false;
-    std::uint64_t t = kOffset;
-    for (const QString* text : {&r.NAZWA, &r.CENA, &r.WAGA, &r.KODKRESKOWY}) t = AddUtf16(t, *text);
-    const std::uint64_t texts = TextsOf(t, r.KROTKITERMIN.value_or(false));
+    if (!e || e->Texts == 0) return TVerdict::Unknown;
+    const std::uint64_t name = AddUtf16(kOffset, r.NAZWA);
+    std::uint64_t t = name;
+    for (const QString* text : {&r.CENA, &r.WAGA, &r.KODKRESKOWY}) t = AddUtf16(t, *text);
     // A record that does not know the flag leaves the goods' own.
-    return r.KROTKITERMIN ? texts == e->Texts : (texts | 1) == (e->Texts | 1);
+    const std::uint64_t ignored = kTrimmed | (r.KROTKITERMIN ? 0 : kPerishable);
+    if ((TextsOf(t, r.KROTKITERMIN.value_or(false)) | ignored) == (e->Texts | ignored)) return TVerdict::Unchanged;
+    // Texts that differ in any byte differ in their fingerprint; they are
+    // then different texts unless blanks at an end make them the same.
+    if (!(e->Texts & kTrimmed)) return TVerdict::Unknown;
+    return name == e->Name ? TVerdict::Changed : TVerdict::Renamed;
 }
 
 void TKnownGoods::Forget(const QString& key) {

@@ -15,7 +15,11 @@ struct sqlite3;
 // goods it does not know, goods whose texts differ in any way (blanks at an
 // end too) and goods forgotten since are left to the exact comparison.
 //
-// 16 bytes per goods, sorted by the key's hash, with a table of where each
+// It also tells, without the look-up, that goods are there and differ (so
+// that they are to be written), where their stored texts have no blanks at
+// their ends (the exact comparison reads such texts trimmed).
+//
+// 24 bytes per goods, sorted by the key's hash, with a table of where each
 // run of leading hash bits starts.
 class TKnownGoods {
 public:
@@ -25,16 +29,21 @@ public:
     void Clear();
     bool Loaded() const { return IsLoaded; }
 
-    // True when the goods of `key` held the record's texts exactly, and its
-    // perishable flag when the record knows it, and were not forgotten since.
-    bool Unchanged(const QString& key, const TGoodsRecord& record) const;
+    enum class TVerdict {
+        Unknown,    // the exact comparison decides
+        Unchanged,  // the goods hold the record's texts exactly, and its perishable flag when it knows it
+        Changed,    // the goods are there and the record changes them
+        Renamed     // the same, and the name is not the record's as it stands
+    };
+    TVerdict Compare(const QString& key, const TGoodsRecord& record) const;
     // The goods of `key` are being written: from now on the exact comparison decides.
     void Forget(const QString& key);
 
 private:
     struct TEntry {
         std::uint64_t Key;
-        std::uint64_t Texts;  // the lowest bit is the perishable flag
+        std::uint64_t Texts;  // the low bits: flags (see knowngoods.cpp)
+        std::uint64_t Name;
     };
     const TEntry* Find(std::uint64_t key) const;
     TEntry* Find(std::uint64_t key) { return const_cast<TEntry*>(std::as_const(*this).Find(key)); }

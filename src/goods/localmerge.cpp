@@ -191,15 +191,22 @@ public:
         if (!Known.Loaded() && WorthKnowing()) LoadKnown();
         // Most goods of a nightly update are as they were: known so, they are
         // left at once (goods staged in this run are forgotten).
-        if (Known.Unchanged(key, record)) return;
-        ++LookedUp;
+        const TKnownGoods::TVerdict known = Known.Compare(key, record);
+        if (known == TKnownGoods::TVerdict::Unchanged) return;
         // Goods twice in one batch: the first is merged before the second is
         // compared, as if the rows came one at a time.
-        if (Keys.contains(key)) Flush();
-        // The others are looked up by the key (a seek in this file); only
-        // those that change anything are staged, already sorted.
-        const TFound found = Lookup(record, key);
-        if (found.Same) return;
+        if (known == TKnownGoods::TVerdict::Unknown && Keys.contains(key)) Flush();
+        // Goods known changed are staged at once; the others are looked up by
+        // the key (a seek in this file). Only those that change anything are
+        // staged, already sorted.
+        TFound found;
+        if (known == TKnownGoods::TVerdict::Unknown) {
+            ++LookedUp;
+            found = Lookup(record, key);
+            if (found.Same) return;
+        } else {
+            found = {0, false, known == TKnownGoods::TVerdict::Changed};
+        }
         Stage(record, key, found);
         if (static_cast<int>(Pending.size()) >= kBatchRows) {
             Commit();
