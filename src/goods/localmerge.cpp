@@ -524,16 +524,18 @@ private:
     // when rowId is -1. Raises when writing failed (the row stays as it was).
     void WriteRow(const TGoodsRecord& r, const QString& key, qint64 rowId) {
         using C = TGoodsColumn;
-        const auto stored = [this](const QString& text, C c) { return text.isEmpty() ? QVariant() : QVariant(text.left(Size(c))); };
         const bool found = rowId >= 0;
         TTableStatement& q = found ? *Update : *Insert;
+        // Texts bound as SQLite keeps them (UTF-8): nothing to convert inside.
+        const auto stored = [&](int i, const QString& text, C c) { q.BindText(i, text.isEmpty() ? QString() : text.left(Size(c))); };
         int i = 1;
         if (!found) q.Bind(i++, key);
-        q.Bind(i++, stored(r.CENA, C::CENA));
-        q.Bind(i++, stored(r.NAZWA, C::NAZWA));
-        q.Bind(i++, stored(r.WAGA, C::WAGA));
-        q.Bind(i++, Units.Of(r.CENA, r.WAGA));
-        q.Bind(i++, stored(r.KODKRESKOWY, C::KODKRESKOWY));
+        stored(i++, r.CENA, C::CENA);
+        stored(i++, r.NAZWA, C::NAZWA);
+        stored(i++, r.WAGA, C::WAGA);
+        const QVariant& unit = Units.Of(r.CENA, r.WAGA);
+        q.BindText(i++, unit.isNull() ? QString() : unit.toString());
+        stored(i++, r.KODKRESKOWY, C::KODKRESKOWY);
         q.Bind(i++, static_cast<qint64>(r.TYPKODU));
         q.Bind(i++, Perishable(r));
         if (found) q.Bind(i++, rowId);
