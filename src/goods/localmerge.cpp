@@ -68,16 +68,28 @@ public:
     // ---- SQLite: the unit price as an SQL function of this merge's connection ----
 
     // prandel_cena_jednostkowa(CENA, WAGA).
+    // The texts as SQLite holds them are the cache's keys here, and the unit
+    // price its value as SQLite takes it: no conversion when it is known.
     static void SqlFunction(sqlite3_context* context, int, sqlite3_value** argv) {
         try {
             auto* self = static_cast<TUnitPrices*>(sqlite3_user_data(context));
-            const auto text = [](sqlite3_value* v) {
-                if (sqlite3_value_type(v) == SQLITE_NULL) return QString();
-                return QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_value_text(v)), sqlite3_value_bytes(v));
+            const auto bytes = [](sqlite3_value* v) {
+                if (sqlite3_value_type(v) == SQLITE_NULL) return QByteArray();
+                const auto* p = reinterpret_cast<const char*>(sqlite3_value_text(v));
+                return p ? QByteArray::fromRawData(p, sqlite3_value_bytes(v)) : QByteArray("");
             };
-            const QVariant& unit = self->Of(text(argv[0]), text(argv[1]));
-            if (unit.isNull()) return sqlite3_result_null(context);
-            const QByteArray utf8 = unit.toString().toUtf8();
+            std::pair<QByteArray, QByteArray> key(bytes(argv[0]), bytes(argv[1]));
+            auto it = self->Utf8.constFind(key);
+            if (it == self->Utf8.constEnd()) {
+                const auto text = [](const QByteArray& b) { return b.isNull() ? QString() : QString::fromUtf8(b); };
+                const QVariant& unit = self->Of(text(key.first), text(key.second));
+                if (self->Utf8.size() >= kPriceCacheSize) self->Utf8.clear();
+                // The keys deep: the raw bytes are SQLite's, for this call only.
+                const auto own = [](const QByteArray& b) { return b.isNull() ? QByteArray() : QByteArray(b.constData(), b.size()); };
+                it = self->Utf8.insert({own(key.first), own(key.second)}, unit.isNull() ? QByteArray() : unit.toString().toUtf8());
+            }
+            const QByteArray& utf8 = *it;
+            if (utf8.isNull()) return sqlite3_result_null(context);
             sqlite3_result_text64(context, utf8.constData(), static_cast<sqlite3_uint64>(utf8.size()), SQLITE_TRANSIENT, SQLITE_UTF8);
         } catch (...) {
             sqlite3_result_error(context, "prandel_cena_jednostkowa failed", -1);
@@ -96,6 +108,7 @@ private:
     TUnitSymbols Symbols;
     int Size;
     QHash<std::pair<QString, QString>, QVariant> Cache;
+    QHash<std::pair<QByteArray, QByteArray>, QByteArray> Utf8;
 };
 
 // ---- SQLite: the indexes set aside while a bulk load fills an empty store ----
