@@ -73,13 +73,13 @@ public:
         const TExtField& f = FieldList[static_cast<std::size_t>(field)];
         return Value(f, at.Record + f.Offset);
     }
-    bool TextAt(const TExtPosition& at, int field, QString& text) const override {
+    bool TextAt(const TExtPosition& at, int field, QByteArray& utf8) const override {
         const TExtField& f = FieldList[static_cast<std::size_t>(field)];
         if (f.Code != 'C') return false;
         const char* s = reinterpret_cast<const char*>(at.Record + f.Offset);
         int n = f.Length;
         while (n > 0 && (s[n - 1] == ' ' || s[n - 1] == '\0')) --n;
-        DecodeTableText(s, n, Page, text);
+        TableTextUtf8(s, n, Page, utf8);
         return true;
     }
 

@@ -29,8 +29,8 @@ struct TExtField {
 enum class TExtCodePage { Win1250, Cp852 };
 
 QString DecodeTableText(const char* data, int size, TExtCodePage codePage);
-// The same into `text`, its capacity kept.
-void DecodeTableText(const char* data, int size, TExtCodePage codePage, QString& text);
+// The same text as UTF-8, into `utf8` (its capacity kept).
+void TableTextUtf8(const char* data, int size, TExtCodePage codePage, QByteArray& utf8);
 
 // A piece of a file read ahead in one bounded read, so that walking a table
 // costs one read per many records rather than one per field.
@@ -106,10 +106,10 @@ public:
     virtual bool MoveAt(TExtPosition& at) const { return NextAt(at, at.Values); }
     // A value of the record MoveAt reached, as NextAt gives it.
     virtual QVariant ValueAt(const TExtPosition& at, int field) const { return at.Values[static_cast<std::size_t>(field)]; }
-    // The same, when it is a text, into `text` (its capacity kept): the text
-    // of ExternalValueText(ValueAt(...)) without a QVariant between. False
-    // when the reader has no such shortcut for the field: ValueAt then.
-    virtual bool TextAt(const TExtPosition&, int /*field*/, QString& /*text*/) const { return false; }
+    // The same, when it is a text, as UTF-8 into `utf8` (its capacity kept):
+    // the text of ExternalValueText(ValueAt(...)) without a QString between.
+    // False when the reader has no such shortcut for the field: ValueAt then.
+    virtual bool TextAt(const TExtPosition&, int /*field*/, QByteArray& /*utf8*/) const { return false; }
     // Why the last walk that stopped with `at.Cut` stopped, in the reader's
     // own words (naming the file); empty when it knows only that the file
     // was shortened.

@@ -20,7 +20,6 @@ struct TVCursor {
     sqlite3_int64 RowId = 0;
     bool AtEnd = true;
     QByteArray Scratch;
-    QString Text;
 };
 
 QString QuoteName(const QString& name) {
@@ -125,13 +124,11 @@ int Column(sqlite3_vtab_cursor* cur, sqlite3_context* ctx, int i) {
         sqlite3_result_null(ctx);
         return SQLITE_OK;
     }
-    // Text straight from the file's bytes where the reader can, in the
-    // encoding Qt SQL reads (no conversion on either side): an empty text
-    // is a null, as its value would be.
-    if (table.TextAt(c->At, i, c->Text)) {
-        if (c->Text.isEmpty()) sqlite3_result_null(ctx);
-        else sqlite3_result_text64(ctx, reinterpret_cast<const char*>(c->Text.utf16()), static_cast<sqlite3_uint64>(c->Text.size()) * 2,
-                                   SQLITE_TRANSIENT, SQLITE_UTF16);
+    // Text straight from the file's bytes where the reader can: an empty
+    // text is a null, as its value would be.
+    if (table.TextAt(c->At, i, c->Scratch)) {
+        if (c->Scratch.isEmpty()) sqlite3_result_null(ctx);
+        else sqlite3_result_text64(ctx, c->Scratch.constData(), static_cast<sqlite3_uint64>(c->Scratch.size()), SQLITE_TRANSIENT, SQLITE_UTF8);
         return SQLITE_OK;
     }
     const QVariant v = table.ValueAt(c->At, i);
