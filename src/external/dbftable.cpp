@@ -44,7 +44,14 @@ public:
 
     std::int64_t RecordCount() const override { return Records; }
     bool NextAt(TExtPosition& at, std::vector<QVariant>& row) const override {
+        if (!MoveAt(at)) return false;
+        row.assign(FieldList.size(), QVariant());
+        for (std::size_t i = 0; i < FieldList.size(); ++i) row[i] = Value(FieldList[i], at.Record + FieldList[i].Offset);
+        return true;
+    }
+    bool MoveAt(TExtPosition& at) const override {
         std::int64_t& Pos = at.Major;
+        at.Record = nullptr;
         while (Pos >= 0 && Pos < Records) {
             const auto left = static_cast<std::uint64_t>(Records - Pos);
             const std::size_t ahead = std::min<std::uint64_t>(left, std::max<std::size_t>(1, kReadAhead / RecordSize)) * RecordSize;
@@ -57,11 +64,23 @@ public:
             }
             ++Pos;
             if (rec[0] == '*') continue;  // deleted
-            row.assign(FieldList.size(), QVariant());
-            for (std::size_t i = 0; i < FieldList.size(); ++i) row[i] = Value(FieldList[i], rec + FieldList[i].Offset);
+            at.Record = rec;
             return true;
         }
         return false;
+    }
+    QVariant ValueAt(const TExtPosition& at, int field) const override {
+        const TExtField& f = FieldList[static_cast<std::size_t>(field)];
+        return Value(f, at.Record + f.Offset);
+    }
+    bool TextAt(const TExtPosition& at, int field, QByteArray& utf8) const override {
+        const TExtField& f = FieldList[static_cast<std::size_t>(field)];
+        if (f.Code != 'C') return false;
+        const char* s = reinterpret_cast<const char*>(at.Record + f.Offset);
+        int n = f.Length;
+        while (n > 0 && (s[n - 1] == ' ' || s[n - 1] == '\0')) --n;
+        TableTextUtf8(s, n, Page, utf8);
+        return true;
     }
 
     QVariant Value(const TExtField& f, const std::uint8_t* p) const {

@@ -71,6 +71,40 @@ QString DecodeTableText(const char* data, int size, TExtCodePage codePage) {
     return FromWin1250(QByteArray::fromRawData(data, size));
 }
 
+namespace {
+
+// Each byte of a code page as UTF-8, as DecodeTableText reads it.
+struct TUtf8Bytes {
+    std::array<std::array<char, 4>, 256> Bytes{};
+    std::array<std::uint8_t, 256> Length{};
+    explicit TUtf8Bytes(TExtCodePage page) {
+        for (int b = 0; b < 256; ++b) {
+            const char c = static_cast<char>(b);
+            const QByteArray u = DecodeTableText(&c, 1, page).toUtf8();
+            Length[b] = static_cast<std::uint8_t>(std::min<qsizetype>(u.size(), 4));
+            std::copy_n(u.constData(), Length[b], Bytes[b].begin());
+        }
+    }
+};
+
+}  // namespace
+
+void TableTextUtf8(const char* data, int size, TExtCodePage codePage, QByteArray& utf8) {
+    static const TUtf8Bytes win1250(TExtCodePage::Win1250), cp852(TExtCodePage::Cp852);
+    const TUtf8Bytes& table = codePage == TExtCodePage::Cp852 ? cp852 : win1250;
+    utf8.resize(qsizetype{size} * 3);
+    char* out = utf8.data();
+    for (int i = 0; i < size; ++i) {
+        const auto b = static_cast<unsigned char>(data[i]);
+        if (b < 0x80) {
+            *out++ = static_cast<char>(b);
+            continue;
+        }
+        for (int k = 0; k < table.Length[b]; ++k) *out++ = table.Bytes[b][static_cast<std::size_t>(k)];
+    }
+    utf8.resize(out - utf8.constData());
+}
+
 bool TFileBytes::Load(const QString& path, QString& error) {
     Handle.reset();
     Owned.clear();

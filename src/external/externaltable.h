@@ -29,6 +29,8 @@ struct TExtField {
 enum class TExtCodePage { Win1250, Cp852 };
 
 QString DecodeTableText(const char* data, int size, TExtCodePage codePage);
+// The same text as UTF-8, into `utf8` (its capacity kept).
+void TableTextUtf8(const char* data, int size, TExtCodePage codePage, QByteArray& utf8);
 
 // A piece of a file read ahead in one bounded read, so that walking a table
 // costs one read per many records rather than one per field.
@@ -81,6 +83,10 @@ struct TExtPosition {
     // Set when records were left out because the file, as it was at opening,
     // ends inside them: the table is damaged.
     bool Damaged = false;
+    // The record MoveAt reached: its bytes in Window (a reader that decodes
+    // values when asked), or its values.
+    const std::uint8_t* Record = nullptr;
+    std::vector<QVariant> Values;
 };
 
 class TExtTable {
@@ -94,6 +100,16 @@ public:
     // the end, and with `at.Cut` set when the file was shortened under us;
     // `at.Damaged` set means that records were left out as cut off.
     virtual bool NextAt(TExtPosition& at, std::vector<QVariant>& row) const = 0;
+    // As NextAt, but the values are read only when asked for, by ValueAt or
+    // TextAt (a query that counts rows, or reads a few columns, decodes no
+    // others).
+    virtual bool MoveAt(TExtPosition& at) const { return NextAt(at, at.Values); }
+    // A value of the record MoveAt reached, as NextAt gives it.
+    virtual QVariant ValueAt(const TExtPosition& at, int field) const { return at.Values[static_cast<std::size_t>(field)]; }
+    // The same, when it is a text, as UTF-8 into `utf8` (its capacity kept):
+    // the text of ExternalValueText(ValueAt(...)) without a QString between.
+    // False when the reader has no such shortcut for the field: ValueAt then.
+    virtual bool TextAt(const TExtPosition&, int /*field*/, QByteArray& /*utf8*/) const { return false; }
     // Why the last walk that stopped with `at.Cut` stopped, in the reader's
     // own words (naming the file); empty when it knows only that the file
     // was shortened.

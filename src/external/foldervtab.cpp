@@ -17,7 +17,6 @@ struct TVTab {
 struct TVCursor {
     sqlite3_vtab_cursor Base{};
     TExtPosition At;
-    std::vector<QVariant> Row;
     sqlite3_int64 RowId = 0;
     bool AtEnd = true;
     QByteArray Scratch;
@@ -83,7 +82,7 @@ int ReadFailed(TVTab* v, const QString& message) {
 int Next(sqlite3_vtab_cursor* cur) {
     auto* c = reinterpret_cast<TVCursor*>(cur);
     auto* v = reinterpret_cast<TVTab*>(cur->pVtab);
-    c->AtEnd = !v->Table->NextAt(c->At, c->Row);
+    c->AtEnd = !v->Table->MoveAt(c->At);
     ++c->RowId;
     if (c->AtEnd && c->At.Cut) {
         // The table was shortened, changed or found damaged under us: its
@@ -120,11 +119,19 @@ int Eof(sqlite3_vtab_cursor* cur) { return reinterpret_cast<TVCursor*>(cur)->AtE
 
 int Column(sqlite3_vtab_cursor* cur, sqlite3_context* ctx, int i) {
     auto* c = reinterpret_cast<TVCursor*>(cur);
-    if (i < 0 || static_cast<std::size_t>(i) >= c->Row.size()) {
+    const TExtTable& table = *reinterpret_cast<TVTab*>(cur->pVtab)->Table;
+    if (i < 0 || static_cast<std::size_t>(i) >= table.Fields().size()) {
         sqlite3_result_null(ctx);
         return SQLITE_OK;
     }
-    const QVariant& v = c->Row[static_cast<std::size_t>(i)];
+    // Text straight from the file's bytes where the reader can: an empty
+    // text is a null, as its value would be.
+    if (table.TextAt(c->At, i, c->Scratch)) {
+        if (c->Scratch.isEmpty()) sqlite3_result_null(ctx);
+        else sqlite3_result_text64(ctx, c->Scratch.constData(), static_cast<sqlite3_uint64>(c->Scratch.size()), SQLITE_TRANSIENT, SQLITE_UTF8);
+        return SQLITE_OK;
+    }
+    const QVariant v = table.ValueAt(c->At, i);
     if (v.isNull()) {
         sqlite3_result_null(ctx);
         return SQLITE_OK;

@@ -156,6 +156,7 @@ TUpdateOutcome RunGoodsUpdate(TUpdateRun& run) {
         store.ClearNewFlags(process);
 
         // The count first: some drivers serve one open statement at a time.
+        qint64 expected = 0;
         {
             QSqlQuery count = run.dbOutside->Open(run.Manager->GetQuery2());
             qint64 max = 0;
@@ -166,6 +167,7 @@ TUpdateOutcome RunGoodsUpdate(TUpdateRun& run) {
                 if (!ok) throw TExternalError(QStringLiteral("Liczba towarów nie jest liczbą."));
             }
             if (run.SetMaximum) run.SetMaximum(static_cast<int>(std::clamp<qint64>(max, 0, INT32_MAX)));
+            expected = max;
         }
         std::optional<QSqlQuery> query(run.dbOutside->Open(run.Manager->GetQuery1()));
         QSqlQuery& qrOutside = *query;
@@ -180,6 +182,7 @@ TUpdateOutcome RunGoodsUpdate(TUpdateRun& run) {
         if (opening) opening->Commit();
         opening.reset();
         merge = store.BeginMerge(run.Symbols);
+        merge->Expect(expected);
         while (record) {
             more = qrOutside.next();
             if (!more && qrOutside.lastError().isValid()) throw run.dbOutside->Failure(qrOutside.lastError());

@@ -31,6 +31,9 @@ public:
     // price; goods without a name or a price are not added.
     // Raises TEngineError when a batch cannot be written at all.
     virtual void Add(const TGoodsRecord& record) = 0;
+    // About how many records are to come (the external count), so that the
+    // store can choose how to compare them; a hint, not a promise.
+    virtual void Expect(qint64 /*rows*/) {}
     // Writes what is held. Raises TEngineError.
     virtual void Commit() = 0;
     // What the records written so far did.

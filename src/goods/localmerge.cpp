@@ -5,6 +5,7 @@
 #include "localmerge.h"
 
 #include "goodstable.h"
+#include "knowngoods.h"
 #include "pricehistory.h"
 #include "setmerge.h"
 #include "silentfailure.h"
@@ -67,16 +68,28 @@ public:
     // ---- SQLite: the unit price as an SQL function of this merge's connection ----
 
     // prandel_cena_jednostkowa(CENA, WAGA).
+    // The texts as SQLite holds them are the cache's keys here, and the unit
+    // price its value as SQLite takes it: no conversion when it is known.
     static void SqlFunction(sqlite3_context* context, int, sqlite3_value** argv) {
         try {
             auto* self = static_cast<TUnitPrices*>(sqlite3_user_data(context));
-            const auto text = [](sqlite3_value* v) {
-                if (sqlite3_value_type(v) == SQLITE_NULL) return QString();
-                return QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_value_text(v)), sqlite3_value_bytes(v));
+            const auto bytes = [](sqlite3_value* v) {
+                if (sqlite3_value_type(v) == SQLITE_NULL) return QByteArray();
+                const auto* p = reinterpret_cast<const char*>(sqlite3_value_text(v));
+                return p ? QByteArray::fromRawData(p, sqlite3_value_bytes(v)) : QByteArray("");
             };
-            const QVariant& unit = self->Of(text(argv[0]), text(argv[1]));
-            if (unit.isNull()) return sqlite3_result_null(context);
-            const QByteArray utf8 = unit.toString().toUtf8();
+            std::pair<QByteArray, QByteArray> key(bytes(argv[0]), bytes(argv[1]));
+            auto it = self->Utf8.constFind(key);
+            if (it == self->Utf8.constEnd()) {
+                const auto text = [](const QByteArray& b) { return b.isNull() ? QString() : QString::fromUtf8(b); };
+                const QVariant& unit = self->Of(text(key.first), text(key.second));
+                if (self->Utf8.size() >= kPriceCacheSize) self->Utf8.clear();
+                // The keys deep: the raw bytes are SQLite's, for this call only.
+                const auto own = [](const QByteArray& b) { return b.isNull() ? QByteArray() : QByteArray(b.constData(), b.size()); };
+                it = self->Utf8.insert({own(key.first), own(key.second)}, unit.isNull() ? QByteArray() : unit.toString().toUtf8());
+            }
+            const QByteArray& utf8 = *it;
+            if (utf8.isNull()) return sqlite3_result_null(context);
             sqlite3_result_text64(context, utf8.constData(), static_cast<sqlite3_uint64>(utf8.size()), SQLITE_TRANSIENT, SQLITE_UTF8);
         } catch (...) {
             sqlite3_result_error(context, "prandel_cena_jednostkowa failed", -1);
@@ -95,6 +108,7 @@ private:
     TUnitSymbols Symbols;
     int Size;
     QHash<std::pair<QString, QString>, QVariant> Cache;
+    QHash<std::pair<QByteArray, QByteArray>, QByteArray> Utf8;
 };
 
 // ---- SQLite: the indexes set aside while a bulk load fills an empty store ----
@@ -131,6 +145,13 @@ private:
 };
 
 class TLocalMerge : public TGoodsMerge {
+    // Goods as a look-up found them.
+    struct TFound {
+        qint64 RowId = -1;      // -1 when there are none
+        bool Same = false;      // their texts, blanks at their ends aside, are the record's
+        bool NameKept = false;  // their name is the record's as it stands
+    };
+
 public:
     TLocalMerge(TTable& whole, const TUnitSymbols& symbols, std::function<void()> release)
         : Hold(std::move(release)), Table(whole), Units(symbols, 0) {
@@ -152,7 +173,7 @@ public:
         // SQLite: the staged batch stays in memory pages of the temp schema.
         Exec(QStringLiteral("PRAGMA temp.cache_size = -32768"));
         Exec(SetMergeSql::ClearStage(Sql));
-        StageRow = std::make_unique<TSqliteStatement>(Conn->Handle, SetMergeSql::InsertStaged(Sql));
+        StageRow = std::make_unique<TSqliteStatement>(Conn->Handle, SetMergeSql::InsertStagedSorted(Sql));
         Units.Register(Conn->Handle);
         KeepsHistory = HistoryKeptBy(*Conn);
         // An empty store (no goods, no history) is filled as a bulk load.
@@ -177,22 +198,38 @@ public:
     void Add(const TGoodsRecord& record) override {
         const QString key = record.ID.left(Size(TGoodsColumn::ID));
         if ((Bulk || BulkOn) && Load(record, key)) return;
-        // Goods twice in one batch: the first is merged before the second is
-        // compared, as if the rows came one at a time.
-        if (Keys.contains(key)) Flush();
         // The batch's transaction holds the look-ups and the staging too:
         // each would otherwise be a transaction of its own, with its locks.
         if (!Batch) Batch = std::make_unique<TTableTransaction>(Table);
-        // Most goods of a nightly update are as they were: one look-up by the
-        // key (a seek in this file) leaves them, and only the others are
-        // staged.
-        if (Lookup(record, key).second) return;
-        Stage(record, key);
+        if (!Known.Loaded() && WorthKnowing()) LoadKnown();
+        // Most goods of a nightly update are as they were: known so, they are
+        // left at once (goods staged in this run are forgotten).
+        const TKnownGoods::TVerdict known = Known.Compare(key, record);
+        if (known == TKnownGoods::TVerdict::Unchanged) return;
+        // Goods twice in one batch: the first is merged before the second is
+        // compared, as if the rows came one at a time.
+        if (known == TKnownGoods::TVerdict::Unknown && Keys.contains(key)) Flush();
+        // Goods known changed are staged at once; the others are looked up by
+        // the key (a seek in this file). Only those that change anything are
+        // staged, already sorted.
+        TFound found;
+        if (known == TKnownGoods::TVerdict::Unknown) {
+            ++LookedUp;
+            found = Lookup(record, key);
+            if (found.Same) return;
+        } else {
+            found = {0, false, known == TKnownGoods::TVerdict::Changed};
+        }
+        Stage(record, key, found);
         if (static_cast<int>(Pending.size()) >= kBatchRows) {
             Commit();
             LetWaitingWritersIn();
+            // What another connection wrote meanwhile is not known.
+            if (Known.Loaded() && DataVersion() != KnownVersion) Known.Clear();
         }
     }
+
+    void Expect(qint64 rows) override { Expected = rows; }
 
     void Commit() override {
         Flush();
@@ -234,9 +271,13 @@ private:
     // The perishable flag as written: null when the record does not know it.
     static QVariant Perishable(const TGoodsRecord& r) { return r.KROTKITERMIN ? QVariant(qint64{*r.KROTKITERMIN}) : QVariant(); }
 
-    // Writes the record into the staging table as it is to be stored.
-    void Stage(const TGoodsRecord& r, const QString& key) {
+    // Writes the record into the staging table as it is to be stored, with
+    // what it is to the goods as its look-up found them.
+    void Stage(const TGoodsRecord& r, const QString& key, const TFound& found) {
         using C = TGoodsColumn;
+        const bool missing = r.NAZWA.isEmpty() || r.CENA.isEmpty();
+        // New goods without a name or a price are not added: nothing to stage.
+        if (found.RowId < 0 && missing) return;
         bool cut = false;
         // A text is stored cut to its field; an empty text is stored as null.
         const auto bind = [&](int i, const QString& text, C c) {
@@ -253,10 +294,45 @@ private:
         StageRow->Bind(7, static_cast<qint64>(r.TYPKODU));
         StageRow->Bind(8, Perishable(r));
         StageRow->Bind(9, static_cast<qint64>(cut ? 1 : 0));
+        // As SetMergeSql::Classify sorts them.
+        const TStageAction action = cut || (found.RowId >= 0 && missing) ? TStageAction::RowByRow
+                                    : found.RowId >= 0                   ? TStageAction::Update
+                                                                         : TStageAction::Insert;
+        StageRow->Bind(10, static_cast<qint64>(action));
+        ++Staged[static_cast<size_t>(action)];
+        if (action == TStageAction::Update && !found.NameKept) ++Renamed;
         StageRow->Step();
         StageRow->Reset();
         Pending.push_back(r);
         Keys.insert(key);
+        Known.Forget(key);
+    }
+
+    // ---- The goods as the file held them (SQLite) ----
+
+    qint64 DataVersion() { return Number(QStringLiteral("PRAGMA main.data_version")); }
+
+    // Reading the goods whole costs a fraction of a look-up per goods: it
+    // pays when the update brings a good part of them (as far as it says how
+    // many it brings, or has brought so far).
+    bool WorthKnowing() {
+        if (KnownFailed) return false;
+        if (StoreRows < 0) StoreRows = Number(QStringLiteral("SELECT coalesce(max(rowid), 0) FROM %1").arg(Sql.Goods));
+        return std::max(Expected, LookedUp) >= StoreRows / 8;
+    }
+
+    void LoadKnown() {
+        try {
+            Known.Load(Conn->Handle, Sql.Goods);
+            KnownVersion = DataVersion();
+        } catch (const std::exception& e) {
+            SilentFailure(lcGoods, QStringLiteral("the update looks each goods up"), e);
+            Known.Clear();
+            KnownFailed = true;  // not tried again
+            return;
+        }
+        // Staged goods are not written yet: what the file holds of them is old.
+        for (const QString& key : std::as_const(Keys)) Known.Forget(key);
     }
 
     // ---- The bulk load of an empty store (SQLite) ----
@@ -343,6 +419,8 @@ private:
         Exec(SetMergeSql::ClearStage(Sql));
         Pending.clear();
         Keys.clear();
+        Staged = {};
+        Renamed = 0;
     }
 
     // Runs the set statements within a savepoint (SQLite's); returns the rows
@@ -353,16 +431,24 @@ private:
             // The entries of the batch come from one statement below, not from
             // the statements of this connection that write them row by row.
             if (KeepsHistory) SuspendRowHistory(*Conn);
-            Run(SetMergeSql::Classify(Sql));  // writes the staging table only
-            qint64 changed = Run(SetMergeSql::UpdateChanged(Sql, false)) + Run(SetMergeSql::UpdateChanged(Sql, true));
-            changed += Run(SetMergeSql::InsertNew(Sql));
+            // The rows were sorted as they were staged; the statements of
+            // actions that no row has are left out.
+            const auto has = [this](TStageAction a) { return Staged[static_cast<size_t>(a)] > 0; };
+            qint64 changed = 0;
+            if (has(TStageAction::Update)) {
+                changed += Run(SetMergeSql::UpdateChanged(Sql, false));
+                if (Renamed > 0) changed += Run(SetMergeSql::UpdateChanged(Sql, true));
+            }
+            if (has(TStageAction::Insert)) changed += Run(SetMergeSql::InsertNew(Sql));
             if (KeepsHistory) {
-                Run(AddEntriesOfStage(Sql.Stage), {PriceClockNow().toMSecsSinceEpoch()});
+                if (has(TStageAction::Update) || has(TStageAction::Insert)) Run(AddEntriesOfStage(Sql.Stage), {PriceClockNow().toMSecsSinceEpoch()});
                 ResumeRowHistory(*Conn, Path);
             }
             std::vector<qint64> alone;
-            TSqliteStatement rows(Conn->Handle, SetMergeSql::StagedOf(Sql, TStageAction::RowByRow));
-            while (rows.Step()) alone.push_back(rows.Int64(0));
+            if (has(TStageAction::RowByRow)) {
+                TSqliteStatement rows(Conn->Handle, SetMergeSql::StagedOf(Sql, TStageAction::RowByRow));
+                while (rows.Step()) alone.push_back(rows.Int64(0));
+            }
             Exec(QStringLiteral("RELEASE prandel_partia"));
             Done.Changed += static_cast<int>(changed);
             return alone;
@@ -419,16 +505,14 @@ private:
     bool Write(const TGoodsRecord& r) {
         using C = TGoodsColumn;
         const QString key = r.ID.left(Size(C::ID));
-        const auto [rowId, same] = Lookup(r, key);
-        const bool found = rowId >= 0;
-        if (found ? same : r.NAZWA.isEmpty() || r.CENA.isEmpty()) return false;
-        WriteRow(r, key, rowId);
+        const TFound found = Lookup(r, key);
+        if (found.RowId >= 0 ? found.Same : r.NAZWA.isEmpty() || r.CENA.isEmpty()) return false;
+        WriteRow(r, key, found.RowId);
         return true;
     }
 
-    // The row of the goods of `key` (-1 when there is none), and whether its
-    // texts, blanks at their ends aside, are the record's.
-    std::pair<qint64, bool> Lookup(const TGoodsRecord& r, const QString& key) {
+    // The goods of `key` as the file holds them.
+    TFound Lookup(const TGoodsRecord& r, const QString& key) {
         TTableStatement& find = *Find;
         find.BindText(1, key.isNull() ? QStringLiteral("") : key);  // an empty key is a text, never NULL
         // A stored text is the record's when, trimmed, it reads the same.
@@ -439,10 +523,12 @@ private:
             if (trimmed && QAnyStringView::equal(find.Utf8View(column), text)) return true;
             return find.TextView(column).trimmed() == text;
         };
-        std::pair<qint64, bool> out(-1, false);
+        TFound out;
         if (find.Step())
-            out = {find.Int64(0), same(1, r.NAZWA) && same(2, r.CENA) && same(3, r.WAGA) && same(4, r.KODKRESKOWY) &&
-                                      (!r.KROTKITERMIN || (find.Int64(5) != 0) == *r.KROTKITERMIN)};
+            out = {find.Int64(0),
+                   same(1, r.NAZWA) && same(2, r.CENA) && same(3, r.WAGA) && same(4, r.KODKRESKOWY) &&
+                       (!r.KROTKITERMIN || (find.Int64(5) != 0) == *r.KROTKITERMIN),
+                   !r.NAZWA.isEmpty() && QAnyStringView::equal(find.Utf8View(1), r.NAZWA)};
         find.Reset();
         return out;
     }
@@ -451,16 +537,18 @@ private:
     // when rowId is -1. Raises when writing failed (the row stays as it was).
     void WriteRow(const TGoodsRecord& r, const QString& key, qint64 rowId) {
         using C = TGoodsColumn;
-        const auto stored = [this](const QString& text, C c) { return text.isEmpty() ? QVariant() : QVariant(text.left(Size(c))); };
         const bool found = rowId >= 0;
         TTableStatement& q = found ? *Update : *Insert;
+        // Texts bound as SQLite keeps them (UTF-8): nothing to convert inside.
+        const auto stored = [&](int i, const QString& text, C c) { q.BindText(i, text.isEmpty() ? QString() : text.left(Size(c))); };
         int i = 1;
         if (!found) q.Bind(i++, key);
-        q.Bind(i++, stored(r.CENA, C::CENA));
-        q.Bind(i++, stored(r.NAZWA, C::NAZWA));
-        q.Bind(i++, stored(r.WAGA, C::WAGA));
-        q.Bind(i++, Units.Of(r.CENA, r.WAGA));
-        q.Bind(i++, stored(r.KODKRESKOWY, C::KODKRESKOWY));
+        stored(i++, r.CENA, C::CENA);
+        stored(i++, r.NAZWA, C::NAZWA);
+        stored(i++, r.WAGA, C::WAGA);
+        const QVariant& unit = Units.Of(r.CENA, r.WAGA);
+        q.BindText(i++, unit.isNull() ? QString() : unit.toString());
+        stored(i++, r.KODKRESKOWY, C::KODKRESKOWY);
         q.Bind(i++, static_cast<qint64>(r.TYPKODU));
         q.Bind(i++, Perishable(r));
         if (found) q.Bind(i++, rowId);
@@ -484,7 +572,15 @@ private:
     std::unique_ptr<TTableStatement> Find, Update, Insert;
     std::unique_ptr<TSqliteStatement> StageRow;
     std::unique_ptr<TTableTransaction> Batch;
+    TKnownGoods Known;       // the goods as the file held them
+    qint64 KnownVersion = 0;  // the file's data version when they were read
+    qint64 Expected = 0;     // records the update says it brings
+    qint64 LookedUp = 0;     // records looked up one at a time so far
+    qint64 StoreRows = -1;   // about how many goods the file holds
+    bool KnownFailed = false;
     std::vector<TGoodsRecord> Pending;  // the staged records, by NR
+    std::array<int, 4> Staged{};        // of them, by their action
+    int Renamed = 0;                    // of those to update, the ones whose name changes
     QSet<QString> Keys;                 // their keys
     TCounts Done;
     QString Error;

@@ -30,11 +30,17 @@ QString CreateStage(const TSetMergeDialect& d) {
                           " \"KROTKITERMIN\" INTEGER, \"CIETE\" INTEGER NOT NULL, \"AKCJA\" INTEGER NOT NULL)");
 }
 
-QString InsertStaged(const TSetMergeDialect& d) {
+namespace {
+QString InsertStagedAs(const TSetMergeDialect& d, const QString& action) {
     return QStringLiteral("INSERT INTO %1 (\"NR\", \"ID\", \"NAZWA\", \"CENA\", \"WAGA\", \"KODKRESKOWY\","
-                          " \"TYPKODU\", \"KROTKITERMIN\", \"CIETE\", \"AKCJA\") VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, 0)")
-        .arg(d.Stage);
+                          " \"TYPKODU\", \"KROTKITERMIN\", \"CIETE\", \"AKCJA\") VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, %2)")
+        .arg(d.Stage, action);
 }
+}  // namespace
+
+QString InsertStaged(const TSetMergeDialect& d) { return InsertStagedAs(d, QStringLiteral("0")); }
+
+QString InsertStagedSorted(const TSetMergeDialect& d) { return InsertStagedAs(d, QStringLiteral("?")); }
 
 QString Classify(const TSetMergeDialect& d) {
     QStringList same;

@@ -48,6 +48,9 @@ QString CreateStage(const TSetMergeDialect& d);
 // One staged row: NR, ID, NAZWA, CENA, WAGA, KODKRESKOWY, TYPKODU, KROTKITERMIN, CIETE
 // bound in that order.
 QString InsertStaged(const TSetMergeDialect& d);
+// The same with AKCJA bound tenth: for a store that sorts the rows as it
+// stages them (it looks each up anyway), which then skips Classify.
+QString InsertStagedSorted(const TSetMergeDialect& d);
 // Fills in AKCJA of every staged row.
 QString Classify(const TSetMergeDialect& d);
 // Writes the goods staged as Update: their texts, unit price and type, NEW on

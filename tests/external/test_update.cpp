@@ -115,6 +115,21 @@ TEST(GoodsUpdate, EdgeCasesOfTheColumnRules) {
     EXPECT_EQ(out.Changes, 1);
     EXPECT_EQ(f.Goods()[key4][6], T);
     EXPECT_EQ(f.Goods()[QStringLiteral("3\\103")][6], F);
+
+    // Stored texts with blanks at their ends (typed so in the record dialog)
+    // read trimmed: the export's texts are the same, nothing is rewritten.
+    f.tbLocal.Open();
+    ASSERT_TRUE(f.tbLocal.FindKey(QStringLiteral("7\\107")));
+    f.tbLocal.Edit();
+    f.tbLocal.FieldByName("NAZWA").SetAsString(QStringLiteral(" Odstępy "));
+    f.tbLocal.FieldByName("CENA").SetAsString(QStringLiteral("6,00 "));
+    f.tbLocal.Post();
+    f.tbLocal.Close();
+    out = f.Run();
+    ASSERT_TRUE(out.Ok);
+    EXPECT_EQ(out.Changes, 1);
+    EXPECT_EQ(f.Goods()[QStringLiteral("7\\107")][0], QStringLiteral(" Odstępy "));
+    EXPECT_EQ(f.Goods()[QStringLiteral("7\\107")][6], F);
 }
 
 TEST(GoodsUpdate, BarcodeTypeAloneIsNoChange) {
