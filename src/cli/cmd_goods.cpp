@@ -1,6 +1,6 @@
 #include "clicommand.h"
 #include "clisession.h"
-#include "goodsmarks.h"
+#include "goodsstore.h"
 #include "pricehistory.h"
 #include "views.h"
 
@@ -119,7 +119,9 @@ int GoodsSelect(const QStringList& args) {
     if (!session.OpenGoods(shown)) return 1;
     const QDateTime& lastPrint = session.Settings.LastPrintDate;
     try {
-        SelectByType(session.Goods, shown, *type.View, lastPrint, {});
+        // Nothing shows the list here: the store marks, and the list is
+        // neither read again nor moved to the first marked record.
+        session.Goods.Store->SelectByType(ViewFilter(shown, lastPrint), ViewFilter(*type.View, lastPrint), {});
     } catch (const TEngineError& e) {
         return CliFail(e.Message());
     }
