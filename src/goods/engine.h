@@ -1,6 +1,7 @@
 #pragma once
 #include "rowpositions.h"
 
+#include <QByteArray>
 #include <QDateTime>
 #include <QString>
 #include <QStringList>
@@ -8,6 +9,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <stdexcept>
 #include <vector>
 
@@ -110,6 +112,25 @@ private:
     TTable* Table;
     int Index;
     const std::vector<QVariant>* Row = nullptr;
+};
+
+// A record as WriteRecords reads it, field by field (the table's field
+// numbers, calculated fields included), valid within the call it is given to.
+class TRowReader {
+public:
+    TRowReader(const TTable& table, const TSqliteStatement& st, int stored) : Table(table), St(st), Stored(stored) {}
+    bool IsNull(int field) const;
+    // The value as ForEachRecord gives it.
+    QVariant Value(int field) const;
+    // Stored as an integer: its number.
+    std::optional<qint64> Integer(int field) const;
+    // Stored as a text: its bytes, UTF-8 as SQLite holds them (not checked).
+    std::optional<QByteArrayView> Utf8(int field) const;
+
+private:
+    const TTable& Table;
+    const TSqliteStatement& St;
+    int Stored;  // fields read from the file; the calculated ones after them read as null when fewer
 };
 
 class TTable {
@@ -232,12 +253,22 @@ public:
     // memory does not grow with the table. The cursor does not move.
     void ForEachRecord(const std::function<void(const std::vector<QVariant>&)>& fn) const;
 
+    // Calls `format` with every record under the filter, as it stands in the
+    // file, to append the record's bytes to its buffer, and `write` with the
+    // bytes of all of them in the table's order, a piece at a time. The
+    // records are read in the file's own order, one pass and no seek per
+    // record; in the order of an index their bytes wait in a temporary file
+    // (memory holds 24 bytes a record), then go out in the index's order.
+    void WriteRecords(const std::function<void(const TRowReader&, QByteArray&)>& format,
+                      const std::function<void(const QByteArray&)>& write) const;
+
     // The file's connection name, for code and tests that need plain SQL.
     QString ConnectionName() const;
 
 private:
     friend class TField;
     friend class TTableTransaction;
+    friend class TRowReader;
 
     void CheckActive() const;
     void CheckBrowse();
