@@ -73,6 +73,15 @@ struct TLocateOptions {
 class TTable;
 struct TSqliteConnection;
 class TSqliteStatement;
+class TRowReader;
+
+// A cheap test made once per walk of a table (WriteRecords) that tells of a
+// record, by its stored fields, whether its calculated fields may be anything
+// but null: they are worked out only where it says so. It may let records
+// through that turn out null, never leave one out; none (an empty function)
+// lets every record through.
+using TRowTest = std::function<bool(const TRowReader&)>;
+using TCalculatedGate = std::function<TRowTest(TSqliteConnection&, const TTable&)>;
 
 // What a kind of file needs on each connection of the engine to it beyond the
 // engine's own (a goods file: the SQL functions and statements that keep its
@@ -119,6 +128,9 @@ private:
 class TRowReader {
 public:
     TRowReader(const TTable& table, const TSqliteStatement& st, int stored) : Table(table), St(st), Stored(stored) {}
+    // The calculated fields of the record from `calculated` (its columns from
+    // the first), or null when it is null.
+    void SetCalculated(const TSqliteStatement* calculated) { Calculated = calculated; }
     bool IsNull(int field) const;
     // The value as ForEachRecord gives it.
     QVariant Value(int field) const;
@@ -130,7 +142,10 @@ public:
 private:
     const TTable& Table;
     const TSqliteStatement& St;
-    int Stored;  // fields read from the file; the calculated ones after them read as null when fewer
+    int Stored;  // fields of `St`; the calculated ones after them come from `Calculated`
+    const TSqliteStatement* Calculated = nullptr;
+    // The statement and column of a field; null when the field reads as null.
+    std::pair<const TSqliteStatement*, int> Column(int field) const;
 };
 
 class TTable {
@@ -204,7 +219,7 @@ public:
     // Fields(int) leave them out, and RecordAt gives their values after the
     // stored ones. The cursor reads them when one is first used. An expression
     // the file cannot run (a table it names is missing) reads as null.
-    void SetCalculatedFields(std::vector<TFieldDef> fields);
+    void SetCalculatedFields(std::vector<TFieldDef> fields, TCalculatedGate gate = {});
 
     // Edit on an empty table starts an insert. Moving, refreshing or starting
     // another edit posts a pending change first.
@@ -325,6 +340,7 @@ private:
     bool FilterOn = false;
     std::vector<TFieldDef> Defs;
     std::vector<TFieldDef> CalculatedDefs;
+    TCalculatedGate CalculatedGate;
     std::vector<TIndexDef> IndexDefinitions;
     TDataSetState State = TDataSetState::Inactive;
 

@@ -17,7 +17,7 @@ void SetupGoodsTable(TTable& table, bool nameOrder) {
     table.SetTableName(kGoodsTableName);
     table.SetIndexName(nameOrder ? kNameIndex : QString());
     table.SetConnectionSetup(PreparePriceHistory);
-    table.SetCalculatedFields({LowestPriceField(QFileInfo(kGoodsTableName).completeBaseName())});
+    table.SetCalculatedFields({LowestPriceField(QFileInfo(kGoodsTableName).completeBaseName())}, LowestPriceGate());
 }
 
 bool EnsureGoodsColumns(TTable& tbLocal) {

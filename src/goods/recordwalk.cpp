@@ -12,20 +12,32 @@
 // work. The rows are read in the file's order instead, their bytes spooled,
 // and the index walked alone (it holds the row ids) to send them out.
 
-bool TRowReader::IsNull(int field) const { return field >= Stored || St.IsNull(1 + field); }
+std::pair<const TSqliteStatement*, int> TRowReader::Column(int field) const {
+    if (field < Stored) return {&St, 1 + field};
+    if (Calculated) return {Calculated, field - Stored};
+    return {nullptr, 0};
+}
+
+bool TRowReader::IsNull(int field) const {
+    const auto [st, column] = Column(field);
+    return !st || st->IsNull(column);
+}
 
 QVariant TRowReader::Value(int field) const {
-    return field >= Stored ? QVariant() : Table.FromStorage(field, St.Value(1 + field));
+    const auto [st, column] = Column(field);
+    return st ? Table.FromStorage(field, st->Value(column)) : QVariant();
 }
 
 std::optional<qint64> TRowReader::Integer(int field) const {
-    if (field >= Stored || !St.IsInteger(1 + field)) return std::nullopt;
-    return St.Int64(1 + field);
+    const auto [st, column] = Column(field);
+    if (!st || !st->IsInteger(column)) return std::nullopt;
+    return st->Int64(column);
 }
 
 std::optional<QByteArrayView> TRowReader::Utf8(int field) const {
-    if (field >= Stored || !St.IsText(1 + field)) return std::nullopt;
-    const QUtf8StringView text = St.Utf8View(1 + field);
+    const auto [st, column] = Column(field);
+    if (!st || !st->IsText(column)) return std::nullopt;
+    const QUtf8StringView text = st->Utf8View(column);
     return QByteArrayView(text.data(), text.size());
 }
 
@@ -100,17 +112,42 @@ void TTable::WriteRecords(const std::function<void(const TRowReader&, QByteArray
     TReadTransaction read(*Conn);
     TSpool spool;
     spool.Open();
-    const auto fill = [&](int count) {
-        QStringList cols(QStringLiteral("rowid"));
-        for (int i = 0; i < count; ++i) cols << ColumnSql(i);
-        TSqliteStatement st(Conn->Handle, QStringLiteral("SELECT %1 FROM %2").arg(cols.join(u','), QuoteName(SqlTable)) +
-                                              where + QStringLiteral(" ORDER BY rowid"));
-        BindFilter(st, 1);
-        const TRowReader row(*this, st, count);
-        while (st.Step()) {
-            spool.Rows.push_back(st.Int64(0));
+    const auto select = [&](int first, int count, const QString& rest) {
+        QStringList cols;
+        if (first == 0) cols << QStringLiteral("rowid");
+        for (int i = first; i < first + count; ++i) cols << ColumnSql(i);
+        return std::make_unique<TSqliteStatement>(
+            Conn->Handle, QStringLiteral("SELECT %1 FROM %2").arg(cols.join(u','), QuoteName(SqlTable)) + rest);
+    };
+    const auto fill = [&](bool calculated) {
+        // With a gate the calculated fields are worked out by a statement of
+        // their own, only for the records it lets through.
+        TRowTest test;
+        if (calculated && CalculatedGate) {
+            try {
+                test = CalculatedGate(*Conn, *this);
+            } catch (const TEngineError& e) {
+                SilentFailure(lcGoods, QStringLiteral("the calculated fields of %1 are worked out for every record").arg(FileName), e);
+            }
+        }
+        const int inWalk = calculated && !test ? all : stored;
+        const auto st = select(0, inWalk, where + QStringLiteral(" ORDER BY rowid"));
+        BindFilter(*st, 1);
+        std::unique_ptr<TSqliteStatement> worked;
+        if (test) worked = select(stored, all - stored, QStringLiteral(" WHERE rowid = ?"));
+        TRowReader row(*this, *st, inWalk);
+        while (st->Step()) {
+            const qint64 rowId = st->Int64(0);
+            bool through = false;
+            if (test && test(row)) {
+                worked->Bind(1, rowId);
+                through = worked->Step();
+            }
+            row.SetCalculated(through ? worked.get() : nullptr);
+            spool.Rows.push_back(rowId);
             const qsizetype before = spool.Pending.size();
             format(row, spool.Pending);
+            if (through) worked->Reset();
             spool.Size += static_cast<quint64>(spool.Pending.size() - before);
             spool.Ends.push_back(spool.Size);
             if (spool.Pending.size() >= kPiece) spool.Flush();
@@ -118,13 +155,13 @@ void TTable::WriteRecords(const std::function<void(const TRowReader&, QByteArray
         spool.Flush();
     };
     try {
-        fill(all);
+        fill(all > stored);
     } catch (const TEngineError& e) {
         if (all == stored) throw;
         // As in ReadRow: calculated fields that cannot be worked out read as null.
         SilentFailure(lcGoods, QStringLiteral("the calculated fields of %1 read as null").arg(FileName), e);
         spool.Restart();
-        fill(stored);
+        fill(false);
     }
     if (spool.Size == 0) return;
     if (!spool.File.flush()) throw TEngineError(QStringLiteral("Nie można zapisać pliku tymczasowego: %1").arg(spool.File.errorString()));
