@@ -1,9 +1,11 @@
 #include "clicommand.h"
 #include "clisession.h"
-#include "goodsmarks.h"
+#include "goodsstore.h"
 #include "pricehistory.h"
 #include "views.h"
 
+#include <algorithm>
+#include <cstdio>
 #include <map>
 
 namespace {
@@ -22,6 +24,63 @@ TViewOption ViewOption(const CliArgs& a, const QStringList& args, const QString&
     if (!ok || !number) return {std::nullopt, true};
     const auto view = ViewCodeFromNumber(*number);
     return {view, !view};
+}
+
+// A value as one field of a tab-separated line (escaped as CliAppendField
+// does), from UTF-8 bytes into UTF-8 bytes; each of the special
+// characters is one byte of its own in UTF-8.
+void AppendFieldUtf8(QByteArray& out, QByteArrayView value) {
+    const auto special = [](char c) { return c == '\\' || c == '\t' || c == '\r' || c == '\n' || c == '\0'; };
+    if (std::none_of(value.begin(), value.end(), special)) {
+        out += value;
+        return;
+    }
+    for (const char c : value) {
+        switch (c) {
+        case '\\': out += "\\\\"; break;
+        case '\t': out += "\\t"; break;
+        case '\r': out += "\\r"; break;
+        case '\n': out += "\\n"; break;
+        case '\0': out += "\\0"; break;
+        default: out += c;
+        }
+    }
+}
+
+// Whether bytes are UTF-8 as the standard allows it (no overlong forms, no
+// surrogates, nothing above U+10FFFF): such a text reads back as the same
+// bytes; any other goes through the program's own conversion.
+bool IsSoundUtf8(QByteArrayView text) {
+    const auto* p = reinterpret_cast<const unsigned char*>(text.data());
+    const auto* end = p + text.size();
+    while (p < end) {
+        const unsigned char c = *p;
+        if (c < 0x80) {
+            ++p;
+            continue;
+        }
+        int extra = 0;
+        unsigned lo = 0x80, hi = 0xBF;
+        if (c >= 0xC2 && c <= 0xDF) {
+            extra = 1;
+        } else if (c >= 0xE0 && c <= 0xEF) {
+            extra = 2;
+            if (c == 0xE0) lo = 0xA0;
+            if (c == 0xED) hi = 0x9F;
+        } else if (c >= 0xF0 && c <= 0xF4) {
+            extra = 3;
+            if (c == 0xF0) lo = 0x90;
+            if (c == 0xF4) hi = 0x8F;
+        } else {
+            return false;
+        }
+        if (end - p <= extra) return false;
+        if (p[1] < lo || p[1] > hi) return false;
+        for (int k = 2; k <= extra; ++k)
+            if (p[k] < 0x80 || p[k] > 0xBF) return false;
+        p += extra + 1;
+    }
+    return true;
 }
 
 QString BadView(const CliArgs& a) {
@@ -56,25 +115,65 @@ int GoodsList(const QStringList& args) {
             fields.push_back(f);
         }
         const int lowest = list.FieldIndex(kLowestPriceField);
-        // The records stream from the file one at a time, so a table of any
-        // size lists in the same small memory.
-        QString line;
-        list.ForEachRecord([&](const std::vector<QVariant>& values) {
-            line.clear();
+        std::vector<TFieldType> types;
+        for (const int f : fields) types.push_back(f == lowest ? TFieldType::Integer : list.Fields(f).DataType());
+        // The records are written as bytes straight from the file's text: a
+        // text that is sound UTF-8 is its own output, so only other values go
+        // through the program's types. The print dates of one print are one
+        // moment, written once.
+        QString field;
+        QVariant lastMoment;
+        QByteArray lastMomentText;
+        const auto generic = [&](QByteArray& out, int f, const QVariant& v) {
+            field.clear();
+            CliAppendField(field, list.DisplayText(f, v));
+            out += field.toUtf8();
+        };
+        const auto format = [&](const TRowReader& row, QByteArray& out) {
             for (size_t i = 0; i < fields.size(); ++i) {
-                if (i > 0) line += u'\t';
+                if (i > 0) out += '\t';
                 const int f = fields[i];
-                const QVariant& v = values[static_cast<size_t>(f)];
-                if (v.isNull()) continue;
-                if (f == lowest)
-                    line += LowestPriceText(v);
-                else if (list.Fields(f).DataType() == TFieldType::Boolean)
-                    line += v.toBool() ? u'1' : u'0';
-                else
-                    CliAppendField(line, list.DisplayText(f, v));
+                if (row.IsNull(f)) continue;
+                if (f == lowest) {
+                    out += LowestPriceText(row.Value(f)).toUtf8();
+                    continue;
+                }
+                switch (types[i]) {
+                case TFieldType::Boolean:
+                    if (const auto n = row.Integer(f))
+                        out += *n != 0 ? '1' : '0';
+                    else
+                        out += row.Value(f).toBool() ? '1' : '0';
+                    break;
+                case TFieldType::Integer:
+                    if (const auto n = row.Integer(f))
+                        out += QByteArray::number(*n);
+                    else
+                        generic(out, f, row.Value(f));
+                    break;
+                case TFieldType::String:
+                    if (const auto text = row.Utf8(f); text && IsSoundUtf8(*text))
+                        AppendFieldUtf8(out, *text);
+                    else
+                        generic(out, f, row.Value(f));
+                    break;
+                case TFieldType::DateTime: {
+                    const QVariant v = row.Value(f);
+                    if (v != lastMoment || lastMomentText.isNull()) {
+                        lastMoment = v;
+                        QByteArray text;
+                        generic(text, f, v);
+                        lastMomentText = text.isNull() ? QByteArray("") : text;
+                    }
+                    out += lastMomentText;
+                    break;
+                }
+                }
             }
-            CliOut(line);
-        });
+            out += '\n';
+        };
+        std::fflush(stdout);
+        list.WriteRecords(format, [](const QByteArray& bytes) { std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout); });
     } catch (const TEngineError& e) {
         return CliFail(e.Message());
     }
@@ -97,7 +196,9 @@ int GoodsSelect(const QStringList& args) {
     if (!session.OpenGoods(shown)) return 1;
     const QDateTime& lastPrint = session.Settings.LastPrintDate;
     try {
-        SelectByType(session.Goods, shown, *type.View, lastPrint, {});
+        // Nothing shows the list here: the store marks, and the list is
+        // neither read again nor moved to the first marked record.
+        session.Goods.Store->SelectByType(ViewFilter(shown, lastPrint), ViewFilter(*type.View, lastPrint), {});
     } catch (const TEngineError& e) {
         return CliFail(e.Message());
     }

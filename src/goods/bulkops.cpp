@@ -2,6 +2,8 @@
 #include "filterexpr.h"
 #include "sqliteconnection.h"
 
+#include <sqlite3.h>
+
 // Set-based operations on the whole table: counting, changing and deleting the
 // records under a filter without moving any cursor.
 
@@ -20,6 +22,35 @@ namespace {
 // Long passes go in slices of rows, so the caller can let the window breathe.
 constexpr qint64 kSlice = 20000;
 
+// A pass that rewrites most of a large table: every page it changes is read
+// (the file's mapping serves no writer), copied to the journal and kept in the
+// page cache until written. Pages that are kept gain nothing (each is changed
+// once, in file order) and cost a fresh allocation each, so the pass runs
+// with a small cache that spills as it goes; the connection's own size is
+// put back afterwards.
+class TSmallCache {
+public:
+    explicit TSmallCache(TSqliteConnection& conn) : Handle(conn.Handle) {
+        sqlite3_stmt* st = nullptr;
+        if (sqlite3_prepare_v2(Handle, "PRAGMA cache_size", -1, &st, nullptr) == SQLITE_OK && sqlite3_step(st) == SQLITE_ROW)
+            Saved = sqlite3_column_int64(st, 0);
+        sqlite3_finalize(st);
+        if (Saved != 0) SetSize(kPassCacheKiB);
+    }
+    ~TSmallCache() {
+        if (Saved != 0) SetSize(Saved);
+    }
+    Q_DISABLE_COPY(TSmallCache)
+
+private:
+    static constexpr qint64 kPassCacheKiB = -16384;
+    void SetSize(qint64 size) {
+        sqlite3_exec(Handle, QByteArray("PRAGMA cache_size = " + QByteArray::number(size)).constData(), nullptr, nullptr, nullptr);
+    }
+    sqlite3* Handle;
+    qint64 Saved = 0;
+};
+
 }  // namespace
 
 int TTable::RunInSlices(const QString& sql, const QVariantList& before, const QVariantList& after, const Progress& progress) {
@@ -29,6 +60,7 @@ int TTable::RunInSlices(const QString& sql, const QVariantList& before, const QV
     range.finish();
     int rows = 0;
     TTableTransaction tx(*this);
+    const TSmallCache cache(*Conn);
     for (qint64 from = lo; from <= hi; from += kSlice) {
         QVariantList binds = before;
         binds << from << (from + kSlice);

@@ -1,6 +1,7 @@
 #pragma once
 #include "rowpositions.h"
 
+#include <QByteArray>
 #include <QDateTime>
 #include <QString>
 #include <QStringList>
@@ -8,6 +9,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <stdexcept>
 #include <vector>
 
@@ -71,6 +73,15 @@ struct TLocateOptions {
 class TTable;
 struct TSqliteConnection;
 class TSqliteStatement;
+class TRowReader;
+
+// A cheap test made once per walk of a table (WriteRecords) that tells of a
+// record, by its stored fields, whether its calculated fields may be anything
+// but null: they are worked out only where it says so. It may let records
+// through that turn out null, never leave one out; none (an empty function)
+// lets every record through.
+using TRowTest = std::function<bool(const TRowReader&)>;
+using TCalculatedGate = std::function<TRowTest(TSqliteConnection&, const TTable&)>;
 
 // What a kind of file needs on each connection of the engine to it beyond the
 // engine's own (a goods file: the SQL functions and statements that keep its
@@ -128,6 +139,31 @@ private:
     TTable* Table;
     int Index;
     const std::vector<QVariant>* Row = nullptr;
+};
+
+// A record as WriteRecords reads it, field by field (the table's field
+// numbers, calculated fields included), valid within the call it is given to.
+class TRowReader {
+public:
+    TRowReader(const TTable& table, const TSqliteStatement& st, int stored) : Table(table), St(st), Stored(stored) {}
+    // The calculated fields of the record from `calculated` (its columns from
+    // the first), or null when it is null.
+    void SetCalculated(const TSqliteStatement* calculated) { Calculated = calculated; }
+    bool IsNull(int field) const;
+    // The value as ForEachRecord gives it.
+    QVariant Value(int field) const;
+    // Stored as an integer: its number.
+    std::optional<qint64> Integer(int field) const;
+    // Stored as a text: its bytes, UTF-8 as SQLite holds them (not checked).
+    std::optional<QByteArrayView> Utf8(int field) const;
+
+private:
+    const TTable& Table;
+    const TSqliteStatement& St;
+    int Stored;  // fields of `St`; the calculated ones after them come from `Calculated`
+    const TSqliteStatement* Calculated = nullptr;
+    // The statement and column of a field; null when the field reads as null.
+    std::pair<const TSqliteStatement*, int> Column(int field) const;
 };
 
 class TTable {
@@ -207,7 +243,7 @@ public:
     // Fields(int) leave them out, and RecordAt gives their values after the
     // stored ones. The cursor reads them when one is first used. An expression
     // the file cannot run (a table it names is missing) reads as null.
-    void SetCalculatedFields(std::vector<TFieldDef> fields);
+    void SetCalculatedFields(std::vector<TFieldDef> fields, TCalculatedGate gate = {});
 
     // Edit on an empty table starts an insert. Moving, refreshing or starting
     // another edit posts a pending change first.
@@ -256,12 +292,22 @@ public:
     // memory does not grow with the table. The cursor does not move.
     void ForEachRecord(const std::function<void(const std::vector<QVariant>&)>& fn) const;
 
+    // Calls `format` with every record under the filter, as it stands in the
+    // file, to append the record's bytes to its buffer, and `write` with the
+    // bytes of all of them in the table's order, a piece at a time. The
+    // records are read in the file's own order, one pass and no seek per
+    // record; in the order of an index their bytes wait in a temporary file
+    // (memory holds 24 bytes a record), then go out in the index's order.
+    void WriteRecords(const std::function<void(const TRowReader&, QByteArray&)>& format,
+                      const std::function<void(const QByteArray&)>& write) const;
+
     // The file's connection name, for code and tests that need plain SQL.
     QString ConnectionName() const;
 
 private:
     friend class TField;
     friend class TTableTransaction;
+    friend class TRowReader;
 
     void CheckActive() const;
     void CheckBrowse();
@@ -320,6 +366,7 @@ private:
     bool FilterOn = false;
     std::vector<TFieldDef> Defs;
     std::vector<TFieldDef> CalculatedDefs;
+    TCalculatedGate CalculatedGate;
     std::vector<TIndexDef> IndexDefinitions;
     TDataSetState State = TDataSetState::Inactive;
 

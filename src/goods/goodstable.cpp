@@ -19,7 +19,7 @@ void SetupGoodsTable(TTable& table, bool nameOrder, const QString& folder, TConn
     table.SetTableName(kGoodsTableName);
     table.SetIndexName(nameOrder ? kNameIndex : QString());
     table.SetConnectionSetup(setup);
-    table.SetCalculatedFields({LowestPriceField(QFileInfo(kGoodsTableName).completeBaseName())});
+    table.SetCalculatedFields({LowestPriceField(QFileInfo(kGoodsTableName).completeBaseName())}, LowestPriceGate());
 }
 
 void DefineGoodsTable(TTable& table) {

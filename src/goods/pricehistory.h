@@ -102,6 +102,10 @@ QString AddFirstEntries(const QString& goods);
 // object, the list's column, the view "Obniżone" and the announced discount
 // all read it.
 TFieldDef LowestPriceField(const QString& goodsTable);
+// Its gate (TCalculatedGate): goods have a lowest price only when an entry of
+// their history is above their price, which one read of the whole history
+// tells for all of them at once.
+TCalculatedGate LowestPriceGate();
 
 // The lowest price of the table's current record; nullopt when it has none or
 // the table has no such field.

@@ -185,6 +185,10 @@ qint64 TSqliteStatement::LastInsertRowId() const { return sqlite3_last_insert_ro
 
 bool TSqliteStatement::IsNull(int column) const { return sqlite3_column_type(Handle, column) == SQLITE_NULL; }
 
+bool TSqliteStatement::IsInteger(int column) const { return sqlite3_column_type(Handle, column) == SQLITE_INTEGER; }
+
+bool TSqliteStatement::IsText(int column) const { return sqlite3_column_type(Handle, column) == SQLITE_TEXT; }
+
 qint64 TSqliteStatement::Int64(int column) const { return sqlite3_column_int64(Handle, column); }
 
 QString TSqliteStatement::Text(int column) const { return TextView(column).toString(); }

@@ -81,6 +81,9 @@ public:
     qint64 LastInsertRowId() const;
 
     bool IsNull(int column) const;
+    // The column's storage class is an integer, a text.
+    bool IsInteger(int column) const;
+    bool IsText(int column) const;
     qint64 Int64(int column) const;
     QString Text(int column) const;
     // The same without a copy, valid until the statement steps or resets.

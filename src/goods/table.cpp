@@ -108,7 +108,10 @@ void TTable::Close() {
 
 QString TTable::ConnectionName() const { return Conn ? Conn->Name : QString(); }
 
-void TTable::SetCalculatedFields(std::vector<TFieldDef> fields) { CalculatedDefs = std::move(fields); }
+void TTable::SetCalculatedFields(std::vector<TFieldDef> fields, TCalculatedGate gate) {
+    CalculatedDefs = std::move(fields);
+    CalculatedGate = std::move(gate);
+}
 
 int TTable::FieldCount() const {
     int n = 0;
