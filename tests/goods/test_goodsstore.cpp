@@ -162,6 +162,34 @@ TEST_P(GoodsStoreBehaviour, DeletesWhatTheFilterChooses) {
     EXPECT_EQ(Read(QString()), rest);
 }
 
+// A store transaction spans the passes run within it, nested ones joining
+// it: committed, they stay; dropped, nothing of them stays.
+TEST_P(GoodsStoreBehaviour, PassesWithinATransaction) {
+    TakeShop();
+    const QString changed = ViewFilter(TViewCode::Changed, {});
+    {
+        const auto outer = Store->Transaction();
+        Store->ClearNewFlags({});
+        const auto inner = Store->Transaction();
+        Store->ClearMarks({});
+        inner->Commit();
+    }
+    EXPECT_EQ(Store->CountWhere(changed), 3);
+    EXPECT_EQ(Store->CountWhere(ViewFilter(TViewCode::Marked, {})), 2);
+    {
+        const auto outer = Store->Transaction();
+        Store->ClearNewFlags({});
+        {
+            const auto inner = Store->Transaction();
+            Store->ClearMarks({});
+            inner->Commit();
+        }
+        outer->Commit();
+    }
+    EXPECT_EQ(Store->CountWhere(changed), 0);
+    EXPECT_EQ(Store->CountWhere(ViewFilter(TViewCode::Marked, {})), 0);
+}
+
 // Records taken in, edited and deleted through a bound table, and the next
 // free key for goods entered by hand.
 TEST_P(GoodsStoreBehaviour, RecordsWrittenThroughABoundTable) {

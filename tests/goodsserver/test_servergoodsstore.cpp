@@ -3,6 +3,7 @@
 #include "goodsrecord.h"
 #include "goodstestutil.h"
 #include "pgtest.h"
+#include "serverschema.h"
 #include "storekinds.h"
 #include "views.h"
 
@@ -74,7 +75,12 @@ TEST_F(ServerGoodsStoreTest, EachWorkstationsMarksAreItsOwn) {
     EXPECT_EQ(Names(*B, marked), QStringList{"Ser"});
     EXPECT_EQ(B->Report().Marked, 1);
     EXPECT_EQ(A->Report().Marked, 0);
-    EXPECT_EQ(A->Report().Goods, 3);
+    const TGoodsStoreReport report = A->Report();
+    EXPECT_EQ(report.Kind, TGoodsStoreKind::Server);
+    EXPECT_EQ(report.Goods, 3);
+    EXPECT_EQ(report.History, 3);
+    EXPECT_EQ(report.SchemaVersion, kServerSchemaVersion);
+    EXPECT_EQ(report.Location, QStringLiteral("127.0.0.1:%1/sklep, sklep %2").arg(SharedPgServer().port()).arg(Shop));
 }
 
 // Two workstations edit one record from the lists they read before: each
