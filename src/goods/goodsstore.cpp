@@ -20,3 +20,19 @@ std::unique_ptr<TUpdateLock> TGoodsStore::LockUpdate(const std::function<bool()>
         if (auto lock = TryLockUpdate()) return lock;
     }
 }
+
+std::vector<TGoodsRecord> ReadRecords(TTable& list, const QString& filter, const TGoodsStore::Progress& progress) {
+    list.SetFilter(filter);
+    list.SetFiltered(!filter.isEmpty());
+    list.Open();
+    std::vector<TGoodsRecord> records;
+    // One walk in one read transaction: a record read alone would take
+    // the file's lock again, twice with its lowest price. (The window
+    // `progress` lets work is the printing's, which writes nothing
+    // meanwhile.)
+    list.ForEachRecord([&](const std::vector<QVariant>& row) {
+        records.push_back(GoodsRecordOfRow(list, row));
+        if (progress) progress();
+    });
+    return records;
+}

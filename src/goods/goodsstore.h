@@ -160,5 +160,9 @@ public:
     virtual TGoodsStoreReport Report() = 0;
 };
 
+// The goods of `list` (set up, closed) under `filter`, in its order, read in
+// one walk; `progress` after each record. Raises TEngineError.
+std::vector<TGoodsRecord> ReadRecords(TTable& list, const QString& filter, const TGoodsStore::Progress& progress);
+
 // The goods file "towary.db" in the data folder's "DB" folder.
 std::unique_ptr<TGoodsStore> MakeLocalGoodsStore();

@@ -52,19 +52,7 @@ public:
     std::vector<TGoodsRecord> Records(const QString& filter, const Progress& progress) override {
         TTable list;
         SetupGoodsTable(list, true);
-        list.SetFilter(filter);
-        list.SetFiltered(!filter.isEmpty());
-        list.Open();
-        std::vector<TGoodsRecord> records;
-        // One walk in one read transaction: a record read alone would take
-        // the file's lock again, twice with its lowest price. (The window
-        // `progress` lets work is the printing's, which writes nothing
-        // meanwhile.)
-        list.ForEachRecord([&](const std::vector<QVariant>& row) {
-            records.push_back(GoodsRecordOfRow(list, row));
-            if (progress) progress();
-        });
-        return records;
+        return ReadRecords(list, filter, progress);
     }
 
     void ClearMarks(const Progress& progress) override {

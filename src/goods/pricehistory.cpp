@@ -301,6 +301,8 @@ QString AddEntriesOfStage(const QString& stage) {
 
 void SetPriceClock(TPriceClock clock) { Clock() = std::move(clock); }
 
+bool PriceClockInstalled() { return bool(Clock()); }
+
 QDateTime PriceClockNow() {
     if (Clock()) {
         const QDateTime now = Clock()();

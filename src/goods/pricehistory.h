@@ -39,6 +39,9 @@ inline constexpr qint64 kLowestPriceDays = 30;
 using TPriceClock = std::function<QDateTime()>;
 void SetPriceClock(TPriceClock clock);
 QDateTime PriceClockNow();
+// Whether a clock of its own is set (a store that dates entries by another
+// clock, a server's, then takes this one instead).
+bool PriceClockInstalled();
 
 // The start-up step for the goods file at `path`: a history that is missing is
 // made, every goods record getting its current price as the first entry dated
