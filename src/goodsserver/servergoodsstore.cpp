@@ -3,6 +3,7 @@
 #include "goodstable.h"
 #include "serverschema.h"
 #include "servershop.h"
+#include "shopupdatelock.h"
 #include "silentfailure.h"
 #include "views.h"
 
@@ -10,9 +11,6 @@
 
 namespace {
 
-// The advisory lock class of a shop's goods update (the shop name's hash is
-// the other key, as for its schema's lock).
-constexpr int kLockUpdate = 0x50450002;
 // IDs sent to the server in one statement of a print's stamps.
 constexpr qsizetype kStampChunk = 10000;
 
@@ -52,7 +50,7 @@ public:
     ~TServerUpdateLock() override {
         if (!Shop.Conn.Connected()) return;
         try {
-            Shop.Conn.Exec(QStringLiteral("SELECT pg_advisory_unlock(?::int, hashtext(?))"), {kLockUpdate, Shop.Shop});
+            UnlockShopUpdate(Shop.Conn, Shop.Shop);
         } catch (const std::exception& e) {
             SilentFailure(lcGoods, QStringLiteral("the goods server's update lock was not released"), e);
         }
@@ -193,7 +191,7 @@ public:
 
     std::unique_ptr<TUpdateLock> TryLockUpdate() override {
         Shop.Connect();
-        if (!Shop.Conn.Scalar(QStringLiteral("SELECT pg_try_advisory_lock(?::int, hashtext(?))"), {kLockUpdate, Shop.Shop}).toBool())
+        if (!TryLockShopUpdate(Shop.Conn, Shop.Shop))
             return nullptr;
         return std::make_unique<TServerUpdateLock>(Shop);
     }

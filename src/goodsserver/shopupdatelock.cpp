@@ -1,10 +1,21 @@
 #include "shopupdatelock.h"
 
+namespace {
+
+bool TryLock(TPgConnection& conn, const QString& function, const QString& shop) {
+    return conn.Scalar(QStringLiteral("SELECT %1(?::int, hashtext(?))").arg(function), {kLockUpdate, shop}).toBool();
+}
+
+} // namespace
+
 bool TryLockShopUpdateInTransaction(TPgConnection& conn, const QString& shop) {
-    // The oid's 32 bits as the lock's second int key.
-    return conn
-        .Scalar(QStringLiteral("SELECT pg_try_advisory_xact_lock(?::int, (SELECT oid::bigint::bit(32)::int FROM pg_namespace"
-                               " WHERE nspname = ?))"),
-                {kLockUpdate, shop})
-        .toBool();
+    return TryLock(conn, QStringLiteral("pg_try_advisory_xact_lock"), shop);
+}
+
+bool TryLockShopUpdate(TPgConnection& conn, const QString& shop) {
+    return TryLock(conn, QStringLiteral("pg_try_advisory_lock"), shop);
+}
+
+void UnlockShopUpdate(TPgConnection& conn, const QString& shop) {
+    conn.Exec(QStringLiteral("SELECT pg_advisory_unlock(?::int, hashtext(?))"), {kLockUpdate, shop});
 }

@@ -3,13 +3,18 @@
 
 #include <QString>
 
-// One goods update of a shop at a time, whichever workstation runs it: an
-// advisory lock of the server keyed by this class and the shop schema's oid.
-// The server lets it go when the session ends, so a workstation that dies or
-// loses its link never leaves the shop locked.
+// One goods update of a shop at a time, whichever workstation runs it, and no
+// copy of local goods into the shop meanwhile: an advisory lock of the server
+// keyed by this class and the hash of the shop's name (as the lock its schema
+// changes under). A transaction's lock and a session's exclude each other.
 inline constexpr int kLockUpdate = 0x50450002;
 
-// Takes the update lock of the shop (its schema must exist) for the
-// transaction in progress on `conn`, without waiting: false while another
-// session holds it. Raises TServerError.
+// Takes the update lock of the shop for the transaction in progress on
+// `conn`, without waiting: false while another session holds it. Raises
+// TServerError.
 bool TryLockShopUpdateInTransaction(TPgConnection& conn, const QString& shop);
+
+// The same for the session on `conn`, until UnlockShopUpdate or the session's
+// end: the server lets it go when a workstation dies or loses its link.
+bool TryLockShopUpdate(TPgConnection& conn, const QString& shop);
+void UnlockShopUpdate(TPgConnection& conn, const QString& shop);

@@ -4,6 +4,7 @@
 #include "goodstestutil.h"
 #include "pgtest.h"
 #include "serverschema.h"
+#include "shopupdatelock.h"
 #include "storekinds.h"
 #include "views.h"
 
@@ -145,6 +146,13 @@ TEST_F(ServerGoodsStoreTest, UpdateLockIsOnePerShop) {
     int asked = 0;
     EXPECT_EQ(B->LockUpdate([&] { ++asked; return false; }, {}), nullptr);
     EXPECT_EQ(asked, 1);
+    {
+        // A copy of local goods into the shop takes the same lock.
+        const auto copy = Connected();
+        copy->Begin();
+        EXPECT_FALSE(TryLockShopUpdateInTransaction(*copy, Shop));
+        copy->Rollback();
+    }
     const auto other = MakeServerGoodsStore(ServerStoreSettings(FreshShopName(), QStringLiteral("kasa2")));
     EXPECT_NE(other->TryLockUpdate(), nullptr) << "another shop's update";
     first.reset();
