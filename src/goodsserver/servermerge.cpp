@@ -11,6 +11,7 @@
 #include "unitprice.h"
 
 #include <QHash>
+#include <array>
 #include <QSet>
 
 namespace {
@@ -183,20 +184,33 @@ private:
     // written to `counts`; returns the rows left to be written alone.
     std::vector<qint64> MergeStaged(TCounts& counts) {
         Shop.Conn.Exec(SetMergeSql::Classify(Sql));
+        // The statements of actions that no row has are left out.
+        std::array<int, 4> staged{};
+        const TPgResult actions =
+            Shop.Conn.Exec(QStringLiteral("SELECT \"AKCJA\", count(*) FROM %1 GROUP BY \"AKCJA\"").arg(Sql.Stage));
+        for (int i = 0; i < actions.Rows(); ++i) {
+            const int action = actions.Value(i, 0).toInt();
+            if (action >= 0 && action < int(staged.size())) staged[size_t(action)] = actions.Value(i, 1).toInt();
+        }
+        const auto has = [&](TStageAction a) { return staged[size_t(a)] > 0; };
         const auto written = [this](const QString& statement) {
             return Shop.Conn.Scalar(QStringLiteral("WITH w AS (%1 RETURNING 1) SELECT count(*) FROM w").arg(statement)).toInt();
         };
-        counts.Changed += written(SetMergeSql::UpdateChanged(Sql, false));
-        counts.Changed += written(SetMergeSql::UpdateChanged(Sql, true));
-        counts.Changed += written(SetMergeSql::InsertNew(Sql));
-        // Changed goods are unmarked on every workstation.
-        Shop.Conn.Exec(QStringLiteral("UPDATE %1 AS m SET \"SELECT\" = FALSE FROM %2 s WHERE m.\"ID\" = s.\"ID\" AND s.\"AKCJA\" = %3"
-                                      " AND m.\"SELECT\"")
-                           .arg(Marks, Sql.Stage)
-                           .arg(int(TStageAction::Update)));
-        const TPgResult rows = Shop.Conn.Exec(SetMergeSql::StagedOf(Sql, TStageAction::RowByRow));
+        if (has(TStageAction::Update)) {
+            counts.Changed += written(SetMergeSql::UpdateChanged(Sql, false));
+            counts.Changed += written(SetMergeSql::UpdateChanged(Sql, true));
+            // Changed goods are unmarked on every workstation.
+            Shop.Conn.Exec(QStringLiteral("UPDATE %1 AS m SET \"SELECT\" = FALSE FROM %2 s WHERE m.\"ID\" = s.\"ID\" AND s.\"AKCJA\" = %3"
+                                          " AND m.\"SELECT\"")
+                               .arg(Marks, Sql.Stage)
+                               .arg(int(TStageAction::Update)));
+        }
+        if (has(TStageAction::Insert)) counts.Changed += written(SetMergeSql::InsertNew(Sql));
         std::vector<qint64> alone;
-        for (int i = 0; i < rows.Rows(); ++i) alone.push_back(rows.Value(i, 0).toLongLong());
+        if (has(TStageAction::RowByRow)) {
+            const TPgResult rows = Shop.Conn.Exec(SetMergeSql::StagedOf(Sql, TStageAction::RowByRow));
+            for (int i = 0; i < rows.Rows(); ++i) alone.push_back(rows.Value(i, 0).toLongLong());
+        }
         return alone;
     }
 
