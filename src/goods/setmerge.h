@@ -16,8 +16,9 @@ inline const QString kBlanks = QStringLiteral(" \t\n\v\f\r") + QChar(0x85) + QCh
 // history gets its entries from the same staged rows.
 //
 // The statements are standard SQL (INSERT ... SELECT, UPDATE ... FROM,
-// EXISTS), so that every kind of goods store runs the same merge; what a kind
-// of store spells its own way comes in a TSetMergeDialect.
+// EXISTS; truth values TRUE and FALSE, which SQLite reads as 1 and 0), so
+// that every kind of goods store runs the same merge; what a kind of store
+// spells its own way comes in a TSetMergeDialect.
 //
 // Staging table columns: NR (arrival order), ID, NAZWA, CENA, WAGA,
 // KODKRESKOWY, TYPKODU as they are to be stored (cut to their fields, an
