@@ -32,11 +32,6 @@ QString Column(TGoodsColumn c) { return Quote(GoodsColumnName(c)); }
 
 // ---- SQLite's spelling of the set merge ----
 
-// The blanks QString::trimmed takes off, as the second argument of SQLite's
-// trim(): ASCII white space, NEL, the no-break space and Unicode's spaces.
-const QString kBlanks = QStringLiteral(" \t\n\v\f\r") + QChar(0x85) + QChar(0xA0) + QChar(0x1680) +
-                        QStringLiteral("\u2000\u2001\u2002\u2003\u2004\u2005\u2006\u2007\u2008\u2009\u200A\u2028\u2029\u202F\u205F\u3000");
-
 QString SqliteTrimmed(const QString& expr) { return QStringLiteral("trim(%1, '%2')").arg(expr, kBlanks); }
 
 TSetMergeDialect SqliteDialect(const QString& goodsTable) {

@@ -27,7 +27,7 @@ QString CreateStage(const TSetMergeDialect& d) {
     return d.CreateStageTable + d.Stage +
            QStringLiteral(" (\"NR\" INTEGER NOT NULL, \"ID\" VARCHAR(255), \"NAZWA\" VARCHAR(255), \"CENA\" VARCHAR(255),"
                           " \"WAGA\" VARCHAR(255), \"KODKRESKOWY\" VARCHAR(255), \"TYPKODU\" INTEGER,"
-                          " \"KROTKITERMIN\" INTEGER, \"CIETE\" INTEGER NOT NULL, \"AKCJA\" INTEGER NOT NULL)");
+                          " \"KROTKITERMIN\" BOOLEAN, \"CIETE\" INTEGER NOT NULL, \"AKCJA\" INTEGER NOT NULL") + d.StageExtra + u')';
 }
 
 namespace {
@@ -48,7 +48,7 @@ QString Classify(const TSetMergeDialect& d) {
     for (const TGoodsColumn c : kCompared)
         same << QStringLiteral("(g.%1 = s.%1 OR COALESCE(%2, '') = COALESCE(s.%1, ''))").arg(Col(c), d.Trimmed(u"g."_qs + Col(c)));
     // The perishable flag counts only where the external row has one.
-    same << QStringLiteral("(s.%1 IS NULL OR (g.%1 <> 0) = (s.%1 <> 0))").arg(Col(TGoodsColumn::KROTKITERMIN));
+    same << QStringLiteral("(s.%1 IS NULL OR (g.%1 <> FALSE) = (s.%1 <> FALSE))").arg(Col(TGoodsColumn::KROTKITERMIN));
     const QString missing = QStringLiteral("s.%1 IS NULL OR s.%2 IS NULL").arg(Col(TGoodsColumn::NAZWA), Col(TGoodsColumn::CENA));
     // One look-up of the goods per staged row; no goods row: new.
     return QStringLiteral("UPDATE %1 AS s SET \"AKCJA\" = CASE WHEN s.\"CIETE\" <> 0 THEN %5 ELSE COALESCE("
@@ -66,10 +66,12 @@ QString UpdateChanged(const TSetMergeDialect& d, bool renamed) {
     sets << Col(TGoodsColumn::ABSCENA) + QStringLiteral(" = ") + d.UnitPrice;
     // A row that does not know the perishable flag leaves the goods' own.
     sets << QStringLiteral("%1 = COALESCE(s.%1, g.%1)").arg(Col(TGoodsColumn::KROTKITERMIN));
-    sets << Col(TGoodsColumn::NEW) + QStringLiteral(" = 1") << Col(TGoodsColumn::SELECT) + QStringLiteral(" = 0");
-    return QStringLiteral("UPDATE %1 AS g SET %2 FROM %3 s WHERE s.%4 = g.%4 AND s.\"AKCJA\" = %5 AND g.%6 IS %7 s.%6")
+    for (const auto& [column, expr] : d.Derived) sets << column + QStringLiteral(" = ") + expr;
+    sets << Col(TGoodsColumn::NEW) + QStringLiteral(" = TRUE");
+    if (d.MarksInGoods) sets << Col(TGoodsColumn::SELECT) + QStringLiteral(" = FALSE");
+    return QStringLiteral("UPDATE %1 AS g SET %2 FROM %3 s WHERE s.%4 = g.%4 AND s.\"AKCJA\" = %5 AND g.%6 %7 s.%6")
         .arg(d.Goods, sets.join(QStringLiteral(", ")), d.Stage, Col(TGoodsColumn::ID), Action(TStageAction::Update),
-             Col(TGoodsColumn::NAZWA), renamed ? QStringLiteral("NOT") : QString());
+             Col(TGoodsColumn::NAZWA), renamed ? d.IsNot : d.Is);
 }
 
 QString InsertNew(const TSetMergeDialect& d) {
@@ -77,10 +79,18 @@ QString InsertNew(const TSetMergeDialect& d) {
     for (const TGoodsColumn c : kWritten) columns << Col(c);
     const QString list = columns.join(QStringLiteral(", "));
     const QString perishable = Col(TGoodsColumn::KROTKITERMIN);
-    return QStringLiteral("INSERT INTO %1 (%2, %3, %9, %4, %5) SELECT %2, %6, COALESCE(%9, 0), 1, 0 FROM %7 s WHERE \"AKCJA\" = %8"
-                          " ORDER BY \"NR\"")
-        .arg(d.Goods, list, Col(TGoodsColumn::ABSCENA), Col(TGoodsColumn::NEW), Col(TGoodsColumn::SELECT), d.UnitPrice, d.Stage,
-             Action(TStageAction::Insert), perishable);
+    QStringList more{Col(TGoodsColumn::ABSCENA), perishable, Col(TGoodsColumn::NEW)};
+    QStringList values{d.UnitPrice, QStringLiteral("COALESCE(%1, FALSE)").arg(perishable), QStringLiteral("TRUE")};
+    if (d.MarksInGoods) {
+        more << Col(TGoodsColumn::SELECT);
+        values << QStringLiteral("FALSE");
+    }
+    for (const auto& [column, expr] : d.Derived) {
+        more << column;
+        values << expr;
+    }
+    return QStringLiteral("INSERT INTO %1 (%2, %3) SELECT %2, %4 FROM %5 s WHERE \"AKCJA\" = %6 ORDER BY \"NR\"")
+        .arg(d.Goods, list, more.join(QStringLiteral(", ")), values.join(QStringLiteral(", ")), d.Stage, Action(TStageAction::Insert));
 }
 
 QString StagedOf(const TSetMergeDialect& d, TStageAction action) {

@@ -1,6 +1,14 @@
 #pragma once
 #include <QString>
 
+#include <utility>
+#include <vector>
+
+// The blanks QString::trimmed takes off: ASCII white space, NEL, the no-break
+// space and Unicode's spaces; the characters a trimming SQL function is given.
+inline const QString kBlanks = QStringLiteral(" \t\n\v\f\r") + QChar(0x85) + QChar(0xA0) + QChar(0x1680) +
+                               QStringLiteral("\u2000\u2001\u2002\u2003\u2004\u2005\u2006\u2007\u2008\u2009\u200A\u2028\u2029\u202F\u205F\u3000");
+
 // The goods update's merge as a few statements over a batch of external rows
 // instead of a look-up and a write per row. The rows are first written into a
 // staging table, then one statement sorts them (new, changed, unchanged,
@@ -8,16 +16,18 @@
 // history gets its entries from the same staged rows.
 //
 // The statements are standard SQL (INSERT ... SELECT, UPDATE ... FROM,
-// EXISTS), so that every kind of goods store runs the same merge; what a kind
-// of store spells its own way comes in a TSetMergeDialect.
+// EXISTS; truth values TRUE and FALSE, which SQLite reads as 1 and 0), so
+// that every kind of goods store runs the same merge; what a kind of store
+// spells its own way comes in a TSetMergeDialect.
 //
 // Staging table columns: NR (arrival order), ID, NAZWA, CENA, WAGA,
 // KODKRESKOWY, TYPKODU as they are to be stored (cut to their fields, an
-// empty text null), KROTKITERMIN (the perishable flag, 0 or 1, null when the
+// empty text null), KROTKITERMIN (the perishable flag, false or true, null when the
 // external row does not say), CIETE (1 when a text was cut: such rows, rare, are written
 // alone, as the program always wrote them) and AKCJA, which the sorting
-// statement fills in. The unit price is worked out only for the goods
-// written, by the store's own expression.
+// statement fills in, and the dialect's own columns after them. The unit
+// price is worked out only for the goods written, by the store's own
+// expression.
 
 // What a staged row is to the goods.
 enum class TStageAction : int {
@@ -39,6 +49,18 @@ struct TSetMergeDialect {
     // The SQL expression of the unit price (ABSCENA as stored) of the staged
     // row s, from its CENA and WAGA.
     QString UnitPrice;
+    // Null-safe equality of two values, and its negation.
+    QString Is = QStringLiteral("IS");
+    QString IsNot = QStringLiteral("IS NOT");
+    // Whether the goods table holds the mark (SELECT), which a change clears;
+    // a store that keeps marks elsewhere clears them itself.
+    bool MarksInGoods = true;
+    // Staging table columns of the store's own, after AKCJA, as in a CREATE
+    // (", \"KWOTA\" BIGINT"): what the store works out before staging.
+    QString StageExtra;
+    // Goods columns (quoted) that the goods written get from such a column:
+    // the column and the SQL expression over the staged row s.
+    std::vector<std::pair<QString, QString>> Derived;
 };
 
 namespace SetMergeSql {

@@ -180,9 +180,7 @@ public:
         Shop.CatchUp();
     }
 
-    std::unique_ptr<TGoodsMerge> BeginMerge(const TUnitSymbols&) override {
-        throw TEngineError(QStringLiteral("Aktualizacja towarów na serwerze nie jest jeszcze możliwa."));
-    }
+    std::unique_ptr<TGoodsMerge> BeginMerge(const TUnitSymbols& symbols) override { return MakeServerMerge(Shop, symbols); }
 
     std::unique_ptr<TGoodsTransaction> Transaction() override {
         Shop.Connect();

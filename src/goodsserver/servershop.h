@@ -1,4 +1,5 @@
 #pragma once
+#include "goodsstore.h"
 #include "pgconnection.h"
 #include "servermirror.h"
 #include "settings.h"
@@ -45,3 +46,6 @@ private:
 // The sink of the table objects bound to the copy: each record posted or
 // deleted goes to the server first, in a transaction of its own.
 std::shared_ptr<TRecordSink> MakeServerRecordSink(TServerShop& shop);
+
+// The goods update's merge into the shop's goods on the server.
+std::unique_ptr<TGoodsMerge> MakeServerMerge(TServerShop& shop, const TUnitSymbols& symbols);

@@ -3,6 +3,7 @@
 #include "codepage.h"
 #include "datafolder.h"
 #include "goodstestutil.h"
+#include "storekinds.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -21,6 +22,15 @@ namespace {
 const QString T = QStringLiteral("True");
 const QString F = QStringLiteral("False");
 
+// The update's rules hold whichever store keeps the goods.
+class GoodsUpdateOn : public TStoreTest {
+protected:
+    // What makes the fixture's store: this test's kind.
+    std::function<std::unique_ptr<TGoodsStore>()> Store() const {
+        return [this] { return MakeStore(); };
+    }
+};
+
 TEST(GoodsKey, IdentifierBackslashBarcodeCutTo255) {
     EXPECT_EQ(MakeGoodsKey(QStringLiteral("12"), QStringLiteral("345")), QStringLiteral("12\\345"));
     EXPECT_EQ(MakeGoodsKey(QStringLiteral("12"), QString()), QStringLiteral("12\\"));
@@ -28,8 +38,8 @@ TEST(GoodsKey, IdentifierBackslashBarcodeCutTo255) {
     EXPECT_EQ(ReplaceLineBreaks(QStringLiteral("1\r\nkg\r")), QStringLiteral("1  kg "));
 }
 
-TEST(GoodsUpdate, FirstRunInsertsSecondFindsNoChange) {
-    TUpdateFixture f;
+TEST_P(GoodsUpdateOn, FirstRunInsertsSecondFindsNoChange) {
+    TUpdateFixture f(Store());
     f.WriteGoods({{"1", "Chleb żytni", "6,49", "500 g", "5901234000017", "14"},
                   {"2", "Mleko", "4,29", "1 l", "5901234000024", "14"},
                   {"3", "Jabłka", "4,99", "1 kg", "23400504", "13"}});
@@ -50,8 +60,8 @@ TEST(GoodsUpdate, FirstRunInsertsSecondFindsNoChange) {
     for (const auto& [id, row] : f.Goods()) EXPECT_EQ(row[6], F) << id.toStdString();
 }
 
-TEST(GoodsUpdate, ChangedRowsRewrittenAndMarkedOthersUnmarkedNothingDeleted) {
-    TUpdateFixture f;
+TEST_P(GoodsUpdateOn, ChangedRowsRewrittenAndMarkedOthersUnmarkedNothingDeleted) {
+    TUpdateFixture f(Store());
     f.WriteGoods({{"1", "Chleb", "6,49", "500 g", "111", "14"}, {"2", "Mleko", "4,29", "1 l", "222", "14"},
                   {"3", "Masło", "7,99", "200 g", "333", "14"}});
     ASSERT_TRUE(f.Run().Ok);
@@ -80,8 +90,8 @@ TEST(GoodsUpdate, ChangedRowsRewrittenAndMarkedOthersUnmarkedNothingDeleted) {
     EXPECT_EQ(f.tbLocal.FieldByName("PRINTDATE").AsDateTime(), QDateTime(QDate(2026, 1, 2), QTime(3, 4, 5)));
 }
 
-TEST(GoodsUpdate, EdgeCasesOfTheColumnRules) {
-    TUpdateFixture f;
+TEST_P(GoodsUpdateOn, EdgeCasesOfTheColumnRules) {
+    TUpdateFixture f(Store());
     const QString longName = QString(55, u'N') + QStringLiteral("KONIEC");  // 61 characters
     const QString longBarcode = QString(60, u'7');
     f.WriteGoods({
@@ -132,8 +142,8 @@ TEST(GoodsUpdate, EdgeCasesOfTheColumnRules) {
     EXPECT_EQ(f.Goods()[QStringLiteral("7\\107")][6], F);
 }
 
-TEST(GoodsUpdate, BarcodeTypeAloneIsNoChange) {
-    TUpdateFixture f;
+TEST_P(GoodsUpdateOn, BarcodeTypeAloneIsNoChange) {
+    TUpdateFixture f(Store());
     f.WriteGoods({{"1", "Chleb", "6,49", "500 g", "111", "14"}});
     ASSERT_TRUE(f.Run().Ok);
     f.WriteGoods({{"1", "Chleb", "6,49", "500 g", "111", "13"}});
@@ -145,8 +155,8 @@ TEST(GoodsUpdate, BarcodeTypeAloneIsNoChange) {
 // The optional seventh column marks perishable goods. A changed mark is a
 // change; a query without the column leaves the goods' own mark (one set in
 // the record dialog) and gives new goods none.
-TEST(GoodsUpdate, TheSeventhColumnMarksPerishableGoods) {
-    TUpdateFixture f;
+TEST_P(GoodsUpdateOn, TheSeventhColumnMarksPerishableGoods) {
+    TUpdateFixture f(Store());
     struct Case {
         const char* Text;   // the text column
         const char* Logical;  // the logical column, T, F or blank
@@ -186,9 +196,7 @@ TEST(GoodsUpdate, TheSeventhColumnMarksPerishableGoods) {
     for (const Case& c : cases) want << (c.Perishable ? T : F);
     for (const char* column : {"KROTKI", "KROTKIL"}) {
         SCOPED_TRACE(column);
-        f.tbLocal.Open();
-        f.tbLocal.DeleteWhere(QString());
-        f.tbLocal.Close();
+        f.Store->DeleteWhere(QString(), {});
         f.Define(QStringLiteral("SELECT ID, NAZWA, CENA, WAGA, KOD, TYPKODU, %1 FROM TOWARY ORDER BY ID").arg(QLatin1String(column)));
         write("1,00", QStringLiteral("1"));
         ASSERT_TRUE(f.Run().Ok);
@@ -210,8 +218,8 @@ TEST(GoodsUpdate, TheSeventhColumnMarksPerishableGoods) {
     f.tbLocal.Edit();
     f.tbLocal.FieldByName("KROTKITERMIN").SetAsBoolean(true);
     f.tbLocal.Post();
-    f.tbLocal.DeleteWhere(QStringLiteral("KROTKITERMIN = FALSE"));
     f.tbLocal.Close();
+    f.Store->DeleteWhere(QStringLiteral("KROTKITERMIN = FALSE"), {});
     f.Define(QStringLiteral("SELECT ID, NAZWA, CENA, WAGA, KOD, TYPKODU FROM TOWARY ORDER BY ID"));
     write("0,99", QStringLiteral("nie"));
     out = f.Run();
@@ -253,8 +261,8 @@ TEST(GoodsUpdate, TextInTheTypeColumnReadsAsEan13AndQueryOfThreeColumnsFails) {
     EXPECT_EQ(f.Goods().size(), 2u);
 }
 
-TEST(GoodsUpdate, KeysMatchOnTheirFirstThirtyCharacters) {
-    TUpdateFixture f;
+TEST_P(GoodsUpdateOn, KeysMatchOnTheirFirstThirtyCharacters) {
+    TUpdateFixture f(Store());
     const QString id = QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVW");  // 23 + "\" + barcode
     f.WriteGoods({{"1", "Pierwszy", "1,00", "", "x", "14"}});
     TDbfTestFile file;
@@ -275,8 +283,8 @@ TEST(GoodsUpdate, KeysMatchOnTheirFirstThirtyCharacters) {
     EXPECT_EQ(goods.begin()->second[4], QStringLiteral("5901234000099"));
 }
 
-TEST(GoodsUpdate, CancelStopsAfterTheRowInHand) {
-    TUpdateFixture f;
+TEST_P(GoodsUpdateOn, CancelStopsAfterTheRowInHand) {
+    TUpdateFixture f(Store());
     QList<QStringList> rows;
     for (int i = 1; i <= 1000; ++i)
         rows << QStringList({QString::number(i), QStringLiteral("Towar %1").arg(i), QStringLiteral("1,00"), QString(), QString::number(i), "14"});
@@ -437,8 +445,8 @@ TEST(GoodsUpdate, ShippedDemonstrationShopUpdatesOutOfTheBox) {
 
 namespace {
 
-TEST(GoodsUpdate, ARowThatCannotBeWrittenStaysAsItWasAndTheRunGoesOn) {
-    TUpdateFixture f;
+TEST_P(GoodsUpdateOn, ARowThatCannotBeWrittenStaysAsItWasAndTheRunGoesOn) {
+    TUpdateFixture f(Store());
     f.WriteGoods({{"1", "Chleb", "6,49", "500 g", "111", "14"}, {"2", "Mleko", "4,29", "1 l", "222", "14"}});
     ASSERT_TRUE(f.Run().Ok);
     // The name of row 1 is gone in the external system: the goods table needs one.
@@ -460,10 +468,10 @@ TEST(GoodsUpdate, ARowThatCannotBeWrittenStaysAsItWasAndTheRunGoesOn) {
 // new price of another amount is a change of price, the same amount written
 // otherwise is none, and the lowest price follows; goods deleted in between
 // come back with their history.
-TEST(GoodsUpdate, ThePriceHistoryFollowsTheUpdate) {
+TEST_P(GoodsUpdateOn, ThePriceHistoryFollowsTheUpdate) {
     const QDateTime day0(QDate(2025, 3, 1), QTime(8, 0), Qt::UTC);
     TScopedPriceClock clock(day0);
-    TUpdateFixture f;
+    TUpdateFixture f(Store());
     struct Step {
         int Day;
         const char* Price;
@@ -778,5 +786,7 @@ TEST(GoodsUpdate, BadCsvInputGivesTheMessageAndChangesNothing) {
     ASSERT_TRUE(out.Ok);
     EXPECT_EQ(out.Changes, n);
 }
+
+INSTANTIATE_TEST_SUITE_P(BothStores, GoodsUpdateOn, ::testing::Values(TStoreKind::Local, TStoreKind::Server), StoreKindName);
 
 }  // namespace

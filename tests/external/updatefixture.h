@@ -15,18 +15,20 @@
 #include <map>
 
 // A data folder with an empty goods table and a dBase definition "Test" whose
-// folder the test fills with tables.
+// folder the test fills with tables; the goods in the store `makeStore` makes
+// (in the fixture's data folder).
 class TUpdateFixture {
 public:
     TempDataHome Home;
     QString Folder;
     TODBCManager Manager;
-    std::unique_ptr<TGoodsStore> Store = MakeLocalGoodsStore();
-    TTable& tbLocal = Store->Whole();
+    std::unique_ptr<TGoodsStore> Store;
+    TTable& tbLocal;
     TExternalDatabase dbOutside;
     int Steps = 0;  // rows the last run went through
 
-    TUpdateFixture() {
+    explicit TUpdateFixture(const std::function<std::unique_ptr<TGoodsStore>()>& makeStore = MakeLocalGoodsStore)
+        : Store(makeStore()), tbLocal(Store->Whole()) {
         Folder = Home.root() + QStringLiteral("/sklep");
         QDir().mkpath(Folder);
         QDir().mkpath(Home.path(QStringLiteral("SQLCFG")));

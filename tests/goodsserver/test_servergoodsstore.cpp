@@ -137,6 +137,73 @@ TEST_F(ServerGoodsStoreTest, LaterSaveWinsAndTheHistoryKeepsBoth) {
     EXPECT_EQ(Names(*A, QString()), QStringList{"Chleb razowy"});
 }
 
+// The goods update on one workstation: new and changed goods get NEW and
+// lose their marks on every workstation, unchanged goods keep them, the
+// server's history follows the prices, and a row the server refuses (a name
+// longer than its column, narrowed by the shop's administrator) is counted
+// with the server's word on it while the rest of the batch lands.
+TEST_F(ServerGoodsStoreTest, UpdateUnmarksChangedGoodsOnEveryWorkstation) {
+    struct Row {
+        const char* Id;
+        const char* Name;
+        const char* Price;
+    };
+    struct Step {
+        const char* What;
+        std::vector<Row> Rows;
+        bool NarrowNames;  // the server's NAZWA cut to 20 characters first
+        int Changed, Rejected;
+        QStringList New;     // goods with NEW afterwards
+        QStringList Marked;  // goods still marked on both workstations
+        int History;         // the server's entries
+    };
+    const Step steps[] = {
+        {"first update", {{"1", "Chleb", "4,99"}, {"2", "Mleko", "3,49"}, {"3", "Ser", "12,00"}}, false, 3, 0,
+         {"Chleb", "Mleko", "Ser"}, {}, 3},
+        {"unchanged", {{"1", "Chleb", "4,99"}, {"2", "Mleko", "3,49"}, {"3", "Ser", "12,00"}}, false, 0, 0, {}, {"Chleb", "Mleko", "Ser"}, 3},
+        {"new prices", {{"1", "Chleb", "5,29"}, {"2", "Mleko", "3,49"}, {"3", "Ser", "11,50"}}, false, 2, 0, {"Chleb", "Ser"}, {"Mleko"}, 5},
+        {"a name too long for the server",
+         {{"1", "Chleb", "5,29"}, {"2", "Mleko świeże pełnotłuste", "3,59"} /* 24 characters */, {"3", "Ser", "11,50"}, {"4", "Masło", "7,99"}},
+         true, 1, 1, {"Masło"}, {"Chleb", "Mleko", "Ser"}, 6},
+    };
+    const QString all = ViewFilter(TViewCode::All, {});
+    const QString marked = ViewFilter(TViewCode::Marked, {});
+    for (const Step& step : steps) {
+        SCOPED_TRACE(step.What);
+        if (step.NarrowNames) {
+            const auto admin = Connected();
+            admin->Exec(QStringLiteral("ALTER TABLE %1.towary ALTER COLUMN \"NAZWA\" TYPE varchar(20)").arg(admin->Identifier(Shop)));
+        }
+        A->ClearNewFlags({});
+        A->SelectByType(all, QString(), {});
+        B->SelectByType(all, QString(), {});
+        auto merge = A->BeginMerge(TUnitSymbols{});
+        for (const Row& row : step.Rows) {
+            TGoodsRecord r;
+            r.ID = QString::fromUtf8(row.Id);
+            r.NAZWA = QString::fromUtf8(row.Name);
+            r.CENA = QString::fromUtf8(row.Price);
+            r.WAGA = QStringLiteral("1 kg");
+            merge->Add(r);
+        }
+        merge->Commit();
+        EXPECT_EQ(merge->Counts().Changed, step.Changed);
+        EXPECT_EQ(merge->Counts().Rejected, step.Rejected);
+        if (step.Rejected > 0) EXPECT_TRUE(merge->LastError().contains(QStringLiteral("(20)"))) << merge->LastError().toStdString();
+        merge.reset();
+        // The updating workstation's copy has caught up already.
+        EXPECT_EQ(Names(*A, ViewFilter(TViewCode::Changed, {})), step.New);
+        EXPECT_EQ(Names(*A, marked), step.Marked);
+        EXPECT_EQ(Names(*B, marked), step.Marked);
+        EXPECT_EQ(A->Report().History, step.History);
+    }
+    EXPECT_EQ(ServerHistory(QStringLiteral("1")), (QStringList{"49900", "52900"}));
+    const std::vector<TGoodsRecord> milk = B->Records(QStringLiteral("ID = '2'"));
+    ASSERT_EQ(milk.size(), 1u);
+    EXPECT_EQ(milk[0].CENA, QStringLiteral("3,49"));
+    EXPECT_EQ(milk[0].ABSCENA, QStringLiteral("3,49 zł/kg"));
+}
+
 // One goods update per shop: a second workstation's lock waits until the
 // first one's goes.
 TEST_F(ServerGoodsStoreTest, UpdateLockIsOnePerShop) {
